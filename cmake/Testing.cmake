@@ -1,0 +1,27 @@
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+# marivel_add_test(NAME name SOURCES ... LIBS ... [QT])
+# One GoogleTest program, registered test by test with CTest. QT tests run on
+# the offscreen platform so they need no display.
+function(marivel_add_test)
+  cmake_parse_arguments(T "QT" "NAME" "SOURCES;LIBS" ${ARGN})
+  if(T_QT)
+    add_executable(${T_NAME} ${T_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/qt_gtest_main.cpp)
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} Qt6::Widgets GTest::gtest GTest::gmock marivel_warnings)
+  else()
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock marivel_warnings)
+  endif()
+  target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+  add_dependencies(${T_NAME} marivel_program_files)
+  if(T_QT)
+    set(env "QT_QPA_PLATFORM=offscreen")
+  else()
+    set(env "MARIVEL_TEST=1")
+  endif()
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
+endfunction()

@@ -1,0 +1,1 @@
+/* Tessaline slider engine (placeholder until the engine lands). */

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Marivel needs on Debian 12:
+# Debian packages first, then the npm packages of the browser tests. Quiet and
+# quick when everything is already there.
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang-format
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libjpeg62-turbo-dev libjpeg-turbo-progs
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth chromium fonts-dejavu-core
+  imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+command -v node >/dev/null 2>&1 || missing+=(nodejs)
+command -v npm >/dev/null 2>&1 || missing+=(npm)
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Browser tests drive Debian's Chromium through playwright-core (no browser
+# download: the package only brings the driver library).
+engine_tests="$here/tests/engine"
+if [ -f "$engine_tests/package.json" ]; then
+  if [ ! -d "$engine_tests/node_modules/playwright-core" ]; then
+    echo "Installing the browser test driver (npm)"
+    (cd "$engine_tests" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+  fi
+fi

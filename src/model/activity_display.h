@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+
+namespace marivel {
+
+// The bottom line of the main window as long operations see it: the hint
+// text, the busy cursor and the progress bar. Nothing runs an event loop
+// while work is under way, so implementations repaint directly.
+class ActivityDisplay {
+public:
+    virtual ~ActivityDisplay() = default;
+    virtual void setHint(const std::string& text) = 0;
+    virtual void setBusy(bool busy) = 0;
+    virtual void setProgressMaximum(int maximum) = 0;
+    virtual void advanceProgress(int step) = 0;
+    virtual void resetProgress() = 0;  // position back to 0
+};
+
+// Used where nobody watches: the command line tool and most tests.
+class SilentActivityDisplay final : public ActivityDisplay {
+public:
+    void setHint(const std::string&) override {}
+    void setBusy(bool) override {}
+    void setProgressMaximum(int) override {}
+    void advanceProgress(int) override {}
+    void resetProgress() override {}
+};
+
+// Shows an activity message with the busy cursor for its lifetime and
+// restores the empty hint, the normal cursor and (if asked) progress 0 on
+// every exit, normal or by exception.
+class ActivityScope {
+public:
+    ActivityScope(ActivityDisplay& display, const std::string& hint, bool resetsProgress)
+        : display_(display), resetsProgress_(resetsProgress) {
+        display_.setHint(hint);
+        display_.setBusy(true);
+    }
+    ~ActivityScope() {
+        if (resetsProgress_) display_.resetProgress();
+        display_.setHint("");
+        display_.setBusy(false);
+    }
+    ActivityScope(const ActivityScope&) = delete;
+    ActivityScope& operator=(const ActivityScope&) = delete;
+
+private:
+    ActivityDisplay& display_;
+    bool resetsProgress_;
+};
+
+}  // namespace marivel

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "model/activity_display.h"
+#include "model/design_tree.h"
+#include "model/records.h"
+
+namespace marivel {
+
+// What LoadProject did with a file.
+enum class LoadResult {
+    Loaded,        // the model holds the file's project; the tree was rebuilt
+    WrongProduct,  // the product name line is not ours: nothing changed
+    NoProject,     // the file ends before the project's parameters: nothing changed
+};
+
+// The document agent: owns the slider record, the items, the engine file
+// names and the preview bookkeeping, and performs every file operation on the
+// project. It never shows a message; failures are marivel::Error exceptions.
+class TkeltAppletAgent {
+public:
+    // programFolder is the folder of the executable: it holds tessaline.js,
+    // the generated scripts between a build and a preview, and the preview
+    // folder. display receives the bottom-line activity (may be null).
+    explicit TkeltAppletAgent(std::filesystem::path programFolder, ActivityDisplay* display = nullptr);
+
+    TAppletData AppletData;
+    TItemArray Items;
+    std::vector<std::string> EngineFiles;
+    std::vector<std::string> PreviewFiles;
+    std::string Separator;
+    std::string FileVersion;
+
+    const std::filesystem::path& ProgramFolder() const { return programFolder_; }
+    std::filesystem::path PreviewFolder() const { return programFolder_ / "preview"; }
+    ActivityDisplay& Display() const { return *display_; }
+    void SetDisplay(ActivityDisplay* display);
+
+    // --- records -----------------------------------------------------------
+    void ResetProject();
+    TAppletData GetAppletData() const { return AppletData; }
+    void SetAppletData(const TAppletData& data) { AppletData = data; }
+    TItemData GetItem(int index) const;
+    void SetItem(const TItemData& item, int index);
+    static TItemData MakeNewItem();
+    void InsertItem(int index, const TItemData& item);
+    void DeleteItem(int index);
+    void SwapWithPrevious(int index);
+    void RefreshLevels(const DesignTree& tree);
+
+    static TStringArray AppletDataToStrings(const TAppletData& data);
+    static TAppletData StringsToAppletData(const TStringArray& strings);
+    static TStringArray ItemToStrings(const TItemData& item);
+    static TItemData StringsToItem(const TStringArray& strings);
+
+    // --- project file ------------------------------------------------------
+    void SaveProject(const std::filesystem::path& path);
+    // The caller has reduced the tree to its root node. On Loaded the model
+    // holds the file's project and the tree one node per item. On any other
+    // result, and when an error is thrown, model and tree are as they were.
+    LoadResult LoadProject(const std::filesystem::path& path, DesignTree& tree);
+    // Adds one node captioned "Image" per item under the nodes its Level
+    // names; throws Error (and adds nothing) on a Level that is no integer.
+    void RebuildTreeFromLevels(DesignTree& tree) const;
+
+    // --- generation, preview folder and publishing -------------------------
+    void MakeHTMLCodes(const std::filesystem::path& pagePath, DesignTree& tree);
+    void CopyToPreview(const std::filesystem::path& filePath);
+    void ClearPreview();
+    void CopyEngineFilesToPreview(const std::filesystem::path& folder);
+    void CopyResourceFiles(const std::filesystem::path& folder);
+    bool SaveAndPublish(const std::filesystem::path& folder, const std::string& fileName, DesignTree& tree);
+    void MakePublishReport(const std::filesystem::path& folder, const std::string& fileName);
+
+private:
+    std::filesystem::path programFolder_;
+    SilentActivityDisplay silent_;
+    ActivityDisplay* display_;
+};
+
+}  // namespace marivel

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "model/records.h"
+
+namespace marivel {
+
+// A colour as the model's neighbours exchange it: red in the lowest byte,
+// green in the next, blue in the third (0x00BBGGRR). Only the low 24 bits
+// carry colour; the GUI resolves theme colours before it converts.
+using TColor = std::uint32_t;
+
+// Joins the entries of a record, every entry followed by the separator (the
+// last one too). No quoting: fields never contain the separator.
+std::string JoinRecordLine(const TStringArray& fields, std::string_view separator);
+
+// The n-th field (from 1) of a record line: the text between the (n-1)-th and
+// the n-th separator. Missing fields, text after the last separator and n < 1
+// give empty text.
+std::string ExtractField(std::string_view line, int n, std::string_view separator);
+
+std::string ColorToHex(TColor colour);           // 0x0000FF (red) -> "FF0000"
+TColor HexToColor(std::string_view text);        // throws Error on a non-hex digit
+std::string CssColor(std::string_view text);     // "#" + text
+std::string PxValue(std::string_view text);      // text + "px"
+std::string BorderStyleName(std::string_view styleIndex);  // throws Error on non-integers
+
+// Strict decimal integer conversion used wherever the model's text becomes a
+// number: optional sign, decimal digits, nothing else (surrounding blanks are
+// not accepted either). Throws Error "'<text>' is not a valid integer value".
+int StrToInt(std::string_view text);
+
+// Removes leading and trailing characters with codes 0..32.
+std::string Trim(std::string_view text);
+
+}  // namespace marivel

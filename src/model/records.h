@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace marivel {
+
+// Every value of the model is text: numbers as decimal text, colours as
+// RRGGBB, border styles and choices as decimal indices. Field order is the
+// order of the fields in a project file line.
+struct TAppletData {
+    std::string SliderName;
+    std::string CfgName;
+    std::string DivId;
+    std::string Width;
+    std::string Height;
+    std::string Step;
+    std::string Delay;
+    std::string Gap;
+    std::string TrailerSpace;
+    std::string BgColor;
+    std::string CfgNameCopy;
+    std::string ImageBorderWidth;
+    std::string ImageBorderStyle;
+    std::string ImageBorderColor;
+    std::string ContainerBorderWidth;
+    std::string ContainerBorderStyle;
+    std::string ContainerBorderColor;
+    std::string RootDirLocal;
+    std::string RootDirRemote;
+    std::string RootDirLocalChecked;
+
+    static constexpr int FieldCount = 20;
+    bool operator==(const TAppletData&) const = default;
+};
+
+struct TItemData {
+    std::string ImageFile;
+    std::string OriginalImagePath;
+    std::string Link;
+    std::string Target;
+    std::string ToolTip;
+    std::string ImageWidth;
+    std::string ImageHeight;
+    std::string Level;
+    std::string Reserved;
+
+    static constexpr int FieldCount = 9;
+    bool operator==(const TItemData&) const = default;
+};
+
+using TItemArray = std::vector<TItemData>;
+using TStringArray = std::vector<std::string>;
+
+}  // namespace marivel

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace marivel {
+
+// Writes a text file the safe way: into a temporary file in the target's
+// folder, renamed over the target only when everything was written. A failed
+// or interrupted write never destroys the previous file. Every line ends with
+// CR LF. Errors are marivel::Error with the file name and the system reason.
+class AtomicTextWriter {
+public:
+    explicit AtomicTextWriter(const std::filesystem::path& target);
+    ~AtomicTextWriter();  // discards the temporary file unless committed
+    AtomicTextWriter(const AtomicTextWriter&) = delete;
+    AtomicTextWriter& operator=(const AtomicTextWriter&) = delete;
+
+    void writeLine(std::string_view line);
+    void commit();
+
+private:
+    void fail(const char* what);
+    std::filesystem::path target_;
+    std::filesystem::path temp_;
+    std::FILE* file_ = nullptr;
+    bool committed_ = false;
+};
+
+// Writes the lines to path through AtomicTextWriter.
+void WriteTextLines(const std::filesystem::path& path, const std::vector<std::string>& lines);
+
+// Reads a text file line by line; lines may end with CR LF or LF.
+class TextLineReader {
+public:
+    explicit TextLineReader(const std::filesystem::path& path);  // throws Error
+    ~TextLineReader();
+    TextLineReader(const TextLineReader&) = delete;
+    TextLineReader& operator=(const TextLineReader&) = delete;
+    // Reads the next line into line; false at the end of the file.
+    bool next(std::string& line);
+
+private:
+    std::FILE* file_ = nullptr;
+    std::filesystem::path path_;
+};
+
+std::vector<std::string> ReadTextLines(const std::filesystem::path& path);
+
+// The message for a failed file operation, e.g.
+// Cannot create file "/x/y.mvl". Permission denied
+std::string FileErrorMessage(const char* what, const std::filesystem::path& path, int err);
+
+}  // namespace marivel
