@@ -11,8 +11,8 @@ class DesignTree {
 public:
     virtual ~DesignTree() = default;
 
-    virtual int count() const = 0;                    // all nodes, root included
-    virtual int depth(int index) const = 0;           // root = 0
+    virtual int count() const = 0;           // all nodes, root included
+    virtual int depth(int index) const = 0;  // root = 0
     virtual std::string caption(int index) const = 0;
     virtual void setCaption(int index, const std::string& caption) = 0;
 

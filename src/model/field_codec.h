@@ -22,10 +22,10 @@ std::string JoinRecordLine(const TStringArray& fields, std::string_view separato
 // give empty text.
 std::string ExtractField(std::string_view line, int n, std::string_view separator);
 
-std::string ColorToHex(TColor colour);           // 0x0000FF (red) -> "FF0000"
-TColor HexToColor(std::string_view text);        // throws Error on a non-hex digit
-std::string CssColor(std::string_view text);     // "#" + text
-std::string PxValue(std::string_view text);      // text + "px"
+std::string ColorToHex(TColor colour);                     // 0x0000FF (red) -> "FF0000"
+TColor HexToColor(std::string_view text);                  // throws Error on a non-hex digit
+std::string CssColor(std::string_view text);               // "#" + text
+std::string PxValue(std::string_view text);                // text + "px"
 std::string BorderStyleName(std::string_view styleIndex);  // throws Error on non-integers
 
 // Strict decimal integer conversion used wherever the model's text becomes a

@@ -1,0 +1,142 @@
+#include "model/agent.h"
+
+#include <utility>
+
+#include "model/field_codec.h"
+
+namespace marivel {
+
+namespace {
+
+// The fields of both records in file order; one table serves both
+// directions of the conversion.
+constexpr std::string TAppletData::*kAppletFields[] = {
+    &TAppletData::SliderName,
+    &TAppletData::CfgName,
+    &TAppletData::DivId,
+    &TAppletData::Width,
+    &TAppletData::Height,
+    &TAppletData::Step,
+    &TAppletData::Delay,
+    &TAppletData::Gap,
+    &TAppletData::TrailerSpace,
+    &TAppletData::BgColor,
+    &TAppletData::CfgNameCopy,
+    &TAppletData::ImageBorderWidth,
+    &TAppletData::ImageBorderStyle,
+    &TAppletData::ImageBorderColor,
+    &TAppletData::ContainerBorderWidth,
+    &TAppletData::ContainerBorderStyle,
+    &TAppletData::ContainerBorderColor,
+    &TAppletData::RootDirLocal,
+    &TAppletData::RootDirRemote,
+    &TAppletData::RootDirLocalChecked,
+};
+static_assert(std::size(kAppletFields) == TAppletData::FieldCount);
+
+constexpr std::string TItemData::*kItemFields[] = {
+    &TItemData::ImageFile, &TItemData::OriginalImagePath, &TItemData::Link,        &TItemData::Target,
+    &TItemData::ToolTip,   &TItemData::ImageWidth,        &TItemData::ImageHeight, &TItemData::Level,
+    &TItemData::Reserved,
+};
+static_assert(std::size(kItemFields) == TItemData::FieldCount);
+
+template <typename Record, std::size_t N>
+TStringArray ToStrings(const Record& record, std::string Record::*const (&fields)[N]) {
+    TStringArray strings;
+    strings.reserve(N);
+    for (auto field : fields) strings.push_back(record.*field);
+    return strings;
+}
+
+template <typename Record, std::size_t N>
+Record FromStrings(const TStringArray& strings, std::string Record::*const (&fields)[N]) {
+    Record record;
+    for (std::size_t i = 0; i < N && i < strings.size(); ++i) record.*fields[i] = strings[i];
+    return record;
+}
+
+}  // namespace
+
+TkeltAppletAgent::TkeltAppletAgent(std::filesystem::path programFolder, ActivityDisplay* display)
+    : EngineFiles{"tessaline.js", "tessalinecfg.js", "tessaline.css"},
+      Separator("#$@"),
+      programFolder_(std::move(programFolder)),
+      display_(display ? display : &silent_) {}
+
+void TkeltAppletAgent::SetDisplay(ActivityDisplay* display) {
+    display_ = display ? display : &silent_;
+}
+
+void TkeltAppletAgent::ResetProject() {
+    AppletData = TAppletData{
+        "VSlider1", "VSlider1Cfg", "VSlider1_DIV", "168", "400", "1",      "39", "0", "0", "FFFFFF", "",
+        "4",        "2",           "DBEAF5",       "4",   "0",   "FFFF00", "",   "",  "1",
+    };
+    Items.clear();
+}
+
+TItemData TkeltAppletAgent::GetItem(int index) const {
+    if (index < 0 || index >= static_cast<int>(Items.size())) return {};
+    return Items[static_cast<std::size_t>(index)];
+}
+
+void TkeltAppletAgent::SetItem(const TItemData& item, int index) {
+    if (index < 0 || index >= static_cast<int>(Items.size())) return;
+    Items[static_cast<std::size_t>(index)] = item;
+}
+
+TItemData TkeltAppletAgent::MakeNewItem() {
+    TItemData item;
+    item.Target = "_self";
+    item.ImageWidth = "160";
+    item.ImageHeight = "120";
+    return item;
+}
+
+void TkeltAppletAgent::InsertItem(int index, const TItemData& item) {
+    const int n = static_cast<int>(Items.size());
+    if (n == 0) {
+        Items.assign(1, item);
+    } else if (index >= 0 && index <= n) {
+        Items.insert(Items.begin() + index, item);
+    }
+}
+
+void TkeltAppletAgent::DeleteItem(int index) {
+    const int n = static_cast<int>(Items.size());
+    if (n == 1) {
+        Items.clear();
+    } else if (index >= 0 && index < n) {
+        Items.erase(Items.begin() + index);
+    }
+}
+
+void TkeltAppletAgent::SwapWithPrevious(int index) {
+    if (index >= 1 && index < static_cast<int>(Items.size()))
+        std::swap(Items[static_cast<std::size_t>(index)], Items[static_cast<std::size_t>(index - 1)]);
+}
+
+void TkeltAppletAgent::RefreshLevels(const DesignTree& tree) {
+    const int nodes = tree.count();
+    for (int k = 1; k < nodes && k - 1 < static_cast<int>(Items.size()); ++k)
+        Items[static_cast<std::size_t>(k - 1)].Level = std::to_string(tree.depth(k) - 1);
+}
+
+TStringArray TkeltAppletAgent::AppletDataToStrings(const TAppletData& data) {
+    return ToStrings(data, kAppletFields);
+}
+
+TAppletData TkeltAppletAgent::StringsToAppletData(const TStringArray& strings) {
+    return FromStrings<TAppletData>(strings, kAppletFields);
+}
+
+TStringArray TkeltAppletAgent::ItemToStrings(const TItemData& item) {
+    return ToStrings(item, kItemFields);
+}
+
+TItemData TkeltAppletAgent::StringsToItem(const TStringArray& strings) {
+    return FromStrings<TItemData>(strings, kItemFields);
+}
+
+}  // namespace marivel

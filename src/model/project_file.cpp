@@ -1,0 +1,184 @@
+// Reading and writing the project file (.mvl): a tagged text file holding the
+// slider record on one line and the items, one line each, in tree pre-order.
+
+#include <optional>
+#include <utility>
+
+#include "model/agent.h"
+#include "model/error.h"
+#include "model/field_codec.h"
+#include "model/text_file.h"
+
+namespace marivel {
+
+namespace {
+
+constexpr const char* kHeaderLines[] = {
+    "<Warning_Info>",
+    "Note: This file was created and maintained by Marivel 1.1.",
+    "Do not modify it or script project may not be opened again!",
+    "</Warning_Info>",
+    "<Product_Name>",
+    "Marivel",
+    "</Product_Name>",
+    "<Product_Version>",
+    "1.1",
+    "</Product_Version>",
+};
+constexpr const char* kProductNameTag = "<Product_Name>";
+constexpr const char* kProductName = "Marivel";
+constexpr const char* kProductVersionTag = "<Product_Version>";
+constexpr const char* kAppletOpen = "<Applet_Parameters>";
+constexpr const char* kAppletClose = "</Applet_Parameters>";
+constexpr const char* kItemsOpen = "<Item_Parameters>";
+constexpr const char* kItemsClose = "</Item_Parameters>";
+
+// The reader's cursor over the file: "take the next line" and "skip to".
+class TagReader {
+public:
+    explicit TagReader(const std::filesystem::path& path) : reader_(path) {}
+    bool take() { return reader_.next(current_); }
+    bool skipTo(const char* tag) {
+        while (current_ != tag)
+            if (!take()) return false;
+        return true;
+    }
+    const std::string& current() const { return current_; }
+
+private:
+    TextLineReader reader_;
+    std::string current_;
+};
+
+// Resets the bottom line whichever way reading ends.
+struct BottomLineReset {
+    ActivityDisplay& display;
+    ~BottomLineReset() {
+        display.resetProgress();
+        display.setHint("");
+        display.setBusy(false);
+    }
+};
+
+TItemData ItemFromLine(const std::string& line, const std::string& separator) {
+    TStringArray fields;
+    fields.reserve(TItemData::FieldCount);
+    for (int n = 1; n <= TItemData::FieldCount; ++n) fields.push_back(ExtractField(line, n, separator));
+    return TkeltAppletAgent::StringsToItem(fields);
+}
+
+// For each item, the absolute index of the node it hangs under. Well-formed
+// lists (first Level 0, each Level at most one above the one before) follow
+// the file's rule exactly: Level 0 under the root, one deeper than the item
+// before under that item, otherwise under the nearest earlier item with a
+// smaller Level. Lists the program never writes still give every item exactly
+// one node: a first Level other than 0 and negative Levels hang under the
+// root, a jump of more than one level hangs under the item before.
+std::vector<int> ParentNodesFromLevels(const TItemArray& items) {
+    std::vector<int> parents;
+    parents.reserve(items.size());
+    std::vector<long long> levels;
+    levels.reserve(items.size());
+    for (const auto& item : items) levels.push_back(StrToInt(item.Level));
+
+    // Earlier items with rising Levels: the candidates for "nearest earlier
+    // item whose Level is smaller" (a previous-smaller-element stack).
+    std::vector<int> smaller;
+    // Nodes from the root down to the last node added; a new node can only
+    // land at the end of the pre-order under one of them.
+    std::vector<int> rightmostPath{0};
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const long long level = levels[i];
+        while (!smaller.empty() && levels[static_cast<std::size_t>(smaller.back())] >= level)
+            smaller.pop_back();
+        int parent = 0;
+        if (i > 0 && level > 0) {
+            const long long previous = levels[i - 1];
+            if (level > previous)
+                parent = static_cast<int>(i);  // the node of item i - 1
+            else if (!smaller.empty())
+                parent = smaller.back() + 1;
+        }
+        while (rightmostPath.size() > 1 && rightmostPath.back() != parent) rightmostPath.pop_back();
+        if (rightmostPath.back() != parent) parent = 0;
+        parents.push_back(parent);
+        rightmostPath.push_back(static_cast<int>(i) + 1);
+        smaller.push_back(static_cast<int>(i));
+    }
+    return parents;
+}
+
+void AddNodes(DesignTree& tree, const std::vector<int>& parents) {
+    for (int parent : parents) tree.addChild(parent, "Image");
+}
+
+}  // namespace
+
+void TkeltAppletAgent::SaveProject(const std::filesystem::path& path) {
+    AtomicTextWriter file(path);
+    ActivityDisplay& display = Display();
+    display.setProgressMaximum(9 * static_cast<int>(Items.size()) + 15);
+    ActivityScope scope(display, "Saving Data ... ...", true);
+
+    for (const char* line : kHeaderLines) file.writeLine(line);
+    display.advanceProgress(10);
+
+    file.writeLine(kAppletOpen);
+    file.writeLine(JoinRecordLine(AppletDataToStrings(AppletData), Separator));
+    file.writeLine(kAppletClose);
+    display.advanceProgress(5);
+
+    file.writeLine(kItemsOpen);
+    std::string line;
+    for (const auto& item : Items) {
+        line.clear();
+        for (const auto& field : ItemToStrings(item)) {
+            line += field;
+            line += Separator;
+            display.advanceProgress(1);
+        }
+        file.writeLine(line);
+    }
+    file.writeLine(kItemsClose);
+    file.commit();
+}
+
+LoadResult TkeltAppletAgent::LoadProject(const std::filesystem::path& path, DesignTree& tree) {
+    TagReader file(path);
+    ActivityDisplay& display = Display();
+    BottomLineReset reset{display};
+
+    if (!file.take() || !file.skipTo(kProductNameTag) || !file.take()) return LoadResult::NoProject;
+    if (file.current() != kProductName) return LoadResult::WrongProduct;
+    if (!file.take() || !file.skipTo(kProductVersionTag) || !file.take()) return LoadResult::NoProject;
+    std::string version = file.current();
+    if (!file.take() || !file.skipTo(kAppletOpen) || !file.take()) return LoadResult::NoProject;
+
+    TStringArray fields;
+    for (int n = 1; n <= TAppletData::FieldCount; ++n)
+        fields.push_back(ExtractField(file.current(), n, Separator));
+    TAppletData applet = StringsToAppletData(fields);
+
+    // Everything is read into fresh structures and committed only when the
+    // tree can be built, so a bad file never leaves model and tree apart.
+    TItemArray items;
+    if (file.skipTo(kItemsOpen)) {
+        display.setHint("Loading Data ... ...");
+        display.setBusy(true);
+        while (file.take() && file.current() != kItemsClose)
+            items.push_back(ItemFromLine(file.current(), Separator));
+    }
+    const std::vector<int> parents = ParentNodesFromLevels(items);
+
+    AppletData = std::move(applet);
+    Items = std::move(items);
+    FileVersion = std::move(version);
+    AddNodes(tree, parents);
+    return LoadResult::Loaded;
+}
+
+void TkeltAppletAgent::RebuildTreeFromLevels(DesignTree& tree) const {
+    AddNodes(tree, ParentNodesFromLevels(Items));
+}
+
+}  // namespace marivel

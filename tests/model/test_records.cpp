@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "model/agent.h"
+#include "model/memory_tree.h"
+
+namespace marivel {
+namespace {
+
+TItemData Named(const std::string& name) {
+    TItemData item;
+    item.ToolTip = name;
+    return item;
+}
+
+std::string Names(const TkeltAppletAgent& agent) {
+    std::string names;
+    for (const auto& item : agent.Items) names += item.ToolTip + " ";
+    return names;
+}
+
+class Records : public ::testing::Test {
+protected:
+    TkeltAppletAgent agent{std::filesystem::temp_directory_path()};
+    void fill(std::initializer_list<const char*> names) {
+        agent.Items.clear();
+        for (auto n : names) agent.Items.push_back(Named(n));
+    }
+};
+
+TEST_F(Records, NewAgentAndNewProject) {
+    EXPECT_EQ(agent.AppletData, TAppletData{});
+    EXPECT_EQ(agent.EngineFiles,
+              (std::vector<std::string>{"tessaline.js", "tessalinecfg.js", "tessaline.css"}));
+    EXPECT_EQ(agent.Separator, "#$@");
+    agent.Items.push_back(Named("x"));
+    agent.ResetProject();
+    EXPECT_TRUE(agent.Items.empty());
+    EXPECT_EQ(TkeltAppletAgent::AppletDataToStrings(agent.GetAppletData()),
+              (TStringArray{"VSlider1", "VSlider1Cfg", "VSlider1_DIV", "168", "400", "1", "39",
+                            "0",        "0",           "FFFFFF",       "",    "4",   "2", "DBEAF5",
+                            "4",        "0",           "FFFF00",       "",    "",    "1"}));
+    const TItemData fresh = TkeltAppletAgent::MakeNewItem();
+    EXPECT_EQ(TkeltAppletAgent::ItemToStrings(fresh),
+              (TStringArray{"", "", "", "_self", "", "160", "120", "", ""}));
+}
+
+TEST_F(Records, StringConversionsKeepFieldOrder) {
+    TStringArray strings;
+    for (int i = 0; i < 20; ++i) strings.push_back("f" + std::to_string(i));
+    const TAppletData data = TkeltAppletAgent::StringsToAppletData(strings);
+    EXPECT_EQ(data.SliderName, "f0");
+    EXPECT_EQ(data.BgColor, "f9");
+    EXPECT_EQ(data.RootDirLocalChecked, "f19");
+    EXPECT_EQ(TkeltAppletAgent::AppletDataToStrings(data), strings);
+    const TStringArray itemStrings{"a", "b", "c", "d", "e", "f", "g", "h", "i"};
+    const TItemData item = TkeltAppletAgent::StringsToItem(itemStrings);
+    EXPECT_EQ(item.Link, "c");
+    EXPECT_EQ(item.Level, "h");
+    EXPECT_EQ(TkeltAppletAgent::ItemToStrings(item), itemStrings);
+}
+
+TEST_F(Records, InsertBoundaries) {
+    agent.InsertItem(5, Named("x"));  // into an empty list the index does not matter
+    EXPECT_EQ(Names(agent), "x ");
+    agent.InsertItem(1, Named("end"));  // index n appends
+    agent.InsertItem(0, Named("front"));
+    agent.InsertItem(2, Named("mid"));
+    EXPECT_EQ(Names(agent), "front x mid end ");
+    agent.InsertItem(5, Named("beyond"));  // n + 1 changes nothing
+    agent.InsertItem(-1, Named("negative"));
+    EXPECT_EQ(Names(agent), "front x mid end ");
+}
+
+TEST_F(Records, DeleteBoundaries) {
+    fill({"only"});
+    agent.DeleteItem(3);  // a one-item list empties whatever the index
+    EXPECT_TRUE(agent.Items.empty());
+    agent.DeleteItem(0);  // nothing to delete
+    fill({"a", "b", "c", "d"});
+    agent.DeleteItem(4);  // index n: nothing
+    agent.DeleteItem(-1);
+    EXPECT_EQ(Names(agent), "a b c d ");
+    agent.DeleteItem(3);
+    agent.DeleteItem(0);
+    EXPECT_EQ(Names(agent), "b c ");
+}
+
+TEST_F(Records, SwapBoundaries) {
+    fill({"a", "b", "c"});
+    agent.SwapWithPrevious(0);
+    agent.SwapWithPrevious(3);
+    agent.SwapWithPrevious(-1);
+    EXPECT_EQ(Names(agent), "a b c ");
+    agent.SwapWithPrevious(2);
+    EXPECT_EQ(Names(agent), "a c b ");
+}
+
+TEST_F(Records, GettersAndSettersCopyAndIgnoreBadIndices) {
+    fill({"a", "b"});
+    TItemData copy = agent.GetItem(1);
+    copy.ToolTip = "changed";
+    EXPECT_EQ(agent.Items[1].ToolTip, "b");  // the getter handed out a copy
+    agent.SetItem(copy, 1);
+    agent.SetItem(Named("nowhere"), 2);
+    EXPECT_EQ(Names(agent), "a changed ");
+    EXPECT_EQ(agent.GetItem(7), TItemData{});
+}
+
+// The item commands move whole blocks with repeated swaps: every record of
+// the moving block bubbles past the other block.
+void MoveBlockUp(TkeltAppletAgent& agent, int s, int k, int m) {
+    for (int j = 0; j < m; ++j)
+        for (int t = 0; t < k; ++t) agent.SwapWithPrevious(s + j - t);
+}
+
+TEST_F(Records, BlockMovesByRepeatedSwaps) {
+    fill({"P", "S", "S1", "S2"});
+    MoveBlockUp(agent, 1, 1, 3);  // S with two children up past the leaf P
+    EXPECT_EQ(Names(agent), "S S1 S2 P ");
+    fill({"S", "S1", "S2", "N", "N1"});
+    MoveBlockUp(agent, 3, 3, 2);  // S down past N with one child: N's block moves up
+    EXPECT_EQ(Names(agent), "N N1 S S1 S2 ");
+}
+
+TEST_F(Records, RefreshLevelsFollowsTheTree) {
+    MemoryDesignTree tree;
+    const int a = tree.addChild(0, "Item");
+    const int a1 = tree.addChild(a, "Item");
+    tree.addChild(a1, "Item");
+    tree.addChild(0, "Item");
+    fill({"a", "a1", "a11", "b"});
+    agent.RefreshLevels(tree);
+    std::string levels;
+    for (const auto& item : agent.Items) levels += item.Level;
+    EXPECT_EQ(levels, "0120");
+}
+
+TEST(MemoryTree, NavigatesAndEditsInPreOrder) {
+    MemoryDesignTree tree;
+    const int p = tree.addChild(0, "P");
+    const int s = tree.addChild(0, "S");
+    tree.addChild(s, "S1");
+    tree.addChild(s, "S2");
+    const int n = tree.addChild(0, "N");
+    tree.addChild(p, "P1");  // lands after P, shifting the rest
+    ASSERT_EQ(tree.count(), 7);
+    EXPECT_EQ(tree.caption(2), "P1");
+    EXPECT_EQ(tree.subtreeSize(3), 3);
+    EXPECT_EQ(tree.parent(4), 3);
+    EXPECT_EQ(tree.nextSibling(3), 6);
+    EXPECT_EQ(tree.previousSibling(3), 1);
+    EXPECT_EQ(tree.previousSibling(1), -1);
+    EXPECT_EQ(tree.nextSibling(6), -1);
+    tree.moveBefore(3, 1);  // S with its children before P
+    std::string order;
+    for (int i = 0; i < tree.count(); ++i) order += tree.caption(i) + " ";
+    EXPECT_EQ(order, "Marivel S S1 S2 P P1 N ");
+    tree.removeSubtree(1);
+    EXPECT_EQ(tree.count(), 4);
+    EXPECT_EQ(tree.caption(1), "P");
+    tree.removeSubtree(0);  // the root stays
+    EXPECT_EQ(tree.count(), 4);
+    (void)n;
+}
+
+}  // namespace
+}  // namespace marivel
