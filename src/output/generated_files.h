@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/records.h"
+
+namespace marivel {
+
+// Who made the generated files: the banner of the stylesheet and the
+// configuration script and the comments of the page carry these.
+inline constexpr std::string_view kMakerNotice = "Made with Marivel 1.1, (C) Kelt Software";
+inline constexpr std::string_view kProductPage = "https://www.kelt.example/marivel/";
+inline constexpr std::string_view kSupportPage = "https://www.kelt.example/support/";
+// The site a browser files the page under ("saved from url" comment).
+inline constexpr std::string_view kSiteAddress = "https://www.kelt.example/";
+
+// The slider values the written files show: Height grows by twice each
+// visible border's width, and a border whose style is "0" (none) gets width
+// 0. Only the copy changes; the model keeps what the user entered, so saving
+// twice does not add the allowance twice. Throws Error on non-integers.
+TAppletData AdjustBorders(const TAppletData& applet);
+
+// The lines of the three generated files (without line ends). `applet` holds
+// the adjusted values; item texts are escaped for their script strings.
+std::vector<std::string> StyleSheetLines(const TAppletData& applet);
+std::vector<std::string> ConfigScriptLines(const TAppletData& applet, const TItemArray& items);
+std::vector<std::string> PageLines(const TAppletData& applet, const std::vector<std::string>& engineFiles);
+
+// The "saved from url" comment of the page's first line: the address length
+// as four decimal digits, then the address.
+std::string SavedFromUrlLine(std::string_view address);
+
+}  // namespace marivel

@@ -1,0 +1,110 @@
+// The script generator: completes the model (levels, links, prepared images)
+// and writes the stylesheet, the configuration script and the page.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "model/agent.h"
+#include "model/error.h"
+#include "model/field_codec.h"
+#include "model/text_file.h"
+#include "output/generated_files.h"
+#include "output/jpeg_prepare.h"
+#include "output/scratch_folder.h"
+#include "output/script_text.h"
+
+namespace marivel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kImageMissingCaption = "Warning: Original image not found.";
+constexpr const char* kImageCaption = "Item";
+
+void CheckSliderName(const std::string& name) {
+    if (IsScriptIdentifier(name)) return;
+    throw Error("The slider name \"" + name +
+                "\" cannot name the slider's script: it must start with a letter, \"_\" or \"$\" and hold "
+                "only letters, digits, \"_\" and \"$\"");
+}
+
+bool SourceExists(const std::string& originalPath) {
+    const std::string path = Trim(originalPath);
+    std::error_code ec;
+    return !path.empty() && fs::is_regular_file(path, ec);
+}
+
+int ItemCount(const TkeltAppletAgent& agent, const DesignTree& tree) {
+    const int nodes = tree.count() - 1;
+    const int items = static_cast<int>(agent.Items.size());
+    return nodes < items ? nodes : items;
+}
+
+// The slider width images are scaled to; only needed (and only checked)
+// when at least one item has an image to prepare.
+std::optional<int> ScalingWidth(const TkeltAppletAgent& agent, int count) {
+    for (int k = 0; k < count; ++k) {
+        if (!SourceExists(agent.Items[k].OriginalImagePath)) continue;
+        const int width = StrToInt(agent.AppletData.Width);
+        ComputeScaledSize(1, 1, width);  // throws the message naming a width below 1
+        return width;
+    }
+    return std::nullopt;
+}
+
+void PrepareItemImages(TkeltAppletAgent& agent, DesignTree& tree) {
+    const int count = ItemCount(agent, tree);
+    const std::optional<int> width = ScalingWidth(agent, count);
+    std::optional<ScratchFolder> scratch;
+    for (int k = 0; k < count; ++k) {
+        TItemData& item = agent.Items[k];
+        if (!SourceExists(item.OriginalImagePath)) {
+            // The item keeps the image name and size it had, so an image
+            // prepared earlier is still used.
+            tree.setCaption(k + 1, kImageMissingCaption);
+            continue;
+        }
+        tree.setCaption(k + 1, kImageCaption);
+        if (!scratch) scratch.emplace();
+        const std::string name = "slider" + std::to_string(k) + ".jpg";
+        const fs::path prepared = scratch->path() / name;
+        const PreparedImage image = PrepareSliderImage(Trim(item.OriginalImagePath), prepared, *width);
+        item.ImageWidth = std::to_string(image.size.width);
+        item.ImageHeight = std::to_string(image.size.height);
+        item.ImageFile = name;
+        agent.CopyToPreview(prepared);
+        std::error_code ignored;
+        fs::remove(prepared, ignored);
+    }
+}
+
+void RewriteLinks(TkeltAppletAgent& agent) {
+    const TAppletData& a = agent.AppletData;
+    for (TItemData& item : agent.Items)
+        item.Link = RewriteLink(item.Link, a.RootDirLocal, a.RootDirRemote, a.RootDirLocalChecked);
+}
+
+}  // namespace
+
+void TkeltAppletAgent::MakeHTMLCodes(const fs::path& pagePath, DesignTree& tree) {
+    ActivityScope activity(Display(), "Making HTML Codes ... ...", false);
+    EngineFiles.resize(3);
+    EngineFiles[1] = "tessalinecfg.js";
+    EngineFiles[2] = "tessaline.css";
+    // Everything that can be refused without touching a file is checked
+    // first, so a refused run leaves the folders as they were.
+    CheckSliderName(AppletData.SliderName);
+    RefreshLevels(tree);
+    RewriteLinks(*this);
+    const TAppletData written = AdjustBorders(AppletData);
+
+    PrepareItemImages(*this, tree);
+
+    WriteTextLines(ProgramFolder() / EngineFiles[2], StyleSheetLines(written));
+    WriteTextLines(ProgramFolder() / EngineFiles[1], ConfigScriptLines(written, Items));
+    WriteTextLines(pagePath, PageLines(written, EngineFiles));
+}
+
+}  // namespace marivel

@@ -1,0 +1,277 @@
+#include "output/jpeg_prepare.h"
+
+#include <cerrno>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+// jpeglib.h needs FILE and size_t declared before it.
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include "model/error.h"
+
+namespace marivel {
+
+namespace {
+
+// The sides of an image of w x h scaled to sliderWidth (> 0); false when a
+// side would not fit in a JPEG.
+bool ScaleSides(int w, int h, int sliderWidth, int& outWidth, int& outHeight) {
+    const float factor = static_cast<float>(static_cast<double>(w) / sliderWidth);
+    // nearbyint rounds halves to even in the default rounding mode.
+    const double sw = std::nearbyint(static_cast<double>(w) / static_cast<double>(factor));
+    const double sh = std::nearbyint(static_cast<double>(h) / static_cast<double>(factor));
+    if (!(sw <= kMaxJpegSide) || !(sh <= kMaxJpegSide)) return false;
+    outWidth = sw < 1 ? 1 : static_cast<int>(sw);
+    outHeight = sh < 1 ? 1 : static_cast<int>(sh);
+    return true;
+}
+
+// Everything the C-style decode/encode routine touches lives here, outside
+// the routine's own frame, so nothing it needs is indeterminate after a
+// longjmp and no C++ object is alive across the setjmp.
+struct PrepareJob {
+    std::FILE* in;
+    std::FILE* out;
+    int sliderWidth;
+    int sourceWidth;
+    int sourceHeight;
+    int width;
+    int height;
+    char error[JMSG_LENGTH_MAX + 200];
+    char warning[JMSG_LENGTH_MAX];
+    jpeg_decompress_struct src;
+    jpeg_compress_struct dst;
+};
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    PrepareJob* job;
+};
+
+struct ProgressMonitor {
+    jpeg_progress_mgr pub;
+    ErrorManager* errors;
+};
+
+[[noreturn]] void Fail(ErrorManager* errors) {
+    std::longjmp(errors->jump, 1);
+}
+
+void OnError(j_common_ptr cinfo) {
+    auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
+    PrepareJob* job = errors->job;
+    if (job->error[0] == '\0') {
+        if (cinfo->err->msg_code == JERR_NO_BACKING_STORE) {
+            std::snprintf(job->error, sizeof job->error, "decoding it needs more than %ld MiB of memory",
+                          kMaxDecoderMemory / (1024 * 1024));
+        } else {
+            (*cinfo->err->format_message)(cinfo, job->error);
+        }
+    }
+    Fail(errors);
+}
+
+// A premature end of data is acceptable while enough of the picture is
+// there: half of its rows, or for a progressive file one complete scan.
+bool EnoughDataBeforeEnd(j_decompress_ptr d) {
+    if (d->global_state == 0 || d->total_iMCU_rows == 0) return true;  // no image yet: the decoder decides
+    if (d->input_scan_number > 1) return true;
+    return 2 * static_cast<unsigned long>(d->input_iMCU_row) >= d->total_iMCU_rows;
+}
+
+void OnMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return;  // trace output
+    auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
+    PrepareJob* job = errors->job;
+    cinfo->err->num_warnings++;
+    if (job->warning[0] == '\0') (*cinfo->err->format_message)(cinfo, job->warning);
+    if (cinfo->is_decompressor && cinfo->err->msg_code == JWRN_JPEG_EOF) {
+        auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+        if (!EnoughDataBeforeEnd(d)) {
+            std::snprintf(job->error, sizeof job->error,
+                          "the file ends early, only %u of %u block rows are present", d->input_iMCU_row,
+                          d->total_iMCU_rows);
+            Fail(errors);
+        }
+    }
+}
+
+void OnProgress(j_common_ptr cinfo) {
+    if (!cinfo->is_decompressor) return;
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (d->input_scan_number > kMaxProgressiveScans) {
+        auto* monitor = reinterpret_cast<ProgressMonitor*>(cinfo->progress);
+        std::snprintf(monitor->errors->job->error, sizeof monitor->errors->job->error,
+                      "it has more than %d progressive scans", kMaxProgressiveScans);
+        Fail(monitor->errors);
+    }
+}
+
+// One source pixel into RGB. CMYK from Adobe applications is stored
+// inverted (0 = full ink); plain CMYK is not.
+inline void ToRgb(const JSAMPLE* p, int components, bool invertedCmyk, JSAMPLE* rgb) {
+    if (components == 3) {
+        rgb[0] = p[0];
+        rgb[1] = p[1];
+        rgb[2] = p[2];
+        return;
+    }
+    const unsigned k = invertedCmyk ? p[3] : 255u - p[3];
+    for (int c = 0; c < 3; ++c) {
+        const unsigned ink = invertedCmyk ? p[c] : 255u - p[c];
+        rgb[c] = static_cast<JSAMPLE>((ink * k + 127) / 255);
+    }
+}
+
+void StartDecoder(PrepareJob* job) {
+    j_decompress_ptr src = &job->src;
+    src->mem->max_memory_to_use = kMaxDecoderMemory;
+    jpeg_stdio_src(src, job->in);
+    jpeg_read_header(src, TRUE);
+    job->sourceWidth = static_cast<int>(src->image_width);
+    job->sourceHeight = static_cast<int>(src->image_height);
+    // Checked before any buffer is allocated: a tiny file can declare a
+    // gigapixel image.
+    const auto pixels = static_cast<unsigned long long>(src->image_width) * src->image_height;
+    if (pixels > kMaxSourcePixels) {
+        std::snprintf(job->error, sizeof job->error, "it is %u x %u pixels, more than %llu megapixels",
+                      src->image_width, src->image_height, kMaxSourcePixels / 1000000ULL);
+        Fail(reinterpret_cast<ErrorManager*>(src->err));
+    }
+    if (!ScaleSides(job->sourceWidth, job->sourceHeight, job->sliderWidth, job->width, job->height)) {
+        std::snprintf(job->error, sizeof job->error, "scaled to width %d it would exceed %d pixels",
+                      job->sliderWidth, kMaxJpegSide);
+        Fail(reinterpret_cast<ErrorManager*>(src->err));
+    }
+    const bool cmyk = src->jpeg_color_space == JCS_CMYK || src->jpeg_color_space == JCS_YCCK;
+    src->out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    jpeg_start_decompress(src);
+}
+
+void StartEncoder(PrepareJob* job) {
+    j_compress_ptr dst = &job->dst;
+    jpeg_stdio_dest(dst, job->out);
+    dst->image_width = static_cast<JDIMENSION>(job->width);
+    dst->image_height = static_cast<JDIMENSION>(job->height);
+    dst->input_components = 3;
+    dst->in_color_space = JCS_RGB;
+    jpeg_set_defaults(dst);
+    jpeg_set_quality(dst, 90, TRUE);
+    jpeg_start_compress(dst, TRUE);
+}
+
+void ScaleRows(PrepareJob* job) {
+    j_decompress_ptr src = &job->src;
+    j_compress_ptr dst = &job->dst;
+    const int components = src->output_components;
+    const bool inverted = src->saw_Adobe_marker != 0;
+    const JDIMENSION w = src->output_width, h = src->output_height;
+    const auto ow = static_cast<JDIMENSION>(job->width), oh = static_cast<JDIMENSION>(job->height);
+
+    JSAMPARRAY in = (*src->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(src), JPOOL_IMAGE,
+                                              w * static_cast<JDIMENSION>(components), 1);
+    JSAMPARRAY out = (*dst->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(dst), JPOOL_IMAGE, ow * 3, 1);
+    auto* columns = static_cast<JDIMENSION*>(
+        (*dst->mem->alloc_large)(reinterpret_cast<j_common_ptr>(dst), JPOOL_IMAGE, ow * sizeof(JDIMENSION)));
+    for (JDIMENSION x = 0; x < ow; ++x)
+        columns[x] =
+            static_cast<JDIMENSION>((2ULL * x + 1) * w / (2ULL * ow)) * static_cast<JDIMENSION>(components);
+
+    long lastRow = -1;
+    for (JDIMENSION y = 0; y < oh; ++y) {
+        const auto row = static_cast<JDIMENSION>((2ULL * y + 1) * h / (2ULL * oh));
+        if (static_cast<long>(row) != lastRow) {
+            if (row > src->output_scanline) jpeg_skip_scanlines(src, row - src->output_scanline);
+            jpeg_read_scanlines(src, in, 1);
+            lastRow = static_cast<long>(row);
+            for (JDIMENSION x = 0; x < ow; ++x)
+                ToRgb(in[0] + columns[x], components, inverted, out[0] + 3 * x);
+        }
+        jpeg_write_scanlines(dst, out, 1);
+    }
+}
+
+// Returns false with job->error set; libjpeg errors arrive here by longjmp.
+bool RunPrepare(PrepareJob* job) {
+    ErrorManager errors;
+    ProgressMonitor progress;
+    job->src.err = jpeg_std_error(&errors.pub);
+    job->dst.err = &errors.pub;
+    errors.pub.error_exit = OnError;
+    errors.pub.emit_message = OnMessage;
+    errors.job = job;
+    progress.pub.progress_monitor = OnProgress;
+    progress.errors = &errors;
+
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_compress(&job->dst);
+        jpeg_destroy_decompress(&job->src);
+        return false;
+    }
+    jpeg_create_decompress(&job->src);
+    job->src.progress = &progress.pub;
+    jpeg_create_compress(&job->dst);
+    StartDecoder(job);
+    StartEncoder(job);
+    ScaleRows(job);
+    jpeg_finish_compress(&job->dst);
+    // The rows below the last sampled one are never decoded.
+    jpeg_destroy_compress(&job->dst);
+    jpeg_destroy_decompress(&job->src);
+    return true;
+}
+
+}  // namespace
+
+ScaledSize ComputeScaledSize(int sourceWidth, int sourceHeight, int sliderWidth) {
+    if (sliderWidth <= 0)
+        throw Error("The slider width " + std::to_string(sliderWidth) + " is too small to scale images to");
+    ScaledSize size;
+    if (!ScaleSides(sourceWidth, sourceHeight, sliderWidth, size.width, size.height))
+        throw Error("An image of " + std::to_string(sourceWidth) + " x " + std::to_string(sourceHeight) +
+                    " pixels scaled to width " + std::to_string(sliderWidth) + " would be too large");
+    return size;
+}
+
+PreparedImage PrepareSliderImage(const std::filesystem::path& source,
+                                 const std::filesystem::path& destination, int sliderWidth) {
+    const std::string what = "Cannot prepare the image \"" + source.string() + "\": ";
+    if (sliderWidth <= 0) ComputeScaledSize(1, 1, sliderWidth);  // throws the width message
+
+    auto job = std::make_unique<PrepareJob>();
+    std::memset(job.get(), 0, sizeof(PrepareJob));
+    job->sliderWidth = sliderWidth;
+    job->in = std::fopen(source.c_str(), "rb");
+    if (!job->in) throw Error(what + std::strerror(errno));
+    job->out = std::fopen(destination.c_str(), "wb");
+    if (!job->out) {
+        const int err = errno;
+        std::fclose(job->in);
+        throw Error("Cannot create file \"" + destination.string() + "\". " + std::strerror(err));
+    }
+    bool ok = RunPrepare(job.get());
+    std::fclose(job->in);
+    if (std::fclose(job->out) != 0 && ok) {
+        ok = false;
+        std::snprintf(job->error, sizeof job->error, "writing \"%s\" failed", destination.c_str());
+    }
+    if (!ok) {
+        std::error_code ignored;
+        std::filesystem::remove(destination, ignored);
+        throw Error(what + job->error);
+    }
+    PreparedImage result;
+    result.sourceWidth = job->sourceWidth;
+    result.sourceHeight = job->sourceHeight;
+    result.size = {job->width, job->height};
+    result.warning = job->warning;
+    return result;
+}
+
+}  // namespace marivel

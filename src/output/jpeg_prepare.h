@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace marivel {
+
+struct ScaledSize {
+    int width = 0;
+    int height = 0;
+    bool operator==(const ScaledSize&) const = default;
+};
+
+// The size of an image scaled to the slider width. The factor source width /
+// slider width is kept as a 32-bit float (stored projects depend on exactly
+// these sizes); each side is the source side divided by it, rounded half to
+// even, and at least 1. Throws Error when the slider width is not positive
+// or a side would exceed what a JPEG can hold.
+ScaledSize ComputeScaledSize(int sourceWidth, int sourceHeight, int sliderWidth);
+
+// Limits that keep hostile files from exhausting time or memory.
+inline constexpr std::uint64_t kMaxSourcePixels = 400'000'000;  // 20000 x 20000
+inline constexpr long kMaxDecoderMemory = 256L * 1024 * 1024;   // progressive files buffer whole images
+inline constexpr int kMaxProgressiveScans = 100;                // real encoders write about 10
+inline constexpr int kMaxJpegSide = 65500;
+
+struct PreparedImage {
+    int sourceWidth = 0;
+    int sourceHeight = 0;
+    ScaledSize size;
+    // libjpeg's first complaint about damaged data that was still usable
+    // (empty when the file was clean).
+    std::string warning;
+};
+
+// Decodes the JPEG at `source` and writes it scaled to the slider width as a
+// baseline colour JPEG of quality 90 at `destination`.
+//
+// Sampling is nearest-neighbour: destination pixel (x, y) takes the source
+// pixel under its centre, column floor((2x + 1) * W / (2W')) and row
+// floor((2y + 1) * H / (2H')). The decode streams: only the rows that are
+// sampled are decompressed, the others are skipped, so memory grows with the
+// source width, not its area.
+//
+// Grayscale sources come out in colour, CMYK and YCCK (Adobe's inverted
+// form included) are converted to RGB.
+//
+// Damaged data: libjpeg's warnings are accepted (the damaged part comes out
+// grey or smeared, as in a browser) unless the data ends before half of the
+// image is present and, for a progressive file, before its first scan is
+// complete; such a file fails. Fatal decoder errors, oversized images and
+// progressive files with too many scans fail too. Failures throw Error naming
+// the source file and the reason; no destination file is left behind.
+PreparedImage PrepareSliderImage(const std::filesystem::path& source,
+                                 const std::filesystem::path& destination, int sliderWidth);
+
+}  // namespace marivel

@@ -1,0 +1,157 @@
+// marivel-publish: publishes a project without the editor, exactly as the
+// editor's Save does, for scripts, builds and the browser tests.
+
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/agent.h"
+#include "model/error.h"
+#include "model/memory_tree.h"
+#include "output/scratch_folder.h"
+#include "output/script_text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using marivel::Error;
+
+constexpr const char* kUsage =
+    "Usage: marivel-publish PROJECT.mvl [--out FOLDER]\n"
+    "\n"
+    "Publishes a Marivel project without the editor, as saving it in the editor\n"
+    "does: prepares every item's image and writes the page (NAME.html), the\n"
+    "scripts tessaline.js, tessalinecfg.js and tessaline.css, the prepared images\n"
+    "(slider0.jpg, ...), the project file (NAME.mvl) and the publish report\n"
+    "(NAME_PublishReport.txt) into the project's folder, or into FOLDER.\n"
+    "\n"
+    "An item whose original image is missing keeps the prepared image of its last\n"
+    "save, taken from the project's folder. The slider engine tessaline.js is taken\n"
+    "from the folder of this program.\n"
+    "\n"
+    "Prints one line per item and the path of the report. Exits with 0 on success,\n"
+    "1 on any error (refused project file, unreadable image, unwritable folder)\n"
+    "and 2 on wrong arguments.\n"
+    "\n"
+    "Options:\n"
+    "  --out FOLDER  publish into FOLDER (created when missing)\n"
+    "  --help        show this text\n";
+
+struct Arguments {
+    fs::path project;
+    std::optional<fs::path> out;
+    bool help = false;
+};
+
+// Throws std::invalid_argument with the complaint.
+Arguments ParseArguments(int argc, char** argv) {
+    Arguments args;
+    bool haveProject = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            args.help = true;
+        } else if (arg == "--out") {
+            if (i + 1 >= argc) throw std::invalid_argument("--out needs a folder");
+            args.out = fs::path(argv[++i]);
+        } else if (arg.rfind("--out=", 0) == 0) {
+            args.out = fs::path(arg.substr(6));
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            throw std::invalid_argument("unknown option " + arg);
+        } else if (haveProject) {
+            throw std::invalid_argument("more than one project given");
+        } else {
+            args.project = arg;
+            haveProject = true;
+        }
+    }
+    if (!args.help && !haveProject) throw std::invalid_argument("no project file given");
+    return args;
+}
+
+fs::path ProgramFolder(const char* argv0) {
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) return self.parent_path();
+    return fs::weakly_canonical(fs::absolute(argv0)).parent_path();
+}
+
+void PrintItems(const marivel::TkeltAppletAgent& agent, const marivel::DesignTree& tree) {
+    for (std::size_t k = 0; k < agent.Items.size(); ++k) {
+        const marivel::TItemData& item = agent.Items[k];
+        std::cout << "item " << k + 1 << ": ";
+        if (tree.caption(static_cast<int>(k) + 1) == "Item") {
+            std::cout << item.ImageFile << " " << item.ImageWidth << " x " << item.ImageHeight;
+        } else {
+            std::cout << "Warning: Original image not found. \"" << item.OriginalImagePath << "\"";
+            if (!item.ImageFile.empty()) std::cout << " (keeps " << item.ImageFile << ")";
+        }
+        std::cout << "\n";
+    }
+}
+
+void Publish(const Arguments& args, const fs::path& programFolder) {
+    const fs::path project = fs::absolute(args.project);
+    if (!fs::is_regular_file(project)) throw Error("Cannot open the project \"" + project.string() + "\"");
+
+    // The generated scripts and prepared images pass through the program
+    // folder; a private copy of it keeps parallel runs and a running editor
+    // from trading files.
+    marivel::ScratchFolder work;
+    const fs::path engine = programFolder / "tessaline.js";
+    std::error_code ec;
+    fs::copy_file(engine, work.path() / "tessaline.js", ec);
+    if (ec) throw Error("The slider engine \"" + engine.string() + "\" cannot be read. " + ec.message());
+
+    marivel::TkeltAppletAgent agent(work.path());
+    marivel::MemoryDesignTree tree("Marivel");
+    switch (agent.LoadProject(project, tree)) {
+        case marivel::LoadResult::Loaded:
+            break;
+        case marivel::LoadResult::WrongProduct:
+            throw Error("This file wasn't saved by Marivel 1.1, open failed!");
+        case marivel::LoadResult::NoProject:
+            throw Error("The file \"" + project.string() + "\" holds no Marivel project");
+    }
+    // As when the editor opens a project: the images prepared by its last
+    // save stand in for originals that are gone.
+    agent.CopyResourceFiles(project.parent_path());
+
+    const fs::path folder = args.out ? fs::absolute(*args.out) : project.parent_path();
+    fs::create_directories(folder, ec);
+    if (ec) throw Error("Cannot create the folder \"" + folder.string() + "\". " + ec.message());
+    agent.SaveAndPublish(folder, project.filename().string(), tree);
+    PrintItems(agent, tree);
+    std::cout
+        << "report: "
+        << (folder / (marivel::PublishBaseName(project.filename().string()) + "_PublishReport.txt")).string()
+        << "\n";
+    agent.ClearPreview();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Arguments args;
+    try {
+        args = ParseArguments(argc, argv);
+    } catch (const std::invalid_argument& e) {
+        std::cerr << "marivel-publish: " << e.what() << " (see marivel-publish --help)\n";
+        return 2;
+    }
+    if (args.help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    try {
+        Publish(args, ProgramFolder(argv[0]));
+        return 0;
+    } catch (const std::exception& e) {
+        std::cerr << "marivel-publish: " << e.what() << "\n";
+        return 1;
+    }
+}
