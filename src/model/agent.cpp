@@ -3,43 +3,11 @@
 #include <utility>
 
 #include "model/field_codec.h"
+#include "model/record_fields.h"
 
 namespace marivel {
 
 namespace {
-
-// The fields of both records in file order; one table serves both
-// directions of the conversion.
-constexpr std::string TAppletData::*kAppletFields[] = {
-    &TAppletData::SliderName,
-    &TAppletData::CfgName,
-    &TAppletData::DivId,
-    &TAppletData::Width,
-    &TAppletData::Height,
-    &TAppletData::Step,
-    &TAppletData::Delay,
-    &TAppletData::Gap,
-    &TAppletData::TrailerSpace,
-    &TAppletData::BgColor,
-    &TAppletData::CfgNameCopy,
-    &TAppletData::ImageBorderWidth,
-    &TAppletData::ImageBorderStyle,
-    &TAppletData::ImageBorderColor,
-    &TAppletData::ContainerBorderWidth,
-    &TAppletData::ContainerBorderStyle,
-    &TAppletData::ContainerBorderColor,
-    &TAppletData::RootDirLocal,
-    &TAppletData::RootDirRemote,
-    &TAppletData::RootDirLocalChecked,
-};
-static_assert(std::size(kAppletFields) == TAppletData::FieldCount);
-
-constexpr std::string TItemData::*kItemFields[] = {
-    &TItemData::ImageFile, &TItemData::OriginalImagePath, &TItemData::Link,        &TItemData::Target,
-    &TItemData::ToolTip,   &TItemData::ImageWidth,        &TItemData::ImageHeight, &TItemData::Level,
-    &TItemData::Reserved,
-};
-static_assert(std::size(kItemFields) == TItemData::FieldCount);
 
 template <typename Record, std::size_t N>
 TStringArray ToStrings(const Record& record, std::string Record::*const (&fields)[N]) {

@@ -22,6 +22,24 @@ std::string JoinRecordLine(const TStringArray& fields, std::string_view separato
 // give empty text.
 std::string ExtractField(std::string_view line, int n, std::string_view separator);
 
+// Calls sink(k, field) for the fields 1..count of a record line in one pass,
+// giving exactly what ExtractField(line, k, separator) gives for each k.
+template <typename Sink>
+void SplitRecordLine(std::string_view line, int count, std::string_view separator, Sink&& sink) {
+    std::size_t start = 0;
+    bool ended = separator.empty();
+    for (int k = 1; k <= count; ++k) {
+        const std::size_t end = ended ? std::string_view::npos : line.find(separator, start);
+        if (end == std::string_view::npos) {
+            ended = true;
+            sink(k, std::string_view());
+            continue;
+        }
+        sink(k, line.substr(start, end - start));
+        start = end + separator.size();
+    }
+}
+
 std::string ColorToHex(TColor colour);                     // 0x0000FF (red) -> "FF0000"
 TColor HexToColor(std::string_view text);                  // throws Error on a non-hex digit
 std::string CssColor(std::string_view text);               // "#" + text

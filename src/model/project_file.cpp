@@ -7,6 +7,7 @@
 #include "model/agent.h"
 #include "model/error.h"
 #include "model/field_codec.h"
+#include "model/record_fields.h"
 #include "model/text_file.h"
 
 namespace marivel {
@@ -61,10 +62,10 @@ struct BottomLineReset {
 };
 
 TItemData ItemFromLine(const std::string& line, const std::string& separator) {
-    TStringArray fields;
-    fields.reserve(TItemData::FieldCount);
-    for (int n = 1; n <= TItemData::FieldCount; ++n) fields.push_back(ExtractField(line, n, separator));
-    return TkeltAppletAgent::StringsToItem(fields);
+    TItemData item;
+    SplitRecordLine(line, TItemData::FieldCount, separator,
+                    [&item](int k, std::string_view field) { item.*kItemFields[k - 1] = field; });
+    return item;
 }
 
 // For each item, the absolute index of the node it hangs under. Well-formed

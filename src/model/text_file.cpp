@@ -92,24 +92,21 @@ TextLineReader::TextLineReader(const std::filesystem::path& path) : path_(path) 
 
 TextLineReader::~TextLineReader() {
     if (file_) std::fclose(file_);
+    std::free(buffer_);
 }
 
 bool TextLineReader::next(std::string& line) {
-    char* buffer = nullptr;
-    std::size_t capacity = 0;
     errno = 0;
-    const ssize_t length = ::getline(&buffer, &capacity, file_);
+    const ssize_t length = ::getline(&buffer_, &capacity_, file_);
     if (length < 0) {
         const int err = errno;
-        std::free(buffer);
         if (std::ferror(file_)) throw Error(FileErrorMessage("Cannot read file", path_, err));
         return false;
     }
     std::size_t size = static_cast<std::size_t>(length);
-    if (size > 0 && buffer[size - 1] == '\n') --size;
-    if (size > 0 && buffer[size - 1] == '\r') --size;
-    line.assign(buffer, size);
-    std::free(buffer);
+    if (size > 0 && buffer_[size - 1] == '\n') --size;
+    if (size > 0 && buffer_[size - 1] == '\r') --size;
+    line.assign(buffer_, size);
     return true;
 }
 

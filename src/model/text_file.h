@@ -46,6 +46,8 @@ public:
 private:
     std::FILE* file_ = nullptr;
     std::filesystem::path path_;
+    char* buffer_ = nullptr;  // getline's buffer, reused from line to line
+    std::size_t capacity_ = 0;
 };
 
 std::vector<std::string> ReadTextLines(const std::filesystem::path& path);
