@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QColor>
+#include <QFrame>
+
+namespace marivel {
+
+// A small raised panel whose whole face shows a colour; clicking it asks the
+// owner to pick a new one (the swatch itself never opens a dialog).
+class ColorSwatch : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit ColorSwatch(QWidget* parent = nullptr);
+
+    QColor color() const { return color_; }
+    void setColor(const QColor& color);
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QColor color_;
+    bool pressed_ = false;
+};
+
+}  // namespace marivel

@@ -1,0 +1,165 @@
+#include "editor/item_page.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "editor/link_tip_dialog.h"
+#include "editor/script_page.h"
+#include "editor/separator_check.h"
+#include "model/field_codec.h"
+#include "platform/prompter.h"
+
+namespace marivel {
+
+namespace {
+
+const QString kPictureFilter = QStringLiteral("All Image Files (*.jpg *.jpeg)");
+const QString kLinkFilter = QStringLiteral("HTML files (*.htm *.html);;Any file (*)");
+
+QComboBox* editableList(const char* name, const QStringList& entries, QWidget* parent) {
+    auto* list = new QComboBox(parent);
+    list->setObjectName(QLatin1String(name));
+    list->setEditable(true);
+    // Typed text is the value, not a new entry of the list.
+    list->setInsertPolicy(QComboBox::NoInsert);
+    list->addItems(entries);
+    list->setEditText(QString());
+    return list;
+}
+
+}  // namespace
+
+ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
+    : QWidget(parent), prompter_(prompter), settings_(settings) {
+    setObjectName(QStringLiteral("tbshtItemGeneral"));
+    auto* layout = new QVBoxLayout(this);
+
+    QGroupBox* image = group("grpbxOriginalImagePath", QStringLiteral("Original Image Path"));
+    auto* imageGrid = new QGridLayout(image);
+    edtOriginalImagePath = new QLineEdit(image);
+    edtOriginalImagePath->setObjectName(QStringLiteral("edtOriginalImagePath"));
+    spdbtnOriginalImagePath = browseButton("spdbtnOriginalImagePath",
+                                           QStringLiteral("Choose the original image of this item"), image);
+    imageGrid->addWidget(edtOriginalImagePath, 0, 0);
+    imageGrid->addWidget(spdbtnOriginalImagePath, 0, 1);
+    addHelp(image, 8, imageGrid, 0);
+    layout->addWidget(image);
+
+    QGroupBox* link = group("GroupBox7", QStringLiteral("Link"));
+    auto* linkGrid = new QGridLayout(link);
+    cmbx_ILink =
+        editableList("cmbx_ILink",
+                     {QStringLiteral("http://"), QStringLiteral("mailto://"), QStringLiteral("javascript:"),
+                      QStringLiteral("ftp://"), QStringLiteral("news://")},
+                     link);
+    spdbtnItURL = browseButton("spdbtnItURL", QStringLiteral("Link to a local HTML file"), link);
+    cmbx_ITarget = editableList("cmbx_ITarget",
+                                {QStringLiteral("_self"), QStringLiteral("_blank"), QStringLiteral("_parent"),
+                                 QStringLiteral("_top"), QStringLiteral("_search"), QStringLiteral("_media")},
+                                link);
+    linkGrid->addWidget(pages::fieldLabel(QStringLiteral("URL"), link), 0, 0);
+    linkGrid->addWidget(cmbx_ILink, 0, 1);
+    linkGrid->addWidget(spdbtnItURL, 0, 2);
+    linkGrid->addWidget(pages::fieldLabel(QStringLiteral("Target"), link), 1, 0);
+    linkGrid->addWidget(cmbx_ITarget, 1, 1);
+    addHelp(link, 9, linkGrid, 1);
+    linkGrid->setColumnStretch(1, 1);
+    layout->addWidget(link);
+
+    QGroupBox* tip = group("grpbxTooltip", QStringLiteral("Tooltip"));
+    auto* tipGrid = new QGridLayout(tip);
+    edt_IToolTip = new QLineEdit(tip);
+    edt_IToolTip->setObjectName(QStringLiteral("edt_IToolTip"));
+    tipGrid->addWidget(edt_IToolTip, 0, 0);
+    addHelp(tip, 10, tipGrid, 0);
+    layout->addWidget(tip);
+    layout->addStretch(1);
+
+    connect(cmbx_ILink, &QComboBox::editTextChanged, this, &ItemPage::modified);
+    connect(cmbx_ITarget, &QComboBox::editTextChanged, this, &ItemPage::modified);
+    connect(edt_IToolTip, &QLineEdit::textChanged, this, &ItemPage::modified);
+    connect(spdbtnOriginalImagePath, &QToolButton::clicked, this, &ItemPage::pickImage);
+    connect(spdbtnItURL, &QToolButton::clicked, this, &ItemPage::pickLink);
+
+    auto* check = new SeparatorCheck(prompter, this);
+    check->watch(edtOriginalImagePath);
+    check->watch(cmbx_ILink);
+    check->watch(cmbx_ITarget);
+    check->watch(edt_IToolTip);
+}
+
+QGroupBox* ItemPage::group(const char* name, const QString& title) {
+    auto* box = new QGroupBox(title, this);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+QToolButton* ItemPage::browseButton(const char* name, const QString& hint, QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setText(QStringLiteral("..."));
+    button->setProperty("hint", hint);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+// The help button sits at the right end of the given row of a group box.
+void ItemPage::addHelp(QWidget* box, int topic, QGridLayout* grid, int row) {
+    QToolButton* help = pages::helpButton(topic, box);
+    grid->addWidget(help, row, 3, Qt::AlignRight);
+    connect(help, &QToolButton::clicked, this, [this, topic] { emit helpRequested(topic); });
+}
+
+void ItemPage::load(const TItemData& item) {
+    edtOriginalImagePath->setText(pages::toQt(Trim(item.OriginalImagePath)));
+    cmbx_ILink->setEditText(pages::toQt(Trim(item.Link)));
+    cmbx_ITarget->setEditText(pages::toQt(Trim(item.Target)));
+    edt_IToolTip->setText(pages::toQt(Trim(item.ToolTip)));
+}
+
+TItemData ItemPage::commit() const {
+    TItemData item;
+    item.OriginalImagePath = pages::trimmed(edtOriginalImagePath->text());
+    item.Link = pages::trimmed(cmbx_ILink->currentText());
+    item.Target = pages::trimmed(cmbx_ITarget->currentText());
+    item.ToolTip = pages::trimmed(edt_IToolTip->text());
+    return item;
+}
+
+QString ItemPage::fileUrl(const QString& path) {
+    static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:"));
+    const bool windowsPath = path.contains(QLatin1Char('\\')) || drive.match(path).hasMatch();
+    if (!windowsPath && path.startsWith(QLatin1Char('/'))) return QStringLiteral("file://") + path;
+    QString url = path;
+    url.replace(QLatin1Char('\\'), QLatin1Char('/')).replace(QLatin1Char(':'), QLatin1Char('|'));
+    return QStringLiteral("file:///") + url;
+}
+
+// A cancelled dialog leaves the path as it was. The picture is not part of
+// what marks the project modified: the path field has no change handler.
+void ItemPage::pickImage() {
+    const QString current = edtOriginalImagePath->text().trimmed();
+    const QString folder = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
+    const QString chosen = prompter_.openPicture(window(), kPictureFilter, folder);
+    if (!chosen.isEmpty()) edtOriginalImagePath->setText(chosen);
+}
+
+void ItemPage::pickLink() {
+    if (TfrmMsgBox_LinkTip::shouldShow(settings_)) {
+        TfrmMsgBox_LinkTip tip(settings_, prompter_, window());
+        tip.exec();
+    }
+    const QString chosen = prompter_.openFile(window(), QStringLiteral("Open"), kLinkFilter);
+    if (chosen.isEmpty()) return;
+    cmbx_ILink->setEditText(fileUrl(chosen));
+    emit modified();
+}
+
+}  // namespace marivel

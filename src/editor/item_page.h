@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QWidget>
+
+#include "model/records.h"
+
+class QComboBox;
+class QGridLayout;
+class QGroupBox;
+class QLineEdit;
+class QToolButton;
+
+namespace marivel {
+
+class Prompter;
+class SettingsStore;
+
+// The "Item General" page: the image, link, target and tooltip of the item
+// selected in the design tree.
+class ItemPage : public QWidget {
+    Q_OBJECT
+
+public:
+    ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent = nullptr);
+
+    void load(const TItemData& item);
+    // A fresh record with the four shown fields, trimmed; the fields the
+    // generator computes are left empty.
+    TItemData commit() const;
+
+    // The URL under which a local file is linked: a POSIX path becomes
+    // "file://" + path; a Windows path has its backslashes turned into
+    // slashes and its drive colon into "|" behind "file:///".
+    static QString fileUrl(const QString& path);
+
+signals:
+    void modified();
+    void helpRequested(int topic);
+
+private:
+    QGroupBox* group(const char* name, const QString& title);
+    QToolButton* browseButton(const char* name, const QString& hint, QWidget* parent);
+    void addHelp(QWidget* box, int topic, QGridLayout* grid, int row);
+    void pickImage();
+    void pickLink();
+
+    Prompter& prompter_;
+    SettingsStore& settings_;
+
+    QLineEdit* edtOriginalImagePath;
+    QToolButton* spdbtnOriginalImagePath;
+    QComboBox* cmbx_ILink;
+    QToolButton* spdbtnItURL;
+    QComboBox* cmbx_ITarget;
+    QLineEdit* edt_IToolTip;
+};
+
+}  // namespace marivel

@@ -1,0 +1,89 @@
+#include "editor/link_tip_dialog.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "platform/prompter.h"
+#include "platform/settings_store.h"
+
+namespace marivel {
+
+const QString TfrmMsgBox_LinkTip::kValueName = QStringLiteral("ShowLinkTipDialog");
+
+TfrmMsgBox_LinkTip::TfrmMsgBox_LinkTip(SettingsStore& settings, Prompter& prompter, QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      settings_(settings),
+      prompter_(prompter) {
+    setObjectName(QStringLiteral("frmMsgBox_LinkTip"));
+    setWindowTitle(QStringLiteral("Important Tip"));
+    setModal(true);
+    setFixedSize(297, 129);
+
+    auto* text = new QLabel(
+        QStringLiteral("Local link may not work for security reason. Please click the '?' book icon within "
+                       "link group to know more details."),
+        this);
+    text->setObjectName(QStringLiteral("lblTip"));
+    text->setWordWrap(true);
+
+    check_ = new QCheckBox(QStringLiteral("Do not show this dialog again."), this);
+    check_->setObjectName(QStringLiteral("chkbxDoNotShow"));
+    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_->setObjectName(QStringLiteral("btnOK"));
+    ok_->setDefault(true);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(check_);
+    bottom->addStretch();
+    bottom->addWidget(ok_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text, 1);
+    layout->addLayout(bottom);
+
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(check_, &QCheckBox::clicked, this, &TfrmMsgBox_LinkTip::storeChoice);
+}
+
+bool TfrmMsgBox_LinkTip::shouldShow(const SettingsStore& settings) {
+    const auto read = settings.readBool(SettingsStore::Hive::CurrentUser, kSettingsKey, kValueName);
+    switch (read.status) {
+        case SettingsStore::Status::Ok:
+            return read.value;
+        case SettingsStore::Status::Missing:
+            return true;
+        case SettingsStore::Status::Unreadable:
+            break;
+    }
+    return false;
+}
+
+void TfrmMsgBox_LinkTip::storeChoice(bool doNotShow) {
+    using Hive = SettingsStore::Hive;
+    // The parent keys are created one by one, outermost first, so a store
+    // that only knows keys it was told about ends up with the whole path.
+    bool ok = settings_.createKey(Hive::CurrentUser, QStringLiteral("\\Software\\Kelt")) &&
+              settings_.createKey(Hive::CurrentUser, QStringLiteral("\\Software\\Kelt\\Marivel\\1.1")) &&
+              settings_.createKey(Hive::CurrentUser, kSettingsKey);
+    ok = ok && settings_.writeBool(Hive::CurrentUser, kSettingsKey, kValueName, !doNotShow);
+    // Failing to remember "do not show" costs the user one more tip; failing
+    // to bring the tip back would silently keep it away, so only that is told.
+    if (!ok && !doNotShow) {
+        prompter_.error(this, QStringLiteral("The choice to show the link tip again could not be stored."));
+    }
+}
+
+void TfrmMsgBox_LinkTip::showEvent(QShowEvent* event) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    QDialog::showEvent(event);
+}
+
+}  // namespace marivel

@@ -1,0 +1,117 @@
+#include "editor/path_page.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "editor/script_page.h"
+#include "editor/separator_check.h"
+
+namespace marivel {
+
+namespace {
+
+// The examples show the form the link picker produces on this platform, so
+// the roots a user types match the links they pick.
+#ifdef Q_OS_WIN
+const QString kLocalExample = QStringLiteral("e.g. file:///C|/MySite/");
+#else
+const QString kLocalExample = QStringLiteral("e.g. file:///home/me/MySite/");
+#endif
+const QString kRemoteExample = QStringLiteral("e.g. http://www.example.com/");
+
+}  // namespace
+
+PathPage::PathPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("tbshtPath"));
+    auto* box = new QGroupBox(QStringLiteral("Path Replacement for Publishing"), this);
+    box->setObjectName(QStringLiteral("grpbxPathReplacement"));
+    auto* grid = new QGridLayout(box);
+
+    auto* explanation = new QLabel(
+        QStringLiteral(
+            "If item's URL contains either local or web path you specified here, one path will be "
+            "replaced by another depending on the choice below. Local path will be replaced by web "
+            "path for uploading if you need to upload the menu to web server to test or publish. "),
+        box);
+    explanation->setObjectName(QStringLiteral("lblPathExplanation"));
+    explanation->setWordWrap(true);
+    QPalette grey = explanation->palette();
+    grey.setColor(QPalette::WindowText, Qt::gray);
+    explanation->setPalette(grey);
+    grid->addWidget(explanation, 0, 0);
+    QToolButton* help = pages::helpButton(7, box);
+    grid->addWidget(help, 0, 1, Qt::AlignRight | Qt::AlignTop);
+    connect(help, &QToolButton::clicked, this, [this] { emit helpRequested(7); });
+
+    grid->addWidget(pages::fieldLabel(QStringLiteral("Root Directory for Local Computer"), box), 1, 0, 1, 2);
+    edtpInternalUse_RootDir_Local = new QLineEdit(box);
+    edtpInternalUse_RootDir_Local->setObjectName(QStringLiteral("edtpInternalUse_RootDir_Local"));
+    grid->addWidget(edtpInternalUse_RootDir_Local, 2, 0, 1, 2);
+    grid->addWidget(pages::fieldLabel(kLocalExample, box), 3, 0, 1, 2);
+
+    grid->addWidget(pages::fieldLabel(QStringLiteral("Root Directory for Web Server"), box), 4, 0, 1, 2);
+    edtpInternalUse_RootDir_Remote = new QLineEdit(box);
+    edtpInternalUse_RootDir_Remote->setObjectName(QStringLiteral("edtpInternalUse_RootDir_Remote"));
+    grid->addWidget(edtpInternalUse_RootDir_Remote, 5, 0, 1, 2);
+    grid->addWidget(pages::fieldLabel(kRemoteExample, box), 6, 0, 1, 2);
+
+    rdbtnpInternalUse_RootDir_Local_Checked =
+        new QRadioButton(QStringLiteral("Test on Local Computer (Convert to Local Path)"), box);
+    rdbtnpInternalUse_RootDir_Local_Checked->setObjectName(
+        QStringLiteral("rdbtnpInternalUse_RootDir_Local_Checked"));
+    rdbtnpInternalUse_RootDir_Local_Checked2 =
+        new QRadioButton(QStringLiteral("Upload to Web Server (Convert to Web Path)"), box);
+    rdbtnpInternalUse_RootDir_Local_Checked2->setObjectName(
+        QStringLiteral("rdbtnpInternalUse_RootDir_Local_Checked2"));
+    for (QRadioButton* radio :
+         {rdbtnpInternalUse_RootDir_Local_Checked, rdbtnpInternalUse_RootDir_Local_Checked2}) {
+        QFont bold = radio->font();
+        bold.setBold(true);
+        radio->setFont(bold);
+    }
+    rdbtnpInternalUse_RootDir_Local_Checked->setChecked(true);
+    grid->addWidget(rdbtnpInternalUse_RootDir_Local_Checked, 7, 0, 1, 2);
+    grid->addWidget(rdbtnpInternalUse_RootDir_Local_Checked2, 8, 0, 1, 2);
+    grid->setColumnStretch(0, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(box);
+    layout->addStretch(1);
+
+    auto* check = new SeparatorCheck(prompter, this);
+    for (QLineEdit* edit : {edtpInternalUse_RootDir_Local, edtpInternalUse_RootDir_Remote}) {
+        connect(edit, &QLineEdit::textChanged, this, &PathPage::modified);
+        check->watch(edit);
+    }
+}
+
+void PathPage::load(const TAppletData& data) {
+    edtpInternalUse_RootDir_Local->setText(pages::toQt(data.RootDirLocal));
+    edtpInternalUse_RootDir_Remote->setText(pages::toQt(data.RootDirRemote));
+    setChoice(data.RootDirLocalChecked == "1", data.RootDirLocalChecked == "0");
+}
+
+void PathPage::apply(TAppletData& data) const {
+    data.RootDirLocal = pages::trimmed(edtpInternalUse_RootDir_Local->text());
+    data.RootDirRemote = pages::trimmed(edtpInternalUse_RootDir_Remote->text());
+    // Built as a std::string: assigning the literal trips a false -Wrestrict of GCC 12.
+    data.RootDirLocalChecked = std::string(rdbtnpInternalUse_RootDir_Local_Checked->isChecked() ? "1" : "0");
+}
+
+// Radio buttons of one group refuse to have their checked member unchecked,
+// so exclusivity is lifted while both are set.
+void PathPage::setChoice(bool local, bool remote) {
+    QRadioButton* radios[] = {rdbtnpInternalUse_RootDir_Local_Checked,
+                              rdbtnpInternalUse_RootDir_Local_Checked2};
+    for (QRadioButton* radio : radios) radio->setAutoExclusive(false);
+    radios[0]->setChecked(local);
+    radios[1]->setChecked(remote);
+    for (QRadioButton* radio : radios) radio->setAutoExclusive(true);
+}
+
+}  // namespace marivel

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+
+#include "model/records.h"
+
+class QLineEdit;
+class QRadioButton;
+
+namespace marivel {
+
+class Prompter;
+class SettingsStore;
+
+// The "Path" page: the two root directories between which item links are
+// rewritten when the slider is generated, and which way they are rewritten.
+class PathPage : public QWidget {
+    Q_OBJECT
+
+public:
+    PathPage(Prompter& prompter, SettingsStore& settings, QWidget* parent = nullptr);
+
+    // A choice other than "1" or "0" leaves both radio buttons unchecked.
+    void load(const TAppletData& data);
+    // Writes RootDirLocal, RootDirRemote and RootDirLocalChecked only.
+    void apply(TAppletData& data) const;
+
+signals:
+    void modified();
+    void helpRequested(int topic);
+
+private:
+    void setChoice(bool local, bool remote);
+
+    QLineEdit* edtpInternalUse_RootDir_Local;
+    QLineEdit* edtpInternalUse_RootDir_Remote;
+    QRadioButton* rdbtnpInternalUse_RootDir_Local_Checked;
+    QRadioButton* rdbtnpInternalUse_RootDir_Local_Checked2;
+};
+
+}  // namespace marivel

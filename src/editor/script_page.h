@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QIcon>
+#include <QWidget>
+
+#include "model/records.h"
+
+class QBoxLayout;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QToolButton;
+
+namespace marivel {
+
+class ColorSwatch;
+class Prompter;
+class SeparatorCheck;
+class SettingsStore;
+class SpinEdit;
+
+// The "Script" page: the slider's name, colours, size, scrolling, distances
+// and the two borders. It is not bound live: load() fills it from a record,
+// apply() writes its values back at the moments the caller commits.
+class ScriptPage : public QWidget {
+    Q_OBJECT
+
+public:
+    ScriptPage(Prompter& prompter, SettingsStore& settings, QWidget* parent = nullptr);
+
+    // Fills the controls in field order. A numeric field that is no decimal
+    // integer, or a colour that is no hexadecimal text, throws marivel::Error;
+    // the controls filled before keep their new values.
+    void load(const TAppletData& data);
+    // Writes the fields this page owns, including the names derived from the
+    // trimmed slider name; the path fields are left alone.
+    void apply(TAppletData& data) const;
+
+signals:
+    // A change that makes the project unsaved (typing, or a colour pick even
+    // when the dialog was cancelled).
+    void modified();
+    void helpRequested(int topic);
+
+private:
+    QGroupBox* group(const QString& title, int helpTopic, QBoxLayout*& row);
+    SpinEdit* spin(const char* name, const QString& label, QBoxLayout* row);
+    ColorSwatch* swatch(const char* name, const QString& label, const QString& hint, QBoxLayout* row);
+    QComboBox* styleList(const char* name, QBoxLayout* row);
+    void pickColor(ColorSwatch* swatch);
+
+    Prompter& prompter_;
+    SeparatorCheck* separatorCheck_;
+
+    QLineEdit* edt_pSliderName;
+    ColorSwatch* pnl_pBgColor;
+    SpinEdit* spnedt_pWidth;
+    SpinEdit* spedt_pHeight;
+    SpinEdit* spnedt_pStep;
+    SpinEdit* spnedt_pDelay;
+    SpinEdit* spnedt_pGap;
+    SpinEdit* spnedt_pTrailerSpace;
+    SpinEdit* spnedt_pContainerBorderWidth;
+    QComboBox* cmbx_pContainerBorderStyle;
+    ColorSwatch* pnl_pContainerBorderColor;
+    SpinEdit* spnedt_pImageBorderWidth;
+    QComboBox* cmbx_pImageBorderStyle;
+    ColorSwatch* pnl_pImageBorderColor;
+};
+
+// Helpers shared by the three property pages.
+namespace pages {
+
+// The book picture of the help buttons: the icon theme's, else a drawn one.
+QIcon bookIcon();
+// The small help button at the right end of a group box; its "tag" property
+// holds the help topic.
+QToolButton* helpButton(int topic, QWidget* parent);
+// Field labels are bold; group captions keep the normal font.
+QLabel* fieldLabel(const QString& text, QWidget* parent);
+// Text between the model (bytes in the local code page) and the controls.
+QString toQt(const std::string& text);
+std::string fromQt(const QString& text);
+// The text of a control with blanks and control characters cut off both ends.
+std::string trimmed(const QString& text);
+
+}  // namespace pages
+
+}  // namespace marivel

@@ -1,0 +1,256 @@
+// The "Item General" page, its two pickers with the link tip, and the check
+// that keeps the record separator out of every bound text.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <functional>
+
+#include "editor/item_page.h"
+#include "editor/link_tip_dialog.h"
+#include "editor/path_page.h"
+#include "editor/script_page.h"
+#include "editor/separator_check.h"
+#include "platform/memory_settings_store.h"
+#include "support/scripted_prompter.h"
+
+namespace marivel {
+namespace {
+
+using Hive = SettingsStore::Hive;
+using test::ScriptedPrompter;
+
+class ItemPageTest : public ::testing::Test {
+protected:
+    template <typename T>
+    T* child(const char* name) {
+        T* w = page.findChild<T*>(QLatin1String(name));
+        if (!w) ADD_FAILURE() << "no control " << name;
+        return w;
+    }
+    QString link() { return child<QComboBox>("cmbx_ILink")->currentText(); }
+    void storeShowTip(int value) {
+        settings.writeInteger(Hive::CurrentUser, kSettingsKey, QStringLiteral("ShowLinkTipDialog"), value);
+    }
+    SettingsStore::Read<qint32> showTip() const {
+        return settings.readInteger(Hive::CurrentUser, kSettingsKey, QStringLiteral("ShowLinkTipDialog"));
+    }
+
+    // Clicks the link button; while the tip is up, act() plays the user and
+    // the tip is closed with OK. Answers how many tips were shown.
+    int clickLink(const std::function<void(TfrmMsgBox_LinkTip&)>& act = {}) {
+        int shown = 0;
+        QTimer poll;
+        poll.setInterval(5);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* tip = qobject_cast<TfrmMsgBox_LinkTip*>(QApplication::activeModalWidget());
+            if (!tip || !tip->isVisible()) return;
+            ++shown;
+            EXPECT_EQ(tip->windowTitle(), "Important Tip");
+            EXPECT_FALSE(tip->checkBox()->isChecked());
+            if (act) act(*tip);
+            tip->okButton()->click();
+        });
+        poll.start();
+        child<QToolButton>("spdbtnItURL")->click();
+        poll.stop();
+        return shown;
+    }
+
+    ScriptedPrompter prompter;
+    MemorySettingsStore settings;
+    ItemPage page{prompter, settings};
+};
+
+TEST_F(ItemPageTest, LoadShowsTrimmedFieldsAndCommitBuildsAFreshRecord) {
+    TItemData stored;
+    stored.ImageFile = "slider1.jpg";
+    stored.OriginalImagePath = "  /pics/a.jpg ";
+    stored.Link = "\thttp://example.com/ ";
+    stored.Target = " _blank";
+    stored.ToolTip = "A tip  ";
+    stored.ImageWidth = "160";
+    stored.ImageHeight = "120";
+    stored.Level = "1";
+    stored.Reserved = "r";
+    page.load(stored);
+    EXPECT_EQ(child<QLineEdit>("edtOriginalImagePath")->text(), "/pics/a.jpg");
+    EXPECT_EQ(link(), "http://example.com/");
+
+    child<QLineEdit>("edt_IToolTip")->setText(QStringLiteral("  typed tip \t"));
+    TItemData expected;
+    expected.OriginalImagePath = "/pics/a.jpg";
+    expected.Link = "http://example.com/";
+    expected.Target = "_blank";
+    expected.ToolTip = "typed tip";
+    EXPECT_EQ(page.commit(), expected);
+}
+
+TEST_F(ItemPageTest, ListsOfferTheUsualSchemesAndTargetsAndAcceptTypedText) {
+    auto* target = child<QComboBox>("cmbx_ITarget");
+    auto* url = child<QComboBox>("cmbx_ILink");
+    EXPECT_TRUE(target->isEditable());
+    EXPECT_EQ(target->count(), 6);
+    EXPECT_EQ(target->itemText(4), "_search");
+    EXPECT_EQ(url->itemText(2), "javascript:");
+    QTest::keyClicks(target->lineEdit(), QStringLiteral("frameA"));
+    QTest::keyClick(target->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(target->count(), 6);
+    EXPECT_EQ(page.commit().Target, "frameA");
+}
+
+TEST_F(ItemPageTest, LinkTargetAndTooltipMarkModifiedButTheImagePathDoesNot) {
+    QSignalSpy modified(&page, &ItemPage::modified);
+    QTest::keyClicks(child<QLineEdit>("edtOriginalImagePath"), QStringLiteral("/a.jpg"));
+    EXPECT_EQ(modified.count(), 0);
+    QTest::keyClicks(child<QComboBox>("cmbx_ILink")->lineEdit(), QStringLiteral("h"));
+    QTest::keyClicks(child<QComboBox>("cmbx_ITarget")->lineEdit(), QStringLiteral("t"));
+    QTest::keyClicks(child<QLineEdit>("edt_IToolTip"), QStringLiteral("x"));
+    EXPECT_EQ(modified.count(), 3);
+}
+
+TEST_F(ItemPageTest, PictureDialogSetsThePathAndCancelKeepsIt) {
+    QSignalSpy modified(&page, &ItemPage::modified);
+    auto* path = child<QLineEdit>("edtOriginalImagePath");
+    path->setText(QStringLiteral("/old/pic.jpg"));
+    prompter.queuePath(QStringLiteral("/home/a/new pic.jpeg"));
+    child<QToolButton>("spdbtnOriginalImagePath")->click();
+    ASSERT_EQ(prompter.count(ScriptedPrompter::Kind::OpenPicture), 1);
+    EXPECT_EQ(prompter.last()->filter, "All Image Files (*.jpg *.jpeg)");
+    EXPECT_EQ(prompter.last()->directory, "/old");
+    EXPECT_EQ(path->text(), "/home/a/new pic.jpeg");
+
+    prompter.setStrict(false);  // no answer: the dialog is cancelled
+    child<QToolButton>("spdbtnOriginalImagePath")->click();
+    EXPECT_EQ(path->text(), "/home/a/new pic.jpeg");
+    EXPECT_EQ(modified.count(), 0);
+}
+
+TEST_F(ItemPageTest, LocalFilesBecomeFileUrls) {
+    struct Row {
+        QString path, url;
+    };
+    for (const Row& row :
+         {Row{"/home/a/site/x.html", "file:///home/a/site/x.html"},
+          Row{"/srv/b:c/page.htm", "file:///srv/b:c/page.htm"},
+          Row{"C:\\web\\news\\index.html", "file:///C|/web/news/index.html"},
+          Row{"C:\\Site\\a.htm", "file:///C|/Site/a.htm"}, Row{"d:/x/y.html", "file:///d|/x/y.html"}}) {
+        EXPECT_EQ(ItemPage::fileUrl(row.path), row.url) << row.path.toStdString();
+    }
+}
+
+TEST_F(ItemPageTest, LinkPickerPutsTheFileUrlIntoTheUrlBoxAndMarksModified) {
+    storeShowTip(0);
+    QSignalSpy modified(&page, &ItemPage::modified);
+    prompter.queuePath(QStringLiteral("/home/a/site/x.html"));
+    EXPECT_EQ(clickLink(), 0);
+    ASSERT_EQ(prompter.count(ScriptedPrompter::Kind::OpenFile), 1);
+    EXPECT_EQ(prompter.last()->filter, "HTML files (*.htm *.html);;Any file (*)");
+    EXPECT_EQ(link(), "file:///home/a/site/x.html");
+    EXPECT_GE(modified.count(), 1);
+    EXPECT_EQ(page.commit().Link, "file:///home/a/site/x.html");
+
+    modified.clear();
+    prompter.setStrict(false);
+    EXPECT_EQ(clickLink(), 0);
+    EXPECT_EQ(link(), "file:///home/a/site/x.html");
+    EXPECT_EQ(modified.count(), 0);
+}
+
+TEST_F(ItemPageTest, TickingTheTipBoxSkipsTheTipNextTime) {
+    prompter.setStrict(false);
+    EXPECT_EQ(showTip().status, SettingsStore::Status::Missing);
+    EXPECT_EQ(clickLink([](TfrmMsgBox_LinkTip& tip) { tip.checkBox()->click(); }), 1);
+    EXPECT_EQ(showTip().status, SettingsStore::Status::Ok);
+    EXPECT_EQ(showTip().value, 0);
+    EXPECT_TRUE(settings.keyExists(Hive::CurrentUser, QStringLiteral("\\Software\\Kelt")));
+    EXPECT_TRUE(settings.keyExists(Hive::CurrentUser, QStringLiteral("\\Software\\Kelt\\Marivel\\1.1")));
+    EXPECT_EQ(clickLink(), 0);
+    EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::OpenFile), 2);
+
+    // Stored as "show" again by hand, any non-zero number counts.
+    storeShowTip(7);
+    EXPECT_EQ(clickLink(), 1);
+}
+
+TEST_F(ItemPageTest, UntickingBeforeClosingBringsTheTipBack) {
+    prompter.setStrict(false);
+    EXPECT_EQ(clickLink([](TfrmMsgBox_LinkTip& tip) {
+                  tip.checkBox()->click();
+                  tip.checkBox()->click();
+              }),
+              1);
+    EXPECT_EQ(showTip().value, 1);
+    EXPECT_EQ(clickLink(), 1);
+}
+
+TEST_F(ItemPageTest, UnreadableTipSettingSkipsTheTip) {
+    prompter.setStrict(false);
+    settings.writeString(Hive::CurrentUser, kSettingsKey, QStringLiteral("ShowLinkTipDialog"),
+                         QStringLiteral("yes"));
+    EXPECT_EQ(clickLink(), 0);
+    EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::OpenFile), 1);
+}
+
+TEST_F(ItemPageTest, FailedWriteIsReportedOnlyWhenBringingTheTipBack) {
+    prompter.setStrict(false);
+    EXPECT_EQ(clickLink([this](TfrmMsgBox_LinkTip& tip) {
+                  settings.setFailing(true);
+                  tip.checkBox()->click();  // tick: ignored
+                  EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Error), 0);
+                  tip.checkBox()->click();  // untick: reported
+                  settings.setFailing(false);
+              }),
+              1);
+    ASSERT_EQ(prompter.count(ScriptedPrompter::Kind::Error), 1);
+    const auto& error = prompter.asked()[0];
+    EXPECT_EQ(error.kind, ScriptedPrompter::Kind::Error);
+    EXPECT_TRUE(error.caption.isEmpty() || error.caption == "Tessaline");
+    EXPECT_FALSE(error.text.isEmpty());
+}
+
+// --- separator check ----------------------------------------------------------
+
+TEST(SeparatorCheckTest, EveryBoundTextRefusesTheSeparator) {
+    ScriptedPrompter prompter;
+    MemorySettingsStore settings;
+    ScriptPage script(prompter, settings);
+    PathPage path(prompter, settings);
+    ItemPage item(prompter, settings);
+    struct Row {
+        QWidget* page;
+        const char* name;
+    };
+    for (const Row& row :
+         {Row{&script, "edt_pSliderName"}, Row{&path, "edtpInternalUse_RootDir_Local"},
+          Row{&path, "edtpInternalUse_RootDir_Remote"}, Row{&item, "edtOriginalImagePath"},
+          Row{&item, "cmbx_ILink"}, Row{&item, "cmbx_ITarget"}, Row{&item, "edt_IToolTip"}}) {
+        prompter.clear();
+        QWidget* control = row.page->findChild<QWidget*>(QLatin1String(row.name));
+        ASSERT_NE(control, nullptr) << row.name;
+        auto* combo = qobject_cast<QComboBox*>(control);
+        QLineEdit* edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(control);
+        ASSERT_NE(edit, nullptr) << row.name;
+        edit->setText(QStringLiteral("ok"));
+        QTest::keyClicks(edit, QStringLiteral("#$"));
+        EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::WarningYesOnly), 0) << row.name;
+        QTest::keyClicks(edit, QStringLiteral("@x"));
+        ASSERT_EQ(prompter.count(ScriptedPrompter::Kind::WarningYesOnly), 1) << row.name;
+        EXPECT_EQ(prompter.last()->text, "The text can't include \"#$@\", it is used by system!");
+        EXPECT_EQ(edit->text(), "x") << row.name;  // emptied, then the next key typed
+
+        edit->setText(QStringLiteral("pasted a#$@b"));
+        EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::WarningYesOnly), 2) << row.name;
+        EXPECT_TRUE(edit->text().isEmpty()) << row.name;
+    }
+}
+
+}  // namespace
+}  // namespace marivel
