@@ -1,0 +1,264 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "generator_fixture.h"
+#include "model/error.h"
+
+namespace marivel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBytes;
+using test::WriteBytes;
+
+class Generator : public test::GeneratorFixture {
+protected:
+    std::string Css() const { return ReadBytes(program / "tessaline.css"); }
+    std::string Script() const { return ReadBytes(program / "tessalinecfg.js"); }
+    static std::vector<std::string> ScriptBanner() {
+        return {"/*",
+                "Tessaline 1.1",
+                "Made with Marivel 1.1, (C) Kelt Software",
+                "https://www.kelt.example/marivel/",
+                "https://www.kelt.example/support/",
+                "*/"};
+    }
+    static std::vector<std::string> ScriptTail(const std::string& constructor) {
+        return {"function CIVSlider1(ipa){",
+                "if(!(window.VSlider1cfg)){eval('window.VSlider1cfg=new Array();');};",
+                "VSlider1cfg[VSlider1cfg.length]=ipa;};",
+                "function InitVSlider1(){",
+                "if (!window.buah){setTimeout('InitVSlider1()',350);return;};",
+                constructor,
+                "InitVSlider1();"};
+    }
+    std::vector<std::string> ScriptWith(const std::vector<std::string>& items, const std::string& ctor) {
+        auto lines = ScriptBanner();
+        lines.insert(lines.end(), items.begin(), items.end());
+        for (auto& l : ScriptTail(ctor)) lines.push_back(l);
+        return lines;
+    }
+};
+
+TEST_F(Generator, WorkedExampleGivesTheThreeFilesByteForByte) {
+    AddItem(Photo("photo.jpg", 1000, 750));
+    agent->AppletData.ContainerBorderStyle = "0";
+    const fs::path page = dir / "page.html";
+    agent->MakeHTMLCodes(page, tree);
+
+    EXPECT_EQ(Css(), Lines({"/*", "Tessaline 1.0", "Made with Marivel 1.1, (C) Kelt Software",
+                            "https://www.kelt.example/marivel/", "https://www.kelt.example/support/", "*/",
+                            ".slidercontainer{", "BORDER:#FFFF00 0px none;", "}", ".sliderimages{",
+                            "BORDER:#DBEAF5 4px dashed;", "}"}));
+    EXPECT_EQ(Script(),
+              Lines(ScriptWith({"CIVSlider1(['slider0.jpg','http://','_self','',168,126]);"},
+                               "new BKag('VSlider1_div',168,408,1,39,0,0,'FFFFFF',VSlider1cfg,4,0);};")));
+    EXPECT_EQ(ReadBytes(page),
+              Lines({"<!-- saved from url=(0025)https://www.kelt.example/ -->",
+                     "<html>",
+                     "<head>",
+                     "<title>Preview</title>",
+                     "</head>",
+                     "<body>",
+                     "",
+                     "<!-- Tessaline 1.1 -->",
+                     "<!-- Made with Marivel 1.1, (C) Kelt Software -->",
+                     "<!-- https://www.kelt.example/marivel/ -->",
+                     "<!-- NOTE: Please insert these codes into <body> section of Web pages. -->",
+                     "<!-- BEGIN -->",
+                     "<link href=\"./tessaline.css\" type=text/css rel=stylesheet>",
+                     "<script language=\"javascript\" src=\"./tessaline.js\"></script>",
+                     "<script language=\"javascript\" src=\"./tessalinecfg.js\"></script>",
+                     "<!-- END -->",
+                     "",
+                     "<!-- Please insert the <div> below to your Web page where you would -->",
+                     "<!-- like to include the menu. -->",
+                     "<div id=\"VSlider1_div\" style=\"width:168px;height:408px;\"></div>",
+                     "",
+                     "</body>",
+                     "</html>"}));
+
+    const TItemData item = agent->GetItem(0);
+    EXPECT_EQ(item.ImageFile, "slider0.jpg");
+    EXPECT_EQ(item.ImageWidth, "168");
+    EXPECT_EQ(item.ImageHeight, "126");
+    EXPECT_EQ(tree.caption(1), "Item");
+    const auto prepared = test::ReadJpeg(agent->PreviewFolder() / "slider0.jpg");
+    EXPECT_EQ(prepared.width, 168);
+    EXPECT_EQ(prepared.height, 126);
+    EXPECT_EQ(agent->PreviewFiles, std::vector<std::string>{"slider0.jpg"});
+}
+
+TEST_F(Generator, ProjectWithoutItemsWritesBannerAndFixedLinesOnly) {
+    agent->MakeHTMLCodes(dir / "page.html", tree);
+    EXPECT_EQ(Script(),
+              Lines(ScriptWith({}, "new BKag('VSlider1_div',168,408,1,39,0,0,'FFFFFF',VSlider1cfg,4,0);};")));
+    EXPECT_FALSE(fs::exists(agent->PreviewFolder()));
+    EXPECT_TRUE(agent->PreviewFiles.empty());
+}
+
+TEST_F(Generator, ShowsItsActivityAndLeavesTheProgressBarAlone) {
+    agent->MakeHTMLCodes(dir / "page.html", tree);
+    EXPECT_EQ(display.events,
+              (std::vector<std::string>{"hint:Making HTML Codes ... ...", "busy", "hint:", "idle"}));
+}
+
+struct BorderRow {
+    std::string imageStyle, imageWidth, containerStyle, containerWidth, height;
+    std::string ctorTail;  // height ... image border, container border
+    std::string containerRule, imageRule;
+};
+
+TEST_F(Generator, BorderAllowanceGoesIntoTheFilesButNotTheModel) {
+    const BorderRow rows[] = {
+        {"0", "4", "2", "2", "400", "404,1,39,0,0,'FFFFFF',VSlider1cfg,0,2", "BORDER:#FFFF00 2px dashed;",
+         "BORDER:#DBEAF5 0px none;"},
+        {"3", "1", "3", "5", "100", "112,1,39,0,0,'FFFFFF',VSlider1cfg,1,5", "BORDER:#FFFF00 5px solid;",
+         "BORDER:#DBEAF5 1px solid;"},
+        {"0", "7", "0", "9", "250", "250,1,39,0,0,'FFFFFF',VSlider1cfg,0,0", "BORDER:#FFFF00 0px none;",
+         "BORDER:#DBEAF5 0px none;"},
+        {"12", "2", "-1", "3", "10", "20,1,39,0,0,'FFFFFF',VSlider1cfg,2,3", "BORDER:#FFFF00 3px solid;",
+         "BORDER:#DBEAF5 2px solid;"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.ctorTail);
+        TAppletData& a = agent->AppletData;
+        a.ImageBorderStyle = r.imageStyle;
+        a.ImageBorderWidth = r.imageWidth;
+        a.ContainerBorderStyle = r.containerStyle;
+        a.ContainerBorderWidth = r.containerWidth;
+        a.Height = r.height;
+        const TAppletData entered = a;
+        // Twice: a second run must not add the allowance again.
+        for (int run = 0; run < 2; ++run) {
+            agent->MakeHTMLCodes(dir / "page.html", tree);
+            EXPECT_NE(Script().find("new BKag('VSlider1_div',168," + r.ctorTail + ");};"), std::string::npos);
+            EXPECT_NE(Css().find(r.containerRule + "\r\n}\r\n.sliderimages{\r\n" + r.imageRule),
+                      std::string::npos);
+            const std::string height = r.ctorTail.substr(0, r.ctorTail.find(','));
+            EXPECT_NE(ReadBytes(dir / "page.html").find("height:" + height + "px;"), std::string::npos);
+            EXPECT_EQ(agent->AppletData, entered);
+        }
+    }
+}
+
+TEST_F(Generator, LevelsFollowTheTreeAndLinksAreRewritten) {
+    const int a = AddItem("");
+    const int b = AddItem("", a);
+    AddItem("", b);
+    AddItem("");
+    for (auto& item : agent->Items) item.Level = "";  // as after committing the item pane
+    agent->Items[1].Link = "HTTP://WWW.EXAMPLE.COM/x.html";
+    agent->AppletData.RootDirRemote = "http://www.example.com/";
+    agent->AppletData.RootDirLocal = "file:///C:/site/";
+    agent->AppletData.RootDirLocalChecked = "1";
+    agent->MakeHTMLCodes(dir / "page.html", tree);
+    std::vector<std::string> levels;
+    for (const auto& item : agent->Items) levels.push_back(item.Level);
+    EXPECT_EQ(levels, (std::vector<std::string>{"0", "1", "2", "0"}));
+    EXPECT_EQ(agent->Items[1].Link, "file:///C:/site/x.html");
+    EXPECT_NE(Script().find("CIVSlider1(['','file:///C:/site/x.html','_self','',160,120]);"),
+              std::string::npos);
+}
+
+TEST_F(Generator, MissingImagesKeepTheirEarlierNamesAndSizes) {
+    const std::string photo = Photo("photo.jpg", 400, 300);
+    AddItem(photo);
+    AddItem((dir / "gone.jpg").string());
+    AddItem("   ");
+    agent->Items[1].ImageFile = "slider3.jpg";
+    agent->Items[1].ImageWidth = "168";
+    agent->Items[1].ImageHeight = "99";
+    agent->Items[2].ImageFile = "";
+    agent->Items[2].ImageWidth = "";
+    agent->Items[2].ImageHeight = "";
+    agent->MakeHTMLCodes(dir / "page.html", tree);
+
+    EXPECT_EQ(tree.caption(1), "Item");
+    EXPECT_EQ(tree.caption(2), "Warning: Original image not found.");
+    EXPECT_EQ(tree.caption(3), "Warning: Original image not found.");
+    const std::string script = Script();
+    EXPECT_NE(script.find("CIVSlider1(['slider0.jpg','http://','_self','',168,126]);"), std::string::npos);
+    EXPECT_NE(script.find("CIVSlider1(['slider3.jpg','http://','_self','',168,99]);"), std::string::npos);
+    EXPECT_NE(script.find("CIVSlider1(['','http://','_self','',,]);"), std::string::npos);
+    EXPECT_EQ(agent->PreviewFiles, std::vector<std::string>{"slider0.jpg"});
+
+    // The image comes back: the caption follows and the item is prepared.
+    fs::copy_file(photo, dir / "gone.jpg");
+    agent->MakeHTMLCodes(dir / "page.html", tree);
+    EXPECT_EQ(tree.caption(2), "Item");
+    EXPECT_EQ(agent->GetItem(1).ImageFile, "slider1.jpg");
+}
+
+TEST_F(Generator, TwoItemsWithOneSourceGiveTwoFiles) {
+    const std::string photo = Photo("photo.jpg", 336, 100);
+    AddItem(photo);
+    AddItem(photo);
+    agent->MakeHTMLCodes(dir / "page.html", tree);
+    EXPECT_EQ(agent->PreviewFiles, (std::vector<std::string>{"slider0.jpg", "slider1.jpg"}));
+    EXPECT_TRUE(fs::exists(agent->PreviewFolder() / "slider1.jpg"));
+    EXPECT_EQ(agent->GetItem(1).ImageHeight, "50");
+    // Scratch copies are gone again: nothing but the generated files in the
+    // program folder.
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(program)) files += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(files, 3);
+}
+
+TEST_F(Generator, ItemTextsAreEscapedInTheScriptOnly) {
+    AddItem("");
+    agent->Items[0].ToolTip = "Tom's photo";
+    agent->Items[0].Link = "javascript:alert('x')</script>";
+    agent->MakeHTMLCodes(dir / "page.html", tree);
+    EXPECT_NE(Script().find(
+                  "CIVSlider1(['','javascript:alert(\\'x\\')<\\/script>','_self','Tom\\'s photo',160,120]);"),
+              std::string::npos);
+    EXPECT_EQ(agent->Items[0].ToolTip, "Tom's photo");
+}
+
+TEST_F(Generator, RefusedRunsWriteNothing) {
+    const std::string photo = Photo("photo.jpg", 64, 48);
+    WriteBytes(dir / "broken.jpg", "this is no picture");
+    struct Row {
+        std::string sliderName, width, source, expected;
+    };
+    const Row rows[] = {
+        {"my slider", "168", photo, "The slider name \"my slider\" cannot name the slider's script"},
+        {"1st", "168", photo, "The slider name \"1st\""},
+        {"", "168", "", "The slider name \"\""},
+        {"VSlider1", "0", photo, "The slider width 0 is too small"},
+        {"VSlider1", "-5", photo, "The slider width -5 is too small"},
+        {"VSlider1", "168", (dir / "broken.jpg").string(), (dir / "broken.jpg").string()},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.expected);
+        WriteBytes(program / "tessaline.css", "old css");
+        agent->Items.clear();
+        tree.reset("Marivel");
+        AddItem(r.source);
+        agent->AppletData.SliderName = r.sliderName;
+        agent->AppletData.Width = r.width;
+        try {
+            agent->MakeHTMLCodes(dir / "page.html", tree);
+            ADD_FAILURE() << "no error";
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find(r.expected), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(ReadBytes(program / "tessaline.css"), "old css");
+        EXPECT_FALSE(fs::exists(program / "tessalinecfg.js"));
+        EXPECT_FALSE(fs::exists(dir / "page.html"));
+        EXPECT_FALSE(fs::exists(agent->PreviewFolder() / "slider0.jpg"));
+        EXPECT_EQ(display.hint, "");
+        EXPECT_FALSE(display.busy);
+    }
+}
+
+TEST_F(Generator, ZeroWidthIsFineWhenNoImageHasToBeScaled) {
+    AddItem("");
+    agent->AppletData.Width = "0";
+    EXPECT_NO_THROW(agent->MakeHTMLCodes(dir / "page.html", tree));
+}
+
+}  // namespace
+}  // namespace marivel

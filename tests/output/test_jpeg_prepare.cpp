@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "model/error.h"
+#include "output/jpeg_prepare.h"
+#include "support/temp_dir.h"
+#include "support/test_jpeg.h"
+
+namespace marivel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::JpegModel;
+using test::JpegSpec;
+using test::Rgb;
+
+struct SizeRow {
+    int w, h, slider;
+    ScaledSize expected;
+};
+
+TEST(ScaledSize, FollowsTheFloatFactorAndRoundsHalvesToEven) {
+    const SizeRow rows[] = {
+        {1000, 750, 168, {168, 126}},
+        {800, 533, 168, {168, 112}},
+        {1024, 768, 160, {160, 120}},
+        {100, 75, 168, {168, 126}},  // narrower than the slider: enlarged
+        {2, 5, 1, {1, 2}},           // 2.5 -> 2
+        {2, 7, 1, {1, 4}},           // 3.5 -> 4
+        {2, 3, 1, {1, 2}},           // 1.5 -> 2
+        {5000, 10, 168, {168, 1}},   // 0.336 would be no row at all
+        {2, 1, 1, {1, 1}},           // 0.5 -> 0 -> 1
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(ComputeScaledSize(r.w, r.h, r.slider), r.expected)
+            << r.w << "x" << r.h << " at " << r.slider;
+}
+
+TEST(ScaledSize, RefusesWidthsThatCannotScale) {
+    EXPECT_THROW(ComputeScaledSize(100, 100, 0), Error);
+    EXPECT_THROW(ComputeScaledSize(100, 100, -3), Error);
+    EXPECT_THROW(ComputeScaledSize(1, 100, 9999), Error);  // 999900 rows
+}
+
+class Prepare : public ::testing::Test {
+protected:
+    fs::path Source(const JpegSpec& spec, const std::string& name = "source.jpg") {
+        test::WriteJpeg(dir / name, spec);
+        return dir / name;
+    }
+    test::DecodedJpeg Run(const fs::path& source, int width) {
+        last = PrepareSliderImage(source, dir / "out.jpg", width);
+        return test::ReadJpeg(dir / "out.jpg");
+    }
+    test::TempDir dir;
+    PreparedImage last;
+};
+
+int Luma(const Rgb& p) {
+    return (p.r + p.g + p.b) / 3;
+}
+
+TEST_F(Prepare, SamplesTheNearestPixelWithoutSmoothing) {
+    // Alternating black and white columns (and rows): a smoothing scaler
+    // gives grey, nearest-neighbour at the pixel centres takes the odd ones.
+    JpegSpec columns{.width = 16, .height = 16, .model = JpegModel::Gray, .quality = 100};
+    columns.pixel = [](int x, int) { return x % 2 ? Rgb{255, 255, 255} : Rgb{0, 0, 0}; };
+    const auto halfColumns = Run(Source(columns), 8);
+    ASSERT_EQ(halfColumns.width, 8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) EXPECT_GT(Luma(halfColumns.at(x, y)), 230) << x << "," << y;
+
+    JpegSpec rows = columns;
+    rows.pixel = [](int, int y) { return y % 2 ? Rgb{255, 255, 255} : Rgb{0, 0, 0}; };
+    const auto halfRows = Run(Source(rows), 8);
+    for (int y = 0; y < 8; ++y) EXPECT_GT(Luma(halfRows.at(3, y)), 230) << y;
+
+    // Enlarged four times: every source column becomes four equal columns.
+    JpegSpec blocks{.width = 16, .height = 16, .model = JpegModel::Gray, .quality = 100};
+    blocks.pixel = [](int x, int) { return x < 8 ? Rgb{0, 0, 0} : Rgb{255, 255, 255}; };
+    const auto big = Run(Source(blocks), 64);
+    ASSERT_EQ(big.width, 64);
+    ASSERT_EQ(big.height, 64);
+    EXPECT_LT(Luma(big.at(28, 10)), 40);
+    EXPECT_GT(Luma(big.at(35, 10)), 215);
+}
+
+// 64-pixel cells, each its own colour: after scaling to a quarter every
+// output pixel well inside a cell must show that cell's colour, which
+// catches wrong rows (skipping), wrong columns and wrong colour conversion.
+Rgb CellColour(int x, int y) {
+    const int cx = x / 64, cy = y / 64;
+    return Rgb{40 + cx * 12, 230 - cy * 16, (cx * 5 + cy * 7) % 8 * 30};
+}
+
+struct ModelRow {
+    JpegModel model;
+    bool progressive;
+    const char* name;
+};
+
+TEST_F(Prepare, EveryColourModelComesOutAsCorrectRgb) {
+    const ModelRow rows[] = {
+        {JpegModel::Colour, false, "colour 4:2:0"},       {JpegModel::Colour, true, "progressive 4:2:0"},
+        {JpegModel::Colour444, false, "colour 4:4:4"},    {JpegModel::Gray, false, "grayscale"},
+        {JpegModel::Gray, true, "progressive grayscale"}, {JpegModel::AdobeCmyk, false, "Adobe CMYK"},
+        {JpegModel::PlainCmyk, false, "plain CMYK"},      {JpegModel::Ycck, false, "YCCK"},
+        {JpegModel::Ycck, true, "progressive YCCK"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        JpegSpec spec{.width = 1024, .height = 768, .model = row.model, .progressive = row.progressive};
+        spec.pixel = CellColour;
+        const auto out = Run(Source(spec), 256);
+        ASSERT_EQ(out.width, 256);
+        ASSERT_EQ(out.height, 192);
+        EXPECT_EQ(out.components, 3);
+        EXPECT_FALSE(out.progressive);
+        EXPECT_EQ(last.sourceWidth, 1024);
+        EXPECT_TRUE(last.warning.empty()) << last.warning;
+        int checked = 0, wrong = 0;
+        for (int y = 0; y < out.height; ++y) {
+            for (int x = 0; x < out.width; ++x) {
+                if (x % 16 < 4 || x % 16 > 11 || y % 16 < 4 || y % 16 > 11) continue;  // near a cell edge
+                const int sx = (2 * x + 1) * 1024 / 512, sy = (2 * y + 1) * 768 / 384;
+                Rgb want = CellColour(sx, sy);
+                if (row.model == JpegModel::Gray) want = {want.g, want.g, want.g};
+                const Rgb got = out.at(x, y);
+                ++checked;
+                if (std::abs(got.r - want.r) > 14 || std::abs(got.g - want.g) > 14 ||
+                    std::abs(got.b - want.b) > 14)
+                    ++wrong;
+            }
+        }
+        EXPECT_GT(checked, 10000);
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
+std::string Bytes(const fs::path& path) {
+    return test::ReadBytes(path);
+}
+
+// Offset of the first start-of-frame marker (baseline or progressive).
+std::size_t FrameHeader(const std::string& jpeg) {
+    for (std::size_t i = 0; i + 1 < jpeg.size(); ++i)
+        if (static_cast<unsigned char>(jpeg[i]) == 0xFF && (static_cast<unsigned char>(jpeg[i + 1]) == 0xC0 ||
+                                                            static_cast<unsigned char>(jpeg[i + 1]) == 0xC2))
+            return i;
+    return std::string::npos;
+}
+
+std::string WithSize(std::string jpeg, int w, int h) {
+    const std::size_t sof = FrameHeader(jpeg);
+    jpeg[sof + 5] = static_cast<char>(h >> 8);
+    jpeg[sof + 6] = static_cast<char>(h & 0xFF);
+    jpeg[sof + 7] = static_cast<char>(w >> 8);
+    jpeg[sof + 8] = static_cast<char>(w & 0xFF);
+    return jpeg;
+}
+
+TEST_F(Prepare, UndecodableFilesFailWithTheFileAndTheReason) {
+    JpegSpec photo{.width = 320, .height = 240};
+    photo.pixel = CellColour;
+    const std::string good = Bytes(Source(photo, "good.jpg"));
+    JpegSpec progressive = photo;
+    progressive.progressive = true;
+    const std::string goodProgressive = Bytes(Source(progressive, "progressive.jpg"));
+    JpegSpec scans = photo;
+    scans.manyScans = true;
+    const std::string manyScans = Bytes(Source(scans, "scans.jpg"));
+    std::string lossless = good;
+    lossless[FrameHeader(good) + 1] = static_cast<char>(0xC3);
+
+    const std::pair<std::string, std::string> rows[] = {
+        {"This is a text file, not a picture.", "Not a JPEG file"},
+        {"", "Empty input file"},
+        {good.substr(0, 700), "the file ends early"},
+        {lossless, "Unsupported JPEG process"},
+        {WithSize(good, 65500, 65500), "65500 x 65500 pixels"},
+        {manyScans, "more than 100 progressive scans"},
+        {WithSize(goodProgressive, 15000, 15000), "more than 256 MiB of memory"},
+    };
+    for (const auto& [bytes, reason] : rows) {
+        SCOPED_TRACE(reason);
+        test::WriteBytes(dir / "bad.jpg", bytes);
+        try {
+            PrepareSliderImage(dir / "bad.jpg", dir / "out.jpg", 168);
+            ADD_FAILURE() << "no error";
+        } catch (const Error& e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find("\"" + (dir / "bad.jpg").string() + "\""), std::string::npos) << message;
+            EXPECT_NE(message.find(reason), std::string::npos) << message;
+        }
+        EXPECT_FALSE(fs::exists(dir / "out.jpg"));
+    }
+    EXPECT_THROW(PrepareSliderImage(dir / "missing.jpg", dir / "out.jpg", 168), Error);
+    EXPECT_THROW(PrepareSliderImage(dir / "good.jpg", dir / "no" / "out.jpg", 168), Error);
+}
+
+TEST_F(Prepare, SlightlyTruncatedPhotoStillGivesACopy) {
+    JpegSpec photo{.width = 320, .height = 240};
+    photo.pixel = CellColour;
+    const std::string good = Bytes(Source(photo, "good.jpg"));
+    test::WriteBytes(dir / "cut.jpg", good.substr(0, good.size() * 9 / 10));
+    const auto out = Run(dir / "cut.jpg", 160);
+    EXPECT_EQ(out.width, 160);
+    EXPECT_EQ(out.height, 120);
+    EXPECT_NE(last.warning, "");
+    // The top of the picture is intact.
+    const Rgb got = out.at(8, 8), want = CellColour(17, 17);
+    EXPECT_NEAR(got.r, want.r, 14);
+    EXPECT_NEAR(got.g, want.g, 14);
+}
+
+}  // namespace
+}  // namespace marivel

@@ -1,0 +1,147 @@
+#include "support/test_jpeg.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+
+#include <jpeglib.h>
+
+namespace marivel::test {
+
+namespace {
+
+struct TestErrors {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void OnTestError(j_common_ptr cinfo) {
+    auto* errors = reinterpret_cast<TestErrors*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, errors->message);
+    std::longjmp(errors->jump, 1);
+}
+
+void ToCmykInk(const Rgb& p, JSAMPLE* out) {
+    const int m = std::max(p.r, std::max(p.g, p.b));
+    const int rgb[3] = {p.r, p.g, p.b};
+    for (int c = 0; c < 3; ++c) out[c] = static_cast<JSAMPLE>(m == 0 ? 0 : 255 * (m - rgb[c]) / m);
+    out[3] = static_cast<JSAMPLE>(255 - m);
+}
+
+void FillRow(const JpegSpec& spec, int y, std::vector<JSAMPLE>& row, int components) {
+    for (int x = 0; x < spec.width; ++x) {
+        const Rgb p = spec.pixel(x, y);
+        JSAMPLE* out = &row[static_cast<std::size_t>(x) * components];
+        if (components == 1) {
+            out[0] = static_cast<JSAMPLE>(p.g);
+        } else if (components == 3) {
+            out[0] = static_cast<JSAMPLE>(p.r);
+            out[1] = static_cast<JSAMPLE>(p.g);
+            out[2] = static_cast<JSAMPLE>(p.b);
+        } else {
+            ToCmykInk(p, out);
+            if (spec.model != JpegModel::PlainCmyk)
+                for (int c = 0; c < 4; ++c) out[c] = static_cast<JSAMPLE>(255 - out[c]);
+        }
+    }
+}
+
+void SetManyScans(jpeg_compress_struct& c) {
+    // DC of all components, then each AC coefficient of each component in
+    // its own scan: 1 + 63 * components scans.
+    const int count = 1 + 63 * c.num_components;
+    auto* scans = static_cast<jpeg_scan_info*>((*c.mem->alloc_small)(
+        reinterpret_cast<j_common_ptr>(&c), JPOOL_IMAGE, count * sizeof(jpeg_scan_info)));
+    scans[0] = jpeg_scan_info{c.num_components, {0, 1, 2, 3}, 0, 0, 0, 0};
+    int n = 1;
+    for (int comp = 0; comp < c.num_components; ++comp)
+        for (int k = 1; k <= 63; ++k) scans[n++] = jpeg_scan_info{1, {comp, 0, 0, 0}, k, k, 0, 0};
+    c.scan_info = scans;
+    c.num_scans = count;
+}
+
+}  // namespace
+
+void WriteJpeg(const std::filesystem::path& path, const JpegSpec& spec) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) throw std::runtime_error("cannot create " + path.string());
+    const bool cmyk = spec.model == JpegModel::AdobeCmyk || spec.model == JpegModel::PlainCmyk ||
+                      spec.model == JpegModel::Ycck;
+    const int components = spec.model == JpegModel::Gray ? 1 : cmyk ? 4 : 3;
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(spec.width) * components);
+
+    jpeg_compress_struct c{};
+    TestErrors errors{};
+    c.err = jpeg_std_error(&errors.pub);
+    errors.pub.error_exit = OnTestError;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_compress(&c);
+        std::fclose(file);
+        throw std::runtime_error(std::string("libjpeg: ") + errors.message);
+    }
+    jpeg_create_compress(&c);
+    jpeg_stdio_dest(&c, file);
+    c.image_width = static_cast<JDIMENSION>(spec.width);
+    c.image_height = static_cast<JDIMENSION>(spec.height);
+    c.input_components = components;
+    c.in_color_space = components == 1 ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, spec.quality, TRUE);
+    if (spec.model == JpegModel::Ycck) jpeg_set_colorspace(&c, JCS_YCCK);
+    if (spec.model == JpegModel::PlainCmyk) c.write_Adobe_marker = FALSE;
+    if (spec.model == JpegModel::Colour444 || components == 1)
+        for (int i = 0; i < c.num_components; ++i)
+            c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
+    if (spec.manyScans) {
+        SetManyScans(c);
+    } else if (spec.progressive) {
+        jpeg_simple_progression(&c);
+    }
+    jpeg_start_compress(&c, TRUE);
+    for (int y = 0; y < spec.height; ++y) {
+        FillRow(spec, y, row, components);
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&c, rows, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    if (std::fclose(file) != 0) throw std::runtime_error("cannot write " + path.string());
+}
+
+DecodedJpeg ReadJpeg(const std::filesystem::path& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) throw std::runtime_error("cannot open " + path.string());
+    DecodedJpeg image;
+    jpeg_decompress_struct d{};
+    TestErrors errors{};
+    d.err = jpeg_std_error(&errors.pub);
+    errors.pub.error_exit = OnTestError;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&d);
+        std::fclose(file);
+        throw std::runtime_error(std::string("libjpeg: ") + errors.message);
+    }
+    jpeg_create_decompress(&d);
+    jpeg_stdio_src(&d, file);
+    jpeg_read_header(&d, TRUE);
+    image.components = d.num_components;
+    image.progressive = d.progressive_mode != 0;
+    d.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&d);
+    image.width = static_cast<int>(d.output_width);
+    image.height = static_cast<int>(d.output_height);
+    image.rgb.resize(static_cast<std::size_t>(image.width) * image.height * 3);
+    while (d.output_scanline < d.output_height) {
+        JSAMPROW rows[1] = {&image.rgb[static_cast<std::size_t>(d.output_scanline) * image.width * 3]};
+        jpeg_read_scanlines(&d, rows, 1);
+    }
+    jpeg_finish_decompress(&d);
+    jpeg_destroy_decompress(&d);
+    std::fclose(file);
+    return image;
+}
+
+}  // namespace marivel::test

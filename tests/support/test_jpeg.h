@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+namespace marivel::test {
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+};
+
+// How the test JPEG stores its colours.
+enum class JpegModel {
+    Colour,     // YCbCr, 4:2:0
+    Colour444,  // YCbCr without chroma subsampling
+    Gray,       // one component (the pixel's green value)
+    AdobeCmyk,  // CMYK with Adobe's marker, stored inverted as Adobe writes it
+    PlainCmyk,  // CMYK without the Adobe marker, not inverted
+    Ycck,       // YCCK (Adobe marker, inverted)
+};
+
+struct JpegSpec {
+    int width = 8;
+    int height = 8;
+    JpegModel model = JpegModel::Colour;
+    bool progressive = false;
+    // Every coefficient its own scan: far more scans than any real encoder
+    // writes (implies progressive).
+    bool manyScans = false;
+    int quality = 95;
+    std::function<Rgb(int x, int y)> pixel = [](int, int) { return Rgb{128, 128, 128}; };
+};
+
+// Encodes a JPEG with libjpeg; throws std::runtime_error on failure.
+void WriteJpeg(const std::filesystem::path& path, const JpegSpec& spec);
+
+struct DecodedJpeg {
+    int width = 0;
+    int height = 0;
+    int components = 0;  // as stored in the file
+    bool progressive = false;
+    std::vector<std::uint8_t> rgb;  // width * height * 3
+    Rgb at(int x, int y) const {
+        const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
+        return {rgb[i], rgb[i + 1], rgb[i + 2]};
+    }
+};
+
+// Decodes a whole JPEG to RGB with libjpeg; throws std::runtime_error.
+DecodedJpeg ReadJpeg(const std::filesystem::path& path);
+
+}  // namespace marivel::test
