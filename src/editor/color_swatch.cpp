@@ -1,23 +1,30 @@
 #include "editor/color_swatch.h"
 
+#include <qdrawutil.h>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace marivel {
 
 ColorSwatch::ColorSwatch(QWidget* parent) : QFrame(parent) {
-    setFrameStyle(QFrame::Panel | QFrame::Raised);
-    setLineWidth(2);
     setFixedSize(22, 22);
     setCursor(Qt::PointingHandCursor);
-    setAutoFillBackground(true);
     setColor(Qt::white);
 }
 
 void ColorSwatch::setColor(const QColor& color) {
     color_ = color;
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, color_);
-    setPalette(pal);
+    update();
+}
+
+// The colour fills the whole face, framed by a lowered outer and a raised
+// inner bevel so the swatch reads as something to press.
+void ColorSwatch::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QRect r = rect();
+    p.fillRect(r, color_);
+    qDrawShadePanel(&p, r, palette(), true, 1);
+    qDrawShadePanel(&p, r.adjusted(1, 1, -1, -1), palette(), false, 1);
 }
 
 void ColorSwatch::mousePressEvent(QMouseEvent* event) {

@@ -41,7 +41,7 @@ PathPage::PathPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget* par
     explanation->setObjectName(QStringLiteral("lblPathExplanation"));
     explanation->setWordWrap(true);
     QPalette grey = explanation->palette();
-    grey.setColor(QPalette::WindowText, Qt::gray);
+    grey.setColor(QPalette::WindowText, QColor(0x80, 0x80, 0x80));
     explanation->setPalette(grey);
     grid->addWidget(explanation, 0, 0);
     QToolButton* help = pages::helpButton(7, box);

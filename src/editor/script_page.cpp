@@ -30,13 +30,14 @@ QIcon bookIcon() {
         p.setBrush(QColor(0x3c, 0x6e, 0xc8));
         p.drawRect(2, 1, 11, 13);  // cover
         p.setBrush(Qt::white);
-        p.drawRect(4, 12, 9, 2);  // page edges
-        p.setPen(QColor(0xf2, 0xd0, 0x4b));
-        p.drawLine(6, 4, 10, 4);  // title
-        p.drawLine(6, 6, 9, 6);
+        p.drawRect(3, 12, 10, 2);  // page edges
         p.setPen(Qt::white);
-        p.drawText(QRect(4, 5, 9, 8), Qt::AlignCenter, QStringLiteral("?"));
-        return QIcon::fromTheme(QStringLiteral("help-contents"), QIcon(pix));
+        QFont font = p.font();
+        font.setPixelSize(10);
+        font.setBold(true);
+        p.setFont(font);
+        p.drawText(QRect(2, 1, 12, 11), Qt::AlignCenter, QStringLiteral("?"));
+        return QIcon(pix);
     }();
     return icon;
 }

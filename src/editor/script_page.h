@@ -72,7 +72,7 @@ private:
 // Helpers shared by the three property pages.
 namespace pages {
 
-// The book picture of the help buttons: the icon theme's, else a drawn one.
+// The book picture of the help buttons, drawn flat like the other pictures.
 QIcon bookIcon();
 // The small help button at the right end of a group box; its "tag" property
 // holds the help topic.
