@@ -12,7 +12,7 @@ packages=(
   libjpeg62-turbo-dev libjpeg-turbo-progs
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth chromium fonts-dejavu-core
-  imagemagick
+  imagemagick time
 )
 
 missing=()
