@@ -38,8 +38,8 @@ void TkeltAppletAgent::CopyEngineFilesToPreview(const fs::path& folder) {
 }
 
 void TkeltAppletAgent::CopyResourceFiles(const fs::path& folder) {
-    ActivityScope activity(Display(), "Copying Resource Files ... ...", true);
     Display().setProgressMaximum(100);
+    ActivityScope activity(Display(), "Copying Resource Files ... ...", true);
     for (const TItemData& item : Items)
         if (!item.ImageFile.empty()) CopyToPreview(folder / item.ImageFile);
     Display().advanceProgress(50);

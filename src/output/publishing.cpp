@@ -40,8 +40,8 @@ bool TkeltAppletAgent::SaveAndPublish(const fs::path& folder, const std::string&
     SaveProject(folder / (base + ".mvl"));
     MakePublishReport(folder, base + "_PublishReport.txt");
 
-    ActivityScope activity(Display(), "Copying Publishable Files ... ...", true);
     Display().setProgressMaximum(100);
+    ActivityScope activity(Display(), "Copying Publishable Files ... ...", true);
     for (const TItemData& item : Items) {
         if (item.ImageFile.empty()) continue;
         fs::copy_file(PreviewFolder() / item.ImageFile, folder / item.ImageFile,
@@ -62,8 +62,8 @@ void TkeltAppletAgent::MakePublishReport(const fs::path& folder, const std::stri
     report.writeLine(kRule);
     report.writeLine("");
 
-    ActivityScope activity(Display(), "Making Publish Report ... ...", true);
     Display().setProgressMaximum(101);
+    ActivityScope activity(Display(), "Making Publish Report ... ...", true);
     report.writeLine("[Script file(s)]:");
     for (const std::string& name : EngineFiles) {
         report.writeLine("  " + name);

@@ -73,8 +73,8 @@ TEST_F(PreviewFolder, ResourceFilesComeFromTheGivenFolderAndMissingOnesAreStillL
     EXPECT_EQ(agent->PreviewFiles, (std::vector<std::string>{"slider0.jpg", "slider1.jpg", "slider7.jpg"}));
     EXPECT_EQ(ReadBytes(agent->PreviewFolder() / "slider1.jpg"), "one");
     EXPECT_FALSE(fs::exists(agent->PreviewFolder() / "slider7.jpg"));
-    EXPECT_EQ(display.events, (std::vector<std::string>{"hint:Copying Resource Files ... ...", "busy",
-                                                        "max:100", "reset", "hint:", "idle"}));
+    EXPECT_EQ(display.events, (std::vector<std::string>{"max:100", "hint:Copying Resource Files ... ...",
+                                                        "busy", "reset", "hint:", "idle"}));
     EXPECT_EQ(display.stepsTotal, 100);
 }
 
@@ -105,8 +105,8 @@ TEST_F(Publishing, ReportListsEachImageNameOnceAndSkipsEmptyOnes) {
     }
     agent->MakePublishReport(site, "r.txt");
     EXPECT_EQ(ReadBytes(site / "r.txt"), ReportWithImages({"slider0.jpg", "slider2.jpg", "Slider0.jpg"}));
-    EXPECT_EQ(display.events, (std::vector<std::string>{"hint:Making Publish Report ... ...", "busy",
-                                                        "max:101", "reset", "hint:", "idle"}));
+    EXPECT_EQ(display.events, (std::vector<std::string>{"max:101", "hint:Making Publish Report ... ...",
+                                                        "busy", "reset", "hint:", "idle"}));
     EXPECT_EQ(display.stepsTotal, 103);
 }
 
