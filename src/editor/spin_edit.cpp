@@ -1,7 +1,9 @@
 #include "editor/spin_edit.h"
 
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionSpinBox>
 #include <algorithm>
@@ -15,6 +17,7 @@ SpinEdit::SpinEdit(QWidget* parent) : QAbstractSpinBox(parent) {
     setAccelerated(true);
     lineEdit()->setText(QStringLiteral("0"));
     connect(lineEdit(), &QLineEdit::textChanged, this, &SpinEdit::textChanged);
+    lineEdit()->installEventFilter(this);
 }
 
 int SpinEdit::parse(const QString& text, bool* ok) {
@@ -68,6 +71,19 @@ void SpinEdit::focusOutEvent(QFocusEvent* event) {
     const int typed = parse(lineEdit()->text(), &ok);
     if (ok && typed != clamp(typed)) setValue(typed);
     QAbstractSpinBox::focusOutEvent(event);
+}
+
+// The inner edit tracks the mouse itself, so moves over the text would never
+// reach whoever watches the spin edit (the hint line does): pass them on as
+// moves over the spin edit.
+bool SpinEdit::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lineEdit() && event->type() == QEvent::MouseMove) {
+        const auto* move = static_cast<QMouseEvent*>(event);
+        QMouseEvent forwarded(QEvent::MouseMove, lineEdit()->mapToParent(move->position()),
+                              move->globalPosition(), move->button(), move->buttons(), move->modifiers());
+        QCoreApplication::sendEvent(this, &forwarded);
+    }
+    return QAbstractSpinBox::eventFilter(watched, event);
 }
 
 QSize SpinEdit::sizeHint() const {

@@ -341,6 +341,24 @@ TEST_F(SpinEditTest, ProgramValuesAreClampedAndArrowsStepByOne) {
     EXPECT_EQ(spin.value(), 9999);
 }
 
+// The hint line watches the spin edit itself; moves over its text must reach it.
+TEST_F(SpinEditTest, MouseMovesOverTheTextReachTheSpinEditsWatchers) {
+    struct Watcher : QObject {
+        int moves = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            moves += e->type() == QEvent::MouseMove;
+            return false;
+        }
+    } watcher;
+    spin.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&spin));
+    spin.setMouseTracking(true);
+    spin.installEventFilter(&watcher);
+    QTest::mouseMove(spin.lineEdit(), QPoint(4, 4));
+    QTest::mouseMove(spin.lineEdit(), QPoint(6, 5));
+    EXPECT_GE(watcher.moves, 1);
+}
+
 TEST_F(ScriptPageTest, SpinEditEmptiedOrOvershotCommitsTheRangeEnds) {
     script.load(defaultProject());
     auto* width = child<SpinEdit>(script, "spnedt_pWidth");
