@@ -103,10 +103,11 @@ struct ModelRow {
 
 TEST_F(Prepare, EveryColourModelComesOutAsCorrectRgb) {
     const ModelRow rows[] = {
-        {JpegModel::Colour, false, "colour 4:2:0"},       {JpegModel::Colour, true, "progressive 4:2:0"},
-        {JpegModel::Colour444, false, "colour 4:4:4"},    {JpegModel::Gray, false, "grayscale"},
-        {JpegModel::Gray, true, "progressive grayscale"}, {JpegModel::AdobeCmyk, false, "Adobe CMYK"},
-        {JpegModel::PlainCmyk, false, "plain CMYK"},      {JpegModel::Ycck, false, "YCCK"},
+        {JpegModel::Colour, false, "colour 4:2:0"},        {JpegModel::Colour, true, "progressive 4:2:0"},
+        {JpegModel::Colour444, false, "colour 4:4:4"},     {JpegModel::Colour422, false, "colour 4:2:2"},
+        {JpegModel::Colour440, true, "progressive 4:4:0"}, {JpegModel::Gray, false, "grayscale"},
+        {JpegModel::Gray, true, "progressive grayscale"},  {JpegModel::AdobeCmyk, false, "Adobe CMYK"},
+        {JpegModel::PlainCmyk, false, "plain CMYK"},       {JpegModel::Ycck, false, "YCCK"},
         {JpegModel::Ycck, true, "progressive YCCK"},
     };
     for (const auto& row : rows) {

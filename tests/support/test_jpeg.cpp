@@ -95,6 +95,11 @@ void WriteJpeg(const std::filesystem::path& path, const JpegSpec& spec) {
     if (spec.model == JpegModel::Colour444 || components == 1)
         for (int i = 0; i < c.num_components; ++i)
             c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
+    if (spec.model == JpegModel::Colour422 || spec.model == JpegModel::Colour440) {
+        const bool across = spec.model == JpegModel::Colour422;
+        c.comp_info[0].h_samp_factor = across ? 2 : 1;
+        c.comp_info[0].v_samp_factor = across ? 1 : 2;
+    }
     if (spec.manyScans) {
         SetManyScans(c);
     } else if (spec.progressive) {

@@ -15,6 +15,8 @@ struct Rgb {
 enum class JpegModel {
     Colour,     // YCbCr, 4:2:0
     Colour444,  // YCbCr without chroma subsampling
+    Colour422,  // chroma halved across
+    Colour440,  // chroma halved down
     Gray,       // one component (the pixel's green value)
     AdobeCmyk,  // CMYK with Adobe's marker, stored inverted as Adobe writes it
     PlainCmyk,  // CMYK without the Adobe marker, not inverted
