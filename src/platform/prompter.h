@@ -33,7 +33,8 @@ public:
     virtual QString saveFile(QWidget* parent, const QString& caption, const QString& filter,
                              const QString& directory = QString()) = 0;
     // Open dialog for pictures, with a preview of the selected file.
-    virtual QString openPicture(QWidget* parent, const QString& filter, const QString& directory = QString()) = 0;
+    virtual QString openPicture(QWidget* parent, const QString& filter,
+                                const QString& directory = QString()) = 0;
     // Colour dialog preset with initial; an invalid QColor when cancelled.
     virtual QColor color(QWidget* parent, const QColor& initial) = 0;
 };

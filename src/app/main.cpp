@@ -1,0 +1,61 @@
+// Start-up of the editor: the application object, the main window and the
+// two windows kept for the whole run, then the command-line project.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <cstdio>
+#include <exception>
+
+#include "app/screenshot.h"
+#include "editor/aux_windows.h"
+#include "editor/main_form.h"
+#include "platform/ini_settings_store.h"
+#include "platform/qt_prompter.h"
+#include "platform/shell.h"
+
+int main(int argc, char** argv) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    QApplication app(argc, argv);
+    // The task bar text; the window caption stays "Marivel".
+    QApplication::setApplicationName(QStringLiteral("Tessaline"));
+    QApplication::setOrganizationName(QStringLiteral("Kelt"));
+
+    marivel::QtPrompter prompter;
+    marivel::IniSettingsStore settings(marivel::IniSettingsStore::defaultFolder());
+    marivel::DesktopShell shell;
+    marivel::MainFormOptions options;
+    const QByteArray folder = QCoreApplication::applicationDirPath().toLocal8Bit();
+    options.programFolder = std::filesystem::path(std::string(folder.constData(), size_t(folder.size())));
+
+    marivel::TMainForm mainForm(prompter, settings, shell, options);
+    marivel::TformHTML formHTML(&mainForm);
+    marivel::TfrmHelp frmHelp(&mainForm);
+    mainForm.show();
+
+    const QString commandLinePath = marivel::JoinCommandLine(QCoreApplication::arguments().mid(1));
+    if (!commandLinePath.isEmpty()) {
+        mainForm.SetModifiedFlag(false);
+        try {
+            mainForm.OpenProjectByPath(commandLinePath);
+        } catch (...) {
+            // A project that cannot be opened at start-up is no reason to
+            // greet the user with an error: the editor starts as it is.
+        }
+    }
+
+    // MARIVEL_STARTUP_REPORT=1: print how long it took until the main window
+    // was shown and painted, then quit (start-up time measurements).
+    if (qEnvironmentVariableIsSet("MARIVEL_STARTUP_REPORT")) {
+        QTimer::singleShot(0, &app, [&] {
+            std::printf("startup_ms %.2f\n", double(sinceStart.nsecsElapsed()) / 1e6);
+            std::fflush(stdout);
+            app.quit();
+        });
+    }
+    // MARIVEL_SCREENSHOT_DIR=folder: save pictures of the window and quit.
+    const QString shots = qEnvironmentVariable("MARIVEL_SCREENSHOT_DIR");
+    if (!shots.isEmpty())
+        QTimer::singleShot(300, &app, [&] { app.exit(marivel::SaveScreenshots(mainForm, shots)); });
+    return app.exec();
+}

@@ -1,0 +1,148 @@
+#include "editor/main_actions.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "editor/icon_set.h"
+
+namespace marivel {
+
+MainActions::MainActions(QMainWindow& window) : QObject(&window), window_(window) {
+    setObjectName(QStringLiteral("MainActions"));
+    buildMenus();
+    buildToolBar();
+    buildPopup();
+}
+
+QAction* MainActions::make(const char* name, const QString& caption, int picture) {
+    auto* action = new QAction(caption, &window_);
+    action->setObjectName(QLatin1String(name));
+    if (picture >= 0) action->setIcon(icons::picture(picture));
+    return action;
+}
+
+void MainActions::buildMenus() {
+    QMenuBar* bar = window_.menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    New1 = make("New1", QStringLiteral("&New..."), 0);
+    New1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    Open1 = make("Open1", QStringLiteral("&Open..."), 1);
+    Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    Save1 = make("Save1", QStringLiteral("&Save"), 2);
+    Save1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    Save2 = make("Save2", QStringLiteral("Save &As..."));
+    Templet1 = make("Templet1", QStringLiteral("&Templates"));
+    SaveAsTemplate1 = make("SaveAsTemplate1", QStringLiteral("S&ave As Template"));
+    Exit1 = make("Exit1", QStringLiteral("E&xit"));
+    file->addActions({New1, Open1, Save1, Save2});
+    file->addSeparator();
+    file->addActions({Templet1, SaveAsTemplate1});
+    file->addSeparator();
+    mnitRecentFiles = file->addMenu(QStringLiteral("&Recent Files"));
+    mnitRecentFiles->setObjectName(QStringLiteral("mnitRecentFiles"));
+    file->addSeparator();
+    file->addAction(Exit1);
+
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    ToolBar1 = make("ToolBar1", QStringLiteral("&Tool Bar"));
+    StatusBar2 = make("StatusBar2", QStringLiteral("&Status Bar"));
+    for (QAction* a : {ToolBar1, StatusBar2}) {
+        a->setCheckable(true);
+        a->setChecked(true);
+        view->addAction(a);
+    }
+
+    QMenu* item = bar->addMenu(QStringLiteral("&Item"));
+    Insert2 = make("Insert2", QStringLiteral("I&nsert"), 6);
+    Delete2 = make("Delete2", QStringLiteral("&Delete"), 7);
+    MoveUp2 = make("MoveUp2", QStringLiteral("Move &Up"), 8);
+    MoveDown2 = make("MoveDown2", QStringLiteral("Move &Down"), 9);
+    item->addActions({Insert2, Delete2, MoveUp2, MoveDown2});
+
+    QMenu* script = bar->addMenu(QStringLiteral("&Script"));
+    Preview1 = make("Preview1", QStringLiteral("&Preview"), 11);
+    Preview1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    BuildHTML1 = make("BuildHTML1", QStringLiteral("Build &HTML..."), 10);
+    Publish1 = make("Publish1", QStringLiteral("Pu&blish..."));
+    script->addActions({Preview1, BuildHTML1, Publish1});
+
+    QMenu* option = bar->addMenu(QStringLiteral("&Option"));
+    WebBrowser1 = make("WebBrowser1", QStringLiteral("Web &Browser..."));
+    option->addAction(WebBrowser1);
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    Topic1 = make("Topic1", QStringLiteral("Help &Topics"), 12);
+    ViewSample1 = make("ViewSample1", QStringLiteral("View &Sample..."));
+    Homepage1 = make("Homepage1", QStringLiteral("&Homepage"));
+    ContactUs1 = make("ContactUs1", QStringLiteral("&Contact Us"));
+    About1 = make("About1", QStringLiteral("&About"));
+    help->addActions({Topic1, ViewSample1});
+    help->addSeparator();
+    help->addActions({Homepage1, ContactUs1, About1});
+}
+
+QAction* MainActions::tool(const char* name, int picture, const QString& hint) {
+    QAction* action = make(name, hint, picture);
+    action->setToolTip(hint);
+    tlbr1->addAction(action);
+    QToolButton* b = button(action);
+    b->setObjectName(QLatin1String(name));
+    // The hint line shows this text when the mouse moves over the button.
+    b->setProperty("hint", hint);
+    b->setAutoRaise(true);
+    return action;
+}
+
+void MainActions::buildToolBar() {
+    tlbr1 = new QToolBar(QStringLiteral("Tool Bar"), &window_);
+    tlbr1->setObjectName(QStringLiteral("tlbr1"));
+    tlbr1->setMovable(false);
+    tlbr1->setFloatable(false);
+    tlbr1->setIconSize(QSize(16, 16));
+    tlbr1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    tlbr1->setContextMenuPolicy(Qt::PreventContextMenu);
+    window_.addToolBar(Qt::TopToolBarArea, tlbr1);
+
+    tlbtnNew = tool("tlbtnNew", 0, QStringLiteral("Create a new project"));
+    tlbtnOpen = tool("tlbtnOpen", 1, QStringLiteral("Open a project from the file that you saved before"));
+    tlbtnSave = tool("tlbtnSave", 2, QStringLiteral("Save the current project to a file"));
+    tlbr1->addSeparator();
+    tlbtnInsert = tool("tlbtnInsert", 6, QStringLiteral("Insert a new item"));
+    tlbtnDelete = tool("tlbtnDelete", 7, QStringLiteral("Delete selected item"));
+    tlbtnMoveUp = tool("tlbtnMoveUp", 8, QStringLiteral("Move the selected item up"));
+    tlbtnMoveDown = tool("tlbtnMoveDown", 9, QStringLiteral("Move the selected item down"));
+    tlbr1->addSeparator();
+    tlbtnBuildHTML = tool("tlbtnBuildHTML", 10, QStringLiteral("Build the HTML code"));
+    tlbtnPreview = tool("tlbtnPreview", 11, QStringLiteral("preview the applet in web browser"));
+    tlbr1->addSeparator();
+    tlbtnHelp = tool("tlbtnHelp", 12, QStringLiteral("Show help document"));
+}
+
+void MainActions::buildPopup() {
+    popup = new QMenu(&window_);
+    popup->setObjectName(QStringLiteral("PopupMenu1"));
+    Insert1 = make("Insert1", QStringLiteral("I&nsert"), 6);
+    Delete1 = make("Delete1", QStringLiteral("&Delete"), 7);
+    MoveUp1 = make("MoveUp1", QStringLiteral("Move &Up"), 8);
+    MoveDown1 = make("MoveDown1", QStringLiteral("Move &Down"), 9);
+    popup->addActions({Insert1, Delete1, MoveUp1, MoveDown1});
+}
+
+QToolButton* MainActions::button(QAction* toolAction) const {
+    return qobject_cast<QToolButton*>(tlbr1->widgetForAction(toolAction));
+}
+
+QList<QToolButton*> MainActions::toolButtons() const {
+    QList<QToolButton*> list;
+    for (QAction* a : {tlbtnNew, tlbtnOpen, tlbtnSave, tlbtnInsert, tlbtnDelete, tlbtnMoveUp, tlbtnMoveDown,
+                       tlbtnBuildHTML, tlbtnPreview, tlbtnHelp})
+        list << button(a);
+    return list;
+}
+
+}  // namespace marivel

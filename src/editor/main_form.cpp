@@ -1,0 +1,373 @@
+#include "editor/main_form.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "editor/icon_set.h"
+#include "editor/item_page.h"
+#include "editor/main_actions.h"
+#include "editor/path_page.h"
+#include "editor/script_page.h"
+#include "editor/status_line.h"
+#include "model/field_codec.h"
+#include "platform/file_type_registration.h"
+#include "platform/prompter.h"
+#include "platform/shell.h"
+
+namespace marivel {
+
+namespace {
+const QString kTreeHint = QStringLiteral("Add, remove or move items by right-clicking the mouse.");
+const QString kProjectFilter = QStringLiteral("Marivel Files (*.mvl)");
+constexpr const char* kHintControls[] = {
+    "tbshtScript",
+    "pnl_pBgColor",
+    "pnl_pContainerBorderColor",
+    "pnl_pImageBorderColor",
+    "spnedt_pWidth",
+    "spedt_pHeight",
+    "spnedt_pStep",
+    "spnedt_pDelay",
+    "spnedt_pGap",
+    "spnedt_pTrailerSpace",
+    "spnedt_pContainerBorderWidth",
+    "spnedt_pImageBorderWidth",
+    "GroupBox7",
+    "spdbtnItURL",
+    "spdbtnOriginalImagePath",
+    "edt_IToolTip",
+};
+}  // namespace
+
+QString JoinCommandLine(const QStringList& arguments) {
+    QString joined;
+    for (const QString& argument : arguments) joined += argument + QLatin1Char(' ');
+    qsizetype begin = 0;
+    qsizetype end = joined.size();
+    while (begin < end && joined.at(begin).unicode() <= 32) ++begin;
+    while (end > begin && joined.at(end - 1).unicode() <= 32) --end;
+    return joined.mid(begin, end - begin);
+}
+
+TMainForm::TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, MainFormOptions options,
+                     QWidget* parent)
+    : QMainWindow(parent),
+      prompter_(prompter),
+      settings_(settings),
+      shell_(shell),
+      options_(std::move(options)) {
+    setObjectName(QStringLiteral("MainForm"));
+    buildLayout();
+    connectCommands();
+    connectPages();
+    installHintLine();
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    // The pages' change handlers must not reach a half-destroyed window.
+    if (scriptPage_) scriptPage_->disconnect(this);
+    if (pathPage_) pathPage_->disconnect(this);
+    if (itemPage_) itemPage_->disconnect(this);
+    if (trvwDesignPanel) trvwDesignPanel->disconnect(this);
+}
+
+QTreeWidget* TMainForm::Tree() const {
+    return trvwDesignPanel;
+}
+
+void TMainForm::buildLayout() {
+    resize(781, 524);
+    QFont font = this->font();
+    font.setFamily(QStringLiteral("Sans Serif"));
+    font.setPointSize(8);
+    setFont(font);
+    setWindowIcon(icons::application());
+
+    actions_ = new MainActions(*this);
+
+    statusLine_ = new StatusLine(this);
+    setStatusBar(statusLine_);
+
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setObjectName(QStringLiteral("Splitter1"));
+    splitter_->setHandleWidth(3);
+    splitter_->setChildrenCollapsible(false);
+
+    pnlTreeView = new QWidget(splitter_);
+    pnlTreeView->setObjectName(QStringLiteral("pnlTreeView"));
+    auto* treeLayout = new QVBoxLayout(pnlTreeView);
+    treeLayout->setContentsMargins(0, 0, 0, 0);
+    trvwDesignPanel = new DesignTreeWidget(pnlTreeView);
+    trvwDesignPanel->setObjectName(QStringLiteral("trvwDesignPanel"));
+    trvwDesignPanel->setHeaderHidden(true);
+    trvwDesignPanel->setColumnCount(1);
+    trvwDesignPanel->setIndentation(19);
+    trvwDesignPanel->setIconSize(QSize(16, 16));
+    trvwDesignPanel->setSelectionMode(QAbstractItemView::SingleSelection);
+    trvwDesignPanel->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    trvwDesignPanel->setUniformRowHeights(true);
+    trvwDesignPanel->setContextMenuPolicy(Qt::CustomContextMenu);
+    trvwDesignPanel->setToolTip(kTreeHint);
+    trvwDesignPanel->setProperty("hint", kTreeHint);
+    treeLayout->addWidget(trvwDesignPanel);
+    designTree_ =
+        std::make_unique<TreeWidgetDesignTree>(*trvwDesignPanel, icons::itemNode(), icons::rootNode());
+
+    pgcntrl1 = new QTabWidget(splitter_);
+    pgcntrl1->setObjectName(QStringLiteral("pgcntrl1"));
+    pgcntrl1->setMinimumSize(433, 420);
+    scriptPage_ = new ScriptPage(prompter_, settings_);
+    itemPage_ = new ItemPage(prompter_, settings_);
+    pathPage_ = new PathPage(prompter_, settings_);
+    scriptPage_->setObjectName(QStringLiteral("tbshtScript"));
+    itemPage_->setObjectName(QStringLiteral("tbshtItemGeneral"));
+    pathPage_->setObjectName(QStringLiteral("tbshtPath"));
+    pgcntrl1->addTab(scriptPage_, QStringLiteral("Script"));
+    pgcntrl1->addTab(itemPage_, QStringLiteral("Item General"));
+    pgcntrl1->addTab(pathPage_, QStringLiteral("Path"));
+
+    splitter_->addWidget(pnlTreeView);
+    splitter_->addWidget(pgcntrl1);
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setSizes({337, 781 - 337 - 3});
+    setCentralWidget(splitter_);
+
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+void TMainForm::connectCommands() {
+    MainActions& a = *actions_;
+    auto bind = [this](std::initializer_list<QAction*> actions, void (TMainForm::*handler)()) {
+        for (QAction* action : actions)
+            connect(action, &QAction::triggered, this,
+                    [this, handler] { Run([this, handler] { (this->*handler)(); }); });
+    };
+    bind({a.Insert1, a.Insert2, a.tlbtnInsert}, &TMainForm::Insert1Click);
+    bind({a.Delete1, a.Delete2, a.tlbtnDelete}, &TMainForm::Delete1Click);
+    bind({a.MoveUp1, a.MoveUp2, a.tlbtnMoveUp}, &TMainForm::MoveUp1Click);
+    bind({a.MoveDown1, a.MoveDown2, a.tlbtnMoveDown}, &TMainForm::MoveDown1Click);
+    bind({a.Open1, a.tlbtnOpen}, &TMainForm::Open1Click);
+
+    connect(a.Exit1, &QAction::triggered, this, &QWidget::close);
+    connect(a.ToolBar1, &QAction::triggered, this, [this](bool on) { actions_->tlbr1->setVisible(on); });
+    connect(a.StatusBar2, &QAction::triggered, this, [this](bool on) { statusLine_->setVisible(on); });
+
+    // The document, output, browser and help commands are built by their
+    // own work; until then they say so instead of doing nothing silently.
+    const std::pair<QList<QAction*>, QString> pendingCommands[] = {
+        {{a.New1, a.tlbtnNew}, QStringLiteral("New")},
+        {{a.Save1, a.tlbtnSave}, QStringLiteral("Save")},
+        {{a.Save2}, QStringLiteral("Save As")},
+        {{a.Templet1}, QStringLiteral("Templates")},
+        {{a.SaveAsTemplate1}, QStringLiteral("Save As Template")},
+        {{a.Preview1, a.tlbtnPreview}, QStringLiteral("Preview")},
+        {{a.BuildHTML1, a.tlbtnBuildHTML}, QStringLiteral("Build HTML")},
+        {{a.Publish1}, QStringLiteral("Publish")},
+        {{a.WebBrowser1}, QStringLiteral("Web Browser")},
+        {{a.Topic1, a.tlbtnHelp}, QStringLiteral("Help Topics")},
+        {{a.ViewSample1}, QStringLiteral("View Sample")},
+        {{a.Homepage1}, QStringLiteral("Homepage")},
+        {{a.ContactUs1}, QStringLiteral("Contact Us")},
+        {{a.About1}, QStringLiteral("About")},
+    };
+    for (const auto& [actions, name] : pendingCommands)
+        for (QAction* action : actions)
+            connect(action, &QAction::triggered, this, [this, name = name] { pending(name); });
+
+    connect(trvwDesignPanel, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { Run([&] { trvwDesignPanelChange(current); }); });
+    connect(trvwDesignPanel, &DesignTreeWidget::mousePressed, this,
+            [this] { Run([this] { trvwDesignPanelMouseDown(); }); });
+    connect(trvwDesignPanel, &QWidget::customContextMenuRequested, this, &TMainForm::showTreePopup);
+}
+
+void TMainForm::connectPages() {
+    connect(scriptPage_, &ScriptPage::modified, this, &TMainForm::MarkModified);
+    connect(pathPage_, &PathPage::modified, this, &TMainForm::MarkModified);
+    connect(itemPage_, &ItemPage::modified, this, &TMainForm::MarkModified);
+    // Help pages come with the help window's work.
+    connect(scriptPage_, &ScriptPage::helpRequested, this, [this] { pending(QStringLiteral("Help")); });
+    connect(pathPage_, &PathPage::helpRequested, this, [this] { pending(QStringLiteral("Help")); });
+    connect(itemPage_, &ItemPage::helpRequested, this, [this] { pending(QStringLiteral("Help")); });
+}
+
+void TMainForm::pending(const QString& command) {
+    prompter_.information(
+        this, QStringLiteral("Marivel"),
+        QStringLiteral("The command \"%1\" is not available in this build yet.").arg(command));
+}
+
+void TMainForm::FormCreate() {
+    agent_ = std::make_unique<TkeltAppletAgent>(options_.programFolder, statusLine_);
+    currentItemNode_ = nullptr;
+    descendantCount_ = 0;
+    suppressTreeEvents_ = false;
+    currentFileName_.clear();
+    resetTree();
+    suppressTreeEvents_ = false;
+    agent_->ResetProject();
+    LoadAppletPane();
+    setWindowTitle(QStringLiteral("Marivel"));
+    registerFileType();
+    // The recent-files menu is filled by the recent-files work.
+    ClearModified();
+    lastPageIndex_ = -2009;
+    UpdatePageTabs();
+}
+
+void TMainForm::registerFileType() {
+    if (!options_.registerFileType) return;
+    FileTypeRegistration registration;
+    registration.executable =
+        options_.executable.isEmpty() ? QCoreApplication::applicationFilePath() : options_.executable;
+    registration.dataHome =
+        options_.dataHome.isEmpty() ? FileTypeRegistration::defaultDataHome() : options_.dataHome;
+    registration.runCacheUpdaters = options_.runCacheUpdaters;
+    // A desktop that cannot take the association is no reason to stop.
+    registration.writeFreedesktop();
+#ifdef Q_OS_WIN
+    writeClassesRootAssociation(settings_, registration.executable);
+#endif
+}
+
+void TMainForm::MarkModified() {
+    modified_ = true;
+    actions_->tlbtnSave->setEnabled(true);
+    actions_->Save1->setEnabled(true);
+}
+
+void TMainForm::ClearModified() {
+    modified_ = false;
+    actions_->tlbtnSave->setEnabled(false);
+    actions_->Save1->setEnabled(false);
+}
+
+// --- pages ------------------------------------------------------------------------
+
+void TMainForm::SaveAppletPane() {
+    TAppletData data;
+    scriptPage_->apply(data);
+    pathPage_->apply(data);
+    agent_->SetAppletData(data);
+}
+
+void TMainForm::LoadAppletPane() {
+    const TAppletData data = agent_->GetAppletData();
+    scriptPage_->load(data);
+    pathPage_->load(data);
+}
+
+void TMainForm::SaveItemPane(int index) {
+    agent_->SetItem(itemPage_->commit(), index);
+}
+
+void TMainForm::LoadItemPane(int index) {
+    itemPage_->load(agent_->GetItem(index));
+}
+
+void TMainForm::CommitPanes() {
+    SaveAppletPane();
+    if (currentItemNode_) SaveItemPane(indexOf(currentItemNode_) - 1);
+}
+
+// --- hint line --------------------------------------------------------------------
+
+void TMainForm::installHintLine() {
+    QList<QWidget*> controls;
+    for (const char* name : kHintControls)
+        if (auto* w = findChild<QWidget*>(QLatin1String(name))) controls << w;
+    controls << pnlTreeView << trvwDesignPanel << trvwDesignPanel->viewport();
+    for (QToolButton* b : actions_->toolButtons()) controls << b;
+    for (QWidget* w : controls) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove) {
+        auto* control = qobject_cast<QWidget*>(watched);
+        if (control == trvwDesignPanel->viewport()) control = trvwDesignPanel;
+        if (control) spnedtApWidthMouseMove(control);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::spnedtApWidthMouseMove(QWidget* control) {
+    if (suppressTreeEvents_) return;
+    statusLine_->showHint(control->property("hint").toString());
+}
+
+// --- documents --------------------------------------------------------------------
+
+void TMainForm::Open1Click() {
+    // The save prompt and the recent-files list come with the document
+    // commands; this opens the chosen file the way the command line does.
+    agent_->ClearPreview();
+    const QString path = prompter_.openFile(this, QStringLiteral("Open"), kProjectFilter);
+    if (path.isEmpty()) return;
+    OpenProjectByPath(path);
+}
+
+void TMainForm::OpenProjectByPath(const QString& path) {
+    if (path.isEmpty()) return;
+    agent_->ClearPreview();
+    resetTree();  // events stay suppressed while the nodes are rebuilt
+    const QByteArray local = path.toLocal8Bit();
+    const std::filesystem::path file(std::string(local.constData(), size_t(local.size())));
+    LoadResult result;
+    try {
+        result = agent_->LoadProject(file, *designTree_);
+    } catch (...) {
+        restoreAfterFailedOpen();
+        throw;
+    }
+    if (result != LoadResult::Loaded) {
+        restoreAfterFailedOpen();
+        if (result == LoadResult::WrongProduct)
+            prompter_.error(this, QStringLiteral("This file wasn't saved by Marivel 1.1, open failed!"));
+        return;
+    }
+    suppressTreeEvents_ = false;
+    LoadAppletPane();
+    currentFileName_ = path;
+    agent_->CopyResourceFiles(file.parent_path());
+    selectRoot();
+    UpdatePageTabs();
+    ClearModified();
+}
+
+// A rejected or unreadable file leaves the model as it was; the tree was
+// already reduced to its root, so it is rebuilt from the items' levels to
+// match the model again.
+void TMainForm::restoreAfterFailedOpen() {
+    try {
+        agent_->RebuildTreeFromLevels(*designTree_);
+    } catch (...) {
+        // Levels written by this editor are always integers; should one not
+        // be, the tree keeps its root only rather than half the items.
+        resetTree();
+    }
+    suppressTreeEvents_ = false;
+    selectRoot();
+    UpdatePageTabs();
+}
+
+}  // namespace marivel

@@ -1,0 +1,160 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <filesystem>
+#include <memory>
+
+#include "editor/error_box.h"
+#include "editor/tree_widget_design_tree.h"
+#include "model/agent.h"
+
+class QSplitter;
+class QTabWidget;
+class QTreeWidgetItem;
+
+namespace marivel {
+
+class ItemPage;
+class MainActions;
+class PathPage;
+class Prompter;
+class ScriptPage;
+class SettingsStore;
+class Shell;
+class StatusLine;
+
+// Where the main window finds the world around it. Tests point the program
+// folder and the desktop data folder at temporary folders.
+struct MainFormOptions {
+    std::filesystem::path programFolder;  // the folder of the executable
+    bool registerFileType = true;
+    QString executable;  // registered as the program for project files; empty: this process
+    QString dataHome;    // XDG data folder for the registration; empty: $XDG_DATA_HOME
+    bool runCacheUpdaters = true;
+};
+
+// The main window: owns the document agent, the design tree, the property
+// pages and the editor state, and conducts the commands between them.
+class TMainForm final : public QMainWindow {
+    Q_OBJECT
+public:
+    TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, MainFormOptions options,
+              QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // --- editor state ------------------------------------------------------------
+    bool Modified() const { return modified_; }
+    void MarkModified();
+    void ClearModified();
+    // The start-up sets it without touching the Save commands, so that
+    // opening the command-line project asks no question about saving.
+    void SetModifiedFlag(bool modified) { modified_ = modified; }
+    QTreeWidgetItem* CurrentItemNode() const { return currentItemNode_; }
+    bool SuppressTreeEvents() const { return suppressTreeEvents_; }
+    const QString& CurrentFileName() const { return currentFileName_; }
+    int LastPageIndex() const { return lastPageIndex_; }
+
+    // --- pages and model ---------------------------------------------------------
+    void SaveAppletPane();
+    void LoadAppletPane();
+    void SaveItemPane(int index);
+    void LoadItemPane(int index);
+    // SaveAppletPane, then SaveItemPane for CurrentItemNode when it is set:
+    // what every save, build and preview does first.
+    void CommitPanes();
+
+    // --- design tree ---------------------------------------------------------------
+    void Insert1Click();
+    void Delete1Click();
+    void MoveUp1Click();
+    void MoveDown1Click();
+    void UpdateItemCommands();
+    void UpdatePageTabs();
+    void CountDescendants(QTreeWidgetItem* node);
+    int DescendantCount() const { return descendantCount_; }
+
+    // --- documents -----------------------------------------------------------------
+    // Opens the project file at path (nothing for an empty path). Errors go
+    // to the caller.
+    void OpenProjectByPath(const QString& path);
+
+    // --- parts for the application and the tests ----------------------------------
+    TkeltAppletAgent& Agent() { return *agent_; }
+    TreeWidgetDesignTree& DesignTreeAdapter() { return *designTree_; }
+    QTreeWidget* Tree() const;
+    MainActions& Actions() const { return *actions_; }
+    StatusLine& Status() const { return *statusLine_; }
+    QTabWidget* Pages() const { return pgcntrl1; }
+    ScriptPage* Script() const { return scriptPage_; }
+    PathPage* Path() const { return pathPage_; }
+    ItemPage* Item() const { return itemPage_; }
+    Prompter& Prompts() const { return prompter_; }
+
+    // Runs a command of the user through the standard error box.
+    template <typename Command>
+    void Run(Command&& command) {
+        RunCommand(prompter_, this, std::forward<Command>(command));
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void buildLayout();
+    void connectCommands();
+    void connectPages();
+    void installHintLine();
+    void registerFileType();
+    void resetTree();
+    void selectRoot();
+    void restoreAfterFailedOpen();
+
+    void trvwDesignPanelChange(QTreeWidgetItem* current);
+    void trvwDesignPanelMouseDown();
+    void spnedtApWidthMouseMove(QWidget* control);
+    void showTreePopup(const QPoint& position);
+
+    // Commands of other work: kept in the menus, behaviour comes with them.
+    void Open1Click();
+    void pending(const QString& command);
+
+    int selectedIndex() const;
+    int indexOf(QTreeWidgetItem* node) const;
+    // Structural edits of the tree run with the selection-change handler
+    // silenced; the handler is run explicitly afterwards where needed.
+    struct StructuralEdit;
+
+    Prompter& prompter_;
+    SettingsStore& settings_;
+    Shell& shell_;
+    MainFormOptions options_;
+    std::unique_ptr<TkeltAppletAgent> agent_;
+
+    bool modified_ = false;
+    int lastPageIndex_ = -2009;
+    int descendantCount_ = 0;
+    QTreeWidgetItem* currentItemNode_ = nullptr;
+    bool suppressTreeEvents_ = false;
+    bool structuralEdit_ = false;
+    QString currentFileName_;
+
+    MainActions* actions_ = nullptr;
+    StatusLine* statusLine_ = nullptr;
+    QWidget* pnlTreeView = nullptr;
+    DesignTreeWidget* trvwDesignPanel = nullptr;
+    QSplitter* splitter_ = nullptr;
+    QTabWidget* pgcntrl1 = nullptr;
+    ScriptPage* scriptPage_ = nullptr;
+    ItemPage* itemPage_ = nullptr;
+    PathPage* pathPage_ = nullptr;
+    std::unique_ptr<TreeWidgetDesignTree> designTree_;
+};
+
+// Start-up: the command-line arguments (without the program's own name),
+// each followed by one space, with blanks and control characters trimmed
+// from both ends of the whole.
+QString JoinCommandLine(const QStringList& arguments);
+
+}  // namespace marivel

@@ -1,0 +1,228 @@
+// The design tree side of the main window: the item commands, the
+// selection-change algorithm, the page tabs and the command states.
+#include <QAction>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <vector>
+
+#include "editor/item_page.h"
+#include "editor/main_actions.h"
+#include "editor/main_form.h"
+#include "platform/prompter.h"
+
+namespace marivel {
+
+namespace {
+constexpr int kScriptTab = 0;
+constexpr int kItemTab = 1;
+constexpr int kPathTab = 2;
+constexpr int kNeverArranged = -2009;
+}  // namespace
+
+// Silences the selection-change handler while the tree is restructured: the
+// widget moves its current item around during removals and moves, at moments
+// when the absolute indexes do not yet match the item array.
+struct TMainForm::StructuralEdit {
+    explicit StructuralEdit(TMainForm& form) : form_(form), was_(form.structuralEdit_) {
+        form_.structuralEdit_ = true;
+    }
+    ~StructuralEdit() { form_.structuralEdit_ = was_; }
+    TMainForm& form_;
+    bool was_;
+};
+
+int TMainForm::indexOf(QTreeWidgetItem* node) const {
+    return designTree_->indexOf(node);
+}
+
+int TMainForm::selectedIndex() const {
+    return designTree_->indexOf(trvwDesignPanel->currentItem());
+}
+
+void TMainForm::resetTree() {
+    currentItemNode_ = nullptr;
+    descendantCount_ = 0;
+    suppressTreeEvents_ = true;
+    {
+        StructuralEdit edit(*this);
+        designTree_->reset("Marivel");
+    }
+    selectRoot();
+}
+
+void TMainForm::selectRoot() {
+    StructuralEdit edit(*this);
+    QTreeWidgetItem* root = designTree_->root();
+    trvwDesignPanel->setCurrentItem(root);
+    if (root) root->setSelected(true);
+}
+
+void TMainForm::Insert1Click() {
+    MarkModified();
+    TItemData record = TkeltAppletAgent::MakeNewItem();
+    const int selected = selectedIndex();
+    if (selected < 0) return;
+    int added;
+    {
+        StructuralEdit edit(*this);
+        added = designTree_->addChild(selected, "Item");
+        designTree_->item(selected)->setExpanded(true);
+    }
+    record.Level = std::to_string(designTree_->depth(added) - 1);
+    agent_->InsertItem(added - 1, record);
+    UpdateItemCommands();
+}
+
+void TMainForm::Delete1Click() {
+    MarkModified();
+    const int a = selectedIndex();
+    if (a <= 0) {
+        prompter_.error(this, QStringLiteral("Root item cannot be deleted."));
+        return;
+    }
+    if (prompter_.yesNo(this, QStringLiteral("Are you sure to delete this item and all its children?")) ==
+        Prompter::Answer::No)
+        return;
+    // The first node after the selected subtree.
+    int node = a;
+    while (designTree_->nextSibling(node) < 0 && node != 0) node = designTree_->parent(node);
+    const int next = designTree_->nextSibling(node);
+    const int e = next >= 0 ? next : designTree_->count();
+    for (int i = 0; i < e - a; ++i) agent_->DeleteItem(a - 1);
+    currentItemNode_ = nullptr;
+    {
+        StructuralEdit edit(*this);
+        designTree_->removeSubtree(a);
+    }
+    // The widget has picked the node to select now; the selection-change
+    // algorithm runs for it against the shortened tree and array.
+    QTreeWidgetItem* now = trvwDesignPanel->currentItem();
+    if (!now) {
+        selectRoot();
+        now = trvwDesignPanel->currentItem();
+    }
+    now->setSelected(true);
+    trvwDesignPanelChange(now);
+    UpdateItemCommands();
+}
+
+void TMainForm::CountDescendants(QTreeWidgetItem* node) {
+    // The same sum as counting each node's direct children recursively, with
+    // an explicit stack so deep trees cannot overflow the call stack.
+    std::vector<QTreeWidgetItem*> pending{node};
+    while (!pending.empty()) {
+        QTreeWidgetItem* n = pending.back();
+        pending.pop_back();
+        descendantCount_ += n->childCount();
+        for (int i = 0; i < n->childCount(); ++i) pending.push_back(n->child(i));
+    }
+}
+
+void TMainForm::MoveUp1Click() {
+    MarkModified();
+    const int selected = selectedIndex();
+    const int previous = selected > 0 ? designTree_->previousSibling(selected) : -1;
+    if (previous >= 0) {
+        QTreeWidgetItem* node = designTree_->item(selected);
+        const int k = selected - 1;
+        descendantCount_ = 0;
+        CountDescendants(node);
+        const int S = descendantCount_;
+        descendantCount_ = 0;
+        CountDescendants(designTree_->item(previous));
+        const int P = descendantCount_;
+        for (int j = k; j <= k + S; ++j)
+            for (int t = j; t >= j - P; --t) agent_->SwapWithPrevious(t);
+        StructuralEdit edit(*this);
+        designTree_->moveBefore(selected, previous);
+        trvwDesignPanel->setCurrentItem(node);
+        node->setSelected(true);
+    }
+    UpdateItemCommands();
+}
+
+void TMainForm::MoveDown1Click() {
+    MarkModified();
+    const int selected = selectedIndex();
+    const int next = selected > 0 ? designTree_->nextSibling(selected) : -1;
+    if (next >= 0) {
+        QTreeWidgetItem* node = designTree_->item(selected);
+        const int m = next - 1;
+        descendantCount_ = 0;
+        CountDescendants(designTree_->item(next));
+        const int N = descendantCount_;
+        descendantCount_ = 0;
+        CountDescendants(node);
+        const int S = descendantCount_;
+        for (int j = m; j <= m + N; ++j)
+            for (int t = j; t >= j - S; --t) agent_->SwapWithPrevious(t);
+        StructuralEdit edit(*this);
+        designTree_->moveBefore(next, selected);
+        trvwDesignPanel->setCurrentItem(node);
+        node->setSelected(true);
+    }
+    UpdateItemCommands();
+}
+
+void TMainForm::trvwDesignPanelChange(QTreeWidgetItem* current) {
+    if (suppressTreeEvents_ || structuralEdit_ || !current) return;
+    UpdatePageTabs();
+    if (currentItemNode_) SaveItemPane(indexOf(currentItemNode_) - 1);
+    const int s = indexOf(current);
+    if (s <= 0) return;
+    if (currentItemNode_ != current) {
+        currentItemNode_ = current;
+        LoadItemPane(s - 1);
+    }
+    UpdateItemCommands();
+    MarkModified();
+}
+
+void TMainForm::trvwDesignPanelMouseDown() {
+    if (suppressTreeEvents_) return;
+    if (QTreeWidgetItem* node = trvwDesignPanel->currentItem()) {
+        node->setSelected(true);
+        UpdateItemCommands();
+    }
+}
+
+void TMainForm::showTreePopup(const QPoint& position) {
+    // The press that opened the menu has already selected the node under the
+    // mouse, so every entry acts on the node the user right-clicked.
+    actions_->popup->exec(trvwDesignPanel->viewport()->mapToGlobal(position));
+}
+
+void TMainForm::UpdateItemCommands() {
+    const int s = selectedIndex();
+    const bool item = s > 0;
+    MainActions& a = *actions_;
+    a.Insert1->setEnabled(s == 0);
+    a.Delete1->setEnabled(item);
+    a.MoveUp1->setEnabled(item && designTree_->previousSibling(s) >= 0);
+    a.MoveDown1->setEnabled(item && designTree_->nextSibling(s) >= 0);
+    const std::pair<QAction*, std::pair<QAction*, QAction*>> copies[] = {
+        {a.Insert1, {a.tlbtnInsert, a.Insert2}},
+        {a.Delete1, {a.tlbtnDelete, a.Delete2}},
+        {a.MoveUp1, {a.tlbtnMoveUp, a.MoveUp2}},
+        {a.MoveDown1, {a.tlbtnMoveDown, a.MoveDown2}},
+    };
+    for (const auto& [from, to] : copies) {
+        to.first->setEnabled(from->isEnabled());
+        to.second->setEnabled(from->isEnabled());
+    }
+    UpdatePageTabs();
+}
+
+void TMainForm::UpdatePageTabs() {
+    const int s = selectedIndex();
+    if (lastPageIndex_ != kNeverArranged && (s == lastPageIndex_ || (s > 0 && lastPageIndex_ > 0))) return;
+    const bool root = s <= 0;
+    pgcntrl1->setTabVisible(kScriptTab, root);
+    pgcntrl1->setTabVisible(kPathTab, root);
+    pgcntrl1->setTabVisible(kItemTab, !root);
+    pgcntrl1->setCurrentIndex(root ? kScriptTab : kItemTab);
+    lastPageIndex_ = s;
+}
+
+}  // namespace marivel

@@ -1,0 +1,169 @@
+#include "editor/tree_widget_design_tree.h"
+
+#include <QMouseEvent>
+#include <algorithm>
+#include <string>
+
+#include "model/error.h"
+
+namespace marivel {
+
+namespace {
+QString toQt(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+}
+}  // namespace
+
+DesignTreeWidget::DesignTreeWidget(QWidget* parent) : QTreeWidget(parent) {}
+
+void DesignTreeWidget::mousePressEvent(QMouseEvent* event) {
+    QTreeWidget::mousePressEvent(event);
+    emit mousePressed();
+}
+
+TreeWidgetDesignTree::TreeWidgetDesignTree(QTreeWidget& tree, QIcon itemPicture, QIcon rootPicture)
+    : tree_(tree), itemPicture_(std::move(itemPicture)), rootPicture_(std::move(rootPicture)) {}
+
+void TreeWidgetDesignTree::ensureCache() const {
+    if (valid_) return;
+    order_.clear();
+    depth_.clear();
+    position_.clear();
+    // Iterative pre-order walk: deep trees read from files must not overflow
+    // the stack.
+    std::vector<std::pair<QTreeWidgetItem*, int>> pending;
+    for (int i = tree_.topLevelItemCount() - 1; i >= 0; --i) pending.emplace_back(tree_.topLevelItem(i), 0);
+    while (!pending.empty()) {
+        auto [node, d] = pending.back();
+        pending.pop_back();
+        position_.insert(node, int(order_.size()));
+        order_.push_back(node);
+        depth_.push_back(d);
+        for (int i = node->childCount() - 1; i >= 0; --i) pending.emplace_back(node->child(i), d + 1);
+    }
+    valid_ = true;
+}
+
+QTreeWidgetItem* TreeWidgetDesignTree::item(int index) const {
+    ensureCache();
+    if (index < 0 || index >= int(order_.size())) return nullptr;
+    return order_[size_t(index)];
+}
+
+QTreeWidgetItem* TreeWidgetDesignTree::at(int index) const {
+    QTreeWidgetItem* node = item(index);
+    if (!node) throw Error("Tree node index " + std::to_string(index) + " is out of bounds");
+    return node;
+}
+
+int TreeWidgetDesignTree::indexOf(const QTreeWidgetItem* node) const {
+    if (!node) return -1;
+    ensureCache();
+    return position_.value(node, -1);
+}
+
+QTreeWidgetItem* TreeWidgetDesignTree::root() const {
+    return tree_.topLevelItem(0);
+}
+
+int TreeWidgetDesignTree::count() const {
+    ensureCache();
+    return int(order_.size());
+}
+
+int TreeWidgetDesignTree::depth(int index) const {
+    at(index);
+    return depth_[size_t(index)];
+}
+
+std::string TreeWidgetDesignTree::caption(int index) const {
+    const QByteArray bytes = at(index)->text(0).toLocal8Bit();
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+void TreeWidgetDesignTree::setCaption(int index, const std::string& caption) {
+    at(index)->setText(0, toQt(caption));
+}
+
+int TreeWidgetDesignTree::addChild(int parentIndex, const std::string& caption) {
+    QTreeWidgetItem* parentNode = at(parentIndex);
+    const int position = parentIndex + subtreeSize(parentIndex);
+    const int childDepth = depth_[size_t(parentIndex)] + 1;
+    auto* node = new QTreeWidgetItem(QStringList{toQt(caption)});
+    node->setIcon(0, itemPicture_);
+    parentNode->addChild(node);
+    if (position == int(order_.size())) {
+        position_.insert(node, position);
+        order_.push_back(node);
+        depth_.push_back(childDepth);
+    } else {
+        valid_ = false;
+    }
+    return position;
+}
+
+int TreeWidgetDesignTree::parent(int index) const {
+    QTreeWidgetItem* node = at(index);
+    return node->parent() ? indexOf(node->parent()) : -1;
+}
+
+int TreeWidgetDesignTree::previousSibling(int index) const {
+    QTreeWidgetItem* node = at(index);
+    QTreeWidgetItem* p = node->parent();
+    if (!p) return -1;
+    const int row = p->indexOfChild(node);
+    return row > 0 ? indexOf(p->child(row - 1)) : -1;
+}
+
+int TreeWidgetDesignTree::nextSibling(int index) const {
+    QTreeWidgetItem* node = at(index);
+    QTreeWidgetItem* p = node->parent();
+    if (!p) return -1;
+    const int row = p->indexOfChild(node);
+    return row + 1 < p->childCount() ? indexOf(p->child(row + 1)) : -1;
+}
+
+int TreeWidgetDesignTree::subtreeSize(int index) const {
+    at(index);
+    const int d = depth_[size_t(index)];
+    int end = index + 1;
+    const int n = int(order_.size());
+    while (end < n && depth_[size_t(end)] > d) ++end;
+    return end - index;
+}
+
+void TreeWidgetDesignTree::removeSubtree(int index) {
+    QTreeWidgetItem* node = at(index);
+    valid_ = false;
+    if (QTreeWidgetItem* p = node->parent())
+        p->removeChild(node);
+    else
+        tree_.takeTopLevelItem(tree_.indexOfTopLevelItem(node));
+    delete node;
+    valid_ = false;
+}
+
+void TreeWidgetDesignTree::moveBefore(int index, int sibling) {
+    QTreeWidgetItem* node = at(index);
+    QTreeWidgetItem* other = at(sibling);
+    QTreeWidgetItem* p = node->parent();
+    if (!p || other->parent() != p) throw Error("Only sibling nodes can be moved past each other");
+    const bool expanded = node->isExpanded();
+    valid_ = false;
+    p->removeChild(node);
+    p->insertChild(p->indexOfChild(other), node);
+    node->setExpanded(expanded);
+    p->setExpanded(true);
+    valid_ = false;
+}
+
+void TreeWidgetDesignTree::reset(const std::string& rootCaption) {
+    valid_ = false;
+    tree_.clear();
+    auto* rootNode = new QTreeWidgetItem(QStringList{toQt(rootCaption)});
+    rootNode->setIcon(0, rootPicture_);
+    tree_.addTopLevelItem(rootNode);
+    valid_ = false;
+}
+
+}  // namespace marivel

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+namespace marivel {
+
+class SettingsStore;
+
+// Makes the desktop open project files (*.mvl) with the running program.
+// Written at every start so that a moved program takes over the association.
+//
+// On Linux this is the freedesktop way: a desktop entry
+// "<data>/applications/marivel.desktop" whose Exec line names the executable,
+// and a shared-mime-info package "<data>/mime/packages/marivel.xml" mapping
+// *.mvl to application/x-marivel-project. The data folder is $XDG_DATA_HOME
+// (~/.local/share by default). Failures are reported through the result and
+// ignored by the program.
+struct FileTypeRegistration {
+    QString executable;  // full path of the running executable
+    QString dataHome;    // the XDG data folder to write into
+    // Refresh the desktop's caches (update-mime-database,
+    // update-desktop-database) when a file changed; off in tests.
+    bool runCacheUpdaters = true;
+
+    bool writeFreedesktop() const;
+    static QString defaultDataHome();
+    static QString desktopEntryText(const QString& executable);
+    static QString mimePackageText();
+};
+
+// The Windows association, written key by key under HKEY_CLASSES_ROOT;
+// stops at the first failing write, leaving the remaining keys unwritten.
+bool writeClassesRootAssociation(SettingsStore& store, const QString& executable);
+
+// Quotes one argument of a desktop entry's Exec line (inside double quotes,
+// backslash-escape ", `, $ and \), then escapes backslashes once more as the
+// desktop entry's string syntax wants.
+QString quoteExecArgument(const QString& argument);
+
+inline constexpr char kProjectMimeType[] = "application/x-marivel-project";
+
+}  // namespace marivel

@@ -1,0 +1,308 @@
+// The main window as it starts, its bottom line, the hint line, the
+// standard error box and the opening of a project by path.
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "editor/editor_fixture.h"
+#include "editor/status_line.h"
+#include "model/error.h"
+#include "model/memory_tree.h"
+
+namespace marivel::test {
+namespace {
+
+using Kind = ScriptedPrompter::Kind;
+
+QLabel* hintLine(TMainForm& form) {
+    return form.findChild<QLabel*>("stctxtHint");
+}
+
+void moveMouseOver(QWidget* w) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+}
+
+TEST_F(EditorTest, StartsWithTheRootSelectedTheSliderPagesAndNothingToSave) {
+    EXPECT_EQ(form->windowTitle(), "Marivel");
+    ASSERT_EQ(tree()->topLevelItemCount(), 1);
+    EXPECT_EQ(root()->text(0), "Marivel");
+    EXPECT_EQ(root()->childCount(), 0);
+    EXPECT_EQ(tree()->currentItem(), root());
+    EXPECT_TRUE(root()->isSelected());
+    EXPECT_EQ(visibleTabs(), (QStringList{"Script", "Path"}));
+    EXPECT_EQ(activeTab(), "Script");
+    EXPECT_FALSE(form->Modified());
+    EXPECT_FALSE(actions().Save1->isEnabled());
+    EXPECT_FALSE(form->findChild<QToolButton*>("tlbtnSave")->isEnabled());
+    EXPECT_EQ(commands(), (Commands{true, true, true, true}));  // untouched until the first click
+    EXPECT_EQ(form->CurrentItemNode(), nullptr);
+    EXPECT_TRUE(form->CurrentFileName().isEmpty());
+    EXPECT_FALSE(form->SuppressTreeEvents());
+    EXPECT_EQ(form->LastPageIndex(), 0);
+    EXPECT_TRUE(items().empty());
+    EXPECT_EQ(hintLine(*form)->text(), "");
+    EXPECT_EQ(form->findChild<QProgressBar*>("prgrsbrMainFormBottom")->value(), 0);
+    EXPECT_EQ(form->findChild<QLineEdit*>("edt_pSliderName")->text(), "VSlider1");
+    EXPECT_TRUE(prompter.asked().empty());
+}
+
+TEST_F(EditorTest, EveryNamedControlExists) {
+    const char* names[] = {"tlbr1",           "tlbtnNew",     "tlbtnOpen",   "tlbtnSave",
+                           "tlbtnInsert",     "tlbtnDelete",  "tlbtnMoveUp", "tlbtnMoveDown",
+                           "tlbtnBuildHTML",  "tlbtnPreview", "tlbtnHelp",   "pnlTreeView",
+                           "trvwDesignPanel", "pgcntrl1",     "tbshtScript", "tbshtItemGeneral",
+                           "tbshtPath",       "StatusBar1",   "stctxtHint",  "prgrsbrMainFormBottom"};
+    for (const char* name : names) EXPECT_NE(form->findChild<QWidget*>(name), nullptr) << name;
+    const char* menuEntries[] = {
+        "New1",       "Open1",      "Save1",       "Save2",   "Templet1",    "SaveAsTemplate1", "Exit1",
+        "ToolBar1",   "StatusBar2", "Insert2",     "Delete2", "MoveUp2",     "MoveDown2",       "Preview1",
+        "BuildHTML1", "Publish1",   "WebBrowser1", "Topic1",  "ViewSample1", "Homepage1",       "ContactUs1",
+        "About1",     "Insert1",    "Delete1",     "MoveUp1", "MoveDown1"};
+    for (const char* name : menuEntries) EXPECT_NE(form->findChild<QAction*>(name), nullptr) << name;
+    EXPECT_EQ(actions().Save1->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_EQ(actions().Preview1->shortcut(), QKeySequence("Ctrl+P"));
+    EXPECT_EQ(actions().toolButtons().size(), 10);
+    QStringList menus;
+    for (QAction* a : form->menuBar()->actions()) menus << a->text();
+    EXPECT_EQ(menus, (QStringList{"&File", "&View", "&Item", "&Script", "&Option", "&Help"}));
+}
+
+TEST_F(EditorTest, HintLineFollowsTheMouseOverTheListedControls) {
+    QLabel* hint = hintLine(*form);
+    QToolButton* open = form->findChild<QToolButton*>("tlbtnOpen");
+    moveMouseOver(open);
+    EXPECT_EQ(hint->text(), "Open a project from the file that you saved before");
+    moveMouseOver(form->findChild<QToolButton*>("tlbtnPreview"));
+    EXPECT_EQ(hint->text(), "preview the applet in web browser");
+    moveMouseOver(form->findChild<QStatusBar*>("StatusBar1"));  // no handler: the line stays
+    EXPECT_EQ(hint->text(), "preview the applet in web browser");
+    QWidget* spin = form->findChild<QWidget*>("spnedt_pWidth");
+    moveMouseOver(spin);  // the spin edits carry their own hint text, or none
+    EXPECT_EQ(hint->text(), spin->property("hint").toString());
+    moveMouseOver(tree()->viewport());
+    EXPECT_EQ(hint->text(), "Add, remove or move items by right-clicking the mouse.");
+    moveMouseOver(form->findChild<QWidget*>("tbshtScript"));
+    EXPECT_EQ(hint->text(), form->findChild<QWidget*>("tbshtScript")->property("hint").toString());
+}
+
+TEST_F(EditorTest, ToggleViewsHideTheToolBarAndTheWholeBottomLine) {
+    actions().StatusBar2->trigger();
+    EXPECT_FALSE(actions().StatusBar2->isChecked());
+    EXPECT_FALSE(form->findChild<QWidget*>("StatusBar1")->isVisible());
+    EXPECT_FALSE(hintLine(*form)->isVisible());
+    EXPECT_FALSE(form->findChild<QWidget*>("prgrsbrMainFormBottom")->isVisible());
+    actions().ToolBar1->trigger();
+    EXPECT_FALSE(actions().tlbr1->isVisible());
+    actions().StatusBar2->trigger();
+    actions().ToolBar1->trigger();
+    EXPECT_TRUE(hintLine(*form)->isVisible());
+    EXPECT_TRUE(actions().tlbr1->isVisible());
+}
+
+TEST_F(EditorTest, BottomLineShowsActivityAndResetsOnEveryExit) {
+    StatusLine& line = form->Status();
+    auto* bar = form->findChild<QProgressBar*>("prgrsbrMainFormBottom");
+    try {
+        ActivityScope scope(line, "Saving Data ... ...", true);
+        EXPECT_EQ(hintLine(*form)->text(), "Saving Data ... ...");
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        line.setProgressMaximum(15);
+        line.advanceProgress(10);
+        line.advanceProgress(10);  // never past the maximum
+        EXPECT_EQ(bar->maximum(), 15);
+        EXPECT_EQ(bar->value(), 15);
+        throw Error("disk full");
+    } catch (const Error&) {
+    }
+    EXPECT_EQ(hintLine(*form)->text(), "");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(bar->value(), 0);
+    line.setBusy(true);
+    line.setBusy(true);
+    line.setBusy(false);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(StandardErrorBox, AddsAPeriodOnlyAfterCharactersSortingAfterIt) {
+    const std::pair<QString, QString> rows[] = {
+        {"Cannot open file", "Cannot open file."},
+        {"Done.", "Done."},
+        {"open failed!", "open failed!"},
+        {"(see above)", "(see above)"},
+        {"trailing blank ", "trailing blank "},
+        {"ends in a dash -", "ends in a dash -"},
+        {"path /", "path /."},
+        {"'abc' is not a valid integer value", "'abc' is not a valid integer value."},
+        {"number 9", "number 9."},
+        {"quoted \"x\"", "quoted \"x\""},
+        {"ü", "ü."},
+        {"", ""},
+    };
+    for (const auto& [in, out] : rows) EXPECT_EQ(StandardErrorText(in), out) << in.toStdString();
+}
+
+TEST(StandardErrorBox, CommandErrorsAreShownAndNeverEscape) {
+    ScriptedPrompter prompter;
+    RunCommand(prompter, nullptr, [] { throw Error("The file C:\\a.mvl cannot be read"); });
+    RunCommand(prompter, nullptr, [] { throw std::runtime_error("bad things happened!"); });
+    RunCommand(prompter, nullptr, [] { throw 42; });
+    bool ran = false;
+    RunCommand(prompter, nullptr, [&] { ran = true; });
+    EXPECT_TRUE(ran);
+    ASSERT_EQ(prompter.asked().size(), 3u);
+    EXPECT_EQ(prompter.asked()[0].text, "The file C:\\a.mvl cannot be read.");
+    EXPECT_EQ(prompter.asked()[0].caption, "Tessaline");
+    EXPECT_EQ(prompter.asked()[0].kind, Kind::Error);
+    EXPECT_EQ(prompter.asked()[1].text, "bad things happened!");
+    EXPECT_FALSE(prompter.asked()[2].text.isEmpty());
+}
+
+TEST(CommandLine, ArgumentsAreJoinedWithOneSpaceAndTrimmed) {
+    const std::pair<QStringList, QString> rows[] = {
+        {{}, ""},
+        {{"C:\\My", "Work\\a.mvl"}, "C:\\My Work\\a.mvl"},
+        {{"/home/a/my", "project.mvl"}, "/home/a/my project.mvl"},
+        {{"   "}, ""},
+        {{"\t/x.mvl\n"}, "/x.mvl"},
+        {{"a", "", "b"}, "a  b"},
+        {{"one.mvl", "two.mvl"}, "one.mvl two.mvl"},
+    };
+    for (const auto& [args, joined] : rows)
+        EXPECT_EQ(JoinCommandLine(args), joined) << args.join('|').toStdString();
+}
+
+// --- opening by path ------------------------------------------------------------
+
+class OpenByPath : public EditorTest {
+protected:
+    // A project with a nested item, written by the core itself.
+    QString writeProject(const QString& name) {
+        TkeltAppletAgent writer(std::filesystem::path(dir.path().toStdString()));
+        writer.ResetProject();
+        writer.AppletData.SliderName = "Gallery";
+        writer.AppletData.Width = "321";
+        MemoryDesignTree layout;
+        for (const auto& [caption, parent] : {std::pair{"A", 0}, {"A1", 1}, {"B", 0}}) {
+            const int n = layout.addChild(parent, caption);
+            TItemData item = TkeltAppletAgent::MakeNewItem();
+            item.ToolTip = caption;
+            item.Level = std::to_string(layout.depth(n) - 1);
+            writer.InsertItem(n - 1, item);
+        }
+        const QString path = dir.filePath(name);
+        writer.SaveProject(std::filesystem::path(path.toStdString()));
+        return path;
+    }
+};
+
+TEST_F(OpenByPath, RebuildsTheTreeAndFillsThePages) {
+    const QString path = writeProject("my project.mvl");
+    form->Insert1Click();
+    select(root()->child(0));
+    form->OpenProjectByPath(path);
+    EXPECT_EQ(itemNames(), (std::vector<std::string>{"A", "A1", "B"}));
+    EXPECT_EQ(nodes().count(), 4);
+    EXPECT_EQ(nodes().depth(2), 2);
+    EXPECT_EQ(tree()->currentItem(), root());
+    EXPECT_EQ(visibleTabs(), (QStringList{"Script", "Path"}));
+    EXPECT_EQ(form->findChild<QLineEdit*>("edt_pSliderName")->text(), "Gallery");
+    EXPECT_EQ(form->CurrentFileName(), path);
+    EXPECT_EQ(form->CurrentItemNode(), nullptr);
+    EXPECT_FALSE(form->Modified());
+    EXPECT_FALSE(form->SuppressTreeEvents());
+    select(nodes().item(3));
+    EXPECT_EQ(form->findChild<QLineEdit*>("edt_IToolTip")->text(), "B");
+}
+
+TEST_F(OpenByPath, FileOfAnotherProductIsRefusedAndTheEditorStaysConsistent) {
+    const QString good = writeProject("good.mvl");
+    QFile in(good);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    QByteArray text = in.readAll();
+    text.replace("\r\nMarivel\r\n", "\r\nSomething Else\r\n");
+    QFile out(dir.filePath("other.mvl"));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(text);
+    out.close();
+
+    form->Insert1Click();
+    form->Insert1Click();
+    form->OpenProjectByPath(out.fileName());
+    ASSERT_EQ(prompter.count(Kind::Error), 1);
+    EXPECT_EQ(prompter.last()->text, "This file wasn't saved by Marivel 1.1, open failed!");
+    EXPECT_EQ(items().size(), 2u);
+    EXPECT_EQ(nodes().count(), 3);  // the tree matches the model again
+    EXPECT_EQ(tree()->currentItem(), root());
+    EXPECT_TRUE(form->CurrentFileName().isEmpty());
+    EXPECT_FALSE(form->SuppressTreeEvents());
+    select(root()->child(1));  // and the commands work on it
+    EXPECT_EQ(visibleTabs(), QStringList{"Item General"});
+}
+
+TEST_F(OpenByPath, MissingFileFailsThroughTheCallerAndLeavesTheProject) {
+    form->Insert1Click();
+    EXPECT_ANY_THROW(form->OpenProjectByPath(dir.filePath("absent.mvl")));
+    EXPECT_EQ(nodes().count(), 2);
+    EXPECT_EQ(items().size(), 1u);
+    form->OpenProjectByPath("");  // an empty path does nothing
+    EXPECT_EQ(nodes().count(), 2);
+}
+
+TEST_F(OpenByPath, OpenCommandShowsErrorsInTheStandardBox) {
+    prompter.queuePath(dir.filePath("absent.mvl"));
+    actions().Open1->trigger();
+    ASSERT_EQ(prompter.count(Kind::Error), 1);
+    EXPECT_EQ(prompter.last()->caption, "Tessaline");
+    EXPECT_EQ(nodes().count(), 1);
+    prompter.queuePath("");  // a cancelled dialog opens nothing
+    actions().tlbtnOpen->trigger();
+    EXPECT_EQ(prompter.count(Kind::Error), 1);
+}
+
+TEST_F(EditorTest, CommittingThePanesBuildsTheWholeSliderRecordAndTheShownItem) {
+    const TAppletData before = form->Agent().GetAppletData();
+    form->CommitPanes();
+    TAppletData after = form->Agent().GetAppletData();
+    EXPECT_EQ(after.CfgName, before.SliderName + "cfg");
+    EXPECT_EQ(after.CfgNameCopy, before.SliderName + "cfg");
+    EXPECT_EQ(after.DivId, before.SliderName + "_div");
+    // Everything else comes back as it was loaded.
+    after.CfgName = before.CfgName;
+    after.CfgNameCopy = before.CfgNameCopy;
+    after.DivId = before.DivId;
+    EXPECT_EQ(after, before);
+
+    form->Insert1Click();
+    select(root()->child(0));
+    form->findChild<QLineEdit*>("edt_IToolTip")->setText(" tip ");
+    form->findChild<QLineEdit*>("edt_pSliderName")->setText("  Gallery  ");
+    form->CommitPanes();
+    EXPECT_EQ(items()[0].ToolTip, "tip");
+    EXPECT_EQ(form->Agent().AppletData.SliderName, "Gallery");
+    EXPECT_EQ(form->Agent().AppletData.DivId, "Gallery_div");
+}
+
+TEST_F(EditorTest, PageEditsMarkTheProjectModified) {
+    form->findChild<QLineEdit*>("edt_pSliderName")->setText("Other");
+    EXPECT_TRUE(form->Modified());
+    EXPECT_TRUE(actions().Save1->isEnabled());
+    form->ClearModified();
+    EXPECT_FALSE(actions().tlbtnSave->isEnabled());
+}
+
+TEST_F(EditorTest, PendingCommandsSaySoInsteadOfDoingNothing) {
+    actions().Publish1->trigger();
+    ASSERT_EQ(prompter.count(Kind::Information), 1);
+    EXPECT_TRUE(prompter.last()->text.contains("Publish"));
+}
+
+}  // namespace
+}  // namespace marivel::test

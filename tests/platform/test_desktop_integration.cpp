@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "platform/file_type_registration.h"
+#include "platform/memory_settings_store.h"
+#include "platform/picture_dialog.h"
+#include "platform/shell.h"
+
+namespace marivel {
+namespace {
+
+QString readText(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+TEST(FileTypeRegistration, WritesDesktopEntryAndMimePackageForTheRunningProgram) {
+    QTemporaryDir data;
+    FileTypeRegistration r{"/opt/marivel/bin/marivel", data.path(), false};
+    ASSERT_TRUE(r.writeFreedesktop());
+    const QString entry = readText(data.filePath("applications/marivel.desktop"));
+    EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
+    EXPECT_TRUE(entry.contains("\nExec=\"/opt/marivel/bin/marivel\" %f\n")) << entry.toStdString();
+    EXPECT_TRUE(entry.contains("\nMimeType=application/x-marivel-project;\n"));
+    const QString mime = readText(data.filePath("mime/packages/marivel.xml"));
+    EXPECT_TRUE(mime.contains("<mime-type type=\"application/x-marivel-project\">"));
+    EXPECT_TRUE(mime.contains("<glob pattern=\"*.mvl\"/>"));
+}
+
+TEST(FileTypeRegistration, EveryStartReplacesAnOlderProgramLocation) {
+    QTemporaryDir data;
+    ASSERT_TRUE((FileTypeRegistration{"/old/place/marivel", data.path(), false}.writeFreedesktop()));
+    ASSERT_TRUE((FileTypeRegistration{"/new place/marivel", data.path(), false}.writeFreedesktop()));
+    const QString entry = readText(data.filePath("applications/marivel.desktop"));
+    EXPECT_FALSE(entry.contains("/old/place"));
+    EXPECT_TRUE(entry.contains("Exec=\"/new place/marivel\" %f"));
+}
+
+TEST(FileTypeRegistration, UnwritableDataFolderReportsFailureWithoutThrowing) {
+    QTemporaryDir data;
+    QFile blocker(data.filePath("applications"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));  // a file where the folder should be
+    blocker.close();
+    FileTypeRegistration r{"/usr/bin/marivel", data.path(), false};
+    EXPECT_FALSE(r.writeFreedesktop());
+    // What could be written still was.
+    EXPECT_TRUE(QFile::exists(data.filePath("mime/packages/marivel.xml")));
+    EXPECT_FALSE((FileTypeRegistration{"", data.path(), false}.writeFreedesktop()));
+}
+
+TEST(FileTypeRegistration, ExecArgumentsAreQuotedAndEscaped) {
+    const std::pair<QString, QString> rows[] = {
+        {"/usr/bin/marivel", "\"/usr/bin/marivel\""},   {"/home/a b/marivel", "\"/home/a b/marivel\""},
+        {"/x/\"q\"", "\"/x/\\\\\"q\\\\\"\""},           {"/x/$HOME`", "\"/x/\\\\$HOME\\\\`\""},
+        {"/x/back\\slash", "\"/x/back\\\\\\\\slash\""},
+    };
+    for (const auto& [in, out] : rows) EXPECT_EQ(quoteExecArgument(in), out) << in.toStdString();
+}
+
+TEST(FileTypeRegistration, ClassesRootKeysNameTheExecutableAndStopAtTheFirstFailure) {
+    using Hive = SettingsStore::Hive;
+    MemorySettingsStore store;
+    ASSERT_TRUE(
+        store.writeString(Hive::ClassesRoot, "\\Marivel.Document\\shell\\open\\command", "", "old %1"));
+    ASSERT_TRUE(writeClassesRootAssociation(store, "/opt/m/marivel"));
+    const QString exe = QDir::toNativeSeparators("/opt/m/marivel");
+    EXPECT_EQ(store.readString(Hive::ClassesRoot, "\\.mvl", "").value, "Marivel.Document");
+    EXPECT_EQ(store.readString(Hive::ClassesRoot, "\\Marivel.Document", "").value, "Marivel.Document");
+    EXPECT_EQ(store.readString(Hive::ClassesRoot, "\\Marivel.Document\\DefaultIcon", "").value, exe + ",0");
+    EXPECT_EQ(store.readString(Hive::ClassesRoot, "\\Marivel.Document\\shell\\open\\command", "").value,
+              exe + " %1");
+
+    MemorySettingsStore failing;
+    failing.setFailing(true);
+    EXPECT_FALSE(writeClassesRootAssociation(failing, "/opt/m/marivel"));
+    EXPECT_EQ(failing.valueCount(), 0);
+}
+
+TEST(Shell, TellsAddressesFromLocalPaths) {
+    const std::pair<QString, bool> rows[] = {
+        {"http://example.com/", true}, {"https://x", true},           {"file:///home/a/x.html", true},
+        {"mailto:a@b.c", true},        {"/home/a/index.html", false}, {"C:\\web\\index.html", false},
+        {"c:/web/index.html", false},  {"help/index.html", false},    {"", false},
+    };
+    for (const auto& [text, url] : rows) EXPECT_EQ(looksLikeUrl(text), url) << text.toStdString();
+}
+
+TEST(Shell, RefusesEmptyRequests) {
+    DesktopShell shell;
+    EXPECT_FALSE(shell.openDocument(""));
+    EXPECT_FALSE(shell.startProgram("", "x"));
+}
+
+TEST(Shell, StartsAProgramWithOneWholeArgument) {
+    QTemporaryDir dir;
+    const QString script = dir.filePath("echo.sh");
+    const QString out = dir.filePath("args.txt");
+    {
+        QFile f(script);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QString("#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > '%1'\n").arg(out).toUtf8());
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    DesktopShell shell;
+    ASSERT_TRUE(shell.startProgram(script, "/home/a b/My Page.html"));
+    for (int i = 0; i < 200 && readText(out).isEmpty(); ++i) QThread::msleep(10);
+    EXPECT_EQ(readText(out), "1|/home/a b/My Page.html|");
+}
+
+TEST(PictureDialog, PreviewsTheSelectedJpeg) {
+    QTemporaryDir dir;
+    QImage image(400, 300, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const QString jpeg = dir.filePath("red.jpg");
+    ASSERT_TRUE(image.save(jpeg, "JPEG"));
+    const QString text = dir.filePath("notes.jpg");
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a picture");
+    }
+    PictureDialog dialog(nullptr, "All Image Files(*.jpg *.jpeg)", dir.path());
+    dialog.showPreview(jpeg);
+    EXPECT_TRUE(dialog.hasPreview());
+    EXPECT_EQ(dialog.previewText(), "400 x 300");
+    dialog.showPreview(text);
+    EXPECT_FALSE(dialog.hasPreview());
+    EXPECT_EQ(dialog.previewText(), "(no preview)");
+    dialog.showPreview(dir.path());  // a folder: nothing to show
+    EXPECT_FALSE(dialog.hasPreview());
+    EXPECT_EQ(dialog.previewText(), "");
+}
+
+}  // namespace
+}  // namespace marivel
