@@ -30,10 +30,19 @@ struct ToolRun {
 
 class MarivelPublish : public ::testing::Test {
 protected:
+    // The tool runs from a private program folder, so what it leaves there
+    // (or not) is its own doing.
+    MarivelPublish() {
+        fs::create_directory(program);
+        fs::copy_file(MARIVEL_PUBLISH_EXE, program / "marivel-publish");
+        fs::copy_file(fs::path(MARIVEL_PROGRAM_DIR) / "tessaline.js", program / "tessaline.js");
+    }
+
     // Runs the tool from the test folder, so relative paths resolve there.
     ToolRun Publish(const std::string& arguments) {
-        const std::string command = "cd " + Quote(dir.path().string()) + " && " + Quote(MARIVEL_PUBLISH_EXE) +
-                                    " " + arguments + " >" + Quote((dir / "stdout").string()) + " 2>" +
+        const std::string command = "cd " + Quote(dir.path().string()) + " && " +
+                                    Quote((program / "marivel-publish").string()) + " " + arguments + " >" +
+                                    Quote((dir / "stdout").string()) + " 2>" +
                                     Quote((dir / "stderr").string());
         const int raw = std::system(command.c_str());
         ToolRun run;
@@ -67,6 +76,7 @@ protected:
     }
 
     test::TempDir dir;
+    fs::path program = dir / "program";
 };
 
 TEST_F(MarivelPublish, PublishesAProjectWithRealImages) {
@@ -86,13 +96,13 @@ TEST_F(MarivelPublish, PublishesAProjectWithRealImages) {
          {"Holiday.html", "Holiday.mvl", "tessaline.js", "tessalinecfg.js", "tessaline.css"})
         EXPECT_TRUE(fs::exists(site / name)) << name;
     EXPECT_EQ(test::ReadJpeg(site / "slider2.jpg").height, 112);
-    EXPECT_EQ(ReadBytes(site / "tessaline.js"), ReadBytes(fs::path(MARIVEL_PROGRAM_DIR) / "tessaline.js"));
+    EXPECT_EQ(ReadBytes(site / "tessaline.js"), ReadBytes(program / "tessaline.js"));
     EXPECT_NE(ReadBytes(site / "tessalinecfg.js").find("'Tom\\'s photo 0',168,126]);"), std::string::npos);
     EXPECT_NE(ReadBytes(site / "Holiday_PublishReport.txt").find("  slider0.jpg\r\n  slider2.jpg\r\n\r\n"),
               std::string::npos);
     // The program folder is left as it was: no generated files, no preview.
-    EXPECT_FALSE(fs::exists(fs::path(MARIVEL_PROGRAM_DIR) / "preview"));
-    EXPECT_FALSE(fs::exists(fs::path(MARIVEL_PROGRAM_DIR) / "tessalinecfg.js"));
+    EXPECT_FALSE(fs::exists(program / "preview"));
+    EXPECT_FALSE(fs::exists(program / "tessalinecfg.js"));
 }
 
 TEST_F(MarivelPublish, RepublishingInPlaceKeepsPreparedImagesOfGoneOriginals) {
@@ -152,6 +162,18 @@ TEST_F(MarivelPublish, ErrorsGiveOneLineAndANonZeroExit) {
         EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     }
+}
+
+TEST_F(MarivelPublish, NeedsTheEngineBesideItself) {
+    const fs::path project = Project("p.mvl", {});
+    fs::remove(program / "tessaline.js");
+    const ToolRun run = Publish(Quote(project.string()));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(
+        run.err.find("The slider engine \"" + (program / "tessaline.js").string() + "\" cannot be read"),
+        std::string::npos)
+        << run.err;
+    EXPECT_FALSE(fs::exists(dir / "project" / "p.html"));
 }
 
 TEST_F(MarivelPublish, HelpExplainsTheCommand) {
