@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
-#include <cstdio>
 #include <exception>
 
+#include "app/first_paint_reporter.h"
 #include "app/screenshot.h"
 #include "editor/aux_windows.h"
 #include "editor/main_form.h"
@@ -45,14 +45,9 @@ int main(int argc, char** argv) {
     }
 
     // MARIVEL_STARTUP_REPORT=1: print how long it took until the main window
-    // was shown and painted, then quit (start-up time measurements).
-    if (qEnvironmentVariableIsSet("MARIVEL_STARTUP_REPORT")) {
-        QTimer::singleShot(0, &app, [&] {
-            std::printf("startup_ms %.2f\n", double(sinceStart.nsecsElapsed()) / 1e6);
-            std::fflush(stdout);
-            app.quit();
-        });
-    }
+    // was first painted, then quit (start-up time measurements).
+    marivel::FirstPaintReporter reporter(sinceStart);
+    if (qEnvironmentVariableIsSet("MARIVEL_STARTUP_REPORT")) mainForm.installEventFilter(&reporter);
     // MARIVEL_SCREENSHOT_DIR=folder: save pictures of the window and quit.
     const QString shots = qEnvironmentVariable("MARIVEL_SCREENSHOT_DIR");
     if (!shots.isEmpty())

@@ -345,6 +345,8 @@ void TMainForm::OpenProjectByPath(const QString& path) {
             prompter_.error(this, QStringLiteral("This file wasn't saved by Marivel 1.1, open failed!"));
         return;
     }
+    // Every item shows at once: a project is read to be worked on.
+    trvwDesignPanel->expandAll();
     suppressTreeEvents_ = false;
     LoadAppletPane();
     currentFileName_ = path;

@@ -1,0 +1,127 @@
+// The design tree with a 10,000-item project: the editor's tree widget
+// adapter next to the core's in-memory tree (the floor: a plain vector in
+// pre-order), and the main window's commands on such a project.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include "editor/main_form.h"
+#include "editor/tree_widget_design_tree.h"
+#include "model/memory_tree.h"
+#include "platform/memory_settings_store.h"
+#include "platform/qt_prompter.h"
+#include "platform/shell.h"
+
+namespace {
+
+using namespace marivel;
+
+constexpr int kItems = 10000;
+
+// Mostly top-level items with a nested pair every tenth item, as a project
+// file is read: every node is added at the end of the pre-order.
+void Fill(DesignTree& tree) {
+    tree.reset("Marivel");
+    for (int i = 0; i < kItems; ++i) {
+        const int parent = (i % 10 == 9) ? tree.count() - 1 : 0;
+        tree.addChild(parent, "Image");
+    }
+}
+
+void BM_Build_Memory(benchmark::State& state) {
+    for (auto _ : state) {
+        MemoryDesignTree tree;
+        Fill(tree);
+        benchmark::DoNotOptimize(tree.count());
+    }
+}
+BENCHMARK(BM_Build_Memory)->Unit(benchmark::kMillisecond);
+
+void BM_Build_TreeWidget(benchmark::State& state) {
+    QTreeWidget widget;
+    TreeWidgetDesignTree tree(widget, QIcon(), QIcon());
+    for (auto _ : state) {
+        Fill(tree);
+        benchmark::DoNotOptimize(tree.count());
+    }
+}
+BENCHMARK(BM_Build_TreeWidget)->Unit(benchmark::kMillisecond);
+
+// What the generator does before writing: the depth of every node.
+template <typename Tree>
+void WalkDepths(benchmark::State& state) {
+    QTreeWidget widget;
+    TreeWidgetDesignTree adapter(widget, QIcon(), QIcon());
+    MemoryDesignTree memory;
+    DesignTree& tree = std::is_same_v<Tree, MemoryDesignTree> ? static_cast<DesignTree&>(memory) : adapter;
+    Fill(tree);
+    for (auto _ : state) {
+        long sum = 0;
+        for (int i = 0; i < tree.count(); ++i) sum += tree.depth(i);
+        benchmark::DoNotOptimize(sum);
+    }
+}
+void BM_Depths_Memory(benchmark::State& state) {
+    WalkDepths<MemoryDesignTree>(state);
+}
+void BM_Depths_TreeWidget(benchmark::State& state) {
+    WalkDepths<TreeWidgetDesignTree>(state);
+}
+BENCHMARK(BM_Depths_Memory)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Depths_TreeWidget)->Unit(benchmark::kMicrosecond);
+
+// The main window on a 10,000-item project: one user action each.
+class Editor {
+public:
+    Editor() {
+        MainFormOptions options;
+        options.programFolder = std::filesystem::path(dir.path().toStdString());
+        options.registerFileType = false;
+        form = std::make_unique<TMainForm>(prompter, settings, shell, options);
+        for (int i = 0; i < kItems; ++i) form->Insert1Click();
+    }
+    QTemporaryDir dir;
+    QtPrompter prompter;
+    MemorySettingsStore settings;
+    DesktopShell shell;
+    std::unique_ptr<TMainForm> form;
+};
+
+void BM_Editor_SelectItem(benchmark::State& state) {
+    Editor editor;
+    QTreeWidgetItem* root = editor.form->Tree()->topLevelItem(0);
+    int i = 0;
+    for (auto _ : state) editor.form->Tree()->setCurrentItem(root->child((i++ * 7919) % kItems));
+}
+BENCHMARK(BM_Editor_SelectItem)->Unit(benchmark::kMicrosecond);
+
+void BM_Editor_MoveUpLastItem(benchmark::State& state) {
+    Editor editor;
+    QTreeWidgetItem* root = editor.form->Tree()->topLevelItem(0);
+    editor.form->Tree()->setCurrentItem(root->child(kItems - 1));
+    for (auto _ : state) {
+        editor.form->MoveUp1Click();
+        editor.form->MoveDown1Click();
+    }
+}
+BENCHMARK(BM_Editor_MoveUpLastItem)->Unit(benchmark::kMicrosecond);
+
+void BM_Editor_InsertAtTheEnd(benchmark::State& state) {
+    Editor editor;
+    for (auto _ : state) editor.form->Insert1Click();
+}
+BENCHMARK(BM_Editor_InsertAtTheEnd)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

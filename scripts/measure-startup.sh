@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Start-up time of the editor to its first painted window, on a virtual X
+# screen, next to a bare Qt main window measured the same way
+# (bench/startup_baseline). Prints the median of several runs of each, both
+# as seen inside the process (from main()) and from outside (exec to exit).
+# Usage: scripts/measure-startup.sh [BUILD_DIR] [RUNS]   (defaults: build-editor, 15)
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${1:-$here/build-editor}"
+runs="${2:-15}"
+cmake --build "$build" --target marivel startup_baseline >/dev/null
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+export XDG_DATA_HOME="$scratch/data" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch"
+export MARIVEL_STARTUP_REPORT=1 BUILD="$build" RUNS="$runs"
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+median() { sort -n | awk "{a[NR]=\$1} END {print a[int((NR+1)/2)]}"; }
+measure() {
+  local inside=() outside=()
+  for _ in $(seq "$RUNS"); do
+    local t0 t1 line
+    t0=$(date +%s%N)
+    line=$("$@" 2>/dev/null | grep startup_ms)
+    t1=$(date +%s%N)
+    inside+=("${line#startup_ms }")
+    outside+=("$(( (t1 - t0) / 1000 ))")
+  done
+  local mi mo
+  mi=$(printf "%s\n" "${inside[@]}" | median)
+  mo=$(printf "%s\n" "${outside[@]}" | median)
+  echo "$mi $(awk "BEGIN {printf \"%.1f\", $mo / 1000}")"
+}
+read -r ei eo < <(measure "$BUILD/bin/marivel")
+read -r bi bo < <(measure "$BUILD/bin/startup_baseline")
+printf "%-22s %12s %14s\n" "" "main->paint" "exec->exit"
+printf "%-22s %9.1f ms %11.1f ms\n" "editor (marivel)" "$ei" "$eo"
+printf "%-22s %9.1f ms %11.1f ms\n" "bare Qt main window" "$bi" "$bo"
+awk "BEGIN {printf \"ratio editor/baseline  %9.2f x %12.2f x\n\", $ei / $bi, $eo / $bo}"
+'
