@@ -167,6 +167,25 @@ describe('published slider layout', { timeout: 120000 }, () => {
     assert.equal((await sliderState(page)).playState, 'running');
     assert.deepEqual(page.problems, []);
 
+    // The engine arrives after the configuration (say, loaded async): the
+    // configuration retries every 350 ms until `buah` exists.
+    const engineLast = html.replace('<script language="javascript" src="./tessaline.js"></script>\r\n', '')
+      .replace('</body>', '<script>setTimeout(function(){var s=document.createElement("script");' +
+        's.src="./tessaline.js";document.body.appendChild(s);},1000);</script>\r\n</body>');
+    const enginePage = path.join(s.out, 'engine-last.html');
+    fs.writeFileSync(enginePage, engineLast, 'latin1');
+    const waiting = await open(browser.context, null);
+    await waiting.clock.install({ time: new Date('2026-01-01T00:00:00Z') });
+    await waiting.clock.pauseAt(new Date('2026-01-01T00:00:01Z')); // time moves only when told
+    await waiting.goto('file://' + enginePage);
+    await waiting.clock.runFor(900);
+    assert.equal(await waiting.locator('.slidercontainer').count(), 0);
+    await waiting.clock.runFor(200); // the engine loads
+    await waiting.waitForFunction(() => window.buah);
+    await waiting.clock.runFor(350); // the next retry builds the slider
+    await waiting.waitForSelector('.slidercontainer img.sliderimages');
+    assert.deepEqual(waiting.problems, []);
+
     const none = html.replace(/<div id="VSlider1_div"[^>]*><\/div>/, '');
     const nonePage = path.join(s.out, 'none.html');
     fs.writeFileSync(nonePage, none, 'latin1');

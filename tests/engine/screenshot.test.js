@@ -4,9 +4,10 @@
 const { it } = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
+const os = require('node:os');
 const path = require('node:path');
 const { launch, open, sliderState } = require('./support/browser');
-const { makeSlider, tempDir } = require('./support/project');
+const { makeSlider } = require('./support/project');
 
 it('shows a running slider on screen', { timeout: 120000 }, async () => {
   const tints = ['#d04040', '#40a060', '#4060d0', '#d0a020', '#a040c0'];
@@ -28,7 +29,7 @@ it('shows a running slider on screen', { timeout: 120000 }, async () => {
     await page.waitForTimeout(700);
     const second = await page.screenshot({ clip });
     assert.ok(!first.equals(second), 'the pictures on screen differ as the slider moves');
-    const out = process.env.MARIVEL_ENGINE_OUT || tempDir('marivel-shot-');
+    const out = process.env.MARIVEL_ENGINE_OUT || os.tmpdir();
     const file = path.join(out, 'running-slider.png');
     fs.writeFileSync(file, second);
     console.log('screenshot: ' + file);

@@ -16,8 +16,26 @@ function binDir() {
   return bin;
 }
 
+// Scratch folders live until the test process ends.
+const scratch = [];
+process.on('exit', () => scratch.forEach((d) => fs.rmSync(d, { recursive: true, force: true })));
 function tempDir(prefix = 'marivel-engine-') {
-  return fs.mkdtempSync(path.join(os.tmpdir(), prefix));
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), prefix));
+  scratch.push(dir);
+  return dir;
+}
+
+// Each distinct picture is drawn once per test process, then copied.
+const made = new Map();
+let cache;
+function convert(file, key, args) {
+  if (!made.has(key)) {
+    cache = cache || tempDir('marivel-jpegs-');
+    const drawn = path.join(cache, `${made.size}.jpg`);
+    execFileSync('convert', [...args, drawn]);
+    made.set(key, drawn);
+  }
+  fs.copyFileSync(made.get(key), file);
 }
 
 // A photo-like JPEG of the given size; the seed keeps it reproducible and
@@ -25,12 +43,13 @@ function tempDir(prefix = 'marivel-engine-') {
 function makeJpeg(file, width, height, seed = 1, tint = 'none') {
   const args = ['-seed', String(seed), '-size', `${width}x${height}`, 'plasma:fractal'];
   if (tint !== 'none') args.push('-fill', tint, '-colorize', '45%');
-  execFileSync('convert', [...args, '-quality', '90', file]);
+  convert(file, args.join(' '), [...args, '-quality', '90']);
 }
 
 // A flat-coloured JPEG: exact pixel colours for the seam checks.
 function makeFlatJpeg(file, width, height, colour) {
-  execFileSync('convert', ['-size', `${width}x${height}`, `xc:${colour}`, '-quality', '95', file]);
+  const args = ['-size', `${width}x${height}`, `xc:${colour}`, '-quality', '95'];
+  convert(file, args.join(' '), args);
 }
 
 const APPLET_DEFAULTS = {
