@@ -135,7 +135,8 @@ describe('visitor interaction', { timeout: 120000 }, () => {
     assert.equal(st.playState, 'running');
     assert.equal(st.overflowY, 'hidden');
     assert.equal(st.scrollTop, 0);
-    assert.ok(Math.abs(st.offset - scrolled) <= 3, `motion starts from where the visitor scrolled (${scrolled})`);
+    assert.ok(Math.abs(st.offset - scrolled) <= 3,
+      `motion starts from where the visitor scrolled (${scrolled})`);
     assert.deepEqual(page.problems, []);
   });
 });

@@ -6,7 +6,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
 const { launch, open, sliderState } = require('./support/browser');
-const { makeSlider, tempDir } = require('./support/project');
+const { makeSlider } = require('./support/project');
 
 const TRICKY_TIP = `Tom's "best" </script><img src=x onerror="window.pwned=1">`;
 
@@ -70,7 +70,8 @@ describe('published slider layout', { timeout: 120000 }, () => {
       { imageBorder: [2, 3, '000000'], containerBorder: [6, 4, 'FF0000'], bg: 'ABC' },
     ];
     for (const c of cases) {
-      const s = makeSlider({ ...c, width: 160, height: 250, items: [{ size: [320, 240] }, { size: [320, 400] }] });
+      const s = makeSlider({ ...c, width: 160, height: 250,
+        items: [{ size: [320, 240] }, { size: [320, 400] }] });
       const page = await open(browser.context, s.url);
       await page.waitForSelector('.slidercontainer');
       const st = await sliderState(page);
@@ -196,11 +197,10 @@ describe('published slider layout', { timeout: 120000 }, () => {
   });
 
   it('runs two sliders on one page independently', async () => {
-    const root = tempDir();
     const a = makeSlider({ name: 'Left', base: 'Left', step: 1, delay: 20, height: 300,
-      items: [{ size: [400, 300] }, { size: [400, 200] }] }, mk(root, 'a'));
+      items: [{ size: [400, 300] }, { size: [400, 200] }] });
     const b = makeSlider({ name: 'Right', base: 'Right', width: 120, step: 2, delay: 25, height: 200,
-      items: [{ size: [300, 300], link: 'http://example.com/b' }] }, mk(root, 'b'));
+      items: [{ size: [300, 300], link: 'http://example.com/b' }] });
     // A designer's page: the second slider's files beside the first, its
     // images renamed so both sets fit in one folder.
     const cfg = fs.readFileSync(path.join(b.out, 'tessalinecfg.js'), 'latin1')
@@ -220,7 +220,8 @@ describe('published slider layout', { timeout: 120000 }, () => {
     assert.equal(left.hostId, 'Left_div');
     assert.equal(right.hostId, 'Right_div');
     assert.deepEqual(left.images.map((i) => i.src), ['slider0.jpg', 'slider1.jpg']);
-    assert.deepEqual(right.images.map((i) => [i.src, i.width, i.href]), [['right0.jpg', 120, 'http://example.com/b']]);
+    assert.deepEqual(right.images.map((i) => [i.src, i.width, i.href]),
+      [['right0.jpg', 120, 'http://example.com/b']]);
     // Each runs at its own speed: 1/20 and 2/25 px per ms.
     const durations = await page.evaluate(() => [...document.querySelectorAll('.slidercontainer')]
       .map((b) => b.firstElementChild.getAnimations()[0].effect.getTiming().duration));
@@ -234,9 +235,3 @@ describe('published slider layout', { timeout: 120000 }, () => {
     assert.deepEqual(page.problems, []);
   });
 });
-
-function mk(root, name) {
-  const dir = path.join(root, name);
-  fs.mkdirSync(dir, { recursive: true });
-  return dir;
-}

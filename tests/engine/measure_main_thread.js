@@ -2,9 +2,11 @@
 'use strict';
 // Main-thread cost of the slider engine against a plain setInterval mover
 // that sets style.top, on the same published images in one Chromium run.
-// Usage: MARIVEL_BIN=<build>/bin node measure_main_thread.js [seconds] [step] [delay]
+// Usage: [MARIVEL_BIN=<build>/bin] node measure_main_thread.js [seconds] [step] [delay]
+// (the bin folder defaults to build/bin of this checkout)
 const fs = require('node:fs');
 const path = require('node:path');
+process.env.MARIVEL_BIN = process.env.MARIVEL_BIN || path.join(__dirname, '..', '..', 'build', 'bin');
 const { launch, open, sliderState } = require('./support/browser');
 const { makeSlider } = require('./support/project');
 
@@ -48,7 +50,9 @@ async function measure(page) {
 (async () => {
   const s = makeSlider({
     step, delay, height: 400,
-    items: [0, 1, 2, 3, 4, 5].map((i) => ({ size: [640, 480], seed: i + 1, link: `http://example.com/${i}` })),
+    items: [0, 1, 2, 3, 4, 5].map((i) => ({
+      size: [640, 480], seed: i + 1, link: `http://example.com/${i}`,
+    })),
   });
   const cfg = fs.readFileSync(path.join(s.out, 'tessalinecfg.js'), 'latin1');
   fs.writeFileSync(path.join(s.out, 'mover.html'), moverPage(cfg, 168, 400));
@@ -63,15 +67,24 @@ async function measure(page) {
     const mover = await open(browser.context, 'file://' + path.join(s.out, 'mover.html'));
     const m = await measure(mover);
     await mover.close();
+    // The same page standing still (reduced motion): what the page costs
+    // without any motion at all.
+    const still = await open(browser.context, null);
+    await still.emulateMedia({ reducedMotion: 'reduce' });
+    await still.goto(s.url);
+    const z = await measure(still);
+    await still.close();
 
     console.log(`Main thread per second of motion, step ${step} every ${delay} ms, ${seconds} s each` +
       ` (engine moving: ${moved})`);
-    console.log('metric'.padEnd(18) + 'engine'.padStart(12) + 'mover'.padStart(12) + 'ratio'.padStart(10));
+    console.log('metric'.padEnd(18) + 'engine'.padStart(12) + 'mover'.padStart(12) + 'ratio'.padStart(10) +
+      'still page'.padStart(12));
     for (const k of METRICS) {
       const unit = k.endsWith('Duration') ? 1000 : 1; // durations in ms per s
       const ratio = m[k] ? (e[k] / m[k]).toFixed(3) : '-';
-      console.log(k.padEnd(18) + (e[k] * unit).toFixed(3).padStart(12) + (m[k] * unit).toFixed(3).padStart(12) +
-        String(ratio).padStart(10));
+      console.log(k.padEnd(18) + (e[k] * unit).toFixed(3).padStart(12) +
+        (m[k] * unit).toFixed(3).padStart(12) +
+        String(ratio).padStart(10) + (z[k] * unit).toFixed(3).padStart(12));
     }
     console.log('(durations in ms of main-thread time per second; counts per second)');
   } finally {
