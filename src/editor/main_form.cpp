@@ -240,6 +240,7 @@ void TMainForm::registerFileType() {
     registration.dataHome =
         options_.dataHome.isEmpty() ? FileTypeRegistration::defaultDataHome() : options_.dataHome;
     registration.runCacheUpdaters = options_.runCacheUpdaters;
+    registration.icon = icons::application().pixmap(32, 32).toImage();
     // A desktop that cannot take the association is no reason to stop.
     registration.writeFreedesktop();
 #ifdef Q_OS_WIN
@@ -303,9 +304,17 @@ void TMainForm::installHintLine() {
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove) {
+        // A move that a watched control leaves unhandled travels on to its
+        // watched parent as a copy with the same time and screen position;
+        // the innermost control's hint is the one to keep.
+        const auto* move = static_cast<QMouseEvent*>(event);
+        const MoveKey key{move->timestamp(), move->globalPosition()};
         auto* control = qobject_cast<QWidget*>(watched);
         if (control == trvwDesignPanel->viewport()) control = trvwDesignPanel;
-        if (control) spnedtApWidthMouseMove(control);
+        if (control && !(key == lastMove_)) {
+            lastMove_ = key;
+            spnedtApWidthMouseMove(control);
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

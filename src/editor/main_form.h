@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointF>
 #include <QString>
 #include <filesystem>
 #include <memory>
@@ -138,6 +139,12 @@ private:
     QTreeWidgetItem* currentItemNode_ = nullptr;
     bool suppressTreeEvents_ = false;
     bool structuralEdit_ = false;
+    struct MoveKey {
+        quint64 time = ~quint64(0);
+        QPointF position;
+        bool operator==(const MoveKey&) const = default;
+    };
+    MoveKey lastMove_;
     QString currentFileName_;
 
     MainActions* actions_ = nullptr;

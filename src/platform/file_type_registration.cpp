@@ -1,5 +1,6 @@
 #include "platform/file_type_registration.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -58,7 +59,7 @@ QString FileTypeRegistration::desktopEntryText(const QString& executable) {
                "Name=Marivel\n"
                "Comment=Design vertically scrolling image sliders for web pages\n"
                "Exec=%1 %f\n"
-               "Icon=applications-graphics\n"
+               "Icon=marivel\n"
                "MimeType=%2;\n"
                "Terminal=false\n"
                "Categories=Graphics;WebDevelopment;\n")
@@ -85,6 +86,16 @@ bool FileTypeRegistration::writeFreedesktop() const {
                                             desktopEntryText(executable).toUtf8(), ok);
     const bool mimeChanged = refreshFile(data.filePath(QStringLiteral("mime/packages/marivel.xml")),
                                          mimePackageText().toUtf8(), ok);
+    if (!icon.isNull()) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        icon.scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation).save(&buffer, "PNG");
+        refreshFile(data.filePath(QStringLiteral("icons/hicolor/32x32/apps/marivel.png")), png, ok);
+        refreshFile(
+            data.filePath(QStringLiteral("icons/hicolor/32x32/mimetypes/application-x-marivel-project.png")),
+            png, ok);
+    }
     if (runCacheUpdaters) {
         // Missing tools are no error: the desktop then picks the files up at
         // its own next cache refresh.

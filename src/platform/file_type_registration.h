@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 
 namespace marivel {
@@ -13,7 +14,8 @@ class SettingsStore;
 // "<data>/applications/marivel.desktop" whose Exec line names the executable,
 // and a shared-mime-info package "<data>/mime/packages/marivel.xml" mapping
 // *.mvl to application/x-marivel-project. The data folder is $XDG_DATA_HOME
-// (~/.local/share by default). Failures are reported through the result and
+// (~/.local/share by default). The desktop entry names the icon "marivel".
+// Failures are reported through the result and
 // ignored by the program.
 struct FileTypeRegistration {
     QString executable;  // full path of the running executable
@@ -21,6 +23,9 @@ struct FileTypeRegistration {
     // Refresh the desktop's caches (update-mime-database,
     // update-desktop-database) when a file changed; off in tests.
     bool runCacheUpdaters = true;
+    // The program's picture, installed as the icon of the program and of its
+    // project files (hicolor theme, 32 by 32); none when null.
+    QImage icon;
 
     bool writeFreedesktop() const;
     static QString defaultDataHome();

@@ -14,6 +14,7 @@
 #include "editor/main_actions.h"
 #include "editor/main_form.h"
 #include "platform/memory_settings_store.h"
+#include "support/qt_printers.h"
 #include "support/recording_shell.h"
 #include "support/scripted_prompter.h"
 

@@ -1,5 +1,6 @@
 // The main window as it starts, its bottom line, the hint line, the
 // standard error box and the opening of a project by path.
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,9 +24,12 @@ QLabel* hintLine(TMainForm& form) {
     return form.findChild<QLabel*>("stctxtHint");
 }
 
+// Every real mouse move carries its own time stamp; so do these.
 void moveMouseOver(QWidget* w) {
+    static quint64 time = 1000;
     QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)), Qt::NoButton,
                      Qt::NoButton, Qt::NoModifier);
+    move.setTimestamp(++time);
     QApplication::sendEvent(w, &move);
 }
 
@@ -90,6 +94,41 @@ TEST_F(EditorTest, HintLineFollowsTheMouseOverTheListedControls) {
     EXPECT_EQ(hint->text(), "Add, remove or move items by right-clicking the mouse.");
     moveMouseOver(form->findChild<QWidget*>("tbshtScript"));
     EXPECT_EQ(hint->text(), form->findChild<QWidget*>("tbshtScript")->property("hint").toString());
+}
+
+TEST_F(EditorTest, HintLineWatchesEveryListedControl) {
+    const char* names[] = {"tbshtScript",
+                           "pnl_pBgColor",
+                           "pnl_pContainerBorderColor",
+                           "pnl_pImageBorderColor",
+                           "spnedt_pWidth",
+                           "spedt_pHeight",
+                           "spnedt_pStep",
+                           "spnedt_pDelay",
+                           "spnedt_pGap",
+                           "spnedt_pTrailerSpace",
+                           "spnedt_pContainerBorderWidth",
+                           "spnedt_pImageBorderWidth",
+                           "GroupBox7",
+                           "spdbtnItURL",
+                           "spdbtnOriginalImagePath",
+                           "edt_IToolTip",
+                           "pnlTreeView",
+                           "trvwDesignPanel"};
+    QLabel* hint = hintLine(*form);
+    for (const char* name : names) {
+        auto* control = form->findChild<QWidget*>(name);
+        ASSERT_NE(control, nullptr) << name;
+        EXPECT_TRUE(control->hasMouseTracking()) << name;
+        control->setProperty("hint", QString("hint of ") + name);
+        moveMouseOver(control);
+        EXPECT_EQ(hint->text(), QString("hint of ") + name);
+    }
+    for (QToolButton* button : actions().toolButtons()) {
+        moveMouseOver(button);
+        EXPECT_FALSE(hint->text().isEmpty());
+        EXPECT_EQ(hint->text(), button->property("hint").toString());
+    }
 }
 
 TEST_F(EditorTest, ToggleViewsHideTheToolBarAndTheWholeBottomLine) {
@@ -302,6 +341,43 @@ TEST_F(EditorTest, PendingCommandsSaySoInsteadOfDoingNothing) {
     actions().Publish1->trigger();
     ASSERT_EQ(prompter.count(Kind::Information), 1);
     EXPECT_TRUE(prompter.last()->text.contains("Publish"));
+}
+
+}  // namespace
+}  // namespace marivel::test
+
+namespace marivel::test {
+namespace {
+
+TEST(MainFormStart, RegistersProjectFilesForThisProgramAndIgnoresFailures) {
+    QTemporaryDir dir;
+    ScriptedPrompter prompter;
+    MemorySettingsStore settings;
+    RecordingShell shell;
+    MainFormOptions options;
+    options.programFolder = std::filesystem::path(dir.path().toStdString());
+    options.executable = "/opt/new place/marivel";
+    options.dataHome = dir.filePath("data");
+    options.runCacheUpdaters = false;
+    {
+        QDir().mkpath(dir.filePath("data/applications"));
+        QFile old(dir.filePath("data/applications/marivel.desktop"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("[Desktop Entry]\nExec=\"/old/marivel\" %f\n");
+    }
+    TMainForm form(prompter, settings, shell, options);
+    QFile entry(dir.filePath("data/applications/marivel.desktop"));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(entry.readAll().contains("Exec=\"/opt/new place/marivel\" %f"));
+
+    // A data folder that cannot be written: the window still starts, silently.
+    QFile blocker(dir.filePath("blocked"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    options.dataHome = dir.filePath("blocked");
+    TMainForm second(prompter, settings, shell, options);
+    EXPECT_EQ(second.windowTitle(), "Marivel");
+    EXPECT_TRUE(prompter.asked().empty());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "platform/memory_settings_store.h"
 #include "platform/picture_dialog.h"
 #include "platform/shell.h"
+#include "support/qt_printers.h"
 
 namespace marivel {
 namespace {
@@ -21,8 +22,14 @@ QString readText(const QString& path) {
 
 TEST(FileTypeRegistration, WritesDesktopEntryAndMimePackageForTheRunningProgram) {
     QTemporaryDir data;
-    FileTypeRegistration r{"/opt/marivel/bin/marivel", data.path(), false};
+    QImage icon(16, 16, QImage::Format_ARGB32);
+    icon.fill(Qt::blue);
+    FileTypeRegistration r{"/opt/marivel/bin/marivel", data.path(), false, icon};
     ASSERT_TRUE(r.writeFreedesktop());
+    const QImage installed(data.filePath("icons/hicolor/32x32/apps/marivel.png"));
+    EXPECT_EQ(installed.size(), QSize(32, 32));
+    EXPECT_TRUE(
+        QFile::exists(data.filePath("icons/hicolor/32x32/mimetypes/application-x-marivel-project.png")));
     const QString entry = readText(data.filePath("applications/marivel.desktop"));
     EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
     EXPECT_TRUE(entry.contains("\nExec=\"/opt/marivel/bin/marivel\" %f\n")) << entry.toStdString();
@@ -34,8 +41,8 @@ TEST(FileTypeRegistration, WritesDesktopEntryAndMimePackageForTheRunningProgram)
 
 TEST(FileTypeRegistration, EveryStartReplacesAnOlderProgramLocation) {
     QTemporaryDir data;
-    ASSERT_TRUE((FileTypeRegistration{"/old/place/marivel", data.path(), false}.writeFreedesktop()));
-    ASSERT_TRUE((FileTypeRegistration{"/new place/marivel", data.path(), false}.writeFreedesktop()));
+    ASSERT_TRUE((FileTypeRegistration{"/old/place/marivel", data.path(), false, {}}.writeFreedesktop()));
+    ASSERT_TRUE((FileTypeRegistration{"/new place/marivel", data.path(), false, {}}.writeFreedesktop()));
     const QString entry = readText(data.filePath("applications/marivel.desktop"));
     EXPECT_FALSE(entry.contains("/old/place"));
     EXPECT_TRUE(entry.contains("Exec=\"/new place/marivel\" %f"));
@@ -46,11 +53,11 @@ TEST(FileTypeRegistration, UnwritableDataFolderReportsFailureWithoutThrowing) {
     QFile blocker(data.filePath("applications"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));  // a file where the folder should be
     blocker.close();
-    FileTypeRegistration r{"/usr/bin/marivel", data.path(), false};
+    FileTypeRegistration r{"/usr/bin/marivel", data.path(), false, {}};
     EXPECT_FALSE(r.writeFreedesktop());
     // What could be written still was.
     EXPECT_TRUE(QFile::exists(data.filePath("mime/packages/marivel.xml")));
-    EXPECT_FALSE((FileTypeRegistration{"", data.path(), false}.writeFreedesktop()));
+    EXPECT_FALSE((FileTypeRegistration{"", data.path(), false, {}}.writeFreedesktop()));
 }
 
 TEST(FileTypeRegistration, ExecArgumentsAreQuotedAndEscaped) {

@@ -6,6 +6,7 @@
 
 #include "platform/ini_settings_store.h"
 #include "platform/memory_settings_store.h"
+#include "support/qt_printers.h"
 
 namespace marivel {
 namespace {
