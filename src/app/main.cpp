@@ -33,16 +33,7 @@ int main(int argc, char** argv) {
     marivel::TfrmHelp frmHelp(&mainForm);
     mainForm.show();
 
-    const QString commandLinePath = marivel::JoinCommandLine(QCoreApplication::arguments().mid(1));
-    if (!commandLinePath.isEmpty()) {
-        mainForm.SetModifiedFlag(false);
-        try {
-            mainForm.OpenProjectByPath(commandLinePath);
-        } catch (...) {
-            // A project that cannot be opened at start-up is no reason to
-            // greet the user with an error: the editor starts as it is.
-        }
-    }
+    marivel::OpenCommandLineProject(mainForm, QCoreApplication::arguments().mid(1));
 
     // MARIVEL_STARTUP_REPORT=1: print how long it took until the main window
     // was first painted, then quit (start-up time measurements).

@@ -61,6 +61,17 @@ QString JoinCommandLine(const QStringList& arguments) {
     return joined.mid(begin, end - begin);
 }
 
+void OpenCommandLineProject(TMainForm& form, const QStringList& arguments) {
+    const QString path = JoinCommandLine(arguments);
+    if (path.isEmpty()) return;
+    form.SetModifiedFlag(false);
+    try {
+        form.OpenProjectByPath(path);
+    } catch (...) {
+        // Dropped on purpose: the user asked for no command yet.
+    }
+}
+
 TMainForm::TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, MainFormOptions options,
                      QWidget* parent)
     : QMainWindow(parent),

@@ -164,4 +164,9 @@ private:
 // from both ends of the whole.
 QString JoinCommandLine(const QStringList& arguments);
 
+// Start-up: opens the project named by the command-line arguments, if any.
+// Nothing is asked about unsaved changes and nothing is reported: a project
+// that cannot be opened leaves the editor as the failed open left it.
+void OpenCommandLineProject(TMainForm& form, const QStringList& arguments);
+
 }  // namespace marivel

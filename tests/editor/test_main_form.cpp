@@ -382,3 +382,48 @@ TEST(MainFormStart, RegistersProjectFilesForThisProgramAndIgnoresFailures) {
 
 }  // namespace
 }  // namespace marivel::test
+
+namespace marivel::test {
+namespace {
+
+class CommandLineStart : public EditorTest {
+protected:
+    QString sample() {
+        TkeltAppletAgent writer(std::filesystem::path(dir.path().toStdString()));
+        writer.ResetProject();
+        TItemData item = TkeltAppletAgent::MakeNewItem();
+        item.Level = "0";
+        writer.InsertItem(0, item);
+        QDir().mkpath(dir.filePath("My Work"));
+        const QString path = dir.filePath("My Work/a.mvl");
+        writer.SaveProject(std::filesystem::path(path.toStdString()));
+        return path;
+    }
+};
+
+TEST_F(CommandLineStart, PathSplitAtItsSpaceIsJoinedAndOpened) {
+    const QString path = sample();
+    const qsizetype space = path.indexOf(' ');
+    form->MarkModified();  // nothing may be asked about it
+    OpenCommandLineProject(*form, {path.left(space), path.mid(space + 1)});
+    EXPECT_EQ(form->CurrentFileName(), path);
+    EXPECT_EQ(nodes().count(), 2);
+    EXPECT_FALSE(form->Modified());
+    EXPECT_TRUE(prompter.asked().empty());
+}
+
+TEST_F(CommandLineStart, BlankOrMissingProjectsOpenNothingAndSayNothing) {
+    OpenCommandLineProject(*form, {"   "});
+    OpenCommandLineProject(*form, {});
+    EXPECT_TRUE(form->CurrentFileName().isEmpty());
+    form->MarkModified();
+    OpenCommandLineProject(*form, {dir.filePath("absent.mvl")});
+    EXPECT_TRUE(prompter.asked().empty());
+    EXPECT_EQ(nodes().count(), 1);
+    EXPECT_EQ(tree()->currentItem(), root());
+    EXPECT_FALSE(form->Modified());             // cleared before the open ...
+    EXPECT_TRUE(actions().Save1->isEnabled());  // ... without touching the Save commands
+}
+
+}  // namespace
+}  // namespace marivel::test
