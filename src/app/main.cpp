@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
-#include <exception>
 
 #include "app/first_paint_reporter.h"
 #include "app/screenshot.h"
