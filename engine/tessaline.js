@@ -101,7 +101,7 @@
     }
 
     var speed = c.speed, canMove = copies && imgs.length && speed && track.animate;
-    var anim = null, steps, duration, zoom, offset = 0, hover = false, focus = false;
+    var anim = null, steps, duration, dpr, offset = 0, hover = false, focus = false;
 
     // Offset shown now, in px (0 <= offset < period).
     function getOffset() {
@@ -121,7 +121,7 @@
 
     // One step per device pixel: crisp images, exact average speed.
     function animate() {
-      var dpr = win.devicePixelRatio || 1;
+      dpr = win.devicePixelRatio || 1;
       steps = Math.max(1, Math.round(period * dpr));
       duration = period / Math.abs(speed);
       anim = track.animate(
@@ -130,10 +130,6 @@
           direction: speed < 0 ? 'reverse' : 'normal' });
       setOffset(offset);
       sync();
-      if (zoom) zoom.onchange = null;
-      zoom = media('(resolution: ' + dpr + 'dppx)', function () {
-        if (anim) setMode(true); // zoomed: new device pixel size
-      });
     }
 
     // Moving: clipped, copies shown. Still: the run alone, scrolled by hand.
@@ -188,6 +184,9 @@
       sync();
     });
     box.addEventListener('scroll', unscroll);
+    win.addEventListener('resize', function () {
+      if (anim && win.devicePixelRatio !== dpr) setMode(true); // zoomed: new pixel size
+    });
     doc.addEventListener('visibilitychange', sync);
     var reduce = media('(prefers-reduced-motion: reduce)', function () {
       setMode(!reduce.matches);

@@ -92,6 +92,27 @@ describe('motion in real time', { timeout: 120000 }, () => {
     assert.deepEqual(page.problems, []);
   });
 
+  it('follows a zoom to the new device pixel size without a jump', async () => {
+    const s = makeSlider({ step: 1, delay: 20, items: ITEMS });
+    const page = await open(browser.context, s.url);
+    await page.waitForSelector('.slidercontainer');
+    const period = (await sliderState(page)).runs[0].height;
+    const easing = () => page.evaluate(() => document.getAnimations()[0].effect.getTiming().easing);
+    assert.equal(await easing(), `steps(${period})`);
+    await page.waitForTimeout(300);
+    const before = await sample(page);
+    // Zooming to 200 % halves the CSS viewport and doubles the pixel ratio.
+    const cdp = await browser.context.newCDPSession(page);
+    await cdp.send('Emulation.setDeviceMetricsOverride',
+      { width: 400, height: 300, deviceScaleFactor: 2, mobile: false });
+    await page.waitForFunction((p) => document.getAnimations()[0].effect.getTiming().easing === `steps(${p})`,
+      2 * period);
+    const after = await sample(page);
+    const expected = before.offset + (after.time - before.time) / 20;
+    assert.ok(Math.abs(after.offset - expected) <= 1, `at ${after.offset}, expected about ${expected}`);
+    assert.deepEqual(page.problems, []);
+  });
+
   it('wraps seamlessly: the last step before the loop continues into the first', async () => {
     const cases = [
       { name: 'three images', height: 300, gap: 5, trailer: 17,
