@@ -257,6 +257,10 @@ TEST_F(OpenByPath, RebuildsTheTreeAndFillsThePages) {
     EXPECT_EQ(form->CurrentItemNode(), nullptr);
     EXPECT_FALSE(form->Modified());
     EXPECT_FALSE(form->SuppressTreeEvents());
+    // The reader reported through the bottom line and left it clean.
+    EXPECT_EQ(hintLine(*form)->text(), "");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(form->findChild<QProgressBar*>("prgrsbrMainFormBottom")->value(), 0);
     select(nodes().item(3));
     EXPECT_EQ(form->findChild<QLineEdit*>("edt_IToolTip")->text(), "B");
 }
