@@ -1,5 +1,5 @@
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 // Widget tests need one QApplication for the whole run; it is created before
 // any test and lives until the last one is done.
