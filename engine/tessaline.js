@@ -22,11 +22,6 @@
     e.style.cssText = css;
     return parent.appendChild(e);
   }
-  function media(query, fn) {
-    var mq = win.matchMedia && win.matchMedia(query);
-    if (mq) mq.onchange = fn;
-    return mq;
-  }
 
   // The page loads us before the div we fill: start as soon as it exists.
   function BKag(divId, width, height, step, delay, gap, trailerSpace, bgColor, items) {
@@ -185,12 +180,15 @@
     });
     box.addEventListener('scroll', unscroll);
     win.addEventListener('resize', function () {
-      if (anim && win.devicePixelRatio !== dpr) setMode(true); // zoomed: new pixel size
+      if (anim && (win.devicePixelRatio || 1) !== dpr) setMode(true); // zoomed: new pixel size
     });
     doc.addEventListener('visibilitychange', sync);
-    var reduce = media('(prefers-reduced-motion: reduce)', function () {
-      setMode(!reduce.matches);
-    });
+    var reduce = win.matchMedia && win.matchMedia('(prefers-reduced-motion: reduce)');
+    if (reduce) {
+      reduce.onchange = function () {
+        setMode(!reduce.matches); // followed live
+      };
+    }
     setMode(!(reduce && reduce.matches));
   }
 

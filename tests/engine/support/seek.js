@@ -32,6 +32,12 @@ async function sample(page, index = 0) {
   })), index);
 }
 
+// Waits until every animation has really started: until then a new or
+// resumed animation holds its picture while time goes on.
+async function started(page) {
+  await page.evaluate(() => Promise.all(document.getAnimations().map((a) => a.ready)));
+}
+
 // Decodes a PNG screenshot in the browser and tells, for every row, whether
 // its middle pixel has the colour [r, g, b] (within a small tolerance).
 async function rowsOfColour(page, png, [r, g, b]) {
@@ -51,4 +57,4 @@ async function rowsOfColour(page, png, [r, g, b]) {
   }, [png.toString('base64'), [r, g, b]]);
 }
 
-module.exports = { seek, timing, sample, rowsOfColour };
+module.exports = { seek, timing, sample, started, rowsOfColour };
