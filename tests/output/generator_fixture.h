@@ -42,11 +42,11 @@ protected:
 
     // A real JPEG of w x h in the test folder.
     std::string Photo(const std::string& name, int w, int h) {
-        JpegSpec spec;
-        spec.width = w;
-        spec.height = h;
-        spec.pixel = [](int x, int y) { return Rgb{x % 256, y % 256, 90}; };
-        WriteJpeg(dir / name, spec);
+        JpegRecipe recipe;
+        recipe.width = w;
+        recipe.height = h;
+        recipe.pixel = [](int x, int y) { return Rgb{x % 256, y % 256, 90}; };
+        WriteJpeg(dir / name, recipe);
         return (dir / name).string();
     }
 

@@ -13,7 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::JpegModel;
-using test::JpegSpec;
+using test::JpegRecipe;
 using test::Rgb;
 
 struct SizeRow {
@@ -46,8 +46,8 @@ TEST(ScaledSize, RefusesWidthsThatCannotScale) {
 
 class Prepare : public ::testing::Test {
 protected:
-    fs::path Source(const JpegSpec& spec, const std::string& name = "source.jpg") {
-        test::WriteJpeg(dir / name, spec);
+    fs::path Source(const JpegRecipe& recipe, const std::string& name = "source.jpg") {
+        test::WriteJpeg(dir / name, recipe);
         return dir / name;
     }
     test::DecodedJpeg Run(const fs::path& source, int width) {
@@ -65,20 +65,20 @@ int Luma(const Rgb& p) {
 TEST_F(Prepare, SamplesTheNearestPixelWithoutSmoothing) {
     // Alternating black and white columns (and rows): a smoothing scaler
     // gives grey, nearest-neighbour at the pixel centres takes the odd ones.
-    JpegSpec columns{.width = 16, .height = 16, .model = JpegModel::Gray, .quality = 100};
+    JpegRecipe columns{.width = 16, .height = 16, .model = JpegModel::Gray, .quality = 100};
     columns.pixel = [](int x, int) { return x % 2 ? Rgb{255, 255, 255} : Rgb{0, 0, 0}; };
     const auto halfColumns = Run(Source(columns), 8);
     ASSERT_EQ(halfColumns.width, 8);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x) EXPECT_GT(Luma(halfColumns.at(x, y)), 230) << x << "," << y;
 
-    JpegSpec rows = columns;
+    JpegRecipe rows = columns;
     rows.pixel = [](int, int y) { return y % 2 ? Rgb{255, 255, 255} : Rgb{0, 0, 0}; };
     const auto halfRows = Run(Source(rows), 8);
     for (int y = 0; y < 8; ++y) EXPECT_GT(Luma(halfRows.at(3, y)), 230) << y;
 
     // Enlarged four times: every source column becomes four equal columns.
-    JpegSpec blocks{.width = 16, .height = 16, .model = JpegModel::Gray, .quality = 100};
+    JpegRecipe blocks{.width = 16, .height = 16, .model = JpegModel::Gray, .quality = 100};
     blocks.pixel = [](int x, int) { return x < 8 ? Rgb{0, 0, 0} : Rgb{255, 255, 255}; };
     const auto big = Run(Source(blocks), 64);
     ASSERT_EQ(big.width, 64);
@@ -112,9 +112,9 @@ TEST_F(Prepare, EveryColourModelComesOutAsCorrectRgb) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        JpegSpec spec{.width = 1024, .height = 768, .model = row.model, .progressive = row.progressive};
-        spec.pixel = CellColour;
-        const auto out = Run(Source(spec), 256);
+        JpegRecipe recipe{.width = 1024, .height = 768, .model = row.model, .progressive = row.progressive};
+        recipe.pixel = CellColour;
+        const auto out = Run(Source(recipe), 256);
         ASSERT_EQ(out.width, 256);
         ASSERT_EQ(out.height, 192);
         EXPECT_EQ(out.components, 3);
@@ -163,13 +163,13 @@ std::string WithSize(std::string jpeg, int w, int h) {
 }
 
 TEST_F(Prepare, UndecodableFilesFailWithTheFileAndTheReason) {
-    JpegSpec photo{.width = 320, .height = 240};
+    JpegRecipe photo{.width = 320, .height = 240};
     photo.pixel = CellColour;
     const std::string good = Bytes(Source(photo, "good.jpg"));
-    JpegSpec progressive = photo;
+    JpegRecipe progressive = photo;
     progressive.progressive = true;
     const std::string goodProgressive = Bytes(Source(progressive, "progressive.jpg"));
-    JpegSpec scans = photo;
+    JpegRecipe scans = photo;
     scans.manyScans = true;
     const std::string manyScans = Bytes(Source(scans, "scans.jpg"));
     std::string lossless = good;
@@ -202,7 +202,7 @@ TEST_F(Prepare, UndecodableFilesFailWithTheFileAndTheReason) {
 }
 
 TEST_F(Prepare, SlightlyTruncatedPhotoStillGivesACopy) {
-    JpegSpec photo{.width = 320, .height = 240};
+    JpegRecipe photo{.width = 320, .height = 240};
     photo.pixel = CellColour;
     const std::string good = Bytes(Source(photo, "good.jpg"));
     test::WriteBytes(dir / "cut.jpg", good.substr(0, good.size() * 9 / 10));

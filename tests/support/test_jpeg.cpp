@@ -31,9 +31,9 @@ void ToCmykInk(const Rgb& p, JSAMPLE* out) {
     out[3] = static_cast<JSAMPLE>(255 - m);
 }
 
-void FillRow(const JpegSpec& spec, int y, std::vector<JSAMPLE>& row, int components) {
-    for (int x = 0; x < spec.width; ++x) {
-        const Rgb p = spec.pixel(x, y);
+void FillRow(const JpegRecipe& recipe, int y, std::vector<JSAMPLE>& row, int components) {
+    for (int x = 0; x < recipe.width; ++x) {
+        const Rgb p = recipe.pixel(x, y);
         JSAMPLE* out = &row[static_cast<std::size_t>(x) * components];
         if (components == 1) {
             out[0] = static_cast<JSAMPLE>(p.g);
@@ -43,7 +43,7 @@ void FillRow(const JpegSpec& spec, int y, std::vector<JSAMPLE>& row, int compone
             out[2] = static_cast<JSAMPLE>(p.b);
         } else {
             ToCmykInk(p, out);
-            if (spec.model != JpegModel::PlainCmyk)
+            if (recipe.model != JpegModel::PlainCmyk)
                 for (int c = 0; c < 4; ++c) out[c] = static_cast<JSAMPLE>(255 - out[c]);
         }
     }
@@ -65,13 +65,13 @@ void SetManyScans(jpeg_compress_struct& c) {
 
 }  // namespace
 
-void WriteJpeg(const std::filesystem::path& path, const JpegSpec& spec) {
+void WriteJpeg(const std::filesystem::path& path, const JpegRecipe& recipe) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) throw std::runtime_error("cannot create " + path.string());
-    const bool cmyk = spec.model == JpegModel::AdobeCmyk || spec.model == JpegModel::PlainCmyk ||
-                      spec.model == JpegModel::Ycck;
-    const int components = spec.model == JpegModel::Gray ? 1 : cmyk ? 4 : 3;
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(spec.width) * components);
+    const bool cmyk = recipe.model == JpegModel::AdobeCmyk || recipe.model == JpegModel::PlainCmyk ||
+                      recipe.model == JpegModel::Ycck;
+    const int components = recipe.model == JpegModel::Gray ? 1 : cmyk ? 4 : 3;
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(recipe.width) * components);
 
     jpeg_compress_struct c{};
     TestErrors errors{};
@@ -84,30 +84,30 @@ void WriteJpeg(const std::filesystem::path& path, const JpegSpec& spec) {
     }
     jpeg_create_compress(&c);
     jpeg_stdio_dest(&c, file);
-    c.image_width = static_cast<JDIMENSION>(spec.width);
-    c.image_height = static_cast<JDIMENSION>(spec.height);
+    c.image_width = static_cast<JDIMENSION>(recipe.width);
+    c.image_height = static_cast<JDIMENSION>(recipe.height);
     c.input_components = components;
     c.in_color_space = components == 1 ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, spec.quality, TRUE);
-    if (spec.model == JpegModel::Ycck) jpeg_set_colorspace(&c, JCS_YCCK);
-    if (spec.model == JpegModel::PlainCmyk) c.write_Adobe_marker = FALSE;
-    if (spec.model == JpegModel::Colour444 || components == 1)
+    jpeg_set_quality(&c, recipe.quality, TRUE);
+    if (recipe.model == JpegModel::Ycck) jpeg_set_colorspace(&c, JCS_YCCK);
+    if (recipe.model == JpegModel::PlainCmyk) c.write_Adobe_marker = FALSE;
+    if (recipe.model == JpegModel::Colour444 || components == 1)
         for (int i = 0; i < c.num_components; ++i)
             c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
-    if (spec.model == JpegModel::Colour422 || spec.model == JpegModel::Colour440) {
-        const bool across = spec.model == JpegModel::Colour422;
+    if (recipe.model == JpegModel::Colour422 || recipe.model == JpegModel::Colour440) {
+        const bool across = recipe.model == JpegModel::Colour422;
         c.comp_info[0].h_samp_factor = across ? 2 : 1;
         c.comp_info[0].v_samp_factor = across ? 1 : 2;
     }
-    if (spec.manyScans) {
+    if (recipe.manyScans) {
         SetManyScans(c);
-    } else if (spec.progressive) {
+    } else if (recipe.progressive) {
         jpeg_simple_progression(&c);
     }
     jpeg_start_compress(&c, TRUE);
-    for (int y = 0; y < spec.height; ++y) {
-        FillRow(spec, y, row, components);
+    for (int y = 0; y < recipe.height; ++y) {
+        FillRow(recipe, y, row, components);
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&c, rows, 1);
     }

@@ -23,7 +23,7 @@ enum class JpegModel {
     Ycck,       // YCCK (Adobe marker, inverted)
 };
 
-struct JpegSpec {
+struct JpegRecipe {
     int width = 8;
     int height = 8;
     JpegModel model = JpegModel::Colour;
@@ -36,7 +36,7 @@ struct JpegSpec {
 };
 
 // Encodes a JPEG with libjpeg; throws std::runtime_error on failure.
-void WriteJpeg(const std::filesystem::path& path, const JpegSpec& spec);
+void WriteJpeg(const std::filesystem::path& path, const JpegRecipe& recipe);
 
 struct DecodedJpeg {
     int width = 0;

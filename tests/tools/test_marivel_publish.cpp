@@ -53,9 +53,9 @@ protected:
     }
 
     std::string Photo(const std::string& name, int w, int h) {
-        test::JpegSpec spec{.width = w, .height = h};
-        spec.pixel = [](int x, int y) { return test::Rgb{(x * 3) % 256, (y * 5) % 256, 128}; };
-        test::WriteJpeg(dir / name, spec);
+        test::JpegRecipe recipe{.width = w, .height = h};
+        recipe.pixel = [](int x, int y) { return test::Rgb{(x * 3) % 256, (y * 5) % 256, 128}; };
+        test::WriteJpeg(dir / name, recipe);
         return (dir / name).string();
     }
 
