@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -18,6 +19,12 @@ using marivel::TItemData;
 using marivel::TkeltAppletAgent;
 
 constexpr int kItems = 10000;
+
+// The machine is shared and noisy: with --benchmark_repetitions the fastest
+// repetition is the steadiest figure to compare the reader against its floor.
+double Fastest(const std::vector<double>& v) {
+    return *std::min_element(v.begin(), v.end());
+}
 
 std::filesystem::path BenchFolder() {
     static const std::filesystem::path folder = [] {
@@ -70,7 +77,7 @@ void BM_PlainLineRead(benchmark::State& state) {
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(std::filesystem::file_size(path)));
 }
-BENCHMARK(BM_PlainLineRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainLineRead)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", Fastest);
 
 void BM_LoadProject(benchmark::State& state) {
     const auto& path = ProjectPath();
@@ -82,7 +89,7 @@ void BM_LoadProject(benchmark::State& state) {
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(std::filesystem::file_size(path)));
 }
-BENCHMARK(BM_LoadProject)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadProject)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", Fastest);
 
 void BM_SaveProject(benchmark::State& state) {
     TkeltAppletAgent agent(BenchFolder());
@@ -91,7 +98,7 @@ void BM_SaveProject(benchmark::State& state) {
     for (auto _ : state) agent.SaveProject(path);
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(std::filesystem::file_size(path)));
 }
-BENCHMARK(BM_SaveProject)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveProject)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", Fastest);
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // Reading and writing the project file (.mvl): a tagged text file holding the
 // slider record on one line and the items, one line each, in tree pre-order.
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -26,29 +27,30 @@ constexpr const char* kHeaderLines[] = {
     "1.1",
     "</Product_Version>",
 };
-constexpr const char* kProductNameTag = "<Product_Name>";
-constexpr const char* kProductName = "Marivel";
-constexpr const char* kProductVersionTag = "<Product_Version>";
-constexpr const char* kAppletOpen = "<Applet_Parameters>";
-constexpr const char* kAppletClose = "</Applet_Parameters>";
-constexpr const char* kItemsOpen = "<Item_Parameters>";
-constexpr const char* kItemsClose = "</Item_Parameters>";
+constexpr std::string_view kProductNameTag = "<Product_Name>";
+constexpr std::string_view kProductName = "Marivel";
+constexpr std::string_view kProductVersionTag = "<Product_Version>";
+constexpr std::string_view kAppletOpen = "<Applet_Parameters>";
+constexpr std::string_view kAppletClose = "</Applet_Parameters>";
+constexpr std::string_view kItemsOpen = "<Item_Parameters>";
+constexpr std::string_view kItemsClose = "</Item_Parameters>";
 
 // The reader's cursor over the file: "take the next line" and "skip to".
 class TagReader {
 public:
     explicit TagReader(const std::filesystem::path& path) : reader_(path) {}
     bool take() { return reader_.next(current_); }
-    bool skipTo(const char* tag) {
+    bool skipTo(std::string_view tag) {
         while (current_ != tag)
             if (!take()) return false;
         return true;
     }
-    const std::string& current() const { return current_; }
+    std::string_view current() const { return current_; }
+    std::size_t remainingLines() const { return reader_.remainingLines(); }
 
 private:
     TextLineReader reader_;
-    std::string current_;
+    std::string_view current_;
 };
 
 // Resets the bottom line whichever way reading ends.
@@ -61,7 +63,7 @@ struct BottomLineReset {
     }
 };
 
-TItemData ItemFromLine(const std::string& line, const std::string& separator) {
+TItemData ItemFromLine(std::string_view line, const std::string& separator) {
     TItemData item;
     SplitRecordLine(line, TItemData::FieldCount, separator,
                     [&item](int k, std::string_view field) { item.*kItemFields[k - 1] = field; });
@@ -152,7 +154,7 @@ LoadResult TkeltAppletAgent::LoadProject(const std::filesystem::path& path, Desi
     if (!file.take() || !file.skipTo(kProductNameTag) || !file.take()) return LoadResult::NoProject;
     if (file.current() != kProductName) return LoadResult::WrongProduct;
     if (!file.take() || !file.skipTo(kProductVersionTag) || !file.take()) return LoadResult::NoProject;
-    std::string version = file.current();
+    std::string version(file.current());
     if (!file.take() || !file.skipTo(kAppletOpen) || !file.take()) return LoadResult::NoProject;
 
     TStringArray fields;
@@ -166,6 +168,9 @@ LoadResult TkeltAppletAgent::LoadProject(const std::filesystem::path& path, Desi
     if (file.skipTo(kItemsOpen)) {
         display.setHint("Loading Data ... ...");
         display.setBusy(true);
+        // Sized once up front (but never beyond what a real project holds):
+        // growing item by item would move every record several times.
+        items.reserve(std::min<std::size_t>(file.remainingLines(), 1u << 20));
         while (file.take() && file.current() != kItemsClose)
             items.push_back(ItemFromLine(file.current(), Separator));
     }

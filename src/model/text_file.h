@@ -33,21 +33,20 @@ private:
 // Writes the lines to path through AtomicTextWriter.
 void WriteTextLines(const std::filesystem::path& path, const std::vector<std::string>& lines);
 
-// Reads a text file line by line; lines may end with CR LF or LF.
+// Reads a text file line by line; lines may end with CR LF or LF. The file
+// is read whole when the reader is made (project and page files are small),
+// and the lines are handed out as views into that copy.
 class TextLineReader {
 public:
     explicit TextLineReader(const std::filesystem::path& path);  // throws Error
-    ~TextLineReader();
-    TextLineReader(const TextLineReader&) = delete;
-    TextLineReader& operator=(const TextLineReader&) = delete;
-    // Reads the next line into line; false at the end of the file.
-    bool next(std::string& line);
+    // The next line, valid as long as the reader; false at the end of the file.
+    bool next(std::string_view& line);
+    // How many lines are left at most (to size containers before reading them).
+    std::size_t remainingLines() const;
 
 private:
-    std::FILE* file_ = nullptr;
-    std::filesystem::path path_;
-    char* buffer_ = nullptr;  // getline's buffer, reused from line to line
-    std::size_t capacity_ = 0;
+    std::string content_;
+    std::size_t position_ = 0;
 };
 
 std::vector<std::string> ReadTextLines(const std::filesystem::path& path);
