@@ -122,6 +122,8 @@ private:
     void pending(const QString& command);
 
     int selectedIndex() const;
+    int descendantsOf(int index);
+    void moveBlockBefore(int moving, int before);
     int indexOf(QTreeWidgetItem* node) const;
     // Structural edits of the tree run with the selection-change handler
     // silenced; the handler is run explicitly afterwards where needed.

@@ -119,26 +119,35 @@ void TMainForm::CountDescendants(QTreeWidgetItem* node) {
     }
 }
 
+int TMainForm::descendantsOf(int index) {
+    descendantCount_ = 0;
+    CountDescendants(designTree_->item(index));
+    return descendantCount_;
+}
+
+// Both moves exchange two neighbouring sibling blocks: the later block
+// (node `moving` and its descendants) goes before the earlier one (node
+// `before` and its descendants). Each record of the moving block bubbles up
+// past the whole earlier block, so both keep their inner order; the tree
+// node then follows. The selected node stays selected.
+void TMainForm::moveBlockBefore(int moving, int before) {
+    QTreeWidgetItem* selectedNode = trvwDesignPanel->currentItem();
+    const int first = moving - 1;
+    const int movingDescendants = descendantsOf(moving);
+    const int passedDescendants = descendantsOf(before);
+    for (int j = first; j <= first + movingDescendants; ++j)
+        for (int t = j; t >= j - passedDescendants; --t) agent_->SwapWithPrevious(t);
+    StructuralEdit edit(*this);
+    designTree_->moveBefore(moving, before);
+    trvwDesignPanel->setCurrentItem(selectedNode);
+    selectedNode->setSelected(true);
+}
+
 void TMainForm::MoveUp1Click() {
     MarkModified();
     const int selected = selectedIndex();
     const int previous = selected > 0 ? designTree_->previousSibling(selected) : -1;
-    if (previous >= 0) {
-        QTreeWidgetItem* node = designTree_->item(selected);
-        const int k = selected - 1;
-        descendantCount_ = 0;
-        CountDescendants(node);
-        const int S = descendantCount_;
-        descendantCount_ = 0;
-        CountDescendants(designTree_->item(previous));
-        const int P = descendantCount_;
-        for (int j = k; j <= k + S; ++j)
-            for (int t = j; t >= j - P; --t) agent_->SwapWithPrevious(t);
-        StructuralEdit edit(*this);
-        designTree_->moveBefore(selected, previous);
-        trvwDesignPanel->setCurrentItem(node);
-        node->setSelected(true);
-    }
+    if (previous >= 0) moveBlockBefore(selected, previous);
     UpdateItemCommands();
 }
 
@@ -146,22 +155,7 @@ void TMainForm::MoveDown1Click() {
     MarkModified();
     const int selected = selectedIndex();
     const int next = selected > 0 ? designTree_->nextSibling(selected) : -1;
-    if (next >= 0) {
-        QTreeWidgetItem* node = designTree_->item(selected);
-        const int m = next - 1;
-        descendantCount_ = 0;
-        CountDescendants(designTree_->item(next));
-        const int N = descendantCount_;
-        descendantCount_ = 0;
-        CountDescendants(node);
-        const int S = descendantCount_;
-        for (int j = m; j <= m + N; ++j)
-            for (int t = j; t >= j - S; --t) agent_->SwapWithPrevious(t);
-        StructuralEdit edit(*this);
-        designTree_->moveBefore(next, selected);
-        trvwDesignPanel->setCurrentItem(node);
-        node->setSelected(true);
-    }
+    if (next >= 0) moveBlockBefore(next, selected);
     UpdateItemCommands();
 }
 
