@@ -7,6 +7,7 @@
 #include "app/first_paint_reporter.h"
 #include "app/screenshot.h"
 #include "editor/aux_windows.h"
+#include "editor/local_text.h"
 #include "editor/main_form.h"
 #include "platform/ini_settings_store.h"
 #include "platform/qt_prompter.h"
@@ -24,8 +25,7 @@ int main(int argc, char** argv) {
     marivel::IniSettingsStore settings(marivel::IniSettingsStore::defaultFolder());
     marivel::DesktopShell shell;
     marivel::MainFormOptions options;
-    const QByteArray folder = QCoreApplication::applicationDirPath().toLocal8Bit();
-    options.programFolder = std::filesystem::path(std::string(folder.constData(), size_t(folder.size())));
+    options.programFolder = marivel::toLocalPath(QCoreApplication::applicationDirPath());
 
     marivel::TMainForm mainForm(prompter, settings, shell, options);
     marivel::TformHTML formHTML(&mainForm);

@@ -4,7 +4,7 @@
 #include <exception>
 #include <utility>
 
-#include "model/error.h"
+#include "editor/local_text.h"
 
 class QWidget;
 
@@ -28,10 +28,8 @@ template <typename Command>
 void RunCommand(Prompter& prompter, QWidget* parent, Command&& command) {
     try {
         std::forward<Command>(command)();
-    } catch (const Error& e) {
-        ShowStandardError(prompter, parent, QString::fromLocal8Bit(e.what()));
-    } catch (const std::exception& e) {
-        ShowStandardError(prompter, parent, QString::fromLocal8Bit(e.what()));
+    } catch (const std::exception& e) {  // marivel::Error and the library's errors alike
+        ShowStandardError(prompter, parent, toQt(e.what()));
     } catch (...) {
         ShowStandardError(prompter, parent, QStringLiteral("An unexpected error occurred"));
     }

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "editor/link_tip_dialog.h"
+#include "editor/local_text.h"
 #include "editor/script_page.h"
 #include "editor/separator_check.h"
 #include "model/field_codec.h"
@@ -118,10 +119,10 @@ void ItemPage::addHelp(QWidget* box, int topic, QGridLayout* grid, int row) {
 }
 
 void ItemPage::load(const TItemData& item) {
-    edtOriginalImagePath->setText(pages::toQt(Trim(item.OriginalImagePath)));
-    cmbx_ILink->setEditText(pages::toQt(Trim(item.Link)));
-    cmbx_ITarget->setEditText(pages::toQt(Trim(item.Target)));
-    edt_IToolTip->setText(pages::toQt(Trim(item.ToolTip)));
+    edtOriginalImagePath->setText(toQt(Trim(item.OriginalImagePath)));
+    cmbx_ILink->setEditText(toQt(Trim(item.Link)));
+    cmbx_ITarget->setEditText(toQt(Trim(item.Target)));
+    edt_IToolTip->setText(toQt(Trim(item.ToolTip)));
 }
 
 TItemData ItemPage::commit() const {

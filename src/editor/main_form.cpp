@@ -17,6 +17,7 @@
 
 #include "editor/icon_set.h"
 #include "editor/item_page.h"
+#include "editor/local_text.h"
 #include "editor/main_actions.h"
 #include "editor/path_page.h"
 #include "editor/script_page.h"
@@ -350,8 +351,7 @@ void TMainForm::OpenProjectByPath(const QString& path) {
     if (path.isEmpty()) return;
     agent_->ClearPreview();
     resetTree();  // events stay suppressed while the nodes are rebuilt
-    const QByteArray local = path.toLocal8Bit();
-    const std::filesystem::path file(std::string(local.constData(), size_t(local.size())));
+    const std::filesystem::path file = toLocalPath(path);
     LoadResult result;
     try {
         result = agent_->LoadProject(file, *designTree_);

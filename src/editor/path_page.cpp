@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "editor/local_text.h"
 #include "editor/script_page.h"
 #include "editor/separator_check.h"
 
@@ -91,8 +92,8 @@ PathPage::PathPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget* par
 }
 
 void PathPage::load(const TAppletData& data) {
-    edtpInternalUse_RootDir_Local->setText(pages::toQt(data.RootDirLocal));
-    edtpInternalUse_RootDir_Remote->setText(pages::toQt(data.RootDirRemote));
+    edtpInternalUse_RootDir_Local->setText(toQt(data.RootDirLocal));
+    edtpInternalUse_RootDir_Remote->setText(toQt(data.RootDirRemote));
     setChoice(data.RootDirLocalChecked == "1", data.RootDirLocalChecked == "0");
 }
 

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "editor/color_swatch.h"
+#include "editor/local_text.h"
 #include "editor/separator_check.h"
 #include "editor/spin_edit.h"
 #include "model/field_codec.h"
@@ -61,14 +62,6 @@ QLabel* fieldLabel(const QString& text, QWidget* parent) {
     font.setBold(true);
     label->setFont(font);
     return label;
-}
-
-QString toQt(const std::string& text) {
-    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
-}
-
-std::string fromQt(const QString& text) {
-    return text.toLocal8Bit().toStdString();
 }
 
 std::string trimmed(const QString& text) {
@@ -202,7 +195,7 @@ void ScriptPage::load(const TAppletData& data) {
         const int index = StrToInt(text);
         list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
     };
-    edt_pSliderName->setText(pages::toQt(data.SliderName));
+    edt_pSliderName->setText(toQt(data.SliderName));
     spnedt_pWidth->setValue(StrToInt(data.Width));
     spedt_pHeight->setValue(StrToInt(data.Height));
     spnedt_pStep->setValue(StrToInt(data.Step));

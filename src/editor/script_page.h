@@ -79,9 +79,6 @@ QIcon bookIcon();
 QToolButton* helpButton(int topic, QWidget* parent);
 // Field labels are bold; group captions keep the normal font.
 QLabel* fieldLabel(const QString& text, QWidget* parent);
-// Text between the model (bytes in the local code page) and the controls.
-QString toQt(const std::string& text);
-std::string fromQt(const QString& text);
 // The text of a control with blanks and control characters cut off both ends.
 std::string trimmed(const QString& text);
 

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include "editor/local_text.h"
+
 namespace marivel {
 
 StatusLine::StatusLine(QWidget* parent)
@@ -30,7 +32,7 @@ void StatusLine::showHint(const QString& text) {
 }
 
 void StatusLine::setHint(const std::string& text) {
-    stctxtHint->setText(QString::fromLocal8Bit(text.data(), qsizetype(text.size())));
+    stctxtHint->setText(toQt(text));
     stctxtHint->repaint();
 }
 

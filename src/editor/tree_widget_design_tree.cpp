@@ -4,15 +4,10 @@
 #include <algorithm>
 #include <string>
 
+#include "editor/local_text.h"
 #include "model/error.h"
 
 namespace marivel {
-
-namespace {
-QString toQt(const std::string& text) {
-    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
-}
-}  // namespace
 
 DesignTreeWidget::DesignTreeWidget(QWidget* parent) : QTreeWidget(parent) {}
 
@@ -77,8 +72,7 @@ int TreeWidgetDesignTree::depth(int index) const {
 }
 
 std::string TreeWidgetDesignTree::caption(int index) const {
-    const QByteArray bytes = at(index)->text(0).toLocal8Bit();
-    return std::string(bytes.constData(), size_t(bytes.size()));
+    return fromQt(at(index)->text(0));
 }
 
 void TreeWidgetDesignTree::setCaption(int index, const std::string& caption) {
