@@ -1,9 +1,11 @@
 // The script generator: completes the model (levels, links, prepared images)
 // and writes the stylesheet, the configuration script and the page.
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/agent.h"
 #include "model/error.h"
@@ -42,25 +44,22 @@ int ItemCount(const TkeltAppletAgent& agent, const DesignTree& tree) {
     return nodes < items ? nodes : items;
 }
 
-// The slider width images are scaled to; only needed (and only checked)
-// when at least one item has an image to prepare.
-std::optional<int> ScalingWidth(const TkeltAppletAgent& agent, int count) {
-    for (int k = 0; k < count; ++k) {
-        if (!SourceExists(agent.Items[k].OriginalImagePath)) continue;
-        const int width = StrToInt(agent.AppletData.Width);
-        ComputeScaledSize(1, 1, width);  // throws the message naming a width below 1
-        return width;
-    }
-    return std::nullopt;
-}
-
 void PrepareItemImages(TkeltAppletAgent& agent, DesignTree& tree) {
     const int count = ItemCount(agent, tree);
-    const std::optional<int> width = ScalingWidth(agent, count);
+    // Which sources exist is asked once; the slider width is only needed (and
+    // only checked) when at least one of them does, and it is checked before
+    // anything is written.
+    std::vector<bool> exists(static_cast<std::size_t>(count));
+    for (int k = 0; k < count; ++k) exists[k] = SourceExists(agent.Items[k].OriginalImagePath);
+    std::optional<int> width;
+    if (std::find(exists.begin(), exists.end(), true) != exists.end()) {
+        width = StrToInt(agent.AppletData.Width);
+        CheckSliderWidth(*width);
+    }
     std::optional<ScratchFolder> scratch;
     for (int k = 0; k < count; ++k) {
         TItemData& item = agent.Items[k];
-        if (!SourceExists(item.OriginalImagePath)) {
+        if (!exists[k]) {
             // The item keeps the image name and size it had, so an image
             // prepared earlier is still used.
             tree.setCaption(k + 1, kImageMissingCaption);

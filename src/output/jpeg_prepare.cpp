@@ -13,6 +13,7 @@
 #include <jpeglib.h>
 
 #include "model/error.h"
+#include "model/text_file.h"
 
 namespace marivel {
 
@@ -229,9 +230,13 @@ bool RunPrepare(PrepareJob* job) {
 
 }  // namespace
 
-ScaledSize ComputeScaledSize(int sourceWidth, int sourceHeight, int sliderWidth) {
+void CheckSliderWidth(int sliderWidth) {
     if (sliderWidth <= 0)
         throw Error("The slider width " + std::to_string(sliderWidth) + " is too small to scale images to");
+}
+
+ScaledSize ComputeScaledSize(int sourceWidth, int sourceHeight, int sliderWidth) {
+    CheckSliderWidth(sliderWidth);
     ScaledSize size;
     if (!ScaleSides(sourceWidth, sourceHeight, sliderWidth, size.width, size.height))
         throw Error("An image of " + std::to_string(sourceWidth) + " x " + std::to_string(sourceHeight) +
@@ -242,7 +247,7 @@ ScaledSize ComputeScaledSize(int sourceWidth, int sourceHeight, int sliderWidth)
 PreparedImage PrepareSliderImage(const std::filesystem::path& source,
                                  const std::filesystem::path& destination, int sliderWidth) {
     const std::string what = "Cannot prepare the image \"" + source.string() + "\": ";
-    if (sliderWidth <= 0) ComputeScaledSize(1, 1, sliderWidth);  // throws the width message
+    CheckSliderWidth(sliderWidth);
 
     auto job = std::make_unique<PrepareJob>();
     std::memset(job.get(), 0, sizeof(PrepareJob));
@@ -253,7 +258,7 @@ PreparedImage PrepareSliderImage(const std::filesystem::path& source,
     if (!job->out) {
         const int err = errno;
         std::fclose(job->in);
-        throw Error("Cannot create file \"" + destination.string() + "\". " + std::strerror(err));
+        throw Error(FileErrorMessage("Cannot create file", destination, err));
     }
     bool ok = RunPrepare(job.get());
     std::fclose(job->in);

@@ -19,6 +19,9 @@ struct ScaledSize {
 // or a side would exceed what a JPEG can hold.
 ScaledSize ComputeScaledSize(int sourceWidth, int sourceHeight, int sliderWidth);
 
+// Throws Error naming the width when images cannot be scaled to it (< 1).
+void CheckSliderWidth(int sliderWidth);
+
 // Limits that keep hostile files from exhausting time or memory.
 inline constexpr std::uint64_t kMaxSourcePixels = 400'000'000;  // 20000 x 20000
 inline constexpr long kMaxDecoderMemory = 256L * 1024 * 1024;   // progressive files buffer whole images
