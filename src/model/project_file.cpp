@@ -2,11 +2,9 @@
 // slider record on one line and the items, one line each, in tree pre-order.
 
 #include <algorithm>
-#include <optional>
 #include <utility>
 
 #include "model/agent.h"
-#include "model/error.h"
 #include "model/field_codec.h"
 #include "model/record_fields.h"
 #include "model/text_file.h"
