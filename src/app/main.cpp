@@ -6,7 +6,7 @@
 
 #include "app/first_paint_reporter.h"
 #include "app/screenshot.h"
-#include "editor/aux_windows.h"
+#include "documents/kept_windows.h"
 #include "editor/local_text.h"
 #include "editor/main_form.h"
 #include "platform/ini_settings_store.h"

@@ -1,4 +1,4 @@
-#include "editor/aux_windows.h"
+#include "documents/kept_windows.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
