@@ -15,3 +15,43 @@ add_custom_target(marivel_program_files ALL
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources ${MARIVEL_PROGRAM_DIR}
   DEPENDS ${MARIVEL_PROGRAM_DIR}/tessaline.js
   COMMENT "Copying help, samples and templates beside the executables")
+
+# The sample shown by Help > View Sample is a live slider, so its page,
+# scripts and prepared images are published at build time by this build's
+# marivel-publish: they always match the sample project and the engine instead
+# of going stale in the repository. The originals are named relative to the
+# sample's folder, so the tool runs there; it writes only into the program
+# folder.
+set(MARIVEL_SAMPLE_SOURCE ${CMAKE_SOURCE_DIR}/resources/samples)
+set(MARIVEL_SAMPLE_DIR ${MARIVEL_PROGRAM_DIR}/samples)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${MARIVEL_SAMPLE_SOURCE}/Sample.mvl)
+file(STRINGS ${MARIVEL_SAMPLE_SOURCE}/Sample.mvl sample_lines)
+set(sample_originals)
+set(sample_prepared)
+set(in_items FALSE)
+set(item_index 0)
+foreach(line IN LISTS sample_lines)
+  if(line STREQUAL "</Item_Parameters>")
+    set(in_items FALSE)
+  elseif(in_items)
+    # An item line: ImageFile#$@OriginalImagePath#$@...
+    if(line MATCHES "^[^#]*#\\$@([^#]+)#\\$@")
+      list(APPEND sample_originals ${MARIVEL_SAMPLE_SOURCE}/${CMAKE_MATCH_1})
+      list(APPEND sample_prepared ${MARIVEL_SAMPLE_DIR}/slider${item_index}.jpg)
+    endif()
+    math(EXPR item_index "${item_index} + 1")
+  elseif(line STREQUAL "<Item_Parameters>")
+    set(in_items TRUE)
+  endif()
+endforeach()
+
+add_custom_command(
+  OUTPUT ${MARIVEL_SAMPLE_DIR}/Sample.html ${MARIVEL_SAMPLE_DIR}/Sample_PublishReport.txt
+         ${MARIVEL_SAMPLE_DIR}/tessalinecfg.js ${MARIVEL_SAMPLE_DIR}/tessaline.css
+         ${MARIVEL_SAMPLE_DIR}/tessaline.js
+  BYPRODUCTS ${sample_prepared}
+  COMMAND marivel-publish ${MARIVEL_SAMPLE_SOURCE}/Sample.mvl --out ${MARIVEL_SAMPLE_DIR} > ${CMAKE_BINARY_DIR}/sample-publish.log
+  DEPENDS marivel-publish ${MARIVEL_SAMPLE_SOURCE}/Sample.mvl ${sample_originals} ${MARIVEL_ENGINE_SOURCE}
+  WORKING_DIRECTORY ${MARIVEL_SAMPLE_SOURCE}
+  COMMENT "Publishing the sample project into the program folder")
+add_custom_target(marivel_sample ALL DEPENDS ${MARIVEL_SAMPLE_DIR}/Sample.html)
