@@ -19,7 +19,6 @@
 #include "documents/document_commands.h"
 #include "editor/icon_set.h"
 #include "editor/item_page.h"
-#include "editor/local_text.h"
 #include "editor/main_actions.h"
 #include "editor/path_page.h"
 #include "editor/script_page.h"
