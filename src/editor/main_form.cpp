@@ -1,6 +1,7 @@
 #include "editor/main_form.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -15,9 +16,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "documents/document_commands.h"
 #include "editor/icon_set.h"
 #include "editor/item_page.h"
-#include "editor/local_text.h"
 #include "editor/main_actions.h"
 #include "editor/path_page.h"
 #include "editor/script_page.h"
@@ -31,7 +32,6 @@ namespace marivel {
 
 namespace {
 const QString kTreeHint = QStringLiteral("Add, remove or move items by right-clicking the mouse.");
-const QString kProjectFilter = QStringLiteral("Marivel Files (*.mvl)");
 constexpr const char* kHintControls[] = {
     "tbshtScript",
     "pnl_pBgColor",
@@ -82,6 +82,7 @@ TMainForm::TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, 
       options_(std::move(options)) {
     setObjectName(QStringLiteral("MainForm"));
     buildLayout();
+    documents_ = std::make_unique<DocumentCommands>(*this);
     connectCommands();
     connectPages();
     installHintLine();
@@ -175,20 +176,16 @@ void TMainForm::connectCommands() {
     bind({a.Delete1, a.Delete2, a.tlbtnDelete}, &TMainForm::Delete1Click);
     bind({a.MoveUp1, a.MoveUp2, a.tlbtnMoveUp}, &TMainForm::MoveUp1Click);
     bind({a.MoveDown1, a.MoveDown2, a.tlbtnMoveDown}, &TMainForm::MoveDown1Click);
-    bind({a.Open1, a.tlbtnOpen}, &TMainForm::Open1Click);
+    connectDocumentCommands();
 
-    connect(a.Exit1, &QAction::triggered, this, &QWidget::close);
-    connect(a.ToolBar1, &QAction::triggered, this, [this](bool on) { actions_->tlbr1->setVisible(on); });
-    connect(a.StatusBar2, &QAction::triggered, this, [this](bool on) { statusLine_->setVisible(on); });
+    connect(a.ToolBar1, &QAction::triggered, this, &TMainForm::ToolBar1Click);
+    connect(a.StatusBar2, &QAction::triggered, this, &TMainForm::StatusBar2Click);
+    // The window's own tool-bar menu would hide the bar behind the tick's back.
+    setContextMenuPolicy(Qt::NoContextMenu);
 
-    // The document, output, browser and help commands are built by their
+    // The output, browser and help commands are built by their
     // own work; until then they say so instead of doing nothing silently.
     const std::pair<QList<QAction*>, QString> pendingCommands[] = {
-        {{a.New1, a.tlbtnNew}, QStringLiteral("New")},
-        {{a.Save1, a.tlbtnSave}, QStringLiteral("Save")},
-        {{a.Save2}, QStringLiteral("Save As")},
-        {{a.Templet1}, QStringLiteral("Templates")},
-        {{a.SaveAsTemplate1}, QStringLiteral("Save As Template")},
         {{a.Preview1, a.tlbtnPreview}, QStringLiteral("Preview")},
         {{a.BuildHTML1, a.tlbtnBuildHTML}, QStringLiteral("Build HTML")},
         {{a.Publish1}, QStringLiteral("Publish")},
@@ -208,6 +205,22 @@ void TMainForm::connectCommands() {
     connect(trvwDesignPanel, &DesignTreeWidget::mousePressed, this,
             [this] { Run([this] { trvwDesignPanelMouseDown(); }); });
     connect(trvwDesignPanel, &QWidget::customContextMenuRequested, this, &TMainForm::showTreePopup);
+}
+
+void TMainForm::connectDocumentCommands() {
+    MainActions& a = *actions_;
+    auto bind = [this](std::initializer_list<QAction*> actions, void (DocumentCommands::*handler)()) {
+        for (QAction* action : actions)
+            connect(action, &QAction::triggered, this,
+                    [this, handler] { Run([this, handler] { (documents_.get()->*handler)(); }); });
+    };
+    bind({a.New1, a.tlbtnNew}, &DocumentCommands::New1Click);
+    bind({a.Open1, a.tlbtnOpen}, &DocumentCommands::Open1Click);
+    bind({a.Save1, a.tlbtnSave}, &DocumentCommands::Save1Click);
+    bind({a.Save2}, &DocumentCommands::Save2Click);
+    bind({a.Templet1}, &DocumentCommands::Templet1Click);
+    bind({a.SaveAsTemplate1}, &DocumentCommands::SaveAsTemplate1Click);
+    connect(a.Exit1, &QAction::triggered, this, &QWidget::close);
 }
 
 void TMainForm::connectPages() {
@@ -238,7 +251,8 @@ void TMainForm::FormCreate() {
     LoadAppletPane();
     setWindowTitle(QStringLiteral("Marivel"));
     registerFileType();
-    // The recent-files menu is filled by the recent-files work.
+    // A list that cannot be read is told, and the editor starts without it.
+    RunGuarded([this] { documents_->LoadRecentFilesMenu(); });
     ClearModified();
     lastPageIndex_ = -2009;
     UpdatePageTabs();
@@ -338,58 +352,47 @@ void TMainForm::spnedtApWidthMouseMove(QWidget* control) {
 
 // --- documents --------------------------------------------------------------------
 
-void TMainForm::Open1Click() {
-    // The save prompt and the recent-files list come with the document
-    // commands; this opens the chosen file the way the command line does.
-    agent_->ClearPreview();
-    const QString path = prompter_.openFile(this, QStringLiteral("Open"), kProjectFilter);
-    if (path.isEmpty()) return;
-    OpenProjectByPath(path);
-}
-
 void TMainForm::OpenProjectByPath(const QString& path) {
-    if (path.isEmpty()) return;
-    agent_->ClearPreview();
-    resetTree();  // events stay suppressed while the nodes are rebuilt
-    const std::filesystem::path file = toLocalPath(path);
-    LoadResult result;
-    try {
-        result = agent_->LoadProject(file, *designTree_);
-    } catch (...) {
-        restoreAfterFailedOpen();
-        throw;
-    }
-    if (result != LoadResult::Loaded) {
-        restoreAfterFailedOpen();
-        if (result == LoadResult::WrongProduct)
-            prompter_.error(this, QStringLiteral("This file wasn't saved by Marivel 1.1, open failed!"));
-        return;
-    }
-    // Every item shows at once: a project is read to be worked on.
-    trvwDesignPanel->expandAll();
-    suppressTreeEvents_ = false;
-    LoadAppletPane();
-    currentFileName_ = path;
-    agent_->CopyResourceFiles(file.parent_path());
-    selectRoot();
-    UpdatePageTabs();
-    ClearModified();
+    documents_->OpenProjectByPath(path);
 }
 
-// A rejected or unreadable file leaves the model as it was; the tree was
-// already reduced to its root, so it is rebuilt from the items' levels to
-// match the model again.
-void TMainForm::restoreAfterFailedOpen() {
-    try {
-        agent_->RebuildTreeFromLevels(*designTree_);
-    } catch (...) {
-        // Levels written by this editor are always integers; should one not
-        // be, the tree keeps its root only rather than half the items.
-        resetTree();
-    }
-    suppressTreeEvents_ = false;
+void TMainForm::ShowRoot(bool expandItems) {
+    if (expandItems) trvwDesignPanel->expandAll();
     selectRoot();
     UpdatePageTabs();
+}
+
+QMenu* TMainForm::RecentFilesMenu() const {
+    return actions_->mnitRecentFiles;
+}
+
+bool TMainForm::RunGuarded(const std::function<void()>& command) {
+    bool completed = false;
+    Run([&] {
+        command();
+        completed = true;
+    });
+    return completed;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    bool close = false;
+    Run([&] { close = documents_->FormCloseQuery(); });
+    if (close)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TMainForm::ToolBar1Click(bool shown) {
+    actions_->tlbr1->setVisible(shown);
+    actions_->ToolBar1->setChecked(shown);
+}
+
+void TMainForm::StatusBar2Click(bool shown) {
+    // The hint line and the progress bar live on the status bar and go with it.
+    statusLine_->setVisible(shown);
+    actions_->StatusBar2->setChecked(shown);
 }
 
 }  // namespace marivel

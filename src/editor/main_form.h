@@ -6,16 +6,19 @@
 #include <filesystem>
 #include <memory>
 
+#include "documents/document_host.h"
 #include "editor/error_box.h"
 #include "editor/tree_widget_design_tree.h"
 #include "model/agent.h"
 
+class QCloseEvent;
 class QSplitter;
 class QTabWidget;
 class QTreeWidgetItem;
 
 namespace marivel {
 
+class DocumentCommands;
 class ItemPage;
 class MainActions;
 class PathPage;
@@ -36,8 +39,9 @@ struct MainFormOptions {
 };
 
 // The main window: owns the document agent, the design tree, the property
-// pages and the editor state, and conducts the commands between them.
-class TMainForm final : public QMainWindow {
+// pages and the editor state, and conducts the commands between them. The
+// document commands reach it as their DocumentHost.
+class TMainForm final : public QMainWindow, public DocumentHost {
     Q_OBJECT
 public:
     TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, MainFormOptions options,
@@ -45,25 +49,26 @@ public:
     ~TMainForm() override;
 
     // --- editor state ------------------------------------------------------------
-    bool Modified() const { return modified_; }
+    bool Modified() const override { return modified_; }
     void MarkModified();
-    void ClearModified();
+    void ClearModified() override;
     // The start-up sets it without touching the Save commands, so that
     // opening the command-line project asks no question about saving.
     void SetModifiedFlag(bool modified) { modified_ = modified; }
     QTreeWidgetItem* CurrentItemNode() const { return currentItemNode_; }
     bool SuppressTreeEvents() const { return suppressTreeEvents_; }
-    const QString& CurrentFileName() const { return currentFileName_; }
+    const QString& CurrentFileName() const override { return currentFileName_; }
+    void SetCurrentFileName(const QString& path) override { currentFileName_ = path; }
     int LastPageIndex() const { return lastPageIndex_; }
 
     // --- pages and model ---------------------------------------------------------
     void SaveAppletPane();
-    void LoadAppletPane();
+    void LoadAppletPane() override;
     void SaveItemPane(int index);
     void LoadItemPane(int index);
     // SaveAppletPane, then SaveItemPane for CurrentItemNode when it is set:
     // what every save, build and preview does first.
-    void CommitPanes();
+    void CommitPanes() override;
 
     // --- design tree ---------------------------------------------------------------
     void Insert1Click();
@@ -76,12 +81,23 @@ public:
     int DescendantCount() const { return descendantCount_; }
 
     // --- documents -----------------------------------------------------------------
-    // Opens the project file at path (nothing for an empty path). Errors go
-    // to the caller.
+    // Opens the project file at path (nothing for an empty path), asking
+    // first about unsaved changes. Errors go to the caller.
     void OpenProjectByPath(const QString& path);
+    DocumentCommands& Documents() const { return *documents_; }
+
+    // --- DocumentHost ---------------------------------------------------------------
+    DesignTree& ProjectTree() override { return *designTree_; }
+    void ResetTree() override { resetTree(); }
+    void ResumeTreeEvents() override { suppressTreeEvents_ = false; }
+    void ShowRoot(bool expandItems) override;
+    SettingsStore& Settings() const override { return settings_; }
+    QWidget* DialogParent() override { return this; }
+    QMenu* RecentFilesMenu() const override;
+    bool RunGuarded(const std::function<void()>& command) override;
 
     // --- parts for the application and the tests ----------------------------------
-    TkeltAppletAgent& Agent() { return *agent_; }
+    TkeltAppletAgent& Agent() override { return *agent_; }
     TreeWidgetDesignTree& DesignTreeAdapter() { return *designTree_; }
     QTreeWidget* Tree() const;
     MainActions& Actions() const { return *actions_; }
@@ -90,7 +106,7 @@ public:
     ScriptPage* Script() const { return scriptPage_; }
     PathPage* Path() const { return pathPage_; }
     ItemPage* Item() const { return itemPage_; }
-    Prompter& Prompts() const { return prompter_; }
+    Prompter& Prompts() const override { return prompter_; }
 
     // Runs a command of the user through the standard error box.
     template <typename Command>
@@ -100,25 +116,30 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Every way of closing the window (the Exit command, the window manager,
+    // Alt+F4, the end of the session) asks about unsaved changes first.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate();
     void buildLayout();
     void connectCommands();
+    void connectDocumentCommands();
     void connectPages();
     void installHintLine();
     void registerFileType();
     void resetTree();
     void selectRoot();
-    void restoreAfterFailedOpen();
 
     void trvwDesignPanelChange(QTreeWidgetItem* current);
     void trvwDesignPanelMouseDown();
     void spnedtApWidthMouseMove(QWidget* control);
     void showTreePopup(const QPoint& position);
 
+    void ToolBar1Click(bool shown);
+    void StatusBar2Click(bool shown);
+
     // Commands of other work: kept in the menus, behaviour comes with them.
-    void Open1Click();
     void pending(const QString& command);
 
     int selectedIndex() const;
@@ -134,6 +155,7 @@ private:
     Shell& shell_;
     MainFormOptions options_;
     std::unique_ptr<TkeltAppletAgent> agent_;
+    std::unique_ptr<DocumentCommands> documents_;
 
     bool modified_ = false;
     int lastPageIndex_ = -2009;

@@ -61,7 +61,9 @@ QString QtPrompter::openFile(QWidget* parent, const QString& caption, const QStr
 
 QString QtPrompter::saveFile(QWidget* parent, const QString& caption, const QString& filter,
                              const QString& directory) {
-    return QFileDialog::getSaveFileName(parent, caption, directory, filter);
+    // Without DontConfirmOverwrite the dialog asks before it lets the user
+    // pick a file that exists: a save publishes a whole set of files there.
+    return QFileDialog::getSaveFileName(parent, caption, directory, filter, nullptr, QFileDialog::Options());
 }
 
 QString QtPrompter::openPicture(QWidget* parent, const QString& filter, const QString& directory) {

@@ -246,6 +246,7 @@ TEST_F(OpenByPath, RebuildsTheTreeAndFillsThePages) {
     const QString path = writeProject("my project.mvl");
     form->Insert1Click();
     select(root()->child(0));
+    prompter.queueAnswer(Prompter::Answer::No);  // the inserted item is given up
     form->OpenProjectByPath(path);
     EXPECT_EQ(itemNames(), (std::vector<std::string>{"A", "A1", "B"}));
     EXPECT_EQ(nodes().count(), 4);
@@ -278,6 +279,7 @@ TEST_F(OpenByPath, FileOfAnotherProductIsRefusedAndTheEditorStaysConsistent) {
 
     form->Insert1Click();
     form->Insert1Click();
+    prompter.queueAnswer(Prompter::Answer::No);
     form->OpenProjectByPath(out.fileName());
     ASSERT_EQ(prompter.count(Kind::Error), 1);
     EXPECT_EQ(prompter.last()->text, "This file wasn't saved by Marivel 1.1, open failed!");
@@ -292,6 +294,7 @@ TEST_F(OpenByPath, FileOfAnotherProductIsRefusedAndTheEditorStaysConsistent) {
 
 TEST_F(OpenByPath, MissingFileFailsThroughTheCallerAndLeavesTheProject) {
     form->Insert1Click();
+    prompter.queueAnswer(Prompter::Answer::No);
     EXPECT_ANY_THROW(form->OpenProjectByPath(dir.filePath("absent.mvl")));
     EXPECT_EQ(nodes().count(), 2);
     EXPECT_EQ(items().size(), 1u);

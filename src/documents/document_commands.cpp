@@ -1,0 +1,353 @@
+#include "documents/document_commands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <exception>
+#include <optional>
+#include <vector>
+
+#include "documents/document_host.h"
+#include "documents/document_places.h"
+#include "documents/recent_files.h"
+#include "documents/templet_dialog.h"
+#include "model/agent.h"
+#include "model/error.h"
+#include "model/memory_tree.h"
+#include "output/script_text.h"
+#include "platform/prompter.h"
+
+namespace marivel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString kProjectFilter = QStringLiteral("Marivel Files (*.mvl)");
+const QString kRefused = QStringLiteral("This file wasn't saved by Marivel 1.1, open failed!");
+
+QString toQtText(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+}
+
+std::string fromQtText(const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    return std::string(bytes.constData(), std::size_t(bytes.size()));
+}
+
+fs::path localPath(const QString& path) {
+    return fs::path(fromQtText(path));
+}
+
+// The project file a save under this name writes: whatever the extension
+// typed, the file itself always ends in ".mvl".
+fs::path ProjectFileOf(const fs::path& chosen) {
+    return chosen.parent_path() / (PublishBaseName(chosen.filename().string()) + ".mvl");
+}
+
+}  // namespace
+
+// Opening a project clears the preview folder before the file is read. When
+// the read then fails, the project stays, and so must the prepared images a
+// later save copies from that folder: they are kept aside until the open has
+// either completed or put them back.
+class PreviewStash {
+public:
+    explicit PreviewStash(TkeltAppletAgent& agent) : agent_(agent), names_(agent.PreviewFiles) {
+        if (!names_.empty()) {
+            copies_.emplace();
+            std::error_code ignored;
+            for (const std::string& name : names_)
+                fs::copy_file(agent_.PreviewFolder() / name, stashed(name),
+                              fs::copy_options::overwrite_existing, ignored);
+        }
+        agent_.ClearPreview();
+    }
+    // Puts every file back and records it again, in the order it had.
+    void restore() {
+        for (const std::string& name : names_) agent_.CopyToPreview(stashed(name));
+        names_.clear();
+    }
+
+private:
+    fs::path stashed(const std::string& name) const { return localPath(copies_->path()) / name; }
+
+    TkeltAppletAgent& agent_;
+    std::vector<std::string> names_;
+    std::optional<QTemporaryDir> copies_;
+};
+
+DocumentCommands::DocumentCommands(DocumentHost& host) : host_(host) {}
+
+DocumentCommands::~DocumentCommands() = default;
+
+fs::path DocumentCommands::ProgramFolder() const {
+    return host_.Agent().ProgramFolder();
+}
+
+QWidget* DocumentCommands::DialogParent() const {
+    // A question asked while the templates dialog is up belongs above it.
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return host_.DialogParent();
+}
+
+// --- the save prompt and saving -------------------------------------------------
+
+bool DocumentCommands::SavePrompt() {
+    if (!host_.Modified()) return true;
+    switch (host_.Prompts().yesNoCancel(DialogParent(), QStringLiteral("Save changes to files?"))) {
+        case Prompter::Answer::Yes:
+            // A save that did not happen (its dialog cancelled) must not let
+            // the command throw the changes away.
+            return Save();
+        case Prompter::Answer::No:
+            return true;
+        case Prompter::Answer::Cancel:
+            break;
+    }
+    return false;
+}
+
+QString DocumentCommands::AskSaveName() {
+    const QString path = host_.Prompts().saveFile(DialogParent(), QStringLiteral("Save As"), kProjectFilter,
+                                                  saveDialogFolder_);
+    if (path.isEmpty()) return path;
+    // The dialog confirms replacing the file it was given; a name typed
+    // without ".mvl" still replaces the project file it leads to, so that
+    // one is confirmed here.
+    const fs::path chosen = localPath(path);
+    const fs::path project = ProjectFileOf(chosen);
+    std::error_code ec;
+    if (project != chosen && fs::exists(project, ec)) {
+        const QString question = toQtText(project.filename().string()) +
+                                 QStringLiteral(" already exists.\nDo you want to replace it?");
+        if (host_.Prompts().yesNo(DialogParent(), question) != Prompter::Answer::Yes) return QString();
+    }
+    return path;
+}
+
+void DocumentCommands::Publish(const QString& path) {
+    const fs::path file = localPath(path);
+    host_.Agent().SaveAndPublish(file.parent_path(), file.filename().string(), host_.ProjectTree());
+}
+
+bool DocumentCommands::Save() {
+    host_.CommitPanes();
+    if (!host_.CurrentFileName().isEmpty()) {
+        Publish(host_.CurrentFileName());
+        host_.ClearModified();
+        return true;
+    }
+    const QString path = AskSaveName();
+    if (path.isEmpty()) return false;
+    Publish(path);
+    // Only a save that returned changes the state: a failed one leaves the
+    // project as unsaved and as untitled as it was.
+    host_.ClearModified();
+    host_.SetCurrentFileName(path);
+    ListSavedProject(path);
+    return true;
+}
+
+void DocumentCommands::Save1Click() {
+    Save();
+}
+
+void DocumentCommands::Save2Click() {
+    host_.CommitPanes();
+    const QString path = AskSaveName();
+    if (path.isEmpty()) return;
+    Publish(path);
+    host_.SetCurrentFileName(path);
+    ListSavedProject(path);
+}
+
+void DocumentCommands::ListSavedProject(const QString& path) {
+    // A project saved under a new name is one the user will want back, as
+    // one that was opened; the list names the file that was written. The
+    // save itself has completed: a list that cannot be written is told, and
+    // the command goes on.
+    host_.RunGuarded([&] { AddRecentFile(toQtText(ProjectFileOf(localPath(path)).string())); });
+}
+
+// --- New and Open -----------------------------------------------------------------
+
+void DocumentCommands::New1Click() {
+    if (!SavePrompt()) return;
+    host_.Agent().ClearPreview();
+    host_.SetCurrentFileName(QString());
+    host_.ResetTree();
+    host_.ResumeTreeEvents();
+    host_.Agent().ResetProject();
+    host_.LoadAppletPane();
+    host_.ShowRoot(false);
+    host_.ClearModified();
+}
+
+void DocumentCommands::Open1Click() {
+    if (!SavePrompt()) return;
+    PreviewStash stash(host_.Agent());
+    const QString path = host_.Prompts().openFile(DialogParent(), QStringLiteral("Open"), kProjectFilter);
+    if (path.isEmpty()) return;
+    OpenFile(path, stash);
+}
+
+DocumentCommands::OpenOutcome DocumentCommands::OpenProjectByPath(const QString& path) {
+    if (path.isEmpty() || !SavePrompt()) return OpenOutcome::Declined;
+    PreviewStash stash(host_.Agent());
+    return OpenFile(path, stash);
+}
+
+DocumentCommands::OpenOutcome DocumentCommands::OpenFile(const QString& given, PreviewStash& stash) {
+    // A path relative to the working folder would mean another file in the
+    // next run; the list of recent files and later saves need the full path.
+    const QString path =
+        QFileInfo(given).isRelative() ? QDir::cleanPath(QDir::current().absoluteFilePath(given)) : given;
+    const fs::path file = localPath(path);
+    TkeltAppletAgent& agent = host_.Agent();
+
+    // The file is read aside first: the shown project is only replaced once
+    // the file has been read whole, so a failed or refused open leaves the
+    // model, the tree and the pages (with anything typed into them) as they were.
+    TkeltAppletAgent read(agent.ProgramFolder(), &agent.Display());
+    MemoryDesignTree readTree;
+    readTree.reset("Marivel");
+    LoadResult result;
+    try {
+        result = read.LoadProject(file, readTree);
+    } catch (...) {
+        stash.restore();
+        throw;
+    }
+    if (result != LoadResult::Loaded) {
+        stash.restore();
+        host_.Prompts().error(DialogParent(), kRefused, QStringLiteral("Tessaline"));
+        return OpenOutcome::Refused;
+    }
+
+    host_.ResetTree();
+    agent.AppletData = std::move(read.AppletData);
+    agent.Items = std::move(read.Items);
+    agent.FileVersion = std::move(read.FileVersion);
+    agent.RebuildTreeFromLevels(host_.ProjectTree());
+    // The list is a convenience: failing to write it must not undo an open
+    // that has already replaced the project, so its error is told last.
+    std::exception_ptr listError;
+    try {
+        AddRecentFile(path);
+    } catch (...) {
+        listError = std::current_exception();
+    }
+    host_.ResumeTreeEvents();
+    host_.LoadAppletPane();
+    host_.SetCurrentFileName(path);
+    agent.CopyResourceFiles(file.parent_path());
+    host_.ShowRoot(true);
+    host_.ClearModified();
+    ++completedOpens_;
+    if (listError) std::rethrow_exception(listError);
+    return OpenOutcome::Opened;
+}
+
+// --- closing ------------------------------------------------------------------------
+
+bool DocumentCommands::FormCloseQuery() {
+    TkeltAppletAgent& agent = host_.Agent();
+    if (host_.Modified()) {
+        switch (host_.Prompts().yesNoCancel(DialogParent(),
+                                            QStringLiteral("Save changes to files before Exit?"))) {
+            case Prompter::Answer::Yes: {
+                host_.CommitPanes();
+                if (!host_.CurrentFileName().isEmpty()) {
+                    Publish(host_.CurrentFileName());
+                    host_.ClearModified();
+                    return true;
+                }
+                const QString path = AskSaveName();
+                bool close = false;
+                if (!path.isEmpty()) {
+                    Publish(path);
+                    host_.ClearModified();
+                    host_.SetCurrentFileName(path);
+                    ListSavedProject(path);
+                    close = true;
+                }
+                agent.ClearPreview();
+                return close;
+            }
+            case Prompter::Answer::Cancel:
+                agent.ClearPreview();
+                return false;
+            case Prompter::Answer::No:
+                break;
+        }
+    }
+    agent.ClearPreview();
+    return true;
+}
+
+// --- templates ------------------------------------------------------------------------
+
+void DocumentCommands::Templet1Click() {
+    TfrmTemplet::Handlers handlers;
+    // The list stays up for another choice only when the template could not
+    // be opened; an error told after a completed open does not count.
+    handlers.openProject = [this](const QString& path) {
+        OpenOutcome outcome = OpenOutcome::Declined;
+        const int opensBefore = completedOpens_;
+        const bool clean = host_.RunGuarded([&] { outcome = OpenProjectByPath(path); });
+        return completedOpens_ != opensBefore || (clean && outcome != OpenOutcome::Refused);
+    };
+    handlers.newProject = [this] { host_.RunGuarded([this] { New1Click(); }); };
+    handlers.showError = [this](const QString& message) {
+        host_.RunGuarded([&] { throw Error(fromQtText(message)); });
+    };
+    TfrmTemplet dialog(TemplatesFolder(ProgramFolder()), host_.Settings(), std::move(handlers),
+                       DialogParent());
+    dialog.exec();
+}
+
+void DocumentCommands::SaveAsTemplate1Click() {
+    const fs::path folder = TemplatesFolder(ProgramFolder());
+    std::error_code ignored;
+    if (!fs::is_directory(folder, ignored)) fs::create_directory(folder, ignored);
+    // The save dialog keeps starting there for the rest of the run.
+    saveDialogFolder_ = toQtText(folder.string());
+    Save2Click();
+}
+
+// --- recent files ----------------------------------------------------------------------
+
+void DocumentCommands::LoadRecentFilesMenu() {
+    QMenu* menu = host_.RecentFilesMenu();
+    // An empty submenu is greyed, also when the list cannot be read at all.
+    menu->menuAction()->setEnabled(!menu->isEmpty());
+    const RecentFilesList::Lines lines = RecentFilesList(RecentFilesPath(ProgramFolder())).ReadLines();
+    // The entry clicked may be the one running this: it is only let go of
+    // once its click has been handled.
+    for (QAction* old : menu->actions()) {
+        menu->removeAction(old);
+        old->deleteLater();
+    }
+    for (const std::string& line : lines) {
+        if (line.empty()) continue;
+        QAction* item = menu->addAction(toQtText(RecentFilesList::CaptionOfLine(line)));
+        item->setData(toQtText(RecentFilesList::PathOfLine(line)));
+        QObject::connect(item, &QAction::triggered, item,
+                         [this, item] { host_.RunGuarded([this, item] { RecentFileClick(item); }); });
+    }
+    menu->menuAction()->setEnabled(!menu->isEmpty());
+}
+
+void DocumentCommands::AddRecentFile(const QString& path) {
+    if (RecentFilesList(RecentFilesPath(ProgramFolder())).Add(fromQtText(path))) LoadRecentFilesMenu();
+}
+
+void DocumentCommands::RecentFileClick(const QAction* item) {
+    OpenProjectByPath(item->data().toString());
+}
+
+}  // namespace marivel

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <memory>
+
+class QAction;
+class QWidget;
+
+namespace marivel {
+
+class DocumentHost;
+class PreviewStash;
+
+// The commands that create, open, save and close the one project the editor
+// holds, the templates and the recent-files list. They run the host's agent,
+// tree and pages in the right order and guard what the user typed: a command
+// either completes or leaves the project as it was.
+//
+// Errors end a command and travel to the caller, which shows them in the
+// standard error box; the handlers of the menus created here run through the
+// host's guard themselves.
+class DocumentCommands {
+public:
+    explicit DocumentCommands(DocumentHost& host);
+    ~DocumentCommands();
+    DocumentCommands(const DocumentCommands&) = delete;
+    DocumentCommands& operator=(const DocumentCommands&) = delete;
+
+    // How an open ended when it raised no error.
+    enum class OpenOutcome {
+        Opened,
+        Declined,  // an empty path, or the user kept the project at the save prompt
+        Refused,   // the file holds no project of this program (the user was told)
+    };
+
+    void New1Click();
+    void Open1Click();
+    // Opens the project file at path as Open does after its dialog; an empty
+    // path does nothing.
+    OpenOutcome OpenProjectByPath(const QString& path);
+    void Save1Click();
+    void Save2Click();
+    void Templet1Click();
+    void SaveAsTemplate1Click();
+    // Run whenever the main window is about to close: true when it may.
+    bool FormCloseQuery();
+
+    void LoadRecentFilesMenu();
+    void AddRecentFile(const QString& path);
+    void RecentFileClick(const QAction* item);
+
+    // The folder the save dialog starts in (empty: the platform's choice).
+    const QString& SaveDialogFolder() const { return saveDialogFolder_; }
+
+private:
+    // Asks about unsaved changes; false when the command is to end here.
+    bool SavePrompt();
+    // Save: false when its file dialog was cancelled.
+    bool Save();
+    // The save dialog; an empty path when cancelled or when the user chose
+    // not to replace the project file the name leads to.
+    QString AskSaveName();
+    void Publish(const QString& path);
+    void ListSavedProject(const QString& path);
+    OpenOutcome OpenFile(const QString& path, PreviewStash& stash);
+    QWidget* DialogParent() const;
+    std::filesystem::path ProgramFolder() const;
+
+    DocumentHost& host_;
+    QString saveDialogFolder_;
+    int completedOpens_ = 0;
+};
+
+}  // namespace marivel

@@ -1,0 +1,154 @@
+#include "documents/templet_dialog.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "model/error.h"
+#include "platform/settings_store.h"
+
+namespace marivel {
+
+namespace fs = std::filesystem;
+
+const QString TfrmTemplet::kValueName = QStringLiteral("ShowTempletsDialog");
+
+TfrmTemplet::TfrmTemplet(fs::path folder, SettingsStore& settings, Handlers handlers, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      folder_(std::move(folder)),
+      settings_(settings),
+      handlers_(std::move(handlers)) {
+    // The folder comes first: when it cannot be made there is nothing to show.
+    std::error_code ec;
+    if (!fs::is_directory(folder_, ec) && !fs::create_directory(folder_, ec))
+        throw Error("Cannot create " + folder_.string());
+
+    setObjectName(QStringLiteral("frmTemplet"));
+    setWindowTitle(QStringLiteral("Template"));
+    setModal(true);
+    setFixedSize(416, 216);
+
+    TempletList = new QListWidget(this);
+    TempletList->setObjectName(QStringLiteral("TempletList"));
+    TempletList->setSelectionMode(QAbstractItemView::SingleSelection);
+    TempletList->setUniformItemSizes(true);
+    Label1 = new QLabel(
+        QStringLiteral("Click OK to open selected template or cancel to create a new project."), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setDefault(true);
+    BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    BitBtn2->setAutoDefault(false);
+    chckbxDontShow = new QCheckBox(QStringLiteral("Do not show this dialog again."), this);
+    chckbxDontShow->setObjectName(QStringLiteral("chckbxDontShow"));
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(chckbxDontShow);
+    bottom->addStretch();
+    bottom->addWidget(BitBtn1);
+    bottom->addWidget(BitBtn2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(TempletList, 1);
+    layout->addWidget(Label1);
+    layout->addLayout(bottom);
+
+    connect(TempletList, &QListWidget::itemDoubleClicked, this, &TfrmTemplet::TempletListDblClick);
+    connect(BitBtn1, &QPushButton::clicked, this, &TfrmTemplet::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TfrmTemplet::BitBtn2Click);
+    connect(chckbxDontShow, &QCheckBox::clicked, this, &TfrmTemplet::chckbxDontShowClick);
+    FormCreate();
+}
+
+void TfrmTemplet::FormCreate() {
+    const QDir folder(QString::fromLocal8Bit(folder_.string()));
+    const QStringList names =
+        folder.entryList({QStringLiteral("*.mvl")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    TempletList->addItems(names);
+}
+
+QString TfrmTemplet::selectedPath() const {
+    const QList<QListWidgetItem*> selected = TempletList->selectedItems();
+    if (selected.isEmpty()) return QString();
+    return QString::fromLocal8Bit(folder_.string()) + QDir::separator() + selected.first()->text();
+}
+
+void TfrmTemplet::showEvent(QShowEvent* event) {
+    FormShow();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    QDialog::showEvent(event);
+}
+
+void TfrmTemplet::FormShow() {
+    // A value that was never stored shows the dialog; one that cannot be
+    // read is taken as "do not show", so the box is ticked.
+    const auto read = settings_.readBool(SettingsStore::Hive::CurrentUser, kSettingsKey, kValueName);
+    bool show = false;
+    switch (read.status) {
+        case SettingsStore::Status::Ok:
+            show = read.value;
+            break;
+        case SettingsStore::Status::Missing:
+            show = true;
+            break;
+        case SettingsStore::Status::Unreadable:
+            show = false;
+            break;
+    }
+    chckbxDontShow->setChecked(!show);
+}
+
+void TfrmTemplet::chckbxDontShowClick(bool ticked) {
+    using Hive = SettingsStore::Hive;
+    bool ok = settings_.createKey(Hive::CurrentUser, QStringLiteral("\\Software\\Kelt")) &&
+              settings_.createKey(Hive::CurrentUser, QStringLiteral("\\Software\\Kelt\\Marivel\\1.1")) &&
+              settings_.createKey(Hive::CurrentUser, kSettingsKey);
+    ok = ok && settings_.writeBool(Hive::CurrentUser, kSettingsKey, kValueName, !ticked);
+    // Losing "do not show" costs nothing; losing "show again" would go unseen.
+    if (!ok && !ticked && handlers_.showError)
+        handlers_.showError(
+            QStringLiteral("The choice to show the templates dialog again could not be stored"));
+}
+
+void TfrmTemplet::TempletListDblClick() {
+    const QString path = selectedPath();
+    // A template that fails to open leaves the list up to choose another.
+    if (!path.isEmpty() && !handlers_.openProject(path)) return;
+    done(QDialog::Accepted);
+}
+
+void TfrmTemplet::BitBtn1Click() {
+    const QString path = selectedPath();
+    if (!path.isEmpty()) handlers_.openProject(path);
+    done(QDialog::Accepted);
+}
+
+void TfrmTemplet::BitBtn2Click() {
+    handlers_.newProject();
+    done(QDialog::Rejected);
+}
+
+void TfrmTemplet::reject() {
+    BitBtn2Click();
+}
+
+void TfrmTemplet::closeEvent(QCloseEvent* event) {
+    // Closed by the window manager: no choice was made, so nothing is run.
+    if (isVisible()) done(QDialog::Rejected);
+    event->accept();
+}
+
+}  // namespace marivel

@@ -1,0 +1,144 @@
+// The list of recently opened projects: its file, its menu and the ways it
+// can fail without costing the user an open or the start of the program.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <optional>
+
+#include "documents/documents_fixture.h"
+#include "documents/recent_files.h"
+
+namespace marivel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(RecentFilesList, AddingRewritesTheFileNewestFirstInFourSlots) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> before;  // no file at all when unset
+        std::string added;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"no file yet", std::nullopt, "/p/a.mvl", "&1 /p/a.mvl\r\n"},
+        {"the oldest falls off", "&1 /d\r\n&2 /c\r\n&3 /b\r\n&4 /a\r\n", "/e",
+         "&1 /e\r\n&2 /d\r\n&3 /c\r\n&4 /b\r\n"},
+        {"a listed path does not move", "&1 /c\r\n&2 /b\r\n&3 /a\r\n", "/a", "&1 /c\r\n&2 /b\r\n&3 /a\r\n"},
+        {"letter case makes another path", "&1 /p/a.mvl\r\n", "/p/A.mvl", "&1 /p/A.mvl\r\n&2 /p/a.mvl\r\n"},
+        {"a gap keeps its slot", "&1 P\r\n\r\n&3 Q\r\n", "R", "&1 R\r\n&2 P\r\n&4 Q\r\n"},
+        {"line feeds alone", "&1 /b\n&2 /a", "/c", "&1 /c\r\n&2 /b\r\n&3 /a\r\n"},
+        {"lines past the fourth are not read", "&1 /d\r\n&2 /c\r\n&3 /b\r\n&4 /a\r\n/z\r\n", "/z",
+         "&1 /z\r\n&2 /d\r\n&3 /c\r\n&4 /b\r\n"},
+        {"a hand-written bare path", "/bare/x.mvl\r\n  \r\n", "/y", "&1 /y\r\n&2 /bare/x.mvl\r\n"},
+        {"an empty path changes nothing", "&1 /a\r\n", "", "&1 /a\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const RecentFilesList list(dir / "recentfile.dat");
+        if (c.before) WriteBytes(list.File(), *c.before);
+        list.Add(c.added);
+        EXPECT_EQ(ReadBytes(list.File()), c.after);
+    }
+}
+
+TEST_F(DocumentsTest, OpensFillTheMenuWithTheStoredLinesAndAClickReopens) {
+    // A hand-made list with a gap is shown as it stands.
+    const QString p = writeProject("p.mvl", "P"), q = writeProject("q.mvl", "Q");
+    WriteBytes(program() / "recentfile.dat",
+               "&1 " + p.toStdString() + "\r\n\r\n&3 " + q.toStdString() + "\r\n");
+    form->Documents().LoadRecentFilesMenu();
+    EXPECT_EQ(recentCaptions(), (QStringList{"&1 " + p, "&3 " + q}));
+
+    QStringList opened;
+    for (const char* name : {"a.mvl", "b.mvl", "R&D/c.mvl", "d.mvl", "e.mvl"}) {
+        opened.prepend(writeProject(name, "S"));
+        form->OpenProjectByPath(opened.first());
+    }
+    const QString c = path("R&D/c.mvl");
+    EXPECT_EQ(recentFile(), "&1 " + opened[0].toStdString() + "\r\n&2 " + opened[1].toStdString() +
+                                "\r\n&3 " + c.toStdString() + "\r\n&4 " + opened[3].toStdString() + "\r\n");
+    // The slot number is the accelerator; the path's own "&" shows as itself.
+    EXPECT_EQ(recentCaptions(), (QStringList{"&1 " + opened[0], "&2 " + opened[1],
+                                             "&3 " + QString(c).replace("&", "&&"), "&4 " + opened[3]}));
+    recentEntry(c)->trigger();
+    EXPECT_EQ(form->CurrentFileName(), c);
+    EXPECT_EQ(recentCaptions().size(), 4);
+    EXPECT_EQ(prompter.count(Kind::Error), 0);
+}
+
+TEST_F(DocumentsTest, ARelativePathIsOpenedAndListedInFull) {
+    const QString project = writeProject("rel.mvl", "Rel");
+    const QString was = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    form->OpenProjectByPath("rel.mvl");
+    QDir::setCurrent(was);
+    EXPECT_EQ(form->CurrentFileName(), project);
+    EXPECT_EQ(recentFile(), "&1 " + project.toStdString() + "\r\n");
+}
+
+TEST(RecentFilesStart, AListThatCannotBeReadOrCreatedIsToldAndTheEditorStartsWithoutIt) {
+    for (const bool folderInItsPlace : {true, false}) {
+        QTemporaryDir dir;
+        MainFormOptions options;
+        options.registerFileType = false;
+        options.programFolder = std::filesystem::path(dir.path().toStdString());
+        if (folderInItsPlace)
+            fs::create_directory(options.programFolder / "recentfile.dat");
+        else
+            options.programFolder /= "missing";  // nowhere to create it
+        ScriptedPrompter prompter;
+        MemorySettingsStore settings;
+        RecordingShell shell;
+        TMainForm form(prompter, settings, shell, options);
+        ASSERT_EQ(prompter.count(Kind::Error), 1);
+        EXPECT_TRUE(
+            prompter.last()->text.startsWith(folderInItsPlace ? "Cannot open file" : "Cannot create file"));
+        EXPECT_TRUE(form.Actions().mnitRecentFiles->isEmpty());
+        EXPECT_FALSE(form.Actions().mnitRecentFiles->menuAction()->isEnabled());
+        EXPECT_FALSE(form.Modified());
+    }
+}
+
+// A write cut short by a file size limit, which root cannot bypass either.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{bytes, old_.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit old_{};
+    void (*previous_)(int) = nullptr;
+};
+
+TEST_F(DocumentsTest, AListThatCannotBeWrittenIsToldAfterTheOpenHasCompleted) {
+    const QString project = writeProject("p.mvl", "Opened", 3);
+    type("Typed");
+    prompter.queueAnswer(Answer::No);
+    {
+        FileSizeLimit limit(8);
+        prompter.queuePath(project);
+        actions().Open1->trigger();
+    }
+    ASSERT_EQ(prompter.count(Kind::Error), 1);
+    EXPECT_TRUE(prompter.last()->text.startsWith("Cannot write file")) << prompter.last()->text.toStdString();
+    EXPECT_EQ(form->CurrentFileName(), project);
+    EXPECT_EQ(slider(), "Opened");
+    EXPECT_EQ(nodes().count(), 4);
+    EXPECT_FALSE(form->Modified());
+    EXPECT_EQ(recentFile(), "");
+    EXPECT_TRUE(recentCaptions().isEmpty());
+}
+
+}  // namespace
+}  // namespace marivel::test
