@@ -59,13 +59,6 @@ inline int WithModalWindows(const std::function<void()>& action,
     return shown;
 }
 
-// A shell whose every request fails, as on a desktop without a browser.
-class FailingShell final : public Shell {
-public:
-    bool openDocument(const QString&) override { return false; }
-    bool startProgram(const QString&, const QString&) override { return false; }
-};
-
 // A main window on a program folder whose path holds a blank and that carries
 // the build's slider engine, with scripted dialogs, an in-memory settings
 // store and no browser detection. Tests pick the shell before SetUp.

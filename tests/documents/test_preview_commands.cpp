@@ -9,7 +9,6 @@
 #include "documents/html_window.h"
 #include "documents/preview_commands.h"
 #include "documents/preview_fixture.h"
-#include "documents/web_browser_dialog.h"
 #include "output/generated_files.h"
 
 namespace marivel::test {
@@ -150,50 +149,6 @@ TEST_F(PreviewTest, AFailedBuildShowsTheErrorAndNeitherTheWindowNorABrowser) {
         EXPECT_TRUE(prompter.last()->text.contains("9 lives")) << prompter.last()->text.toStdString();
         EXPECT_TRUE(recording.opened.empty());
         EXPECT_FALSE(fs::exists(preview() / "~preview.html"));
-    }
-}
-
-// The browser's own failures are not reported in a box, but the hint line
-// tells the user that no browser is coming.
-class PreviewLaunchFailure : public PreviewTest {};
-
-TEST_F(PreviewLaunchFailure, TheHintLineSaysWhenNoBrowserCouldBeStarted) {
-    struct Row {
-        const char* name;
-        bool failingShell;
-        bool useDefault, useKnown, useSpecified;
-        QString program;
-        QString expectedHint;
-    };
-    const QString none = PreviewCommands::kBrowserNotStarted;
-    const Row rows[] = {
-        {"default browser opens", false, true, false, false, "", ""},
-        {"no default browser", true, true, false, false, "", none},
-        {"own program cannot start", true, false, false, true, "/nowhere/browser", none},
-        {"nothing chosen at all", false, false, false, false, "", none},
-    };
-    FailingShell failing;
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        MemorySettingsStore store;
-        const auto user = SettingsStore::Hive::CurrentUser;
-        store.writeBool(user, kBrowsersKey, browser_values::kUseDefault, row.useDefault);
-        store.writeBool(user, kBrowsersKey, browser_values::kUseKnown, row.useKnown);
-        store.writeBool(user, kBrowsersKey, browser_values::kUseSpecified, row.useSpecified);
-        store.writeInteger(user, kBrowsersKey, browser_values::kSelectedNumber, -1);
-        store.writeString(user, kBrowsersKey, browser_values::kSpecifiedPath, row.program);
-        TMainForm window(prompter, store, row.failingShell ? static_cast<Shell&>(failing) : recording, [&] {
-            MainFormOptions options;
-            options.programFolder = program;
-            options.registerFileType = false;
-            options.browsers = {};
-            return options;
-        }());
-        window.DesignTreeAdapter().addChild(0, "Image");
-        window.Agent().InsertItem(0, TkeltAppletAgent::MakeNewItem());
-        window.Actions().Preview1->trigger();
-        EXPECT_TRUE(prompter.asked().empty());
-        EXPECT_EQ(window.Status().hintLabel()->text(), row.expectedHint);
     }
 }
 
