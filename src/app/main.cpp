@@ -1,5 +1,6 @@
-// Start-up of the editor: the application object, the main window and the
-// two windows kept for the whole run, then the command-line project.
+// Start-up of the editor: the application object, the main window (which
+// makes the HTML code window it keeps) and the help window kept for the whole
+// run, then the command-line project.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -28,7 +29,6 @@ int main(int argc, char** argv) {
     options.programFolder = marivel::toLocalPath(QCoreApplication::applicationDirPath());
 
     marivel::TMainForm mainForm(prompter, settings, shell, options);
-    marivel::TformHTML formHTML(&mainForm);
     marivel::TfrmHelp frmHelp(&mainForm);
     mainForm.show();
 

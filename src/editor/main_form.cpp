@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "documents/document_commands.h"
+#include "documents/preview_commands.h"
 #include "editor/icon_set.h"
 #include "editor/item_page.h"
 #include "editor/main_actions.h"
@@ -87,6 +88,11 @@ TMainForm::TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, 
     connectPages();
     installHintLine();
     FormCreate();
+    // The HTML code window comes with these commands: created hidden now and
+    // kept for the whole run.
+    preview_ = std::make_unique<PreviewCommands>(PreviewContext{*this, *agent_, *designTree_,
+                                                                [this] { CommitPanes(); }, prompter_,
+                                                                settings_, shell_, options_.browsers});
 }
 
 TMainForm::~TMainForm() {
@@ -177,19 +183,19 @@ void TMainForm::connectCommands() {
     bind({a.MoveUp1, a.MoveUp2, a.tlbtnMoveUp}, &TMainForm::MoveUp1Click);
     bind({a.MoveDown1, a.MoveDown2, a.tlbtnMoveDown}, &TMainForm::MoveDown1Click);
     connectDocumentCommands();
+    bind({a.BuildHTML1, a.tlbtnBuildHTML}, &TMainForm::BuildHTML1Click);
+    bind({a.Preview1, a.tlbtnPreview}, &TMainForm::Preview1Click);
+    bind({a.Publish1}, &TMainForm::Publish1Click);
+    bind({a.WebBrowser1}, &TMainForm::WebBrowser1Click);
 
     connect(a.ToolBar1, &QAction::triggered, this, &TMainForm::ToolBar1Click);
     connect(a.StatusBar2, &QAction::triggered, this, &TMainForm::StatusBar2Click);
     // The window's own tool-bar menu would hide the bar behind the tick's back.
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    // The output, browser and help commands are built by their
-    // own work; until then they say so instead of doing nothing silently.
+    // The help commands are built by their own work; until then they say
+    // so instead of doing nothing silently.
     const std::pair<QList<QAction*>, QString> pendingCommands[] = {
-        {{a.Preview1, a.tlbtnPreview}, QStringLiteral("Preview")},
-        {{a.BuildHTML1, a.tlbtnBuildHTML}, QStringLiteral("Build HTML")},
-        {{a.Publish1}, QStringLiteral("Publish")},
-        {{a.WebBrowser1}, QStringLiteral("Web Browser")},
         {{a.Topic1, a.tlbtnHelp}, QStringLiteral("Help Topics")},
         {{a.ViewSample1}, QStringLiteral("View Sample")},
         {{a.Homepage1}, QStringLiteral("Homepage")},
@@ -348,6 +354,24 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 void TMainForm::spnedtApWidthMouseMove(QWidget* control) {
     if (suppressTreeEvents_) return;
     statusLine_->showHint(control->property("hint").toString());
+}
+
+// --- output -----------------------------------------------------------------------
+
+void TMainForm::BuildHTML1Click() {
+    preview_->BuildHTML1Click();
+}
+
+void TMainForm::Preview1Click() {
+    preview_->Preview1Click();
+}
+
+void TMainForm::Publish1Click() {
+    preview_->Publish1Click();
+}
+
+void TMainForm::WebBrowser1Click() {
+    preview_->WebBrowser1Click();
 }
 
 // --- documents --------------------------------------------------------------------

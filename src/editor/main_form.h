@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "documents/browser_detection.h"
 #include "documents/document_host.h"
 #include "editor/error_box.h"
 #include "editor/tree_widget_design_tree.h"
@@ -22,6 +23,7 @@ class DocumentCommands;
 class ItemPage;
 class MainActions;
 class PathPage;
+class PreviewCommands;
 class Prompter;
 class ScriptPage;
 class SettingsStore;
@@ -36,6 +38,7 @@ struct MainFormOptions {
     QString executable;  // registered as the program for project files; empty: this process
     QString dataHome;    // XDG data folder for the registration; empty: $XDG_DATA_HOME
     bool runCacheUpdaters = true;
+    BrowserLocations browsers = BrowserLocations::fromEnvironment();  // where browsers are looked for
 };
 
 // The main window: owns the document agent, the design tree, the property
@@ -107,6 +110,7 @@ public:
     PathPage* Path() const { return pathPage_; }
     ItemPage* Item() const { return itemPage_; }
     Prompter& Prompts() const override { return prompter_; }
+    PreviewCommands& Preview() const { return *preview_; }
 
     // Runs a command of the user through the standard error box.
     template <typename Command>
@@ -138,6 +142,12 @@ private:
 
     void ToolBar1Click(bool shown);
     void StatusBar2Click(bool shown);
+
+    // Build HTML, Preview, Publish and the browser choice.
+    void BuildHTML1Click();
+    void Preview1Click();
+    void Publish1Click();
+    void WebBrowser1Click();
 
     // Commands of other work: kept in the menus, behaviour comes with them.
     void pending(const QString& command);
@@ -181,6 +191,7 @@ private:
     ItemPage* itemPage_ = nullptr;
     PathPage* pathPage_ = nullptr;
     std::unique_ptr<TreeWidgetDesignTree> designTree_;
+    std::unique_ptr<PreviewCommands> preview_;
 };
 
 // Start-up: the command-line arguments (without the program's own name),

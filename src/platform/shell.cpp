@@ -15,7 +15,14 @@ bool looksLikeUrl(const QString& text) {
 bool DesktopShell::openDocument(const QString& pathOrUrl) {
     if (pathOrUrl.isEmpty()) return false;
     const QUrl url = looksLikeUrl(pathOrUrl) ? QUrl(pathOrUrl) : QUrl::fromLocalFile(pathOrUrl);
-    return QDesktopServices::openUrl(url);
+    if (QDesktopServices::openUrl(url)) return true;
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // Platform plugins without desktop services (offscreen, minimal, some
+    // embedded ones) open nothing; the desktop's own opener still can.
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {pathOrUrl});
+#else
+    return false;
+#endif
 }
 
 bool DesktopShell::startProgram(const QString& program, const QString& argument) {

@@ -18,7 +18,8 @@ public:
     virtual bool startProgram(const QString& program, const QString& argument) = 0;
 };
 
-// The real shell: QDesktopServices and QProcess::startDetached.
+// The real shell: QDesktopServices and QProcess::startDetached. Where the
+// platform plugin opens no documents, Linux falls back on xdg-open.
 class DesktopShell final : public Shell {
 public:
     bool openDocument(const QString& pathOrUrl) override;

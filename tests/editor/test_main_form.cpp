@@ -345,9 +345,9 @@ TEST_F(EditorTest, PageEditsMarkTheProjectModified) {
 }
 
 TEST_F(EditorTest, PendingCommandsSaySoInsteadOfDoingNothing) {
-    actions().Publish1->trigger();
+    actions().About1->trigger();
     ASSERT_EQ(prompter.count(Kind::Information), 1);
-    EXPECT_TRUE(prompter.last()->text.contains("Publish"));
+    EXPECT_TRUE(prompter.last()->text.contains("About"));
 }
 
 }  // namespace

@@ -1,0 +1,112 @@
+#include "documents/preview_commands.h"
+
+#include <QDir>
+#include <QPlainTextEdit>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "documents/html_window.h"
+#include "documents/publish_report_dialog.h"
+#include "documents/web_browser_dialog.h"
+#include "model/agent.h"
+#include "model/text_file.h"
+#include "output/scratch_folder.h"
+#include "platform/prompter.h"
+
+namespace marivel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The page of a build and the report of Publish pass through a private
+// scratch folder, never the working directory, where they could replace and
+// then delete a user's file of the same name.
+constexpr const char* kBuildPage = "~tmp0001.txt";
+constexpr const char* kReportFile = "PublishReport.txt";
+constexpr const char* kPreviewPage = "~preview.html";
+
+// Text files hold bytes in the system code page; the windows show QStrings.
+QString toText(const std::vector<std::string>& lines) {
+    QString text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i) text += QLatin1Char('\n');
+        text += QString::fromLocal8Bit(lines[i].data(), qsizetype(lines[i].size()));
+    }
+    return text;
+}
+
+std::vector<std::string> toLines(const QString& text) {
+    std::vector<std::string> lines;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        lines.push_back(line.toLocal8Bit().toStdString());
+    return lines;
+}
+
+QString folderText(const fs::path& folder) {
+    const std::string bytes = folder.string();
+    return QDir::toNativeSeparators(QString::fromLocal8Bit(bytes.data(), qsizetype(bytes.size()))) +
+           QDir::separator();
+}
+
+}  // namespace
+
+PreviewCommands::PreviewCommands(PreviewContext context)
+    : c_(std::move(context)), formHTML_(new TformHTML(&c_.owner)) {}
+
+bool PreviewCommands::BuildHTMLCode() {
+    if (c_.tree.count() < 2) {
+        c_.prompter.error(&c_.owner, kNoItemMessage);
+        return false;
+    }
+    c_.commitPanes();
+    ScratchFolder scratch;
+    const fs::path page = scratch.path() / kBuildPage;
+    c_.agent.MakeHTMLCodes(page, c_.tree);
+    formHTML_->memo()->setPlainText(toText(ReadTextLines(page)));
+    return true;
+}
+
+void PreviewCommands::BuildHTML1Click() {
+    BuildHTMLCode();
+    formHTML_->exec();
+}
+
+void PreviewCommands::Preview1Click() {
+    if (!BuildHTMLCode()) return;
+    TkeltAppletAgent& agent = c_.agent;
+    const fs::path program = agent.ProgramFolder();
+    agent.CopyEngineFilesToPreview(program);
+    agent.CopyResourceFiles(program);
+    const fs::path page = program / kPreviewPage;
+    WriteTextLines(page, toLines(formHTML_->memo()->toPlainText()));
+    agent.CopyToPreview(page);
+    std::error_code ignored;
+    fs::remove(page, ignored);
+
+    TformWebBrowser browser(c_.settings, c_.prompter, c_.shell, c_.browsers, &c_.owner);
+    // Nothing else would tell the user that no browser is coming.
+    if (!browser.LaunchBrowser(folderText(agent.PreviewFolder()), QLatin1String(kPreviewPage)))
+        agent.Display().setHint(kBrowserNotStarted.toLocal8Bit().toStdString());
+}
+
+void PreviewCommands::Publish1Click() {
+    c_.commitPanes();
+    {
+        ScratchFolder scratch;
+        c_.agent.MakePublishReport(scratch.path(), kReportFile);
+        c_.agent.CopyToPreview(scratch.path() / kReportFile);
+    }
+    TfrmPublishReport dialog(&c_.owner);
+    dialog.memo()->setPlainText(toText(ReadTextLines(c_.agent.PreviewFolder() / kReportFile)));
+    dialog.exec();
+}
+
+void PreviewCommands::WebBrowser1Click() {
+    TformWebBrowser dialog(c_.settings, c_.prompter, c_.shell, c_.browsers, &c_.owner);
+    dialog.exec();
+}
+
+}  // namespace marivel

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "documents/browser_detection.h"
+
+class QWidget;
+
+namespace marivel {
+
+class DesignTree;
+class Prompter;
+class SettingsStore;
+class Shell;
+class TformHTML;
+class TkeltAppletAgent;
+
+// What the output commands need of the main window, handed over explicitly.
+struct PreviewContext {
+    QWidget& owner;  // parent of the windows and the message boxes
+    TkeltAppletAgent& agent;
+    DesignTree& tree;
+    std::function<void()> commitPanes;  // copies the pages into the model
+    Prompter& prompter;
+    SettingsStore& settings;
+    Shell& shell;
+    BrowserLocations browsers;
+};
+
+// Build HTML, Preview, Publish and the choice of the preview browser. Owns
+// the HTML code window, which is created hidden with the commands and lives
+// as long as the owner window.
+class PreviewCommands {
+public:
+    explicit PreviewCommands(PreviewContext context);
+    PreviewCommands(const PreviewCommands&) = delete;
+    PreviewCommands& operator=(const PreviewCommands&) = delete;
+
+    // Builds the page of the current project and puts its text into the HTML
+    // code window. False, after telling the user, when the tree holds no
+    // item: nothing is generated and the window keeps its text.
+    bool BuildHTMLCode();
+    void BuildHTML1Click();
+    // Builds, completes the preview folder and opens its page in the chosen
+    // browser. With nothing to build it stops after the message, rather than
+    // showing a page that is not the current project.
+    void Preview1Click();
+    // Writes the report for the current model and shows it.
+    void Publish1Click();
+    void WebBrowser1Click();
+
+    TformHTML& HtmlWindow() const { return *formHTML_; }
+
+    static inline const QString kNoItemMessage =
+        QStringLiteral("No item to build. Please add item to left pane and try again.");
+    static inline const QString kBrowserNotStarted = QStringLiteral("The web browser could not be started.");
+
+private:
+    PreviewContext c_;
+    TformHTML* formHTML_;  // owned by c_.owner
+};
+
+}  // namespace marivel

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDialog>
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace marivel {
+
+// The report of the Publish command: the list of files to upload, read-only,
+// with one OK button. Made for one showing and released when it closes.
+class TfrmPublishReport final : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmPublishReport(QWidget* parent = nullptr);
+    QPlainTextEdit* memo() const { return memoPublishReport; }
+
+private:
+    QPlainTextEdit* memoPublishReport;
+    QPushButton* BitBtn1;
+};
+
+}  // namespace marivel

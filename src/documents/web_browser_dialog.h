@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QDialog>
+#include <vector>
+
+#include "documents/browser_detection.h"
+
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+
+namespace marivel {
+
+class Prompter;
+class SettingsStore;
+class Shell;
+
+// Names of the stored choice under kBrowsersKey.
+namespace browser_values {
+inline const QString kUseDefault = QStringLiteral("UseDefaultBrowser");
+inline const QString kUseKnown = QStringLiteral("UseKnownBrowser");
+inline const QString kUseSpecified = QStringLiteral("UseSpecifiedBrowser");
+inline const QString kSelectedNumber = QStringLiteral("SelectedBrowserNumber");
+inline const QString kSpecifiedPath = QStringLiteral("SpecifiedBrowserExePath");
+}  // namespace browser_values
+
+// The choice of the browser that shows the preview: the desktop's default,
+// one of the browsers found on the machine, or a program the user names.
+// Every creation detects the browsers again and loads the stored choice into
+// the controls; OK stores the controls, Cancel stores nothing. Preview makes
+// one without showing it, only to launch.
+class TformWebBrowser final : public QDialog {
+    Q_OBJECT
+public:
+    TformWebBrowser(SettingsStore& settings, Prompter& prompter, Shell& shell, const BrowserLocations& where,
+                    QWidget* parent = nullptr);
+
+    // Detected at creation; entry i is line i of the browser list.
+    std::vector<TWebBrowserNamePath> KnownBrowsers;
+
+    // Opens folder + fileName (joined as they are; the folder ends with a
+    // separator) in the chosen browser. Known browsers and the user's program
+    // receive the path as one argument, blanks and all. "Use Known Browser"
+    // without a selected line opens the default browser. False when nothing
+    // could be started, including when no choice is ticked at all.
+    bool LaunchBrowser(const QString& folder, const QString& fileName);
+
+    void bitbtnOkClick();
+    void spdbtnOpenExeFileClick();
+
+private:
+    void buildLayout();
+    void FormCreate(const BrowserLocations& where);
+    void loadStoredChoice();
+    void storeChoice();
+    void ComboBoxBrowserListChange();
+    void RadioButtonBrowserKnownInSystemClick();
+    // Ticking one button unticks the other two; unticking touches only that
+    // button, so all three can end up unticked.
+    void tick(QRadioButton* button, bool on);
+
+    SettingsStore& settings_;
+    Prompter& prompter_;
+    Shell& shell_;
+
+    QGroupBox* GroupBox1;
+    QButtonGroup* choice_;
+    QRadioButton* RadioButtonBrowserDefault;
+    QRadioButton* RadioButtonBrowserKnownInSystem;
+    QComboBox* ComboBoxBrowserList;
+    QRadioButton* RadioButtonBrowserUserSpecify;
+    QLabel* Label1;
+    QLineEdit* editSpecifiedBrowserFileName;
+    QToolButton* spdbtnOpenExeFile;
+    QPushButton* bitbtnOk;
+    QPushButton* bitbtnCancel;
+};
+
+// The filter of the dialog that picks the user's program. Programs on Linux
+// carry no extension, so every file is offered there.
+QString ProgramFileFilter();
+
+}  // namespace marivel

@@ -1,0 +1,65 @@
+// Previews that start real programs through the desktop shell: a browser
+// the user named and the desktop's opener, both stand-in scripts that record
+// the arguments they were given.
+#include "documents/launch_recorder.h"
+#include "documents/preview_commands.h"
+#include "documents/preview_fixture.h"
+#include "platform/shell.h"
+
+namespace marivel::test {
+namespace {
+
+class RealLaunch : public PreviewTest {
+protected:
+    void SetUp() override {
+        shell = &desktop;
+        PreviewTest::SetUp();
+        addItem(photo("a.jpg", 320, 200));
+    }
+    std::string page() const { return (preview() / "~preview.html").string(); }
+
+    DesktopShell desktop;
+};
+
+TEST_F(RealLaunch, TheOwnBrowserProgramGetsThePagePathAsOneArgument) {
+    const fs::path record = dir / "launched.txt";
+    WriteRecorder(dir / "my browser" / "run", record);
+    ChooseOwnProgram(settings, dir / "my browser" / "run");
+    ASSERT_NE(page().find(' '), std::string::npos) << "the path must hold a blank";
+
+    actions().Preview1->trigger();
+    EXPECT_TRUE(prompter.asked().empty());
+    EXPECT_EQ(hint(), "");
+    EXPECT_EQ(WaitForRecord(record), (std::vector<std::string>{"1", page()}));
+    EXPECT_TRUE(fs::is_regular_file(page()));
+}
+
+TEST_F(RealLaunch, TheDefaultBrowserOpensThroughTheDesktopOpener) {
+    const fs::path record = dir / "launched.txt";
+    WriteRecorder(dir / "bin" / "xdg-open", record);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString((dir / "bin").string()) + ":" + path);
+    actions().Preview1->trigger();
+    qputenv("PATH", path);
+
+    EXPECT_TRUE(prompter.asked().empty());
+    EXPECT_EQ(hint(), "");
+    const auto lines = WaitForRecord(record);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "1");
+    // A desktop's own services hand over the address, the fallback the path.
+    const QString argument = QString::fromStdString(lines[1]);
+    EXPECT_TRUE(argument == QString::fromStdString(page()) ||
+                QUrl(argument).toLocalFile() == QString::fromStdString(page()))
+        << lines[1];
+}
+
+TEST_F(RealLaunch, AnOwnProgramThatIsNotThereLeavesWordOnTheHintLine) {
+    ChooseOwnProgram(settings, dir / "no such browser");
+    actions().Preview1->trigger();
+    EXPECT_TRUE(prompter.asked().empty());
+    EXPECT_EQ(hint(), PreviewCommands::kBrowserNotStarted);
+}
+
+}  // namespace
+}  // namespace marivel::test

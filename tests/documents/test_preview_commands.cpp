@@ -1,0 +1,228 @@
+// Build HTML, Preview and Publish from the main window: what the user sees in
+// the dialogs, what lands in the preview folder, and what is left behind.
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+
+#include "documents/html_window.h"
+#include "documents/preview_commands.h"
+#include "documents/preview_fixture.h"
+#include "output/generated_files.h"
+
+namespace marivel::test {
+namespace {
+
+using Kind = ScriptedPrompter::Kind;
+
+QString Joined(const std::vector<std::string>& lines, const char* end) {
+    QString text;
+    for (const std::string& line : lines) text += QString::fromStdString(line) + QLatin1String(end);
+    return text;
+}
+
+// The page the generator makes of the agent's current model.
+QString PageOf(const TkeltAppletAgent& agent) {
+    QString text = Joined(PageLines(AdjustBorders(agent.AppletData), agent.EngineFiles), "\n");
+    text.chop(1);
+    return text;
+}
+
+QPlainTextEdit* Memo(TMainForm& form) {
+    return form.Preview().HtmlWindow().memo();
+}
+
+TEST_F(PreviewTest, BuildHtmlShowsExactlyTheGeneratedPageAndCopiesAllOfIt) {
+    addItem(photo("a.jpg", 320, 200));
+    addItem(photo("b.jpg", 200, 300));
+    TformHTML& html = form->Preview().HtmlWindow();
+    EXPECT_EQ(html.parent(), form.get());
+    EXPECT_FALSE(html.isVisible());  // kept hidden until the first build
+    QApplication::clipboard()->setText("something else");
+
+    QString shownText;
+    const int shown = WithModalWindows([&] { actions().BuildHTML1->trigger(); },
+                                       [&](QWidget* w) {
+                                           ASSERT_EQ(w, &html);
+                                           shownText = Memo(*form)->toPlainText();
+                                           // Part of the text selected: the copy still takes all.
+                                           QTextCursor cursor(Memo(*form)->document());
+                                           cursor.setPosition(3);
+                                           cursor.setPosition(40, QTextCursor::KeepAnchor);
+                                           Memo(*form)->setTextCursor(cursor);
+                                           w->findChild<QPushButton*>("Button2")->click();
+                                           EXPECT_TRUE(w->isVisible()) << "Copy leaves the window open";
+                                       });
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(prompter.asked().empty());
+    EXPECT_EQ(shownText, PageOf(form->Agent()));
+    EXPECT_TRUE(shownText.contains("tessalinecfg.js"));
+    EXPECT_EQ(QApplication::clipboard()->text(), shownText);
+    // The page passed through a private folder: nothing in the working
+    // directory or the program folder.
+    EXPECT_FALSE(QFile::exists("~tmp0001.txt"));
+    EXPECT_EQ(FilesIn(program),
+              (std::set<std::string>{"preview", "tessaline.js", "tessalinecfg.js", "tessaline.css"}));
+
+    // The same window again, with the page of the new build.
+    addItem(photo("c.jpg", 100, 100));
+    EXPECT_EQ(WithModalWindows([&] { actions().tlbtnBuildHTML->trigger(); }), 1);
+    EXPECT_EQ(&form->Preview().HtmlWindow(), &html);
+    EXPECT_EQ(Memo(*form)->toPlainText(), PageOf(form->Agent()));
+}
+
+TEST_F(PreviewTest, WithoutItemsBothCommandsSaySoAndNeitherBuildsNorOpensAnything) {
+    struct Row {
+        const char* name;
+        QAction* MainActions::*command;
+        int windowsShown;  // Build HTML still shows the window, with its old text
+    };
+    const Row rows[] = {
+        {"Build HTML menu", &MainActions::BuildHTML1, 1},
+        {"Build HTML button", &MainActions::tlbtnBuildHTML, 1},
+        {"Preview menu", &MainActions::Preview1, 0},
+        {"Preview button", &MainActions::tlbtnPreview, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        prompter.clear();
+        Memo(*form)->setPlainText("<html>a page of another project</html>");
+        EXPECT_EQ(WithModalWindows([&] { (actions().*row.command)->trigger(); }), row.windowsShown);
+        ASSERT_EQ(prompter.asked().size(), 1u);
+        EXPECT_EQ(prompter.last()->kind, Kind::Error);
+        EXPECT_EQ(prompter.last()->text, "No item to build. Please add item to left pane and try again.");
+        EXPECT_EQ(Memo(*form)->toPlainText(), "<html>a page of another project</html>");
+        EXPECT_TRUE(recording.opened.empty());
+        EXPECT_TRUE(recording.started.empty());
+        EXPECT_EQ(FilesIn(program), std::set<std::string>{"tessaline.js"});
+    }
+}
+
+TEST_F(PreviewTest, PreviewCompletesThePreviewFolderAndOpensItsPage) {
+    addItem(photo("a.jpg", 320, 200));
+    addItem(photo("b.jpg", 200, 300));
+    addItem((dir / "gone.jpg").string());  // a source that is missing: no image, no failure
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        recording.opened.clear();
+        actions().Preview1->trigger();
+        EXPECT_TRUE(prompter.asked().empty());
+        EXPECT_EQ(FilesIn(preview()),
+                  (std::set<std::string>{"tessaline.js", "tessalinecfg.js", "tessaline.css", "slider0.jpg",
+                                         "slider1.jpg", "~preview.html"}));
+        // The generated files moved; the shipped engine stays where it is.
+        EXPECT_EQ(FilesIn(program), (std::set<std::string>{"preview", "tessaline.js"}));
+        EXPECT_EQ(ReadBytes(preview() / "tessaline.js"), ReadBytes(program / "tessaline.js"));
+        EXPECT_EQ(QString::fromStdString(ReadBytes(preview() / "~preview.html")),
+                  Memo(*form)->toPlainText().replace("\n", "\r\n") + "\r\n");
+        EXPECT_NE(ReadBytes(preview() / "tessalinecfg.js").find("slider1.jpg"), std::string::npos);
+        ASSERT_EQ(recording.opened.size(), 1u);
+        EXPECT_EQ(recording.opened[0], QString::fromStdString((preview() / "~preview.html").string()));
+        EXPECT_TRUE(recording.started.empty());
+        EXPECT_EQ(hint(), "");
+    }
+    EXPECT_EQ(items()[0].ImageFile, "slider0.jpg");
+    EXPECT_EQ(form->DesignTreeAdapter().caption(3), "Warning: Original image not found.");
+    EXPECT_FALSE(QFile::exists("~tmp0001.txt"));
+}
+
+TEST_F(PreviewTest, PreviewCommitsThePagesFirst) {
+    addItem(photo("a.jpg", 320, 200));
+    form->findChild<QLineEdit*>("edt_pSliderName")->setText("Harbour");
+    form->Tree()->setCurrentItem(form->DesignTreeAdapter().item(1));
+    form->findChild<QLineEdit*>("edt_IToolTip")->setText("Quay at dusk");
+    actions().Preview1->trigger();
+    const std::string script = ReadBytes(preview() / "tessalinecfg.js");
+    EXPECT_NE(script.find("Harbourcfg"), std::string::npos);
+    EXPECT_NE(script.find("Quay at dusk"), std::string::npos);
+}
+
+TEST_F(PreviewTest, AFailedBuildShowsTheErrorAndNeitherTheWindowNorABrowser) {
+    addItem(photo("a.jpg", 320, 200));
+    form->findChild<QLineEdit*>("edt_pSliderName")->setText("9 lives");
+    for (QAction* command : {actions().BuildHTML1, actions().Preview1}) {
+        SCOPED_TRACE(command->objectName().toStdString());
+        prompter.clear();
+        EXPECT_EQ(WithModalWindows([&] { command->trigger(); }), 0);
+        ASSERT_EQ(prompter.count(Kind::Error), 1);
+        EXPECT_TRUE(prompter.last()->text.contains("9 lives")) << prompter.last()->text.toStdString();
+        EXPECT_TRUE(recording.opened.empty());
+        EXPECT_FALSE(fs::exists(preview() / "~preview.html"));
+    }
+}
+
+TEST_F(PreviewTest, PublishShowsTheReportOfTheModelWithoutWritingToTheWorkingDirectory) {
+    const QString head =
+        "=============================================================================\n"
+        "This file includes a list of filename and you need to upload them to Web server\n"
+        "to get the script to work. All these files are saved into the same directory along\n"
+        "with the project file (*.mvl) as well as this file.\n"
+        "\n"
+        "=============================================================================\n"
+        "\n"
+        "[Script file(s)]:\n"
+        "  tessaline.js\n"
+        "  tessalinecfg.js\n"
+        "  tessaline.css\n"
+        "\n"
+        "[Image File(s)]: They should be copied along with script files!\n";
+    const QString tail =
+        "\n"
+        "\n"
+        "=============================================================================\n"
+        "End of Publish Report\n"
+        "=============================================================================";
+    struct Row {
+        const char* name;
+        std::vector<std::string> imageFiles;  // one item each
+        QString images;
+    };
+    const Row rows[] = {
+        {"no items", {}, ""},
+        {"images, one twice, one never prepared",
+         {"slider0.jpg", "", "slider2.jpg", "slider0.jpg", "Slider0.jpg"},
+         "  slider0.jpg\n  slider2.jpg\n  Slider0.jpg\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (const std::string& image : row.imageFiles) addItem("", image);
+        QString caption, text;
+        bool readOnly = false;
+        const int shown = WithModalWindows([&] { actions().Publish1->trigger(); },
+                                           [&](QWidget* w) {
+                                               caption = w->windowTitle();
+                                               auto* memo =
+                                                   w->findChild<QPlainTextEdit*>("memoPublishReport");
+                                               ASSERT_NE(memo, nullptr);
+                                               text = memo->toPlainText();
+                                               readOnly = memo->isReadOnly();
+                                           });
+        EXPECT_EQ(shown, 1);
+        EXPECT_TRUE(prompter.asked().empty());
+        EXPECT_EQ(caption, "Applet Publish Report");
+        EXPECT_TRUE(readOnly);
+        EXPECT_EQ(text, head + row.images + tail);
+        // Nothing was generated; the report passed through the preview folder.
+        EXPECT_FALSE(QFile::exists("PublishReport.txt"));
+        EXPECT_EQ(FilesIn(preview()), std::set<std::string>{"PublishReport.txt"});
+        EXPECT_EQ(FilesIn(program), (std::set<std::string>{"preview", "tessaline.js"}));
+    }
+}
+
+TEST_F(PreviewTest, WebBrowserCommandShowsTheChoiceAndStoresItOnOk) {
+    QString caption;
+    const int shown = WithModalWindows([&] { actions().WebBrowser1->trigger(); },
+                                       [&](QWidget* w) {
+                                           caption = w->windowTitle();
+                                           w->findChild<QPushButton*>("bitbtnOk")->click();
+                                       });
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(caption, "Web Browser");
+    EXPECT_EQ(settings.readBool(SettingsStore::Hive::CurrentUser, kBrowsersKey, "UseDefaultBrowser").value,
+              true);
+    EXPECT_EQ(settings.valueCount(), 5);
+}
+
+}  // namespace
+}  // namespace marivel::test
