@@ -62,8 +62,8 @@ TEST_F(PreviewTest, BuildHtmlShowsExactlyTheGeneratedPageAndCopiesAllOfIt) {
     // The page passed through a private folder: nothing in the working
     // directory or the program folder.
     EXPECT_FALSE(QFile::exists("~tmp0001.txt"));
-    EXPECT_EQ(FilesIn(program),
-              (std::set<std::string>{"preview", "tessaline.js", "tessalinecfg.js", "tessaline.css"}));
+    EXPECT_EQ(FilesIn(program), (std::set<std::string>{"preview", "recentfile.dat", "tessaline.js",
+                                                       "tessalinecfg.js", "tessaline.css"}));
 
     // The same window again, with the page of the new build.
     addItem(photo("c.jpg", 100, 100));
@@ -95,7 +95,7 @@ TEST_F(PreviewTest, WithoutItemsBothCommandsSaySoAndNeitherBuildsNorOpensAnythin
         EXPECT_EQ(Memo(*form)->toPlainText(), "<html>a page of another project</html>");
         EXPECT_TRUE(recording.opened.empty());
         EXPECT_TRUE(recording.started.empty());
-        EXPECT_EQ(FilesIn(program), std::set<std::string>{"tessaline.js"});
+        EXPECT_EQ(FilesIn(program), (std::set<std::string>{"recentfile.dat", "tessaline.js"}));
     }
 }
 
@@ -112,7 +112,7 @@ TEST_F(PreviewTest, PreviewCompletesThePreviewFolderAndOpensItsPage) {
                   (std::set<std::string>{"tessaline.js", "tessalinecfg.js", "tessaline.css", "slider0.jpg",
                                          "slider1.jpg", "~preview.html"}));
         // The generated files moved; the shipped engine stays where it is.
-        EXPECT_EQ(FilesIn(program), (std::set<std::string>{"preview", "tessaline.js"}));
+        EXPECT_EQ(FilesIn(program), (std::set<std::string>{"preview", "recentfile.dat", "tessaline.js"}));
         EXPECT_EQ(ReadBytes(preview() / "tessaline.js"), ReadBytes(program / "tessaline.js"));
         EXPECT_EQ(QString::fromStdString(ReadBytes(preview() / "~preview.html")),
                   Memo(*form)->toPlainText().replace("\n", "\r\n") + "\r\n");
@@ -206,7 +206,7 @@ TEST_F(PreviewTest, PublishShowsTheReportOfTheModelWithoutWritingToTheWorkingDir
         // Nothing was generated; the report passed through the preview folder.
         EXPECT_FALSE(QFile::exists("PublishReport.txt"));
         EXPECT_EQ(FilesIn(preview()), std::set<std::string>{"PublishReport.txt"});
-        EXPECT_EQ(FilesIn(program), (std::set<std::string>{"preview", "tessaline.js"}));
+        EXPECT_EQ(FilesIn(program), (std::set<std::string>{"preview", "recentfile.dat", "tessaline.js"}));
     }
 }
 
