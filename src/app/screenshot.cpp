@@ -3,9 +3,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QTabWidget>
+#include <QThread>
 #include <QTreeWidget>
 #include <cstdio>
 
@@ -25,14 +29,42 @@ bool save(TMainForm& form, const QString& path) {
     if (QScreen* screen = form.screen()) picture = screen->grabWindow(form.winId());
     if (picture.isNull() || picture.width() < form.width()) picture = form.grab();
     const bool ok = picture.save(path);
-    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(path));
+    std::printf("%s %s (%dx%d)\n", ok ? "saved" : "FAILED", qPrintable(path), picture.width(),
+                picture.height());
     return ok;
 }
 
 }  // namespace
 
+QSize ParseScreenshotSize(const QString& text) {
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{2,5})x(\\d{2,5})$"));
+    const QRegularExpressionMatch match = pattern.match(text.trimmed());
+    if (!match.hasMatch()) return {};
+    return QSize(match.captured(1).toInt(), match.captured(2).toInt());
+}
+
 int SaveScreenshots(TMainForm& form, const QString& folder) {
     QDir().mkpath(folder);
+    const QSize size = ParseScreenshotSize(qEnvironmentVariable("MARIVEL_SCREENSHOT_SIZE"));
+    QString suffix;
+    if (size.isValid()) {
+        form.resize(size);
+        // Centred again, so the whole window stays on the screen.
+        if (QScreen* screen = form.screen())
+            form.move(screen->availableGeometry().center() - QPoint(size.width() / 2, size.height() / 2));
+        suffix = QStringLiteral("-%1x%2").arg(size.width()).arg(size.height());
+        // The display server resizes the window in its own time; a picture
+        // taken before would show the old window in a frame of the new size.
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 1000) {
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+            QThread::msleep(20);
+        }
+    }
+    auto file = [&](const char* name) {
+        return QDir(folder).filePath(QLatin1String(name) + suffix + QStringLiteral(".png"));
+    };
     form.raise();
     form.activateWindow();
     if (form.Agent().Items.empty()) {
@@ -40,7 +72,11 @@ int SaveScreenshots(TMainForm& form, const QString& folder) {
     }
     QTreeWidget* tree = form.Tree();
     tree->setCurrentItem(tree->topLevelItem(0));
-    bool ok = save(form, QDir(folder).filePath(QStringLiteral("editor-root.png")));
+    form.Pages()->setCurrentWidget(form.findChild<QWidget*>(QStringLiteral("tbshtScript")));
+    bool ok = save(form, file("editor-root"));
+    form.Pages()->setCurrentWidget(form.findChild<QWidget*>(QStringLiteral("tbshtPath")));
+    ok = save(form, file("editor-path")) && ok;
+    form.Pages()->setCurrentWidget(form.findChild<QWidget*>(QStringLiteral("tbshtScript")));
 
     QTreeWidgetItem* item =
         tree->topLevelItem(0)->child(std::min(1, tree->topLevelItem(0)->childCount() - 1));
@@ -50,7 +86,7 @@ int SaveScreenshots(TMainForm& form, const QString& folder) {
             if (link->currentText().isEmpty()) link->setEditText(QStringLiteral("http://www.example.com/"));
         if (auto* tip = form.findChild<QLineEdit*>(QStringLiteral("edt_IToolTip")))
             if (tip->text().isEmpty()) tip->setText(QStringLiteral("A sunny afternoon"));
-        ok = save(form, QDir(folder).filePath(QStringLiteral("editor-item.png"))) && ok;
+        ok = save(form, file("editor-item")) && ok;
     }
     return ok ? 0 : 1;
 }

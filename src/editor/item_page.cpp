@@ -9,9 +9,11 @@
 #include <QRegularExpression>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <iterator>
 
 #include "editor/link_tip_dialog.h"
 #include "editor/local_text.h"
+#include "editor/page_controls.h"
 #include "editor/script_page.h"
 #include "editor/separator_check.h"
 #include "model/field_codec.h"
@@ -32,6 +34,7 @@ QComboBox* editableList(const char* name, const QStringList& entries, QWidget* p
     list->setInsertPolicy(QComboBox::NoInsert);
     list->addItems(entries);
     list->setEditText(QString());
+    pages::keepWholeText(list);
     return list;
 }
 
@@ -40,17 +43,18 @@ QComboBox* editableList(const char* name, const QStringList& entries, QWidget* p
 ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
     : QWidget(parent), prompter_(prompter), settings_(settings) {
     setObjectName(QStringLiteral("tbshtItemGeneral"));
-    auto* layout = new QVBoxLayout(this);
+    QVBoxLayout* layout = pages::column(this);
 
     QGroupBox* image = group("grpbxOriginalImagePath", QStringLiteral("Original Image Path"));
     auto* imageGrid = new QGridLayout(image);
     edtOriginalImagePath = new QLineEdit(image);
     edtOriginalImagePath->setObjectName(QStringLiteral("edtOriginalImagePath"));
+    pages::keepWholeText(edtOriginalImagePath);
     spdbtnOriginalImagePath = browseButton("spdbtnOriginalImagePath",
                                            QStringLiteral("Choose the original image of this item"), image);
     imageGrid->addWidget(edtOriginalImagePath, 0, 0);
     imageGrid->addWidget(spdbtnOriginalImagePath, 0, 1);
-    addHelp(image, 8, imageGrid, 0);
+    QToolButton* imageHelp = addHelp(image, 8, imageGrid, 0);
     layout->addWidget(image);
 
     QGroupBox* link = group("GroupBox7", QStringLiteral("Link"));
@@ -70,7 +74,7 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
     linkGrid->addWidget(spdbtnItURL, 0, 2);
     linkGrid->addWidget(pages::fieldLabel(QStringLiteral("Target"), link), 1, 0);
     linkGrid->addWidget(cmbx_ITarget, 1, 1);
-    addHelp(link, 9, linkGrid, 1);
+    QToolButton* linkHelp = addHelp(link, 9, linkGrid, 1);
     linkGrid->setColumnStretch(1, 1);
     layout->addWidget(link);
 
@@ -78,10 +82,23 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
     auto* tipGrid = new QGridLayout(tip);
     edt_IToolTip = new QLineEdit(tip);
     edt_IToolTip->setObjectName(QStringLiteral("edt_IToolTip"));
+    pages::keepWholeText(edt_IToolTip);
     tipGrid->addWidget(edt_IToolTip, 0, 0);
-    addHelp(tip, 10, tipGrid, 0);
+    QToolButton* tipHelp = addHelp(tip, 10, tipGrid, 0);
     layout->addWidget(tip);
     layout->addStretch(1);
+
+    // Tab follows the reading order: along each group, its help button last.
+    QWidget* order[] = {edtOriginalImagePath,
+                        spdbtnOriginalImagePath,
+                        imageHelp,
+                        cmbx_ILink,
+                        spdbtnItURL,
+                        cmbx_ITarget,
+                        linkHelp,
+                        edt_IToolTip,
+                        tipHelp};
+    for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 
     connect(cmbx_ILink, &QComboBox::editTextChanged, this, &ItemPage::modified);
     connect(cmbx_ITarget, &QComboBox::editTextChanged, this, &ItemPage::modified);
@@ -103,19 +120,19 @@ QGroupBox* ItemPage::group(const char* name, const QString& title) {
 }
 
 QToolButton* ItemPage::browseButton(const char* name, const QString& hint, QWidget* parent) {
-    auto* button = new QToolButton(parent);
+    auto* button = new PageButton(parent);
     button->setObjectName(QLatin1String(name));
     button->setText(QStringLiteral("..."));
     button->setProperty("hint", hint);
-    button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
 
 // The help button sits at the right end of the given row of a group box.
-void ItemPage::addHelp(QWidget* box, int topic, QGridLayout* grid, int row) {
+QToolButton* ItemPage::addHelp(QWidget* box, int topic, QGridLayout* grid, int row) {
     QToolButton* help = pages::helpButton(topic, box);
     grid->addWidget(help, row, 3, Qt::AlignRight);
     connect(help, &QToolButton::clicked, this, [this, topic] { emit helpRequested(topic); });
+    return help;
 }
 
 void ItemPage::load(const TItemData& item) {

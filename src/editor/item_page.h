@@ -40,7 +40,7 @@ signals:
 private:
     QGroupBox* group(const char* name, const QString& title);
     QToolButton* browseButton(const char* name, const QString& hint, QWidget* parent);
-    void addHelp(QWidget* box, int topic, QGridLayout* grid, int row);
+    QToolButton* addHelp(QWidget* box, int topic, QGridLayout* grid, int row);
     void pickImage();
     void pickLink();
 

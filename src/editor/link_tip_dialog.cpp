@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/prompter.h"
 #include "platform/settings_store.h"
@@ -22,7 +23,6 @@ TfrmMsgBox_LinkTip::TfrmMsgBox_LinkTip(SettingsStore& settings, Prompter& prompt
     setObjectName(QStringLiteral("frmMsgBox_LinkTip"));
     setWindowTitle(QStringLiteral("Important Tip"));
     setModal(true);
-    setFixedSize(297, 129);
 
     auto* text = new QLabel(
         QStringLiteral("Local link may not work for security reason. Please click the '?' book icon within "
@@ -36,6 +36,8 @@ TfrmMsgBox_LinkTip::TfrmMsgBox_LinkTip(SettingsStore& settings, Prompter& prompt
     ok_ = new QPushButton(QStringLiteral("OK"), this);
     ok_->setObjectName(QStringLiteral("btnOK"));
     ok_->setDefault(true);
+    // Space, like Enter, then closes the tip instead of ticking the box.
+    ok_->setFocus();
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(check_);
@@ -44,6 +46,7 @@ TfrmMsgBox_LinkTip::TfrmMsgBox_LinkTip(SettingsStore& settings, Prompter& prompt
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text, 1);
     layout->addLayout(bottom);
+    fitToTexts();
 
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(check_, &QCheckBox::clicked, this, &TfrmMsgBox_LinkTip::storeChoice);
@@ -77,7 +80,25 @@ void TfrmMsgBox_LinkTip::storeChoice(bool doNotShow) {
     }
 }
 
+// The designed size is the smallest; a larger font, or a platform whose
+// default one is larger, makes the window grow until every text fits. The
+// word-wrapped tip keeps the designed width unless the bottom row needs more.
+void TfrmMsgBox_LinkTip::fitToTexts() {
+    QLayout* top = layout();
+    top->activate();
+    const int width = std::max(kDesignedSize.width(), top->minimumSize().width());
+    const int height = std::max(kDesignedSize.height(), top->totalHeightForWidth(width));
+    setFixedSize(width, height);
+}
+
+void TfrmMsgBox_LinkTip::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if ((event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) && layout())
+        fitToTexts();
+}
+
 void TfrmMsgBox_LinkTip::showEvent(QShowEvent* event) {
+    fitToTexts();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());

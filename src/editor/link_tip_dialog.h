@@ -30,9 +30,13 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    static constexpr QSize kDesignedSize{297, 129};
+
     void storeChoice(bool doNotShow);
+    void fitToTexts();
 
     SettingsStore& settings_;
     Prompter& prompter_;

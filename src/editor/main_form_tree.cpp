@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <utility>
 #include <vector>
 
 #include "editor/item_page.h"
@@ -164,7 +165,13 @@ void TMainForm::trvwDesignPanelChange(QTreeWidgetItem* current) {
     UpdatePageTabs();
     if (currentItemNode_) SaveItemPane(indexOf(currentItemNode_) - 1);
     const int s = indexOf(current);
-    if (s <= 0) return;
+    if (s <= 0) {
+        // Reaching the root from the keyboard (or by a collapse) brings no
+        // mouse press that would refresh the commands, and Insert, which
+        // only the root allows, would stay disabled.
+        UpdateItemCommands();
+        return;
+    }
     if (currentItemNode_ != current) {
         currentItemNode_ = current;
         LoadItemPane(s - 1);
@@ -212,10 +219,21 @@ void TMainForm::UpdatePageTabs() {
     const int s = selectedIndex();
     if (lastPageIndex_ != kNeverArranged && (s == lastPageIndex_ || (s > 0 && lastPageIndex_ > 0))) return;
     const bool root = s <= 0;
-    pgcntrl1->setTabVisible(kScriptTab, root);
-    pgcntrl1->setTabVisible(kPathTab, root);
-    pgcntrl1->setTabVisible(kItemTab, !root);
+    // A hidden tab is disabled too: the page control's Control+Tab and the
+    // tab bar's keys only skip disabled tabs, and would otherwise open the
+    // item page (of an item no longer selected) while the root is selected.
+    const std::pair<int, bool> tabs[] = {{kScriptTab, root}, {kPathTab, root}, {kItemTab, !root}};
+    for (const auto& [tab, shown] : tabs) {
+        if (!shown) continue;
+        pgcntrl1->setTabEnabled(tab, true);
+        pgcntrl1->setTabVisible(tab, true);
+    }
     pgcntrl1->setCurrentIndex(root ? kScriptTab : kItemTab);
+    for (const auto& [tab, shown] : tabs) {
+        if (shown) continue;
+        pgcntrl1->setTabVisible(tab, false);
+        pgcntrl1->setTabEnabled(tab, false);
+    }
     lastPageIndex_ = s;
 }
 

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "editor/local_text.h"
+#include "editor/page_controls.h"
 #include "editor/script_page.h"
 #include "editor/separator_check.h"
 
@@ -52,12 +53,14 @@ PathPage::PathPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget* par
     grid->addWidget(pages::fieldLabel(QStringLiteral("Root Directory for Local Computer"), box), 1, 0, 1, 2);
     edtpInternalUse_RootDir_Local = new QLineEdit(box);
     edtpInternalUse_RootDir_Local->setObjectName(QStringLiteral("edtpInternalUse_RootDir_Local"));
+    pages::keepWholeText(edtpInternalUse_RootDir_Local);
     grid->addWidget(edtpInternalUse_RootDir_Local, 2, 0, 1, 2);
     grid->addWidget(pages::fieldLabel(kLocalExample, box), 3, 0, 1, 2);
 
     grid->addWidget(pages::fieldLabel(QStringLiteral("Root Directory for Web Server"), box), 4, 0, 1, 2);
     edtpInternalUse_RootDir_Remote = new QLineEdit(box);
     edtpInternalUse_RootDir_Remote->setObjectName(QStringLiteral("edtpInternalUse_RootDir_Remote"));
+    pages::keepWholeText(edtpInternalUse_RootDir_Remote);
     grid->addWidget(edtpInternalUse_RootDir_Remote, 5, 0, 1, 2);
     grid->addWidget(pages::fieldLabel(kRemoteExample, box), 6, 0, 1, 2);
 
@@ -74,13 +77,14 @@ PathPage::PathPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget* par
         QFont bold = radio->font();
         bold.setBold(true);
         radio->setFont(bold);
+        pages::clickOnEnter(radio);
     }
     rdbtnpInternalUse_RootDir_Local_Checked->setChecked(true);
     grid->addWidget(rdbtnpInternalUse_RootDir_Local_Checked, 7, 0, 1, 2);
     grid->addWidget(rdbtnpInternalUse_RootDir_Local_Checked2, 8, 0, 1, 2);
     grid->setColumnStretch(0, 1);
 
-    auto* layout = new QVBoxLayout(this);
+    QVBoxLayout* layout = pages::column(this);
     layout->addWidget(box);
     layout->addStretch(1);
 

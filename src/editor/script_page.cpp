@@ -1,17 +1,22 @@
 #include "editor/script_page.h"
 
 #include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <iterator>
 
 #include "editor/color_swatch.h"
 #include "editor/local_text.h"
+#include "editor/page_controls.h"
 #include "editor/separator_check.h"
 #include "editor/spin_edit.h"
 #include "model/field_codec.h"
@@ -44,14 +49,13 @@ QIcon bookIcon() {
 }
 
 QToolButton* helpButton(int topic, QWidget* parent) {
-    auto* button = new QToolButton(parent);
+    auto* button = new PageButton(parent);
     button->setObjectName(QStringLiteral("spdbtnHelp%1").arg(topic));
     button->setProperty("tag", topic);
     button->setIcon(bookIcon());
     button->setIconSize(QSize(16, 16));
     button->setAutoRaise(true);
     button->setFixedSize(22, 22);
-    button->setFocusPolicy(Qt::NoFocus);
     button->setToolTip(QStringLiteral("Help"));
     return button;
 }
@@ -90,96 +94,178 @@ std::string number(int value) {
     return std::to_string(value);
 }
 
+// Every group is one row of the same grid columns: a label and a field,
+// a second label and field, a third label and a colour swatch, then room
+// and the help button. The columns before the room have the same widths in
+// every group, so the fields line up down the page.
+enum Column { kLabel1, kField1, kLabel2, kField2, kLabel3, kSwatch, kRoom, kHelp, kAligned = kRoom };
+
 }  // namespace
 
 ScriptPage::ScriptPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget* parent)
     : QWidget(parent), prompter_(prompter), separatorCheck_(new SeparatorCheck(prompter, this)) {
     setObjectName(QStringLiteral("tbshtScript"));
-    auto* layout = new QVBoxLayout(this);
-    QBoxLayout* row = nullptr;
+    QVBoxLayout* layout = pages::column(this);
+    QGridLayout* row = nullptr;
 
     layout->addWidget(group(QStringLiteral("General"), 1, row));
-    row->addWidget(pages::fieldLabel(QStringLiteral("Name"), this));
+    row->addWidget(pages::fieldLabel(QStringLiteral("Name"), this), 0, kLabel1);
     edt_pSliderName = new QLineEdit(this);
     edt_pSliderName->setObjectName(QStringLiteral("edt_pSliderName"));
-    row->addWidget(edt_pSliderName, 1);
-    row->addSpacing(8);
-    pnl_pBgColor = swatch("pnl_pBgColor", QStringLiteral("Background Color"),
-                          QStringLiteral("Click to choose the background color"), row);
+    pages::keepWholeText(edt_pSliderName);
+    row->addWidget(edt_pSliderName, 0, kField1, 1, 2);
+    row->addWidget(pages::fieldLabel(QStringLiteral("Background Color"), this), 0, kField2, 1, 2,
+                   Qt::AlignRight | Qt::AlignVCenter);
+    pnl_pBgColor = swatch("pnl_pBgColor", QStringLiteral("Click to choose the background color"), row);
 
     layout->addWidget(group(QStringLiteral("Size"), 2, row));
-    spnedt_pWidth = spin("spnedt_pWidth", QStringLiteral("Width"), row);
-    spedt_pHeight = spin("spedt_pHeight", QStringLiteral("Height"), row);
+    spnedt_pWidth = spin("spnedt_pWidth", QStringLiteral("Width"), row, kLabel1);
+    spedt_pHeight = spin("spedt_pHeight", QStringLiteral("Height"), row, kLabel2);
 
     layout->addWidget(group(QStringLiteral("Scrolling"), 3, row));
-    spnedt_pStep = spin("spnedt_pStep", QStringLiteral("Step"), row);
-    spnedt_pDelay = spin("spnedt_pDelay", QStringLiteral("Delay"), row);
+    spnedt_pStep = spin("spnedt_pStep", QStringLiteral("Step"), row, kLabel1);
+    spnedt_pDelay = spin("spnedt_pDelay", QStringLiteral("Delay"), row, kLabel2);
 
     layout->addWidget(group(QStringLiteral("Distance"), 4, row));
-    spnedt_pGap = spin("spnedt_pGap", QStringLiteral("Gap"), row);
-    spnedt_pTrailerSpace = spin("spnedt_pTrailerSpace", QStringLiteral("Trailer Space"), row);
+    spnedt_pGap = spin("spnedt_pGap", QStringLiteral("Gap"), row, kLabel1);
+    spnedt_pTrailerSpace = spin("spnedt_pTrailerSpace", QStringLiteral("Trailer Space"), row, kLabel2);
 
     layout->addWidget(group(QStringLiteral("Slider Border"), 5, row));
-    spnedt_pContainerBorderWidth = spin("spnedt_pContainerBorderWidth", QStringLiteral("Width"), row);
+    spnedt_pContainerBorderWidth =
+        spin("spnedt_pContainerBorderWidth", QStringLiteral("Width"), row, kLabel1);
     cmbx_pContainerBorderStyle = styleList("cmbx_pContainerBorderStyle", row);
-    pnl_pContainerBorderColor = swatch("pnl_pContainerBorderColor", QStringLiteral("Color"),
+    row->addWidget(pages::fieldLabel(QStringLiteral("Color"), this), 0, kLabel3);
+    pnl_pContainerBorderColor = swatch("pnl_pContainerBorderColor",
                                        QStringLiteral("Click to choose the color of the slider border"), row);
 
     layout->addWidget(group(QStringLiteral("Image Border"), 6, row));
-    spnedt_pImageBorderWidth = spin("spnedt_pImageBorderWidth", QStringLiteral("Width"), row);
+    spnedt_pImageBorderWidth = spin("spnedt_pImageBorderWidth", QStringLiteral("Width"), row, kLabel1);
     cmbx_pImageBorderStyle = styleList("cmbx_pImageBorderStyle", row);
-    pnl_pImageBorderColor = swatch("pnl_pImageBorderColor", QStringLiteral("Color"),
-                                   QStringLiteral("Click to choose the color of the image border"), row);
+    row->addWidget(pages::fieldLabel(QStringLiteral("Color"), this), 0, kLabel3);
+    pnl_pImageBorderColor =
+        swatch("pnl_pImageBorderColor", QStringLiteral("Click to choose the color of the image border"), row);
     layout->addStretch(1);
+
+    // Tab follows the reading order: along each group, its help button last.
+    QWidget* order[] = {edt_pSliderName,
+                        pnl_pBgColor,
+                        helpButtons_[0],
+                        spnedt_pWidth,
+                        spedt_pHeight,
+                        helpButtons_[1],
+                        spnedt_pStep,
+                        spnedt_pDelay,
+                        helpButtons_[2],
+                        spnedt_pGap,
+                        spnedt_pTrailerSpace,
+                        helpButtons_[3],
+                        spnedt_pContainerBorderWidth,
+                        cmbx_pContainerBorderStyle,
+                        pnl_pContainerBorderColor,
+                        helpButtons_[4],
+                        spnedt_pImageBorderWidth,
+                        cmbx_pImageBorderStyle,
+                        pnl_pImageBorderColor,
+                        helpButtons_[5]};
+    for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+    alignColumns();
 
     connect(edt_pSliderName, &QLineEdit::textChanged, this, &ScriptPage::modified);
     separatorCheck_->watch(edt_pSliderName);
 }
 
 // A group box holding one row of fields, with its help button at the right end.
-QGroupBox* ScriptPage::group(const QString& title, int helpTopic, QBoxLayout*& row) {
+QGroupBox* ScriptPage::group(const QString& title, int helpTopic, QGridLayout*& row) {
     auto* box = new QGroupBox(title, this);
     box->setObjectName(QStringLiteral("grpbx%1").arg(QString(title).remove(QLatin1Char(' '))));
-    auto* outer = new QHBoxLayout(box);
-    row = new QHBoxLayout;
-    outer->addLayout(row, 1);
-    outer->addStretch(0);
+    row = new QGridLayout(box);
+    pages::narrowSideMargins(row);
+    row->setColumnStretch(kRoom, 1);
     QToolButton* help = pages::helpButton(helpTopic, box);
-    outer->addWidget(help, 0, Qt::AlignRight | Qt::AlignVCenter);
+    row->addWidget(help, 0, kHelp, Qt::AlignRight | Qt::AlignVCenter);
     connect(help, &QToolButton::clicked, this, [this, helpTopic] { emit helpRequested(helpTopic); });
+    helpButtons_.push_back(help);
+    rows_.push_back(row);
     return box;
 }
 
-SpinEdit* ScriptPage::spin(const char* name, const QString& label, QBoxLayout* row) {
-    row->addWidget(pages::fieldLabel(label, this));
+SpinEdit* ScriptPage::spin(const char* name, const QString& label, QGridLayout* row, int labelColumn) {
+    row->addWidget(pages::fieldLabel(label, this), 0, labelColumn);
     auto* edit = new SpinEdit(this);
     edit->setObjectName(QLatin1String(name));
-    row->addWidget(edit);
-    row->addSpacing(8);
+    row->addWidget(edit, 0, labelColumn + 1);
     connect(edit, &SpinEdit::textChanged, this, &ScriptPage::modified);
     return edit;
 }
 
-ColorSwatch* ScriptPage::swatch(const char* name, const QString& label, const QString& hint,
-                                QBoxLayout* row) {
-    row->addWidget(pages::fieldLabel(label, this));
+ColorSwatch* ScriptPage::swatch(const char* name, const QString& hint, QGridLayout* row) {
     auto* panel = new ColorSwatch(this);
     panel->setObjectName(QLatin1String(name));
     panel->setProperty("hint", hint);
-    row->addWidget(panel);
+    row->addWidget(panel, 0, kSwatch);
     connect(panel, &ColorSwatch::clicked, this, [this, panel] { pickColor(panel); });
     return panel;
 }
 
-QComboBox* ScriptPage::styleList(const char* name, QBoxLayout* row) {
-    row->addWidget(pages::fieldLabel(QStringLiteral("Style"), this));
+QComboBox* ScriptPage::styleList(const char* name, QGridLayout* row) {
+    row->addWidget(pages::fieldLabel(QStringLiteral("Style"), this), 0, kLabel2);
     auto* list = new QComboBox(this);
     list->setObjectName(QLatin1String(name));
     list->setEditable(false);
     list->addItems(kBorderStyles);
-    row->addWidget(list);
-    row->addSpacing(8);
+    row->addWidget(list, 0, kField2);
     return list;
+}
+
+// Each cell's width counts in its column; cells that span columns (the name
+// and its swatch caption) fit in the columns they span.
+void ScriptPage::alignColumns() {
+    alignPending_ = false;
+    // A list is exactly as wide as its longest entry. Fixing the width also
+    // keeps the layout from using a minimum width the list remembers from
+    // an earlier font.
+    for (QComboBox* list : {cmbx_pContainerBorderStyle, cmbx_pImageBorderStyle})
+        list->setFixedWidth(list->sizeHint().width());
+    int widths[kAligned] = {};
+    for (QGridLayout* row : rows_) {
+        for (int i = 0; i < row->count(); ++i) {
+            int r = 0, column = 0, rowSpan = 0, columnSpan = 0;
+            row->getItemPosition(i, &r, &column, &rowSpan, &columnSpan);
+            if (columnSpan != 1 || column >= kAligned) continue;
+            widths[column] = std::max(widths[column], row->itemAt(i)->sizeHint().width());
+        }
+    }
+    // A grid puts no spacing beside a column that only a spanning cell
+    // covers, so the gaps are part of the columns instead: every group then
+    // has the same columns, filled or not.
+    const int gap = std::max(0, style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing, nullptr, this));
+    for (QGridLayout* row : rows_) {
+        row->setHorizontalSpacing(0);
+        for (int column = 0; column < kAligned; ++column)
+            row->setColumnMinimumWidth(column, widths[column] + gap);
+    }
+}
+
+// The fields' widths follow the font; so must the shared columns. The page
+// may hear of a new font before its fields have taken it, so the columns are
+// measured again once the change has reached them all; the first show
+// measures them in the font the page is shown in.
+bool ScriptPage::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::Polish:
+            alignColumns();
+            break;
+        case QEvent::FontChange:
+        case QEvent::StyleChange:
+            if (!alignPending_) {
+                alignPending_ = true;
+                QMetaObject::invokeMethod(this, &ScriptPage::alignColumns, Qt::QueuedConnection);
+            }
+            break;
+        default:
+            break;
+    }
+    return QWidget::event(event);
 }
 
 // Cancelling keeps the colour, but the project still counts as changed: the

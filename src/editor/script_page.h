@@ -2,11 +2,12 @@
 
 #include <QIcon>
 #include <QWidget>
+#include <vector>
 
 #include "model/records.h"
 
-class QBoxLayout;
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -43,15 +44,22 @@ signals:
     void modified();
     void helpRequested(int topic);
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
-    QGroupBox* group(const QString& title, int helpTopic, QBoxLayout*& row);
-    SpinEdit* spin(const char* name, const QString& label, QBoxLayout* row);
-    ColorSwatch* swatch(const char* name, const QString& label, const QString& hint, QBoxLayout* row);
-    QComboBox* styleList(const char* name, QBoxLayout* row);
+    QGroupBox* group(const QString& title, int helpTopic, QGridLayout*& row);
+    SpinEdit* spin(const char* name, const QString& label, QGridLayout* row, int labelColumn);
+    ColorSwatch* swatch(const char* name, const QString& hint, QGridLayout* row);
+    QComboBox* styleList(const char* name, QGridLayout* row);
+    void alignColumns();
     void pickColor(ColorSwatch* swatch);
 
     Prompter& prompter_;
     SeparatorCheck* separatorCheck_;
+    std::vector<QGridLayout*> rows_;
+    std::vector<QToolButton*> helpButtons_;
+    bool alignPending_ = false;
 
     QLineEdit* edt_pSliderName;
     ColorSwatch* pnl_pBgColor;

@@ -2,46 +2,72 @@
 
 #include <QCoreApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionSpinBox>
 #include <algorithm>
 
-#include "model/error.h"
-#include "model/field_codec.h"
-
 namespace marivel {
+
+namespace {
+
+// A text split as blanks, an optional sign, digits and blanks; `shaped` is
+// false for a text of any other form.
+struct NumberText {
+    bool shaped = false;
+    bool negative = false;
+    QStringView digits;
+};
+
+NumberText split(QStringView text) {
+    NumberText n;
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin].isSpace()) ++begin;
+    while (end > begin && text[end - 1].isSpace()) --end;
+    QStringView core = text.mid(begin, end - begin);
+    if (!core.isEmpty() && (core[0] == u'-' || core[0] == u'+')) {
+        n.negative = core[0] == u'-';
+        core = core.mid(1);
+    }
+    for (const QChar c : core)
+        if (c < u'0' || c > u'9') return n;
+    n.shaped = true;
+    n.digits = core;
+    return n;
+}
+
+}  // namespace
 
 SpinEdit::SpinEdit(QWidget* parent) : QAbstractSpinBox(parent) {
     setAccelerated(true);
+    // Wide enough for every number of the range, and no wider however much
+    // room the page has.
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     lineEdit()->setText(QStringLiteral("0"));
     connect(lineEdit(), &QLineEdit::textChanged, this, &SpinEdit::textChanged);
     lineEdit()->installEventFilter(this);
 }
 
-int SpinEdit::parse(const QString& text, bool* ok) {
-    try {
-        const int v = StrToInt(text.toStdString());
-        *ok = true;
-        return v;
-    } catch (const Error&) {
-        *ok = false;
-        return kMinimum;
-    }
-}
-
-int SpinEdit::clamp(int value) {
-    return std::clamp(value, kMinimum, kMaximum);
+int SpinEdit::read(QStringView text) {
+    const NumberText n = split(text);
+    if (!n.shaped || n.digits.isEmpty()) return kMinimum;
+    QStringView digits = n.digits;
+    while (digits.size() > 1 && digits[0] == u'0') digits = digits.mid(1);
+    // Anything longer than the range's digits is beyond it, however long.
+    if (digits.size() > 5) return n.negative ? kMinimum : kMaximum;
+    const int magnitude = digits.toInt();
+    return std::clamp(n.negative ? -magnitude : magnitude, kMinimum, kMaximum);
 }
 
 int SpinEdit::value() const {
-    bool ok = false;
-    return clamp(parse(lineEdit()->text(), &ok));
+    return read(lineEdit()->text());
 }
 
 void SpinEdit::setValue(int value) {
-    const QString text = QString::number(clamp(value));
+    const QString text = QString::number(std::clamp(value, kMinimum, kMaximum));
     if (lineEdit()->text() != text) lineEdit()->setText(text);
 }
 
@@ -59,18 +85,28 @@ QAbstractSpinBox::StepEnabled SpinEdit::stepEnabled() const {
     return enabled;
 }
 
-// Any text is acceptable while typing: the range is enforced on leaving.
-QValidator::State SpinEdit::validate(QString&, int&) const {
-    return QValidator::Acceptable;
+// A keystroke or paste that would leave the text without the shape of a
+// number is refused. The empty text and a lone sign are let through, since
+// a user replacing a number passes through them; the range is enforced on
+// leaving.
+QValidator::State SpinEdit::validate(QString& input, int&) const {
+    const NumberText n = split(input);
+    if (!n.shaped) return QValidator::Invalid;
+    return n.digits.isEmpty() ? QValidator::Intermediate : QValidator::Acceptable;
+}
+
+void SpinEdit::settle() {
+    setValue(value());
 }
 
 void SpinEdit::focusOutEvent(QFocusEvent* event) {
-    // Only an out-of-range number is corrected; a text that is no number stays
-    // as typed (it still reads as the minimum) so the user sees their input.
-    bool ok = false;
-    const int typed = parse(lineEdit()->text(), &ok);
-    if (ok && typed != clamp(typed)) setValue(typed);
+    settle();
     QAbstractSpinBox::focusOutEvent(event);
+}
+
+void SpinEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) settle();
+    QAbstractSpinBox::keyPressEvent(event);
 }
 
 // The inner edit tracks the mouse itself, so moves over the text would never
@@ -88,7 +124,8 @@ bool SpinEdit::eventFilter(QObject* watched, QEvent* event) {
 
 QSize SpinEdit::sizeHint() const {
     ensurePolished();
-    const int w = fontMetrics().horizontalAdvance(QStringLiteral("-99999")) + 4;
+    // The widest number of the range, and a little air.
+    const int w = fontMetrics().horizontalAdvance(QStringLiteral("-9999")) + 6;
     const int h = lineEdit()->sizeHint().height();
     QStyleOptionSpinBox opt;
     initStyleOption(&opt);

@@ -4,13 +4,16 @@
 
 namespace marivel {
 
-// An integer edit with arrow buttons whose text is free while the user types.
+// An integer edit with arrow buttons.
 //
 // QSpinBox refuses keystrokes that would leave its text out of range or
 // empty, so a user could never empty the box or overshoot and be corrected.
-// Here the text is what the user typed; value() reads it as a decimal integer
-// (anything else reads as the minimum) and the text itself is brought into
-// the range when the control loses the focus.
+// Here any text shaped like a number (blanks, an optional sign, digits,
+// blanks) can be typed, including the empty text and a lone sign on the way
+// to a number; anything else is refused and the box keeps its text. value()
+// reads the number brought into the range; a text without digits reads as
+// the minimum. When the user leaves the box (focus or Enter) it shows the
+// number value() reads, so what a commit stores is what the user saw.
 class SpinEdit : public QAbstractSpinBox {
     Q_OBJECT
 
@@ -20,9 +23,9 @@ public:
 
     explicit SpinEdit(QWidget* parent = nullptr);
 
-    // The text read as a decimal integer and brought into the range; a text
-    // that is no integer reads as the minimum. Clamping here too means a
-    // value committed before the focus leaves never escapes the range.
+    // The text read as a number and brought into the range. Clamping here
+    // too means a value committed before the focus leaves never escapes
+    // the range.
     int value() const;
     // Shows value brought into the range.
     void setValue(int value);
@@ -39,12 +42,15 @@ protected:
     StepEnabled stepEnabled() const override;
     QValidator::State validate(QString& input, int& pos) const override;
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The text as a number before clamping; ok tells whether it was one.
-    static int parse(const QString& text, bool* ok);
-    static int clamp(int value);
+    // The text as a number in the range; a text that is no number, or has
+    // no digits yet, reads as the minimum.
+    static int read(QStringView text);
+    // Shows the number the text reads as.
+    void settle();
 };
 
 }  // namespace marivel

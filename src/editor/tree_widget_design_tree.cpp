@@ -9,11 +9,34 @@
 
 namespace marivel {
 
-DesignTreeWidget::DesignTreeWidget(QWidget* parent) : QTreeWidget(parent) {}
+DesignTreeWidget::DesignTreeWidget(QWidget* parent) : QTreeWidget(parent) {
+    connect(this, &QTreeView::collapsed, this, &DesignTreeWidget::takeSelectionFromHiddenDescendant);
+}
 
 void DesignTreeWidget::mousePressEvent(QMouseEvent* event) {
     QTreeWidget::mousePressEvent(event);
     emit mousePressed();
+}
+
+// A plain item view clears the selection on a click beside the nodes and
+// toggles it with Control; here a click can only select another node.
+QItemSelectionModel::SelectionFlags DesignTreeWidget::selectionCommand(const QModelIndex& index,
+                                                                       const QEvent* event) const {
+    if (!index.isValid()) return QItemSelectionModel::NoUpdate;
+    const QItemSelectionModel::SelectionFlags flags = QTreeWidget::selectionCommand(index, event);
+    if (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+        return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    return flags;
+}
+
+void DesignTreeWidget::takeSelectionFromHiddenDescendant(const QModelIndex& collapsed) {
+    const QModelIndex current = currentIndex();
+    for (QModelIndex p = current.parent(); p.isValid(); p = p.parent()) {
+        if (p == collapsed) {
+            setCurrentIndex(collapsed);
+            return;
+        }
+    }
 }
 
 TreeWidgetDesignTree::TreeWidgetDesignTree(QTreeWidget& tree, QIcon itemPicture, QIcon rootPicture)
@@ -142,11 +165,20 @@ void TreeWidgetDesignTree::moveBefore(int index, int sibling) {
     QTreeWidgetItem* other = at(sibling);
     QTreeWidgetItem* p = node->parent();
     if (!p || other->parent() != p) throw Error("Only sibling nodes can be moved past each other");
-    const bool expanded = node->isExpanded();
+    // Taking a node out of the view forgets which of its nodes were expanded;
+    // the user's view of the moved block comes back as it was.
+    std::vector<QTreeWidgetItem*> expanded;
+    std::vector<QTreeWidgetItem*> pending{node};
+    while (!pending.empty()) {
+        QTreeWidgetItem* n = pending.back();
+        pending.pop_back();
+        if (n->isExpanded()) expanded.push_back(n);
+        for (int i = 0; i < n->childCount(); ++i) pending.push_back(n->child(i));
+    }
     valid_ = false;
     p->removeChild(node);
     p->insertChild(p->indexOfChild(other), node);
-    node->setExpanded(expanded);
+    for (QTreeWidgetItem* n : expanded) n->setExpanded(true);
     p->setExpanded(true);
     valid_ = false;
 }

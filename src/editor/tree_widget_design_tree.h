@@ -14,6 +14,11 @@ namespace marivel {
 // refreshes the command states. Any mouse button, the right one included,
 // selects the node under the mouse: a command chosen from the popup menu
 // therefore acts on the node that was right-clicked.
+//
+// The commands always act on the current node, so the tree never hides it:
+// nothing deselects it (a click beside the nodes, Control+click, Control+
+// Space), and collapsing a node that holds it makes the collapsed node the
+// current one, which runs the selection change as any other move does.
 class DesignTreeWidget final : public QTreeWidget {
     Q_OBJECT
 public:
@@ -24,6 +29,11 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
+
+private:
+    void takeSelectionFromHiddenDescendant(const QModelIndex& collapsed);
 };
 
 // DesignTree over a QTreeWidget. Absolute indexes (pre-order positions, root

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -214,6 +215,40 @@ TEST_F(ItemPageTest, FailedWriteIsReportedOnlyWhenBringingTheTipBack) {
     EXPECT_EQ(error.kind, ScriptedPrompter::Kind::Error);
     EXPECT_TRUE(error.caption.isEmpty() || error.caption == "Tessaline");
     EXPECT_FALSE(error.text.isEmpty());
+}
+
+// Every text of the tip is shown whole, at the default font and at larger
+// ones, and the window is never smaller than its designed size.
+TEST_F(ItemPageTest, LinkTipFitsItsTextsAtAnyFontSize) {
+    const QFont standard = QApplication::font();
+    for (const double scale : {1.0, 1.25, 1.5, 2.0}) {
+        SCOPED_TRACE(scale);
+        QFont font = standard;
+        font.setPointSizeF(standard.pointSizeF() * scale);
+        TfrmMsgBox_LinkTip tip(settings, prompter);
+        if (scale != 1.0) tip.setFont(font);
+        tip.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&tip));
+        EXPECT_EQ(tip.focusWidget(), tip.okButton());
+        const QSize client = tip.size();
+        EXPECT_GE(client.width(), 297);
+        EXPECT_GE(client.height(), 129);
+        auto* text = tip.findChild<QLabel*>(QStringLiteral("lblTip"));
+        ASSERT_NE(text, nullptr);
+        for (QWidget* w : {static_cast<QWidget*>(tip.checkBox()), static_cast<QWidget*>(tip.okButton())}) {
+            SCOPED_TRACE(w->objectName().toStdString());
+            EXPECT_GE(w->width(), w->sizeHint().width());
+            EXPECT_GE(w->height(), w->sizeHint().height());
+        }
+        EXPECT_GE(text->height(), text->heightForWidth(text->width()));
+        for (QWidget* w : {static_cast<QWidget*>(text), static_cast<QWidget*>(tip.checkBox()),
+                           static_cast<QWidget*>(tip.okButton())}) {
+            EXPECT_TRUE(tip.rect().contains(w->geometry())) << w->objectName().toStdString();
+        }
+        EXPECT_FALSE(tip.checkBox()->geometry().intersects(tip.okButton()->geometry()));
+        EXPECT_FALSE(text->geometry().intersects(tip.checkBox()->geometry()));
+        tip.close();
+    }
 }
 
 // --- separator check ----------------------------------------------------------

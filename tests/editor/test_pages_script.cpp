@@ -290,6 +290,57 @@ TEST_F(ScriptPageTest, HelpButtonsAskForTheirTopics) {
     EXPECT_EQ(topics, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
 }
 
+// A bound text is never cut short by a control's own length limit: neither
+// what a project holds nor what the user types, since the cut text is what
+// the next save would store.
+TEST_F(ScriptPageTest, LongTextsSurviveLoadTypingAndCommitOnEveryPage) {
+    ItemPage item(prompter, settings);
+    const std::string text = "begin" + std::string(100000, 'x') + "end";
+    struct Row {
+        QWidget* page;
+        const char* name;
+        std::string TAppletData::*slider;   // a slider field,
+        std::string TItemData::*itemField;  // or an item field
+    };
+    for (const Row& row : {
+             Row{&script, "edt_pSliderName", &TAppletData::SliderName, nullptr},
+             Row{&path, "edtpInternalUse_RootDir_Local", &TAppletData::RootDirLocal, nullptr},
+             Row{&path, "edtpInternalUse_RootDir_Remote", &TAppletData::RootDirRemote, nullptr},
+             Row{&item, "edtOriginalImagePath", nullptr, &TItemData::OriginalImagePath},
+             Row{&item, "cmbx_ILink", nullptr, &TItemData::Link},
+             Row{&item, "cmbx_ITarget", nullptr, &TItemData::Target},
+             Row{&item, "edt_IToolTip", nullptr, &TItemData::ToolTip},
+         }) {
+        SCOPED_TRACE(row.name);
+        auto committed = [&] {
+            if (row.itemField) return item.commit().*row.itemField;
+            return commit().*row.slider;
+        };
+        if (row.itemField) {
+            TItemData record;
+            record.*row.itemField = text;
+            item.load(record);
+        } else {
+            TAppletData data = defaultProject();
+            data.*row.slider = text;
+            script.load(data);
+            path.load(data);
+        }
+        // Compared whole but not printed: a failure would print 100,000 characters.
+        EXPECT_EQ(committed().size(), text.size());
+        EXPECT_TRUE(committed() == text);
+
+        QWidget* control = row.page->findChild<QWidget*>(QLatin1String(row.name));
+        auto* combo = qobject_cast<QComboBox*>(control);
+        QLineEdit* edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(control);
+        ASSERT_NE(edit, nullptr);
+        edit->end(false);
+        QTest::keyClicks(edit, QStringLiteral("!?"));
+        EXPECT_EQ(committed().size(), text.size() + 2);
+        EXPECT_TRUE(committed() == text + "!?");
+    }
+}
+
 // --- the spin edits ----------------------------------------------------------
 
 class SpinEditTest : public ::testing::Test {
@@ -304,24 +355,60 @@ protected:
     } spin;
 };
 
-TEST_F(SpinEditTest, TypedTextIsKeptWhileTypingAndReadAsItsNumber) {
+// What the user types is what the box shows while typing; on leaving (focus
+// or Enter) the box shows the number a commit stores, so nothing is stored
+// that the user did not see. Text that is no number cannot get in at all.
+TEST_F(SpinEditTest, TypedTextIsReadAsItsNumberAndShownAsItOnLeaving) {
+    enum class Leave { Focus, Enter };
     struct Row {
         QString typed;
-        int value;           // read before leaving
-        QString shownAfter;  // after the focus left
-        int valueAfter;
+        QString shown;  // while typing: refused keys leave the last valid text
+        int value;      // read before leaving
+        QString shownAfter;
+        Leave leave;
     };
-    for (const Row& row :
-         {Row{QString(), -9999, QString(), -9999}, Row{"12345", 9999, "9999", 9999},
-          Row{"-20000", -9999, "-9999", -9999}, Row{"42", 42, "42", 42}, Row{"-7", -7, "-7", -7},
-          Row{"abc", -9999, "abc", -9999}, Row{"99999999999", -9999, "99999999999", -9999},
-          Row{"9999", 9999, "9999", 9999}}) {
+    for (const Row& row : {
+             Row{"42", "42", 42, "42", Leave::Focus},
+             Row{"-7", "-7", -7, "-7", Leave::Enter},
+             Row{"9999", "9999", 9999, "9999", Leave::Focus},
+             Row{" 7 ", " 7 ", 7, "7", Leave::Focus},
+             Row{"  -15", "  -15", -15, "-15", Leave::Enter},
+             Row{"+5", "+5", 5, "5", Leave::Focus},
+             Row{"007", "007", 7, "7", Leave::Focus},
+             Row{"12345", "12345", 9999, "9999", Leave::Focus},
+             Row{"-20000", "-20000", -9999, "-9999", Leave::Enter},
+             Row{"99999999999", "99999999999", 9999, "9999", Leave::Focus},
+             Row{"-99999999999999999999", "-99999999999999999999", -9999, "-9999", Leave::Focus},
+             Row{"abc", "", -9999, "-9999", Leave::Focus},
+             Row{"4a2", "42", 42, "42", Leave::Focus},
+             Row{"1 2", "1 ", 1, "1", Leave::Enter},
+             Row{"3.5", "35", 35, "35", Leave::Focus},
+             Row{"-", "-", -9999, "-9999", Leave::Focus},
+             Row{"", "", -9999, "-9999", Leave::Focus},
+         }) {
+        SCOPED_TRACE(row.typed.toStdString());
         type(row.typed);
-        EXPECT_EQ(spin.text(), row.typed);
-        EXPECT_EQ(spin.value(), row.value) << row.typed.toStdString();
-        leave(&spin);
-        EXPECT_EQ(spin.text(), row.shownAfter) << row.typed.toStdString();
-        EXPECT_EQ(spin.value(), row.valueAfter) << row.typed.toStdString();
+        EXPECT_EQ(spin.text(), row.shown);
+        EXPECT_EQ(spin.value(), row.value);
+        if (row.leave == Leave::Focus)
+            leave(&spin);
+        else
+            QTest::keyClick(&spin, Qt::Key_Return);
+        EXPECT_EQ(spin.text(), row.shownAfter);
+        EXPECT_EQ(spin.value(), row.value);
+    }
+}
+
+TEST_F(SpinEditTest, PastedTextThatIsNoNumberLeavesTheLastValidText) {
+    struct Row {
+        QString before, pasted, after;
+    };
+    for (const Row& row : {Row{"15", "abc", "15"}, Row{"15", " 3", "15"}, Row{"15", "0", "150"},
+                           Row{"", " 8 ", " 8 "}, Row{"", "1e5", ""}, Row{"-", "12", "-12"}}) {
+        SCOPED_TRACE((row.before + "|" + row.pasted).toStdString());
+        type(row.before);
+        spin.lineEdit()->insert(row.pasted);
+        EXPECT_EQ(spin.text(), row.after);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <map>
 
 #include "editor/editor_fixture.h"
 
@@ -255,6 +256,211 @@ TEST_F(TreeCommands, ItemToItemKeepsTheActivePage) {
     select(blue);
     EXPECT_EQ(form->LastPageIndex(), last);
     EXPECT_EQ(activeTab(), "Item General");
+}
+
+// --- what the tree shows of its selection ----------------------------------------
+
+// The point at the middle of a node's expand/collapse arrow.
+QPoint arrowOf(QTreeWidget* tree, QTreeWidgetItem* item) {
+    const QRect rect = tree->visualItemRect(item);
+    return QPoint(rect.left() - tree->indentation() / 2, rect.center().y());
+}
+
+TEST_F(TreeCommands, CollapsingANodeThatHoldsTheSelectionSelectsIt) {
+    QTreeWidgetItem* a = add(green, "A");
+    QTreeWidgetItem* a1 = add(a, "A1");
+    struct Row {
+        const char* what;
+        QTreeWidgetItem* selected;
+        QTreeWidgetItem* collapsed;
+        bool byMouse;
+        QTreeWidgetItem* expected;
+        Commands after;
+    };
+    const Row rows[] = {
+        {"parent, by its arrow", a1, a, true, a, {false, true, false, false}},
+        {"grandparent, by its arrow", a1, green, true, green, {false, true, true, true}},
+        {"root, by its arrow", a1, root(), true, root(), {true, false, false, false}},
+        {"parent, by program", a1, a, false, a, {false, true, false, false}},
+        {"root, by program", green, root(), false, root(), {true, false, false, false}},
+        {"a node beside the selection", blue, green, true, blue, {false, true, true, false}},
+        {"the selected node itself", a, a, true, a, {false, true, false, false}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        tree()->expandAll();
+        QApplication::processEvents();
+        select(row.selected);
+        auto* tip = form->findChild<QLineEdit*>("edt_IToolTip");
+        tip->setText("edited");
+        const int shownIndex = nodes().indexOf(row.selected) - 1;
+        if (row.byMouse) {
+            QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, arrowOf(tree(), row.collapsed));
+        } else {
+            row.collapsed->setExpanded(false);
+        }
+        ASSERT_FALSE(row.collapsed->isExpanded());
+        EXPECT_EQ(tree()->currentItem(), row.expected);
+        EXPECT_EQ(tree()->selectedItems(), QList<QTreeWidgetItem*>{row.expected});
+        EXPECT_EQ(commands(), row.after);
+        if (row.expected != row.selected) {
+            // The selection change committed the page it moved away from.
+            EXPECT_EQ(items()[size_t(shownIndex)].ToolTip, "edited");
+            if (row.expected == root()) {
+                EXPECT_EQ(visibleTabs(), (QStringList{"Script", "Path"}));
+            } else {
+                EXPECT_EQ(form->CurrentItemNode(), row.expected);
+                EXPECT_EQ(tip->text(), row.expected->text(0));
+            }
+        }
+        // Every record shows its node's name again for the next row.
+        select(root());
+        for (int i = 1; i < nodes().count(); ++i) items()[size_t(i - 1)].ToolTip = nodes().caption(i);
+    }
+}
+
+TEST_F(TreeCommands, ClicksBesideTheNodesKeepTheSelectionHighlighted) {
+    struct Row {
+        const char* what;
+        QTreeWidgetItem* selected;
+        Qt::MouseButton button;
+        Qt::KeyboardModifiers modifiers;
+        bool onTheNode;
+    };
+    const Row rows[] = {
+        {"left click below the nodes", green, Qt::LeftButton, {}, false},
+        {"left click below the nodes, root selected", root(), Qt::LeftButton, {}, false},
+        {"control click below the nodes", blue, Qt::LeftButton, Qt::ControlModifier, false},
+        {"middle click below the nodes", red, Qt::MiddleButton, {}, false},
+        {"control click on the selected node", green, Qt::LeftButton, Qt::ControlModifier, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        select(row.selected);
+        const QPoint at = row.onTheNode ? tree()->visualItemRect(row.selected).center()
+                                        : QPoint(20, tree()->viewport()->height() - 10);
+        ASSERT_TRUE(row.onTheNode || tree()->itemAt(at) == nullptr);
+        QTest::mouseClick(tree()->viewport(), row.button, row.modifiers, at);
+        EXPECT_EQ(tree()->currentItem(), row.selected);
+        EXPECT_EQ(tree()->selectedItems(), QList<QTreeWidgetItem*>{row.selected});
+    }
+    // Control+Space toggles the selection in a plain item view; not here.
+    select(green);
+    tree()->setFocus();
+    QTest::keyClick(tree(), Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(tree()->selectedItems(), QList<QTreeWidgetItem*>{green});
+}
+
+TEST_F(TreeCommands, KeyboardMovesRefreshTheCommandsOnTheRootToo) {
+    struct Row {
+        const char* what;
+        QTreeWidgetItem* from;
+        Qt::Key key;
+        QTreeWidgetItem* to;
+        Commands after;
+    };
+    const Row rows[] = {
+        {"up from the first item", red, Qt::Key_Up, root(), {true, false, false, false}},
+        {"home from the last item", blue, Qt::Key_Home, root(), {true, false, false, false}},
+        {"left from an item", green, Qt::Key_Left, root(), {true, false, false, false}},
+        {"down from the root", root(), Qt::Key_Down, red, {false, true, false, true}},
+        {"end from the root", root(), Qt::Key_End, blue, {false, true, true, false}},
+    };
+    tree()->setFocus();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        select(row.from);
+        QTest::keyClick(tree(), row.key);
+        EXPECT_EQ(tree()->currentItem(), row.to);
+        EXPECT_EQ(commands(), row.after);
+        EXPECT_EQ(activeTab(), row.to == root() ? "Script" : "Item General");
+    }
+    // Insert works at once, and the new item goes under the root.
+    select(red);
+    QTest::keyClick(tree(), Qt::Key_Up);
+    actions().tlbtnInsert->trigger();
+    EXPECT_EQ(items().size(), 4u);
+}
+
+// The page control's own keys (Control+Tab, the tab bar's arrows) only move
+// between the pages that belong to the selection.
+TEST_F(TreeCommands, PageKeysNeverOpenAPageOfTheOtherKindOfNode) {
+    struct Key {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool onTabBar;
+    };
+    const Key keys[] = {
+        {Qt::Key_Tab, Qt::ControlModifier, false},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, false},
+        {Qt::Key_Right, {}, true},
+        {Qt::Key_Left, {}, true},
+        {Qt::Key_End, {}, true},
+        {Qt::Key_Home, {}, true},
+    };
+    for (QTreeWidgetItem* selected : {root(), green}) {
+        select(selected);
+        const QStringList allowed = visibleTabs();
+        QWidget* inPage = form->Pages()->currentWidget()->findChild<QLineEdit*>();
+        ASSERT_NE(inPage, nullptr);
+        for (const Key& key : keys) {
+            for (int i = 0; i < 3; ++i) {
+                QWidget* target = key.onTabBar ? static_cast<QWidget*>(form->Pages()->tabBar()) : inPage;
+                QTest::keyClick(target, key.key, key.modifiers);
+                EXPECT_TRUE(allowed.contains(activeTab()))
+                    << selected->text(0).toStdString() << ": key " << key.key << " showed "
+                    << activeTab().toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(TreeCommands, MovesKeepTheExpansionOfEveryNode) {
+    // Green and Blue each hold an expanded and a collapsed inner node, in
+    // opposite orders, so a move that resets or swaps them shows up.
+    QTreeWidgetItem* g1 = add(green, "G1");
+    add(g1, "G1a");
+    QTreeWidgetItem* g2 = add(green, "G2");
+    add(g2, "G2a");
+    QTreeWidgetItem* b1 = add(blue, "B1");
+    add(b1, "B1a");
+    QTreeWidgetItem* b2 = add(blue, "B2");
+    QTreeWidgetItem* b2a = add(b2, "B2a");
+    add(b2a, "B2a1");
+    struct Row {
+        const char* what;
+        std::vector<QTreeWidgetItem*> collapsed;
+        QTreeWidgetItem* selected;
+        bool up;
+    };
+    const Row rows[] = {
+        {"up, inner nodes mixed", {g2, b1}, blue, true},
+        {"down, inner nodes mixed", {g1, b2a}, blue, false},
+        {"up, moved node collapsed", {blue, g1}, blue, true},
+        {"down, both blocks collapsed", {green, blue}, blue, false},
+        {"up inside a block", {b1, b2a}, b2, true},
+        {"down inside a block", {b2}, b2, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        tree()->expandAll();
+        for (QTreeWidgetItem* n : row.collapsed) n->setExpanded(false);
+        QApplication::processEvents();
+        select(row.selected);
+        const Names order = treeNames();
+        std::map<QTreeWidgetItem*, bool> expanded;
+        for (int i = 0; i < nodes().count(); ++i) expanded[nodes().item(i)] = nodes().item(i)->isExpanded();
+        if (row.up)
+            actions().tlbtnMoveUp->trigger();
+        else
+            actions().tlbtnMoveDown->trigger();
+        ASSERT_NE(treeNames(), order);
+        ASSERT_EQ(treeNames(), itemNames());
+        for (const auto& [n, wasExpanded] : expanded)
+            EXPECT_EQ(n->isExpanded(), wasExpanded) << n->text(0).toStdString();
+        EXPECT_EQ(tree()->currentItem(), row.selected);
+        EXPECT_EQ(tree()->selectedItems(), QList<QTreeWidgetItem*>{row.selected});
+    }
 }
 
 TEST_F(EditorTest, ThousandsOfItemsStayConsistentThroughCommands) {

@@ -1,0 +1,143 @@
+#include "editor/page_controls.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
+
+namespace marivel {
+
+namespace {
+
+bool isEnter(const QKeyEvent* event) {
+    return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+           !(event->modifiers() & ~Qt::KeypadModifier);
+}
+
+// Clicks the button it watches on Return and Enter.
+class EnterClicks : public QObject {
+public:
+    explicit EnterClicks(QAbstractButton* button) : QObject(button), button_(button) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == button_ && event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (isEnter(key)) {
+                if (!key->isAutoRepeat()) button_->click();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QAbstractButton* button_;
+};
+
+// The column of a page's group boxes: it follows the page's width up to a
+// readable line length, measured in the page's own font, but never below
+// what its groups need to show every control whole.
+class Column : public QWidget {
+public:
+    explicit Column(QWidget* parent) : QWidget(parent) { setObjectName(QStringLiteral("pnlColumn")); }
+
+protected:
+    bool event(QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::LayoutRequest:
+            case QEvent::FontChange:
+            case QEvent::Polish:
+                refit();
+                break;
+            default:
+                break;
+        }
+        return QWidget::event(event);
+    }
+
+private:
+    void refit() {
+        int widest = fontMetrics().averageCharWidth() * 80;
+        if (layout()) widest = std::max(widest, layout()->minimumSize().width());
+        if (widest != maximumWidth()) setMaximumWidth(widest);
+    }
+};
+
+}  // namespace
+
+PageButton::PageButton(QWidget* parent) : QToolButton(parent) {
+    // Tab reaches it; a mouse click leaves the focus where the user typed.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void PageButton::keyPressEvent(QKeyEvent* event) {
+    if (isEnter(event)) {
+        if (!event->isAutoRepeat()) click();
+        event->accept();
+        return;
+    }
+    QToolButton::keyPressEvent(event);
+}
+
+// The style draws a flat button's focus, if at all, as a faint frame over
+// its picture; this one is drawn around the picture where it shows.
+void PageButton::paintEvent(QPaintEvent* event) {
+    QToolButton::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter painter(this);
+    pages::drawFocusFrame(painter, rect().adjusted(1, 1, -1, -1));
+}
+
+namespace pages {
+
+void keepWholeText(QLineEdit* edit) {
+    edit->setMaxLength(std::numeric_limits<int>::max());
+}
+
+void keepWholeText(QComboBox* editableList) {
+    if (QLineEdit* edit = editableList->lineEdit()) keepWholeText(edit);
+}
+
+void clickOnEnter(QAbstractButton* button) {
+    button->installEventFilter(new EnterClicks(button));
+}
+
+void drawFocusFrame(QPainter& painter, const QRect& rect) {
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    const QRect frame = rect.adjusted(0, 0, -1, -1);
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawRect(frame);
+    painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+    painter.drawRect(frame);
+    painter.restore();
+}
+
+void narrowSideMargins(QLayout* layout) {
+    QMargins margins = layout->contentsMargins();
+    margins.setLeft(std::min(margins.left(), 6));
+    margins.setRight(std::min(margins.right(), 6));
+    layout->setContentsMargins(margins);
+}
+
+QVBoxLayout* column(QWidget* page) {
+    auto* outer = new QHBoxLayout(page);
+    narrowSideMargins(outer);
+    auto* content = new Column(page);
+    outer->addWidget(content, 1);
+    outer->addStretch(0);
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    return layout;
+}
+
+}  // namespace pages
+
+}  // namespace marivel

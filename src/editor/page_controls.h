@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QToolButton>
+
+class QAbstractButton;
+class QComboBox;
+class QLayout;
+class QLineEdit;
+class QPainter;
+class QVBoxLayout;
+
+namespace marivel {
+
+// The flat buttons of the pages (help books and "..." browse buttons). Tab
+// reaches them, they show a focus frame, and Return and Enter click them as
+// Space and the mouse do.
+class PageButton : public QToolButton {
+    Q_OBJECT
+
+public:
+    explicit PageButton(QWidget* parent = nullptr);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+};
+
+namespace pages {
+
+// Lifts the line edit's default limit of 32767 characters: a bound text is
+// never cut, neither when it is loaded nor while the user types.
+void keepWholeText(QLineEdit* edit);
+void keepWholeText(QComboBox* editableList);
+
+// Return and Enter click the button, as Space does.
+void clickOnEnter(QAbstractButton* button);
+
+// The focus frame of the pages' own controls: a dotted line over a light
+// one, visible on any colour beneath.
+void drawFocusFrame(QPainter& painter, const QRect& rect);
+
+// Side margins of at most 6 pixels: the slider page's groups need every
+// pixel of the smallest page.
+void narrowSideMargins(QLayout* layout);
+
+// Lays the page out as one column of group boxes at its top left. The
+// column fills a narrow page but stops at a readable width on a wide one, so
+// its fields and help buttons stay together. Answers the column's layout.
+QVBoxLayout* column(QWidget* page);
+
+}  // namespace pages
+
+}  // namespace marivel
