@@ -43,15 +43,22 @@ std::string Quoted(std::string_view text) {
     return "'" + EscapeForScriptString(text) + "'";
 }
 
+// Values written bare (numbers, the array's name) are not checked, but they
+// are kept ASCII like the rest of the script.
+std::string Bare(std::string_view text) {
+    return EscapeNonAsciiForScript(text);
+}
+
 std::string ItemLine(const std::string& name, const TItemData& item) {
     return "CI" + name + "([" + Quoted(item.ImageFile) + "," + Quoted(item.Link) + "," + Quoted(item.Target) +
-           "," + Quoted(item.ToolTip) + "," + item.ImageWidth + "," + item.ImageHeight + "]);";
+           "," + Quoted(item.ToolTip) + "," + Bare(item.ImageWidth) + "," + Bare(item.ImageHeight) + "]);";
 }
 
 std::string ConstructorLine(const TAppletData& a) {
-    return "new BKag(" + Quoted(a.DivId) + "," + a.Width + "," + a.Height + "," + a.Step + "," + a.Delay +
-           "," + a.Gap + "," + a.TrailerSpace + "," + Quoted(a.BgColor) + "," + a.CfgName + "," +
-           a.ImageBorderWidth + "," + a.ContainerBorderWidth + ");};";
+    return "new BKag(" + Quoted(a.DivId) + "," + Bare(a.Width) + "," + Bare(a.Height) + "," + Bare(a.Step) +
+           "," + Bare(a.Delay) + "," + Bare(a.Gap) + "," + Bare(a.TrailerSpace) + "," + Quoted(a.BgColor) +
+           "," + Bare(a.CfgName) + "," + Bare(a.ImageBorderWidth) + "," + Bare(a.ContainerBorderWidth) +
+           ");};";
 }
 
 }  // namespace
@@ -109,7 +116,8 @@ std::vector<std::string> PageLines(const TAppletData& applet, const std::vector<
         "",
         "<!-- Please insert the <div> below to your Web page where you would -->",
         "<!-- like to include the menu. -->",
-        "<div id=\"" + applet.DivId + "\" style=\"width:" + applet.Width + "px;height:" + applet.Height +
+        "<div id=\"" + EscapeForHtmlAttribute(applet.DivId) + "\" style=\"width:" +
+            EscapeForHtmlAttribute(applet.Width) + "px;height:" + EscapeForHtmlAttribute(applet.Height) +
             "px;\"></div>",
         "",
         "</body>",

@@ -143,6 +143,30 @@ TEST_F(Generator, BorderAllowanceGoesIntoTheFilesButNotTheModel) {
     }
 }
 
+TEST_F(Generator, TextBeyondAsciiReachesThePageAsEscapesAndStaysRawInTheModel) {
+    const std::string tip = "Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC";
+    const std::string link = "http://example.com/caf\xC3\xA9";
+    AddItem(Photo("photo.jpg", 336, 200));
+    agent->Items[0].ToolTip = tip;
+    agent->Items[0].Link = link;
+    agent->Items[0].Target = "cadre_\xC3\xA9t\xC3\xA9";
+    agent->AppletData.DivId = "zon\xC3\xA9_div";
+    agent->AppletData.CfgName = "VSlider1cfg";
+    agent->MakeHTMLCodes(dir / "page.html", tree);
+
+    const std::string script = Script(), page = ReadBytes(dir / "page.html");
+    for (const std::string* text : {&script, &page})
+        for (char c : *text) ASSERT_LT(static_cast<unsigned char>(c), 0x80) << *text;
+    EXPECT_NE(script.find("CIVSlider1(['slider0.jpg','http://example.com/caf\\u00e9','cadre_\\u00e9t\\u00e9',"
+                          "'Caf\\u00e9 \\u65e5\\u672c',168,100]);"),
+              std::string::npos)
+        << script;
+    EXPECT_NE(script.find("new BKag('zon\\u00e9_div',"), std::string::npos) << script;
+    EXPECT_NE(page.find("<div id=\"zon&#233;_div\" style="), std::string::npos) << page;
+    EXPECT_EQ(agent->Items[0].ToolTip, tip);
+    EXPECT_EQ(agent->Items[0].Link, link);
+}
+
 TEST_F(Generator, LevelsFollowTheTreeAndLinksAreRewritten) {
     const int a = AddItem("");
     const int b = AddItem("", a);
