@@ -28,18 +28,21 @@ int GeneratedItemCount(const TItemArray& items, const DesignTree& tree) {
 }
 
 void CheckOriginalsAreNotReplaced(const TItemArray& items, const std::vector<fs::path>& targets) {
-    std::unordered_map<FileIdentity, const fs::path*, FileIdentityHash> existing;
-    for (const fs::path& target : targets)
-        if (const auto id = IdentifyFile(target)) existing.emplace(*id, &target);
-    if (existing.empty()) return;  // a first save into a new folder
+    // The originals that exist, by identity, each with its first item.
+    std::unordered_map<FileIdentity, std::size_t, FileIdentityHash> originals;
     for (std::size_t k = 0; k < items.size(); ++k) {
         const std::string original = Trim(items[k].OriginalImagePath);
         if (original.empty()) continue;
-        const auto id = IdentifyFile(original);
+        if (const auto id = IdentifyFile(original)) originals.emplace(*id, k);
+    }
+    if (originals.empty()) return;
+    for (const fs::path& target : targets) {
+        const auto id = IdentifyFile(target);
         if (!id) continue;
-        const auto hit = existing.find(*id);
-        if (hit == existing.end()) continue;
-        const fs::path& target = *hit->second;
+        const auto hit = originals.find(*id);
+        if (hit == originals.end()) continue;
+        const std::size_t k = hit->second;
+        const std::string original = Trim(items[k].OriginalImagePath);
         std::string message = "The original image \"" + original + "\" of item " + std::to_string(k + 1);
         if (fs::path(original).lexically_normal() != target.lexically_normal())
             message += " is \"" + target.string() + "\", which";
