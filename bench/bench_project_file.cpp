@@ -111,7 +111,8 @@ enum Shape { kFlat, kOneFolder };
 // Items whose originals are gone but whose images were prepared once, the
 // case where a save does the least image work and the bookkeeping shows.
 std::filesystem::path LargeProject(int items, Shape shape) {
-    const auto path = BenchFolder() / ("large-" + std::to_string(items) + "-" + std::to_string(shape) + ".mvl");
+    const auto path =
+        BenchFolder() / ("large-" + std::to_string(items) + "-" + std::to_string(shape) + ".mvl");
     if (std::filesystem::exists(path)) return path;
     TkeltAppletAgent agent(BenchFolder());
     agent.ResetProject();
@@ -132,8 +133,9 @@ std::filesystem::path LargeProject(int items, Shape shape) {
 }
 
 void PerItem(benchmark::State& state, int items) {
-    state.counters["per_item"] = benchmark::Counter(
-        static_cast<double>(items), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_item"] =
+        benchmark::Counter(static_cast<double>(items),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_LoadLarge(benchmark::State& state) {

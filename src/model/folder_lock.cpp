@@ -14,7 +14,8 @@ namespace marivel {
 FolderLock::FolderLock(const std::filesystem::path& folder, const std::function<void()>& onWait) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) throw Error(FileErrorMessage("Cannot open folder", folder, errno));
+        if (errno == ENOENT || errno == ENOTDIR)
+            throw Error(FileErrorMessage("Cannot open folder", folder, errno));
         return;  // cannot be read: nothing to lock with
     }
     // flock locks belong to the open file description, so two threads of one

@@ -16,8 +16,8 @@ namespace {
 // fit.
 struct HeightPart {
     const char* field;
-    long long value;      // the field's number
-    long long addition;   // what it adds to the height
+    long long value;     // the field's number
+    long long addition;  // what it adds to the height
 };
 
 [[noreturn]] void RefuseHeight(const HeightPart (&parts)[3], long long total) {
@@ -148,9 +148,9 @@ std::vector<std::string> PageLines(const TAppletData& applet, const std::vector<
         "",
         "<!-- Please insert the <div> below to your Web page where you would -->",
         "<!-- like to include the menu. -->",
-        "<div id=\"" + EscapeForHtmlAttribute(applet.DivId) + "\" style=\"width:" +
-            EscapeForHtmlAttribute(applet.Width) + "px;height:" + EscapeForHtmlAttribute(applet.Height) +
-            "px;\"></div>",
+        "<div id=\"" + EscapeForHtmlAttribute(applet.DivId) +
+            "\" style=\"width:" + EscapeForHtmlAttribute(applet.Width) +
+            "px;height:" + EscapeForHtmlAttribute(applet.Height) + "px;\"></div>",
         "",
         "</body>",
         "</html>",

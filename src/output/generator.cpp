@@ -14,8 +14,8 @@
 #include "output/generated_files.h"
 #include "output/jpeg_prepare.h"
 #include "output/scratch_folder.h"
-#include "output/source_images.h"
 #include "output/script_text.h"
+#include "output/source_images.h"
 
 namespace marivel {
 
@@ -87,7 +87,8 @@ void TkeltAppletAgent::MakeHTMLCodes(const fs::path& pagePath, DesignTree& tree)
     // Which sources exist is asked once.
     std::vector<bool> exists(static_cast<std::size_t>(GeneratedItemCount(Items, tree)));
     for (std::size_t k = 0; k < exists.size(); ++k) exists[k] = SourceImageExists(Items[k].OriginalImagePath);
-    std::vector<fs::path> targets{pagePath, ProgramFolder() / EngineFiles[1], ProgramFolder() / EngineFiles[2]};
+    std::vector<fs::path> targets{pagePath, ProgramFolder() / EngineFiles[1],
+                                  ProgramFolder() / EngineFiles[2]};
     for (std::size_t k = 0; k < exists.size(); ++k)
         if (exists[k]) targets.push_back(PreviewFolder() / PreparedImageName(static_cast<int>(k)));
     CheckOriginalsAreNotReplaced(Items, targets);

@@ -173,7 +173,8 @@ void StartDecoder(PrepareJob* job) {
         Fail(reinterpret_cast<ErrorManager*>(src->err));
     }
     // A picture that is turned is gathered whole at its prepared size first.
-    const auto turned = 3ULL * static_cast<unsigned long long>(job->width) * static_cast<unsigned long long>(job->height);
+    const auto turned =
+        3ULL * static_cast<unsigned long long>(job->width) * static_cast<unsigned long long>(job->height);
     if (job->orientation != Orientation::Upright && job->orientation != Orientation::MirrorX &&
         turned > static_cast<unsigned long long>(kMaxDecoderMemory)) {
         std::snprintf(job->error, sizeof job->error,
@@ -262,8 +263,8 @@ void GatherTurnedRows(PrepareJob* job) {
     const auto ow = static_cast<JDIMENSION>(job->width), oh = static_cast<JDIMENSION>(job->height);
     const JDIMENSION uw = swaps ? h : w, uh = swaps ? w : h;  // upright
     // Which upright axis runs against the stored one.
-    const bool flipRows = o == Orientation::Turn180 || o == Orientation::MirrorY || o == Orientation::Turn90 ||
-                          o == Orientation::Transverse;
+    const bool flipRows = o == Orientation::Turn180 || o == Orientation::MirrorY ||
+                          o == Orientation::Turn90 || o == Orientation::Transverse;
     const bool flipColumns = o == Orientation::Turn180 || o == Orientation::Transverse ||
                              o == Orientation::Turn270 || o == Orientation::MirrorX;
 
@@ -272,9 +273,10 @@ void GatherTurnedRows(PrepareJob* job) {
                                               w * static_cast<JDIMENSION>(components), 1);
     JSAMPARRAY picture = (*dst->mem->alloc_sarray)(common, JPOOL_IMAGE, ow * 3, oh);
     const JDIMENSION lines = swaps ? ow : oh, positions = swaps ? oh : ow;
-    auto* lineRow = static_cast<JDIMENSION*>((*dst->mem->alloc_large)(common, JPOOL_IMAGE, lines * sizeof(JDIMENSION)));
-    auto* positionColumn =
-        static_cast<JDIMENSION*>((*dst->mem->alloc_large)(common, JPOOL_IMAGE, positions * sizeof(JDIMENSION)));
+    auto* lineRow =
+        static_cast<JDIMENSION*>((*dst->mem->alloc_large)(common, JPOOL_IMAGE, lines * sizeof(JDIMENSION)));
+    auto* positionColumn = static_cast<JDIMENSION*>(
+        (*dst->mem->alloc_large)(common, JPOOL_IMAGE, positions * sizeof(JDIMENSION)));
     for (JDIMENSION i = 0; i < lines; ++i) {
         // A line's upright coordinate: v of a destination row, u of a column.
         const JDIMENSION upright = swaps ? Sample(i, ow, uw) : Sample(i, oh, uh);

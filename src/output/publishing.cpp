@@ -33,8 +33,8 @@ std::vector<std::string> DistinctImageNames(const TItemArray& items) {
 
 // Every file a save into `folder` writes, the images under the names the
 // generation is about to give them.
-std::vector<fs::path> PublishedFiles(const TkeltAppletAgent& agent, const DesignTree& tree, const fs::path& folder,
-                                     const std::string& base) {
+std::vector<fs::path> PublishedFiles(const TkeltAppletAgent& agent, const DesignTree& tree,
+                                     const fs::path& folder, const std::string& base) {
     std::vector<fs::path> files{folder / (base + ".html"), folder / (base + ".mvl"),
                                 folder / (base + "_PublishReport.txt"), folder / "tessalinecfg.js",
                                 folder / "tessaline.css"};
@@ -59,8 +59,9 @@ bool TkeltAppletAgent::SaveAndPublish(const fs::path& folder, const std::string&
     // One save into a folder at a time, from this program or any other, so
     // the folder always holds one save's files.
     std::optional<ActivityScope> waiting;
-    FolderLock lock(folder,
-                    [&] { waiting.emplace(Display(), "Waiting for another save into this folder ... ...", false); });
+    FolderLock lock(folder, [&] {
+        waiting.emplace(Display(), "Waiting for another save into this folder ... ...", false);
+    });
     waiting.reset();
     CheckOriginalsAreNotReplaced(Items, PublishedFiles(*this, tree, folder, base));
 

@@ -46,8 +46,9 @@ void CheckOriginalsAreNotReplaced(const TItemArray& items, const std::vector<fs:
         std::string message = "The original image \"" + original + "\" of item " + std::to_string(k + 1);
         if (fs::path(original).lexically_normal() != target.lexically_normal())
             message += " is \"" + target.string() + "\", which";
-        message += " would be overwritten by a generated file. Rename or move the image, then choose it again "
-                   "for the item";
+        message +=
+            " would be overwritten by a generated file. Rename or move the image, then choose it again "
+            "for the item";
         throw Error(message);
     }
 }

@@ -162,7 +162,8 @@ TEST_F(ProjectFile, TextThatIsNotUtf8IsReadAsWindows1252) {
         std::string tooltipRead, appletRead;
     };
     const Row rows[] = {
-        {"UTF-8 stays as it is", "Caf\xC3\xA9 \xE6\x97\xA5", "Galerie", "Caf\xC3\xA9 \xE6\x97\xA5", "Galerie"},
+        {"UTF-8 stays as it is", "Caf\xC3\xA9 \xE6\x97\xA5", "Galerie", "Caf\xC3\xA9 \xE6\x97\xA5",
+         "Galerie"},
         {"a legacy accent", "Caf\xE9", "Galerie", "Caf\xC3\xA9", "Galerie"},
         {"legacy punctuation", "\x80 5 \x93q\x94", "S\xE9rie", "\xE2\x82\xAC 5 \xE2\x80\x9Cq\xE2\x80\x9D",
          "S\xC3\xA9rie"},

@@ -211,7 +211,6 @@ TEST(MemoryTree, AddsAnywhereLikeAPlainPreOrderListAfterAnyEdit) {
         ASSERT_EQ(tree.count(), static_cast<int>(plain.size())) << "step " << step;
     }
     for (int i = 0; i < tree.count(); ++i) EXPECT_EQ(tree.depth(i), plain[i]) << i;
-
 }
 
 }  // namespace

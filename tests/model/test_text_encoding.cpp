@@ -12,7 +12,7 @@ TEST(TextEncoding, TellsWellFormedUtf8FromEverythingElse) {
         {"", true},
         {"plain ASCII", true},
         {"caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x93\xB7", true},
-        {"\xF4\x8F\xBF\xBF", true},       // U+10FFFF, the last character
+        {"\xF4\x8F\xBF\xBF", true},        // U+10FFFF, the last character
         {"\xEF\xBB\xBFwith a BOM", true},  // the BOM is a character like others
         {"caf\xE9", false},                // Windows-1252
         {"\x80", false},                   // a lone continuation byte
@@ -25,7 +25,8 @@ TEST(TextEncoding, TellsWellFormedUtf8FromEverythingElse) {
         {"\xF8\x88\x80\x80\x80", false},
         {"\xC3\x28", false},  // the second byte is no continuation
     };
-    for (const auto& [text, valid] : rows) EXPECT_EQ(IsValidUtf8(text), valid) << testing::PrintToString(text);
+    for (const auto& [text, valid] : rows)
+        EXPECT_EQ(IsValidUtf8(text), valid) << testing::PrintToString(text);
 }
 
 TEST(TextEncoding, ReadsLegacyBytesAsWindows1252) {

@@ -34,7 +34,8 @@ TEST(WholeFile, ReplacesRegularFilesAndRefusesEverythingElse) {
         {"no file yet", [](const fs::path&) {}, ""},
         {"an old file", [](const fs::path& t) { WriteBytes(t, "old"); }, ""},
         {"a folder", [](const fs::path& t) { fs::create_directory(t); }, "Is a directory"},
-        {"a FIFO", [](const fs::path& t) { ASSERT_EQ(mkfifo(t.c_str(), 0644), 0); }, "It is not a regular file"},
+        {"a FIFO", [](const fs::path& t) { ASSERT_EQ(mkfifo(t.c_str(), 0644), 0); },
+         "It is not a regular file"},
         {"a link to a FIFO",
          [](const fs::path& t) {
              ASSERT_EQ(mkfifo((t.parent_path() / "fifo").c_str(), 0644), 0);
@@ -58,7 +59,8 @@ TEST(WholeFile, ReplacesRegularFilesAndRefusesEverythingElse) {
                 CopyWholeFile(dir / "source", target);
                 ADD_FAILURE() << "no error";
             } catch (const Error& e) {
-                EXPECT_EQ(std::string(e.what()), "Cannot write file \"" + target.string() + "\". " + row.error);
+                EXPECT_EQ(std::string(e.what()),
+                          "Cannot write file \"" + target.string() + "\". " + row.error);
             }
             EXPECT_EQ(Entries(dir.path()), before);  // no temporary file left
         }
@@ -86,7 +88,8 @@ TEST(WholeFile, KeepsLinksAndModesAndSaysWhenTheSourceIsMissing) {
 }
 
 TEST(WholeFile, AFileThatMayNotBeWrittenIsNotReplaced) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root may write any file; the tool tests cover this as another user";
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may write any file; the tool tests cover this as another user";
     TempDir dir;
     WriteBytes(dir / "locked", "old");
     fs::permissions(dir / "locked", fs::perms(0444));

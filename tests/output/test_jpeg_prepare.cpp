@@ -251,14 +251,22 @@ Rgb UprightCell(int u, int v) {
 // and first column.
 std::pair<int, int> UprightOf(int orientation, int x, int y, int w, int h) {
     switch (orientation) {
-        case 2: return {w - 1 - x, y};          // row 0 top, column 0 right
-        case 3: return {w - 1 - x, h - 1 - y};  // row 0 bottom, column 0 right
-        case 4: return {x, h - 1 - y};          // row 0 bottom, column 0 left
-        case 5: return {y, x};                  // row 0 left, column 0 top
-        case 6: return {h - 1 - y, x};          // row 0 right, column 0 top
-        case 7: return {h - 1 - y, w - 1 - x};  // row 0 right, column 0 bottom
-        case 8: return {y, w - 1 - x};          // row 0 left, column 0 bottom
-        default: return {x, y};
+        case 2:
+            return {w - 1 - x, y};  // row 0 top, column 0 right
+        case 3:
+            return {w - 1 - x, h - 1 - y};  // row 0 bottom, column 0 right
+        case 4:
+            return {x, h - 1 - y};  // row 0 bottom, column 0 left
+        case 5:
+            return {y, x};  // row 0 left, column 0 top
+        case 6:
+            return {h - 1 - y, x};  // row 0 right, column 0 top
+        case 7:
+            return {h - 1 - y, w - 1 - x};  // row 0 right, column 0 bottom
+        case 8:
+            return {y, w - 1 - x};  // row 0 left, column 0 bottom
+        default:
+            return {x, y};
     }
 }
 
@@ -357,7 +365,8 @@ TEST(ExifOrientation, ReadsTheTagAndTrustsNothingElse) {
         {"two values", Patched(good, 44, {2}), Orientation::Upright},
         {"cut inside the entry", cut, Orientation::Upright},
         {"tag found before the count runs out", Patched(good, 14, {0xFF, 0xFF}), Orientation::Turn90},
-        {"more entries than bytes", Patched(Patched(good, 14, {0xFF, 0xFF}), 40, {0x13}), Orientation::Upright},
+        {"more entries than bytes", Patched(Patched(good, 14, {0xFF, 0xFF}), 40, {0x13}),
+         Orientation::Upright},
         {"directory beyond the end", Patched(good, 10, {0xF0, 0xFF, 0xFF, 0xFF}), Orientation::Upright},
         {"unknown byte order", Patched(good, 6, {'X', 'X'}), Orientation::Upright},
         {"wrong magic", Patched(good, 8, {43}), Orientation::Upright},

@@ -159,7 +159,8 @@ TEST_F(Publishing, AFailedGenerationWritesNothingBesideTheProject) {
 // Names of the files in a folder, temporary ones included.
 std::vector<std::string> Listing(const fs::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -199,13 +200,13 @@ TEST_F(Publishing, ACopyThatCannotBeWrittenFailsTheSaveAndKeepsTheOldFile) {
     const Row rows[] = {
         {"a FIFO where the engine goes", [&] { fifo(site / "tessaline.js"); },
          (site / "tessaline.js").string(), "not a regular file"},
-        {"a folder where an image goes", [&] {
+        {"a folder where an image goes",
+         [&] {
              fs::remove(site / "slider0.jpg");
              fs::create_directory(site / "slider0.jpg");
          },
          (site / "slider0.jpg").string(), "Is a directory"},
-        {"a FIFO where the preview's image goes",
-         [&] { fifo(agent->PreviewFolder() / "slider0.jpg"); },
+        {"a FIFO where the preview's image goes", [&] { fifo(agent->PreviewFolder() / "slider0.jpg"); },
          (agent->PreviewFolder() / "slider0.jpg").string(), "not a regular file"},
         {"no room for the engine", [&] { WriteBytes(program / "tessaline.js", bigFile); },
          (site / "tessaline.js").string(), "File too large"},
@@ -237,7 +238,8 @@ TEST_F(Publishing, ACopyThatCannotBeWrittenFailsTheSaveAndKeepsTheOldFile) {
             agent->SaveAndPublish(site, "p.mvl", tree);
             ADD_FAILURE() << "the save was reported as done";
         } catch (const Error& e) {
-            EXPECT_NE(std::string(e.what()).find("\"" + row.failingFile + "\""), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("\"" + row.failingFile + "\""), std::string::npos)
+                << e.what();
             EXPECT_NE(std::string(e.what()).find(row.reason), std::string::npos) << e.what();
         }
         // What was not replaced is the old file, whole; nothing half-written

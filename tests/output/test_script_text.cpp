@@ -32,14 +32,16 @@ TEST(ScriptText, EveryCharacterBeyondAsciiBecomesAnEscape) {
     // Windows-1252: only escapes get the text there intact.
     const EscapeRow rows[] = {
         {"Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC", "Caf\\u00e9 \\u65e5\\u672c"},
-        {"\xE2\x82\xAC" "5", "\\u20ac5"},                                     // three bytes
-        {"\xF0\x9F\x93\xB7 photo", "\\ud83d\\udcf7 photo"},                   // beyond U+FFFF: a surrogate pair
-        {"\xF4\x8F\xBF\xBF", "\\udbff\\udfff"},                              // the last character there is
+        {"\xE2\x82\xAC"
+         "5",
+         "\\u20ac5"},                                        // three bytes
+        {"\xF0\x9F\x93\xB7 photo", "\\ud83d\\udcf7 photo"},  // beyond U+FFFF: a surrogate pair
+        {"\xF4\x8F\xBF\xBF", "\\udbff\\udfff"},              // the last character there is
         {"http://example.com/caf\xC3\xA9", "http://example.com/caf\\u00e9"},  // a link
         // Bytes that are no UTF-8 are read as Windows-1252, like old project files.
         {"Caf\xE9 \x80", "Caf\\u00e9 \\u20ac"},
-        {"\xE2\x80", "\\u00e2\\u20ac"},         // a cut sequence
-        {"\xC0\xAF", "\\u00c0\\u00af"},         // an overlong "/"
+        {"\xE2\x80", "\\u00e2\\u20ac"},             // a cut sequence
+        {"\xC0\xAF", "\\u00c0\\u00af"},             // an overlong "/"
         {"\xED\xA0\x80", "\\u00ed\\u00a0\\u20ac"},  // an encoded surrogate
     };
     for (const auto& row : rows) {

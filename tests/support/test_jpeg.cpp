@@ -1,9 +1,9 @@
 #include "support/test_jpeg.h"
 
 #include <algorithm>
-#include <iterator>
 #include <csetjmp>
 #include <cstdio>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -90,8 +90,8 @@ std::vector<std::uint8_t> ExifBlock(int orientation, bool bigEndian) {
         std::uint32_t count, value;
     };
     const Entry entries[] = {
-        {0x010F, 2, 4, 0},                                       // maker, ASCII, too long to fit: offset 0
-        {0x0110, 2, 4, 0x00414243},                              // model "CBA" held in place
+        {0x010F, 2, 4, 0},                                        // maker, ASCII, too long to fit: offset 0
+        {0x0110, 2, 4, 0x00414243},                               // model "CBA" held in place
         {0x0112, 3, 1, static_cast<std::uint32_t>(orientation)},  // orientation, SHORT
     };
     Put(out, static_cast<std::uint32_t>(std::size(entries)), 2, bigEndian);

@@ -50,7 +50,7 @@ struct DecodedJpeg {
     int height = 0;
     int components = 0;  // as stored in the file
     bool progressive = false;
-    int warnings = 0;  // libjpeg's complaints about damaged data
+    int warnings = 0;               // libjpeg's complaints about damaged data
     std::vector<std::uint8_t> rgb;  // width * height * 3
     Rgb at(int x, int y) const {
         const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;

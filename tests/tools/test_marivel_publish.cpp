@@ -212,8 +212,9 @@ TEST_F(MarivelPublish, ParallelRunsIntoOneFolderLeaveOneRunsFiles) {
     const fs::path projectA = OtherProject(dir / "a", "SliderA", "AAAAAA", a);
     const fs::path projectB = OtherProject(dir / "b", "SliderB", "BBBBBB", b);
     const std::string tool = Quote((program / "marivel-publish").string());
-    const std::string run = tool + " " + Quote(projectA.string()) + " --out site >/dev/null & pa=$!; " + tool +
-                            " " + Quote(projectB.string()) + " --out site >/dev/null & pb=$!; wait $pa && wait $pb";
+    const std::string run = tool + " " + Quote(projectA.string()) + " --out site >/dev/null & pa=$!; " +
+                            tool + " " + Quote(projectB.string()) +
+                            " --out site >/dev/null & pb=$!; wait $pa && wait $pb";
     const fs::path site = dir / "site";
     int mixed = 0;
     for (int round = 0; round < 20; ++round) {
@@ -247,7 +248,8 @@ TEST_F(MarivelPublish, AFileThatCannotBeWrittenFailsThePublish) {
     test::JpegRecipe noisy{.width = 1000, .height = 750};
     noisy.pixel = [](int x, int y) {
         const unsigned h = static_cast<unsigned>(x) * 2654435761u ^ static_cast<unsigned>(y) * 40503u;
-        return test::Rgb{static_cast<int>(h % 256), static_cast<int>((h >> 8) % 256), static_cast<int>(h >> 24)};
+        return test::Rgb{static_cast<int>(h % 256), static_cast<int>((h >> 8) % 256),
+                         static_cast<int>(h >> 24)};
     };
     const bool root = ::geteuid() == 0;
     const fs::path folder = dir / "project";
@@ -281,7 +283,8 @@ TEST_F(MarivelPublish, AFileThatCannotBeWrittenFailsThePublish) {
          },
          root ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "",
          "Cannot write file \"" + (folder / "slider0.jpg").string() + "\". Permission denied"},
-        {"the original where its copy goes", [&] { Project("p.mvl", {(folder / "slider0.jpg").string()}); }, "",
+        {"the original where its copy goes", [&] { Project("p.mvl", {(folder / "slider0.jpg").string()}); },
+         "",
          "The original image \"" + (folder / "slider0.jpg").string() +
              "\" of item 1 would be overwritten by a generated file. Rename or move the image"},
     };
