@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string_view>
 

@@ -315,28 +315,6 @@ TEST_F(Prepare, PhotosStandUprightWhateverTheirOrientationTag) {
     }
 }
 
-TEST_F(Prepare, AnUnturnedPhotoIsPreparedAlikeWithOrWithoutExif) {
-    JpegRecipe plain{.width = 300, .height = 200};
-    plain.pixel = CellColour;
-    JpegRecipe tagged = plain;
-    tagged.orientation = 1;
-    PrepareSliderImage(Source(plain, "plain.jpg"), dir / "plain-out.jpg", 100);
-    PrepareSliderImage(Source(tagged, "tagged.jpg"), dir / "tagged-out.jpg", 100);
-    EXPECT_TRUE(Bytes(dir / "plain-out.jpg") == Bytes(dir / "tagged-out.jpg"));
-    EXPECT_NE(Bytes(dir / "plain.jpg"), Bytes(dir / "tagged.jpg"));
-}
-
-TEST_F(Prepare, ATurnedPhotoIsScaledByItsUprightWidth) {
-    // 300 x 4000 stored, turned a quarter: upright 4000 x 300, so at width
-    // 100 it is 100 x 8 rather than 100 x 1333.
-    JpegRecipe recipe{.width = 300, .height = 4000};
-    recipe.orientation = 6;
-    const auto out = Run(Source(recipe), 100);
-    EXPECT_EQ(out.width, 100);
-    EXPECT_EQ(out.height, 8);
-    EXPECT_EQ(out.warnings, 0);
-}
-
 struct ExifRow {
     const char* name;
     std::vector<std::uint8_t> block;
