@@ -64,12 +64,6 @@ std::size_t TextLineReader::remainingLines() const {
     return lines;
 }
 
-TextLineReader TextLineReader::FromText(std::string text) {
-    TextLineReader reader;
-    reader.content_ = std::move(text);
-    return reader;
-}
-
 std::vector<std::string> ReadTextLines(const std::filesystem::path& path) {
     TextLineReader reader(path);
     std::vector<std::string> lines;

@@ -35,8 +35,6 @@ void WriteTextLines(const std::filesystem::path& path, const std::vector<std::st
 class TextLineReader {
 public:
     explicit TextLineReader(const std::filesystem::path& path);  // throws Error
-    // Reads text already in memory.
-    static TextLineReader FromText(std::string text);
     // The whole text, to convert it before reading; lines read so far are
     // no longer valid after a change.
     std::string& text() { return content_; }
@@ -46,7 +44,6 @@ public:
     std::size_t remainingLines() const;
 
 private:
-    TextLineReader() = default;
     std::string content_;
     std::size_t position_ = 0;
 };
