@@ -66,8 +66,8 @@ bool TkeltAppletAgent::SaveAndPublish(const fs::path& folder, const std::string&
     CheckOriginalsAreNotReplaced(Items, PublishedFiles(*this, tree, folder, base));
 
     MakeHTMLCodes(folder / (base + ".html"), tree);
-    // A script the program folder lacks is not published, as before; one
-    // that cannot be written is an error, so the save is not taken as done.
+    // A script missing from the program folder is not published; one that
+    // cannot be written is an error, so the save is not taken as done.
     for (const std::string& name : EngineFiles) CopyWholeFile(programFolder / name, folder / name);
     SaveProject(folder / (base + ".mvl"));
     MakePublishReport(folder, base + "_PublishReport.txt");
