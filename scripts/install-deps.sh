@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Marivel needs on Debian 12:
 # Debian packages first, then the npm packages of the browser tests. Quiet and
-# quick when everything is already there.
+# quick when everything is already there. clang with its runtime libraries
+# (libFuzzer and the sanitizers come in libclang-rt-14-dev, which clang only
+# recommends) builds the checked core and the fuzz targets.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -13,6 +15,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth chromium fonts-dejavu-core
   imagemagick time
+  clang libclang-rt-14-dev
 )
 
 missing=()

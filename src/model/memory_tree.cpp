@@ -1,5 +1,6 @@
 #include "model/memory_tree.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace marivel {
@@ -20,10 +21,37 @@ void MemoryDesignTree::setCaption(int index, const std::string& caption) {
     if (valid(index)) nodes_[index].caption = caption;
 }
 
+bool MemoryDesignTree::subtreeEndsAtBack(int index) {
+    if (!rightmostValid_) {
+        // Walking back from the last node, each shallower node is an ancestor
+        // of it.
+        rightmost_.clear();
+        int depth = nodes_.back().depth + 1;
+        for (int i = count() - 1; i >= 0; --i) {
+            if (nodes_[i].depth < depth) {
+                rightmost_.push_back(i);
+                depth = nodes_[i].depth;
+            }
+        }
+        std::reverse(rightmost_.begin(), rightmost_.end());
+        rightmostValid_ = true;
+    }
+    const auto depth = static_cast<std::size_t>(nodes_[index].depth);
+    return depth < rightmost_.size() && rightmost_[depth] == index;
+}
+
 int MemoryDesignTree::addChild(int parent, const std::string& caption) {
     if (!valid(parent)) return -1;
-    const int at = parent == 0 ? count() : parent + subtreeSize(parent);
-    nodes_.insert(nodes_.begin() + at, Node{caption, nodes_[parent].depth + 1});
+    const int depth = nodes_[parent].depth + 1;
+    if (subtreeEndsAtBack(parent)) {
+        nodes_.push_back(Node{caption, depth});
+        rightmost_.resize(static_cast<std::size_t>(depth));
+        rightmost_.push_back(count() - 1);
+        return count() - 1;
+    }
+    const int at = parent + subtreeSize(parent);
+    nodes_.insert(nodes_.begin() + at, Node{caption, depth});
+    rightmostValid_ = false;
     return at;
 }
 
@@ -59,12 +87,14 @@ int MemoryDesignTree::subtreeSize(int index) const {
 
 void MemoryDesignTree::removeSubtree(int index) {
     if (index <= 0 || !valid(index)) return;  // the root stays
+    rightmostValid_ = false;
     nodes_.erase(nodes_.begin() + index, nodes_.begin() + index + subtreeSize(index));
 }
 
 void MemoryDesignTree::moveBefore(int index, int sibling) {
     if (!valid(index) || !valid(sibling) || index == sibling) return;
     if (nodes_[index].depth != nodes_[sibling].depth || parent(index) != parent(sibling)) return;
+    rightmostValid_ = false;
     const int size = subtreeSize(index);
     std::vector<Node> block(nodes_.begin() + index, nodes_.begin() + index + size);
     nodes_.erase(nodes_.begin() + index, nodes_.begin() + index + size);
@@ -74,6 +104,8 @@ void MemoryDesignTree::moveBefore(int index, int sibling) {
 
 void MemoryDesignTree::reset(const std::string& rootCaption) {
     nodes_.assign(1, Node{rootCaption, 0});
+    rightmost_.assign(1, 0);
+    rightmostValid_ = true;
 }
 
 }  // namespace marivel

@@ -32,7 +32,15 @@ private:
         int depth;
     };
     bool valid(int index) const { return index >= 0 && index < count(); }
+    bool subtreeEndsAtBack(int index);
     std::vector<Node> nodes_;  // pre-order; the subtree of n is n .. n + subtreeSize(n) - 1
+    // The nodes from the root down to the last node of the list, node k of it
+    // at depth k: exactly the nodes whose subtrees end at the back, so adding
+    // a child to one of them is an append. Loading a project adds every node
+    // that way, which keeps it linear however many children a node has.
+    // Rebuilt on demand after other structural edits.
+    std::vector<int> rightmost_;
+    bool rightmostValid_ = false;
 };
 
 }  // namespace marivel

@@ -7,6 +7,7 @@
 #include "model/agent.h"
 #include "model/field_codec.h"
 #include "model/record_fields.h"
+#include "model/text_encoding.h"
 #include "model/text_file.h"
 
 namespace marivel {
@@ -34,9 +35,15 @@ constexpr std::string_view kItemsOpen = "<Item_Parameters>";
 constexpr std::string_view kItemsClose = "</Item_Parameters>";
 
 // The reader's cursor over the file: "take the next line" and "skip to".
+// The text is UTF-8; a file that is not (one saved on a system whose text is
+// a single-byte code page) is read as Windows-1252, so its accented letters
+// survive instead of turning into replacement characters that a save would
+// store for good.
 class TagReader {
 public:
-    explicit TagReader(const std::filesystem::path& path) : reader_(path) {}
+    explicit TagReader(const std::filesystem::path& path) : reader_(path) {
+        if (!IsValidUtf8(reader_.text())) reader_.text() = Windows1252ToUtf8(reader_.text());
+    }
     bool take() { return reader_.next(current_); }
     bool skipTo(std::string_view tag) {
         while (current_ != tag)

@@ -1,80 +1,22 @@
 #include "model/text_file.h"
 
-#include <unistd.h>
-
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <random>
 
 #include "model/error.h"
 
 namespace marivel {
 
-std::string FileErrorMessage(const char* what, const std::filesystem::path& path, int err) {
-    std::string message = std::string(what) + " \"" + path.string() + "\"";
-    if (err != 0) message += ". " + std::string(std::strerror(err));
-    return message;
-}
-
-namespace {
-
-std::filesystem::path TemporarySibling(const std::filesystem::path& target) {
-    // Same folder as the target, so the final rename cannot cross devices.
-    std::random_device rd;
-    const auto stamp = std::to_string(::getpid()) + "-" + std::to_string(rd() & 0xFFFFFF);
-    auto name = "." + target.filename().string() + "." + stamp + ".tmp";
-    return target.parent_path() / name;
-}
-
-}  // namespace
-
-AtomicTextWriter::AtomicTextWriter(const std::filesystem::path& target)
-    : target_(target), temp_(TemporarySibling(target)) {
-    if (std::filesystem::is_directory(target_))
-        throw Error(FileErrorMessage("Cannot create file", target_, EISDIR));
-    file_ = std::fopen(temp_.c_str(), "wbx");
-    if (!file_) throw Error(FileErrorMessage("Cannot create file", target_, errno));
-}
-
-AtomicTextWriter::~AtomicTextWriter() {
-    if (file_) std::fclose(file_);
-    if (!committed_) {
-        std::error_code ignored;
-        std::filesystem::remove(temp_, ignored);
-    }
-}
-
-void AtomicTextWriter::fail(const char* what) {
-    const int err = errno;
-    if (file_) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
-    std::error_code ignored;
-    std::filesystem::remove(temp_, ignored);
-    throw Error(FileErrorMessage(what, target_, err));
-}
+AtomicTextWriter::AtomicTextWriter(const std::filesystem::path& target) : file_(target) {}
 
 void AtomicTextWriter::writeLine(std::string_view line) {
-    if (!file_) throw Error(FileErrorMessage("Cannot write file", target_, EBADF));
-    if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() ||
-        std::fwrite("\r\n", 1, 2, file_) != 2)
-        fail("Cannot write file");
+    file_.write(line);
+    file_.write("\r\n");
 }
 
 void AtomicTextWriter::commit() {
-    if (!file_) throw Error(FileErrorMessage("Cannot write file", target_, EBADF));
-    if (std::fflush(file_) != 0 || ::fsync(::fileno(file_)) != 0) fail("Cannot write file");
-    const int rc = std::fclose(file_);
-    file_ = nullptr;
-    if (rc != 0) fail("Cannot write file");
-    // A replaced file keeps the permissions a new file would get; the user's
-    // own mode bits of the old file are carried over where there was one.
-    std::error_code ec;
-    const auto status = std::filesystem::status(target_, ec);
-    if (!ec && std::filesystem::exists(status)) std::filesystem::permissions(temp_, status.permissions(), ec);
-    if (std::rename(temp_.c_str(), target_.c_str()) != 0) fail("Cannot create file");
-    committed_ = true;
+    file_.commit();
 }
 
 void WriteTextLines(const std::filesystem::path& path, const std::vector<std::string>& lines) {

@@ -1,21 +1,21 @@
 #pragma once
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "model/file_error.h"
+#include "model/whole_file.h"
+
 namespace marivel {
 
-// Writes a text file the safe way: into a temporary file in the target's
-// folder, renamed over the target only when everything was written. A failed
-// or interrupted write never destroys the previous file. Every line ends with
-// CR LF. Errors are marivel::Error with the file name and the system reason.
+// Writes a text file whole (see WholeFileWriter): a failed or interrupted
+// write never destroys the previous file. Every line ends with CR LF. Errors
+// are marivel::Error with the file name and the system reason.
 class AtomicTextWriter {
 public:
     explicit AtomicTextWriter(const std::filesystem::path& target);
-    ~AtomicTextWriter();  // discards the temporary file unless committed
     AtomicTextWriter(const AtomicTextWriter&) = delete;
     AtomicTextWriter& operator=(const AtomicTextWriter&) = delete;
 
@@ -23,11 +23,7 @@ public:
     void commit();
 
 private:
-    void fail(const char* what);
-    std::filesystem::path target_;
-    std::filesystem::path temp_;
-    std::FILE* file_ = nullptr;
-    bool committed_ = false;
+    WholeFileWriter file_;
 };
 
 // Writes the lines to path through AtomicTextWriter.
@@ -39,6 +35,9 @@ void WriteTextLines(const std::filesystem::path& path, const std::vector<std::st
 class TextLineReader {
 public:
     explicit TextLineReader(const std::filesystem::path& path);  // throws Error
+    // The whole text, to convert it before reading; lines read so far are
+    // no longer valid after a change.
+    std::string& text() { return content_; }
     // The next line, valid as long as the reader; false at the end of the file.
     bool next(std::string_view& line);
     // How many lines are left at most (to size containers before reading them).
@@ -50,9 +49,5 @@ private:
 };
 
 std::vector<std::string> ReadTextLines(const std::filesystem::path& path);
-
-// The message for a failed file operation, e.g.
-// Cannot create file "/x/y.mvl". Permission denied
-std::string FileErrorMessage(const char* what, const std::filesystem::path& path, int err);
 
 }  // namespace marivel

@@ -1,26 +1,58 @@
 #include "output/generated_files.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <limits>
 
+#include "model/error.h"
 #include "model/field_codec.h"
 #include "output/script_text.h"
 
 namespace marivel {
 
+namespace {
+
+// One addend of the adjusted height, for the message when the sum does not
+// fit.
+struct HeightPart {
+    const char* field;
+    long long value;     // the field's number
+    long long addition;  // what it adds to the height
+};
+
+[[noreturn]] void RefuseHeight(const HeightPart (&parts)[3], long long total) {
+    // The field that weighs most is the one to name: it is the one to fix.
+    const HeightPart* culprit = &parts[0];
+    for (const HeightPart& part : parts)
+        if (std::llabs(part.addition) > std::llabs(culprit->addition)) culprit = &part;
+    throw Error("The " + std::string(culprit->field) + " " + std::to_string(culprit->value) + " is too " +
+                (total > 0 ? "large" : "small") + ": the slider height with its borders would be " +
+                std::to_string(total) + " pixels");
+}
+
+}  // namespace
+
 TAppletData AdjustBorders(const TAppletData& applet) {
     TAppletData out = applet;
-    const int imageBorder = StrToInt(applet.ImageBorderWidth);
-    const int containerBorder = StrToInt(applet.ContainerBorderWidth);
-    int height = StrToInt(applet.Height) + 2 * imageBorder + 2 * containerBorder;
-    if (applet.ImageBorderStyle == "0") {
-        height -= 2 * imageBorder;
-        out.ImageBorderWidth = "0";
-    }
-    if (applet.ContainerBorderStyle == "0") {
-        height -= 2 * containerBorder;
-        out.ContainerBorderWidth = "0";
-    }
-    out.Height = std::to_string(height);
+    // Stored numbers can be anything a 32-bit integer holds; the sum is made
+    // in 64 bits, where it cannot overflow, and refused when the result does
+    // not fit the 32 bits everything else reads it with.
+    const long long imageBorder = StrToInt(applet.ImageBorderWidth);
+    const long long containerBorder = StrToInt(applet.ContainerBorderWidth);
+    const long long height = StrToInt(applet.Height);
+    const bool imageShown = applet.ImageBorderStyle != "0";
+    const bool containerShown = applet.ContainerBorderStyle != "0";
+    const HeightPart parts[3] = {
+        {"slider height", height, height},
+        {"image border width", imageBorder, imageShown ? 2 * imageBorder : 0},
+        {"container border width", containerBorder, containerShown ? 2 * containerBorder : 0},
+    };
+    const long long total = parts[0].addition + parts[1].addition + parts[2].addition;
+    if (total > std::numeric_limits<int>::max() || total < std::numeric_limits<int>::min())
+        RefuseHeight(parts, total);
+    if (!imageShown) out.ImageBorderWidth = "0";
+    if (!containerShown) out.ContainerBorderWidth = "0";
+    out.Height = std::to_string(total);
     return out;
 }
 
@@ -43,15 +75,22 @@ std::string Quoted(std::string_view text) {
     return "'" + EscapeForScriptString(text) + "'";
 }
 
+// Values written bare (numbers, the array's name) are not checked, but they
+// are kept ASCII like the rest of the script.
+std::string Bare(std::string_view text) {
+    return EscapeNonAsciiForScript(text);
+}
+
 std::string ItemLine(const std::string& name, const TItemData& item) {
     return "CI" + name + "([" + Quoted(item.ImageFile) + "," + Quoted(item.Link) + "," + Quoted(item.Target) +
-           "," + Quoted(item.ToolTip) + "," + item.ImageWidth + "," + item.ImageHeight + "]);";
+           "," + Quoted(item.ToolTip) + "," + Bare(item.ImageWidth) + "," + Bare(item.ImageHeight) + "]);";
 }
 
 std::string ConstructorLine(const TAppletData& a) {
-    return "new BKag(" + Quoted(a.DivId) + "," + a.Width + "," + a.Height + "," + a.Step + "," + a.Delay +
-           "," + a.Gap + "," + a.TrailerSpace + "," + Quoted(a.BgColor) + "," + a.CfgName + "," +
-           a.ImageBorderWidth + "," + a.ContainerBorderWidth + ");};";
+    return "new BKag(" + Quoted(a.DivId) + "," + Bare(a.Width) + "," + Bare(a.Height) + "," + Bare(a.Step) +
+           "," + Bare(a.Delay) + "," + Bare(a.Gap) + "," + Bare(a.TrailerSpace) + "," + Quoted(a.BgColor) +
+           "," + Bare(a.CfgName) + "," + Bare(a.ImageBorderWidth) + "," + Bare(a.ContainerBorderWidth) +
+           ");};";
 }
 
 }  // namespace
@@ -109,8 +148,9 @@ std::vector<std::string> PageLines(const TAppletData& applet, const std::vector<
         "",
         "<!-- Please insert the <div> below to your Web page where you would -->",
         "<!-- like to include the menu. -->",
-        "<div id=\"" + applet.DivId + "\" style=\"width:" + applet.Width + "px;height:" + applet.Height +
-            "px;\"></div>",
+        "<div id=\"" + EscapeForHtmlAttribute(applet.DivId) +
+            "\" style=\"width:" + EscapeForHtmlAttribute(applet.Width) +
+            "px;height:" + EscapeForHtmlAttribute(applet.Height) + "px;\"></div>",
         "",
         "</body>",
         "</html>",

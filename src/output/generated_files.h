@@ -19,7 +19,8 @@ inline constexpr std::string_view kSiteAddress = "https://www.kelt.example/";
 // The slider values the written files show: Height grows by twice each
 // visible border's width, and a border whose style is "0" (none) gets width
 // 0. Only the copy changes; the model keeps what the user entered, so saving
-// twice does not add the allowance twice. Throws Error on non-integers.
+// twice does not add the allowance twice. Throws Error on non-integers and,
+// naming the field to fix, on a height that does not fit 32 bits.
 TAppletData AdjustBorders(const TAppletData& applet);
 
 // The lines of the three generated files (without line ends). `applet` holds

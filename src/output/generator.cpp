@@ -15,6 +15,7 @@
 #include "output/jpeg_prepare.h"
 #include "output/scratch_folder.h"
 #include "output/script_text.h"
+#include "output/source_images.h"
 
 namespace marivel {
 
@@ -32,42 +33,27 @@ void CheckSliderName(const std::string& name) {
                 "only letters, digits, \"_\" and \"$\"");
 }
 
-bool SourceExists(const std::string& originalPath) {
-    const std::string path = Trim(originalPath);
-    std::error_code ec;
-    return !path.empty() && fs::is_regular_file(path, ec);
-}
-
-int ItemCount(const TkeltAppletAgent& agent, const DesignTree& tree) {
-    const int nodes = tree.count() - 1;
-    const int items = static_cast<int>(agent.Items.size());
-    return nodes < items ? nodes : items;
-}
-
-void PrepareItemImages(TkeltAppletAgent& agent, DesignTree& tree) {
-    const int count = ItemCount(agent, tree);
-    // Which sources exist is asked once; the slider width is only needed (and
-    // only checked) when at least one of them does, and it is checked before
-    // anything is written.
-    std::vector<bool> exists(static_cast<std::size_t>(count));
-    for (int k = 0; k < count; ++k) exists[k] = SourceExists(agent.Items[k].OriginalImagePath);
+void PrepareItemImages(TkeltAppletAgent& agent, DesignTree& tree, const std::vector<bool>& exists) {
+    // The slider width is only needed (and only checked) when at least one
+    // source exists, and it is checked before anything is written.
     std::optional<int> width;
     if (std::find(exists.begin(), exists.end(), true) != exists.end()) {
         width = StrToInt(agent.AppletData.Width);
         CheckSliderWidth(*width);
     }
     std::optional<ScratchFolder> scratch;
-    for (int k = 0; k < count; ++k) {
+    for (std::size_t k = 0; k < exists.size(); ++k) {
         TItemData& item = agent.Items[k];
+        const int node = static_cast<int>(k) + 1;
         if (!exists[k]) {
             // The item keeps the image name and size it had, so an image
             // prepared earlier is still used.
-            tree.setCaption(k + 1, kImageMissingCaption);
+            tree.setCaption(node, kImageMissingCaption);
             continue;
         }
-        tree.setCaption(k + 1, kImageCaption);
+        tree.setCaption(node, kImageCaption);
         if (!scratch) scratch.emplace();
-        const std::string name = "slider" + std::to_string(k) + ".jpg";
+        const std::string name = PreparedImageName(static_cast<int>(k));
         const fs::path prepared = scratch->path() / name;
         const PreparedImage image = PrepareSliderImage(Trim(item.OriginalImagePath), prepared, *width);
         item.ImageWidth = std::to_string(image.size.width);
@@ -98,8 +84,16 @@ void TkeltAppletAgent::MakeHTMLCodes(const fs::path& pagePath, DesignTree& tree)
     RefreshLevels(tree);
     RewriteLinks(*this);
     const TAppletData written = AdjustBorders(AppletData);
+    // Which sources exist is asked once.
+    std::vector<bool> exists(static_cast<std::size_t>(GeneratedItemCount(Items, tree)));
+    for (std::size_t k = 0; k < exists.size(); ++k) exists[k] = SourceImageExists(Items[k].OriginalImagePath);
+    std::vector<fs::path> targets{pagePath, ProgramFolder() / EngineFiles[1],
+                                  ProgramFolder() / EngineFiles[2]};
+    for (std::size_t k = 0; k < exists.size(); ++k)
+        if (exists[k]) targets.push_back(PreviewFolder() / PreparedImageName(static_cast<int>(k)));
+    CheckOriginalsAreNotReplaced(Items, targets);
 
-    PrepareItemImages(*this, tree);
+    PrepareItemImages(*this, tree, exists);
 
     WriteTextLines(ProgramFolder() / EngineFiles[2], StyleSheetLines(written));
     WriteTextLines(ProgramFolder() / EngineFiles[1], ConfigScriptLines(written, Items));

@@ -13,7 +13,8 @@
 #include <jpeglib.h>
 
 #include "model/error.h"
-#include "model/text_file.h"
+#include "model/file_error.h"
+#include "model/whole_file.h"
 
 namespace marivel {
 
@@ -39,7 +40,8 @@ struct PrepareJob {
     std::FILE* in;
     std::FILE* out;
     int sliderWidth;
-    int sourceWidth;
+    Orientation orientation;
+    int sourceWidth;  // upright
     int sourceHeight;
     int width;
     int height;
@@ -92,8 +94,15 @@ void OnMessage(j_common_ptr cinfo, int level) {
     PrepareJob* job = errors->job;
     cinfo->err->num_warnings++;
     if (job->warning[0] == '\0') (*cinfo->err->format_message)(cinfo, job->warning);
-    if (cinfo->is_decompressor && cinfo->err->msg_code == JWRN_JPEG_EOF) {
-        auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (!cinfo->is_decompressor) return;
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    // The data ends either where the file ends (libjpeg then supplies an end
+    // marker of its own) or at an end marker inside the compressed data, as
+    // in a cut file that some tool closed properly. Both leave the rest of
+    // the picture grey, so both get the same rule.
+    const int code = cinfo->err->msg_code;
+    const bool dataEnds = code == JWRN_JPEG_EOF || (code == JWRN_HIT_MARKER && d->unread_marker == JPEG_EOI);
+    if (dataEnds) {
         if (!EnoughDataBeforeEnd(d)) {
             std::snprintf(job->error, sizeof job->error,
                           "the file ends early, only %u of %u block rows are present", d->input_iMCU_row,
@@ -130,13 +139,26 @@ inline void ToRgb(const JSAMPLE* p, int components, bool invertedCmyk, JSAMPLE* 
     }
 }
 
+Orientation OrientationOf(j_decompress_ptr src) {
+    for (jpeg_saved_marker_ptr m = src->marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1) {
+            const Orientation o = ExifOrientation(m->data, m->data_length);
+            if (o != Orientation::Upright) return o;
+        }
+    return Orientation::Upright;
+}
+
 void StartDecoder(PrepareJob* job) {
     j_decompress_ptr src = &job->src;
     src->mem->max_memory_to_use = kMaxDecoderMemory;
     jpeg_stdio_src(src, job->in);
+    // Exif sits in APP1 markers (XMP too, which the parser passes over).
+    jpeg_save_markers(src, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(src, TRUE);
-    job->sourceWidth = static_cast<int>(src->image_width);
-    job->sourceHeight = static_cast<int>(src->image_height);
+    job->orientation = OrientationOf(src);
+    const bool swaps = SwapsSides(job->orientation);
+    job->sourceWidth = static_cast<int>(swaps ? src->image_height : src->image_width);
+    job->sourceHeight = static_cast<int>(swaps ? src->image_width : src->image_height);
     // Checked before any buffer is allocated: a tiny file can declare a
     // gigapixel image.
     const auto pixels = static_cast<unsigned long long>(src->image_width) * src->image_height;
@@ -148,6 +170,16 @@ void StartDecoder(PrepareJob* job) {
     if (!ScaleSides(job->sourceWidth, job->sourceHeight, job->sliderWidth, job->width, job->height)) {
         std::snprintf(job->error, sizeof job->error, "scaled to width %d it would exceed %d pixels",
                       job->sliderWidth, kMaxJpegSide);
+        Fail(reinterpret_cast<ErrorManager*>(src->err));
+    }
+    // A picture that is turned is gathered whole at its prepared size first.
+    const auto turned =
+        3ULL * static_cast<unsigned long long>(job->width) * static_cast<unsigned long long>(job->height);
+    if (job->orientation != Orientation::Upright && job->orientation != Orientation::MirrorX &&
+        turned > static_cast<unsigned long long>(kMaxDecoderMemory)) {
+        std::snprintf(job->error, sizeof job->error,
+                      "turning it upright at %d x %d pixels needs more than %ld MiB of memory", job->width,
+                      job->height, kMaxDecoderMemory / (1024 * 1024));
         Fail(reinterpret_cast<ErrorManager*>(src->err));
     }
     const bool cmyk = src->jpeg_color_space == JCS_CMYK || src->jpeg_color_space == JCS_YCCK;
@@ -167,11 +199,21 @@ void StartEncoder(PrepareJob* job) {
     jpeg_start_compress(dst, TRUE);
 }
 
-void ScaleRows(PrepareJob* job) {
+// The source pixel under the centre of destination pixel `at` of `count`
+// along a side of `size` pixels.
+inline JDIMENSION Sample(JDIMENSION at, JDIMENSION count, JDIMENSION size) {
+    return static_cast<JDIMENSION>((2ULL * at + 1) * size / (2ULL * count));
+}
+
+// Pictures that need no turning go straight through: each destination row
+// is sampled from one source row as the rows stream past, so nothing but a
+// row of each is held.
+void StreamRows(PrepareJob* job) {
     j_decompress_ptr src = &job->src;
     j_compress_ptr dst = &job->dst;
     const int components = src->output_components;
     const bool inverted = src->saw_Adobe_marker != 0;
+    const bool mirrored = job->orientation == Orientation::MirrorX;
     const JDIMENSION w = src->output_width, h = src->output_height;
     const auto ow = static_cast<JDIMENSION>(job->width), oh = static_cast<JDIMENSION>(job->height);
 
@@ -180,13 +222,14 @@ void ScaleRows(PrepareJob* job) {
     JSAMPARRAY out = (*dst->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(dst), JPOOL_IMAGE, ow * 3, 1);
     auto* columns = static_cast<JDIMENSION*>(
         (*dst->mem->alloc_large)(reinterpret_cast<j_common_ptr>(dst), JPOOL_IMAGE, ow * sizeof(JDIMENSION)));
-    for (JDIMENSION x = 0; x < ow; ++x)
-        columns[x] =
-            static_cast<JDIMENSION>((2ULL * x + 1) * w / (2ULL * ow)) * static_cast<JDIMENSION>(components);
+    for (JDIMENSION x = 0; x < ow; ++x) {
+        const JDIMENSION column = Sample(x, ow, w);
+        columns[x] = (mirrored ? w - 1 - column : column) * static_cast<JDIMENSION>(components);
+    }
 
     long lastRow = -1;
     for (JDIMENSION y = 0; y < oh; ++y) {
-        const auto row = static_cast<JDIMENSION>((2ULL * y + 1) * h / (2ULL * oh));
+        const JDIMENSION row = Sample(y, oh, h);
         if (static_cast<long>(row) != lastRow) {
             if (row > src->output_scanline) jpeg_skip_scanlines(src, row - src->output_scanline);
             jpeg_read_scanlines(src, in, 1);
@@ -196,6 +239,79 @@ void ScaleRows(PrepareJob* job) {
         }
         jpeg_write_scanlines(dst, out, 1);
     }
+}
+
+// Pictures that must be turned or flipped top to bottom need their source
+// rows in another order than the destination's, so the sampled pixels are
+// gathered into the destination-sized picture first (small: the slider
+// width), then encoded. The source is still read once, top to bottom, and
+// only its sampled rows are decoded.
+//
+// Destination pixel (x, y) shows the upright picture's pixel (u, v) under
+// its centre. Without a swap of sides, each destination row ("line") comes
+// from one source row and each column from one source column; with a swap,
+// each destination column is a line taken from one source row, and each
+// destination row picks one source column.
+void GatherTurnedRows(PrepareJob* job) {
+    j_decompress_ptr src = &job->src;
+    j_compress_ptr dst = &job->dst;
+    const int components = src->output_components;
+    const bool inverted = src->saw_Adobe_marker != 0;
+    const Orientation o = job->orientation;
+    const bool swaps = SwapsSides(o);
+    const JDIMENSION w = src->output_width, h = src->output_height;  // as stored
+    const auto ow = static_cast<JDIMENSION>(job->width), oh = static_cast<JDIMENSION>(job->height);
+    const JDIMENSION uw = swaps ? h : w, uh = swaps ? w : h;  // upright
+    // Which upright axis runs against the stored one.
+    const bool flipRows = o == Orientation::Turn180 || o == Orientation::MirrorY ||
+                          o == Orientation::Turn90 || o == Orientation::Transverse;
+    const bool flipColumns = o == Orientation::Turn180 || o == Orientation::Transverse ||
+                             o == Orientation::Turn270 || o == Orientation::MirrorX;
+
+    const auto common = reinterpret_cast<j_common_ptr>(dst);
+    JSAMPARRAY in = (*src->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(src), JPOOL_IMAGE,
+                                              w * static_cast<JDIMENSION>(components), 1);
+    JSAMPARRAY picture = (*dst->mem->alloc_sarray)(common, JPOOL_IMAGE, ow * 3, oh);
+    const JDIMENSION lines = swaps ? ow : oh, positions = swaps ? oh : ow;
+    auto* lineRow =
+        static_cast<JDIMENSION*>((*dst->mem->alloc_large)(common, JPOOL_IMAGE, lines * sizeof(JDIMENSION)));
+    auto* positionColumn = static_cast<JDIMENSION*>(
+        (*dst->mem->alloc_large)(common, JPOOL_IMAGE, positions * sizeof(JDIMENSION)));
+    for (JDIMENSION i = 0; i < lines; ++i) {
+        // A line's upright coordinate: v of a destination row, u of a column.
+        const JDIMENSION upright = swaps ? Sample(i, ow, uw) : Sample(i, oh, uh);
+        lineRow[i] = flipRows ? h - 1 - upright : upright;
+    }
+    for (JDIMENSION j = 0; j < positions; ++j) {
+        const JDIMENSION upright = swaps ? Sample(j, oh, uh) : Sample(j, ow, uw);
+        positionColumn[j] = (flipColumns ? w - 1 - upright : upright) * static_cast<JDIMENSION>(components);
+    }
+
+    // The source rows of the lines run one way or the other: visit the lines
+    // so that the rows come top to bottom.
+    const bool backwards = lines > 1 && lineRow[0] > lineRow[lines - 1];
+    long lastRow = -1;
+    for (JDIMENSION k = 0; k < lines; ++k) {
+        const JDIMENSION i = backwards ? lines - 1 - k : k;
+        const JDIMENSION row = lineRow[i];
+        if (static_cast<long>(row) != lastRow) {
+            if (row > src->output_scanline) jpeg_skip_scanlines(src, row - src->output_scanline);
+            jpeg_read_scanlines(src, in, 1);
+            lastRow = static_cast<long>(row);
+        }
+        for (JDIMENSION j = 0; j < positions; ++j) {
+            JSAMPLE* pixel = swaps ? picture[j] + 3 * i : picture[i] + 3 * j;
+            ToRgb(in[0] + positionColumn[j], components, inverted, pixel);
+        }
+    }
+    for (JDIMENSION y = 0; y < oh; ++y) jpeg_write_scanlines(dst, picture + y, 1);
+}
+
+void ScaleRows(PrepareJob* job) {
+    if (job->orientation == Orientation::Upright || job->orientation == Orientation::MirrorX)
+        StreamRows(job);
+    else
+        GatherTurnedRows(job);
 }
 
 // Returns false with job->error set; libjpeg errors arrive here by longjmp.
@@ -254,26 +370,23 @@ PreparedImage PrepareSliderImage(const std::filesystem::path& source,
     job->sliderWidth = sliderWidth;
     job->in = std::fopen(source.c_str(), "rb");
     if (!job->in) throw Error(what + std::strerror(errno));
-    job->out = std::fopen(destination.c_str(), "wb");
-    if (!job->out) {
-        const int err = errno;
-        std::fclose(job->in);
-        throw Error(FileErrorMessage("Cannot create file", destination, err));
-    }
-    bool ok = RunPrepare(job.get());
-    std::fclose(job->in);
-    if (std::fclose(job->out) != 0 && ok) {
-        ok = false;
-        std::snprintf(job->error, sizeof job->error, "writing \"%s\" failed", destination.c_str());
-    }
-    if (!ok) {
-        std::error_code ignored;
-        std::filesystem::remove(destination, ignored);
+    struct InputCloser {
+        std::FILE* file;
+        ~InputCloser() { std::fclose(file); }
+    } closer{job->in};
+    // The copy appears under its name only once it is complete; the caller
+    // copies it on to wherever it must last, so it is not synced here.
+    WholeFileWriter out(destination, Durability::Unsynced);
+    job->out = out.stream();
+    if (!RunPrepare(job.get())) {
+        out.discard();
         throw Error(what + job->error);
     }
+    out.commit();
     PreparedImage result;
     result.sourceWidth = job->sourceWidth;
     result.sourceHeight = job->sourceHeight;
+    result.orientation = job->orientation;
     result.size = {job->width, job->height};
     result.warning = job->warning;
     return result;

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "output/exif_orientation.h"
+
 namespace marivel {
 
 struct ScaledSize {
@@ -29,8 +31,10 @@ inline constexpr int kMaxProgressiveScans = 100;                // real encoders
 inline constexpr int kMaxJpegSide = 65500;
 
 struct PreparedImage {
+    // The source's size as it stands upright.
     int sourceWidth = 0;
     int sourceHeight = 0;
+    Orientation orientation = Orientation::Upright;
     ScaledSize size;
     // libjpeg's first complaint about damaged data that was still usable
     // (empty when the file was clean).
@@ -46,6 +50,11 @@ struct PreparedImage {
 // sampled are decompressed, the others are skipped, so memory grows with the
 // source width, not its area.
 //
+// A camera's Exif orientation is applied: the copy stands upright, and its
+// size is that of the upright picture (a photo taken on its side comes out
+// taller than wide). Pictures that must be turned are gathered at the
+// destination's size before encoding; the others stream.
+//
 // Grayscale sources come out in colour, CMYK and YCCK (Adobe's inverted
 // form included) are converted to RGB.
 //
@@ -54,7 +63,9 @@ struct PreparedImage {
 // image is present and, for a progressive file, before its first scan is
 // complete; such a file fails. Fatal decoder errors, oversized images and
 // progressive files with too many scans fail too. Failures throw Error naming
-// the source file and the reason; no destination file is left behind.
+// the source file and the reason; the destination only ever appears whole
+// (it is written beside itself and renamed), so a failure leaves no file and
+// an earlier file of that name as it was.
 PreparedImage PrepareSliderImage(const std::filesystem::path& source,
                                  const std::filesystem::path& destination, int sliderWidth);
 

@@ -1,29 +1,45 @@
 // The preview folder beside the executable and the list of what the program
-// put there. Copies and deletions never fail loudly: a missing source just
-// leaves no copy, but its name is still recorded.
+// put there. A missing source just leaves no copy, but its name is still
+// recorded; a copy that fails while writing is an error, since the preview
+// would show something else than what was built. Deletions never fail
+// loudly.
 
 #include <filesystem>
 #include <string>
+#include <unordered_set>
 
 #include "model/agent.h"
+#include "model/error.h"
+#include "model/file_error.h"
+#include "model/whole_file.h"
 
 namespace marivel {
 
 namespace fs = std::filesystem;
 
 void TkeltAppletAgent::CopyToPreview(const fs::path& filePath) {
-    std::error_code ignored;
     const fs::path folder = PreviewFolder();
-    if (!fs::exists(folder, ignored)) fs::create_directory(folder, ignored);
     const fs::path name = filePath.filename();
-    fs::copy_file(filePath, folder / name, fs::copy_options::overwrite_existing, ignored);
+    // Recorded first, so that emptying the folder also removes whatever a
+    // failed copy might have left.
     PreviewFiles.push_back(name.string());
+    std::error_code ec;
+    if (!fs::exists(filePath, ec)) return;
+    if (!fs::is_directory(folder, ec)) {
+        fs::create_directory(folder, ec);
+        if (ec) throw Error(FileErrorMessage("Cannot create folder", folder, ec.value()));
+    }
+    // The preview is scratch: whole files, but not worth a sync each.
+    CopyWholeFile(filePath, folder / name, Durability::Unsynced);
 }
 
 void TkeltAppletAgent::ClearPreview() {
     std::error_code ignored;
     const fs::path folder = PreviewFolder();
-    for (const std::string& name : PreviewFiles) fs::remove(folder / name, ignored);
+    // Every build adds its names again; each file is deleted once.
+    std::unordered_set<std::string> removed;
+    for (const std::string& name : PreviewFiles)
+        if (removed.insert(name).second) fs::remove(folder / name, ignored);
     PreviewFiles.clear();
     // Removes the folder only when nothing else was put there.
     fs::remove(folder, ignored);

@@ -1,46 +1,117 @@
 #include "output/script_text.h"
 
 #include "model/field_codec.h"
+#include "model/text_encoding.h"
 
 namespace marivel {
+
+namespace {
+
+void AppendHex4(std::string& out, unsigned value) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) out += kDigits[(value >> shift) & 0xF];
+}
+
+// \uXXXX, or the UTF-16 surrogate pair of a character beyond U+FFFF.
+void AppendScriptEscape(std::string& out, char32_t c) {
+    if (c < 0x10000) {
+        AppendHex4(out, static_cast<unsigned>(c));
+        return;
+    }
+    const char32_t v = c - 0x10000;
+    AppendHex4(out, 0xD800 + static_cast<unsigned>(v >> 10));
+    AppendHex4(out, 0xDC00 + static_cast<unsigned>(v & 0x3FF));
+}
+
+// Calls ascii(c, i) for each ASCII byte and other(codePoint) for every other
+// character.
+template <typename Ascii, typename Other>
+void ForEachChar(std::string_view text, Ascii&& ascii, Other&& other) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ascii(text[i], i);
+            ++i;
+            continue;
+        }
+        const DecodedChar decoded = DecodeCharAt(text, i);
+        other(decoded.codePoint);
+        i += decoded.length;
+    }
+}
+
+}  // namespace
 
 std::string EscapeForScriptString(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                continue;
-            case '\'':
-                out += "\\'";
-                continue;
-            case '\r':
-                out += "\\r";
-                continue;
-            case '\n':
-                out += "\\n";
-                continue;
-            case '<':
-                // "</script>" inside the string would end the script element.
-                out += (i + 1 < text.size() && text[i + 1] == '/') ? "<\\" : "<";
-                continue;
-            default:
-                break;
-        }
-        // U+2028 and U+2029 end a line inside older engines' string literals.
-        if (static_cast<unsigned char>(c) == 0xE2 && i + 2 < text.size() &&
-            static_cast<unsigned char>(text[i + 1]) == 0x80) {
-            const auto third = static_cast<unsigned char>(text[i + 2]);
-            if (third == 0xA8 || third == 0xA9) {
-                out += third == 0xA8 ? "\\u2028" : "\\u2029";
-                i += 2;
-                continue;
+    ForEachChar(
+        text,
+        [&](char c, std::size_t i) {
+            switch (c) {
+                case '\\':
+                    out += "\\\\";
+                    return;
+                case '\'':
+                    out += "\\'";
+                    return;
+                case '\r':
+                    out += "\\r";
+                    return;
+                case '\n':
+                    out += "\\n";
+                    return;
+                case '<':
+                    // "</script>" inside the string would end the script element.
+                    out += (i + 1 < text.size() && text[i + 1] == '/') ? "<\\" : "<";
+                    return;
+                default:
+                    break;
             }
-        }
-        out += c;
-    }
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+                AppendScriptEscape(out, static_cast<unsigned char>(c));
+            else
+                out += c;
+        },
+        [&](char32_t c) { AppendScriptEscape(out, c); });
+    return out;
+}
+
+std::string EscapeNonAsciiForScript(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    ForEachChar(
+        text, [&](char c, std::size_t) { out += c; }, [&](char32_t c) { AppendScriptEscape(out, c); });
+    return out;
+}
+
+std::string EscapeForHtmlAttribute(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    ForEachChar(
+        text,
+        [&](char c, std::size_t) {
+            switch (c) {
+                case '&':
+                    out += "&amp;";
+                    break;
+                case '<':
+                    out += "&lt;";
+                    break;
+                case '>':
+                    out += "&gt;";
+                    break;
+                case '"':
+                    out += "&quot;";
+                    break;
+                case '\'':
+                    out += "&#39;";
+                    break;
+                default:
+                    out += c;
+            }
+        },
+        [&](char32_t c) { out += "&#" + std::to_string(static_cast<unsigned long>(c)) + ";"; });
     return out;
 }
 

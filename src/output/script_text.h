@@ -5,11 +5,22 @@
 
 namespace marivel {
 
-// Makes text safe inside a single-quoted JavaScript string literal that sits
-// in a page's <script>: backslash, apostrophe, CR, LF, the UTF-8 line and
-// paragraph separators and "</" are escaped; every other byte is copied as is,
-// so text in the system code page reaches the browser unchanged.
+// Makes UTF-8 text safe inside a single-quoted JavaScript string literal
+// that sits in a page's <script>: backslash, apostrophe, line ends and other
+// control characters and "</" are escaped, and every character outside ASCII
+// is written as a \u escape (a surrogate pair beyond U+FFFF). The result is
+// pure ASCII, so the text arrives intact whatever encoding the browser reads
+// the script in. Bytes that are not UTF-8 are taken as Windows-1252.
 std::string EscapeForScriptString(std::string_view text);
+
+// Only the characters outside ASCII written as \u escapes: for values the
+// script holds bare, where quoting escapes would change their meaning.
+std::string EscapeNonAsciiForScript(std::string_view text);
+
+// Makes UTF-8 text safe inside a double-quoted HTML attribute: & < > " and '
+// become character references, and so does every character outside ASCII,
+// so the page needs no declared encoding to show it.
+std::string EscapeForHtmlAttribute(std::string_view text);
 
 // True when the slider name can stem the generated script's identifiers
 // ("CI" + name, "Init" + name, name + "cfg"): an ASCII letter, "_" or "$",

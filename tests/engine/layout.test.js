@@ -63,6 +63,33 @@ describe('published slider layout', { timeout: 120000 }, () => {
     assert.deepEqual(page.problems, []);
   });
 
+  it('shows texts beyond ASCII intact, from a UTF-8 project and from an old single-byte one', async () => {
+    // The page declares no encoding: only what the script escapes arrives
+    // whatever the browser guesses.
+    const cases = [
+      { encoding: 'utf8', tip: 'Caf\u00e9 \u65e5\u672c \u{1F4F7}', link: 'http://example.com/caf\u00e9/\u65e5' },
+      { encoding: 'latin1', tip: 'Caf\u00e9 \u00bd', link: 'http://example.com/caf\u00e9' },
+    ];
+    for (const c of cases) {
+      const s = makeSlider({ encoding: c.encoding, items: [{ size: [336, 200], tip: c.tip, link: c.link }] });
+      const script = fs.readFileSync(path.join(s.out, 'tessalinecfg.js'));
+      assert.ok(script.every((b) => b < 0x80), 'the script is pure ASCII');
+      const page = await open(browser.context, s.url);
+      await page.waitForSelector('.slidercontainer img');
+      const st = await sliderState(page);
+      assert.equal(st.images[0].title, c.tip, c.encoding);
+      assert.equal(st.images[0].alt, c.tip, c.encoding);
+      assert.equal(st.images[0].href, c.link, c.encoding);
+      // The address the browser follows carries the path's characters as
+      // UTF-8. (A query would take the page's guessed encoding: that is the
+      // browser's, not the script's doing.)
+      const followed = await page.evaluate(() => document.querySelector('.slidercontainer a').href);
+      assert.equal(followed, new URL(c.link).href, c.encoding);
+      assert.ok(followed.includes('caf%C3%A9'), followed);
+      assert.deepEqual(page.problems, []);
+    }
+  });
+
   it('fits the stylesheet borders and clips everything else', async () => {
     const cases = [
       { imageBorder: [4, 2, 'DBEAF5'], containerBorder: [3, 3, '0000FF'], bg: '12AB34' },

@@ -154,6 +154,40 @@ TEST_F(ProjectFile, ReaderIsLenientWhereTheFormatAllows) {
     }
 }
 
+TEST_F(ProjectFile, TextThatIsNotUtf8IsReadAsWindows1252) {
+    struct Row {
+        const char* name;
+        std::string tooltip;  // as the file holds it
+        std::string applet;   // the slider name, as the file holds it
+        std::string tooltipRead, appletRead;
+    };
+    const Row rows[] = {
+        {"UTF-8 stays as it is", "Caf\xC3\xA9 \xE6\x97\xA5", "Galerie", "Caf\xC3\xA9 \xE6\x97\xA5",
+         "Galerie"},
+        {"a legacy accent", "Caf\xE9", "Galerie", "Caf\xC3\xA9", "Galerie"},
+        {"legacy punctuation", "\x80 5 \x93q\x94", "S\xE9rie", "\xE2\x82\xAC 5 \xE2\x80\x9Cq\xE2\x80\x9D",
+         "S\xC3\xA9rie"},
+        {"an unassigned byte", "\x81", "x", "\xC2\x81", "x"},
+        // One byte that is no UTF-8 makes the whole file legacy text.
+        {"mixed", "Caf\xC3\xA9", "S\xE9rie", "Caf\xC3\x83\xC2\xA9", "S\xC3\xA9rie"},
+        {"a cut UTF-8 sequence", "Caf\xC3", "x", "Caf\xC3\x83", "x"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_EQ(load(ProjectText(ItemLine(row.tooltip, "0"), row.applet + "#$@")), LoadResult::Loaded);
+        ASSERT_EQ(agent.Items.size(), 1u);
+        EXPECT_EQ(agent.Items[0].ToolTip, row.tooltipRead);
+        EXPECT_EQ(agent.AppletData.SliderName, row.appletRead);
+        // Saved, the text is UTF-8 and reads back the same.
+        agent.SaveProject(dir / "again.mvl");
+        TkeltAppletAgent reader(dir.path());
+        MemoryDesignTree rebuilt;
+        ASSERT_EQ(reader.LoadProject(dir / "again.mvl", rebuilt), LoadResult::Loaded);
+        EXPECT_EQ(reader.Items, agent.Items);
+        EXPECT_NE(ReadBytes(dir / "again.mvl").find(row.tooltipRead), std::string::npos);
+    }
+}
+
 TEST_F(ProjectFile, ForeignFilesAreRefusedAndChangeNothing) {
     buildTree({1, 2});
     const TItemArray items = agent.Items;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "model/agent.h"
@@ -163,6 +164,53 @@ TEST(MemoryTree, NavigatesAndEditsInPreOrder) {
     tree.removeSubtree(0);  // the root stays
     EXPECT_EQ(tree.count(), 4);
     (void)n;
+}
+
+TEST(MemoryTree, AddsAnywhereLikeAPlainPreOrderListAfterAnyEdit) {
+    // Appends along the last branch take a short cut; mixed with inserts
+    // elsewhere, moves and removals the tree must still match a plain list
+    // of depths that finds each subtree's end by scanning.
+    MemoryDesignTree tree;
+    std::vector<int> plain{0};
+    auto plainSubtree = [&](int i) {
+        int end = i + 1;
+        while (end < static_cast<int>(plain.size()) && plain[end] > plain[i]) ++end;
+        return end - i;
+    };
+    unsigned seed = 12345;
+    auto next = [&](int bound) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<unsigned>(bound));
+    };
+    for (int step = 0; step < 3000; ++step) {
+        const int n = static_cast<int>(plain.size());
+        const int op = next(20);
+        if (op < 14) {
+            // Mostly the last node or its parent, as loading does.
+            const int parent = op < 3 ? n - 1 : op < 6 ? std::max(0, tree.parent(n - 1)) : next(n);
+            const int at = parent + plainSubtree(parent);
+            plain.insert(plain.begin() + at, plain[parent] + 1);
+            ASSERT_EQ(tree.addChild(parent, "x"), at) << "step " << step;
+        } else if (op < 17 && n > 2) {
+            // A small subtree, so the tree keeps growing.
+            int node = 1 + next(n - 1);
+            while (plainSubtree(node) > 3) ++node;
+            const int size = plainSubtree(node);
+            plain.erase(plain.begin() + node, plain.begin() + node + size);
+            tree.removeSubtree(node);
+        } else if (n > 2) {
+            const int node = 1 + next(n - 1);
+            const int sibling = tree.previousSibling(node);
+            if (sibling < 0) continue;
+            const int size = plainSubtree(node);
+            std::vector<int> block(plain.begin() + node, plain.begin() + node + size);
+            plain.erase(plain.begin() + node, plain.begin() + node + size);
+            plain.insert(plain.begin() + sibling, block.begin(), block.end());
+            tree.moveBefore(node, sibling);
+        }
+        ASSERT_EQ(tree.count(), static_cast<int>(plain.size())) << "step " << step;
+    }
+    for (int i = 0; i < tree.count(); ++i) EXPECT_EQ(tree.depth(i), plain[i]) << i;
 }
 
 }  // namespace

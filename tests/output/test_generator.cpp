@@ -143,6 +143,76 @@ TEST_F(Generator, BorderAllowanceGoesIntoTheFilesButNotTheModel) {
     }
 }
 
+TEST_F(Generator, AHeightThatDoesNotFitIsRefusedNamingTheField) {
+    struct Row {
+        std::string height, imageWidth, imageStyle, containerWidth, containerStyle;
+        std::string message;  // empty: accepted
+    };
+    const Row rows[] = {
+        {"400", "2000000000", "2", "4", "0",
+         "The image border width 2000000000 is too large: the slider height with its borders would be "
+         "4000000400 pixels"},
+        {"400", "4", "2", "1500000000", "3", "The container border width 1500000000 is too large"},
+        {"2147483647", "4", "2", "0", "3", "The slider height 2147483647 is too large"},
+        {"400", "-2000000000", "2", "4", "0", "The image border width -2000000000 is too small"},
+        {"-2147483648", "-1", "1", "0", "0", "The slider height -2147483648 is too small"},
+        // A border that is not drawn adds nothing, however wide.
+        {"400", "2000000000", "0", "2147483647", "0", ""},
+        {"2147483639", "2", "1", "2", "1", ""},  // exactly the largest height there is
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.height + " " + r.imageWidth + " " + r.containerWidth);
+        WriteBytes(program / "tessaline.css", "old css");
+        fs::remove(dir / "page.html");
+        TAppletData& a = agent->AppletData;
+        a.Height = r.height;
+        a.ImageBorderWidth = r.imageWidth;
+        a.ImageBorderStyle = r.imageStyle;
+        a.ContainerBorderWidth = r.containerWidth;
+        a.ContainerBorderStyle = r.containerStyle;
+        if (r.message.empty()) {
+            agent->MakeHTMLCodes(dir / "page.html", tree);
+            const std::string page = ReadBytes(dir / "page.html");
+            EXPECT_TRUE(page.find("height:400px") != std::string::npos ||
+                        page.find("height:2147483647px") != std::string::npos)
+                << page;
+            continue;
+        }
+        try {
+            agent->MakeHTMLCodes(dir / "page.html", tree);
+            ADD_FAILURE() << "no error";
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find(r.message), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(ReadBytes(program / "tessaline.css"), "old css");
+        EXPECT_FALSE(fs::exists(dir / "page.html"));
+    }
+}
+
+TEST_F(Generator, TextBeyondAsciiReachesThePageAsEscapesAndStaysRawInTheModel) {
+    const std::string tip = "Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC";
+    const std::string link = "http://example.com/caf\xC3\xA9";
+    AddItem(Photo("photo.jpg", 336, 200));
+    agent->Items[0].ToolTip = tip;
+    agent->Items[0].Link = link;
+    agent->Items[0].Target = "cadre_\xC3\xA9t\xC3\xA9";
+    agent->AppletData.DivId = "zon\xC3\xA9_div";
+    agent->AppletData.CfgName = "VSlider1cfg";
+    agent->MakeHTMLCodes(dir / "page.html", tree);
+
+    const std::string script = Script(), page = ReadBytes(dir / "page.html");
+    for (const std::string* text : {&script, &page})
+        for (char c : *text) ASSERT_LT(static_cast<unsigned char>(c), 0x80) << *text;
+    EXPECT_NE(script.find("CIVSlider1(['slider0.jpg','http://example.com/caf\\u00e9','cadre_\\u00e9t\\u00e9',"
+                          "'Caf\\u00e9 \\u65e5\\u672c',168,100]);"),
+              std::string::npos)
+        << script;
+    EXPECT_NE(script.find("new BKag('zon\\u00e9_div',"), std::string::npos) << script;
+    EXPECT_NE(page.find("<div id=\"zon&#233;_div\" style="), std::string::npos) << page;
+    EXPECT_EQ(agent->Items[0].ToolTip, tip);
+    EXPECT_EQ(agent->Items[0].Link, link);
+}
+
 TEST_F(Generator, LevelsFollowTheTreeAndLinksAreRewritten) {
     const int a = AddItem("");
     const int b = AddItem("", a);

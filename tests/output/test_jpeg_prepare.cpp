@@ -2,8 +2,11 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "model/error.h"
+#include "output/exif_orientation.h"
 #include "output/jpeg_prepare.h"
 #include "support/temp_dir.h"
 #include "support/test_jpeg.h"
@@ -179,6 +182,8 @@ TEST_F(Prepare, UndecodableFilesFailWithTheFileAndTheReason) {
         {"This is a text file, not a picture.", "Not a JPEG file"},
         {"", "Empty input file"},
         {good.substr(0, 700), "the file ends early"},
+        // The same cut, closed by an end marker as some tools close it.
+        {good.substr(0, 700) + "\xFF\xD9", "the file ends early"},
         {lossless, "Unsupported JPEG process"},
         {WithSize(good, 65500, 65500), "65500 x 65500 pixels"},
         {manyScans, "more than 100 progressive scans"},
@@ -205,15 +210,150 @@ TEST_F(Prepare, SlightlyTruncatedPhotoStillGivesACopy) {
     JpegRecipe photo{.width = 320, .height = 240};
     photo.pixel = CellColour;
     const std::string good = Bytes(Source(photo, "good.jpg"));
-    test::WriteBytes(dir / "cut.jpg", good.substr(0, good.size() * 9 / 10));
-    const auto out = Run(dir / "cut.jpg", 160);
-    EXPECT_EQ(out.width, 160);
-    EXPECT_EQ(out.height, 120);
-    EXPECT_NE(last.warning, "");
-    // The top of the picture is intact.
-    const Rgb got = out.at(8, 8), want = CellColour(17, 17);
-    EXPECT_NEAR(got.r, want.r, 14);
-    EXPECT_NEAR(got.g, want.g, 14);
+    const std::string cut = good.substr(0, good.size() * 9 / 10);
+    for (const std::string& bytes : {cut, cut + "\xFF\xD9"}) {
+        SCOPED_TRACE(bytes.size());
+        test::WriteBytes(dir / "cut.jpg", bytes);
+        const auto out = Run(dir / "cut.jpg", 160);
+        EXPECT_EQ(out.width, 160);
+        EXPECT_EQ(out.height, 120);
+        EXPECT_NE(last.warning, "");
+        // The top of the picture is intact.
+        const Rgb got = out.at(8, 8), want = CellColour(17, 17);
+        EXPECT_NEAR(got.r, want.r, 14);
+        EXPECT_NEAR(got.g, want.g, 14);
+    }
+}
+
+TEST_F(Prepare, UprightPhotosComeOutByteForByteAsTheShippedSample) {
+    // The sample project ships the copies an earlier version prepared from
+    // its photos; stored projects depend on preparation staying exactly so.
+    const fs::path samples = fs::path(MARIVEL_PROGRAM_DIR) / "samples";
+    const std::pair<const char*, const char*> rows[] = {
+        {"dawn.jpg", "slider0.jpg"},
+        {"meadow.jpg", "slider1.jpg"},
+        {"coast.jpg", "slider2.jpg"},
+        {"canyon.jpg", "slider3.jpg"},
+    };
+    for (const auto& [photo, prepared] : rows) {
+        PrepareSliderImage(samples / "images" / photo, dir / "out.jpg", 168);
+        EXPECT_TRUE(Bytes(dir / "out.jpg") == Bytes(samples / prepared)) << photo;
+    }
+}
+
+// A picture of 4 x 3 cells, each its own colour, as it stands upright.
+Rgb UprightCell(int u, int v) {
+    return Rgb{(u / 64) * 80, (v / 64) * 100, 128};
+}
+
+// Where stored pixel (x, y) of a w x h file lands in the upright picture,
+// straight from what each orientation value says of the file's first row
+// and first column.
+std::pair<int, int> UprightOf(int orientation, int x, int y, int w, int h) {
+    switch (orientation) {
+        case 2:
+            return {w - 1 - x, y};  // row 0 top, column 0 right
+        case 3:
+            return {w - 1 - x, h - 1 - y};  // row 0 bottom, column 0 right
+        case 4:
+            return {x, h - 1 - y};  // row 0 bottom, column 0 left
+        case 5:
+            return {y, x};  // row 0 left, column 0 top
+        case 6:
+            return {h - 1 - y, x};  // row 0 right, column 0 top
+        case 7:
+            return {h - 1 - y, w - 1 - x};  // row 0 right, column 0 bottom
+        case 8:
+            return {y, w - 1 - x};  // row 0 left, column 0 bottom
+        default:
+            return {x, y};
+    }
+}
+
+TEST_F(Prepare, PhotosStandUprightWhateverTheirOrientationTag) {
+    struct Row {
+        int orientation;
+        bool bigEndian;
+        JpegModel model;
+    };
+    const Row rows[] = {
+        {1, false, JpegModel::Colour}, {2, false, JpegModel::Colour}, {3, false, JpegModel::Colour},
+        {4, true, JpegModel::Colour},  {5, false, JpegModel::Colour}, {6, false, JpegModel::Colour},
+        {6, true, JpegModel::Gray},    {7, false, JpegModel::Colour}, {8, true, JpegModel::AdobeCmyk},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE("orientation " + std::to_string(row.orientation));
+        const bool swaps = row.orientation >= 5;
+        const int w = swaps ? 192 : 256, h = swaps ? 256 : 192;  // as stored; upright it is 256 x 192
+        JpegRecipe recipe{.width = w, .height = h, .model = row.model, .quality = 100};
+        recipe.orientation = row.orientation;
+        recipe.bigEndianExif = row.bigEndian;
+        const int o = row.orientation;
+        recipe.pixel = [o, w, h](int x, int y) {
+            const auto [u, v] = UprightOf(o, x, y, w, h);
+            return UprightCell(u, v);
+        };
+        const auto out = Run(Source(recipe), 128);
+        ASSERT_EQ(out.width, 128);
+        ASSERT_EQ(out.height, 96);
+        EXPECT_EQ(last.sourceWidth, 256);
+        EXPECT_EQ(last.sourceHeight, 192);
+        EXPECT_EQ(static_cast<int>(last.orientation), row.orientation);
+        int wrong = 0;
+        for (int y = 4; y < 96; y += 8) {
+            for (int x = 4; x < 128; x += 8) {
+                if (x % 32 < 4 || x % 32 > 28 || y % 32 < 4 || y % 32 > 28) continue;  // near a cell edge
+                Rgb want = UprightCell(2 * x, 2 * y);
+                if (row.model == JpegModel::Gray) want = {want.g, want.g, want.g};
+                const Rgb got = out.at(x, y);
+                if (std::abs(got.r - want.r) > 20 || std::abs(got.g - want.g) > 20 ||
+                    std::abs(got.b - want.b) > 20)
+                    ++wrong;
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
+struct ExifRow {
+    const char* name;
+    std::vector<std::uint8_t> block;
+    Orientation expected;
+};
+
+std::vector<std::uint8_t> Patched(std::vector<std::uint8_t> block, std::size_t at,
+                                  std::initializer_list<std::uint8_t> bytes) {
+    for (std::uint8_t b : bytes) block.at(at++) = b;
+    return block;
+}
+
+TEST(ExifOrientation, ReadsTheTagAndTrustsNothingElse) {
+    // Offsets into the little-endian block: the entry count at 14, the
+    // orientation entry at 40 (type at 42, count at 44, value at 48).
+    const auto good = test::ExifBlock(6);
+    std::vector<std::uint8_t> cut(good.begin(), good.begin() + 45);
+    const ExifRow rows[] = {
+        {"little-endian", good, Orientation::Turn90},
+        {"big-endian", test::ExifBlock(8, true), Orientation::Turn270},
+        {"each value", test::ExifBlock(3), Orientation::Turn180},
+        {"value 0", test::ExifBlock(0), Orientation::Upright},
+        {"value 9", test::ExifBlock(9), Orientation::Upright},
+        {"value 0x106", Patched(good, 49, {0x01}), Orientation::Upright},
+        {"not a SHORT", Patched(good, 42, {4}), Orientation::Upright},
+        {"two values", Patched(good, 44, {2}), Orientation::Upright},
+        {"cut inside the entry", cut, Orientation::Upright},
+        {"tag found before the count runs out", Patched(good, 14, {0xFF, 0xFF}), Orientation::Turn90},
+        {"more entries than bytes", Patched(Patched(good, 14, {0xFF, 0xFF}), 40, {0x13}),
+         Orientation::Upright},
+        {"directory beyond the end", Patched(good, 10, {0xF0, 0xFF, 0xFF, 0xFF}), Orientation::Upright},
+        {"unknown byte order", Patched(good, 6, {'X', 'X'}), Orientation::Upright},
+        {"wrong magic", Patched(good, 8, {43}), Orientation::Upright},
+        {"XMP, not Exif", Patched(good, 0, {'h', 't', 't', 'p'}), Orientation::Upright},
+        {"header only", {'E', 'x', 'i', 'f', 0, 0}, Orientation::Upright},
+        {"empty", {}, Orientation::Upright},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ExifOrientation(row.block.data(), row.block.size()), row.expected) << row.name;
 }
 
 }  // namespace

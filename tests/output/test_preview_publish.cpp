@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <algorithm>
+#include <csignal>
+#include <functional>
 #include <string>
 
 #include "generator_fixture.h"
@@ -149,6 +154,174 @@ TEST_F(Publishing, AFailedGenerationWritesNothingBesideTheProject) {
     EXPECT_THROW(agent->SaveAndPublish(site, "p.mvl", tree), Error);
     EXPECT_TRUE(fs::is_empty(site));
     EXPECT_EQ(display.hint, "");
+}
+
+// Names of the files in a folder, temporary ones included.
+std::vector<std::string> Listing(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The kernel refuses writes past a size limit even to root (SIGXFSZ is
+// ignored so the process survives): a disk that is full for this process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{bytes, old_.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit old_{};
+    void (*previous_)(int) = nullptr;
+};
+
+TEST_F(Publishing, ACopyThatCannotBeWrittenFailsTheSaveAndKeepsTheOldFile) {
+    const std::string bigFile(64 * 1024, 'x');
+    auto fifo = [](const fs::path& path) {
+        fs::remove(path);
+        ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+    };
+    struct Row {
+        const char* name;
+        std::function<void()> arrange;  // spoils one target after a good save
+        std::string failingFile;        // the file the message must name
+        std::string reason;
+    };
+    const Row rows[] = {
+        {"a FIFO where the engine goes", [&] { fifo(site / "tessaline.js"); },
+         (site / "tessaline.js").string(), "not a regular file"},
+        {"a folder where an image goes",
+         [&] {
+             fs::remove(site / "slider0.jpg");
+             fs::create_directory(site / "slider0.jpg");
+         },
+         (site / "slider0.jpg").string(), "Is a directory"},
+        {"a FIFO where the preview's image goes", [&] { fifo(agent->PreviewFolder() / "slider0.jpg"); },
+         (agent->PreviewFolder() / "slider0.jpg").string(), "not a regular file"},
+        {"no room for the engine", [&] { WriteBytes(program / "tessaline.js", bigFile); },
+         (site / "tessaline.js").string(), "File too large"},
+        {"no room for an image",
+         [&] {
+             // The original is gone; the image its last save prepared is
+             // published again, and it is too big for the disk.
+             fs::remove(dir / "a.jpg");
+             WriteBytes(agent->PreviewFolder() / "slider0.jpg", bigFile);
+         },
+         (site / "slider0.jpg").string(), "File too large"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(site);
+        fs::create_directory(site);
+        fs::remove_all(agent->PreviewFolder());
+        WriteBytes(program / "tessaline.js", "// engine\n");
+        agent->Items.clear();
+        tree.reset("Marivel");
+        AddItem(Photo("a.jpg", 1000, 750));
+        ASSERT_TRUE(agent->SaveAndPublish(site, "p.mvl", tree));
+        const std::string engine = ReadBytes(site / "tessaline.js");
+        const std::string image = ReadBytes(site / "slider0.jpg");
+        row.arrange();
+        const std::vector<std::string> before = Listing(site);
+        try {
+            FileSizeLimit limit(16 * 1024);
+            agent->SaveAndPublish(site, "p.mvl", tree);
+            ADD_FAILURE() << "the save was reported as done";
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find("\"" + row.failingFile + "\""), std::string::npos)
+                << e.what();
+            EXPECT_NE(std::string(e.what()).find(row.reason), std::string::npos) << e.what();
+        }
+        // What was not replaced is the old file, whole; nothing half-written
+        // or temporary is left.
+        EXPECT_EQ(Listing(site), before);
+        if (fs::is_regular_file(site / "tessaline.js")) {
+            EXPECT_TRUE(ReadBytes(site / "tessaline.js") == engine);
+        }
+        if (fs::is_regular_file(site / "slider0.jpg")) {
+            EXPECT_TRUE(ReadBytes(site / "slider0.jpg") == image);
+        }
+        EXPECT_EQ(display.hint, "");
+        EXPECT_FALSE(display.busy);
+    }
+}
+
+TEST_F(Publishing, AMissingSourceIsStillNoErrorAndNoFile) {
+    fs::remove(program / "tessaline.js");
+    AddItem((dir / "gone.jpg").string());
+    agent->Items[0].ImageFile = "slider0.jpg";  // prepared once, but not in the preview folder
+    EXPECT_TRUE(agent->SaveAndPublish(site, "p.mvl", tree));
+    EXPECT_FALSE(fs::exists(site / "tessaline.js"));
+    EXPECT_FALSE(fs::exists(site / "slider0.jpg"));
+    EXPECT_TRUE(fs::exists(site / "tessalinecfg.js"));
+}
+
+TEST_F(Publishing, ASaveThatWouldReplaceAnOriginalIsRefusedBeforeWritingAnything) {
+    const std::string photo = Photo("photo.jpg", 1000, 750);
+    struct Row {
+        const char* name;
+        std::string original;  // of item 0; item 1 always has photo.jpg
+        int item;              // the item whose original is hit, 0 for none
+    };
+    fs::create_directories(site / "sub");
+    fs::copy_file(photo, site / "slider0.jpg");
+    fs::copy_file(photo, site / "slider1.jpg");
+    fs::create_hard_link(site / "slider0.jpg", dir / "hard.jpg");
+    fs::create_symlink(site / "slider0.jpg", dir / "soft.jpg");
+    const Row rows[] = {
+        {"the prepared copy's own name", (site / "slider0.jpg").string(), 1},
+        {"spelled another way", (site / "sub" / ".." / "slider0.jpg").string(), 1},
+        {"a hard link to it", (dir / "hard.jpg").string(), 1},
+        {"a symbolic link to it", (dir / "soft.jpg").string(), 1},
+        {"another item's copy", (site / "slider1.jpg").string(), 1},
+        {"a name nothing is written to (last: this save goes through)", photo, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        agent->Items.clear();
+        tree.reset("Marivel");
+        AddItem(row.original);
+        AddItem(photo);
+        const std::string original = ReadBytes(site / "slider0.jpg");
+        const std::vector<std::string> before = Listing(site);
+        if (row.item == 0) {
+            EXPECT_NO_THROW(agent->SaveAndPublish(site, "p.mvl", tree));
+            continue;
+        }
+        try {
+            agent->SaveAndPublish(site, "p.mvl", tree);
+            ADD_FAILURE() << "the original was replaced";
+        } catch (const Error& e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find("\"" + row.original + "\" of item " + std::to_string(row.item)),
+                      std::string::npos)
+                << message;
+            EXPECT_NE(message.find("Rename or move the image"), std::string::npos) << message;
+        }
+        EXPECT_TRUE(ReadBytes(site / "slider0.jpg") == original);
+        EXPECT_EQ(Listing(site), before);
+        EXPECT_FALSE(fs::exists(agent->PreviewFolder()));
+    }
+}
+
+TEST_F(Publishing, ABuildThatWouldReplaceAnOriginalInThePreviewIsRefused) {
+    const std::string photo = Photo("photo.jpg", 400, 300);
+    agent->CopyToPreview(photo);
+    fs::rename(agent->PreviewFolder() / "photo.jpg", agent->PreviewFolder() / "slider0.jpg");
+    AddItem((agent->PreviewFolder() / "slider0.jpg").string());
+    EXPECT_THROW(agent->MakeHTMLCodes(dir / "page.html", tree), Error);
+    EXPECT_TRUE(ReadBytes(agent->PreviewFolder() / "slider0.jpg") == ReadBytes(photo));
+    EXPECT_FALSE(fs::exists(dir / "page.html"));
 }
 
 TEST_F(Publishing, AFolderThatCannotBeWrittenIsAnError) {

@@ -20,13 +20,49 @@ TEST(ScriptText, EscapesWhatWouldEndOrBreakTheString) {
         {"</script><b>", "<\\/script><b>"},
         {"a < b", "a < b"},
         {"line\xE2\x80\xA8sep\xE2\x80\xA9", "line\\u2028sep\\u2029"},
-        // Other UTF-8 and code-page bytes pass through untouched.
-        {"caf\xC3\xA9 \xE2\x82\xAC \xE9", "caf\xC3\xA9 \xE2\x82\xAC \xE9"},
-        {"\xE2\x80", "\xE2\x80"},
+        {"tab\there\x7F", "tab\\u0009here\\u007f"},
         {"\"quoted\"", "\"quoted\""},
         {"", ""},
     };
     for (const auto& row : rows) EXPECT_EQ(EscapeForScriptString(row.raw), row.escaped) << row.raw;
+}
+
+TEST(ScriptText, EveryCharacterBeyondAsciiBecomesAnEscape) {
+    // The page declares no encoding, so a browser may read the script as
+    // Windows-1252: only escapes get the text there intact.
+    const EscapeRow rows[] = {
+        {"Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC", "Caf\\u00e9 \\u65e5\\u672c"},
+        {"\xE2\x82\xAC"
+         "5",
+         "\\u20ac5"},                                        // three bytes
+        {"\xF0\x9F\x93\xB7 photo", "\\ud83d\\udcf7 photo"},  // beyond U+FFFF: a surrogate pair
+        {"\xF4\x8F\xBF\xBF", "\\udbff\\udfff"},              // the last character there is
+        {"http://example.com/caf\xC3\xA9", "http://example.com/caf\\u00e9"},  // a link
+        // Bytes that are no UTF-8 are read as Windows-1252, like old project files.
+        {"Caf\xE9 \x80", "Caf\\u00e9 \\u20ac"},
+        {"\xE2\x80", "\\u00e2\\u20ac"},             // a cut sequence
+        {"\xC0\xAF", "\\u00c0\\u00af"},             // an overlong "/"
+        {"\xED\xA0\x80", "\\u00ed\\u00a0\\u20ac"},  // an encoded surrogate
+    };
+    for (const auto& row : rows) {
+        const std::string escaped = EscapeForScriptString(row.raw);
+        EXPECT_EQ(escaped, row.escaped) << row.raw;
+        for (char c : escaped) EXPECT_LT(static_cast<unsigned char>(c), 0x80) << row.raw;
+    }
+    // Values written bare keep their ASCII as it is.
+    EXPECT_EQ(EscapeNonAsciiForScript("VSlider1cfg"), "VSlider1cfg");
+    EXPECT_EQ(EscapeNonAsciiForScript("Caf\xC3\xA9'"), "Caf\\u00e9'");
+}
+
+TEST(ScriptText, AttributeTextIsEscapedForThePage) {
+    const EscapeRow rows[] = {
+        {"VSlider1_div", "VSlider1_div"},
+        {"a\"b'c<d>&e", "a&quot;b&#39;c&lt;d&gt;&amp;e"},
+        {"Caf\xC3\xA9 \xE6\x97\xA5", "Caf&#233; &#26085;"},
+        {"\xF0\x9F\x93\xB7", "&#128247;"},
+        {"\xE9", "&#233;"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(EscapeForHtmlAttribute(row.raw), row.escaped) << row.raw;
 }
 
 TEST(ScriptText, SliderNamesThatFormIdentifiers) {

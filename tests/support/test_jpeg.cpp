@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -63,7 +64,52 @@ void SetManyScans(jpeg_compress_struct& c) {
     c.num_scans = count;
 }
 
+void OnTestMessage(j_common_ptr cinfo, int level) {
+    if (level < 0) cinfo->err->num_warnings++;
+}
+
+// Appends a value in the block's byte order.
+void Put(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes, bool bigEndian) {
+    for (int i = 0; i < bytes; ++i) {
+        const int shift = bigEndian ? 8 * (bytes - 1 - i) : 8 * i;
+        out.push_back(static_cast<std::uint8_t>(value >> shift));
+    }
+}
+
 }  // namespace
+
+std::vector<std::uint8_t> ExifBlock(int orientation, bool bigEndian) {
+    std::vector<std::uint8_t> out = {'E', 'x', 'i', 'f', 0, 0};
+    out.push_back(bigEndian ? 'M' : 'I');
+    out.push_back(bigEndian ? 'M' : 'I');
+    Put(out, 42, 2, bigEndian);
+    Put(out, 8, 4, bigEndian);  // the first directory follows the header
+    // Cameras put the orientation among other tags; two come before it.
+    struct Entry {
+        std::uint16_t tag, type;
+        std::uint32_t count, value;
+    };
+    const Entry entries[] = {
+        {0x010F, 2, 4, 0},                                        // maker, ASCII, too long to fit: offset 0
+        {0x0110, 2, 4, 0x00414243},                               // model "CBA" held in place
+        {0x0112, 3, 1, static_cast<std::uint32_t>(orientation)},  // orientation, SHORT
+    };
+    Put(out, static_cast<std::uint32_t>(std::size(entries)), 2, bigEndian);
+    for (const Entry& e : entries) {
+        Put(out, e.tag, 2, bigEndian);
+        Put(out, e.type, 2, bigEndian);
+        Put(out, e.count, 4, bigEndian);
+        if (e.type == 3) {
+            // A SHORT sits in the first two bytes of the value field.
+            Put(out, e.value, 2, bigEndian);
+            Put(out, 0, 2, bigEndian);
+        } else {
+            Put(out, e.value, 4, bigEndian);
+        }
+    }
+    Put(out, 0, 4, bigEndian);  // no further directory
+    return out;
+}
 
 void WriteJpeg(const std::filesystem::path& path, const JpegRecipe& recipe) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -106,6 +152,10 @@ void WriteJpeg(const std::filesystem::path& path, const JpegRecipe& recipe) {
         jpeg_simple_progression(&c);
     }
     jpeg_start_compress(&c, TRUE);
+    if (recipe.orientation != 0) {
+        const auto exif = ExifBlock(recipe.orientation, recipe.bigEndianExif);
+        jpeg_write_marker(&c, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
+    }
     for (int y = 0; y < recipe.height; ++y) {
         FillRow(recipe, y, row, components);
         JSAMPROW rows[1] = {row.data()};
@@ -124,6 +174,7 @@ DecodedJpeg ReadJpeg(const std::filesystem::path& path) {
     TestErrors errors{};
     d.err = jpeg_std_error(&errors.pub);
     errors.pub.error_exit = OnTestError;
+    errors.pub.emit_message = OnTestMessage;
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&d);
         std::fclose(file);
@@ -144,6 +195,7 @@ DecodedJpeg ReadJpeg(const std::filesystem::path& path) {
         jpeg_read_scanlines(&d, rows, 1);
     }
     jpeg_finish_decompress(&d);
+    image.warnings = static_cast<int>(d.err->num_warnings);
     jpeg_destroy_decompress(&d);
     std::fclose(file);
     return image;

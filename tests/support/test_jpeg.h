@@ -32,17 +32,25 @@ struct JpegRecipe {
     // writes (implies progressive).
     bool manyScans = false;
     int quality = 95;
+    // An Exif block (APP1) with this orientation tag (1 to 8); 0 writes none.
+    int orientation = 0;
+    bool bigEndianExif = false;  // "MM" byte order instead of "II"
     std::function<Rgb(int x, int y)> pixel = [](int, int) { return Rgb{128, 128, 128}; };
 };
 
 // Encodes a JPEG with libjpeg; throws std::runtime_error on failure.
 void WriteJpeg(const std::filesystem::path& path, const JpegRecipe& recipe);
 
+// The payload of an APP1 marker holding an Exif block whose first image
+// directory carries a few ordinary tags and the orientation tag.
+std::vector<std::uint8_t> ExifBlock(int orientation, bool bigEndian = false);
+
 struct DecodedJpeg {
     int width = 0;
     int height = 0;
     int components = 0;  // as stored in the file
     bool progressive = false;
+    int warnings = 0;               // libjpeg's complaints about damaged data
     std::vector<std::uint8_t> rgb;  // width * height * 3
     Rgb at(int x, int y) const {
         const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;

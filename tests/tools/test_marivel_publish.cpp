@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "model/agent.h"
 #include "model/memory_tree.h"
@@ -39,8 +43,8 @@ protected:
     }
 
     // Runs the tool from the test folder, so relative paths resolve there.
-    ToolRun Publish(const std::string& arguments) {
-        const std::string command = "cd " + Quote(dir.path().string()) + " && " +
+    ToolRun Publish(const std::string& arguments, const std::string& prefix = "") {
+        const std::string command = "cd " + Quote(dir.path().string()) + " && " + prefix +
                                     Quote((program / "marivel-publish").string()) + " " + arguments + " >" +
                                     Quote((dir / "stdout").string()) + " 2>" +
                                     Quote((dir / "stderr").string());
@@ -174,6 +178,131 @@ TEST_F(MarivelPublish, NeedsTheEngineBesideItself) {
         std::string::npos)
         << run.err;
     EXPECT_FALSE(fs::exists(dir / "project" / "p.html"));
+}
+
+// A second project of the same base name and other looks, for the runs that
+// share an output folder.
+fs::path OtherProject(const fs::path& folder, const std::string& sliderName, const std::string& colour,
+                      const std::vector<std::string>& sources) {
+    fs::create_directories(folder);
+    TkeltAppletAgent agent(folder);
+    agent.ResetProject();
+    agent.AppletData.SliderName = sliderName;
+    agent.AppletData.DivId = sliderName + "_div";
+    agent.AppletData.CfgName = sliderName + "cfg";
+    agent.AppletData.ImageBorderColor = colour;
+    for (std::size_t k = 0; k < sources.size(); ++k) {
+        TItemData item = TkeltAppletAgent::MakeNewItem();
+        item.OriginalImagePath = sources[k];
+        item.Level = "0";
+        agent.InsertItem(static_cast<int>(k), item);
+    }
+    agent.SaveProject(folder / "p.mvl");
+    return folder / "p.mvl";
+}
+
+TEST_F(MarivelPublish, ParallelRunsIntoOneFolderLeaveOneRunsFiles) {
+    // Two projects that differ in every published file publish into one
+    // folder at the same moment, again and again. Whoever comes second must
+    // replace all of the first one's files: a folder of mixed files would be
+    // a web site that shows neither.
+    constexpr int kImages = 4;
+    const std::string wide = Photo("wide.jpg", 336, 200), tall = Photo("tall.jpg", 336, 400);
+    const std::vector<std::string> a(kImages, wide), b(kImages, tall);
+    const fs::path projectA = OtherProject(dir / "a", "SliderA", "AAAAAA", a);
+    const fs::path projectB = OtherProject(dir / "b", "SliderB", "BBBBBB", b);
+    const std::string tool = Quote((program / "marivel-publish").string());
+    const std::string run = tool + " " + Quote(projectA.string()) + " --out site >/dev/null & pa=$!; " +
+                            tool + " " + Quote(projectB.string()) +
+                            " --out site >/dev/null & pb=$!; wait $pa && wait $pb";
+    const fs::path site = dir / "site";
+    int mixed = 0;
+    for (int round = 0; round < 20; ++round) {
+        ASSERT_EQ(std::system(("cd " + Quote(dir.path().string()) + " && { " + run + "; }").c_str()), 0);
+        // Which project each file comes from: 'A', 'B' or '?'. The report
+        // names the same images for both, so it cannot tell.
+        auto from = [](const std::string& text, const std::string& a, const std::string& b) {
+            const bool isA = text.find(a) != std::string::npos, isB = text.find(b) != std::string::npos;
+            return isA && !isB ? 'A' : isB && !isA ? 'B' : '?';
+        };
+        std::string origins;
+        origins += from(ReadBytes(site / "tessalinecfg.js"), "SliderA", "SliderB");
+        origins += from(ReadBytes(site / "p.html"), "\"SliderA_div\"", "\"SliderB_div\"");
+        origins += from(ReadBytes(site / "tessaline.css"), "#AAAAAA", "#BBBBBB");
+        origins += from(ReadBytes(site / "p.mvl"), "\r\nSliderA#$@", "\r\nSliderB#$@");
+        for (int k = 0; k < kImages; ++k) {
+            const int height = test::ReadJpeg(site / ("slider" + std::to_string(k) + ".jpg")).height;
+            origins += height == 100 ? 'A' : height == 200 ? 'B' : '?';
+        }
+        if (origins != std::string(origins.size(), 'A') && origins != std::string(origins.size(), 'B')) {
+            ++mixed;
+            ADD_FAILURE() << "round " << round << ": files from " << origins;
+        }
+    }
+    EXPECT_EQ(mixed, 0);
+}
+
+TEST_F(MarivelPublish, AFileThatCannotBeWrittenFailsThePublish) {
+    // Noise compresses badly: its prepared copy is larger than the limit
+    // below, while every other file the tool writes is smaller.
+    test::JpegRecipe noisy{.width = 1000, .height = 750};
+    noisy.pixel = [](int x, int y) {
+        const unsigned h = static_cast<unsigned>(x) * 2654435761u ^ static_cast<unsigned>(y) * 40503u;
+        return test::Rgb{static_cast<int>(h % 256), static_cast<int>((h >> 8) % 256),
+                         static_cast<int>(h >> 24)};
+    };
+    const bool root = ::geteuid() == 0;
+    const fs::path folder = dir / "project";
+    struct Row {
+        const char* name;
+        std::function<void()> arrange;
+        std::string prefix;  // put before the tool in the shell
+        std::string message;
+    };
+    const Row rows[] = {
+        {"a FIFO where the engine goes",
+         [&] {
+             fs::remove(folder / "tessaline.js");
+             ASSERT_EQ(mkfifo((folder / "tessaline.js").c_str(), 0644), 0);
+         },
+         "", "Cannot write file \"" + (folder / "tessaline.js").string() + "\". It is not a regular file"},
+        // The limit is what a full disk looks like to the process, root or
+        // not (12 KiB: /bin/sh counts 512-byte blocks). The original is
+        // gone, so the saved copy is published again.
+        {"no room for the image", [&] { fs::remove(dir / "noise.jpg"); }, "trap '' XFSZ; ulimit -f 24; ",
+         "slider0.jpg\". File too large"},
+        {"an image that may not be replaced",
+         [&] {
+             // As root, the tool runs as another user, for whom the folder and
+             // every file in it are open but the old image is not.
+             fs::permissions(dir.path(), fs::perms(0755));
+             fs::permissions(folder, fs::perms(0777));
+             for (const auto& entry : fs::directory_iterator(folder))
+                 fs::permissions(entry.path(), fs::perms(0666));
+             fs::permissions(folder / "slider0.jpg", fs::perms(root ? 0644 : 0444));
+         },
+         root ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "",
+         "Cannot write file \"" + (folder / "slider0.jpg").string() + "\". Permission denied"},
+        {"the original where its copy goes", [&] { Project("p.mvl", {(folder / "slider0.jpg").string()}); },
+         "",
+         "The original image \"" + (folder / "slider0.jpg").string() +
+             "\" of item 1 would be overwritten by a generated file. Rename or move the image"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(folder);
+        test::WriteJpeg(dir / "noise.jpg", noisy);
+        const fs::path project = Project("p.mvl", {(dir / "noise.jpg").string()});
+        ASSERT_EQ(Publish(Quote(project.string())).status, 0);
+        const std::string image = ReadBytes(folder / "slider0.jpg");
+        ASSERT_GT(image.size(), 12u * 1024);
+        row.arrange();
+        const ToolRun run = Publish(Quote(project.string()), row.prefix);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");  // nothing reported as published
+        EXPECT_TRUE(ReadBytes(folder / "slider0.jpg") == image);
+    }
 }
 
 TEST_F(MarivelPublish, HelpExplainsTheCommand) {

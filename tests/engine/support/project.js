@@ -108,7 +108,8 @@ function publish(mvl, outDir) {
 }
 
 // Builds a published slider: `items` are {size:[w,h], seed, tint, flat,
-// link, target, tip, missing}. Returns its folder and page address.
+// link, target, tip, missing}; `encoding` is the project file's ('latin1'
+// unless said). Returns its folder and page address.
 function makeSlider(options = {}, dir = tempDir()) {
   const applet = { ...APPLET_DEFAULTS, ...options };
   const base = options.base || 'Slider';
@@ -124,7 +125,8 @@ function makeSlider(options = {}, dir = tempDir()) {
   const out = path.join(dir, 'site');
   fs.mkdirSync(out, { recursive: true });
   const mvl = path.join(dir, base + '.mvl');
-  fs.writeFileSync(mvl, projectText(applet, items), 'latin1');
+  // Old projects hold a single-byte code page; the editor writes UTF-8.
+  fs.writeFileSync(mvl, projectText(applet, items), options.encoding || 'latin1');
   const log = publish(mvl, out);
   const page = path.join(out, base + '.html');
   if (!fs.existsSync(page)) throw new Error(`no page ${page} after publishing:\n${log}`);

@@ -1,0 +1,168 @@
+#include "model/whole_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "model/error.h"
+#include "model/file_error.h"
+
+namespace marivel {
+
+namespace fs = std::filesystem;
+
+std::string FileErrorMessage(const char* what, const fs::path& path, int err) {
+    return FileErrorMessage(what, path, err != 0 ? std::string_view(std::strerror(err)) : std::string_view());
+}
+
+std::string FileErrorMessage(const char* what, const fs::path& path, std::string_view reason) {
+    std::string message = std::string(what) + " \"" + path.string() + "\"";
+    if (!reason.empty()) message += ". " + std::string(reason);
+    return message;
+}
+
+namespace {
+
+constexpr std::string_view kNotRegular = "It is not a regular file";
+
+fs::path TemporarySibling(const fs::path& target) {
+    // Same folder as the target, so the final rename cannot cross devices.
+    // The name starts with a dot and ends in .tmp, so it is neither published
+    // nor mistaken for the target by a directory listing.
+    static thread_local std::mt19937 random{std::random_device{}()};
+    const auto stamp = std::to_string(::getpid()) + "-" + std::to_string(random() & 0xFFFFFF);
+    return target.parent_path() / ("." + target.filename().string() + "." + stamp + ".tmp");
+}
+
+// The file a write to `target` replaces: the target itself, or the file its
+// symbolic link names (so the link survives the rename). Throws when the
+// target exists but cannot or must not be replaced.
+fs::path ReplacedFile(const fs::path& target) {
+    struct stat link;
+    if (::lstat(target.c_str(), &link) != 0) return target;  // a new file
+    fs::path replaced = target;
+    struct stat st = link;
+    if (S_ISLNK(link.st_mode)) {
+        if (::stat(target.c_str(), &st) != 0) return target;  // a dangling link is simply replaced
+        std::error_code ec;
+        replaced = fs::canonical(target, ec);
+        if (ec) return target;
+    }
+    if (S_ISDIR(st.st_mode)) throw Error(FileErrorMessage("Cannot write file", target, EISDIR));
+    if (!S_ISREG(st.st_mode)) throw Error(FileErrorMessage("Cannot write file", target, kNotRegular));
+    // Renaming needs only the folder's permission, but a file the user may not
+    // write is one the user does not expect to be replaced.
+    if (::access(replaced.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
+        throw Error(FileErrorMessage("Cannot write file", target, errno));
+    return replaced;
+}
+
+}  // namespace
+
+WholeFileWriter::WholeFileWriter(const fs::path& target, Durability durability)
+    : target_(target), final_(ReplacedFile(target)), durability_(durability) {
+    // Another writer may have picked the same name in the same instant:
+    // exclusive creation fails then, and a fresh name is tried.
+    for (int attempt = 0; attempt < 10 && !file_; ++attempt) {
+        temp_ = TemporarySibling(final_);
+        const int fd = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            throw Error(FileErrorMessage("Cannot create file", target_, errno));
+        }
+        file_ = ::fdopen(fd, "wb");
+        if (!file_) {
+            const int err = errno;
+            ::close(fd);
+            ::unlink(temp_.c_str());
+            throw Error(FileErrorMessage("Cannot create file", target_, err));
+        }
+    }
+    if (!file_) throw Error(FileErrorMessage("Cannot create file", target_, EEXIST));
+}
+
+WholeFileWriter::~WholeFileWriter() {
+    discard();
+}
+
+void WholeFileWriter::discard() {
+    if (file_) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    if (!done_) {
+        ::unlink(temp_.c_str());
+        done_ = true;
+    }
+}
+
+void WholeFileWriter::fail(const char* what, int err) {
+    discard();
+    throw Error(FileErrorMessage(what, target_, err));
+}
+
+void WholeFileWriter::write(std::string_view bytes) {
+    if (!file_) throw Error(FileErrorMessage("Cannot write file", target_, EBADF));
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) fail("Cannot write file", errno);
+}
+
+void WholeFileWriter::commit() {
+    if (!file_) throw Error(FileErrorMessage("Cannot write file", target_, EBADF));
+    if (std::ferror(file_)) fail("Cannot write file", errno != 0 ? errno : EIO);
+    if (std::fflush(file_) != 0) fail("Cannot write file", errno);
+    if (durability_ == Durability::Synced && ::fsync(::fileno(file_)) != 0) fail("Cannot write file", errno);
+    const int rc = std::fclose(file_);
+    file_ = nullptr;
+    if (rc != 0) fail("Cannot write file", errno);
+    // A replaced file keeps its permission bits; a new one gets what the
+    // umask allows.
+    struct stat old;
+    if (::stat(final_.c_str(), &old) == 0) ::chmod(temp_.c_str(), old.st_mode & 07777);
+    if (std::rename(temp_.c_str(), final_.c_str()) != 0) fail("Cannot create file", errno);
+    done_ = true;
+}
+
+bool CopyWholeFile(const fs::path& source, const fs::path& target, Durability durability) {
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return false;
+        throw Error(FileErrorMessage("Cannot open file", source, errno));
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{in};
+    struct stat st;
+    if (::fstat(in, &st) != 0) throw Error(FileErrorMessage("Cannot read file", source, errno));
+    if (S_ISDIR(st.st_mode)) throw Error(FileErrorMessage("Cannot read file", source, EISDIR));
+    if (!S_ISREG(st.st_mode)) throw Error(FileErrorMessage("Cannot read file", source, kNotRegular));
+
+    WholeFileWriter out(target, durability);
+    static constexpr std::size_t kChunk = 1 << 17;
+    std::string buffer(kChunk, '\0');
+    for (;;) {
+        const ssize_t got = ::read(in, buffer.data(), kChunk);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw Error(FileErrorMessage("Cannot read file", source, errno));
+        }
+        if (got == 0) break;
+        out.write(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+    }
+    out.commit();
+    return true;
+}
+
+std::optional<FileIdentity> IdentifyFile(const fs::path& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileIdentity{st.st_dev, st.st_ino};
+}
+
+}  // namespace marivel

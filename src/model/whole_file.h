@@ -1,0 +1,81 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+namespace marivel {
+
+// Whether a written file is flushed to the disk before it replaces its
+// target. Files in the user's folders are; scratch files that are copied on
+// at once need not pay for it.
+enum class Durability { Synced, Unsynced };
+
+// Writes a file whole: into a temporary file beside the target, renamed over
+// the target only when everything was written. Readers of the target see the
+// old file or the new one, never a part; a failed or interrupted write leaves
+// the old file as it was and no temporary file behind.
+//
+// The target must be a regular file or not exist. A symbolic link is
+// followed, so the file it names is replaced and the link stays. A target
+// that is a folder, a FIFO, a device or a socket, or a file the process may
+// not write, is refused before anything is written. Errors are
+// marivel::Error naming the target and the reason.
+class WholeFileWriter {
+public:
+    explicit WholeFileWriter(const std::filesystem::path& target, Durability durability = Durability::Synced);
+    ~WholeFileWriter();  // discards the temporary file unless committed
+    WholeFileWriter(const WholeFileWriter&) = delete;
+    WholeFileWriter& operator=(const WholeFileWriter&) = delete;
+
+    void write(std::string_view bytes);
+    // For writers that want a C stream (libjpeg). Write errors on it are
+    // caught by commit().
+    std::FILE* stream() { return file_; }
+    // Flushes, closes and renames over the target; throws on any failure.
+    void commit();
+    // Removes the temporary file; the target stays as it was.
+    void discard();
+
+    const std::filesystem::path& target() const { return target_; }
+
+private:
+    [[noreturn]] void fail(const char* what, int err);
+    std::filesystem::path target_;  // as the caller named it, for messages
+    std::filesystem::path final_;   // the file that is replaced
+    std::filesystem::path temp_;
+    std::FILE* file_ = nullptr;
+    Durability durability_;
+    bool done_ = false;
+};
+
+// Copies source over target through WholeFileWriter. Answers false, and
+// writes nothing, when the source does not exist; any other failure (an
+// unreadable source, a full disk, a target that is not a regular file) is an
+// Error naming the file concerned.
+bool CopyWholeFile(const std::filesystem::path& source, const std::filesystem::path& target,
+                   Durability durability = Durability::Synced);
+
+// Which file a path names, independent of how the path is spelled: links,
+// "..", other case on case-folding file systems and hard links all give the
+// same identity.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+struct FileIdentityHash {
+    std::size_t operator()(const FileIdentity& id) const noexcept {
+        return std::hash<unsigned long long>()(static_cast<unsigned long long>(id.inode) * 1000003ULL ^
+                                               static_cast<unsigned long long>(id.device));
+    }
+};
+// Nothing when no file can be found under the path.
+std::optional<FileIdentity> IdentifyFile(const std::filesystem::path& path);
+
+}  // namespace marivel

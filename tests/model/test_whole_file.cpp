@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "model/error.h"
+#include "model/folder_lock.h"
+#include "model/whole_file.h"
+#include "support/temp_dir.h"
+
+namespace marivel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+std::size_t Entries(const fs::path& folder) {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), {}));
+}
+
+TEST(WholeFile, ReplacesRegularFilesAndRefusesEverythingElse) {
+    struct Row {
+        const char* name;
+        std::function<void(const fs::path& target)> arrange;
+        std::string error;  // empty: the copy goes through
+    };
+    const Row rows[] = {
+        {"no file yet", [](const fs::path&) {}, ""},
+        {"an old file", [](const fs::path& t) { WriteBytes(t, "old"); }, ""},
+        {"a folder", [](const fs::path& t) { fs::create_directory(t); }, "Is a directory"},
+        {"a FIFO", [](const fs::path& t) { ASSERT_EQ(mkfifo(t.c_str(), 0644), 0); },
+         "It is not a regular file"},
+        {"a link to a FIFO",
+         [](const fs::path& t) {
+             ASSERT_EQ(mkfifo((t.parent_path() / "fifo").c_str(), 0644), 0);
+             fs::create_symlink("fifo", t);
+         },
+         "It is not a regular file"},
+        {"a dangling link", [](const fs::path& t) { fs::create_symlink("nowhere", t); }, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        WriteBytes(dir / "source", "new bytes");
+        const fs::path target = dir / "target";
+        row.arrange(target);
+        const std::size_t before = Entries(dir.path());
+        if (row.error.empty()) {
+            EXPECT_TRUE(CopyWholeFile(dir / "source", target));
+            EXPECT_EQ(ReadBytes(target), "new bytes");
+        } else {
+            try {
+                CopyWholeFile(dir / "source", target);
+                ADD_FAILURE() << "no error";
+            } catch (const Error& e) {
+                EXPECT_EQ(std::string(e.what()),
+                          "Cannot write file \"" + target.string() + "\". " + row.error);
+            }
+            EXPECT_EQ(Entries(dir.path()), before);  // no temporary file left
+        }
+    }
+}
+
+TEST(WholeFile, KeepsLinksAndModesAndSaysWhenTheSourceIsMissing) {
+    TempDir dir;
+    fs::create_directory(dir / "real");
+    WriteBytes(dir / "real" / "page.html", "old");
+    fs::permissions(dir / "real" / "page.html", fs::perms(0640));
+    fs::create_symlink(dir / "real" / "page.html", dir / "link.html");
+    WriteBytes(dir / "source", "new");
+    ASSERT_TRUE(CopyWholeFile(dir / "source", dir / "link.html"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.html"));
+    EXPECT_EQ(ReadBytes(dir / "real" / "page.html"), "new");
+    EXPECT_EQ(fs::status(dir / "real" / "page.html").permissions(), fs::perms(0640));
+    EXPECT_EQ(Entries(dir / "real"), 1u);
+
+    EXPECT_FALSE(CopyWholeFile(dir / "missing", dir / "copy"));
+    EXPECT_FALSE(fs::exists(dir / "copy"));
+    fs::create_directory(dir / "folder");
+    EXPECT_THROW(CopyWholeFile(dir / "folder", dir / "copy"), Error);
+    EXPECT_THROW(CopyWholeFile(dir / "source", dir / "no-such-folder" / "copy"), Error);
+}
+
+TEST(FolderLock, OneHolderAtATimeAndTheOthersWait) {
+    TempDir dir;
+    std::atomic<int> inside{0}, most{0}, waited{0};
+    auto work = [&] {
+        for (int round = 0; round < 20; ++round) {
+            FolderLock lock(dir.path(), [&] { ++waited; });
+            EXPECT_TRUE(lock.held());
+            const int now = ++inside;
+            int seen = most.load();
+            while (now > seen && !most.compare_exchange_weak(seen, now)) {
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            --inside;
+        }
+    };
+    std::thread a(work), b(work), c(work);
+    a.join();
+    b.join();
+    c.join();
+    EXPECT_EQ(most.load(), 1);
+    EXPECT_GT(waited.load(), 0);
+    EXPECT_THROW(FolderLock(dir / "missing"), Error);
+    WriteBytes(dir / "file", "x");
+    EXPECT_THROW(FolderLock(dir / "file"), Error);
+}
+
+}  // namespace
+}  // namespace marivel
