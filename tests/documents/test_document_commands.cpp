@@ -293,7 +293,7 @@ TEST_F(DocumentsTest, AFailedSaveLeavesTheStateTheTextAndTheWindowAsTheyWere) {
         prompter.queuePath(path("blocked.mvl"));
         command->trigger();
         ASSERT_EQ(prompter.count(Kind::Error), 1);
-        EXPECT_TRUE(prompter.last()->text.startsWith("Cannot create file"));
+        EXPECT_TRUE(prompter.last()->text.startsWith("Cannot write file"));
         EXPECT_TRUE(form->CurrentFileName().isEmpty());
         EXPECT_TRUE(form->Modified());
         EXPECT_TRUE(actions().Save1->isEnabled());
