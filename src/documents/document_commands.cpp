@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -233,22 +234,27 @@ DocumentCommands::OpenOutcome DocumentCommands::OpenFile(const QString& given, P
     agent.Items = std::move(read.Items);
     agent.FileVersion = std::move(read.FileVersion);
     agent.RebuildTreeFromLevels(host_.ProjectTree());
-    // The list is a convenience: failing to write it must not undo an open
-    // that has already replaced the project, so its error is told last.
-    std::exception_ptr listError;
-    try {
-        AddRecentFile(path);
-    } catch (...) {
-        listError = std::current_exception();
-    }
+    // The project has been replaced: what follows only completes the open.
+    // The recent-files list and the preview copies of the prepared images are
+    // conveniences, so failing to write them must not leave a half-shown
+    // project; their first error is told once the open has completed.
+    std::exception_ptr laterError;
+    auto completing = [&laterError](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (...) {
+            if (!laterError) laterError = std::current_exception();
+        }
+    };
+    completing([&] { AddRecentFile(path); });
     host_.ResumeTreeEvents();
     host_.LoadAppletPane();
     host_.SetCurrentFileName(path);
-    agent.CopyResourceFiles(file.parent_path());
+    completing([&] { agent.CopyResourceFiles(file.parent_path()); });
     host_.ShowRoot(true);
     host_.ClearModified();
     ++completedOpens_;
-    if (listError) std::rethrow_exception(listError);
+    if (laterError) std::rethrow_exception(laterError);
     return OpenOutcome::Opened;
 }
 

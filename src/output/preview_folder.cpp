@@ -41,8 +41,9 @@ void TkeltAppletAgent::ClearPreview() {
     for (const std::string& name : PreviewFiles)
         if (removed.insert(name).second) fs::remove(folder / name, ignored);
     PreviewFiles.clear();
-    // Removes the folder only when nothing else was put there.
-    fs::remove(folder, ignored);
+    // Removes the folder only when nothing else was put there, and never a
+    // file or link that merely bears its name.
+    if (fs::is_directory(fs::symlink_status(folder, ignored))) fs::remove(folder, ignored);
 }
 
 void TkeltAppletAgent::CopyEngineFilesToPreview(const fs::path& folder) {

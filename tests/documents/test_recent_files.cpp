@@ -140,5 +140,28 @@ TEST_F(DocumentsTest, AListThatCannotBeWrittenIsToldAfterTheOpenHasCompleted) {
     EXPECT_TRUE(recentCaptions().isEmpty());
 }
 
+TEST_F(DocumentsTest, APreviewFolderThatCannotBeMadeIsToldAfterTheOpenHasCompleted) {
+    TkeltAppletAgent writer(program());
+    writer.ResetProject();
+    writer.AppletData.SliderName = "Opened";
+    TItemData item = TkeltAppletAgent::MakeNewItem();
+    item.Level = "0";
+    item.ImageFile = "slider0.jpg";
+    writer.InsertItem(0, item);
+    fs::create_directory(program() / "site");
+    writer.SaveProject(program() / "site" / "p.mvl");
+    WriteBytes(program() / "site" / "slider0.jpg", "prepared");
+    // Something the copy cannot replace where the prepared image goes.
+    fs::create_directories(program() / "preview" / "slider0.jpg");
+
+    EXPECT_THROW(form->OpenProjectByPath(path("site/p.mvl")), std::exception);
+    EXPECT_EQ(form->CurrentFileName(), path("site/p.mvl"));
+    EXPECT_EQ(slider(), "Opened");
+    EXPECT_EQ(nodes().count(), 2);
+    EXPECT_EQ(tree()->currentItem(), root());
+    EXPECT_FALSE(form->Modified());
+    EXPECT_EQ(recentCaptions().size(), 1);
+}
+
 }  // namespace
 }  // namespace marivel::test

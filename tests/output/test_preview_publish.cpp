@@ -59,6 +59,12 @@ TEST_F(PreviewFolder, ForeignFilesSurviveClearingAndKeepTheFolder) {
     agent->ClearPreview();
     EXPECT_FALSE(fs::exists(agent->PreviewFolder() / "a.jpg"));
     EXPECT_EQ(ReadBytes(agent->PreviewFolder() / "notes.txt"), "mine");
+
+    // A file that only bears the folder's name is not the program's to remove.
+    fs::remove_all(agent->PreviewFolder());
+    WriteBytes(agent->PreviewFolder(), "a user's file");
+    agent->ClearPreview();
+    EXPECT_EQ(ReadBytes(agent->PreviewFolder()), "a user's file");
 }
 
 TEST_F(PreviewFolder, ResourceFilesComeFromTheGivenFolderAndMissingOnesAreStillListed) {
