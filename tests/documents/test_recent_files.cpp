@@ -1,13 +1,11 @@
 // The list of recently opened projects: its file, its menu and the ways it
 // can fail without costing the user an open or the start of the program.
-#include <signal.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <optional>
 
 #include "documents/documents_fixture.h"
 #include "documents/recent_files.h"
+#include "support/file_size_limit.h"
 
 namespace marivel::test {
 namespace {
@@ -101,25 +99,6 @@ TEST(RecentFilesStart, AListThatCannotBeReadOrCreatedIsToldAndTheEditorStartsWit
         EXPECT_FALSE(form.Modified());
     }
 }
-
-// A write cut short by a file size limit, which root cannot bypass either.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{bytes, old_.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit old_{};
-    void (*previous_)(int) = nullptr;
-};
 
 TEST_F(DocumentsTest, AListThatCannotBeWrittenIsToldAfterTheOpenHasCompleted) {
     const QString project = writeProject("p.mvl", "Opened", 3);

@@ -1,17 +1,16 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <csignal>
 
 #include "model/agent.h"
 #include "model/error.h"
 #include "model/memory_tree.h"
+#include "support/file_size_limit.h"
 #include "support/recording_display.h"
 #include "support/temp_dir.h"
 
 namespace marivel {
 namespace {
 
+using test::FileSizeLimit;
 using test::ReadBytes;
 using test::RecordingDisplay;
 using test::TempDir;
@@ -293,26 +292,6 @@ TEST_F(ProjectFile, MissingFilesAndFoldersRaiseClearErrors) {
     }
     EXPECT_EQ(display.hint, "");
 }
-
-// A short write is provoked with a file size limit: the kernel refuses the
-// write past the limit (SIGXFSZ is ignored so the process survives).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{bytes, old_.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit old_{};
-    void (*previous_)(int) = nullptr;
-};
 
 TEST_F(ProjectFile, FailedSaveKeepsThePreviousFileByteForByte) {
     buildTree({1, 2});

@@ -1,19 +1,19 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <csignal>
 #include <functional>
 #include <string>
 
 #include "generator_fixture.h"
 #include "model/error.h"
+#include "support/file_size_limit.h"
 
 namespace marivel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::FileSizeLimit;
 using test::ReadBytes;
 using test::WriteBytes;
 
@@ -170,26 +170,6 @@ std::vector<std::string> Listing(const fs::path& folder) {
     std::sort(names.begin(), names.end());
     return names;
 }
-
-// The kernel refuses writes past a size limit even to root (SIGXFSZ is
-// ignored so the process survives): a disk that is full for this process.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{bytes, old_.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit old_{};
-    void (*previous_)(int) = nullptr;
-};
 
 TEST_F(Publishing, ACopyThatCannotBeWrittenFailsTheSaveAndKeepsTheOldFile) {
     const std::string bigFile(64 * 1024, 'x');
