@@ -266,23 +266,13 @@ bool DocumentCommands::FormCloseQuery() {
         switch (host_.Prompts().yesNoCancel(DialogParent(),
                                             QStringLiteral("Save changes to files before Exit?"))) {
             case Prompter::Answer::Yes: {
-                host_.CommitPanes();
-                if (!host_.CurrentFileName().isEmpty()) {
-                    Publish(host_.CurrentFileName());
-                    host_.ClearModified();
-                    return true;
-                }
-                const QString path = AskSaveName();
-                bool close = false;
-                if (!path.isEmpty()) {
-                    Publish(path);
-                    host_.ClearModified();
-                    host_.SetCurrentFileName(path);
-                    ListSavedProject(path);
-                    close = true;
-                }
-                agent.ClearPreview();
-                return close;
+                // A titled project is saved and the window closes with the
+                // preview folder as it is; an untitled one asks for a name
+                // first and empties the folder whether or not it was saved.
+                const bool titled = !host_.CurrentFileName().isEmpty();
+                const bool saved = Save();
+                if (!titled) agent.ClearPreview();
+                return saved;
             }
             case Prompter::Answer::Cancel:
                 agent.ClearPreview();
