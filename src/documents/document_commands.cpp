@@ -213,7 +213,7 @@ DocumentCommands::OpenOutcome DocumentCommands::OpenFile(const QString& given, P
     // The file is read aside first: the shown project is only replaced once
     // the file has been read whole, so a failed or refused open leaves the
     // model, the tree and the pages (with anything typed into them) as they were.
-    TkeltAppletAgent read(agent.ProgramFolder(), &agent.Display());
+    TkeltAppletAgent read(agent.Folders(), &agent.Display());
     MemoryDesignTree readTree;
     readTree.reset("Marivel");
     LoadResult result;
@@ -233,6 +233,7 @@ DocumentCommands::OpenOutcome DocumentCommands::OpenFile(const QString& given, P
     agent.AppletData = std::move(read.AppletData);
     agent.Items = std::move(read.Items);
     agent.FileVersion = std::move(read.FileVersion);
+    agent.ProjectFolder = std::move(read.ProjectFolder);
     agent.RebuildTreeFromLevels(host_.ProjectTree());
     // The project has been replaced: what follows only completes the open.
     // The recent-files list and the preview copies of the prepared images are
