@@ -1,15 +1,16 @@
 // Start-up of the editor: the application object, the main window (which
-// makes the HTML code window it keeps) and the help window kept for the whole
-// run, then the command-line project.
+// makes the HTML code window and the help window it keeps for the whole run),
+// then the command-line project.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 
 #include "app/first_paint_reporter.h"
 #include "app/screenshot.h"
-#include "documents/kept_windows.h"
 #include "editor/local_text.h"
 #include "editor/main_form.h"
+#include "model/program_folders.h"
+#include "model/user_folders.h"
 #include "platform/ini_settings_store.h"
 #include "platform/qt_prompter.h"
 #include "platform/shell.h"
@@ -26,10 +27,14 @@ int main(int argc, char** argv) {
     marivel::IniSettingsStore settings(marivel::IniSettingsStore::defaultFolder());
     marivel::DesktopShell shell;
     marivel::MainFormOptions options;
-    options.programFolder = marivel::toLocalPath(QCoreApplication::applicationDirPath());
+    // The folder of the executable itself (a launcher that links to it is
+    // followed), and where to write when that folder is only to be read.
+    const marivel::ProgramFolders folders = marivel::LocateProgramFolders(
+        marivel::toLocalPath(QCoreApplication::applicationDirPath()), marivel::UserDataFolder());
+    options.programFolder = folders.shipped;
+    options.writableFolder = folders.writable;
 
     marivel::TMainForm mainForm(prompter, settings, shell, options);
-    marivel::TfrmHelp frmHelp(&mainForm);
     mainForm.show();
 
     marivel::OpenCommandLineProject(mainForm, QCoreApplication::arguments().mid(1));

@@ -133,11 +133,29 @@ QString DocumentCommands::AskSaveName() {
 void DocumentCommands::Publish(const QString& path) {
     const fs::path file = localPath(path);
     host_.Agent().SaveAndPublish(file.parent_path(), file.filename().string(), host_.ProjectTree());
+    host_.ShowItemImagePath();
+}
+
+bool DocumentCommands::CanSaveInPlace(const QString& path) const {
+    const QFileInfo file(path);
+    const QString folder = file.absolutePath();
+    // What an installed Marivel ships stays as it shipped, even for a user
+    // who could write there.
+    const ProgramFolders& program = host_.Agent().Folders();
+    if (!program.IsPortable()) {
+        const QString shipped = QDir(toQtText(program.shipped.string())).absolutePath();
+        if (folder == shipped || folder.startsWith(shipped + QLatin1Char('/'))) return false;
+    }
+    return QFileInfo(folder).isWritable();
 }
 
 bool DocumentCommands::Save() {
     host_.CommitPanes();
-    if (!host_.CurrentFileName().isEmpty()) {
+    // A project whose folder cannot be written (a template or sample of an
+    // installed Marivel, a project on a read-only medium) is saved as one
+    // without a name would be: the user chooses where its copy goes, and its
+    // pictures are still found from there.
+    if (!host_.CurrentFileName().isEmpty() && CanSaveInPlace(host_.CurrentFileName())) {
         Publish(host_.CurrentFileName());
         host_.ClearModified();
         return true;
@@ -267,23 +285,13 @@ bool DocumentCommands::FormCloseQuery() {
         switch (host_.Prompts().yesNoCancel(DialogParent(),
                                             QStringLiteral("Save changes to files before Exit?"))) {
             case Prompter::Answer::Yes: {
-                host_.CommitPanes();
-                if (!host_.CurrentFileName().isEmpty()) {
-                    Publish(host_.CurrentFileName());
-                    host_.ClearModified();
-                    return true;
-                }
-                const QString path = AskSaveName();
-                bool close = false;
-                if (!path.isEmpty()) {
-                    Publish(path);
-                    host_.ClearModified();
-                    host_.SetCurrentFileName(path);
-                    ListSavedProject(path);
-                    close = true;
-                }
-                agent.ClearPreview();
-                return close;
+                // A titled project is saved and the window closes with the
+                // preview folder as it is; an untitled one asks for a name
+                // first and empties the folder whether or not it was saved.
+                const bool titled = !host_.CurrentFileName().isEmpty();
+                const bool saved = Save();
+                if (!titled) agent.ClearPreview();
+                return saved;
             }
             case Prompter::Answer::Cancel:
                 agent.ClearPreview();
@@ -312,8 +320,9 @@ void DocumentCommands::Templet1Click() {
     handlers.showError = [this](const QString& message) {
         host_.RunGuarded([&] { throw Error(fromQtText(message)); });
     };
-    TfrmTemplet dialog(TemplatesFolder(ProgramFolder()), host_.Settings(), std::move(handlers),
-                       DialogParent());
+    const TkeltAppletAgent& agent = host_.Agent();
+    TfrmTemplet dialog(TemplatesFolder(agent.ShippedFolder()), TemplatesFolder(agent.ProgramFolder()),
+                       host_.Settings(), std::move(handlers), DialogParent());
     dialog.exec();
 }
 
