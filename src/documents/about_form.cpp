@@ -39,9 +39,8 @@ QLabel* link(const char* name, const QString& text, QWidget* parent) {
 
 const QString TformAbout::kRightsNotice = QStringLiteral("Copyright (C) Kelt Software. All rights reserved.");
 const QString TformAbout::kLegalWarning = QStringLiteral(
-    "Warning: this program is protected by copyright law and international treaties. Copying or "
-    "passing on the program or any part of it without a licence from Kelt Software is prohibited. "
-    "The sliders, pages and pictures you make with it are yours.");
+    "Warning: this program is protected by copyright law and international treaties. Copying it or "
+    "passing it on, in whole or in part, without a licence from Kelt Software is prohibited.");
 
 TformAbout::TformAbout(Shell& shell, QWidget* parent)
     : QDialog(parent, kFixedDialogFlags | Qt::WindowCloseButtonHint), shell_(shell) {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -272,6 +273,8 @@ TEST_F(AboutTest, TheBoxShowsTheProgramItsMakerAndTheLegalNotice) {
         EXPECT_EQ(about.Label10->text(), "https://www.kelt.example/support/");
         EXPECT_EQ(about.Label8->cursor().shape(), Qt::PointingHandCursor);
         EXPECT_TRUE(about.Comments->wordWrap());
+        EXPECT_LE(about.Comments->heightForWidth(about.Comments->width()),
+                  4 * QFontMetrics(about.Comments->font()).lineSpacing() + 1);  // four lines at most
         EXPECT_FALSE(about.Image1->pixmap().isNull());
         EXPECT_EQ(about.Button1->text(), "OK");
         // Every text fits the box.
