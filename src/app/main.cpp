@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include "app/automation.h"
 #include "app/first_paint_reporter.h"
 #include "app/screenshot.h"
 #include "editor/local_text.h"
@@ -23,7 +24,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Tessaline"));
     QApplication::setOrganizationName(QStringLiteral("Kelt"));
 
-    marivel::QtPrompter prompter;
+    // MARIVEL_AUTOMATION=script: the questions are answered by the script.
+    const QString automation = qEnvironmentVariable("MARIVEL_AUTOMATION");
+    marivel::QtPrompter interactive;
+    marivel::AutomationPrompter scripted;
+    marivel::Prompter& prompter =
+        automation.isEmpty() ? static_cast<marivel::Prompter&>(interactive) : scripted;
     marivel::IniSettingsStore settings(marivel::IniSettingsStore::defaultFolder());
     marivel::DesktopShell shell;
     marivel::MainFormOptions options;
@@ -46,6 +52,9 @@ int main(int argc, char** argv) {
     // MARIVEL_SCREENSHOT_DIR=folder: save pictures of the window and quit.
     const QString shots = qEnvironmentVariable("MARIVEL_SCREENSHOT_DIR");
     if (!shots.isEmpty())
-        QTimer::singleShot(300, &app, [&] { app.exit(marivel::SaveScreenshots(mainForm, shots)); });
+        QTimer::singleShot(300, &app, [&] { app.exit(marivel::SaveScreenshots(mainForm, shell, shots)); });
+    if (!automation.isEmpty())
+        QTimer::singleShot(0, &app,
+                           [&] { app.exit(marivel::RunAutomation(mainForm, scripted, automation)); });
     return app.exec();
 }
