@@ -213,17 +213,6 @@ TEST(PathToFileUrl, LeavesEveryCharacterOfThePathAsItIs) {
               "file://" + QDir::current().absoluteFilePath("help/index.html"));
 }
 
-TEST_F(HelpTest, TheWindowReadsTheFileAFileUrlNamesWhateverItsCharacters) {
-    const QString odd = program + "/help/Seite #2 %41 ü.htm";
-    QFile page(odd);
-    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
-    page.write("<html><head><title>Odd</title></head><body><p>x</p></body></html>");
-    page.close();
-    helpWindow().Navigate(PathToFileUrl(odd, PathStyle::Posix));
-    EXPECT_EQ(shownFile(), odd);
-    EXPECT_EQ(helpWindow().browser()->documentTitle(), "Odd");
-}
-
 // --- the About box ------------------------------------------------------------------
 
 class AboutTest : public EditorTest {
@@ -295,7 +284,7 @@ TEST_F(AboutTest, TheBoxShowsTheProgramItsMakerAndTheLegalNotice) {
     EXPECT_TRUE(form->findChildren<TformAbout*>().isEmpty());
 }
 
-TEST_F(AboutTest, LinksTurnRedUnderTheMouseAndBlueAgainOverTheBox) {
+TEST_F(AboutTest, LinksTurnRedUnderTheMouseBlueAgainOverTheBoxAndOpenTheirAddresses) {
     withAbout([&](TformAbout& about) {
         const QColor blue(Qt::blue), red(Qt::red);
         EXPECT_EQ(LinkColour(*about.Label8), blue);
@@ -315,11 +304,6 @@ TEST_F(AboutTest, LinksTurnRedUnderTheMouseAndBlueAgainOverTheBox) {
             EXPECT_EQ(LinkColour(*about.Label8), step.home) << step.over->objectName().toStdString();
             EXPECT_EQ(LinkColour(*about.Label10), step.support) << step.over->objectName().toStdString();
         }
-    });
-}
-
-TEST_F(AboutTest, ClickingALinkOpensItsAddress) {
-    withAbout([&](TformAbout& about) {
         click(about.Label8);
         click(about.Label10);
         click(about.Label2);  // no link

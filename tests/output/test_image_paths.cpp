@@ -52,23 +52,6 @@ protected:
     }
 };
 
-TEST_F(ImagePaths, TheSourceOfAnItemIsReadFromTheProjectFolder) {
-    struct Row {
-        std::string text;
-        fs::path projectFolder;
-        fs::path want;
-    } rows[] = {
-        {"images/a.jpg", "/p", "/p/images/a.jpg"},
-        {" images/a.jpg\t", "/p", "/p/images/a.jpg"},
-        {"../shared/c.jpg", "/p/q", "/p/q/../shared/c.jpg"},
-        {"/abs/x.jpg", "/p", "/abs/x.jpg"},
-        {"images/a.jpg", "", "images/a.jpg"},  // untitled: the current folder
-        {"", "/p", ""},
-        {"   ", "/p", ""},
-    };
-    for (const Row& row : rows) EXPECT_EQ(SourceImagePath(row.text, row.projectFolder), row.want) << row.text;
-}
-
 TEST_F(ImagePaths, ASaveIntoAnotherFolderKeepsNamingTheSameFiles) {
     const fs::path old = dir / "old";
     const std::string a = (old / "images/a.jpg").string();
