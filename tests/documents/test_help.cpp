@@ -270,11 +270,12 @@ TEST_F(AboutTest, TheBoxShowsTheProgramItsMakerAndTheLegalNotice) {
         for (QLabel* label : about.findChildren<QLabel*>()) {
             const QRect inside = label->geometry();
             EXPECT_TRUE(about.rect().contains(inside)) << label->objectName().toStdString();
-            if (!label->wordWrap())
+            if (!label->wordWrap()) {
                 EXPECT_GE(label->width(), label->sizeHint().width()) << label->objectName().toStdString();
-            else
+            } else {
                 EXPECT_GE(label->height(), label->heightForWidth(label->width()))
                     << label->objectName().toStdString();
+            }
         }
         about.Button1->click();
         EXPECT_FALSE(about.isVisible());

@@ -42,7 +42,9 @@ TEST(ProgramFolders, OnlyAWritableFolderThatWasNotInstalledIsWrittenInto) {
         EXPECT_EQ(folders.shipped, folder);
         EXPECT_EQ(folders.writable, row.portable ? folder : user);
         EXPECT_EQ(folders.IsPortable(), row.portable);
-        if (!row.portable) EXPECT_TRUE(fs::is_directory(user));
+        if (!row.portable) {
+            EXPECT_TRUE(fs::is_directory(user));
+        }
         std::error_code ignored;
         fs::permissions(folder, fs::perms::owner_all, ignored);
         fs::remove_all(user);
