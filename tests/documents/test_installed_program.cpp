@@ -178,20 +178,31 @@ TEST_F(InstalledProgramTest, PreviewRecentFilesAndOwnTemplatesGoToTheUsersFolder
     EXPECT_EQ(Snapshot(shipped()), before);
 }
 
-TEST_F(InstalledProgramTest, AProjectInAFolderThatCannotBeWrittenIsSavedAsACopy) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root writes into any folder";
-    fs::create_directory(program() / "locked");
-    const QString locked = text(program() / "locked/p.mvl");
-    shippedTemplate("p.mvl", "Locked", "x.jpg", program() / "locked");
-    form->OpenProjectByPath(locked);
-    fs::permissions(program() / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-    type("Changed");
-    prompter.queuePath(path("copy.mvl"));
-    actions().Save1->trigger();
-    fs::permissions(program() / "locked", fs::perms::owner_all);
-    EXPECT_EQ(prompter.count(Kind::SaveFile), 1);
-    EXPECT_EQ(form->CurrentFileName(), path("copy.mvl"));
-    EXPECT_TRUE(fileHas(path("copy.mvl"), "Changed#$@"));
+TEST_F(InstalledProgramTest, AProjectWhoseFolderCannotBeWrittenIsSavedAsACopy) {
+    // A folder taken away (an unplugged stick) and, where the permissions
+    // hold (not for root), a read-only one.
+    enum class Folder { Gone, ReadOnly };
+    for (const Folder folder : {Folder::Gone, Folder::ReadOnly}) {
+        if (folder == Folder::ReadOnly && ::geteuid() == 0) continue;
+        const fs::path place = program() / (folder == Folder::Gone ? "stick" : "locked");
+        fs::create_directory(place);
+        shippedTemplate("p.mvl", "Before", "x.jpg", place);
+        form->OpenProjectByPath(text(place / "p.mvl"));
+        if (folder == Folder::Gone)
+            fs::rename(place, program() / "elsewhere");
+        else
+            fs::permissions(place, fs::perms::owner_read | fs::perms::owner_exec);
+        type("Changed");
+        prompter.queuePath(path("copy.mvl"));
+        actions().Save1->trigger();
+        std::error_code gone;
+        fs::permissions(place, fs::perms::owner_all, gone);
+        EXPECT_EQ(prompter.count(Kind::SaveFile), 1);
+        EXPECT_EQ(prompter.count(Kind::Error), 0);
+        EXPECT_EQ(form->CurrentFileName(), path("copy.mvl"));
+        EXPECT_TRUE(fileHas(path("copy.mvl"), "Changed#$@"));
+        prompter.clear();
+    }
 }
 
 }  // namespace
