@@ -11,17 +11,21 @@ add_custom_command(
   DEPENDS ${MARIVEL_ENGINE_SOURCE}
   COMMENT "Copying the slider engine beside the executables")
 
+# The sample project itself is written by its publishing below.
 add_custom_target(marivel_program_files ALL
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources ${MARIVEL_PROGRAM_DIR}
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources/help ${MARIVEL_PROGRAM_DIR}/help
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/resources/templates ${MARIVEL_PROGRAM_DIR}/templates
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/resources/samples/index.html
+          ${MARIVEL_PROGRAM_DIR}/samples/index.html
   DEPENDS ${MARIVEL_PROGRAM_DIR}/tessaline.js
   COMMENT "Copying help, samples and templates beside the executables")
 
 # The sample shown by Help > View Sample is a live slider, so its page,
 # scripts and prepared images are published at build time by this build's
 # marivel-publish: they always match the sample project and the engine instead
-# of going stale in the repository. The originals are named relative to the
-# sample's folder, so the tool runs there; it writes only into the program
-# folder.
+# of going stale in the repository. The project and its originals are copied
+# into the program folder and published where they lie, so the published
+# project names its pictures relative to itself, as the installed one must.
 set(MARIVEL_SAMPLE_SOURCE ${CMAKE_SOURCE_DIR}/resources/samples)
 set(MARIVEL_SAMPLE_DIR ${MARIVEL_PROGRAM_DIR}/samples)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${MARIVEL_SAMPLE_SOURCE}/Sample.mvl)
@@ -48,10 +52,11 @@ endforeach()
 add_custom_command(
   OUTPUT ${MARIVEL_SAMPLE_DIR}/Sample.html ${MARIVEL_SAMPLE_DIR}/Sample_PublishReport.txt
          ${MARIVEL_SAMPLE_DIR}/tessalinecfg.js ${MARIVEL_SAMPLE_DIR}/tessaline.css
-         ${MARIVEL_SAMPLE_DIR}/tessaline.js
+         ${MARIVEL_SAMPLE_DIR}/tessaline.js ${MARIVEL_SAMPLE_DIR}/Sample.mvl
   BYPRODUCTS ${sample_prepared}
-  COMMAND marivel-publish ${MARIVEL_SAMPLE_SOURCE}/Sample.mvl --out ${MARIVEL_SAMPLE_DIR} > ${CMAKE_BINARY_DIR}/sample-publish.log
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${MARIVEL_SAMPLE_SOURCE}/images ${MARIVEL_SAMPLE_DIR}/images
+  COMMAND ${CMAKE_COMMAND} -E copy ${MARIVEL_SAMPLE_SOURCE}/Sample.mvl ${MARIVEL_SAMPLE_DIR}/Sample.mvl
+  COMMAND marivel-publish ${MARIVEL_SAMPLE_DIR}/Sample.mvl > ${CMAKE_BINARY_DIR}/sample-publish.log
   DEPENDS marivel-publish ${MARIVEL_SAMPLE_SOURCE}/Sample.mvl ${sample_originals} ${MARIVEL_ENGINE_SOURCE}
-  WORKING_DIRECTORY ${MARIVEL_SAMPLE_SOURCE}
   COMMENT "Publishing the sample project into the program folder")
 add_custom_target(marivel_sample ALL DEPENDS ${MARIVEL_SAMPLE_DIR}/Sample.html)

@@ -3,7 +3,9 @@
 # Debian packages first, then the npm packages of the browser tests. Quiet and
 # quick when everything is already there. clang with its runtime libraries
 # (libFuzzer and the sanitizers come in libclang-rt-14-dev, which clang only
-# recommends) builds the checked core and the fuzz targets.
+# recommends) builds the checked core and the fuzz targets. dpkg-dev (for the
+# package's library dependencies), desktop-file-utils, appstream and lintian
+# make and check the Debian package.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -16,6 +18,7 @@ packages=(
   xvfb xauth chromium fonts-dejavu-core
   imagemagick time
   clang libclang-rt-14-dev
+  dpkg-dev desktop-file-utils appstream lintian
 )
 
 missing=()

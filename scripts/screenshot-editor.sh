@@ -5,7 +5,9 @@
 #   <build>/screenshots/editor-root.png   the slider selected (Script page)
 #   <build>/screenshots/editor-path.png   the slider selected (Path page)
 #   <build>/screenshots/editor-item.png   an item selected (Item General page)
-#   <build>/screenshots/editor-*-WIDTHxHEIGHT.png   the same at a given size
+#   <build>/screenshots/help-window.png   the help window with a group's page
+#   <build>/screenshots/about-box.png     the About box
+#   <build>/screenshots/editor-*-WIDTHxHEIGHT.png   the main window at a given size
 # The desktop registration and settings go to a throw-away folder.
 # Usage: scripts/screenshot-editor.sh [BUILD_DIR [WIDTHxHEIGHT...]]
 #   (default: build, and one extra size 1600x1000)

@@ -1,15 +1,17 @@
 // Start-up of the editor: the application object, the main window (which
-// makes the HTML code window it keeps) and the help window kept for the whole
-// run, then the command-line project.
+// makes the HTML code window and the help window it keeps for the whole run),
+// then the command-line project.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include "app/automation.h"
 #include "app/first_paint_reporter.h"
 #include "app/screenshot.h"
-#include "documents/kept_windows.h"
 #include "editor/local_text.h"
 #include "editor/main_form.h"
+#include "model/program_folders.h"
+#include "model/user_folders.h"
 #include "platform/ini_settings_store.h"
 #include "platform/qt_prompter.h"
 #include "platform/shell.h"
@@ -22,14 +24,23 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Tessaline"));
     QApplication::setOrganizationName(QStringLiteral("Kelt"));
 
-    marivel::QtPrompter prompter;
+    // MARIVEL_AUTOMATION=script: the questions are answered by the script.
+    const QString automation = qEnvironmentVariable("MARIVEL_AUTOMATION");
+    marivel::QtPrompter interactive;
+    marivel::AutomationPrompter scripted;
+    marivel::Prompter& prompter =
+        automation.isEmpty() ? static_cast<marivel::Prompter&>(interactive) : scripted;
     marivel::IniSettingsStore settings(marivel::IniSettingsStore::defaultFolder());
     marivel::DesktopShell shell;
     marivel::MainFormOptions options;
-    options.programFolder = marivel::toLocalPath(QCoreApplication::applicationDirPath());
+    // The folder of the executable itself (a launcher that links to it is
+    // followed), and where to write when that folder is only to be read.
+    const marivel::ProgramFolders folders = marivel::LocateProgramFolders(
+        marivel::toLocalPath(QCoreApplication::applicationDirPath()), marivel::UserDataFolder());
+    options.programFolder = folders.shipped;
+    options.writableFolder = folders.writable;
 
     marivel::TMainForm mainForm(prompter, settings, shell, options);
-    marivel::TfrmHelp frmHelp(&mainForm);
     mainForm.show();
 
     marivel::OpenCommandLineProject(mainForm, QCoreApplication::arguments().mid(1));
@@ -41,6 +52,9 @@ int main(int argc, char** argv) {
     // MARIVEL_SCREENSHOT_DIR=folder: save pictures of the window and quit.
     const QString shots = qEnvironmentVariable("MARIVEL_SCREENSHOT_DIR");
     if (!shots.isEmpty())
-        QTimer::singleShot(300, &app, [&] { app.exit(marivel::SaveScreenshots(mainForm, shots)); });
+        QTimer::singleShot(300, &app, [&] { app.exit(marivel::SaveScreenshots(mainForm, shell, shots)); });
+    if (!automation.isEmpty())
+        QTimer::singleShot(0, &app,
+                           [&] { app.exit(marivel::RunAutomation(mainForm, scripted, automation)); });
     return app.exec();
 }

@@ -13,13 +13,15 @@
 #include <QTreeWidget>
 #include <cstdio>
 
+#include "documents/about_form.h"
+#include "documents/help_commands.h"
 #include "editor/main_form.h"
 
 namespace marivel {
 
 namespace {
 
-bool save(TMainForm& form, const QString& path) {
+bool save(QWidget& form, const QString& path) {
     QApplication::processEvents();
     form.repaint();
     QApplication::processEvents();
@@ -34,6 +36,16 @@ bool save(TMainForm& form, const QString& path) {
     return ok;
 }
 
+// The display server maps, moves and resizes windows in its own time.
+void waitForTheScreen() {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 1000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(20);
+    }
+}
+
 }  // namespace
 
 QSize ParseScreenshotSize(const QString& text) {
@@ -43,7 +55,7 @@ QSize ParseScreenshotSize(const QString& text) {
     return QSize(match.captured(1).toInt(), match.captured(2).toInt());
 }
 
-int SaveScreenshots(TMainForm& form, const QString& folder) {
+int SaveScreenshots(TMainForm& form, Shell& shell, const QString& folder) {
     QDir().mkpath(folder);
     const QSize size = ParseScreenshotSize(qEnvironmentVariable("MARIVEL_SCREENSHOT_SIZE"));
     QString suffix;
@@ -55,12 +67,7 @@ int SaveScreenshots(TMainForm& form, const QString& folder) {
         suffix = QStringLiteral("-%1x%2").arg(size.width()).arg(size.height());
         // The display server resizes the window in its own time; a picture
         // taken before would show the old window in a frame of the new size.
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < 1000) {
-            QApplication::processEvents(QEventLoop::AllEvents, 50);
-            QThread::msleep(20);
-        }
+        waitForTheScreen();
     }
     auto file = [&](const char* name) {
         return QDir(folder).filePath(QLatin1String(name) + suffix + QStringLiteral(".png"));
@@ -87,6 +94,20 @@ int SaveScreenshots(TMainForm& form, const QString& folder) {
         if (auto* tip = form.findChild<QLineEdit*>(QStringLiteral("edt_IToolTip")))
             if (tip->text().isEmpty()) tip->setText(QStringLiteral("A sunny afternoon"));
         ok = save(form, file("editor-item")) && ok;
+    }
+
+    // The help window with a group's page, and the About box. Both are
+    // pictured once, at their own fixed sizes.
+    if (!size.isValid()) {
+        form.Help().SpeedButton1Click(2);
+        waitForTheScreen();
+        ok = save(form.Help().HelpWindow(), file("help-window")) && ok;
+        form.Help().HelpWindow().hide();
+        TformAbout about(shell, &form);
+        about.show();
+        waitForTheScreen();
+        ok = save(about, file("about-box")) && ok;
+        about.close();
     }
     return ok ? 0 : 1;
 }

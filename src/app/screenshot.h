@@ -5,15 +5,17 @@
 
 namespace marivel {
 
+class Shell;
 class TMainForm;
 
 // Saves pictures of the main window for a person to look at: the slider
 // pages with the root selected (Script, then Path), then the item page with
-// an item selected. Adds a few items first when the project has none. When
-// MARIVEL_SCREENSHOT_SIZE holds a size such as 1600x1000, the window is
-// first resized to it and the file names end in "-1600x1000". Answers the
-// exit code.
-int SaveScreenshots(TMainForm& form, const QString& folder);
+// an item selected, then the help window showing a group's page and the
+// About box. Adds a few items first when the project has none. When
+// MARIVEL_SCREENSHOT_SIZE holds a size such as 1600x1000, the main window is
+// first resized to it, the file names end in "-1600x1000" and the two small
+// windows, which have one size, are left out. Answers the exit code.
+int SaveScreenshots(TMainForm& form, Shell& shell, const QString& folder);
 
 // "1600x1000" as a size; an invalid size for anything else.
 QSize ParseScreenshotSize(const QString& text);

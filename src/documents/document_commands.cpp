@@ -133,11 +133,29 @@ QString DocumentCommands::AskSaveName() {
 void DocumentCommands::Publish(const QString& path) {
     const fs::path file = localPath(path);
     host_.Agent().SaveAndPublish(file.parent_path(), file.filename().string(), host_.ProjectTree());
+    host_.ShowItemImagePath();
+}
+
+bool DocumentCommands::CanSaveInPlace(const QString& path) const {
+    const QFileInfo file(path);
+    const QString folder = file.absolutePath();
+    // What an installed Marivel ships stays as it shipped, even for a user
+    // who could write there.
+    const ProgramFolders& program = host_.Agent().Folders();
+    if (!program.IsPortable()) {
+        const QString shipped = QDir(toQtText(program.shipped.string())).absolutePath();
+        if (folder == shipped || folder.startsWith(shipped + QLatin1Char('/'))) return false;
+    }
+    return QFileInfo(folder).isWritable();
 }
 
 bool DocumentCommands::Save() {
     host_.CommitPanes();
-    if (!host_.CurrentFileName().isEmpty()) {
+    // A project whose folder cannot be written (a template or sample of an
+    // installed Marivel, a project on a read-only medium) is saved as one
+    // without a name would be: the user chooses where its copy goes, and its
+    // pictures are still found from there.
+    if (!host_.CurrentFileName().isEmpty() && CanSaveInPlace(host_.CurrentFileName())) {
         Publish(host_.CurrentFileName());
         host_.ClearModified();
         return true;
@@ -213,7 +231,7 @@ DocumentCommands::OpenOutcome DocumentCommands::OpenFile(const QString& given, P
     // The file is read aside first: the shown project is only replaced once
     // the file has been read whole, so a failed or refused open leaves the
     // model, the tree and the pages (with anything typed into them) as they were.
-    TkeltAppletAgent read(agent.ProgramFolder(), &agent.Display());
+    TkeltAppletAgent read(agent.Folders(), &agent.Display());
     MemoryDesignTree readTree;
     readTree.reset("Marivel");
     LoadResult result;
@@ -233,6 +251,7 @@ DocumentCommands::OpenOutcome DocumentCommands::OpenFile(const QString& given, P
     agent.AppletData = std::move(read.AppletData);
     agent.Items = std::move(read.Items);
     agent.FileVersion = std::move(read.FileVersion);
+    agent.ProjectFolder = std::move(read.ProjectFolder);
     agent.RebuildTreeFromLevels(host_.ProjectTree());
     // The project has been replaced: what follows only completes the open.
     // The recent-files list and the preview copies of the prepared images are
@@ -301,8 +320,9 @@ void DocumentCommands::Templet1Click() {
     handlers.showError = [this](const QString& message) {
         host_.RunGuarded([&] { throw Error(fromQtText(message)); });
     };
-    TfrmTemplet dialog(TemplatesFolder(ProgramFolder()), host_.Settings(), std::move(handlers),
-                       DialogParent());
+    const TkeltAppletAgent& agent = host_.Agent();
+    TfrmTemplet dialog(TemplatesFolder(agent.ShippedFolder()), TemplatesFolder(agent.ProgramFolder()),
+                       host_.Settings(), std::move(handlers), DialogParent());
     dialog.exec();
 }
 

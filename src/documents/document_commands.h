@@ -61,6 +61,8 @@ private:
     // The save dialog; an empty path when cancelled or when the user chose
     // not to replace the project file the name leads to.
     QString AskSaveName();
+    // False for a project file that Save must not write over where it lies.
+    bool CanSaveInPlace(const QString& path) const;
     void Publish(const QString& path);
     void ListSavedProject(const QString& path);
     OpenOutcome OpenFile(const QString& path, PreviewStash& stash);

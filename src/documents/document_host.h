@@ -33,6 +33,9 @@ public:
     virtual void CommitPanes() = 0;
     // Fills the slider pages from the model.
     virtual void LoadAppletPane() = 0;
+    // Shows the model's image path of the item on the item page again: a
+    // save into another folder may have written it anew.
+    virtual void ShowItemImagePath() = 0;
 
     // --- design tree ---------------------------------------------------------------
     virtual DesignTree& ProjectTree() = 0;

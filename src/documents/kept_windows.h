@@ -1,21 +1,50 @@
 #pragma once
 
 #include <QDialog>
+#include <QUrl>
 
 class QTextBrowser;
 
 namespace marivel {
 
-// The help window: created hidden at start and kept; closing only hides it.
-// Navigation to the help pages comes with the help commands.
+class Shell;
+
+// The help window: a small tool window at its own place on the screen,
+// created hidden at start and kept for the whole run. Closing it only hides
+// it; the next help button shows it again, where it was, with the new page.
 class TfrmHelp final : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmHelp(QWidget* parent = nullptr);
+    explicit TfrmHelp(Shell& shell, QWidget* parent = nullptr);
     QTextBrowser* browser() const { return WebBrowser1; }
 
+    // Loads the page a URL names. A file URL is taken as "file://" followed
+    // by the path exactly as it stands (blanks, "#", "%" and letters beyond
+    // ASCII included), as the help buttons make them.
+    void Navigate(const QString& url);
+    // The page shown, as a local file URL.
+    QUrl source() const;
+
 private:
+    // Help pages open in the window; addresses, pictures shown alone and the
+    // live sample open with the desktop's programs.
+    void followLink(const QUrl& link);
+
+    Shell& shell_;
     QTextBrowser* WebBrowser1;
 };
+
+// The URL the help window is navigated to for a file: on Linux "file://"
+// followed by the absolute path (which begins with "/"), ":" being a legal
+// file-name character there; in the Windows style, backslashes become "/",
+// ":" becomes "|" and "file:///" goes in front. Nothing else is encoded.
+enum class PathStyle { Posix, Windows };
+QString PathToFileUrl(const QString& path, PathStyle style =
+#ifdef Q_OS_WIN
+                                               PathStyle::Windows
+#else
+                                               PathStyle::Posix
+#endif
+);
 
 }  // namespace marivel

@@ -10,6 +10,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <map>
+#include <vector>
 
 #include "model/error.h"
 #include "platform/settings_store.h"
@@ -20,15 +23,34 @@ namespace fs = std::filesystem;
 
 const QString TfrmTemplet::kValueName = QStringLiteral("ShowTempletsDialog");
 
-TfrmTemplet::TfrmTemplet(fs::path folder, SettingsStore& settings, Handlers handlers, QWidget* parent)
+namespace {
+
+QString toQtText(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+}
+
+// The project files of a folder by name, each with its full path.
+void addTemplates(const fs::path& folder, std::map<QString, QString>& byName) {
+    const QDir dir(toQtText(folder.string()));
+    for (const QString& name : dir.entryList({QStringLiteral("*.mvl")}, QDir::Files))
+        byName[name] = dir.filePath(name);
+}
+
+}  // namespace
+
+TfrmTemplet::TfrmTemplet(fs::path shippedFolder, fs::path ownFolder, SettingsStore& settings,
+                         Handlers handlers, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      folder_(std::move(folder)),
+      shippedFolder_(std::move(shippedFolder)),
+      ownFolder_(std::move(ownFolder)),
       settings_(settings),
       handlers_(std::move(handlers)) {
-    // The folder comes first: when it cannot be made there is nothing to show.
+    // The folders come first: when there is none there is nothing to show.
+    // Without a folder of their own the user can still use what shipped.
     std::error_code ec;
-    if (!fs::is_directory(folder_, ec) && !fs::create_directory(folder_, ec))
-        throw Error("Cannot create " + folder_.string());
+    if (!fs::is_directory(ownFolder_, ec) && !fs::create_directory(ownFolder_, ec) &&
+        (shippedFolder_ == ownFolder_ || !fs::is_directory(shippedFolder_, ec)))
+        throw Error("Cannot create " + ownFolder_.string());
 
     setObjectName(QStringLiteral("frmTemplet"));
     setWindowTitle(QStringLiteral("Template"));
@@ -70,16 +92,24 @@ TfrmTemplet::TfrmTemplet(fs::path folder, SettingsStore& settings, Handlers hand
 }
 
 void TfrmTemplet::FormCreate() {
-    const QDir folder(QString::fromLocal8Bit(folder_.string()));
-    const QStringList names =
-        folder.entryList({QStringLiteral("*.mvl")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
-    TempletList->addItems(names);
+    std::map<QString, QString> byName;
+    if (shippedFolder_ != ownFolder_) addTemplates(shippedFolder_, byName);
+    addTemplates(ownFolder_, byName);  // the user's own take the place of shipped ones
+    std::vector<std::pair<QString, QString>> templates(byName.begin(), byName.end());
+    std::stable_sort(templates.begin(), templates.end(), [](const auto& a, const auto& b) {
+        return a.first.compare(b.first, Qt::CaseInsensitive) < 0;
+    });
+    for (const auto& [name, path] : templates) {
+        auto* item = new QListWidgetItem(name, TempletList);
+        item->setData(Qt::UserRole, path);
+        item->setToolTip(QDir::toNativeSeparators(path));
+    }
 }
 
 QString TfrmTemplet::selectedPath() const {
     const QList<QListWidgetItem*> selected = TempletList->selectedItems();
     if (selected.isEmpty()) return QString();
-    return QString::fromLocal8Bit(folder_.string()) + QDir::separator() + selected.first()->text();
+    return QDir::toNativeSeparators(selected.first()->data(Qt::UserRole).toString());
 }
 
 void TfrmTemplet::showEvent(QShowEvent* event) {

@@ -13,9 +13,16 @@ namespace marivel {
 
 class SettingsStore;
 
-// The templates dialog: lists the project files of the templates folder and
+// The templates dialog: lists the project files of the templates folders and
 // opens the chosen one, or starts a new project when cancelled. What opening
 // and starting mean is the caller's; the dialog only decides when.
+//
+// An installed program has two templates folders: the shipped one, only read,
+// and the user's own, where Save As Template puts new ones. The list shows
+// the templates of both by name, in one order; a template of the user's that
+// has the name of a shipped one is listed in its place (it is usually the
+// shipped one, changed and saved by the user). A portable program has one
+// folder for both.
 class TfrmTemplet final : public QDialog {
     Q_OBJECT
 public:
@@ -31,10 +38,11 @@ public:
         std::function<void(const QString& message)> showError;
     };
 
-    // Creates the templates folder when it is missing; throws Error
-    // "Cannot create <folder>" when that fails, so the dialog never shows.
-    TfrmTemplet(std::filesystem::path folder, SettingsStore& settings, Handlers handlers,
-                QWidget* parent = nullptr);
+    // Creates the user's templates folder when it is missing; throws Error
+    // "Cannot create <folder>" when that fails and there is no shipped folder
+    // to list either, so the dialog never shows.
+    TfrmTemplet(std::filesystem::path shippedFolder, std::filesystem::path ownFolder, SettingsStore& settings,
+                Handlers handlers, QWidget* parent = nullptr);
 
     // The full path of the selected template; empty when none is selected.
     QString selectedPath() const;
@@ -61,7 +69,8 @@ private:
     void BitBtn2Click();
     void chckbxDontShowClick(bool ticked);
 
-    std::filesystem::path folder_;
+    std::filesystem::path shippedFolder_;
+    std::filesystem::path ownFolder_;
     SettingsStore& settings_;
     Handlers handlers_;
 };

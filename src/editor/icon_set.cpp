@@ -1,5 +1,6 @@
 #include "editor/icon_set.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -11,19 +12,21 @@ namespace {
 
 using Painter = std::function<void(QPainter&)>;
 
-// Every picture is drawn on a 16 by 16 grid and rendered at two sizes.
+// Every picture is drawn on a 16 by 16 grid, at any size.
+QImage render(const Painter& paint, int side) {
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(side / 16.0, side / 16.0);
+    paint(p);
+    return image;
+}
+
+// The pictures of the window, rendered at two sizes.
 QIcon draw(const Painter& paint) {
     QIcon icon;
-    for (int side : {16, 32}) {
-        QPixmap pixmap(side, side);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(side / 16.0, side / 16.0);
-        paint(p);
-        p.end();
-        icon.addPixmap(pixmap);
-    }
+    for (int side : {16, 32}) icon.addPixmap(QPixmap::fromImage(render(paint, side)));
     return icon;
 }
 
@@ -193,18 +196,32 @@ QIcon itemNode() {
     return draw([](QPainter& p) { frame(p, QRectF(1.5, 3.5, 13, 9), QColor(0xbf, 0xdc, 0xf5)); });
 }
 
+namespace {
+
+// The slider: a page of pictures. Also the program's icon; the installed
+// marivel.svg draws the same shapes.
+void slider(QPainter& p) {
+    p.setPen(ink());
+    p.setBrush(kPaper);
+    p.drawRoundedRect(QRectF(1.5, 0.5, 13, 15), 1.5, 1.5);
+    frame(p, QRectF(3.5, 2.5, 9, 5), QColor(0xbf, 0xdc, 0xf5));
+    frame(p, QRectF(3.5, 9, 9, 5), QColor(0xf5, 0xd9, 0xbf));
+}
+
+}  // namespace
+
 QIcon rootNode() {
-    return draw([](QPainter& p) {
-        p.setPen(ink());
-        p.setBrush(kPaper);
-        p.drawRoundedRect(QRectF(1.5, 0.5, 13, 15), 1.5, 1.5);
-        frame(p, QRectF(3.5, 2.5, 9, 5), QColor(0xbf, 0xdc, 0xf5));
-        frame(p, QRectF(3.5, 9, 9, 5), QColor(0xf5, 0xd9, 0xbf));
-    });
+    return draw(slider);
 }
 
 QIcon application() {
-    return rootNode();
+    QIcon icon;
+    for (int side : {16, 32, 48, 64}) icon.addPixmap(QPixmap::fromImage(render(slider, side)));
+    return icon;
+}
+
+QImage applicationImage(int side) {
+    return render(slider, side);
 }
 
 }  // namespace marivel::icons

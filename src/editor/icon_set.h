@@ -19,6 +19,9 @@ QIcon itemNode();
 QIcon rootNode();
 // The window icon.
 QIcon application();
+// The program's icon as a picture of side by side pixels, for the desktop's
+// icon theme.
+QImage applicationImage(int side);
 
 }  // namespace icons
 

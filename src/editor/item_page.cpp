@@ -17,6 +17,7 @@
 #include "editor/script_page.h"
 #include "editor/separator_check.h"
 #include "model/field_codec.h"
+#include "output/source_images.h"
 #include "platform/prompter.h"
 
 namespace marivel {
@@ -136,10 +137,14 @@ QToolButton* ItemPage::addHelp(QWidget* box, int topic, QGridLayout* grid, int r
 }
 
 void ItemPage::load(const TItemData& item) {
-    edtOriginalImagePath->setText(toQt(Trim(item.OriginalImagePath)));
+    showImagePath(item.OriginalImagePath);
     cmbx_ILink->setEditText(toQt(Trim(item.Link)));
     cmbx_ITarget->setEditText(toQt(Trim(item.Target)));
     edt_IToolTip->setText(toQt(Trim(item.ToolTip)));
+}
+
+void ItemPage::showImagePath(const std::string& path) {
+    edtOriginalImagePath->setText(toQt(Trim(path)));
 }
 
 TItemData ItemPage::commit() const {
@@ -164,7 +169,11 @@ QString ItemPage::fileUrl(const QString& path) {
 // what marks the project modified: the path field has no change handler.
 void ItemPage::pickImage() {
     const QString current = edtOriginalImagePath->text().trimmed();
-    const QString folder = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
+    const std::filesystem::path project = projectFolder_ ? projectFolder_() : std::filesystem::path();
+    const QString folder =
+        current.isEmpty()
+            ? QString()
+            : QFileInfo(toQt(SourceImagePath(fromQt(current), project).string())).absolutePath();
     const QString chosen = prompter_.openPicture(window(), kPictureFilter, folder);
     if (!chosen.isEmpty()) edtOriginalImagePath->setText(chosen);
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <string>
 
 #include "model/records.h"
 
@@ -24,6 +27,14 @@ public:
     ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent = nullptr);
 
     void load(const TItemData& item);
+    // Shows another text for the image path alone (after a save that wrote
+    // it so it still names the same picture from the project's new place).
+    void showImagePath(const std::string& path);
+    // The folder a relative image path is read from (the project's), asked
+    // when the picture dialog opens at the shown picture's folder.
+    void setProjectFolder(std::function<std::filesystem::path()> projectFolder) {
+        projectFolder_ = std::move(projectFolder);
+    }
     // A fresh record with the four shown fields, trimmed; the fields the
     // generator computes are left empty.
     TItemData commit() const;
@@ -46,6 +57,7 @@ private:
 
     Prompter& prompter_;
     SettingsStore& settings_;
+    std::function<std::filesystem::path()> projectFolder_;
 
     QLineEdit* edtOriginalImagePath;
     QToolButton* spdbtnOriginalImagePath;

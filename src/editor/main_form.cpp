@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "documents/document_commands.h"
+#include "documents/help_commands.h"
 #include "documents/preview_commands.h"
 #include "editor/icon_set.h"
 #include "editor/item_page.h"
@@ -88,11 +89,13 @@ TMainForm::TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, 
     connectPages();
     installHintLine();
     FormCreate();
-    // The HTML code window comes with these commands: created hidden now and
-    // kept for the whole run.
+    // The HTML code window and then the help window come with these
+    // commands: created hidden now and kept for the whole run.
     preview_ = std::make_unique<PreviewCommands>(PreviewContext{*this, *agent_, *designTree_,
                                                                 [this] { CommitPanes(); }, prompter_,
                                                                 settings_, shell_, options_.browsers});
+    help_ = std::make_unique<HelpCommands>(agent_->ShippedFolder(), shell_, this);
+    itemPage_->setProjectFolder([this] { return agent_->ProjectFolder; });
 }
 
 TMainForm::~TMainForm() {
@@ -193,18 +196,16 @@ void TMainForm::connectCommands() {
     // The window's own tool-bar menu would hide the bar behind the tick's back.
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    // The help commands are built by their own work; until then they say
-    // so instead of doing nothing silently.
-    const std::pair<QList<QAction*>, QString> pendingCommands[] = {
-        {{a.Topic1, a.tlbtnHelp}, QStringLiteral("Help Topics")},
-        {{a.ViewSample1}, QStringLiteral("View Sample")},
-        {{a.Homepage1}, QStringLiteral("Homepage")},
-        {{a.ContactUs1}, QStringLiteral("Contact Us")},
-        {{a.About1}, QStringLiteral("About")},
-    };
-    for (const auto& [actions, name] : pendingCommands)
+    auto help = [this](std::initializer_list<QAction*> actions, void (HelpCommands::*handler)()) {
         for (QAction* action : actions)
-            connect(action, &QAction::triggered, this, [this, name = name] { pending(name); });
+            connect(action, &QAction::triggered, this,
+                    [this, handler] { Run([this, handler] { (help_.get()->*handler)(); }); });
+    };
+    help({a.Topic1, a.tlbtnHelp}, &HelpCommands::Topic1Click);
+    help({a.ViewSample1}, &HelpCommands::ViewSample1Click);
+    help({a.Homepage1}, &HelpCommands::Homepage1Click);
+    help({a.ContactUs1}, &HelpCommands::ContactUs1Click);
+    help({a.About1}, &HelpCommands::About1Click);
 
     connect(trvwDesignPanel, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { Run([&] { trvwDesignPanelChange(current); }); });
@@ -233,20 +234,18 @@ void TMainForm::connectPages() {
     connect(scriptPage_, &ScriptPage::modified, this, &TMainForm::MarkModified);
     connect(pathPage_, &PathPage::modified, this, &TMainForm::MarkModified);
     connect(itemPage_, &ItemPage::modified, this, &TMainForm::MarkModified);
-    // Help pages come with the help window's work.
-    connect(scriptPage_, &ScriptPage::helpRequested, this, [this] { pending(QStringLiteral("Help")); });
-    connect(pathPage_, &PathPage::helpRequested, this, [this] { pending(QStringLiteral("Help")); });
-    connect(itemPage_, &ItemPage::helpRequested, this, [this] { pending(QStringLiteral("Help")); });
-}
-
-void TMainForm::pending(const QString& command) {
-    prompter_.information(
-        this, QStringLiteral("Marivel"),
-        QStringLiteral("The command \"%1\" is not available in this build yet.").arg(command));
+    // The ten group help buttons share one handler, told apart by their tags.
+    auto groupHelp = [this](int tag) { Run([this, tag] { help_->SpeedButton1Click(tag); }); };
+    connect(scriptPage_, &ScriptPage::helpRequested, this, groupHelp);
+    connect(pathPage_, &PathPage::helpRequested, this, groupHelp);
+    connect(itemPage_, &ItemPage::helpRequested, this, groupHelp);
 }
 
 void TMainForm::FormCreate() {
-    agent_ = std::make_unique<TkeltAppletAgent>(options_.programFolder, statusLine_);
+    const std::filesystem::path writable =
+        options_.writableFolder.empty() ? options_.programFolder : options_.writableFolder;
+    agent_ =
+        std::make_unique<TkeltAppletAgent>(ProgramFolders{options_.programFolder, writable}, statusLine_);
     currentItemNode_ = nullptr;
     descendantCount_ = 0;
     suppressTreeEvents_ = false;
@@ -313,6 +312,11 @@ void TMainForm::SaveItemPane(int index) {
 
 void TMainForm::LoadItemPane(int index) {
     itemPage_->load(agent_->GetItem(index));
+}
+
+void TMainForm::ShowItemImagePath() {
+    if (currentItemNode_)
+        itemPage_->showImagePath(agent_->GetItem(indexOf(currentItemNode_) - 1).OriginalImagePath);
 }
 
 void TMainForm::CommitPanes() {

@@ -20,6 +20,7 @@ class QTreeWidgetItem;
 namespace marivel {
 
 class DocumentCommands;
+class HelpCommands;
 class ItemPage;
 class MainActions;
 class PathPage;
@@ -33,7 +34,8 @@ class StatusLine;
 // Where the main window finds the world around it. Tests point the program
 // folder and the desktop data folder at temporary folders.
 struct MainFormOptions {
-    std::filesystem::path programFolder;  // the folder of the executable
+    std::filesystem::path programFolder;   // the folder of the executable: what ships
+    std::filesystem::path writableFolder;  // where the program writes; empty: the program folder
     bool registerFileType = true;
     QString executable;  // registered as the program for project files; empty: this process
     QString dataHome;    // XDG data folder for the registration; empty: $XDG_DATA_HOME
@@ -67,6 +69,7 @@ public:
     // --- pages and model ---------------------------------------------------------
     void SaveAppletPane();
     void LoadAppletPane() override;
+    void ShowItemImagePath() override;
     void SaveItemPane(int index);
     void LoadItemPane(int index);
     // SaveAppletPane, then SaveItemPane for CurrentItemNode when it is set:
@@ -111,6 +114,7 @@ public:
     ItemPage* Item() const { return itemPage_; }
     Prompter& Prompts() const override { return prompter_; }
     PreviewCommands& Preview() const { return *preview_; }
+    HelpCommands& Help() const { return *help_; }
 
     // Runs a command of the user through the standard error box.
     template <typename Command>
@@ -148,9 +152,6 @@ private:
     void Preview1Click();
     void Publish1Click();
     void WebBrowser1Click();
-
-    // Commands of other work: kept in the menus, behaviour comes with them.
-    void pending(const QString& command);
 
     int selectedIndex() const;
     int descendantsOf(int index);
@@ -192,6 +193,7 @@ private:
     PathPage* pathPage_ = nullptr;
     std::unique_ptr<TreeWidgetDesignTree> designTree_;
     std::unique_ptr<PreviewCommands> preview_;
+    std::unique_ptr<HelpCommands> help_;
 };
 
 // Start-up: the command-line arguments (without the program's own name),

@@ -48,9 +48,16 @@ QIcon bookIcon() {
     return icon;
 }
 
+QString helpButtonName(int topic) {
+    // The names are fixed by the window layout; the tag, not the name, picks the page.
+    static const int numbers[] = {1, 12, 11, 10, 5, 6, 28, 13, 24, 19};
+    if (topic < 1 || topic > int(std::size(numbers))) return QString();
+    return QStringLiteral("SpeedButton%1").arg(numbers[topic - 1]);
+}
+
 QToolButton* helpButton(int topic, QWidget* parent) {
     auto* button = new PageButton(parent);
-    button->setObjectName(QStringLiteral("spdbtnHelp%1").arg(topic));
+    button->setObjectName(helpButtonName(topic));
     button->setProperty("tag", topic);
     button->setIcon(bookIcon());
     button->setIconSize(QSize(16, 16));

@@ -83,8 +83,10 @@ namespace pages {
 // The book picture of the help buttons, drawn flat like the other pictures.
 QIcon bookIcon();
 // The small help button at the right end of a group box; its "tag" property
-// holds the help topic.
+// holds the help topic, which also gives its name.
 QToolButton* helpButton(int topic, QWidget* parent);
+// "SpeedButton1" for topic 1 ("General"), and so on for the ten groups.
+QString helpButtonName(int topic);
 // Field labels are bold; group captions keep the normal font.
 QLabel* fieldLabel(const QString& text, QWidget* parent);
 // The text of a control with blanks and control characters cut off both ends.

@@ -26,11 +26,15 @@ Record FromStrings(const TStringArray& strings, std::string Record::*const (&fie
 
 }  // namespace
 
-TkeltAppletAgent::TkeltAppletAgent(std::filesystem::path programFolder, ActivityDisplay* display)
+TkeltAppletAgent::TkeltAppletAgent(ProgramFolders folders, ActivityDisplay* display)
     : EngineFiles{"tessaline.js", "tessalinecfg.js", "tessaline.css"},
       Separator("#$@"),
-      programFolder_(std::move(programFolder)),
+      folders_(std::move(folders)),
       display_(display ? display : &silent_) {}
+
+std::filesystem::path TkeltAppletAgent::EngineFileSource(std::size_t k) const {
+    return (k == 0 ? ShippedFolder() : ProgramFolder()) / EngineFiles.at(k);
+}
 
 void TkeltAppletAgent::SetDisplay(ActivityDisplay* display) {
     display_ = display ? display : &silent_;
@@ -42,6 +46,7 @@ void TkeltAppletAgent::ResetProject() {
         "4",        "2",           "DBEAF5",       "4",   "0",   "FFFF00", "",   "",  "1",
     };
     Items.clear();
+    ProjectFolder.clear();
 }
 
 TItemData TkeltAppletAgent::GetItem(int index) const {

@@ -6,6 +6,7 @@
 
 #include "model/activity_display.h"
 #include "model/design_tree.h"
+#include "model/program_folders.h"
 #include "model/records.h"
 
 namespace marivel {
@@ -22,10 +23,13 @@ enum class LoadResult {
 // project. It never shows a message; failures are marivel::Error exceptions.
 class TkeltAppletAgent {
 public:
-    // programFolder is the folder of the executable: it holds tessaline.js,
-    // the generated scripts between a build and a preview, and the preview
-    // folder. display receives the bottom-line activity (may be null).
-    explicit TkeltAppletAgent(std::filesystem::path programFolder, ActivityDisplay* display = nullptr);
+    // folders says where the program reads what it ships (tessaline.js) and
+    // where it writes (the generated scripts between a build and a preview,
+    // the preview folder). display receives the bottom-line activity (may be
+    // null). A single folder serves for both.
+    explicit TkeltAppletAgent(ProgramFolders folders, ActivityDisplay* display = nullptr);
+    explicit TkeltAppletAgent(const std::filesystem::path& programFolder, ActivityDisplay* display = nullptr)
+        : TkeltAppletAgent(ProgramFolders::Portable(programFolder), display) {}
 
     TAppletData AppletData;
     TItemArray Items;
@@ -33,9 +37,25 @@ public:
     std::vector<std::string> PreviewFiles;
     std::string Separator;
     std::string FileVersion;
+    // The folder of the project file. An item's relative OriginalImagePath
+    // names a file from there, so a project folder can move whole and the
+    // shipped projects work wherever they are installed. Empty while the
+    // project is untitled: such paths are then read from the current folder.
+    // Set by LoadProject and by a completed SaveAndPublish, emptied by
+    // ResetProject.
+    std::filesystem::path ProjectFolder;
 
-    const std::filesystem::path& ProgramFolder() const { return programFolder_; }
-    std::filesystem::path PreviewFolder() const { return programFolder_ / "preview"; }
+    // The folder the program writes beside: the executable's own when it is
+    // portable, else the user's data folder.
+    const std::filesystem::path& ProgramFolder() const { return folders_.writable; }
+    // What ships with the program: the engine script, help, samples and the
+    // shipped templates.
+    const std::filesystem::path& ShippedFolder() const { return folders_.shipped; }
+    const ProgramFolders& Folders() const { return folders_; }
+    std::filesystem::path PreviewFolder() const { return ProgramFolder() / "preview"; }
+    // Where engine file k is taken from: the engine script where it ships,
+    // the generated ones where the generation writes them.
+    std::filesystem::path EngineFileSource(std::size_t k) const;
     ActivityDisplay& Display() const { return *display_; }
     void SetDisplay(ActivityDisplay* display);
 
@@ -70,13 +90,14 @@ public:
     void MakeHTMLCodes(const std::filesystem::path& pagePath, DesignTree& tree);
     void CopyToPreview(const std::filesystem::path& filePath);
     void ClearPreview();
+    // The engine script from ShippedFolder(), the generated files from folder.
     void CopyEngineFilesToPreview(const std::filesystem::path& folder);
     void CopyResourceFiles(const std::filesystem::path& folder);
     bool SaveAndPublish(const std::filesystem::path& folder, const std::string& fileName, DesignTree& tree);
     void MakePublishReport(const std::filesystem::path& folder, const std::string& fileName);
 
 private:
-    std::filesystem::path programFolder_;
+    ProgramFolders folders_;
     SilentActivityDisplay silent_;
     ActivityDisplay* display_;
 };

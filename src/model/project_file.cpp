@@ -180,10 +180,16 @@ LoadResult TkeltAppletAgent::LoadProject(const std::filesystem::path& path, Desi
             items.push_back(ItemFromLine(file.current(), Separator));
     }
     const std::vector<int> parents = ParentNodesFromLevels(items);
+    // Relative image paths are read from the project's folder from now on,
+    // whatever the current folder becomes.
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    std::filesystem::path folder = (ec ? path : absolute).parent_path();
 
     AppletData = std::move(applet);
     Items = std::move(items);
     FileVersion = std::move(version);
+    ProjectFolder = std::move(folder);
     AddNodes(tree, parents);
     return LoadResult::Loaded;
 }

@@ -55,7 +55,8 @@ void PrepareItemImages(TkeltAppletAgent& agent, DesignTree& tree, const std::vec
         if (!scratch) scratch.emplace();
         const std::string name = PreparedImageName(static_cast<int>(k));
         const fs::path prepared = scratch->path() / name;
-        const PreparedImage image = PrepareSliderImage(Trim(item.OriginalImagePath), prepared, *width);
+        const PreparedImage image = PrepareSliderImage(
+            SourceImagePath(item.OriginalImagePath, agent.ProjectFolder), prepared, *width);
         item.ImageWidth = std::to_string(image.size.width);
         item.ImageHeight = std::to_string(image.size.height);
         item.ImageFile = name;
@@ -86,12 +87,13 @@ void TkeltAppletAgent::MakeHTMLCodes(const fs::path& pagePath, DesignTree& tree)
     const TAppletData written = AdjustBorders(AppletData);
     // Which sources exist is asked once.
     std::vector<bool> exists(static_cast<std::size_t>(GeneratedItemCount(Items, tree)));
-    for (std::size_t k = 0; k < exists.size(); ++k) exists[k] = SourceImageExists(Items[k].OriginalImagePath);
+    for (std::size_t k = 0; k < exists.size(); ++k)
+        exists[k] = SourceImageExists(Items[k].OriginalImagePath, ProjectFolder);
     std::vector<fs::path> targets{pagePath, ProgramFolder() / EngineFiles[1],
                                   ProgramFolder() / EngineFiles[2]};
     for (std::size_t k = 0; k < exists.size(); ++k)
         if (exists[k]) targets.push_back(PreviewFolder() / PreparedImageName(static_cast<int>(k)));
-    CheckOriginalsAreNotReplaced(Items, targets);
+    CheckOriginalsAreNotReplaced(Items, ProjectFolder, targets);
 
     PrepareItemImages(*this, tree, exists);
 

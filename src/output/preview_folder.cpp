@@ -47,7 +47,10 @@ void TkeltAppletAgent::ClearPreview() {
 }
 
 void TkeltAppletAgent::CopyEngineFilesToPreview(const fs::path& folder) {
-    for (const std::string& name : EngineFiles) CopyToPreview(folder / name);
+    // The engine script comes from where it ships (the program folder may be
+    // read-only, with the generated files waiting in the user's folder).
+    CopyToPreview(ShippedFolder() / EngineFiles.at(0));
+    for (std::size_t k = 1; k < EngineFiles.size(); ++k) CopyToPreview(folder / EngineFiles[k]);
     // The generated files move; the engine script stays where it is shipped.
     std::error_code ignored;
     fs::remove(folder / EngineFiles.at(1), ignored);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "model/agent.h"
@@ -42,7 +43,7 @@ std::vector<fs::path> PublishedFiles(const TkeltAppletAgent& agent, const Design
     const int generated = GeneratedItemCount(agent.Items, tree);
     for (int k = 0; k < static_cast<int>(agent.Items.size()); ++k) {
         const TItemData& item = agent.Items[static_cast<std::size_t>(k)];
-        if (k < generated && SourceImageExists(item.OriginalImagePath))
+        if (k < generated && SourceImageExists(item.OriginalImagePath, agent.ProjectFolder))
             files.push_back(folder / PreparedImageName(k));
         else if (!item.ImageFile.empty())
             files.push_back(folder / item.ImageFile);
@@ -50,10 +51,41 @@ std::vector<fs::path> PublishedFiles(const TkeltAppletAgent& agent, const Design
     return files;
 }
 
+// The original image paths of a save into another folder than the one they
+// are read from, by item; only the items whose text changes.
+std::vector<std::pair<std::size_t, std::string>> RebasedOriginals(const TItemArray& items,
+                                                                  const fs::path& from, const fs::path& to) {
+    std::vector<std::pair<std::size_t, std::string>> rebased;
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        std::string path = RebasedImagePath(items[k].OriginalImagePath, from, to);
+        if (path != items[k].OriginalImagePath) rebased.emplace_back(k, std::move(path));
+    }
+    return rebased;
+}
+
+// Puts the given original image paths into the items for as long as it
+// lives, and the old ones back after.
+class SwappedOriginals {
+public:
+    SwappedOriginals(TItemArray& items, std::vector<std::pair<std::size_t, std::string>>& paths)
+        : items_(items), paths_(paths) {
+        swap();
+    }
+    ~SwappedOriginals() { swap(); }
+    SwappedOriginals(const SwappedOriginals&) = delete;
+    SwappedOriginals& operator=(const SwappedOriginals&) = delete;
+
+private:
+    void swap() noexcept {
+        for (auto& [k, path] : paths_) items_[k].OriginalImagePath.swap(path);
+    }
+    TItemArray& items_;
+    std::vector<std::pair<std::size_t, std::string>>& paths_;
+};
+
 }  // namespace
 
 bool TkeltAppletAgent::SaveAndPublish(const fs::path& folder, const std::string& fileName, DesignTree& tree) {
-    const fs::path programFolder = ProgramFolder();
     const std::string base = PublishBaseName(fileName);
 
     // One save into a folder at a time, from this program or any other, so
@@ -63,13 +95,23 @@ bool TkeltAppletAgent::SaveAndPublish(const fs::path& folder, const std::string&
         waiting.emplace(Display(), "Waiting for another save into this folder ... ...", false);
     });
     waiting.reset();
-    CheckOriginalsAreNotReplaced(Items, PublishedFiles(*this, tree, folder, base));
+    CheckOriginalsAreNotReplaced(Items, ProjectFolder, PublishedFiles(*this, tree, folder, base));
 
     MakeHTMLCodes(folder / (base + ".html"), tree);
     // A script missing from the program folder is not published; one that
     // cannot be written is an error, so the save is not taken as done.
-    for (const std::string& name : EngineFiles) CopyWholeFile(programFolder / name, folder / name);
-    SaveProject(folder / (base + ".mvl"));
+    for (std::size_t k = 0; k < EngineFiles.size(); ++k)
+        CopyWholeFile(EngineFileSource(k), folder / EngineFiles[k]);
+    // A project written into another folder (Save As, a shipped template
+    // saved as the user's own, marivel-publish --out) keeps its pictures: the
+    // file names them from where it lies. The model takes the same paths
+    // only once the whole save has completed, so a failed save leaves it
+    // reading its pictures from where it did.
+    std::vector<std::pair<std::size_t, std::string>> rebased = RebasedOriginals(Items, ProjectFolder, folder);
+    {
+        SwappedOriginals written(Items, rebased);
+        SaveProject(folder / (base + ".mvl"));
+    }
     MakePublishReport(folder, base + "_PublishReport.txt");
 
     Display().setProgressMaximum(100);
@@ -80,6 +122,11 @@ bool TkeltAppletAgent::SaveAndPublish(const fs::path& folder, const std::string&
     }
     Display().advanceProgress(50);
     Display().advanceProgress(50);
+
+    for (auto& [k, path] : rebased) Items[k].OriginalImagePath = std::move(path);
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(folder, ec);
+    ProjectFolder = ec ? folder : absolute;
     return true;
 }
 

@@ -10,10 +10,48 @@ namespace marivel {
 
 namespace fs = std::filesystem;
 
-bool SourceImageExists(const std::string& originalImagePath) {
-    const std::string path = Trim(originalImagePath);
+fs::path SourceImagePath(const std::string& originalImagePath, const fs::path& projectFolder) {
+    const fs::path path(Trim(originalImagePath));
+    if (path.empty() || path.is_absolute() || projectFolder.empty()) return path;
+    return projectFolder / path;
+}
+
+bool SourceImageExists(const std::string& originalImagePath, const fs::path& projectFolder) {
+    const fs::path path = SourceImagePath(originalImagePath, projectFolder);
     std::error_code ec;
     return !path.empty() && fs::is_regular_file(path, ec);
+}
+
+namespace {
+
+fs::path AbsoluteFolder(const fs::path& folder) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(folder.empty() ? fs::path(".") : folder, ec);
+    return ec ? fs::path() : absolute.lexically_normal();
+}
+
+bool SameFolder(const fs::path& a, const fs::path& b) {
+    if (a == b) return true;
+    std::error_code ec;
+    return fs::equivalent(a, b, ec);
+}
+
+}  // namespace
+
+std::string RebasedImagePath(const std::string& originalImagePath, const fs::path& fromFolder,
+                             const fs::path& toFolder) {
+    const fs::path relative(Trim(originalImagePath));
+    if (relative.empty() || relative.is_absolute()) return originalImagePath;
+    const fs::path from = AbsoluteFolder(fromFolder);
+    const fs::path to = AbsoluteFolder(toFolder);
+    if (from.empty() || to.empty() || SameFolder(from, to)) return originalImagePath;
+    std::error_code ec;
+    const fs::path file = (from / relative).lexically_normal();
+    if (!fs::is_regular_file(file, ec)) return originalImagePath;
+    // In or below the new folder: every step of the new relative path goes down.
+    const fs::path below = file.lexically_relative(to);
+    if (!below.empty() && *below.begin() != "..") return below.string();
+    return file.string();
 }
 
 std::string PreparedImageName(int k) {
@@ -27,11 +65,12 @@ int GeneratedItemCount(const TItemArray& items, const DesignTree& tree) {
     return walked > 0 ? walked : 0;
 }
 
-void CheckOriginalsAreNotReplaced(const TItemArray& items, const std::vector<fs::path>& targets) {
+void CheckOriginalsAreNotReplaced(const TItemArray& items, const fs::path& projectFolder,
+                                  const std::vector<fs::path>& targets) {
     // The originals that exist, by identity, each with its first item.
     std::unordered_map<FileIdentity, std::size_t, FileIdentityHash> originals;
     for (std::size_t k = 0; k < items.size(); ++k) {
-        const std::string original = Trim(items[k].OriginalImagePath);
+        const fs::path original = SourceImagePath(items[k].OriginalImagePath, projectFolder);
         if (original.empty()) continue;
         if (const auto id = IdentifyFile(original)) originals.emplace(*id, k);
     }
@@ -44,7 +83,7 @@ void CheckOriginalsAreNotReplaced(const TItemArray& items, const std::vector<fs:
         const std::size_t k = hit->second;
         const std::string original = Trim(items[k].OriginalImagePath);
         std::string message = "The original image \"" + original + "\" of item " + std::to_string(k + 1);
-        if (fs::path(original).lexically_normal() != target.lexically_normal())
+        if (SourceImagePath(original, projectFolder).lexically_normal() != target.lexically_normal())
             message += " is \"" + target.string() + "\", which";
         message +=
             " would be overwritten by a generated file. Rename or move the image, then choose it again "

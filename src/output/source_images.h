@@ -9,9 +9,25 @@
 
 namespace marivel {
 
-// True when the item's original image (its path trimmed) is an existing
-// regular file: such an item is prepared anew by the next generation.
-bool SourceImageExists(const std::string& originalImagePath);
+// The file an item's original image is read from: its path trimmed and,
+// when relative, taken from the project's folder (empty: the current
+// folder). Every reader of an original image asks here. Empty for a blank
+// path.
+std::filesystem::path SourceImagePath(const std::string& originalImagePath,
+                                      const std::filesystem::path& projectFolder);
+
+// True when the item's original image is an existing regular file: such an
+// item is prepared anew by the next generation.
+bool SourceImageExists(const std::string& originalImagePath, const std::filesystem::path& projectFolder);
+
+// The original image path a project saved into toFolder keeps, when its
+// relative paths were read from fromFolder so far (empty: the current
+// folder): a relative path that names an existing file is written so that it
+// still names that file, relative to toFolder when the file lies in or below
+// it, else as an absolute path. Absolute paths, blank ones, those that name
+// no file and any path when both folders are the same stay as they are.
+std::string RebasedImagePath(const std::string& originalImagePath, const std::filesystem::path& fromFolder,
+                             const std::filesystem::path& toFolder);
 
 // The name generation gives the prepared image of the item at position k.
 std::string PreparedImageName(int k);
@@ -24,6 +40,7 @@ int GeneratedItemCount(const TItemArray& items, const DesignTree& tree);
 // the photo would be replaced by its scaled copy, and shrink again with
 // every save. Files are compared by identity, not by how their paths are
 // spelled. The message names the file and says to rename or move it.
-void CheckOriginalsAreNotReplaced(const TItemArray& items, const std::vector<std::filesystem::path>& targets);
+void CheckOriginalsAreNotReplaced(const TItemArray& items, const std::filesystem::path& projectFolder,
+                                  const std::vector<std::filesystem::path>& targets);
 
 }  // namespace marivel

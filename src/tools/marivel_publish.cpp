@@ -1,9 +1,11 @@
 // marivel-publish: publishes a project without the editor, exactly as the
 // editor's Save does, for scripts, builds and the browser tests.
 
+#include <cerrno>
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -32,6 +34,10 @@ constexpr const char* kUsage =
     "An item whose original image is missing keeps the prepared image of its last\n"
     "save, taken from the project's folder. The slider engine tessaline.js is taken\n"
     "from the folder of this program.\n"
+    "\n"
+    "Relative image paths are read from the project's folder. Published into\n"
+    "another folder, the project names its images so that they are still found:\n"
+    "relative to that folder when they lie inside it, else by their full path.\n"
     "\n"
     "Prints one line per item and the path of the report. Exits with 0 on success,\n"
     "1 on any error (refused project file, unreadable image, unwritable folder)\n"
@@ -98,16 +104,16 @@ void Publish(const Arguments& args, const fs::path& programFolder) {
     const fs::path project = fs::absolute(args.project);
     if (!fs::is_regular_file(project)) throw Error("Cannot open the project \"" + project.string() + "\"");
 
-    // The generated scripts and prepared images pass through the program
-    // folder; a private copy of it keeps parallel runs and a running editor
-    // from trading files.
-    marivel::ScratchFolder work;
+    // The engine script is read where it ships; the generated scripts and
+    // prepared images pass through a private folder, so parallel runs, a
+    // running editor and a read-only installation never get in the way.
     const fs::path engine = programFolder / "tessaline.js";
+    if (std::ifstream probe(engine, std::ios::binary); !probe)
+        throw Error("The slider engine \"" + engine.string() + "\" cannot be read. " + std::strerror(errno));
+    marivel::ScratchFolder work;
     std::error_code ec;
-    fs::copy_file(engine, work.path() / "tessaline.js", ec);
-    if (ec) throw Error("The slider engine \"" + engine.string() + "\" cannot be read. " + ec.message());
 
-    marivel::TkeltAppletAgent agent(work.path());
+    marivel::TkeltAppletAgent agent(marivel::ProgramFolders{programFolder, work.path()});
     marivel::MemoryDesignTree tree("Marivel");
     switch (agent.LoadProject(project, tree)) {
         case marivel::LoadResult::Loaded:

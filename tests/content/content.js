@@ -65,13 +65,13 @@ function originalImagePaths(projectFile) {
 const scratch = [];
 process.on('exit', () => scratch.forEach((d) => fs.rmSync(d, { recursive: true, force: true })));
 
-// Publishes a project into a fresh folder, from the project's own folder as
-// the editor and the installed program do.
+// Publishes a project into a fresh folder. It runs from an unrelated folder:
+// pictures are found from the project's own folder, wherever it lies.
 function publish(projectFile) {
   const out = fs.mkdtempSync(path.join(os.tmpdir(), 'marivel-content-'));
   scratch.push(out);
   const run = spawnSync(path.join(binDir(), 'marivel-publish'), [projectFile, '--out', out],
-    { cwd: path.dirname(projectFile), encoding: 'utf8' });
+    { cwd: os.tmpdir(), encoding: 'utf8' });
   return { out, status: run.status, stdout: run.stdout, stderr: run.stderr };
 }
 

@@ -79,7 +79,7 @@ TEST_F(DocumentsTest, TheDoNotShowBoxFollowsTheStoredValueAndStoresEachClick) {
             store.writeInteger(Hive::CurrentUser, kSettingsKey, kValue, value->toInt());
         else if (value)
             store.writeString(Hive::CurrentUser, kSettingsKey, kValue, value->toString());
-        TfrmTemplet dialog(program() / "templates", store, {});
+        TfrmTemplet dialog(program() / "templates", program() / "templates", store, {});
         dialog.show();
         EXPECT_EQ(dialog.chckbxDontShow->isChecked(), ticked)
             << value.value_or("none").toString().toStdString();
@@ -89,7 +89,7 @@ TEST_F(DocumentsTest, TheDoNotShowBoxFollowsTheStoredValueAndStoresEachClick) {
     QStringList errors;
     TfrmTemplet::Handlers handlers;
     handlers.showError = [&](const QString& message) { errors << message; };
-    TfrmTemplet dialog(program() / "templates", settings, handlers);
+    TfrmTemplet dialog(program() / "templates", program() / "templates", settings, handlers);
     dialog.show();
     for (const int expected : {0, 1}) {
         dialog.chckbxDontShow->click();

@@ -344,12 +344,6 @@ TEST_F(EditorTest, PageEditsMarkTheProjectModified) {
     EXPECT_FALSE(actions().tlbtnSave->isEnabled());
 }
 
-TEST_F(EditorTest, PendingCommandsSaySoInsteadOfDoingNothing) {
-    actions().About1->trigger();
-    ASSERT_EQ(prompter.count(Kind::Information), 1);
-    EXPECT_TRUE(prompter.last()->text.contains("About"));
-}
-
 }  // namespace
 }  // namespace marivel::test
 

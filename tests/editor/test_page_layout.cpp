@@ -26,7 +26,7 @@ bool isElastic(QWidget* w) {
     auto* combo = qobject_cast<QComboBox*>(w);
     auto* label = qobject_cast<QLabel*>(w);
     return qobject_cast<QLineEdit*>(w) || (combo && combo->isEditable()) || (label && label->wordWrap()) ||
-           w->objectName().startsWith(QLatin1String("spdbtnHelp"));
+           w->property("tag").isValid();
 }
 
 class PageLayout : public EditorTest {
@@ -96,8 +96,8 @@ TEST_F(PageLayout, FieldsKeepTheirWidthsAndTheSliderGroupsLineUpAtAnySize) {
             expectColumn(page, {"spedt_pHeight", "spnedt_pDelay", "spnedt_pTrailerSpace",
                                 "cmbx_pContainerBorderStyle", "cmbx_pImageBorderStyle"});
             expectColumn(page, {"pnl_pBgColor", "pnl_pContainerBorderColor", "pnl_pImageBorderColor"});
-            expectColumn(page, {"spdbtnHelp1", "spdbtnHelp2", "spdbtnHelp3", "spdbtnHelp4", "spdbtnHelp5",
-                                "spdbtnHelp6"});
+            expectColumn(page, {"SpeedButton1", "SpeedButton12", "SpeedButton11", "SpeedButton10",
+                                "SpeedButton5", "SpeedButton6"});
             // Every field of the slider page keeps its width whatever the
             // window's size.
             for (QWidget* w : page->findChildren<QWidget*>()) {

@@ -24,26 +24,27 @@ using Kind = test::ScriptedPrompter::Kind;
 
 // The Tab order of each page, one group per line.
 const QStringList kScriptOrder = QStringLiteral(
-                                     "edt_pSliderName pnl_pBgColor spdbtnHelp1 "
-                                     "spnedt_pWidth spedt_pHeight spdbtnHelp2 "
-                                     "spnedt_pStep spnedt_pDelay spdbtnHelp3 "
-                                     "spnedt_pGap spnedt_pTrailerSpace spdbtnHelp4 "
+                                     "edt_pSliderName pnl_pBgColor SpeedButton1 "
+                                     "spnedt_pWidth spedt_pHeight SpeedButton12 "
+                                     "spnedt_pStep spnedt_pDelay SpeedButton11 "
+                                     "spnedt_pGap spnedt_pTrailerSpace SpeedButton10 "
                                      "spnedt_pContainerBorderWidth cmbx_pContainerBorderStyle "
-                                     "pnl_pContainerBorderColor spdbtnHelp5 "
+                                     "pnl_pContainerBorderColor SpeedButton5 "
                                      "spnedt_pImageBorderWidth cmbx_pImageBorderStyle "
-                                     "pnl_pImageBorderColor spdbtnHelp6")
+                                     "pnl_pImageBorderColor SpeedButton6")
                                      .split(QLatin1Char(' '));
 const QStringList kItemOrder = QStringLiteral(
-                                   "edtOriginalImagePath spdbtnOriginalImagePath spdbtnHelp8 "
-                                   "cmbx_ILink spdbtnItURL cmbx_ITarget spdbtnHelp9 "
-                                   "edt_IToolTip spdbtnHelp10")
+                                   "edtOriginalImagePath spdbtnOriginalImagePath SpeedButton13 "
+                                   "cmbx_ILink spdbtnItURL cmbx_ITarget SpeedButton24 "
+                                   "edt_IToolTip SpeedButton19")
                                    .split(QLatin1Char(' '));
 // Tab reaches the radio buttons' group at its checked button; the arrow keys
 // move within the group.
-const QStringList kPathOrder = QStringLiteral(
-                                   "spdbtnHelp7 edtpInternalUse_RootDir_Local edtpInternalUse_RootDir_Remote "
-                                   "rdbtnpInternalUse_RootDir_Local_Checked")
-                                   .split(QLatin1Char(' '));
+const QStringList kPathOrder =
+    QStringLiteral(
+        "SpeedButton28 edtpInternalUse_RootDir_Local edtpInternalUse_RootDir_Remote "
+        "rdbtnpInternalUse_RootDir_Local_Checked")
+        .split(QLatin1Char(' '));
 
 // The named control that holds the focus; the inner edit of a spin edit or
 // of an editable list counts as its owner.
@@ -139,7 +140,7 @@ TEST_F(PageKeyboardTest, SpaceAndEnterActLikeAClick) {
     };
     for (int topic = 1; topic <= 10; ++topic) {
         QWidget* page = topic <= 6 ? &script : topic == 7 ? static_cast<QWidget*>(&path) : &item;
-        rows.push_back({page, QStringLiteral("spdbtnHelp%1").arg(topic),
+        rows.push_back({page, pages::helpButtonName(topic),
                         [&topics, topic] { return int(std::count(topics.begin(), topics.end(), topic)); }});
     }
     for (const Row& row : rows) {

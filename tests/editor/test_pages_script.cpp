@@ -285,8 +285,7 @@ TEST_F(ScriptPageTest, HelpButtonsAskForTheirTopics) {
     for (QWidget* page :
          {static_cast<QWidget*>(&script), static_cast<QWidget*>(&path), static_cast<QWidget*>(&item)})
         for (int topic = 1; topic <= 10; ++topic)
-            if (auto* b = page->findChild<QToolButton*>(QStringLiteral("spdbtnHelp%1").arg(topic)))
-                b->click();
+            if (auto* b = page->findChild<QToolButton*>(pages::helpButtonName(topic))) b->click();
     EXPECT_EQ(topics, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
 }
 

@@ -20,6 +20,18 @@ QString readText(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
+// The per-user registration and the installed files name the same program,
+// icon and type: one must not shadow the other with something else.
+TEST(FileTypeRegistration, MatchesTheInstalledDesktopFilesButForTheProgramsPlace) {
+    const QDir packaging(QStringLiteral(MARIVEL_SOURCE_DIR "/packaging"));
+    QString installed = readText(packaging.filePath("marivel.desktop"));
+    ASSERT_FALSE(installed.isEmpty());
+    EXPECT_TRUE(installed.contains("\nExec=marivel %f\n"));
+    installed.replace("\nExec=marivel %f\n", "\nExec=\"/usr/lib/marivel/marivel\" %f\n");
+    EXPECT_EQ(FileTypeRegistration::desktopEntryText("/usr/lib/marivel/marivel"), installed);
+    EXPECT_EQ(FileTypeRegistration::mimePackageText(), readText(packaging.filePath("marivel.xml")));
+}
+
 TEST(FileTypeRegistration, WritesDesktopEntryAndMimePackageForTheRunningProgram) {
     QTemporaryDir data;
     QImage icon(16, 16, QImage::Format_ARGB32);
