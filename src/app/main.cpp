@@ -8,11 +8,11 @@
 #include "app/automation.h"
 #include "app/first_paint_reporter.h"
 #include "app/screenshot.h"
-#include "editor/local_text.h"
 #include "editor/main_form.h"
 #include "model/program_folders.h"
 #include "model/user_folders.h"
 #include "platform/ini_settings_store.h"
+#include "platform/local_text.h"
 #include "platform/qt_prompter.h"
 #include "platform/shell.h"
 

@@ -19,6 +19,7 @@
 #include "model/error.h"
 #include "model/memory_tree.h"
 #include "output/script_text.h"
+#include "platform/local_text.h"
 #include "platform/prompter.h"
 
 namespace marivel {
@@ -29,19 +30,6 @@ namespace {
 
 const QString kProjectFilter = QStringLiteral("Marivel Files (*.mvl)");
 const QString kRefused = QStringLiteral("This file wasn't saved by Marivel 1.1, open failed!");
-
-QString toQtText(const std::string& text) {
-    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
-}
-
-std::string fromQtText(const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    return std::string(bytes.constData(), std::size_t(bytes.size()));
-}
-
-fs::path localPath(const QString& path) {
-    return fs::path(fromQtText(path));
-}
 
 // The project file a save under this name writes: whatever the extension
 // typed, the file itself always ends in ".mvl".
@@ -74,7 +62,7 @@ public:
     }
 
 private:
-    fs::path stashed(const std::string& name) const { return localPath(copies_->path()) / name; }
+    fs::path stashed(const std::string& name) const { return toLocalPath(copies_->path()) / name; }
 
     TkeltAppletAgent& agent_;
     std::vector<std::string> names_;
@@ -119,11 +107,11 @@ QString DocumentCommands::AskSaveName() {
     // The dialog confirms replacing the file it was given; a name typed
     // without ".mvl" still replaces the project file it leads to, so that
     // one is confirmed here.
-    const fs::path chosen = localPath(path);
+    const fs::path chosen = toLocalPath(path);
     const fs::path project = ProjectFileOf(chosen);
     std::error_code ec;
     if (project != chosen && fs::exists(project, ec)) {
-        const QString question = toQtText(project.filename().string()) +
+        const QString question = toQt(project.filename().string()) +
                                  QStringLiteral(" already exists.\nDo you want to replace it?");
         if (host_.Prompts().yesNo(DialogParent(), question) != Prompter::Answer::Yes) return QString();
     }
@@ -131,7 +119,7 @@ QString DocumentCommands::AskSaveName() {
 }
 
 void DocumentCommands::Publish(const QString& path) {
-    const fs::path file = localPath(path);
+    const fs::path file = toLocalPath(path);
     host_.Agent().SaveAndPublish(file.parent_path(), file.filename().string(), host_.ProjectTree());
     host_.ShowItemImagePath();
 }
@@ -143,7 +131,7 @@ bool DocumentCommands::CanSaveInPlace(const QString& path) const {
     // who could write there.
     const ProgramFolders& program = host_.Agent().Folders();
     if (!program.IsPortable()) {
-        const QString shipped = QDir(toQtText(program.shipped.string())).absolutePath();
+        const QString shipped = QDir(toQt(program.shipped.string())).absolutePath();
         if (folder == shipped || folder.startsWith(shipped + QLatin1Char('/'))) return false;
     }
     return QFileInfo(folder).isWritable();
@@ -189,7 +177,7 @@ void DocumentCommands::ListSavedProject(const QString& path) {
     // one that was opened; the list names the file that was written. The
     // save itself has completed: a list that cannot be written is told, and
     // the command goes on.
-    host_.RunGuarded([&] { AddRecentFile(toQtText(ProjectFileOf(localPath(path)).string())); });
+    host_.RunGuarded([&] { AddRecentFile(toQt(ProjectFileOf(toLocalPath(path)).string())); });
 }
 
 // --- New and Open -----------------------------------------------------------------
@@ -225,7 +213,7 @@ DocumentCommands::OpenOutcome DocumentCommands::OpenFile(const QString& given, P
     // next run; the list of recent files and later saves need the full path.
     const QString path =
         QFileInfo(given).isRelative() ? QDir::cleanPath(QDir::current().absoluteFilePath(given)) : given;
-    const fs::path file = localPath(path);
+    const fs::path file = toLocalPath(path);
     TkeltAppletAgent& agent = host_.Agent();
 
     // The file is read aside first: the shown project is only replaced once
@@ -318,7 +306,7 @@ void DocumentCommands::Templet1Click() {
     };
     handlers.newProject = [this] { host_.RunGuarded([this] { New1Click(); }); };
     handlers.showError = [this](const QString& message) {
-        host_.RunGuarded([&] { throw Error(fromQtText(message)); });
+        host_.RunGuarded([&] { throw Error(fromQt(message)); });
     };
     const TkeltAppletAgent& agent = host_.Agent();
     TfrmTemplet dialog(TemplatesFolder(agent.ShippedFolder()), TemplatesFolder(agent.ProgramFolder()),
@@ -331,7 +319,7 @@ void DocumentCommands::SaveAsTemplate1Click() {
     std::error_code ignored;
     if (!fs::is_directory(folder, ignored)) fs::create_directory(folder, ignored);
     // The save dialog keeps starting there for the rest of the run.
-    saveDialogFolder_ = toQtText(folder.string());
+    saveDialogFolder_ = toQt(folder.string());
     Save2Click();
 }
 
@@ -350,8 +338,8 @@ void DocumentCommands::LoadRecentFilesMenu() {
     }
     for (const std::string& line : lines) {
         if (line.empty()) continue;
-        QAction* item = menu->addAction(toQtText(RecentFilesList::CaptionOfLine(line)));
-        item->setData(toQtText(RecentFilesList::PathOfLine(line)));
+        QAction* item = menu->addAction(toQt(RecentFilesList::CaptionOfLine(line)));
+        item->setData(toQt(RecentFilesList::PathOfLine(line)));
         QObject::connect(item, &QAction::triggered, item,
                          [this, item] { host_.RunGuarded([this, item] { RecentFileClick(item); }); });
     }
@@ -359,7 +347,7 @@ void DocumentCommands::LoadRecentFilesMenu() {
 }
 
 void DocumentCommands::AddRecentFile(const QString& path) {
-    if (RecentFilesList(RecentFilesPath(ProgramFolder())).Add(fromQtText(path))) LoadRecentFilesMenu();
+    if (RecentFilesList(RecentFilesPath(ProgramFolder())).Add(fromQt(path))) LoadRecentFilesMenu();
 }
 
 void DocumentCommands::RecentFileClick(const QAction* item) {

@@ -4,6 +4,7 @@
 
 #include "documents/about_form.h"
 #include "output/generated_files.h"
+#include "platform/local_text.h"
 #include "platform/shell.h"
 
 namespace marivel {
@@ -44,10 +45,7 @@ HelpCommands::~HelpCommands() {
 }
 
 QString HelpCommands::ShippedFile(const char* folder, const QString& name) const {
-    const std::string bytes = programFolder_.string();
-    return QDir(QString::fromLocal8Bit(bytes.data(), qsizetype(bytes.size())))
-               .filePath(QLatin1String(folder)) +
-           QLatin1Char('/') + name;
+    return QDir(toQt(programFolder_.string())).filePath(QLatin1String(folder)) + QLatin1Char('/') + name;
 }
 
 // The shell's answer is not looked at: a missing page or browser shows as

@@ -13,6 +13,7 @@
 #include "model/agent.h"
 #include "model/text_file.h"
 #include "output/scratch_folder.h"
+#include "platform/local_text.h"
 #include "platform/prompter.h"
 
 namespace marivel {
@@ -33,22 +34,19 @@ QString toText(const std::vector<std::string>& lines) {
     QString text;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i) text += QLatin1Char('\n');
-        text += QString::fromLocal8Bit(lines[i].data(), qsizetype(lines[i].size()));
+        text += toQt(lines[i]);
     }
     return text;
 }
 
 std::vector<std::string> toLines(const QString& text) {
     std::vector<std::string> lines;
-    for (const QString& line : text.split(QLatin1Char('\n')))
-        lines.push_back(line.toLocal8Bit().toStdString());
+    for (const QString& line : text.split(QLatin1Char('\n'))) lines.push_back(fromQt(line));
     return lines;
 }
 
 QString folderText(const fs::path& folder) {
-    const std::string bytes = folder.string();
-    return QDir::toNativeSeparators(QString::fromLocal8Bit(bytes.data(), qsizetype(bytes.size()))) +
-           QDir::separator();
+    return QDir::toNativeSeparators(toQt(folder.string())) + QDir::separator();
 }
 
 }  // namespace
@@ -89,7 +87,7 @@ void PreviewCommands::Preview1Click() {
     TformWebBrowser browser(c_.settings, c_.prompter, c_.shell, c_.browsers, &c_.owner);
     // Nothing else would tell the user that no browser is coming.
     if (!browser.LaunchBrowser(folderText(agent.PreviewFolder()), QLatin1String(kPreviewPage)))
-        agent.Display().setHint(kBrowserNotStarted.toLocal8Bit().toStdString());
+        agent.Display().setHint(fromQt(kBrowserNotStarted));
 }
 
 void PreviewCommands::Publish1Click() {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "model/error.h"
+#include "platform/local_text.h"
 #include "platform/settings_store.h"
 
 namespace marivel {
@@ -25,13 +26,9 @@ const QString TfrmTemplet::kValueName = QStringLiteral("ShowTempletsDialog");
 
 namespace {
 
-QString toQtText(const std::string& text) {
-    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
-}
-
 // The project files of a folder by name, each with its full path.
 void addTemplates(const fs::path& folder, std::map<QString, QString>& byName) {
-    const QDir dir(toQtText(folder.string()));
+    const QDir dir(toQt(folder.string()));
     for (const QString& name : dir.entryList({QStringLiteral("*.mvl")}, QDir::Files))
         byName[name] = dir.filePath(name);
 }

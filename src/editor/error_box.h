@@ -4,7 +4,7 @@
 #include <exception>
 #include <utility>
 
-#include "editor/local_text.h"
+#include "platform/local_text.h"
 
 class QWidget;
 

@@ -12,12 +12,12 @@
 #include <iterator>
 
 #include "editor/link_tip_dialog.h"
-#include "editor/local_text.h"
 #include "editor/page_controls.h"
 #include "editor/script_page.h"
 #include "editor/separator_check.h"
 #include "model/field_codec.h"
 #include "output/source_images.h"
+#include "platform/local_text.h"
 #include "platform/prompter.h"
 
 namespace marivel {

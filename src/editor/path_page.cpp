@@ -8,10 +8,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "editor/local_text.h"
 #include "editor/page_controls.h"
 #include "editor/script_page.h"
 #include "editor/separator_check.h"
+#include "platform/local_text.h"
 
 namespace marivel {
 

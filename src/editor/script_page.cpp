@@ -15,11 +15,11 @@
 #include <iterator>
 
 #include "editor/color_swatch.h"
-#include "editor/local_text.h"
 #include "editor/page_controls.h"
 #include "editor/separator_check.h"
 #include "editor/spin_edit.h"
 #include "model/field_codec.h"
+#include "platform/local_text.h"
 #include "platform/prompter.h"
 
 namespace marivel {

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QProgressBar>
 
-#include "editor/local_text.h"
+#include "platform/local_text.h"
 
 namespace marivel {
 

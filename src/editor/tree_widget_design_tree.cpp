@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <string>
 
-#include "editor/local_text.h"
 #include "model/error.h"
+#include "platform/local_text.h"
 
 namespace marivel {
 
