@@ -1,0 +1,38 @@
+#include "output/memory_gate.h"
+
+namespace marivel {
+
+bool MemoryGate::acquire(std::size_t bytes) noexcept {
+    std::unique_lock lock(mutex_);
+    // Alone, anything fits: the budget bounds sharing, not single files.
+    freed_.wait(lock, [&] { return cancelled_ || holders_ == 0 || held_ + bytes <= budget_; });
+    if (cancelled_) return false;
+    held_ += bytes;
+    ++holders_;
+    if (held_ > peak_) peak_ = held_;
+    return true;
+}
+
+void MemoryGate::release(std::size_t bytes) noexcept {
+    {
+        std::lock_guard lock(mutex_);
+        held_ -= bytes;
+        --holders_;
+    }
+    freed_.notify_all();
+}
+
+void MemoryGate::cancel() noexcept {
+    {
+        std::lock_guard lock(mutex_);
+        cancelled_ = true;
+    }
+    freed_.notify_all();
+}
+
+std::size_t MemoryGate::peak() const {
+    std::lock_guard lock(mutex_);
+    return peak_;
+}
+
+}  // namespace marivel
