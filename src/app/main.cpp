@@ -10,11 +10,13 @@
 #include "documents/kept_windows.h"
 #include "editor/local_text.h"
 #include "editor/main_form.h"
+#include "output/memory_gate.h"
 #include "platform/ini_settings_store.h"
 #include "platform/qt_prompter.h"
 #include "platform/shell.h"
 
 int main(int argc, char** argv) {
+    marivel::ReturnLargeBlocksToTheSystem();
     QElapsedTimer sinceStart;
     sinceStart.start();
     QApplication app(argc, argv);

@@ -33,7 +33,9 @@ ImagePreparer::ImagePreparer(std::vector<std::string> sources, int sliderWidth,
       firstFailed_(sources_.size()) {
     if (workers == 0) workers = std::max(1U, std::thread::hardware_concurrency());
     const auto count = std::min<std::size_t>(workers, sources_.size());
-    window_ = std::max<std::size_t>(2 * count, 4);
+    // Results waiting for the caller are small (the slider width), so the
+    // workers may run well ahead: a slow photo does not idle the others.
+    window_ = 4 * count + 4;
     threads_.reserve(count);
     for (std::size_t w = 0; w < count; ++w) {
         try {
@@ -56,27 +58,54 @@ ImagePreparer::~ImagePreparer() {
     if (cache_ && stored_.load() > 0) cache_->trim();
 }
 
-bool ImagePreparer::mayStart() const {
+bool ImagePreparer::mayStartNew() const {
     // A source after the first failure is never taken: the caller stops there.
     return next_ < slots_.size() && next_ < firstFailed_ && next_ < taken_ + window_;
+}
+
+bool ImagePreparer::finished() const {
+    const bool nothingNew = next_ >= slots_.size() || next_ >= firstFailed_;
+    return stopping_ || (nothingNew && (putOff_.empty() || *putOff_.begin() > firstFailed_));
+}
+
+std::optional<std::pair<std::size_t, bool>> ImagePreparer::nextWork() {
+    // A source that was put off runs first when the caller waits for it, or
+    // when there is nothing new to do; then it waits for its memory. A new
+    // source never waits: while a large photo holds the memory, the other
+    // workers go on with the photos after it.
+    if (!putOff_.empty() && *putOff_.begin() < firstFailed_ &&
+        (*putOff_.begin() <= taken_ || !mayStartNew())) {
+        const std::size_t i = *putOff_.begin();
+        putOff_.erase(putOff_.begin());
+        return std::make_pair(i, true);
+    }
+    if (mayStartNew()) return std::make_pair(next_++, false);
+    return std::nullopt;
 }
 
 void ImagePreparer::work() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(
-            lock, [&] { return stopping_ || next_ >= slots_.size() || next_ >= firstFailed_ || mayStart(); });
-        if (!mayStart()) return;  // stopping, or nothing left that will be taken
-        const std::size_t i = next_++;
+        std::optional<std::pair<std::size_t, bool>> job;
+        changed_.wait(lock, [&] { return finished() || (job = nextWork()).has_value(); });
+        if (!job) return;
+        const auto [i, waitForMemory] = *job;
         lock.unlock();
         Slot slot;
+        bool putOff = false;
         try {
-            slot.copy = prepare(sources_[i]);
+            slot.copy = prepare(sources_[i], waitForMemory);
+        } catch (const MemoryNotFree&) {
+            putOff = true;
         } catch (...) {
             slot.error = std::current_exception();
         }
-        slot.done = true;
         lock.lock();
+        if (putOff) {
+            putOff_.insert(i);
+            continue;
+        }
+        slot.done = true;
         if (slot.error && i < firstFailed_) firstFailed_ = i;
         slots_[i] = std::move(slot);
         changed_.notify_all();
@@ -90,7 +119,7 @@ PreparedCopy ImagePreparer::take(std::size_t i, const std::function<void()>& whi
     if (!slots_[i].done && (threads_.empty() || (i >= next_ && i >= firstFailed_))) {
         taken_ = std::max(taken_, i + 1);
         lock.unlock();
-        return prepare(sources_[i]);
+        return prepare(sources_[i], true);
     }
     while (!slots_[i].done) {
         if (!whileWaiting) {
@@ -112,7 +141,7 @@ PreparedCopy ImagePreparer::take(std::size_t i, const std::function<void()>& whi
     return std::move(slot.copy);
 }
 
-PreparedCopy ImagePreparer::prepare(const std::string& source) {
+PreparedCopy ImagePreparer::prepare(const std::string& source, bool waitForMemory) {
     const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         throw Error("Cannot prepare the image \"" + source +
@@ -139,7 +168,7 @@ PreparedCopy ImagePreparer::prepare(const std::string& source) {
     }
     PreparedCopy copy;
     decoded_.fetch_add(1);
-    const PrepareControl control{&gate_, &cancel_};
+    const PrepareControl control{&gate_, &cancel_, waitForMemory};
     copy.image = PrepareSliderJpeg(fd, source, sliderWidth_, copy.jpeg, control);
     // A file that changed while it was read may be half old, half new: its
     // copy is used this once but not kept.

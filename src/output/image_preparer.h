@@ -6,8 +6,11 @@
 #include <exception>
 #include <functional>
 #include <mutex>
+#include <optional>
+#include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "output/jpeg_prepare.h"
@@ -67,9 +70,14 @@ private:
         std::exception_ptr error;
     };
     void work();
-    // Prepares one source; throws its Error.
-    PreparedCopy prepare(const std::string& source);
-    bool mayStart() const;  // under mutex_
+    // Prepares one source; throws its Error, or MemoryNotFree when it may
+    // not wait for memory and the memory is taken.
+    PreparedCopy prepare(const std::string& source, bool waitForMemory);
+    // Under mutex_: whether a new source may start; the source a worker
+    // should take next (a new one, or one put off for memory), if any.
+    bool mayStartNew() const;
+    std::optional<std::pair<std::size_t, bool>> nextWork();
+    bool finished() const;
 
     const std::vector<std::string> sources_;
     const int sliderWidth_;
@@ -86,6 +94,10 @@ private:
     std::size_t next_ = 0;     // the next source a worker starts
     std::size_t taken_ = 0;    // results the caller has taken
     std::size_t firstFailed_;  // the first failed source so far, or the list's size
+    // Sources put off because the memory was taken when they were started,
+    // in list order: retried first when the caller needs them, or when
+    // nothing new may start.
+    std::set<std::size_t> putOff_;
     bool stopping_ = false;
     std::vector<std::thread> threads_;
 };

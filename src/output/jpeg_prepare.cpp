@@ -67,6 +67,8 @@ struct PrepareJob {
     MemoryGate* memory;
     const std::atomic<bool>* cancel;
     std::size_t reserved;  // held from `memory`
+    bool waitForMemory;
+    bool memoryNotFree;
     int sliderWidth;
     Orientation orientation;
     int sourceWidth;  // upright
@@ -308,8 +310,12 @@ void StartDecoder(PrepareJob* job) {
     }
     if (job->memory) {
         const std::size_t need = DecoderMemory(src, job);
-        if (!job->memory->acquire(need)) {
-            std::snprintf(job->error, sizeof job->error, "it was no longer needed");
+        const bool got = job->waitForMemory ? job->memory->acquire(need) : job->memory->tryAcquire(need);
+        if (!got) {
+            if (job->waitForMemory)
+                std::snprintf(job->error, sizeof job->error, "it was no longer needed");
+            else
+                job->memoryNotFree = true;
             Fail(reinterpret_cast<ErrorManager*>(src->err));
         }
         job->reserved = need;
@@ -512,11 +518,13 @@ PreparedImage PrepareSliderJpeg(int fd, const std::filesystem::path& source, int
     job->in.buffer = input.get();
     job->memory = control.memory;
     job->cancel = control.cancel;
+    job->waitForMemory = control.waitForMemory;
     job->sliderWidth = sliderWidth;
     const bool done = RunPrepare(job.get());
     if (job->reserved) control.memory->release(job->reserved);
     if (done) jpeg.assign(reinterpret_cast<const char*>(job->out.data), job->out.size);
     std::free(job->out.data);
+    if (job->memoryNotFree) throw MemoryNotFree();
     if (!done) throw Error("Cannot prepare the image \"" + source.string() + "\": " + job->error);
     PreparedImage result;
     result.sourceWidth = job->sourceWidth;

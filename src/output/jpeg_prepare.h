@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <string>
 
@@ -88,6 +89,14 @@ struct PrepareControl {
     MemoryGate* memory = nullptr;
     // Once set, the preparation stops soon with an Error.
     const std::atomic<bool>* cancel = nullptr;
+    // False: when the memory is not free at once, the preparation stops
+    // with MemoryNotFree instead of waiting, so the caller can do other work
+    // first.
+    bool waitForMemory = true;
+};
+
+struct MemoryNotFree : std::exception {
+    const char* what() const noexcept override { return "the decoder's memory is not free yet"; }
 };
 
 // The same preparation, from the open file `fd` (named `source` in

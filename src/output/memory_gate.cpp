@@ -1,5 +1,7 @@
 #include "output/memory_gate.h"
 
+#include <malloc.h>
+
 namespace marivel {
 
 bool MemoryGate::acquire(std::size_t bytes) noexcept {
@@ -7,6 +9,15 @@ bool MemoryGate::acquire(std::size_t bytes) noexcept {
     // Alone, anything fits: the budget bounds sharing, not single files.
     freed_.wait(lock, [&] { return cancelled_ || holders_ == 0 || held_ + bytes <= budget_; });
     if (cancelled_) return false;
+    held_ += bytes;
+    ++holders_;
+    if (held_ > peak_) peak_ = held_;
+    return true;
+}
+
+bool MemoryGate::tryAcquire(std::size_t bytes) noexcept {
+    std::lock_guard lock(mutex_);
+    if (cancelled_ || (holders_ > 0 && held_ + bytes > budget_)) return false;
     held_ += bytes;
     ++holders_;
     if (held_ > peak_) peak_ = held_;
@@ -33,6 +44,11 @@ void MemoryGate::cancel() noexcept {
 std::size_t MemoryGate::peak() const {
     std::lock_guard lock(mutex_);
     return peak_;
+}
+
+void ReturnLargeBlocksToTheSystem() {
+    // Setting the limit also stops glibc from moving it.
+    ::mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
 }
 
 }  // namespace marivel

@@ -23,6 +23,8 @@ public:
     // nothing, once the gate is cancelled. Called from inside the decoder,
     // so it never throws.
     bool acquire(std::size_t bytes) noexcept;
+    // The same without waiting: false when `bytes` do not fit now.
+    bool tryAcquire(std::size_t bytes) noexcept;
     void release(std::size_t bytes) noexcept;
     // Lets every waiting and later acquire() answer false.
     void cancel() noexcept;
@@ -40,5 +42,13 @@ private:
     std::size_t peak_ = 0;
     bool cancelled_ = false;
 };
+
+// Makes the C library give every large block (a megabyte and more) its own
+// mapping, returned to the system when freed. By default it raises that
+// limit to the largest block freed so far, so a buffered photo's arrays
+// would be kept in each worker's heap after use and the program would
+// hold several photos' worth for good. For the programs' main(): it
+// changes the whole process.
+void ReturnLargeBlocksToTheSystem();
 
 }  // namespace marivel
