@@ -23,7 +23,7 @@ constexpr char kMagic[8] = {'M', 'V', 'P', 'R', 'E', 'P', '0', '1'};
 constexpr std::size_t kHeaderSize = sizeof kMagic + 8 * 4;
 constexpr std::size_t kTrailerSize = 8;
 // Far beyond any copy a slider shows; a larger file is not ours.
-constexpr std::uint64_t kLargestEntry = 1ULL << 30;
+constexpr std::uint64_t kLargestEntry = 64ULL << 20;
 // A hit on an entry touched less long ago than this does not touch it
 // again: the order of use stays right to within minutes, and a save of
 // sixty images does not write sixty inodes.
