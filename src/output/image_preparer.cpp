@@ -65,19 +65,21 @@ bool ImagePreparer::mayStartNew() const {
 
 bool ImagePreparer::finished() const {
     const bool nothingNew = next_ >= slots_.size() || next_ >= firstFailed_;
-    return stopping_ || (nothingNew && (putOff_.empty() || *putOff_.begin() > firstFailed_));
+    return stopping_ || (nothingNew && (putOff_.empty() || putOff_.begin()->first > firstFailed_));
 }
 
 std::optional<std::pair<std::size_t, bool>> ImagePreparer::nextWork() {
-    // A source that was put off runs first when the caller waits for it, or
-    // when there is nothing new to do; then it waits for its memory. A new
-    // source never waits: while a large photo holds the memory, the other
-    // workers go on with the photos after it.
-    if (!putOff_.empty() && *putOff_.begin() < firstFailed_ &&
-        (*putOff_.begin() <= taken_ || !mayStartNew())) {
-        const std::size_t i = *putOff_.begin();
-        putOff_.erase(putOff_.begin());
-        return std::make_pair(i, true);
+    // A source that was put off runs first as soon as its memory is free,
+    // when the caller waits for it, or when there is nothing new to do; it
+    // then waits for its memory. A new source never waits: while a large
+    // photo holds the memory, the other workers go on with the photos after
+    // it.
+    if (!putOff_.empty()) {
+        const auto [i, need] = *putOff_.begin();
+        if (i < firstFailed_ && (i <= taken_ || !mayStartNew() || gate_.fits(need))) {
+            putOff_.erase(putOff_.begin());
+            return std::make_pair(i, true);
+        }
     }
     if (mayStartNew()) return std::make_pair(next_++, false);
     return std::nullopt;
@@ -92,17 +94,17 @@ void ImagePreparer::work() {
         const auto [i, waitForMemory] = *job;
         lock.unlock();
         Slot slot;
-        bool putOff = false;
+        std::size_t putOff = 0;
         try {
             slot.copy = prepare(sources_[i], waitForMemory);
-        } catch (const MemoryNotFree&) {
-            putOff = true;
+        } catch (const MemoryNotFree& e) {
+            putOff = e.need;
         } catch (...) {
             slot.error = std::current_exception();
         }
         lock.lock();
         if (putOff) {
-            putOff_.insert(i);
+            putOff_.emplace(i, putOff);
             continue;
         }
         slot.done = true;

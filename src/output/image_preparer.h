@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <exception>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -95,9 +95,9 @@ private:
     std::size_t taken_ = 0;    // results the caller has taken
     std::size_t firstFailed_;  // the first failed source so far, or the list's size
     // Sources put off because the memory was taken when they were started,
-    // in list order: retried first when the caller needs them, or when
-    // nothing new may start.
-    std::set<std::size_t> putOff_;
+    // in list order, with what they need: retried first as soon as that
+    // fits, when the caller needs them, or when nothing new may start.
+    std::map<std::size_t, std::size_t> putOff_;
     bool stopping_ = false;
     std::vector<std::thread> threads_;
 };

@@ -68,7 +68,7 @@ struct PrepareJob {
     const std::atomic<bool>* cancel;
     std::size_t reserved;  // held from `memory`
     bool waitForMemory;
-    bool memoryNotFree;
+    std::size_t memoryNotFree;  // the need that did not fit, or 0
     int sliderWidth;
     Orientation orientation;
     int sourceWidth;  // upright
@@ -315,7 +315,7 @@ void StartDecoder(PrepareJob* job) {
             if (job->waitForMemory)
                 std::snprintf(job->error, sizeof job->error, "it was no longer needed");
             else
-                job->memoryNotFree = true;
+                job->memoryNotFree = need;
             Fail(reinterpret_cast<ErrorManager*>(src->err));
         }
         job->reserved = need;
@@ -524,7 +524,7 @@ PreparedImage PrepareSliderJpeg(int fd, const std::filesystem::path& source, int
     if (job->reserved) control.memory->release(job->reserved);
     if (done) jpeg.assign(reinterpret_cast<const char*>(job->out.data), job->out.size);
     std::free(job->out.data);
-    if (job->memoryNotFree) throw MemoryNotFree();
+    if (job->memoryNotFree) throw MemoryNotFree(job->memoryNotFree);
     if (!done) throw Error("Cannot prepare the image \"" + source.string() + "\": " + job->error);
     PreparedImage result;
     result.sourceWidth = job->sourceWidth;

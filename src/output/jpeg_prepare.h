@@ -96,7 +96,9 @@ struct PrepareControl {
 };
 
 struct MemoryNotFree : std::exception {
+    explicit MemoryNotFree(std::size_t bytes) : need(bytes) {}
     const char* what() const noexcept override { return "the decoder's memory is not free yet"; }
+    std::size_t need;  // what the decoder asked for
 };
 
 // The same preparation, from the open file `fd` (named `source` in

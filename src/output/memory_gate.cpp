@@ -24,6 +24,11 @@ bool MemoryGate::tryAcquire(std::size_t bytes) noexcept {
     return true;
 }
 
+bool MemoryGate::fits(std::size_t bytes) const {
+    std::lock_guard lock(mutex_);
+    return holders_ == 0 || held_ + bytes <= budget_;
+}
+
 void MemoryGate::release(std::size_t bytes) noexcept {
     {
         std::lock_guard lock(mutex_);

@@ -25,6 +25,8 @@ public:
     bool acquire(std::size_t bytes) noexcept;
     // The same without waiting: false when `bytes` do not fit now.
     bool tryAcquire(std::size_t bytes) noexcept;
+    // Whether `bytes` would fit now.
+    bool fits(std::size_t bytes) const;
     void release(std::size_t bytes) noexcept;
     // Lets every waiting and later acquire() answer false.
     void cancel() noexcept;
