@@ -3,12 +3,21 @@
 // djpeg (full decode, the floor) and ImageMagick -sample on the same files.
 //
 //   bench_output [--photos=FOLDER] [benchmark options]   time the set
-//   bench_output --make-photo W H QUALITY SEED PATH       write a test photo
+//   bench_output --make-photo W H QUALITY SEED PATH [KIND] write a test photo;
+//                KIND: 420 (default), 422, 444, gray, progressive (4:2:0),
+//                progressive444
 //   bench_output --prepare-once SOURCE DESTINATION         one preparation
 //                                                          (for /usr/bin/time)
+//   bench_output --time-prepare ROUNDS SOURCE...           CPU and wall ms per
+//                                                          preparation, in memory
+//   bench_output --make-project PATH SOURCE...             a project of these
+//                                                          photos (for marivel-publish)
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <ctime>
 
 #include <algorithm>
 #include <cmath>
@@ -22,6 +31,7 @@
 
 #include <jpeglib.h>
 
+#include "model/agent.h"
 #include "output/jpeg_prepare.h"
 
 namespace {
@@ -49,7 +59,8 @@ double ValueNoise(double x, double y, std::uint32_t seed) {
 // scales and a little sensor noise, so it compresses like a camera's JPEG.
 // Rows are made and encoded one at a time: a 300-megapixel file needs no
 // more memory than a 12-megapixel one.
-int MakePhoto(int w, int h, int quality, std::uint32_t seed, const char* path) {
+int MakePhoto(int w, int h, int quality, std::uint32_t seed, const char* path,
+              const std::string& kind = "420") {
     std::FILE* file = std::fopen(path, "wb");
     if (!file) return std::perror(path), 1;
     jpeg_compress_struct c;
@@ -63,6 +74,11 @@ int MakePhoto(int w, int h, int quality, std::uint32_t seed, const char* path) {
     c.in_color_space = JCS_RGB;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, quality, TRUE);
+    if (kind == "gray") jpeg_set_colorspace(&c, JCS_GRAYSCALE);
+    if (kind == "422") c.comp_info[0].v_samp_factor = 1;
+    if (kind == "444" || kind == "progressive444")
+        c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = 1;
+    if (kind.rfind("progressive", 0) == 0) jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
     std::vector<JSAMPLE> row(static_cast<std::size_t>(w) * 3);
     const double scale = 4000.0 / std::max(w, h);
@@ -87,6 +103,45 @@ int MakePhoto(int w, int h, int quality, std::uint32_t seed, const char* path) {
     jpeg_finish_compress(&c);
     jpeg_destroy_compress(&c);
     return std::fclose(file) == 0 ? 0 : 1;
+}
+
+double Milliseconds(clockid_t clock) {
+    timespec t{};
+    clock_gettime(clock, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// Each source prepared `rounds` times in memory, as the image pass does:
+// prints the source and the CPU and wall milliseconds per preparation.
+int TimePrepare(int rounds, int count, char** sources) {
+    for (int i = 0; i < count; ++i) {
+        const int fd = ::open(sources[i], O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return std::perror(sources[i]), 1;
+        std::string jpeg;
+        const double cpu = Milliseconds(CLOCK_PROCESS_CPUTIME_ID), wall = Milliseconds(CLOCK_MONOTONIC);
+        for (int r = 0; r < rounds; ++r) {
+            ::lseek(fd, 0, SEEK_SET);
+            marivel::PrepareSliderJpeg(fd, sources[i], 168, jpeg);
+        }
+        std::printf("%s %.2f %.2f\n", sources[i], (Milliseconds(CLOCK_PROCESS_CPUTIME_ID) - cpu) / rounds,
+                    (Milliseconds(CLOCK_MONOTONIC) - wall) / rounds);
+        ::close(fd);
+    }
+    return 0;
+}
+
+// A project with one item per source, saved as the editor saves it.
+int MakeProject(const char* path, int count, char** sources) {
+    marivel::TkeltAppletAgent agent(fs::path(path).parent_path());
+    agent.ResetProject();
+    for (int i = 0; i < count; ++i) {
+        marivel::TItemData item = marivel::TkeltAppletAgent::MakeNewItem();
+        item.OriginalImagePath = fs::absolute(sources[i]).string();
+        item.Level = "0";
+        agent.InsertItem(i, item);
+    }
+    agent.SaveProject(path);
+    return 0;
 }
 
 std::vector<fs::path> g_photos;
@@ -116,9 +171,19 @@ std::vector<fs::path> PhotosIn(const fs::path& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 7 && std::strcmp(argv[1], "--make-photo") == 0)
+    if ((argc == 7 || argc == 8) && std::strcmp(argv[1], "--make-photo") == 0)
         return MakePhoto(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
-                         static_cast<std::uint32_t>(std::atoi(argv[5])), argv[6]);
+                         static_cast<std::uint32_t>(std::atoi(argv[5])), argv[6],
+                         argc == 8 ? argv[7] : "420");
+    try {
+        if (argc >= 4 && std::strcmp(argv[1], "--time-prepare") == 0)
+            return TimePrepare(std::atoi(argv[2]), argc - 3, argv + 3);
+        if (argc >= 3 && std::strcmp(argv[1], "--make-project") == 0)
+            return MakeProject(argv[2], argc - 3, argv + 3);
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << "\n";
+        return 1;
+    }
     if (argc == 4 && std::strcmp(argv[1], "--prepare-once") == 0) {
         try {
             const auto image = marivel::PrepareSliderImage(argv[2], argv[3], 168);

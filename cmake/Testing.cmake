@@ -1,6 +1,10 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
+# Every test that prepares images keeps its cache of prepared copies here,
+# never in the user's own cache folder.
+set(MARIVEL_TEST_CACHE_HOME ${CMAKE_BINARY_DIR}/test-cache)
+
 # marivel_add_test(NAME name SOURCES ... LIBS ... [QT])
 # One GoogleTest program, registered test by test with CTest. QT tests run on
 # the offscreen platform so they need no display.
@@ -23,5 +27,6 @@ function(marivel_add_test)
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
+    PROPERTIES ENVIRONMENT "${env}" ENVIRONMENT_MODIFICATION "XDG_CACHE_HOME=set:${MARIVEL_TEST_CACHE_HOME}"
+      TIMEOUT 120)
 endfunction()

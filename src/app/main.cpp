@@ -11,12 +11,14 @@
 #include "editor/main_form.h"
 #include "model/program_folders.h"
 #include "model/user_folders.h"
+#include "output/memory_gate.h"
 #include "platform/ini_settings_store.h"
 #include "platform/local_text.h"
 #include "platform/qt_prompter.h"
 #include "platform/shell.h"
 
 int main(int argc, char** argv) {
+    marivel::ReturnLargeBlocksToTheSystem();
     QElapsedTimer sinceStart;
     sinceStart.start();
     QApplication app(argc, argv);

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -404,6 +405,13 @@ bool TMainForm::RunGuarded(const std::function<void()>& command) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (statusLine_->keepingAlive()) {
+        // Asked to close while a save or preview is under way: the question
+        // about unsaved changes comes once the operation is over.
+        event->ignore();
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
     bool close = false;
     Run([&] { close = documents_->FormCloseQuery(); });
     if (close)

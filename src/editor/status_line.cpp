@@ -1,6 +1,7 @@
 #include "editor/status_line.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
 
@@ -61,6 +62,15 @@ void StatusLine::advanceProgress(int step) {
 void StatusLine::resetProgress() {
     prgrsbrMainFormBottom->setValue(0);
     prgrsbrMainFormBottom->repaint();
+}
+
+void StatusLine::keepAlive() {
+    if (keepingAlive_) return;
+    keepingAlive_ = true;
+    // Paint, expose and resize events pass; keys and clicks stay queued
+    // until the operation returns to the event loop.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    keepingAlive_ = false;
 }
 
 }  // namespace marivel

@@ -12,7 +12,8 @@ namespace marivel {
 // The bottom line of the main window: the status bar "StatusBar1" with the
 // hint text "stctxtHint" and the progress bar "prgrsbrMainFormBottom" laid
 // over it. Long operations run without an event loop, so every change is
-// repainted at once.
+// repainted at once; while they wait for work on other threads, keepAlive()
+// lets the windows repaint without taking the user's input.
 class StatusLine final : public QStatusBar, public ActivityDisplay {
     Q_OBJECT
 public:
@@ -28,6 +29,11 @@ public:
     void setProgressMaximum(int maximum) override;
     void advanceProgress(int step) override;
     void resetProgress() override;
+    void keepAlive() override;
+
+    // True while keepAlive() runs events: whatever arrives then must not
+    // start work of its own (the operation is still under way).
+    bool keepingAlive() const { return keepingAlive_; }
 
     // The hint line as the mouse-move handler writes it.
     void showHint(const QString& text);
@@ -36,6 +42,7 @@ private:
     QLabel* stctxtHint;
     QProgressBar* prgrsbrMainFormBottom;
     bool busy_ = false;
+    bool keepingAlive_ = false;
 };
 
 }  // namespace marivel

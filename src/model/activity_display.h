@@ -5,8 +5,8 @@
 namespace marivel {
 
 // The bottom line of the main window as long operations see it: the hint
-// text, the busy cursor and the progress bar. Nothing runs an event loop
-// while work is under way, so implementations repaint directly.
+// text, the busy cursor and the progress bar. Work runs on the caller's
+// thread without an event loop, so implementations repaint directly.
 class ActivityDisplay {
 public:
     virtual ~ActivityDisplay() = default;
@@ -15,6 +15,10 @@ public:
     virtual void setProgressMaximum(int maximum) = 0;
     virtual void advanceProgress(int step) = 0;
     virtual void resetProgress() = 0;  // position back to 0
+    // Called over and over, on the caller's thread, while it waits for work
+    // done on other threads: a window repaints here (the user's input still
+    // waits until the operation ends). Never called from within itself.
+    virtual void keepAlive() {}
 };
 
 // Used where nobody watches: the command line tool and most tests.

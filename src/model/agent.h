@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/activity_display.h"
@@ -16,6 +17,12 @@ enum class LoadResult {
     Loaded,        // the model holds the file's project; the tree was rebuilt
     WrongProduct,  // the product name line is not ours: nothing changed
     NoProject,     // the file ends before the project's parameters: nothing changed
+};
+
+// What the last image pass of a generation did with the sources it found.
+struct ImagePassCounts {
+    int decoded = 0;    // prepared from the source photo
+    int fromCache = 0;  // taken whole from the cache of prepared images
 };
 
 // The document agent: owns the slider record, the items, the engine file
@@ -44,6 +51,7 @@ public:
     // Set by LoadProject and by a completed SaveAndPublish, emptied by
     // ResetProject.
     std::filesystem::path ProjectFolder;
+    ImagePassCounts LastImagePass;
 
     // The folder the program writes beside: the executable's own when it is
     // portable, else the user's data folder.
@@ -89,6 +97,9 @@ public:
     // --- generation, preview folder and publishing -------------------------
     void MakeHTMLCodes(const std::filesystem::path& pagePath, DesignTree& tree);
     void CopyToPreview(const std::filesystem::path& filePath);
+    // Writes `bytes` into the preview folder as `name` and records the name,
+    // as CopyToPreview does for a file.
+    void PutInPreview(const std::string& name, std::string_view bytes);
     void ClearPreview();
     // The engine script from ShippedFolder(), the generated files from folder.
     void CopyEngineFilesToPreview(const std::filesystem::path& folder);

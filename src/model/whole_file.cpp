@@ -62,6 +62,30 @@ fs::path ReplacedFile(const fs::path& target) {
     return replaced;
 }
 
+// True when `target` is a regular file holding exactly what the (flushed)
+// file `fd` holds. With `sync`, the target is then flushed to the disk, as
+// a newly written one would be.
+bool HoldsSameBytes(int fd, const fs::path& target, bool sync) {
+    struct stat mine, theirs;
+    if (::fstat(fd, &mine) != 0 || ::stat(target.c_str(), &theirs) != 0) return false;
+    if (!S_ISREG(theirs.st_mode) || theirs.st_size != mine.st_size) return false;
+    const int other = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (other < 0) return false;
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{other};
+    static constexpr std::size_t kChunk = 1 << 16;
+    std::string a(kChunk, '\0'), b(kChunk, '\0');
+    for (off_t at = 0; at < mine.st_size;) {
+        const ssize_t got = ::pread(fd, a.data(), kChunk, at);
+        if (got <= 0 || ::pread(other, b.data(), static_cast<std::size_t>(got), at) != got) return false;
+        if (std::memcmp(a.data(), b.data(), static_cast<std::size_t>(got)) != 0) return false;
+        at += got;
+    }
+    return !sync || ::fsync(other) == 0;
+}
+
 }  // namespace
 
 WholeFileWriter::WholeFileWriter(const fs::path& target, Durability durability)
@@ -70,7 +94,8 @@ WholeFileWriter::WholeFileWriter(const fs::path& target, Durability durability)
     // exclusive creation fails then, and a fresh name is tried.
     for (int attempt = 0; attempt < 10 && !file_; ++attempt) {
         temp_ = TemporarySibling(final_);
-        const int fd = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // Readable too, to compare with the target before replacing it.
+        const int fd = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EEXIST) continue;
             throw Error(FileErrorMessage("Cannot create file", target_, errno));
@@ -115,6 +140,12 @@ void WholeFileWriter::commit() {
     if (!file_) throw Error(FileErrorMessage("Cannot write file", target_, EBADF));
     if (std::ferror(file_)) fail("Cannot write file", errno != 0 ? errno : EIO);
     if (std::fflush(file_) != 0) fail("Cannot write file", errno);
+    // A target that already holds these bytes is left as it is: a save that
+    // changed nothing rewrites nothing, and costs no sync.
+    if (HoldsSameBytes(::fileno(file_), final_, durability_ == Durability::Synced)) {
+        discard();
+        return;
+    }
     if (durability_ == Durability::Synced && ::fsync(::fileno(file_)) != 0) fail("Cannot write file", errno);
     const int rc = std::fclose(file_);
     file_ = nullptr;

@@ -19,7 +19,8 @@ enum class Durability { Synced, Unsynced };
 // Writes a file whole: into a temporary file beside the target, renamed over
 // the target only when everything was written. Readers of the target see the
 // old file or the new one, never a part; a failed or interrupted write leaves
-// the old file as it was and no temporary file behind.
+// the old file as it was and no temporary file behind. A target that already
+// holds exactly the written bytes is left untouched (its time included).
 //
 // The target must be a regular file or not exist. A symbolic link is
 // followed, so the file it names is replaced and the link stays. A target

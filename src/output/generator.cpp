@@ -12,8 +12,9 @@
 #include "model/field_codec.h"
 #include "model/text_file.h"
 #include "output/generated_files.h"
+#include "output/image_preparer.h"
 #include "output/jpeg_prepare.h"
-#include "output/scratch_folder.h"
+#include "output/prepared_cache.h"
 #include "output/script_text.h"
 #include "output/source_images.h"
 
@@ -25,6 +26,7 @@ namespace {
 
 constexpr const char* kImageMissingCaption = "Warning: Original image not found.";
 constexpr const char* kImageCaption = "Item";
+constexpr const char* kGeneratingHint = "Making HTML Codes ... ...";
 
 void CheckSliderName(const std::string& name) {
     if (IsScriptIdentifier(name)) return;
@@ -33,15 +35,62 @@ void CheckSliderName(const std::string& name) {
                 "only letters, digits, \"_\" and \"$\"");
 }
 
+// The file an item's image is prepared from.
+std::string SourcePathOf(const TkeltAppletAgent& agent, const TItemData& item) {
+    return SourceImagePath(item.OriginalImagePath, agent.ProjectFolder).string();
+}
+
+// The bottom line while images are prepared: which image of how many, and a
+// bar that moves per image. The generation's own message comes back after.
+class ImageProgress {
+public:
+    ImageProgress(ActivityDisplay& display, std::size_t count) : display_(display), count_(count) {
+        display_.setProgressMaximum(static_cast<int>(count));
+    }
+    ~ImageProgress() {
+        display_.resetProgress();
+        display_.setHint(kGeneratingHint);
+    }
+    ImageProgress(const ImageProgress&) = delete;
+    ImageProgress& operator=(const ImageProgress&) = delete;
+
+    void preparing(std::size_t done) {
+        display_.setHint("Preparing images ... " + std::to_string(done + 1) + " of " +
+                         std::to_string(count_));
+    }
+    void prepared() { display_.advanceProgress(1); }
+
+private:
+    ActivityDisplay& display_;
+    std::size_t count_;
+};
+
+// Prepares the images of the items whose sources exist, on all cores, and
+// completes the model in item order: when an image fails, the items before
+// it are complete, the failing one and those after it are as they were
+// (but for the failing one's caption), and the error ends the run.
 void PrepareItemImages(TkeltAppletAgent& agent, DesignTree& tree, const std::vector<bool>& exists) {
+    agent.LastImagePass = {};
     // The slider width is only needed (and only checked) when at least one
     // source exists, and it is checked before anything is written.
+    std::vector<std::string> sources;
+    for (std::size_t k = 0; k < exists.size(); ++k)
+        if (exists[k]) sources.push_back(SourcePathOf(agent, agent.Items[k]));
     std::optional<int> width;
-    if (std::find(exists.begin(), exists.end(), true) != exists.end()) {
+    if (!sources.empty()) {
         width = StrToInt(agent.AppletData.Width);
         CheckSliderWidth(*width);
     }
-    std::optional<ScratchFolder> scratch;
+    std::optional<PreparedImageCache> cache;
+    std::optional<ImagePreparer> preparer;
+    std::optional<ImageProgress> progress;
+    if (!sources.empty()) {
+        cache.emplace(PreparedImageCache::DefaultFolder());
+        preparer.emplace(sources, *width, &*cache);
+        progress.emplace(agent.Display(), sources.size());
+    }
+    ActivityDisplay& display = agent.Display();
+    std::size_t taken = 0;
     for (std::size_t k = 0; k < exists.size(); ++k) {
         TItemData& item = agent.Items[k];
         const int node = static_cast<int>(k) + 1;
@@ -52,18 +101,16 @@ void PrepareItemImages(TkeltAppletAgent& agent, DesignTree& tree, const std::vec
             continue;
         }
         tree.setCaption(node, kImageCaption);
-        if (!scratch) scratch.emplace();
+        progress->preparing(taken);
+        const PreparedCopy copy = preparer->take(taken++, [&display] { display.keepAlive(); });
         const std::string name = PreparedImageName(static_cast<int>(k));
-        const fs::path prepared = scratch->path() / name;
-        const PreparedImage image = PrepareSliderImage(
-            SourceImagePath(item.OriginalImagePath, agent.ProjectFolder), prepared, *width);
-        item.ImageWidth = std::to_string(image.size.width);
-        item.ImageHeight = std::to_string(image.size.height);
+        item.ImageWidth = std::to_string(copy.image.size.width);
+        item.ImageHeight = std::to_string(copy.image.size.height);
         item.ImageFile = name;
-        agent.CopyToPreview(prepared);
-        std::error_code ignored;
-        fs::remove(prepared, ignored);
+        agent.PutInPreview(name, copy.jpeg);
+        progress->prepared();
     }
+    if (preparer) agent.LastImagePass = {preparer->decoded(), preparer->cached()};
 }
 
 void RewriteLinks(TkeltAppletAgent& agent) {
@@ -75,7 +122,7 @@ void RewriteLinks(TkeltAppletAgent& agent) {
 }  // namespace
 
 void TkeltAppletAgent::MakeHTMLCodes(const fs::path& pagePath, DesignTree& tree) {
-    ActivityScope activity(Display(), "Making HTML Codes ... ...", false);
+    ActivityScope activity(Display(), kGeneratingHint, false);
     EngineFiles.resize(3);
     EngineFiles[1] = "tessalinecfg.js";
     EngineFiles[2] = "tessaline.css";

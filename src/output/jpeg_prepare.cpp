@@ -1,9 +1,13 @@
 #include "output/jpeg_prepare.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -15,6 +19,7 @@
 #include "model/error.h"
 #include "model/file_error.h"
 #include "model/whole_file.h"
+#include "output/memory_gate.h"
 
 namespace marivel {
 
@@ -33,12 +38,37 @@ bool ScaleSides(int w, int h, int sliderWidth, int& outWidth, int& outHeight) {
     return true;
 }
 
+// The source is read in large pieces straight from its descriptor: the
+// standard reader asks for 4 KiB at a time, a system call each.
+constexpr std::size_t kInputChunk = 1 << 16;
+
+struct DescriptorSource {
+    jpeg_source_mgr pub;
+    int fd;
+    JOCTET* buffer;  // kInputChunk bytes
+    bool startOfFile;
+};
+
+// The prepared copy grows in memory; it is freed by the caller, also after
+// an error.
+struct MemoryDestination {
+    jpeg_destination_mgr pub;
+    JOCTET* data;
+    std::size_t capacity;
+    std::size_t size;
+};
+
 // Everything the C-style decode/encode routine touches lives here, outside
 // the routine's own frame, so nothing it needs is indeterminate after a
 // longjmp and no C++ object is alive across the setjmp.
 struct PrepareJob {
-    std::FILE* in;
-    std::FILE* out;
+    DescriptorSource in;
+    MemoryDestination out;
+    MemoryGate* memory;
+    const std::atomic<bool>* cancel;
+    std::size_t reserved;  // held from `memory`
+    bool waitForMemory;
+    std::size_t memoryNotFree;  // the need that did not fit, or 0
     int sliderWidth;
     Orientation orientation;
     int sourceWidth;  // upright
@@ -115,12 +145,102 @@ void OnMessage(j_common_ptr cinfo, int level) {
 void OnProgress(j_common_ptr cinfo) {
     if (!cinfo->is_decompressor) return;
     auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    auto* monitor = reinterpret_cast<ProgressMonitor*>(cinfo->progress);
+    PrepareJob* job = monitor->errors->job;
     if (d->input_scan_number > kMaxProgressiveScans) {
-        auto* monitor = reinterpret_cast<ProgressMonitor*>(cinfo->progress);
-        std::snprintf(monitor->errors->job->error, sizeof monitor->errors->job->error,
-                      "it has more than %d progressive scans", kMaxProgressiveScans);
+        std::snprintf(job->error, sizeof job->error, "it has more than %d progressive scans",
+                      kMaxProgressiveScans);
         Fail(monitor->errors);
     }
+    if (job->cancel && job->cancel->load(std::memory_order_relaxed)) {
+        std::snprintf(job->error, sizeof job->error, "it was no longer needed");
+        Fail(monitor->errors);
+    }
+}
+
+// The source manager over a file descriptor, with the standard reader's
+// behaviour at the end of the data: an empty file is an error, a file that
+// ends early gets an end marker and a warning.
+void InitSource(j_decompress_ptr) {}
+
+boolean FillInput(j_decompress_ptr cinfo) {
+    auto* in = reinterpret_cast<DescriptorSource*>(cinfo->src);
+    ssize_t got;
+    do {
+        got = ::read(in->fd, in->buffer, kInputChunk);
+    } while (got < 0 && errno == EINTR);
+    if (got <= 0) {
+        if (in->startOfFile) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        in->buffer[0] = 0xFF;
+        in->buffer[1] = JPEG_EOI;
+        got = 2;
+    }
+    in->pub.next_input_byte = in->buffer;
+    in->pub.bytes_in_buffer = static_cast<std::size_t>(got);
+    in->startOfFile = false;
+    return TRUE;
+}
+
+void SkipInput(j_decompress_ptr cinfo, long count) {
+    if (count <= 0) return;
+    jpeg_source_mgr* in = cinfo->src;
+    auto left = static_cast<std::size_t>(count);
+    while (left > in->bytes_in_buffer) {
+        left -= in->bytes_in_buffer;
+        FillInput(cinfo);
+    }
+    in->next_input_byte += left;
+    in->bytes_in_buffer -= left;
+}
+
+void TermSource(j_decompress_ptr) {}
+
+void StartDestination(j_compress_ptr cinfo) {
+    auto* out = reinterpret_cast<MemoryDestination*>(cinfo->dest);
+    if (!out->data) {
+        out->capacity = 1 << 16;
+        out->data = static_cast<JOCTET*>(std::malloc(out->capacity));
+        if (!out->data) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 10);
+    }
+    out->pub.next_output_byte = out->data;
+    out->pub.free_in_buffer = out->capacity;
+}
+
+boolean GrowDestination(j_compress_ptr cinfo) {
+    auto* out = reinterpret_cast<MemoryDestination*>(cinfo->dest);
+    const std::size_t used = out->capacity;  // the whole buffer is full when this is called
+    auto* grown = static_cast<JOCTET*>(std::realloc(out->data, 2 * out->capacity));
+    if (!grown) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 10);
+    out->data = grown;
+    out->capacity *= 2;
+    out->pub.next_output_byte = out->data + used;
+    out->pub.free_in_buffer = out->capacity - used;
+    return TRUE;
+}
+
+void EndDestination(j_compress_ptr cinfo) {
+    auto* out = reinterpret_cast<MemoryDestination*>(cinfo->dest);
+    out->size = out->capacity - out->pub.free_in_buffer;
+}
+
+// What the decoder will hold at once: a few row groups while it streams,
+// every coefficient when the file has several scans, and the gathered
+// picture when it must be turned.
+std::size_t DecoderMemory(j_decompress_ptr src, const PrepareJob* job) {
+    std::size_t need =
+        static_cast<std::size_t>(src->image_width) * static_cast<std::size_t>(src->num_components) * 64;
+    if (jpeg_has_multiple_scans(src)) {
+        for (int c = 0; c < src->num_components; ++c) {
+            const jpeg_component_info& info = src->comp_info[c];
+            const auto up = [](std::size_t n, std::size_t m) { return (n + m - 1) / m * m; };
+            need += up(info.width_in_blocks, static_cast<std::size_t>(info.h_samp_factor)) *
+                    up(info.height_in_blocks, static_cast<std::size_t>(info.v_samp_factor)) * sizeof(JBLOCK);
+        }
+    }
+    if (job->orientation != Orientation::Upright && job->orientation != Orientation::MirrorX)
+        need += 3 * static_cast<std::size_t>(job->width) * static_cast<std::size_t>(job->height);
+    return need;
 }
 
 // One source pixel into RGB. CMYK from Adobe applications is stored
@@ -151,7 +271,13 @@ Orientation OrientationOf(j_decompress_ptr src) {
 void StartDecoder(PrepareJob* job) {
     j_decompress_ptr src = &job->src;
     src->mem->max_memory_to_use = kMaxDecoderMemory;
-    jpeg_stdio_src(src, job->in);
+    job->in.pub.init_source = InitSource;
+    job->in.pub.fill_input_buffer = FillInput;
+    job->in.pub.skip_input_data = SkipInput;
+    job->in.pub.resync_to_restart = jpeg_resync_to_restart;
+    job->in.pub.term_source = TermSource;
+    job->in.startOfFile = true;
+    src->src = &job->in.pub;
     // Exif sits in APP1 markers (XMP too, which the parser passes over).
     jpeg_save_markers(src, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(src, TRUE);
@@ -182,6 +308,18 @@ void StartDecoder(PrepareJob* job) {
                       job->height, kMaxDecoderMemory / (1024 * 1024));
         Fail(reinterpret_cast<ErrorManager*>(src->err));
     }
+    if (job->memory) {
+        const std::size_t need = DecoderMemory(src, job);
+        const bool got = job->waitForMemory ? job->memory->acquire(need) : job->memory->tryAcquire(need);
+        if (!got) {
+            if (job->waitForMemory)
+                std::snprintf(job->error, sizeof job->error, "it was no longer needed");
+            else
+                job->memoryNotFree = need;
+            Fail(reinterpret_cast<ErrorManager*>(src->err));
+        }
+        job->reserved = need;
+    }
     const bool cmyk = src->jpeg_color_space == JCS_CMYK || src->jpeg_color_space == JCS_YCCK;
     src->out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_start_decompress(src);
@@ -189,7 +327,10 @@ void StartDecoder(PrepareJob* job) {
 
 void StartEncoder(PrepareJob* job) {
     j_compress_ptr dst = &job->dst;
-    jpeg_stdio_dest(dst, job->out);
+    job->out.pub.init_destination = StartDestination;
+    job->out.pub.empty_output_buffer = GrowDestination;
+    job->out.pub.term_destination = EndDestination;
+    dst->dest = &job->out.pub;
     dst->image_width = static_cast<JDIMENSION>(job->width);
     dst->image_height = static_cast<JDIMENSION>(job->height);
     dst->input_components = 3;
@@ -360,35 +501,56 @@ ScaledSize ComputeScaledSize(int sourceWidth, int sourceHeight, int sliderWidth)
     return size;
 }
 
-PreparedImage PrepareSliderImage(const std::filesystem::path& source,
-                                 const std::filesystem::path& destination, int sliderWidth) {
-    const std::string what = "Cannot prepare the image \"" + source.string() + "\": ";
-    CheckSliderWidth(sliderWidth);
+std::string JpegLibraryVersion() {
+    jpeg_error_mgr errors;
+    jpeg_std_error(&errors);
+    const char* version = errors.jpeg_message_table[JMSG_VERSION];
+    return std::to_string(JPEG_LIB_VERSION) + " " + (version ? version : "");
+}
 
+PreparedImage PrepareSliderJpeg(int fd, const std::filesystem::path& source, int sliderWidth,
+                                std::string& jpeg, const PrepareControl& control) {
+    CheckSliderWidth(sliderWidth);
     auto job = std::make_unique<PrepareJob>();
     std::memset(job.get(), 0, sizeof(PrepareJob));
+    const auto input = std::make_unique<JOCTET[]>(kInputChunk);
+    job->in.fd = fd;
+    job->in.buffer = input.get();
+    job->memory = control.memory;
+    job->cancel = control.cancel;
+    job->waitForMemory = control.waitForMemory;
     job->sliderWidth = sliderWidth;
-    job->in = std::fopen(source.c_str(), "rb");
-    if (!job->in) throw Error(what + std::strerror(errno));
-    struct InputCloser {
-        std::FILE* file;
-        ~InputCloser() { std::fclose(file); }
-    } closer{job->in};
-    // The copy appears under its name only once it is complete; the caller
-    // copies it on to wherever it must last, so it is not synced here.
-    WholeFileWriter out(destination, Durability::Unsynced);
-    job->out = out.stream();
-    if (!RunPrepare(job.get())) {
-        out.discard();
-        throw Error(what + job->error);
-    }
-    out.commit();
+    const bool done = RunPrepare(job.get());
+    if (job->reserved) control.memory->release(job->reserved);
+    if (done) jpeg.assign(reinterpret_cast<const char*>(job->out.data), job->out.size);
+    std::free(job->out.data);
+    if (job->memoryNotFree) throw MemoryNotFree(job->memoryNotFree);
+    if (!done) throw Error("Cannot prepare the image \"" + source.string() + "\": " + job->error);
     PreparedImage result;
     result.sourceWidth = job->sourceWidth;
     result.sourceHeight = job->sourceHeight;
     result.orientation = job->orientation;
     result.size = {job->width, job->height};
     result.warning = job->warning;
+    return result;
+}
+
+PreparedImage PrepareSliderImage(const std::filesystem::path& source,
+                                 const std::filesystem::path& destination, int sliderWidth) {
+    CheckSliderWidth(sliderWidth);
+    const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw Error("Cannot prepare the image \"" + source.string() + "\": " + std::strerror(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    std::string jpeg;
+    const PreparedImage result = PrepareSliderJpeg(fd, source, sliderWidth, jpeg);
+    // The copy appears under its name only once it is complete; the caller
+    // copies it on to wherever it must last, so it is not synced here.
+    WholeFileWriter out(destination, Durability::Unsynced);
+    out.write(jpeg);
+    out.commit();
     return result;
 }
 

@@ -1,12 +1,25 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <string>
 
 #include "output/exif_orientation.h"
 
 namespace marivel {
+
+class MemoryGate;
+
+// Raised whenever the bytes a preparation gives for a source and a width
+// could change (sampling, encoder settings, colour handling, turning): copies
+// kept by an earlier version are then prepared again rather than reused.
+inline constexpr int kPreparationVersion = 1;
+
+// The JPEG library in use, as it names itself at run time: another build of
+// it may decode or encode other bytes.
+std::string JpegLibraryVersion();
 
 struct ScaledSize {
     int width = 0;
@@ -68,5 +81,31 @@ struct PreparedImage {
 // an earlier file of that name as it was.
 PreparedImage PrepareSliderImage(const std::filesystem::path& source,
                                  const std::filesystem::path& destination, int sliderWidth);
+
+// How a preparation that runs beside others is steered.
+struct PrepareControl {
+    // Shared with the decoders that run at the same time; null: no limit
+    // beyond each decoder's own.
+    MemoryGate* memory = nullptr;
+    // Once set, the preparation stops soon with an Error.
+    const std::atomic<bool>* cancel = nullptr;
+    // False: when the memory is not free at once, the preparation stops
+    // with MemoryNotFree instead of waiting, so the caller can do other work
+    // first.
+    bool waitForMemory = true;
+};
+
+struct MemoryNotFree : std::exception {
+    explicit MemoryNotFree(std::size_t bytes) : need(bytes) {}
+    const char* what() const noexcept override { return "the decoder's memory is not free yet"; }
+    std::size_t need;  // what the decoder asked for
+};
+
+// The same preparation, from the open file `fd` (named `source` in
+// messages) into memory: `jpeg` receives the encoded copy. The copy is
+// small (the slider width), so nothing passes through the disk on its way
+// to the preview.
+PreparedImage PrepareSliderJpeg(int fd, const std::filesystem::path& source, int sliderWidth,
+                                std::string& jpeg, const PrepareControl& control = {});
 
 }  // namespace marivel

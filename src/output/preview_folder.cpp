@@ -17,6 +17,17 @@ namespace marivel {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+void MakePreviewFolder(const fs::path& folder) {
+    std::error_code ec;
+    if (fs::is_directory(folder, ec)) return;
+    fs::create_directory(folder, ec);
+    if (ec) throw Error(FileErrorMessage("Cannot create folder", folder, ec.value()));
+}
+
+}  // namespace
+
 void TkeltAppletAgent::CopyToPreview(const fs::path& filePath) {
     const fs::path folder = PreviewFolder();
     const fs::path name = filePath.filename();
@@ -25,12 +36,18 @@ void TkeltAppletAgent::CopyToPreview(const fs::path& filePath) {
     PreviewFiles.push_back(name.string());
     std::error_code ec;
     if (!fs::exists(filePath, ec)) return;
-    if (!fs::is_directory(folder, ec)) {
-        fs::create_directory(folder, ec);
-        if (ec) throw Error(FileErrorMessage("Cannot create folder", folder, ec.value()));
-    }
+    MakePreviewFolder(folder);
     // The preview is scratch: whole files, but not worth a sync each.
     CopyWholeFile(filePath, folder / name, Durability::Unsynced);
+}
+
+void TkeltAppletAgent::PutInPreview(const std::string& name, std::string_view bytes) {
+    const fs::path folder = PreviewFolder();
+    PreviewFiles.push_back(name);
+    MakePreviewFolder(folder);
+    WholeFileWriter out(folder / name, Durability::Unsynced);
+    out.write(bytes);
+    out.commit();
 }
 
 void TkeltAppletAgent::ClearPreview() {

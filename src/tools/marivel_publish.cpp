@@ -14,6 +14,7 @@
 #include "model/agent.h"
 #include "model/error.h"
 #include "model/memory_tree.h"
+#include "output/memory_gate.h"
 #include "output/scratch_folder.h"
 #include "output/script_text.h"
 
@@ -142,6 +143,7 @@ void Publish(const Arguments& args, const fs::path& programFolder) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    marivel::ReturnLargeBlocksToTheSystem();
     Arguments args;
     try {
         args = ParseArguments(argc, argv);

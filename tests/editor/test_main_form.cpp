@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -14,6 +15,7 @@
 #include "editor/status_line.h"
 #include "model/error.h"
 #include "model/memory_tree.h"
+#include "support/test_jpeg.h"
 
 namespace marivel::test {
 namespace {
@@ -168,6 +170,37 @@ TEST_F(EditorTest, BottomLineShowsActivityAndResetsOnEveryExit) {
     line.setBusy(true);
     line.setBusy(false);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(EditorTest, TheWindowStaysAliveWhileImagesArePreparedAndACloseWaitsForTheEnd) {
+    // Photos big enough that the image pass has to wait for its workers.
+    const std::filesystem::path folder = dir.path().toStdString();
+    for (int k = 0; k < 3; ++k) {
+        test::JpegRecipe recipe{.width = 2400, .height = 1600};
+        recipe.pixel = [k](int x, int y) { return test::Rgb{(x + k * 60) % 256, y % 256, (x * y) % 256}; };
+        const std::filesystem::path photo = folder / ("photo" + std::to_string(k) + ".jpg");
+        test::WriteJpeg(photo, recipe);
+        add(root(), "photo " + std::to_string(k));
+        items().back().OriginalImagePath = photo.string();
+    }
+    QString hintMeanwhile;
+    bool closedMeanwhile = true;
+    // Timers are not user input: this one runs while the workers do.
+    QTimer::singleShot(0, form.get(), [&] {
+        hintMeanwhile = hintLine(*form)->text();
+        form->close();
+        closedMeanwhile = !form->isVisible();
+    });
+    form->Agent().MakeHTMLCodes(folder / "page.html", nodes());
+    EXPECT_TRUE(hintMeanwhile.startsWith("Preparing images ... ")) << hintMeanwhile.toStdString();
+    EXPECT_TRUE(hintMeanwhile.endsWith(" of 3")) << hintMeanwhile.toStdString();
+    EXPECT_FALSE(closedMeanwhile);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(hintLine(*form)->text(), "");
+    EXPECT_EQ(items()[2].ImageFile, "slider2.jpg");
+    // Back in the event loop, the close that was asked for happens.
+    QApplication::processEvents();
+    EXPECT_FALSE(form->isVisible());
 }
 
 TEST(StandardErrorBox, AddsAPeriodOnlyAfterCharactersSortingAfterIt) {

@@ -86,6 +86,44 @@ TEST(WholeFile, KeepsLinksAndModesAndSaysWhenTheSourceIsMissing) {
     EXPECT_THROW(CopyWholeFile(dir / "source", dir / "no-such-folder" / "copy"), Error);
 }
 
+TEST(WholeFile, AFileThatWouldNotChangeIsLeftAsItIs) {
+    TempDir dir;
+    struct Row {
+        const char* name;
+        std::string before, after;
+        bool replaced;
+    };
+    const Row rows[] = {
+        {"the same bytes", "same text\r\n", "same text\r\n", false},
+        {"the same bytes, larger than a read", std::string(200'000, 'b'), std::string(200'000, 'b'), false},
+        {"one byte changed at the end", std::string(200'000, 'b'), std::string(199'999, 'b') + "c", true},
+        {"other bytes of the same size", "same text\r\n", "SAME text\r\n", true},
+        {"one byte more", "same text\r\n", "same text\r\n\n", true},
+        {"one byte less", "same text\r\n", "same text\r", true},
+        {"empty to empty", "", "", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (const Durability durability : {Durability::Synced, Durability::Unsynced}) {
+            const fs::path target = dir / "target.txt";
+            fs::remove(target);
+            WriteBytes(target, row.before);
+            const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+            fs::last_write_time(target, old);
+            const auto identity = IdentifyFile(target);
+            WholeFileWriter out(target, durability);
+            out.write(row.after);
+            out.commit();
+            EXPECT_TRUE(ReadBytes(target) == row.after);
+            EXPECT_EQ(fs::last_write_time(target) == old, !row.replaced);
+            EXPECT_EQ(IdentifyFile(target) == identity, !row.replaced);
+            int files = 0;
+            for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.path())) ++files;
+            EXPECT_EQ(files, 1);  // no temporary file left
+        }
+    }
+}
+
 TEST(FolderLock, OneHolderAtATimeAndTheOthersWait) {
     TempDir dir;
     std::atomic<int> inside{0}, most{0}, waited{0};

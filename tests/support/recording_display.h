@@ -33,6 +33,8 @@ public:
         position = 0;
         events.push_back("reset");
     }
+    // Not an event: how often it comes depends on the machine's speed.
+    void keepAlive() override { ++keepAlives; }
 
     std::vector<std::string> events;
     std::string hint;
@@ -41,6 +43,7 @@ public:
     int position = 0;
     int stepsTotal = 0;
     int stepCalls = 0;
+    int keepAlives = 0;
 };
 
 }  // namespace marivel::test

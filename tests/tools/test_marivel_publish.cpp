@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -302,6 +303,114 @@ TEST_F(MarivelPublish, AFileThatCannotBeWrittenFailsThePublish) {
         EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "");  // nothing reported as published
         EXPECT_TRUE(ReadBytes(folder / "slider0.jpg") == image);
+    }
+}
+
+// Every file of a folder with its bytes.
+std::map<std::string, std::string> FolderContents(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        files[entry.path().filename().string()] = ReadBytes(entry.path());
+    return files;
+}
+
+class SharedCache : public MarivelPublish {
+protected:
+    SharedCache() {
+        for (int k = 0; k < 6; ++k) {
+            test::JpegRecipe recipe{
+                .width = 900 + 150 * k, .height = 600 + 40 * k, .progressive = k % 3 == 2};
+            recipe.pixel = [k](int x, int y) {
+                return test::Rgb{(x * 3 + k * 50) % 256, (y * 5) % 256, (x ^ y) % 256};
+            };
+            test::WriteJpeg(dir / ("p" + std::to_string(k) + ".jpg"), recipe);
+            sources.push_back((dir / ("p" + std::to_string(k) + ".jpg")).string());
+        }
+        project = Project("p.mvl", sources);
+        // What a run without any cache publishes.
+        WriteBytes(dir / "no-cache", "a file, not a folder");
+        const ToolRun run = Publish(Quote(project.string()) + " --out reference", Cache(dir / "no-cache"));
+        EXPECT_EQ(run.status, 0) << run.err;
+        reference = FolderContents(dir / "reference");
+    }
+    static std::string Cache(const fs::path& home) { return "XDG_CACHE_HOME=" + Quote(home.string()) + " "; }
+    std::vector<std::string> sources;
+    fs::path project;
+    std::map<std::string, std::string> reference;
+};
+
+TEST_F(SharedCache, TwoRunsAtOnceBothPublishWhatARunWithoutCachePublishes) {
+    const std::string tool = Quote((program / "marivel-publish").string());
+    const std::string env = Cache(dir / "cache");
+    const std::string both = env + tool + " " + Quote(project.string()) + " --out a >/dev/null & pa=$!; " +
+                             env + tool + " " + Quote(project.string()) +
+                             " --out b >/dev/null & pb=$!; wait $pa && wait $pb";
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        // Rounds 0 and 2 start from an empty cache, 1 and 3 from a full one.
+        if (round % 2 == 0) fs::remove_all(dir / "cache");
+        fs::remove_all(dir / "a");
+        fs::remove_all(dir / "b");
+        ASSERT_EQ(std::system(("cd " + Quote(dir.path().string()) + " && { " + both + "; }").c_str()), 0);
+        EXPECT_TRUE(FolderContents(dir / "a") == reference);
+        EXPECT_TRUE(FolderContents(dir / "b") == reference);
+    }
+    int entries = 0, others = 0;
+    for (const auto& entry : fs::directory_iterator(dir / "cache" / "Marivel" / "prepared-images"))
+        ++(entry.path().extension() == ".entry" ? entries : others);
+    EXPECT_EQ(entries, 6);
+    EXPECT_EQ(others, 0);
+}
+
+TEST_F(SharedCache, ACacheThatCannotBeWrittenOrReadStillPublishes) {
+    const bool root = ::geteuid() == 0;
+    // As root, the tool runs as another user, for whom the test's folders are
+    // open but the cache is not theirs.
+    const std::string other = root ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    fs::permissions(dir.path(), fs::perms(0755));
+    const fs::path cache = dir / "cache", folder = cache / "Marivel" / "prepared-images";
+    auto filled = [&](fs::perms mode) {
+        fs::remove_all(cache);
+        ASSERT_EQ(Publish(Quote(project.string()) + " --out filled", Cache(cache)).status, 0);
+        fs::permissions(folder, mode);
+        if (!root) fs::permissions(cache / "Marivel", fs::perms(0555));
+    };
+    struct Row {
+        const char* name;
+        std::function<void()> arrange;
+        std::string prefix;
+    };
+    const Row rows[] = {
+        {"a file where the cache folder goes",
+         [&] {
+             fs::remove_all(cache);
+             WriteBytes(cache, "not a folder");
+         },
+         ""},
+        {"a cache that may be read but not written", [&] { filled(fs::perms(0755)); }, other},
+        {"a cache that may be neither read nor written", [&] { filled(fs::perms(0700)); }, other},
+        {"a cache folder that cannot be made",
+         [&] {
+             fs::remove_all(cache);
+             fs::create_directory(cache, dir.path());
+             fs::permissions(cache, fs::perms(0555));
+         },
+         other},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.arrange();
+        for (int round = 0; round < 2; ++round) {
+            fs::remove_all(dir / "site");
+            fs::create_directory(dir / "site");
+            fs::permissions(dir / "site", fs::perms(0777));
+            const ToolRun run = Publish(Quote(project.string()) + " --out site", Cache(cache) + row.prefix);
+            ASSERT_EQ(run.status, 0) << run.err;
+            EXPECT_EQ(run.err, "");
+            EXPECT_TRUE(FolderContents(dir / "site") == reference);
+        }
+        fs::permissions(cache, fs::perms(0755));
+        if (fs::is_directory(cache / "Marivel")) fs::permissions(cache / "Marivel", fs::perms(0755));
     }
 }
 

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <exception>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "output/jpeg_prepare.h"
+#include "output/memory_gate.h"
+
+namespace marivel {
+
+class PreparedImageCache;
+
+// The prepared copy of one source.
+struct PreparedCopy {
+    PreparedImage image;
+    std::string jpeg;
+    bool fromCache = false;
+};
+
+// Prepares a list of sources on all cores while the caller takes the
+// results one by one, in list order, on its own thread. The caller thus
+// updates its model in the same order, and stops at the first failure in
+// that order, as a pass over the list one after another would.
+//
+// Each worker runs its own decoder and encoder, takes the sources in list
+// order and keeps only a few results ahead of the caller, so memory grows
+// with the number of cores, not with the list; decoders share one memory
+// budget (see MemoryGate). Copies found in the cache are not decoded;
+// copies that had to be decoded are added to it.
+class ImagePreparer {
+public:
+    // The decoders' shared budget: one buffered 12-megapixel progressive
+    // photo beside a few streaming ones.
+    static constexpr std::size_t kDecoderBudget = 48U * 1024 * 1024;
+
+    // Starts at once. workers 0: one per core. cache may be null.
+    ImagePreparer(std::vector<std::string> sources, int sliderWidth, const PreparedImageCache* cache,
+                  unsigned workers = 0);
+    // Stops what is no longer needed and waits for the workers.
+    ~ImagePreparer();
+    ImagePreparer(const ImagePreparer&) = delete;
+    ImagePreparer& operator=(const ImagePreparer&) = delete;
+
+    // The copy of source i, waiting for it, calling whileWaiting every few
+    // hundredths of a second meanwhile. Throws that source's Error. Taken
+    // in list order, each once.
+    PreparedCopy take(std::size_t i, const std::function<void()>& whileWaiting = {});
+
+    std::size_t workers() const { return threads_.size(); }
+    // How many copies were decoded, and how many came from the cache.
+    int decoded() const { return decoded_.load(); }
+    int cached() const { return cached_.load(); }
+    // The most decoder memory held at once (for the benchmark).
+    std::size_t decoderPeak() const { return gate_.peak(); }
+
+private:
+    struct Slot {
+        bool done = false;
+        PreparedCopy copy;
+        std::exception_ptr error;
+    };
+    void work();
+    // Prepares one source; throws its Error, or MemoryNotFree when it may
+    // not wait for memory and the memory is taken.
+    PreparedCopy prepare(const std::string& source, bool waitForMemory);
+    // Under mutex_: whether a new source may start; the source a worker
+    // should take next (a new one, or one put off for memory), if any.
+    bool mayStartNew() const;
+    std::optional<std::pair<std::size_t, bool>> nextWork();
+    bool finished() const;
+
+    const std::vector<std::string> sources_;
+    const int sliderWidth_;
+    const PreparedImageCache* cache_;
+    std::size_t window_ = 1;  // how far the workers may run ahead of take()
+
+    MemoryGate gate_{kDecoderBudget};
+    std::atomic<bool> cancel_{false};
+    std::atomic<int> decoded_{0}, cached_{0}, stored_{0};
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<Slot> slots_;
+    std::size_t next_ = 0;     // the next source a worker starts
+    std::size_t taken_ = 0;    // results the caller has taken
+    std::size_t firstFailed_;  // the first failed source so far, or the list's size
+    // Sources put off because the memory was taken when they were started,
+    // in list order, with what they need: retried first as soon as that
+    // fits, when the caller needs them, or when nothing new may start.
+    std::map<std::size_t, std::size_t> putOff_;
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
+
+}  // namespace marivel

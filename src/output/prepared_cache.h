@@ -1,0 +1,92 @@
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "output/jpeg_prepare.h"
+
+namespace marivel {
+
+// Prepared copies of source photos, kept between runs in the per-user cache
+// folder, so a save after a one-word change does not decode sixty photos
+// again. The editor and marivel-publish share it, and so do several of them
+// running at once.
+//
+// Layout: one file per prepared copy, "<16 hex digits>.entry", directly in
+// the cache folder (by default "$XDG_CACHE_HOME/Marivel/prepared-images",
+// made owner-only). The digits are a 64-bit FNV-1a hash of the key text;
+// the key text itself is stored in the entry and compared, so two keys
+// with one hash only ever cost a preparation. An entry holds, in this order:
+//   8 bytes   "MVPREP01" (the layout's name and version)
+//   4 x u32   lengths of the key, the warning and the JPEG, and the orientation
+//   4 x u32   upright source width and height, prepared width and height
+//   key       the key text (below)
+//   warning   libjpeg's first complaint about the source, often empty
+//   JPEG      the prepared copy, exactly the bytes a preparation gives
+//   u64       FNV-1a hash of every byte before it
+// All numbers are little-endian. An entry whose length, name, key or hash
+// does not match is treated as missing: it is prepared again and replaced,
+// never used.
+//
+// The key text names everything that decides the prepared bytes: the
+// preparation's version, the JPEG library's version, the slider width, and
+// the source file as the system describes it (absolute path, size,
+// modification and change times to the nanosecond, inode). The picture's
+// orientation is inside the file, so it is covered too. A changed time or a
+// replaced file makes a new key; the old entry ages out.
+//
+// Entries are written beside their name and renamed over it, so readers see
+// a whole entry or none. "Used" is the entry's modification time: a hit
+// that finds it older than a few minutes touches it. After a run that
+// added entries, the oldest are removed until the folder is under 7/8 of
+// its bound, together with temporary files that a killed writer left behind
+// more than an hour ago.
+//
+// Nothing here ever fails a preparation: a folder that cannot be made, read
+// or written only means the copies are prepared every time.
+class PreparedImageCache {
+public:
+    static constexpr std::uint64_t kDefaultBound = 512ULL * 1024 * 1024;
+
+    // Uses (and makes when missing) the folder; switched off when that fails.
+    explicit PreparedImageCache(std::filesystem::path folder, std::uint64_t bound = kDefaultBound);
+    // "prepared-images" in the user's cache folder.
+    static std::filesystem::path DefaultFolder();
+
+    bool usable() const { return usable_; }
+    const std::filesystem::path& folder() const { return folder_; }
+
+    // The key of the source at `absolutePath`, described by `status` (taken
+    // from the descriptor that is read), prepared to `sliderWidth`.
+    static std::string KeyOf(const std::filesystem::path& absolutePath, const struct stat& status,
+                             int sliderWidth);
+    // True when both describe the same contents as far as the key can tell.
+    static bool SameVersion(const struct stat& a, const struct stat& b);
+
+    struct Copy {
+        PreparedImage image;
+        std::string jpeg;
+    };
+    // The entry of `key` when it is present and whole. Safe from any thread.
+    std::optional<Copy> find(const std::string& key) const;
+    // Adds or replaces the entry of `key`; failures are ignored. Safe from
+    // any thread.
+    void store(const std::string& key, const PreparedImage& image, std::string_view jpeg) const;
+    // Keeps the folder under its bound (see above).
+    void trim() const;
+
+    // The file an entry of `key` is kept in.
+    std::filesystem::path entryPath(const std::string& key) const;
+
+private:
+    std::filesystem::path folder_;
+    std::uint64_t bound_;
+    bool usable_ = false;
+};
+
+}  // namespace marivel
