@@ -42,7 +42,7 @@ constexpr std::string_view kItemsClose = "</Item_Parameters>";
 class TagReader {
 public:
     explicit TagReader(const std::filesystem::path& path) : reader_(path) {
-        if (!IsValidUtf8(reader_.text())) reader_.text() = Windows1252ToUtf8(reader_.text());
+        reader_.text() = ToUtf8(std::move(reader_.text()));
     }
     bool take() { return reader_.next(current_); }
     bool skipTo(std::string_view tag) {
