@@ -9,15 +9,12 @@
 
 #include "documents/dialog_placement.h"
 #include "output/generated_files.h"
+#include "platform/local_text.h"
 #include "platform/shell.h"
 
 namespace marivel {
 
 namespace {
-
-QString address(std::string_view text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
 
 void setColour(QLabel* label, const QColor& colour) {
     QPalette palette = label->palette();
@@ -69,10 +66,10 @@ TformAbout::TformAbout(Shell& shell, QWidget* parent)
     Label5->setObjectName(QStringLiteral("Label5"));
     Label2 = new QLabel(QStringLiteral("Web Site"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label8 = link("Label8", address(kProductPage), this);
+    Label8 = link("Label8", toQt(kProductPage), this);
     Label3 = new QLabel(QStringLiteral("Tech Support"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
-    Label10 = link("Label10", address(kSupportPage), this);
+    Label10 = link("Label10", toQt(kSupportPage), this);
     Comments = new QLabel(kLegalWarning, this);
     Comments->setObjectName(QStringLiteral("Comments"));
     Comments->setWordWrap(true);
@@ -148,11 +145,11 @@ void TformAbout::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TformAbout::Label8Click() {
-    shell_.openDocument(address(kProductPage));
+    shell_.openDocument(toQt(kProductPage));
 }
 
 void TformAbout::Label10Click() {
-    shell_.openDocument(address(kSupportPage));
+    shell_.openDocument(toQt(kSupportPage));
 }
 
 void TformAbout::Label8MouseMove() {

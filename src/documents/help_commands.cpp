@@ -9,14 +9,6 @@
 
 namespace marivel {
 
-namespace {
-
-QString toText(std::string_view text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-}  // namespace
-
 QString HelpPageForTag(int tag) {
     static const char* const pages[] = {
         "customizing_js_script_script_general.htm",
@@ -59,11 +51,11 @@ void HelpCommands::ViewSample1Click() {
 }
 
 void HelpCommands::Homepage1Click() {
-    shell_.openDocument(toText(kProductPage));
+    shell_.openDocument(toQt(kProductPage));
 }
 
 void HelpCommands::ContactUs1Click() {
-    shell_.openDocument(toText(kSupportPage));
+    shell_.openDocument(toQt(kSupportPage));
 }
 
 void HelpCommands::About1Click() {
