@@ -50,9 +50,6 @@ public:
     void AddRecentFile(const QString& path);
     void RecentFileClick(const QAction* item);
 
-    // The folder the save dialog starts in (empty: the platform's choice).
-    const QString& SaveDialogFolder() const { return saveDialogFolder_; }
-
 private:
     // Asks about unsaved changes; false when the command is to end here.
     bool SavePrompt();
@@ -70,6 +67,7 @@ private:
     std::filesystem::path ProgramFolder() const;
 
     DocumentHost& host_;
+    // The folder the save dialog starts in (empty: the platform's choice).
     QString saveDialogFolder_;
     int completedOpens_ = 0;
 };

@@ -43,8 +43,6 @@ public:
     // Removes the temporary file; the target stays as it was.
     void discard();
 
-    const std::filesystem::path& target() const { return target_; }
-
 private:
     [[noreturn]] void fail(const char* what, int err);
     std::filesystem::path target_;  // as the caller named it, for messages

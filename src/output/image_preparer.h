@@ -24,7 +24,6 @@ class PreparedImageCache;
 struct PreparedCopy {
     PreparedImage image;
     std::string jpeg;
-    bool fromCache = false;
 };
 
 // Prepares a list of sources on all cores while the caller takes the
@@ -56,12 +55,9 @@ public:
     // in list order, each once.
     PreparedCopy take(std::size_t i, const std::function<void()>& whileWaiting = {});
 
-    std::size_t workers() const { return threads_.size(); }
     // How many copies were decoded, and how many came from the cache.
     int decoded() const { return decoded_.load(); }
     int cached() const { return cached_.load(); }
-    // The most decoder memory held at once (for the benchmark).
-    std::size_t decoderPeak() const { return gate_.peak(); }
 
 private:
     struct Slot {

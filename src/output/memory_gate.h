@@ -31,7 +31,6 @@ public:
     // Lets every waiting and later acquire() answer false.
     void cancel() noexcept;
 
-    std::size_t budget() const { return budget_; }
     // The most that was ever held at once.
     std::size_t peak() const;
 

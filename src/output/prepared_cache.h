@@ -59,7 +59,6 @@ public:
     static std::filesystem::path DefaultFolder();
 
     bool usable() const { return usable_; }
-    const std::filesystem::path& folder() const { return folder_; }
 
     // The key of the source at `absolutePath`, described by `status` (taken
     // from the descriptor that is read), prepared to `sliderWidth`.
