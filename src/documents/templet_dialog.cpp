@@ -139,11 +139,7 @@ void TfrmTemplet::FormShow() {
 }
 
 void TfrmTemplet::chckbxDontShowClick(bool ticked) {
-    using Hive = SettingsStore::Hive;
-    bool ok = settings_.createKey(Hive::CurrentUser, QStringLiteral("\\Software\\Kelt")) &&
-              settings_.createKey(Hive::CurrentUser, QStringLiteral("\\Software\\Kelt\\Marivel\\1.1")) &&
-              settings_.createKey(Hive::CurrentUser, kSettingsKey);
-    ok = ok && settings_.writeBool(Hive::CurrentUser, kSettingsKey, kValueName, !ticked);
+    const bool ok = StoreUserSetting(settings_, kValueName, !ticked);
     // Losing "do not show" costs nothing; losing "show again" would go unseen.
     if (!ok && !ticked && handlers_.showError)
         handlers_.showError(

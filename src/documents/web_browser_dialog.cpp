@@ -25,8 +25,6 @@ namespace marivel {
 namespace {
 using Hive = SettingsStore::Hive;
 using Status = SettingsStore::Status;
-const QString kKeltKey = QStringLiteral("\\Software\\Kelt");
-const QString kVersionKey = QStringLiteral("\\Software\\Kelt\\Marivel\\1.1");
 }  // namespace
 
 QString ProgramFileFilter() {
@@ -192,7 +190,7 @@ void TformWebBrowser::bitbtnOkClick() {
 void TformWebBrowser::storeChoice() {
     SettingsStore& s = settings_;
     const Hive user = Hive::CurrentUser;
-    if (!s.createKey(user, kKeltKey) || !s.createKey(user, kVersionKey)) return;
+    if (!CreateVersionKeys(s)) return;
     if (!s.writeBool(user, kBrowsersKey, browser_values::kUseDefault, RadioButtonBrowserDefault->isChecked()))
         return;
     if (!s.writeBool(user, kBrowsersKey, browser_values::kUseKnown,

@@ -66,13 +66,7 @@ bool TfrmMsgBox_LinkTip::shouldShow(const SettingsStore& settings) {
 }
 
 void TfrmMsgBox_LinkTip::storeChoice(bool doNotShow) {
-    using Hive = SettingsStore::Hive;
-    // The parent keys are created one by one, outermost first, so a store
-    // that only knows keys it was told about ends up with the whole path.
-    bool ok = settings_.createKey(Hive::CurrentUser, QStringLiteral("\\Software\\Kelt")) &&
-              settings_.createKey(Hive::CurrentUser, QStringLiteral("\\Software\\Kelt\\Marivel\\1.1")) &&
-              settings_.createKey(Hive::CurrentUser, kSettingsKey);
-    ok = ok && settings_.writeBool(Hive::CurrentUser, kSettingsKey, kValueName, !doNotShow);
+    const bool ok = StoreUserSetting(settings_, kValueName, !doNotShow);
     // Failing to remember "do not show" costs the user one more tip; failing
     // to bring the tip back would silently keep it away, so only that is told.
     if (!ok && !doNotShow) {

@@ -41,8 +41,27 @@ public:
     virtual bool createKey(Hive hive, const QString& key) = 0;
 };
 
+// The maker's key and this version's key below it.
+inline const QString kMakerKey = QStringLiteral("\\Software\\Kelt");
+inline const QString kVersionKey = QStringLiteral("\\Software\\Kelt\\Marivel\\1.1");
 // The key under which every setting of this version lives.
 inline const QString kSettingsKey = QStringLiteral("\\Software\\Kelt\\Marivel\\1.1\\Settings");
 inline const QString kBrowsersKey = QStringLiteral("\\Software\\Kelt\\Marivel\\1.1\\Web Browsers");
+
+// Creates the current user's kMakerKey and kVersionKey one by one, outermost
+// first, so a store that only knows keys it was told about ends up with the
+// whole path. False when the store refused one.
+inline bool CreateVersionKeys(SettingsStore& settings) {
+    return settings.createKey(SettingsStore::Hive::CurrentUser, kMakerKey) &&
+           settings.createKey(SettingsStore::Hive::CurrentUser, kVersionKey);
+}
+
+// Stores one of the current user's Booleans under kSettingsKey, creating the
+// keys down to it first. False when the store failed.
+inline bool StoreUserSetting(SettingsStore& settings, const QString& name, bool value) {
+    return CreateVersionKeys(settings) &&
+           settings.createKey(SettingsStore::Hive::CurrentUser, kSettingsKey) &&
+           settings.writeBool(SettingsStore::Hive::CurrentUser, kSettingsKey, name, value);
+}
 
 }  // namespace marivel
