@@ -14,6 +14,7 @@
 #include <map>
 #include <vector>
 
+#include "documents/dialog_placement.h"
 #include "model/error.h"
 #include "platform/local_text.h"
 #include "platform/settings_store.h"
@@ -37,7 +38,7 @@ void addTemplates(const fs::path& folder, std::map<QString, QString>& byName) {
 
 TfrmTemplet::TfrmTemplet(fs::path shippedFolder, fs::path ownFolder, SettingsStore& settings,
                          Handlers handlers, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : QDialog(parent, kFixedDialogFlags),
       shippedFolder_(std::move(shippedFolder)),
       ownFolder_(std::move(ownFolder)),
       settings_(settings),
