@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 
+#include "model/descriptor_closer.h"
 #include "model/error.h"
 #include "model/file_error.h"
 
@@ -71,10 +72,7 @@ bool HoldsSameBytes(int fd, const fs::path& target, bool sync) {
     if (!S_ISREG(theirs.st_mode) || theirs.st_size != mine.st_size) return false;
     const int other = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (other < 0) return false;
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{other};
+    const DescriptorCloser closer(other);
     static constexpr std::size_t kChunk = 1 << 16;
     std::string a(kChunk, '\0'), b(kChunk, '\0');
     for (off_t at = 0; at < mine.st_size;) {
@@ -165,10 +163,7 @@ bool CopyWholeFile(const fs::path& source, const fs::path& target, Durability du
         if (errno == ENOENT || errno == ENOTDIR) return false;
         throw Error(FileErrorMessage("Cannot open file", source, errno));
     }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{in};
+    const DescriptorCloser closer(in);
     struct stat st;
     if (::fstat(in, &st) != 0) throw Error(FileErrorMessage("Cannot read file", source, errno));
     if (S_ISDIR(st.st_mode)) throw Error(FileErrorMessage("Cannot read file", source, EISDIR));

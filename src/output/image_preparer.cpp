@@ -11,6 +11,7 @@
 #include <system_error>
 #include <utility>
 
+#include "model/descriptor_closer.h"
 #include "model/error.h"
 #include "output/prepared_cache.h"
 
@@ -148,10 +149,7 @@ PreparedCopy ImagePreparer::prepare(const std::string& source, bool waitForMemor
     if (fd < 0)
         throw Error("Cannot prepare the image \"" + source +
                     "\": " + std::error_code(errno, std::generic_category()).message());
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    const DescriptorCloser closer(fd);
 
     // The key describes the very file that is read, not whatever the path
     // names a moment later.

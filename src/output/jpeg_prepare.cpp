@@ -16,6 +16,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "model/descriptor_closer.h"
 #include "model/error.h"
 #include "model/file_error.h"
 #include "model/whole_file.h"
@@ -540,10 +541,7 @@ PreparedImage PrepareSliderImage(const std::filesystem::path& source,
     CheckSliderWidth(sliderWidth);
     const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw Error("Cannot prepare the image \"" + source.string() + "\": " + std::strerror(errno));
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    const DescriptorCloser closer(fd);
     std::string jpeg;
     const PreparedImage result = PrepareSliderJpeg(fd, source, sliderWidth, jpeg);
     // The copy appears under its name only once it is complete; the caller

@@ -10,6 +10,7 @@
 #include <ctime>
 #include <vector>
 
+#include "model/descriptor_closer.h"
 #include "model/user_folders.h"
 #include "model/whole_file.h"
 
@@ -133,10 +134,7 @@ std::optional<PreparedImageCache::Copy> PreparedImageCache::find(const std::stri
     if (!usable_) return std::nullopt;
     const int fd = ::open(entryPath(key).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) return std::nullopt;
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    const DescriptorCloser closer(fd);
     struct stat status;
     if (::fstat(fd, &status) != 0) return std::nullopt;
     const std::optional<std::string> bytes = ReadSmallFile(fd, status, kLargestEntry);
