@@ -1,18 +1,14 @@
 #include "output/image_preparer.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <system_error>
 #include <utility>
 
 #include "model/descriptor_closer.h"
-#include "model/error.h"
 #include "output/prepared_cache.h"
 
 namespace marivel {
@@ -145,10 +141,7 @@ PreparedCopy ImagePreparer::take(std::size_t i, const std::function<void()>& whi
 }
 
 PreparedCopy ImagePreparer::prepare(const std::string& source, bool waitForMemory) {
-    const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw Error("Cannot prepare the image \"" + source +
-                    "\": " + std::error_code(errno, std::generic_category()).message());
+    const int fd = OpenSourceImage(source);
     const DescriptorCloser closer(fd);
 
     // The key describes the very file that is read, not whatever the path

@@ -486,6 +486,11 @@ bool RunPrepare(PrepareJob* job) {
     return true;
 }
 
+// The message of a preparation that failed for `reason`.
+std::string PreparationError(const std::filesystem::path& source, const std::string& reason) {
+    return "Cannot prepare the image \"" + source.string() + "\": " + reason;
+}
+
 }  // namespace
 
 void CheckSliderWidth(int sliderWidth) {
@@ -526,7 +531,7 @@ PreparedImage PrepareSliderJpeg(int fd, const std::filesystem::path& source, int
     if (done) jpeg.assign(reinterpret_cast<const char*>(job->out.data), job->out.size);
     std::free(job->out.data);
     if (job->memoryNotFree) throw MemoryNotFree(job->memoryNotFree);
-    if (!done) throw Error("Cannot prepare the image \"" + source.string() + "\": " + job->error);
+    if (!done) throw Error(PreparationError(source, job->error));
     PreparedImage result;
     result.sourceWidth = job->sourceWidth;
     result.sourceHeight = job->sourceHeight;
@@ -536,11 +541,16 @@ PreparedImage PrepareSliderJpeg(int fd, const std::filesystem::path& source, int
     return result;
 }
 
+int OpenSourceImage(const std::filesystem::path& source) {
+    const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw Error(PreparationError(source, std::strerror(errno)));
+    return fd;
+}
+
 PreparedImage PrepareSliderImage(const std::filesystem::path& source,
                                  const std::filesystem::path& destination, int sliderWidth) {
     CheckSliderWidth(sliderWidth);
-    const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw Error("Cannot prepare the image \"" + source.string() + "\": " + std::strerror(errno));
+    const int fd = OpenSourceImage(source);
     const DescriptorCloser closer(fd);
     std::string jpeg;
     const PreparedImage result = PrepareSliderJpeg(fd, source, sliderWidth, jpeg);

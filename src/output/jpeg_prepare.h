@@ -101,6 +101,10 @@ struct MemoryNotFree : std::exception {
     std::size_t need;  // what the decoder asked for
 };
 
+// Opens a source for PrepareSliderJpeg; when it cannot be opened, throws the
+// Error its preparation would fail with.
+int OpenSourceImage(const std::filesystem::path& source);
+
 // The same preparation, from the open file `fd` (named `source` in
 // messages) into memory: `jpeg` receives the encoded copy. The copy is
 // small (the slider width), so nothing passes through the disk on its way
