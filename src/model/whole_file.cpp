@@ -156,6 +156,12 @@ void WholeFileWriter::commit() {
     done_ = true;
 }
 
+void WriteWholeFile(const fs::path& target, std::string_view bytes, Durability durability) {
+    WholeFileWriter out(target, durability);
+    out.write(bytes);
+    out.commit();
+}
+
 bool CopyWholeFile(const fs::path& source, const fs::path& target, Durability durability) {
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);

@@ -53,6 +53,10 @@ private:
     bool done_ = false;
 };
 
+// Writes `bytes` over target through WholeFileWriter.
+void WriteWholeFile(const std::filesystem::path& target, std::string_view bytes,
+                    Durability durability = Durability::Synced);
+
 // Copies source over target through WholeFileWriter. Answers false, and
 // writes nothing, when the source does not exist; any other failure (an
 // unreadable source, a full disk, a target that is not a regular file) is an

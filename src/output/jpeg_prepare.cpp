@@ -556,9 +556,7 @@ PreparedImage PrepareSliderImage(const std::filesystem::path& source,
     const PreparedImage result = PrepareSliderJpeg(fd, source, sliderWidth, jpeg);
     // The copy appears under its name only once it is complete; the caller
     // copies it on to wherever it must last, so it is not synced here.
-    WholeFileWriter out(destination, Durability::Unsynced);
-    out.write(jpeg);
-    out.commit();
+    WriteWholeFile(destination, jpeg, Durability::Unsynced);
     return result;
 }
 

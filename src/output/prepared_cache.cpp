@@ -182,9 +182,7 @@ void PreparedImageCache::store(const std::string& key, const PreparedImage& imag
     try {
         // A crash may leave a renamed entry without its data on some file
         // systems; the hash finds that out, so no sync is paid here.
-        WholeFileWriter out(entryPath(key), Durability::Unsynced);
-        out.write(entry);
-        out.commit();
+        WriteWholeFile(entryPath(key), entry, Durability::Unsynced);
     } catch (...) {
         // Full disk, read-only folder, another user's file: no copy kept.
     }

@@ -45,9 +45,7 @@ void TkeltAppletAgent::PutInPreview(const std::string& name, std::string_view by
     const fs::path folder = PreviewFolder();
     PreviewFiles.push_back(name);
     MakePreviewFolder(folder);
-    WholeFileWriter out(folder / name, Durability::Unsynced);
-    out.write(bytes);
-    out.commit();
+    WriteWholeFile(folder / name, bytes, Durability::Unsynced);
 }
 
 void TkeltAppletAgent::ClearPreview() {
