@@ -1,7 +1,6 @@
 // The script generator: completes the model (levels, links, prepared images)
 // and writes the stylesheet, the configuration script and the page.
 
-#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>

@@ -18,7 +18,6 @@
 
 #include "model/descriptor_closer.h"
 #include "model/error.h"
-#include "model/file_error.h"
 #include "model/whole_file.h"
 #include "output/memory_gate.h"
 
