@@ -4,25 +4,16 @@
 
 #include <QListWidget>
 #include <QTimer>
-#include <map>
 
 #include "documents/documents_fixture.h"
 #include "documents/preview_commands.h"
+#include "support/folder_snapshot.h"
 #include "support/test_jpeg.h"
 
 namespace marivel::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Every file under a folder with its size and time.
-std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> Snapshot(const fs::path& root) {
-    std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-        files[entry.path().lexically_relative(root).string()] = {
-            entry.is_regular_file() ? entry.file_size() : 0, entry.last_write_time()};
-    return files;
-}
 
 class InstalledProgramTest : public DocumentsTest {
 protected:

@@ -4,19 +4,20 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "generator_fixture.h"
 #include "model/error.h"
 #include "output/source_images.h"
+#include "support/folder_snapshot.h"
 
 namespace marivel {
 namespace {
 
 namespace fs = std::filesystem;
 using test::ReadBytes;
+using test::Snapshot;
 using test::WriteBytes;
 
 // Runs with another current folder and goes back after.
@@ -40,15 +41,6 @@ protected:
         // The same name in another folder, so reading from the wrong one shows.
         Photo("elsewhere/images/a.jpg", 400, 400);
         fs::create_directory_symlink(dir / "old", dir / "old-link");
-    }
-    // Every regular file under a folder with its size and time.
-    static std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> Snapshot(
-        const fs::path& root) {
-        std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> files;
-        for (const auto& entry : fs::recursive_directory_iterator(root))
-            files[entry.path().lexically_relative(root).string()] = {
-                entry.is_regular_file() ? entry.file_size() : 0, entry.last_write_time()};
-        return files;
     }
 };
 

@@ -5,10 +5,8 @@
 #include <sys/stat.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <functional>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +15,7 @@
 #include "output/image_preparer.h"
 #include "output/jpeg_prepare.h"
 #include "output/prepared_cache.h"
+#include "support/scoped_env.h"
 
 namespace marivel {
 namespace {
@@ -24,24 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::ReadBytes;
 using test::WriteBytes;
-
-// Points the user's cache folder somewhere for the test's lifetime.
-class ScopedCacheHome {
-public:
-    explicit ScopedCacheHome(const fs::path& folder) {
-        if (const char* old = std::getenv("XDG_CACHE_HOME")) old_ = old;
-        ::setenv("XDG_CACHE_HOME", folder.c_str(), 1);
-    }
-    ~ScopedCacheHome() {
-        if (old_)
-            ::setenv("XDG_CACHE_HOME", old_->c_str(), 1);
-        else
-            ::unsetenv("XDG_CACHE_HOME");
-    }
-
-private:
-    std::optional<std::string> old_;
-};
 
 // Every file of a folder with its bytes, temporary files included.
 std::map<std::string, std::string> Contents(const fs::path& folder) {
@@ -78,7 +59,8 @@ protected:
     }
 
     fs::path cacheHome = dir / "cache";
-    ScopedCacheHome scopedCache{cacheHome};
+    // The user's cache folder, for the test's lifetime.
+    test::ScopedEnv scopedCache{"XDG_CACHE_HOME", cacheHome.c_str()};
     fs::path site = dir / "site";
 };
 
