@@ -142,6 +142,10 @@ void TMainForm::moveBlockBefore(int moving, int before) {
     designTree_->moveBefore(moving, before);
     trvwDesignPanel->setCurrentItem(selectedNode);
     selectedNode->setSelected(true);
+    // Move Down shifts the selected node without making it current anew, so
+    // the view would not follow it: a user moving an item past the edge of
+    // the tree would lose sight of what the next Move acts on.
+    trvwDesignPanel->scrollToItem(selectedNode);
 }
 
 void TMainForm::MoveUp1Click() {

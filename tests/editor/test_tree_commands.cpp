@@ -463,6 +463,42 @@ TEST_F(TreeCommands, MovesKeepTheExpansionOfEveryNode) {
     }
 }
 
+// Repeated moves carry the selected node past the edge of the view; the view
+// follows it, so the user always sees what the next move acts on.
+TEST_F(TreeCommands, MovedNodeStaysInViewAtTheEdgesOfTheTree) {
+    for (int i = 0; i < 60; ++i) add(root(), "Filler" + std::to_string(i));
+    QApplication::processEvents();
+    struct Row {
+        const char* what;
+        int row;  // among the root's children
+        QAbstractItemView::ScrollHint start;
+        bool up;
+    };
+    const Row rows[] = {
+        {"down from the bottom edge", 20, QAbstractItemView::PositionAtBottom, false},
+        {"up from the top edge", 40, QAbstractItemView::PositionAtTop, true},
+        {"down from the top edge", 30, QAbstractItemView::PositionAtTop, false},
+        {"up from the bottom edge", 30, QAbstractItemView::PositionAtBottom, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        QTreeWidgetItem* moving = root()->child(row.row);
+        select(moving);
+        tree()->scrollToItem(moving, row.start);
+        QApplication::processEvents();
+        for (int i = 0; i < 8; ++i) {
+            if (row.up)
+                actions().tlbtnMoveUp->trigger();
+            else
+                actions().tlbtnMoveDown->trigger();
+            QApplication::processEvents();
+            ASSERT_EQ(tree()->currentItem(), moving);
+            EXPECT_TRUE(tree()->viewport()->rect().contains(tree()->visualItemRect(moving))) << "move " << i;
+        }
+        EXPECT_EQ(treeNames(), itemNames());
+    }
+}
+
 TEST_F(EditorTest, ThousandsOfItemsStayConsistentThroughCommands) {
     for (int i = 0; i < 3000; ++i) form->Insert1Click();
     ASSERT_EQ(items().size(), 3000u);
