@@ -101,6 +101,10 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
                         tipHelp};
     for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 
+    // A picture path the user types or picks is an unsaved change: once the
+    // project was saved with this item shown, nothing else would enable Save
+    // or ask about it on closing. The program's own loads do not count.
+    connect(edtOriginalImagePath, &QLineEdit::textEdited, this, &ItemPage::modified);
     connect(cmbx_ILink, &QComboBox::editTextChanged, this, &ItemPage::modified);
     connect(cmbx_ITarget, &QComboBox::editTextChanged, this, &ItemPage::modified);
     connect(edt_IToolTip, &QLineEdit::textChanged, this, &ItemPage::modified);
@@ -165,8 +169,7 @@ QString ItemPage::fileUrl(const QString& path) {
     return QStringLiteral("file:///") + url;
 }
 
-// A cancelled dialog leaves the path as it was. The picture is not part of
-// what marks the project modified: the path field has no change handler.
+// A cancelled dialog leaves the path as it was and changes nothing.
 void ItemPage::pickImage() {
     const QString current = edtOriginalImagePath->text().trimmed();
     const std::filesystem::path project = projectFolder_ ? projectFolder_() : std::filesystem::path();
@@ -175,7 +178,9 @@ void ItemPage::pickImage() {
             ? QString()
             : QFileInfo(toQt(SourceImagePath(fromQt(current), project).string())).absolutePath();
     const QString chosen = prompter_.openPicture(window(), kPictureFilter, folder);
-    if (!chosen.isEmpty()) edtOriginalImagePath->setText(chosen);
+    if (chosen.isEmpty()) return;
+    edtOriginalImagePath->setText(chosen);
+    emit modified();
 }
 
 void ItemPage::pickLink() {

@@ -78,6 +78,9 @@ PathPage::PathPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget* par
         bold.setBold(true);
         radio->setFont(bold);
         pages::clickOnEnter(radio);
+        // The user's choice (mouse, Space, arrow keys) is an unsaved change;
+        // the program's own loads do not click.
+        connect(radio, &QRadioButton::clicked, this, &PathPage::modified);
     }
     rdbtnpInternalUse_RootDir_Local_Checked->setChecked(true);
     grid->addWidget(rdbtnpInternalUse_RootDir_Local_Checked, 7, 0, 1, 2);

@@ -221,6 +221,11 @@ QComboBox* ScriptPage::styleList(const char* name, QGridLayout* row) {
     list->setEditable(false);
     list->addItems(kBorderStyles);
     row->addWidget(list, 0, kField2);
+    // A style the user picks is an unsaved change like any typed value:
+    // without it, a project whose only change is a style would close without
+    // a question and Save would stay disabled. The program's own loads do
+    // not count (activated is the user's signal only).
+    connect(list, &QComboBox::activated, this, &ScriptPage::modified);
     return list;
 }
 

@@ -39,8 +39,8 @@ public:
     void apply(TAppletData& data) const;
 
 signals:
-    // A change that makes the project unsaved (typing, or a colour pick even
-    // when the dialog was cancelled).
+    // A change that makes the project unsaved (typing, a border style the
+    // user picks, or a colour pick even when the dialog was cancelled).
     void modified();
     void helpRequested(int topic);
 

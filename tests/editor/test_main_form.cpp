@@ -1,5 +1,6 @@
 // The main window as it starts, its bottom line, the hint line, the
 // standard error box and the opening of a project by path.
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -7,11 +8,17 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <functional>
 
 #include "editor/editor_fixture.h"
+#include "editor/item_page.h"
+#include "editor/path_page.h"
+#include "editor/script_page.h"
 #include "editor/status_line.h"
 #include "model/error.h"
 #include "model/memory_tree.h"
@@ -367,6 +374,66 @@ TEST_F(EditorTest, CommittingThePanesBuildsTheWholeSliderRecordAndTheShownItem) 
     EXPECT_EQ(items()[0].ToolTip, "tip");
     EXPECT_EQ(form->Agent().AppletData.SliderName, "Gallery");
     EXPECT_EQ(form->Agent().AppletData.DivId, "Gallery_div");
+}
+
+// A choice the user makes on a page is as much an unsaved change as typing:
+// right after a save, it alone must enable Save and bring the question about
+// unsaved changes when the window closes.
+TEST_F(EditorTest, ChoicesTheUserMakesAfterASaveAreNotLostOnClosing) {
+    form->Insert1Click();
+    auto* styleList = form->findChild<QComboBox*>("cmbx_pImageBorderStyle");
+    auto* frameStyle = form->findChild<QComboBox*>("cmbx_pContainerBorderStyle");
+    auto* upload = form->findChild<QRadioButton*>("rdbtnpInternalUse_RootDir_Local_Checked2");
+    auto* local = form->findChild<QRadioButton*>("rdbtnpInternalUse_RootDir_Local_Checked");
+    auto* imagePath = form->findChild<QLineEdit*>("edtOriginalImagePath");
+    auto* pick = form->findChild<QToolButton*>("spdbtnOriginalImagePath");
+    auto onPage = [this](QWidget* page) {
+        select(page == form->Item() ? root()->child(0) : root());
+        form->Pages()->setCurrentWidget(page);
+        QApplication::processEvents();
+    };
+    struct Row {
+        const char* what;
+        QWidget* page;
+        std::function<void()> act;
+    };
+    const Row rows[] = {
+        {"image border style by the keyboard", form->Script(),
+         [&] { QTest::keyClick(styleList, Qt::Key_Down); }},
+        {"slider border style by the wheel", form->Script(),
+         [&] {
+             QWheelEvent wheel(QPointF(5, 5), frameStyle->mapToGlobal(QPointF(5, 5)), QPoint(),
+                               QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+             QApplication::sendEvent(frameStyle, &wheel);
+         }},
+        {"upload choice by the mouse", form->Path(), [&] { QTest::mouseClick(upload, Qt::LeftButton); }},
+        {"local choice by the space bar", form->Path(), [&] { QTest::keyClick(local, Qt::Key_Space); }},
+        {"image path typed", form->Item(),
+         [&] { QTest::keyClicks(imagePath, QStringLiteral("/pics/a.jpg")); }},
+        {"image picked", form->Item(),
+         [&] {
+             prompter.queuePath(QStringLiteral("/pics/b.jpg"));
+             pick->click();
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        onPage(row.page);
+        TAppletData applet = form->Agent().GetAppletData();
+        const TItemData item = form->Item()->commit();
+        form->ClearModified();
+        row.act();
+        EXPECT_TRUE(form->Modified());
+        EXPECT_TRUE(actions().tlbtnSave->isEnabled());
+        // The change is really there, waiting for the next commit.
+        form->Script()->apply(applet);
+        form->Path()->apply(applet);
+        EXPECT_TRUE(!(applet == form->Agent().GetAppletData()) || !(form->Item()->commit() == item));
+        prompter.queueAnswer(Prompter::Answer::Cancel);
+        EXPECT_FALSE(form->close());
+        EXPECT_EQ(prompter.count(Kind::YesNoCancel), 1);
+        prompter.clear();
+    }
 }
 
 TEST_F(EditorTest, PageEditsMarkTheProjectModified) {
