@@ -293,6 +293,7 @@ void TMainForm::ClearModified() {
 // --- pages ------------------------------------------------------------------------
 
 void TMainForm::SaveAppletPane() {
+    scriptPage_->settleNumbers();
     TAppletData data;
     scriptPage_->apply(data);
     pathPage_->apply(data);

@@ -309,6 +309,12 @@ void ScriptPage::load(const TAppletData& data) {
     pnl_pContainerBorderColor->setColor(fromModelColor(HexToColor(data.ContainerBorderColor)));
 }
 
+void ScriptPage::settleNumbers() {
+    for (SpinEdit* edit : {spnedt_pWidth, spedt_pHeight, spnedt_pStep, spnedt_pDelay, spnedt_pGap,
+                           spnedt_pTrailerSpace, spnedt_pContainerBorderWidth, spnedt_pImageBorderWidth})
+        edit->setValue(edit->value());
+}
+
 void ScriptPage::apply(TAppletData& data) const {
     const std::string name = pages::trimmed(edt_pSliderName->text());
     data.SliderName = name;

@@ -37,6 +37,10 @@ public:
     // Writes the fields this page owns, including the names derived from the
     // trimmed slider name; the path fields are left alone.
     void apply(TAppletData& data) const;
+    // Shows in every spin edit the number apply() stores for it, as leaving
+    // the edit would; a commit made while the user is still in one (a save
+    // by shortcut or tool button) then shows what it stored.
+    void settleNumbers();
 
 signals:
     // A change that makes the project unsaved (typing, a border style the

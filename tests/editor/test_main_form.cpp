@@ -436,6 +436,31 @@ TEST_F(EditorTest, ChoicesTheUserMakesAfterASaveAreNotLostOnClosing) {
     }
 }
 
+// A save by shortcut or tool button leaves the focus in the spin edit being
+// typed in; the edit then shows the number the commit stored, not the text
+// it read it from.
+TEST_F(EditorTest, CommitShowsTheNumberItStoresInTheSpinEditBeingTyped) {
+    struct Row {
+        QString typed;
+        std::string stored;
+    };
+    const Row rows[] = {
+        {"12345", "9999"}, {"-99999999999", "-9999"}, {"", "-9999"}, {" 7 ", "7"}, {"007", "7"}};
+    auto* width = form->findChild<QWidget*>("spnedt_pWidth");
+    auto* edit = width->findChild<QLineEdit*>();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed.toStdString());
+        width->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, row.typed);
+        ASSERT_EQ(edit->text(), row.typed);
+        form->CommitPanes();
+        EXPECT_EQ(form->Agent().AppletData.Width, row.stored);
+        EXPECT_EQ(edit->text().toStdString(), row.stored);
+    }
+}
+
 TEST_F(EditorTest, PageEditsMarkTheProjectModified) {
     form->findChild<QLineEdit*>("edt_pSliderName")->setText("Other");
     EXPECT_TRUE(form->Modified());
