@@ -259,7 +259,10 @@ void TMainForm::FormCreate() {
     RunGuarded([this] { documents_->LoadRecentFilesMenu(); });
     ClearModified();
     lastPageIndex_ = -2009;
-    UpdatePageTabs();
+    // Arranges the tabs too. With only the root there is nothing to delete
+    // or move: those commands would only tell the user so, or mark an
+    // unchanged project modified.
+    UpdateItemCommands();
 }
 
 void TMainForm::registerFileType() {
@@ -387,7 +390,10 @@ void TMainForm::OpenProjectByPath(const QString& path) {
 void TMainForm::ShowRoot(bool expandItems) {
     if (expandItems) trvwDesignPanel->expandAll();
     selectRoot();
-    UpdatePageTabs();
+    // The root is selected without a mouse press: the commands still had
+    // the states of the node selected before (Insert disabled, Delete
+    // enabled), so a new project could not get its first item.
+    UpdateItemCommands();
 }
 
 QMenu* TMainForm::RecentFilesMenu() const {

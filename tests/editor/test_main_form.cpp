@@ -54,7 +54,7 @@ TEST_F(EditorTest, StartsWithTheRootSelectedTheSliderPagesAndNothingToSave) {
     EXPECT_FALSE(form->Modified());
     EXPECT_FALSE(actions().Save1->isEnabled());
     EXPECT_FALSE(form->findChild<QToolButton*>("tlbtnSave")->isEnabled());
-    EXPECT_EQ(commands(), (Commands{true, true, true, true}));  // untouched until the first click
+    EXPECT_EQ(commands(), (Commands{true, false, false, false}));
     EXPECT_EQ(form->CurrentItemNode(), nullptr);
     EXPECT_TRUE(form->CurrentFileName().isEmpty());
     EXPECT_FALSE(form->SuppressTreeEvents());
@@ -304,6 +304,34 @@ TEST_F(OpenByPath, RebuildsTheTreeAndFillsThePages) {
     EXPECT_EQ(form->findChild<QProgressBar*>("prgrsbrMainFormBottom")->value(), 0);
     select(nodes().item(3));
     EXPECT_EQ(form->findChild<QLineEdit*>("edt_IToolTip")->text(), "B");
+}
+
+// New and Open select the root without a mouse press; the commands follow
+// it, whatever node was selected before.
+TEST_F(OpenByPath, NewAndOpenLeaveTheCommandsOfTheRoot) {
+    const QString path = writeProject("a.mvl");
+    struct Row {
+        const char* what;
+        std::function<void()> act;
+    };
+    const Row rows[] = {
+        {"new", [&] { actions().New1->trigger(); }},
+        {"open", [&] { form->OpenProjectByPath(path); }},
+        {"open of the same project again", [&] { form->OpenProjectByPath(path); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (root()->childCount() == 0) form->Insert1Click();
+        select(root()->child(root()->childCount() - 1));
+        ASSERT_FALSE(commands().insert);
+        ASSERT_TRUE(commands().remove);
+        prompter.queueAnswer(Prompter::Answer::No);
+        row.act();
+        ASSERT_EQ(tree()->currentItem(), root());
+        ASSERT_EQ(commands(), (Commands{true, false, false, false}));
+        actions().tlbtnInsert->trigger();
+        EXPECT_EQ(root()->child(root()->childCount() - 1)->text(0), "Item");
+    }
 }
 
 TEST_F(OpenByPath, FileOfAnotherProductIsRefusedAndTheEditorStaysConsistent) {
