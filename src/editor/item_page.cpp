@@ -36,6 +36,7 @@ QComboBox* editableList(const char* name, const QStringList& entries, QWidget* p
     list->addItems(entries);
     list->setEditText(QString());
     pages::keepWholeText(list);
+    pages::keepOnOneLine(list);
     return list;
 }
 
@@ -51,6 +52,7 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
     edtOriginalImagePath = new QLineEdit(image);
     edtOriginalImagePath->setObjectName(QStringLiteral("edtOriginalImagePath"));
     pages::keepWholeText(edtOriginalImagePath);
+    pages::keepOnOneLine(edtOriginalImagePath);
     spdbtnOriginalImagePath = browseButton("spdbtnOriginalImagePath",
                                            QStringLiteral("Choose the original image of this item"), image);
     imageGrid->addWidget(edtOriginalImagePath, 0, 0);
@@ -84,6 +86,7 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
     edt_IToolTip = new QLineEdit(tip);
     edt_IToolTip->setObjectName(QStringLiteral("edt_IToolTip"));
     pages::keepWholeText(edt_IToolTip);
+    pages::keepOnOneLine(edt_IToolTip);
     tipGrid->addWidget(edt_IToolTip, 0, 0);
     QToolButton* tipHelp = addHelp(tip, 10, tipGrid, 0);
     layout->addWidget(tip);

@@ -105,6 +105,27 @@ void keepWholeText(QComboBox* editableList) {
     if (QLineEdit* edit = editableList->lineEdit()) keepWholeText(edit);
 }
 
+void keepOnOneLine(QLineEdit* edit) {
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
+        if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))) return;
+        // The cursor stays after what was pasted: a CR LF pair before it
+        // becomes one blank, so it moves back by one for each pair.
+        const int cursor = edit->cursorPosition();
+        QString before = text.left(cursor);
+        QString after = text.mid(cursor);
+        for (QString* part : {&before, &after}) {
+            part->replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+            part->replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        }
+        edit->setText(before + after);
+        edit->setCursorPosition(int(before.size()));
+    });
+}
+
+void keepOnOneLine(QComboBox* editableList) {
+    if (QLineEdit* edit = editableList->lineEdit()) keepOnOneLine(edit);
+}
+
 void clickOnEnter(QAbstractButton* button) {
     button->installEventFilter(new EnterClicks(button));
 }

@@ -32,6 +32,12 @@ namespace pages {
 void keepWholeText(QLineEdit* edit);
 void keepWholeText(QComboBox* editableList);
 
+// A bound text is one field of one line of the project file. A line break
+// pasted or dropped into the edit shows as a blank there but would split
+// that line and damage the file, so it becomes the blank the user sees.
+void keepOnOneLine(QLineEdit* edit);
+void keepOnOneLine(QComboBox* editableList);
+
 // Return and Enter click the button, as Space does.
 void clickOnEnter(QAbstractButton* button);
 

@@ -120,6 +120,7 @@ ScriptPage::ScriptPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget*
     edt_pSliderName = new QLineEdit(this);
     edt_pSliderName->setObjectName(QStringLiteral("edt_pSliderName"));
     pages::keepWholeText(edt_pSliderName);
+    pages::keepOnOneLine(edt_pSliderName);
     row->addWidget(edt_pSliderName, 0, kField1, 1, 2);
     row->addWidget(pages::fieldLabel(QStringLiteral("Background Color"), this), 0, kField2, 1, 2,
                    Qt::AlignRight | Qt::AlignVCenter);

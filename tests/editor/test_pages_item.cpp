@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include "editor/script_page.h"
 #include "editor/separator_check.h"
 #include "platform/memory_settings_store.h"
+#include "support/qt_printers.h"
 #include "support/scripted_prompter.h"
 
 namespace marivel {
@@ -288,6 +290,57 @@ TEST(SeparatorCheckTest, EveryBoundTextRefusesTheSeparator) {
         EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::WarningYesOnly), 2) << row.name;
         EXPECT_TRUE(edit->text().isEmpty()) << row.name;
     }
+}
+
+// A bound text is one field of a line of the project file: a line break
+// pasted into any of them would split that line. The edit shows it as a
+// blank, and a blank is what it keeps.
+TEST(BoundTextTest, PastedLineBreaksBecomeTheBlanksTheEditShows) {
+    ScriptedPrompter prompter;
+    MemorySettingsStore settings;
+    ScriptPage script(prompter, settings);
+    PathPage path(prompter, settings);
+    ItemPage item(prompter, settings);
+    struct Paste {
+        QString clip, result;
+        int cursor;  // after the paste
+    };
+    const Paste pastes[] = {
+        {QStringLiteral("a\r\nb"), QStringLiteral("<a b>"), 4},
+        {QStringLiteral("one\ntwo\rthree\n"), QStringLiteral("<one two three >"), 15},
+        {QStringLiteral("\r\n\r\n"), QStringLiteral("<  >"), 3},
+    };
+    struct Row {
+        QWidget* page;
+        const char* name;
+    };
+    for (const Row& row :
+         {Row{&script, "edt_pSliderName"}, Row{&path, "edtpInternalUse_RootDir_Local"},
+          Row{&path, "edtpInternalUse_RootDir_Remote"}, Row{&item, "edtOriginalImagePath"},
+          Row{&item, "cmbx_ILink"}, Row{&item, "cmbx_ITarget"}, Row{&item, "edt_IToolTip"}}) {
+        QWidget* control = row.page->findChild<QWidget*>(QLatin1String(row.name));
+        ASSERT_NE(control, nullptr) << row.name;
+        auto* combo = qobject_cast<QComboBox*>(control);
+        QLineEdit* edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(control);
+        ASSERT_NE(edit, nullptr) << row.name;
+        for (const Paste& paste : pastes) {
+            edit->setText(QStringLiteral("<>"));
+            edit->setCursorPosition(1);
+            QApplication::clipboard()->setText(paste.clip);
+            QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+            EXPECT_EQ(edit->text(), paste.result) << row.name;
+            EXPECT_EQ(edit->cursorPosition(), paste.cursor) << row.name;
+        }
+    }
+    // What reaches the records has no line break either.
+    item.findChild<QLineEdit*>("edt_IToolTip")->setFocus();
+    TAppletData applet;
+    script.apply(applet);
+    path.apply(applet);
+    const TItemData record = item.commit();
+    for (const std::string& field : {applet.SliderName, applet.RootDirLocal, applet.RootDirRemote,
+                                     record.OriginalImagePath, record.Link, record.Target, record.ToolTip})
+        EXPECT_EQ(field.find_first_of("\r\n"), std::string::npos) << field;
 }
 
 }  // namespace
