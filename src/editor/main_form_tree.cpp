@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -195,7 +196,20 @@ void TMainForm::trvwDesignPanelMouseDown() {
 void TMainForm::showTreePopup(const QPoint& position) {
     // The press that opened the menu has already selected the node under the
     // mouse, so every entry acts on the node the user right-clicked.
-    actions_->popup->exec(trvwDesignPanel->viewport()->mapToGlobal(position));
+    QPoint at = position;
+    // The menu key asks for the menu at the selected node, which may be
+    // scrolled out of view: the menu would open away from the tree, even
+    // outside the window. The node is brought into view and the menu opens
+    // at it.
+    if (!trvwDesignPanel->viewport()->rect().contains(at)) {
+        if (QTreeWidgetItem* node = trvwDesignPanel->currentItem()) {
+            trvwDesignPanel->scrollToItem(node);
+            at = trvwDesignPanel->visualItemRect(node).center();
+        }
+        at.setX(std::clamp(at.x(), 0, trvwDesignPanel->viewport()->width() - 1));
+        at.setY(std::clamp(at.y(), 0, trvwDesignPanel->viewport()->height() - 1));
+    }
+    actions_->popup->exec(trvwDesignPanel->viewport()->mapToGlobal(at));
 }
 
 void TMainForm::UpdateItemCommands() {

@@ -1,6 +1,7 @@
 // The item commands on the design tree and the item array together, the
 // selection-change algorithm, the page tabs and the command states.
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -249,6 +250,52 @@ TEST_F(TreeCommands, RightClickSelectsTheNodeTheMenuCommandsActOn) {
     EXPECT_EQ(commands(), (Commands{false, true, true, false}));
     actions().MoveUp1->trigger();
     EXPECT_EQ(itemNames(), (Names{"Red", "Blue", "Green"}));
+}
+
+// The menu key opens the popup at the selected node; when that node is
+// scrolled out of view, the popup still opens over the tree, at the node.
+TEST_F(TreeCommands, MenuKeyOpensThePopupAtTheSelectedNodeInView) {
+    for (int i = 0; i < 60; ++i) add(root(), "Filler" + std::to_string(i));
+    QTreeWidgetItem* last = root()->child(root()->childCount() - 1);
+    struct Row {
+        const char* what;
+        QTreeWidgetItem* selected;
+        QAbstractItemView::ScrollHint scroll;  // of the root
+    };
+    const Row rows[] = {
+        {"selected node in view", red, QAbstractItemView::PositionAtTop},
+        {"selected node below the view", last, QAbstractItemView::PositionAtTop},
+        {"selected node above the view", red, QAbstractItemView::PositionAtBottom},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        select(row.selected);
+        if (row.scroll == QAbstractItemView::PositionAtTop)
+            tree()->scrollToTop();
+        else
+            tree()->scrollToBottom();
+        QApplication::processEvents();
+        // What the platform sends for the menu key: a keyboard context menu
+        // event at the current node's place, wherever that is.
+        const QRect cursor = tree()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, cursor.center(),
+                                  tree()->viewport()->mapToGlobal(cursor.center()));
+        QRect popupAt;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* popup = QApplication::activePopupWidget()) {
+                popupAt = popup->geometry();
+                popup->close();
+            }
+        });
+        QApplication::sendEvent(tree()->viewport(), &menuKey);
+        ASSERT_TRUE(popupAt.isValid());
+        const QRect node = tree()->visualItemRect(row.selected);
+        EXPECT_TRUE(tree()->viewport()->rect().contains(node));
+        const QRect viewport(tree()->viewport()->mapToGlobal(QPoint(0, 0)), tree()->viewport()->size());
+        EXPECT_TRUE(viewport.contains(popupAt.topLeft()))
+            << "popup at " << popupAt.y() << ", tree from " << viewport.top() << " to " << viewport.bottom();
+        EXPECT_EQ(tree()->currentItem(), row.selected);
+    }
 }
 
 TEST_F(TreeCommands, ItemToItemKeepsTheActivePage) {
