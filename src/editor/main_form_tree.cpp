@@ -73,6 +73,10 @@ void TMainForm::Insert1Click() {
     }
     record.Level = std::to_string(designTree_->depth(added) - 1);
     agent_->InsertItem(added - 1, record);
+    // In a tree longer than the view the new last node would appear below
+    // it, and Insert would seem to do nothing. The selection stays where
+    // it was.
+    trvwDesignPanel->scrollToItem(designTree_->item(added));
     UpdateItemCommands();
 }
 

@@ -174,6 +174,26 @@ TEST_F(TreeCommands, InsertAddsALastChildOfTheRootWithANewRecord) {
     EXPECT_TRUE(actions().Save1->isEnabled());
 }
 
+// Whatever part of a long tree is in view, the node Insert adds shows.
+TEST_F(TreeCommands, InsertedNodeShowsInALongTree) {
+    for (int i = 0; i < 60; ++i) add(root(), "Filler" + std::to_string(i));
+    for (const bool top : {true, false, true}) {
+        SCOPED_TRACE(top ? "root in view" : "end in view");
+        select(root());
+        if (top)
+            tree()->scrollToTop();
+        else
+            tree()->scrollToBottom();
+        QApplication::processEvents();
+        actions().tlbtnInsert->trigger();
+        QApplication::processEvents();
+        QTreeWidgetItem* added = root()->child(root()->childCount() - 1);
+        EXPECT_EQ(added->text(0), "Item");
+        EXPECT_TRUE(tree()->viewport()->rect().contains(tree()->visualItemRect(added)));
+        EXPECT_EQ(tree()->currentItem(), root());
+    }
+}
+
 TEST_F(TreeCommands, SelectingAnotherItemSavesTheShownItemFirst) {
     select(red);
     EXPECT_EQ(visibleTabs(), QStringList{"Item General"});
