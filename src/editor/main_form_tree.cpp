@@ -210,8 +210,9 @@ void TMainForm::showTreePopup(const QPoint& position) {
             trvwDesignPanel->scrollToItem(node);
             at = trvwDesignPanel->visualItemRect(node).center();
         }
-        at.setX(std::clamp(at.x(), 0, trvwDesignPanel->viewport()->width() - 1));
-        at.setY(std::clamp(at.y(), 0, trvwDesignPanel->viewport()->height() - 1));
+        const QSize view = trvwDesignPanel->viewport()->size();
+        at.setX(std::clamp(at.x(), 0, std::max(0, view.width() - 1)));
+        at.setY(std::clamp(at.y(), 0, std::max(0, view.height() - 1)));
     }
     actions_->popup->exec(trvwDesignPanel->viewport()->mapToGlobal(at));
 }
