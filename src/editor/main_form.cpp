@@ -259,10 +259,9 @@ void TMainForm::FormCreate() {
     RunGuarded([this] { documents_->LoadRecentFilesMenu(); });
     ClearModified();
     lastPageIndex_ = -2009;
-    // Arranges the tabs too. With only the root there is nothing to delete
-    // or move: those commands would only tell the user so, or mark an
-    // unchanged project modified.
-    UpdateItemCommands();
+    // The item commands stay as the designer made them (all enabled) until
+    // the tree is first used; their handlers guard the root.
+    UpdatePageTabs();
 }
 
 void TMainForm::registerFileType() {

@@ -54,7 +54,7 @@ TEST_F(EditorTest, StartsWithTheRootSelectedTheSliderPagesAndNothingToSave) {
     EXPECT_FALSE(form->Modified());
     EXPECT_FALSE(actions().Save1->isEnabled());
     EXPECT_FALSE(form->findChild<QToolButton*>("tlbtnSave")->isEnabled());
-    EXPECT_EQ(commands(), (Commands{true, false, false, false}));
+    EXPECT_EQ(commands(), (Commands{true, true, true, true}));  // untouched until the tree is used
     EXPECT_EQ(form->CurrentItemNode(), nullptr);
     EXPECT_TRUE(form->CurrentFileName().isEmpty());
     EXPECT_FALSE(form->SuppressTreeEvents());
