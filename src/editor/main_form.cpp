@@ -24,6 +24,7 @@
 #include "editor/path_page.h"
 #include "editor/script_page.h"
 #include "editor/status_line.h"
+#include "editor/window_activation.h"
 #include "model/field_codec.h"
 #include "platform/file_type_registration.h"
 #include "platform/prompter.h"
@@ -82,6 +83,7 @@ TMainForm::TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, 
       shell_(shell),
       options_(std::move(options)) {
     setObjectName(QStringLiteral("MainForm"));
+    new WindowActivationReturn(*this);
     buildLayout();
     documents_ = std::make_unique<DocumentCommands>(*this);
     connectCommands();
