@@ -51,15 +51,15 @@ TEST_F(DocumentsTest, ClosingAWindowOfTheProgramGivesTheKeyboardBackToTheMainWin
         prompter.clear();
         c.openAndClose(*form);
         EXPECT_FALSE(QApplication::activeModalWidget());
-        QTest::qWait(20);
-        EXPECT_EQ(QApplication::activeWindow(), form.get());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == form.get(); }, 2000));
 
         // What the user types next is saved by the shortcut.
-        const QString file = path(QString::fromLatin1(c.name).replace(' ', '_') + ".mvl");
-        type(QString::fromLatin1(c.name).replace(' ', '_'));
+        const QString typed = QString::fromLatin1(c.name).replace(' ', '_');
+        const QString file = path(typed + ".mvl");
+        type(typed);
         prompter.queuePath(file);
         QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
-        EXPECT_TRUE(fileHas(file, QString::fromLatin1(c.name).replace(' ', '_').toStdString() + "#$@"));
+        EXPECT_TRUE(fileHas(file, typed.toStdString() + "#$@"));
         form->SetCurrentFileName(QString());
     }
 }
