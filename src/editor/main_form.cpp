@@ -386,7 +386,11 @@ void TMainForm::OpenProjectByPath(const QString& path) {
 }
 
 void TMainForm::ShowRoot(bool expandItems) {
-    if (expandItems) trvwDesignPanel->expandAll();
+    // The view lays out expanded nodes level by level on the stack, so a file
+    // nested tens of thousands of levels deep would crash it when expanded
+    // whole; no project a person reads nests anywhere near this far.
+    constexpr int kExpandedLevels = 200;
+    if (expandItems) trvwDesignPanel->expandRecursively(trvwDesignPanel->rootIndex(), kExpandedLevels);
     selectRoot();
     UpdatePageTabs();
 }
