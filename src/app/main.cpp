@@ -44,6 +44,9 @@ int main(int argc, char** argv) {
 
     marivel::TMainForm mainForm(prompter, settings, shell, options);
     mainForm.show();
+    // A window manager activates a new window on its own; without one (a
+    // bare X server) the editor would start without the keyboard.
+    mainForm.activateWindow();
 
     marivel::OpenCommandLineProject(mainForm, QCoreApplication::arguments().mid(1));
 

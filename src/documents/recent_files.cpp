@@ -69,6 +69,10 @@ RecentFilesList::Lines RecentFilesList::ReadLines() const {
     }
     if (std::ferror(file.get())) throw Error(FileErrorMessage("Cannot read file", file_, errno));
     if (slot < kSlots && !lines[slot].empty() && lines[slot].back() == '\r') lines[slot].pop_back();
+    // A list edited by hand may have been saved with a byte order mark,
+    // which would otherwise stick to the first path and be written back.
+    if (constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF"; lines[0].starts_with(kByteOrderMark))
+        lines[0].erase(0, kByteOrderMark.size());
     for (std::string& line : lines)
         if (PathOfLine(line).empty()) line.clear();
     return lines;

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,6 +35,29 @@ void addTemplates(const fs::path& folder, std::map<QString, QString>& byName) {
         byName[name] = dir.filePath(name);
 }
 
+// The list of templates. Taking the keyboard, a list view makes its first
+// line current without choosing it: the line shows the focus frame, yet OK
+// opens nothing and the first Down moves past it to the second template.
+// Until the user chooses, no line is current, so the frame does not
+// promise a choice that was not made and the first Down or Up chooses
+// the first template.
+class TemplateList final : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        QListWidget::focusInEvent(event);
+        if (selectedItems().isEmpty()) selectionModel()->clearCurrentIndex();
+    }
+    // From no current line, End still goes to the last one.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
+        if (action == MoveEnd && !currentIndex().isValid() && count() > 0)
+            return indexFromItem(item(count() - 1));
+        return QListWidget::moveCursor(action, modifiers);
+    }
+};
+
 }  // namespace
 
 TfrmTemplet::TfrmTemplet(fs::path shippedFolder, fs::path ownFolder, SettingsStore& settings,
@@ -55,7 +79,7 @@ TfrmTemplet::TfrmTemplet(fs::path shippedFolder, fs::path ownFolder, SettingsSto
     setModal(true);
     setFixedSize(416, 216);
 
-    TempletList = new QListWidget(this);
+    TempletList = new TemplateList(this);
     TempletList->setObjectName(QStringLiteral("TempletList"));
     TempletList->setSelectionMode(QAbstractItemView::SingleSelection);
     TempletList->setUniformItemSizes(true);

@@ -24,6 +24,7 @@
 #include "editor/path_page.h"
 #include "editor/script_page.h"
 #include "editor/status_line.h"
+#include "editor/window_activation.h"
 #include "model/field_codec.h"
 #include "platform/file_type_registration.h"
 #include "platform/prompter.h"
@@ -82,6 +83,7 @@ TMainForm::TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, 
       shell_(shell),
       options_(std::move(options)) {
     setObjectName(QStringLiteral("MainForm"));
+    new WindowActivationReturn(*this);
     buildLayout();
     documents_ = std::make_unique<DocumentCommands>(*this);
     connectCommands();
@@ -387,7 +389,11 @@ void TMainForm::OpenProjectByPath(const QString& path) {
 }
 
 void TMainForm::ShowRoot(bool expandItems) {
-    if (expandItems) trvwDesignPanel->expandAll();
+    // The view lays out expanded nodes level by level on the stack, so a file
+    // nested tens of thousands of levels deep would crash it when expanded
+    // whole; no project a person reads nests anywhere near this far.
+    constexpr int kExpandedLevels = 200;
+    if (expandItems) trvwDesignPanel->expandRecursively(trvwDesignPanel->rootIndex(), kExpandedLevels);
     selectRoot();
     // The root is selected without a mouse press: the commands still had
     // the states of the node selected before (Insert disabled, Delete

@@ -397,6 +397,32 @@ TEST_F(DocumentsTest, ANameWithoutExtensionAsksBeforeReplacingTheProjectFileItLe
     }
 }
 
+TEST_F(DocumentsTest, AProjectNestedTensOfThousandsOfLevelsDeepOpensAndGivesWayToTheNext) {
+    // Each item one level below the one before: a file no person writes,
+    // but one a damaged or generated file can hold.
+    constexpr int kLevels = 60000;
+    TkeltAppletAgent writer(program());
+    writer.ResetProject();
+    for (int i = 0; i < kLevels; ++i) {
+        TItemData item = TkeltAppletAgent::MakeNewItem();
+        item.Level = std::to_string(i);
+        writer.Items.push_back(item);
+    }
+    const QString deep = path("deep.mvl");
+    writer.SaveProject(local(deep));
+
+    form->OpenProjectByPath(deep);
+    QApplication::processEvents();
+    EXPECT_EQ(form->CurrentFileName(), deep);
+    EXPECT_EQ(nodes().count(), kLevels + 1);
+    EXPECT_TRUE(tree()->currentItem() == root());
+    EXPECT_TRUE(root()->child(0)->isExpanded());  // the first levels show as after any open
+
+    actions().New1->trigger();
+    EXPECT_EQ(nodes().count(), 1);
+    EXPECT_TRUE(form->CurrentFileName().isEmpty());
+}
+
 TEST_F(DocumentsTest, TheFileMenusShortcutsRunTheirCommands) {
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));

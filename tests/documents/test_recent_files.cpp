@@ -31,6 +31,8 @@ TEST(RecentFilesList, AddingRewritesTheFileNewestFirstInFourSlots) {
          "&1 /z\r\n&2 /d\r\n&3 /c\r\n&4 /b\r\n"},
         {"a hand-written bare path", "/bare/x.mvl\r\n  \r\n", "/y", "&1 /y\r\n&2 /bare/x.mvl\r\n"},
         {"an empty path changes nothing", "&1 /a\r\n", "", "&1 /a\r\n"},
+        {"a byte order mark before the first line", "\xEF\xBB\xBF&1 /b\r\n&2 /a\r\n", "/c",
+         "&1 /c\r\n&2 /b\r\n&3 /a\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -126,6 +126,33 @@ TEST_F(DocumentsTest, AChosenTemplateIsOpenedAsAnyProjectAndSavedBackIntoTheFold
     EXPECT_TRUE(fs::exists(program() / "templates" / "Gallery.html"));
 }
 
+TEST_F(DocumentsTest, TheKeyboardChoosesTemplatesFromTheFirstLineOn) {
+    struct Case {
+        std::vector<Qt::Key> keys;
+        const char* opened;  // nullptr: the dialog closes without opening anything
+    };
+    const std::vector<Case> cases = {
+        {{Qt::Key_Return}, nullptr},
+        {{Qt::Key_Down, Qt::Key_Return}, "A.mvl"},
+        {{Qt::Key_Up, Qt::Key_Return}, "A.mvl"},
+        {{Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}, "b.mvl"},
+        {{Qt::Key_End, Qt::Key_Return}, "c.mvl"},
+    };
+    for (const char* name : {"A.mvl", "b.mvl", "c.mvl"})
+        writeProject(QStringLiteral("templates/") + name, "T");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.opened ? c.opened : "nothing");
+        actions().New1->trigger();
+        EXPECT_FALSE(withTemplates([&](TfrmTemplet& dialog) {
+            dialog.activateWindow();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.TempletList->hasFocus(); }));
+            for (const Qt::Key key : c.keys) QTest::keyClick(QApplication::focusWidget(), key);
+        }));
+        EXPECT_EQ(form->CurrentFileName(),
+                  c.opened ? path(QStringLiteral("templates/") + c.opened) : QString());
+    }
+}
+
 TEST_F(DocumentsTest, SaveAsTemplateOffersTheTemplatesFolderFromThenOn) {
     type("Tmpl");
     prompter.queuePath(path("templates/mine.mvl"));
