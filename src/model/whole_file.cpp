@@ -30,6 +30,20 @@ std::string FileErrorMessage(const char* what, const fs::path& path, std::string
 namespace {
 
 constexpr std::string_view kNotRegular = "It is not a regular file";
+constexpr std::string_view kStrangersLink = "It is a link of another user in a shared folder";
+
+// A link in a folder anyone may write to (sticky, like /tmp) that neither we
+// nor the folder's owner made: following it would let that user choose what
+// we overwrite. The system's own protection against this does not help, as
+// the link is resolved here and the file replaced by a rename.
+bool IsStrangersLink(const fs::path& target, const struct stat& link) {
+    if (link.st_uid == ::geteuid()) return false;
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    struct stat dir;
+    if (::stat(folder.c_str(), &dir) != 0) return true;
+    const bool shared = (dir.st_mode & S_ISVTX) != 0 && (dir.st_mode & S_IWOTH) != 0;
+    return shared && link.st_uid != dir.st_uid;
+}
 
 fs::path TemporarySibling(const fs::path& target) {
     // Same folder as the target, so the final rename cannot cross devices.
@@ -49,6 +63,8 @@ fs::path ReplacedFile(const fs::path& target) {
     fs::path replaced = target;
     struct stat st = link;
     if (S_ISLNK(link.st_mode)) {
+        if (IsStrangersLink(target, link))
+            throw Error(FileErrorMessage("Cannot write file", target, kStrangersLink));
         if (::stat(target.c_str(), &st) != 0) return target;  // a dangling link is simply replaced
         std::error_code ec;
         replaced = fs::canonical(target, ec);
