@@ -1,5 +1,7 @@
 #include "output/generated_files.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -69,8 +71,9 @@ TAppletData AdjustBorders(const TAppletData& applet) {
 
 void CheckScriptValues(const TAppletData& applet, const TItemArray& items,
                        const std::vector<bool>& replaced) {
-    // The script passes these to the engine bare, outside any string: text
-    // that is not a number there would become part of the script itself.
+    // The script passes these to the engine bare, outside any string, and the
+    // stylesheet writes the styles' numbers: text that is not a number there
+    // would become part of the script itself.
     const std::pair<const char*, const std::string*> numbers[] = {
         {"slider width", &applet.Width},
         {"scrolling step", &applet.Step},
@@ -81,6 +84,20 @@ void CheckScriptValues(const TAppletData& applet, const TItemArray& items,
         {"container border style", &applet.ContainerBorderStyle},
     };
     for (const auto& [field, text] : numbers) FieldNumber(field, *text);
+    // The border colours go into the stylesheet, which web pages include:
+    // anything but the six digits would end the rule and style the page.
+    const std::pair<const char*, const std::string*> colours[] = {
+        {"image border colour", &applet.ImageBorderColor},
+        {"container border colour", &applet.ContainerBorderColor},
+    };
+    for (const auto& [field, text] : colours) {
+        const bool hex = text->size() == 6 && std::all_of(text->begin(), text->end(), [](char c) {
+                             return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+                         });
+        if (!hex)
+            throw Error("The " + std::string(field) + " \"" + *text +
+                        "\" is not a colour of six hexadecimal digits");
+    }
     if (!IsScriptIdentifier(applet.CfgName))
         throw Error("The configuration array name \"" + applet.CfgName +
                     "\" cannot name the slider's array: it must start with a letter, \"_\" or \"$\" and hold "

@@ -24,8 +24,9 @@ inline constexpr std::string_view kSiteAddress = "https://www.kelt.example/";
 TAppletData AdjustBorders(const TAppletData& applet);
 
 // Refuses, naming the field, any value the configuration script would
-// write outside a string that is not what it must be there: a whole number,
-// or for the configuration array's name a script identifier. The image
+// write outside a string or the stylesheet would write into a rule that is
+// not what it must be there: a whole number, six hexadecimal digits for the
+// border colours, or for the configuration array's name a script identifier. The image
 // sizes of the items whose `replaced` entry is true are not looked at, as
 // the image pass gives them new ones.
 void CheckScriptValues(const TAppletData& applet, const TItemArray& items, const std::vector<bool>& replaced);

@@ -348,6 +348,11 @@ TEST_F(Generator, ValuesWrittenOutsideScriptStringsMustBeWhatTheyStandFor) {
         {[](auto& a) { a.AppletData.Height = ""; }, "The slider height \"\" is not a whole number"},
         {[](auto& a) { a.AppletData.ImageBorderWidth = "4;"; }, "The image border width \"4;\""},
         {[](auto& a) { a.AppletData.ContainerBorderStyle = "none"; }, "The container border style \"none\""},
+        // The stylesheet is included by the site's pages: a colour must not
+        // end its rule.
+        {[](auto& a) { a.AppletData.ContainerBorderColor = "000;}body{display:none"; },
+         "The container border colour \"000;}body{display:none\" is not a colour of six hexadecimal digits"},
+        {[](auto& a) { a.AppletData.ImageBorderColor = "DBEAF"; }, "The image border colour \"DBEAF\""},
         {[](auto& a) { a.AppletData.CfgName = "VSlider1cfg;alert(1)"; },
          "The configuration array name \"VSlider1cfg;alert(1)\" cannot name the slider's array"},
         // An item that keeps its earlier size: that size is written bare too.
