@@ -4,10 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <random>
 #include <string>
+#include <unordered_set>
 
 #include "model/descriptor_closer.h"
 #include "model/error.h"
@@ -205,6 +208,34 @@ bool CopyWholeFile(const fs::path& source, const fs::path& target, Durability du
     }
     out.commit();
     return true;
+}
+
+void RemoveLeftoverTemporaries(const fs::path& folder, const std::vector<std::string>& names) {
+    constexpr std::time_t kSettleSeconds = 60;
+    const std::unordered_set<std::string> wanted(names.begin(), names.end());
+    const std::time_t now = std::time(nullptr);
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        // ".NAME.PID-NUMBER.tmp", as TemporarySibling makes them.
+        const std::string file = it->path().filename().string();
+        if (file.size() < 8 || file[0] != '.' || file.compare(file.size() - 4, 4, ".tmp") != 0) continue;
+        const std::string middle = file.substr(1, file.size() - 5);
+        const std::size_t dot = middle.rfind('.');
+        if (dot == std::string::npos || !wanted.count(middle.substr(0, dot))) continue;
+        const std::string stamp = middle.substr(dot + 1);
+        const std::size_t dash = stamp.find('-');
+        const auto digits = [](std::string_view s) {
+            return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+        };
+        if (dash == std::string::npos || !digits(std::string_view(stamp).substr(0, dash)) ||
+            !digits(std::string_view(stamp).substr(dash + 1)))
+            continue;
+        struct stat st;
+        if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
+            now - st.st_mtim.tv_sec < kSettleSeconds)
+            continue;
+        ::unlink(it->path().c_str());
+    }
 }
 
 std::optional<FileIdentity> IdentifyFile(const fs::path& path) {

@@ -95,7 +95,13 @@ bool TkeltAppletAgent::SaveAndPublish(const fs::path& folder, const std::string&
         waiting.emplace(Display(), "Waiting for another save into this folder ... ...", false);
     });
     waiting.reset();
-    CheckOriginalsAreNotReplaced(Items, ProjectFolder, PublishedFiles(*this, tree, folder, base));
+    const std::vector<fs::path> published = PublishedFiles(*this, tree, folder, base);
+    CheckOriginalsAreNotReplaced(Items, ProjectFolder, published);
+    // A save that was killed halfway left its unfinished copies beside the
+    // files; no other save can be writing them now.
+    std::vector<std::string> names;
+    for (const fs::path& file : published) names.push_back(file.filename().string());
+    RemoveLeftoverTemporaries(folder, names);
 
     MakeHTMLCodes(folder / (base + ".html"), tree);
     // A script missing from the program folder is not published; one that

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "generator_fixture.h"
 #include "output/scratch_folder.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
@@ -87,6 +88,42 @@ TEST(Leftovers, ScratchFoldersThatNoRunHoldsAreRemoved) {
         EXPECT_EQ(fs::exists(folder), !row.removed);
     }
     running.reset();
+}
+
+class LeftoverCopies : public test::GeneratorFixture {};
+
+TEST_F(LeftoverCopies, UnfinishedCopiesOfAKilledSaveAreRemovedByTheNext) {
+    const fs::path site = dir / "site";
+    fs::create_directory(site);
+    AddItem(Photo("photo.jpg", 64, 48));
+    struct Row {
+        std::string name;
+        bool old;
+        bool removed;
+    };
+    const Row rows[] = {
+        {".slider0.jpg.4402-15428362.tmp", true, true},
+        {".tessalinecfg.js.17-3.tmp", true, true},
+        {".p.mvl.17-3.tmp", true, true},
+        // Possibly a save being made right now by a run that did not lock.
+        {".slider0.jpg.4402-99.tmp", false, false},
+        // Not the temporary of a published file: the user's own.
+        {".photo.jpg.17-3.tmp", true, false},
+        {".slider0.jpg.tmp", true, false},
+        {".slider0.jpg.a-3.tmp", true, false},
+        {"slider0.jpg.17-3.tmp", true, false},
+    };
+    for (const Row& row : rows) {
+        WriteBytes(site / row.name, "half");
+        if (row.old) MakeOld(site / row.name);
+    }
+    fs::create_directory(site / ".tessaline.css.1-2.tmp");
+    MakeOld(site / ".tessaline.css.1-2.tmp");
+
+    agent->SaveAndPublish(site, "p.mvl", tree);
+    for (const Row& row : rows) EXPECT_EQ(fs::exists(site / row.name), !row.removed) << row.name;
+    EXPECT_TRUE(fs::is_directory(site / ".tessaline.css.1-2.tmp"));
+    EXPECT_TRUE(fs::exists(site / "slider0.jpg"));
 }
 
 }  // namespace
