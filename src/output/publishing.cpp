@@ -91,9 +91,7 @@ bool TkeltAppletAgent::SaveAndPublish(const fs::path& folder, const std::string&
     // One save into a folder at a time, from this program or any other, so
     // the folder always holds one save's files.
     std::optional<ActivityScope> waiting;
-    FolderLock lock(folder, [&] {
-        waiting.emplace(Display(), "Waiting for another save into this folder ... ...", false);
-    });
+    FolderLock lock(folder, [&] { waiting.emplace(Display(), kWaitingForFolderHint, false); });
     waiting.reset();
     const std::vector<fs::path> published = PublishedFiles(*this, tree, folder, base);
     CheckOriginalsAreNotReplaced(Items, ProjectFolder, published);
