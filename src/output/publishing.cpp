@@ -93,6 +93,9 @@ bool TkeltAppletAgent::SaveAndPublish(const fs::path& folder, const std::string&
     std::optional<ActivityScope> waiting;
     FolderLock lock(folder, [&] { waiting.emplace(Display(), kWaitingForFolderHint, false); });
     waiting.reset();
+    // Refused before anything is written rather than at the project file,
+    // after the page and scripts are already published.
+    CheckProjectCanBeStored();
     const std::vector<fs::path> published = PublishedFiles(*this, tree, folder, base);
     CheckOriginalsAreNotReplaced(Items, ProjectFolder, published);
     // A save that was killed halfway left its unfinished copies beside the
