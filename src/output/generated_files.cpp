@@ -102,11 +102,19 @@ void CheckScriptValues(const TAppletData& applet, const TItemArray& items,
         throw Error("The configuration array name \"" + applet.CfgName +
                     "\" cannot name the slider's array: it must start with a letter, \"_\" or \"$\" and hold "
                     "only letters, digits, \"_\" and \"$\"");
-    // An item whose image is not prepared again keeps the size it holds; a
-    // size never prepared is empty, which the script writes as a hole.
+    // An item whose image is not prepared again keeps the name and size it
+    // holds; a size never prepared is empty, which the script writes as a
+    // hole.
     for (std::size_t k = 0; k < items.size(); ++k) {
         if (k < replaced.size() && replaced[k]) continue;
         const std::string item = " of item " + std::to_string(k + 1);
+        // The name is also where its copy is read and published: a path
+        // would read and write files outside the folders (a project that
+        // names "../../.ssh/authorized_keys").
+        const std::string& name = items[k].ImageFile;
+        if (name == "." || name == ".." || name.find('/') != std::string::npos)
+            throw Error("The prepared image name" + item + " \"" + name +
+                        "\" is not a file name. Choose the item's image again");
         if (!items[k].ImageWidth.empty()) FieldNumber("image width" + item, items[k].ImageWidth);
         if (!items[k].ImageHeight.empty()) FieldNumber("image height" + item, items[k].ImageHeight);
     }

@@ -359,9 +359,16 @@ TEST_F(Generator, ValuesWrittenOutsideScriptStringsMustBeWhatTheyStandFor) {
         {[](auto& a) { a.Items[1].ImageWidth = "1]);alert(1);//"; },
          "The image width of item 2 \"1]);alert(1);//\" is not a whole number"},
         {[](auto& a) { a.Items[1].ImageHeight = " 5"; }, "The image height of item 2 \" 5\""},
+        // Its kept name is read and published beside the project.
+        {[](auto& a) { a.Items[1].ImageFile = "../../.ssh/authorized_keys"; },
+         "The prepared image name of item 2 \"../../.ssh/authorized_keys\" is not a file name"},
+        {[](auto& a) { a.Items[1].ImageFile = ".."; }, "The prepared image name of item 2 \"..\""},
         // A size the image pass replaces is not looked at.
-        {[](auto& a) { a.Items[0].ImageWidth = "junk"; }, "", "168,40,1,39", "width:168px;height:40px;",
-         "168,126]);"},
+        {[](auto& a) {
+             a.Items[0].ImageWidth = "junk";
+             a.Items[0].ImageFile = "../x.jpg";
+         },
+         "", "168,40,1,39", "width:168px;height:40px;", "168,126]);"},
         // Numbers are written in their plain form: "010" would be octal 8.
         {[](auto& a) {
              a.AppletData.Width = "+0168";
