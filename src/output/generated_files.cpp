@@ -86,14 +86,17 @@ void CheckScriptValues(const TAppletData& applet, const TItemArray& items,
     for (const auto& [field, text] : numbers) FieldNumber(field, *text);
     // The border colours go into the stylesheet, which web pages include:
     // anything but the six digits would end the rule and style the page.
+    // An empty colour only makes the browser drop that border, as it always
+    // did, so such a project still publishes.
     const std::pair<const char*, const std::string*> colours[] = {
         {"image border colour", &applet.ImageBorderColor},
         {"container border colour", &applet.ContainerBorderColor},
     };
     for (const auto& [field, text] : colours) {
-        const bool hex = text->size() == 6 && std::all_of(text->begin(), text->end(), [](char c) {
-                             return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-                         });
+        const bool hex =
+            text->empty() || (text->size() == 6 && std::all_of(text->begin(), text->end(), [](char c) {
+                                  return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+                              }));
         if (!hex)
             throw Error("The " + std::string(field) + " \"" + *text +
                         "\" is not a colour of six hexadecimal digits");

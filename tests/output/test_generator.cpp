@@ -369,6 +369,9 @@ TEST_F(Generator, ValuesWrittenOutsideScriptStringsMustBeWhatTheyStandFor) {
              a.Items[0].ImageFile = "../x.jpg";
          },
          "", "168,40,1,39", "width:168px;height:40px;", "168,126]);"},
+        // An empty colour only loses its border in the browser.
+        {[](auto& a) { a.AppletData.ContainerBorderColor = ""; }, "", "168,40,1,39",
+         "width:168px;height:40px;", "168,126]);"},
         // Numbers are written in their plain form: "010" would be octal 8.
         {[](auto& a) {
              a.AppletData.Width = "+0168";
