@@ -85,6 +85,9 @@ public:
     static TItemData StringsToItem(const TStringArray& strings);
 
     // --- project file ------------------------------------------------------
+    // Throws Error, naming the field, when a value holds the separator or a
+    // line break, which the file cannot keep. SaveProject checks first.
+    void CheckProjectCanBeStored() const;
     void SaveProject(const std::filesystem::path& path);
     // The caller has reduced the tree to its root node. On Loaded the model
     // holds the file's project and the tree one node per item. On any other

@@ -17,6 +17,9 @@ namespace marivel {
 // system offers no locks, or the folder may not be read, the object holds
 // nothing and the work goes on unserialised: each file is still written
 // whole.
+// The activity message while a save waits for the folder's lock.
+inline constexpr const char* kWaitingForFolderHint = "Waiting for another save into this folder ... ...";
+
 class FolderLock {
 public:
     explicit FolderLock(const std::filesystem::path& folder, const std::function<void()>& onWait = {});

@@ -2,9 +2,13 @@
 // slider record on one line and the items, one line each, in tree pre-order.
 
 #include <algorithm>
+#include <iterator>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "model/agent.h"
+#include "model/error.h"
 #include "model/field_codec.h"
 #include "model/record_fields.h"
 #include "model/text_encoding.h"
@@ -120,9 +124,66 @@ void AddNodes(DesignTree& tree, const std::vector<int>& parents) {
     for (int parent : parents) tree.addChild(parent, "Image");
 }
 
+// What the user calls each field, for the message that names one.
+constexpr const char* kAppletFieldNames[] = {
+    "slider name",
+    "configuration array name",
+    "container id",
+    "slider width",
+    "slider height",
+    "scrolling step",
+    "scrolling delay",
+    "gap between images",
+    "space after the last image",
+    "background colour",
+    "configuration array name",
+    "image border width",
+    "image border style",
+    "image border colour",
+    "container border width",
+    "container border style",
+    "container border colour",
+    "local root folder",
+    "web root folder",
+    "root choice",
+};
+static_assert(std::size(kAppletFieldNames) == TAppletData::FieldCount);
+constexpr const char* kItemFieldNames[] = {
+    "prepared image name", "original image path", "link",  "target",         "tooltip",
+    "image width",         "image height",        "level", "reserved field",
+};
+static_assert(std::size(kItemFieldNames) == TItemData::FieldCount);
+
+// Why `text` cannot stand in a record line, or nothing.
+std::optional<std::string> UnstorableBecause(const std::string& text, const std::string& separator) {
+    if (!separator.empty() && text.find(separator) != std::string::npos)
+        return "holds \"" + separator + "\", which separates the fields of the project file";
+    // A carriage return alone is kept: only a line feed ends a line.
+    if (text.find('\n') != std::string::npos)
+        return "holds a line break, which ends the lines of the project file";
+    return std::nullopt;
+}
+
 }  // namespace
 
+void TkeltAppletAgent::CheckProjectCanBeStored() const {
+    // The file has no quoting: such a value would be read back as other
+    // fields or other items, and the reloaded project would be another one.
+    const auto refuse = [](const std::string& field, const std::string& why) {
+        throw Error("The project cannot be saved: the " + field + " " + why +
+                    ". Change the text, or rename the file it names");
+    };
+    for (std::size_t f = 0; f < std::size(kAppletFields); ++f)
+        if (const auto why = UnstorableBecause(AppletData.*kAppletFields[f], Separator))
+            refuse(kAppletFieldNames[f], *why);
+    for (std::size_t k = 0; k < Items.size(); ++k)
+        for (std::size_t f = 0; f < std::size(kItemFields); ++f)
+            if (const auto why = UnstorableBecause(Items[k].*kItemFields[f], Separator))
+                refuse(std::string(kItemFieldNames[f]) + " of item " + std::to_string(k + 1), *why);
+}
+
 void TkeltAppletAgent::SaveProject(const std::filesystem::path& path) {
+    CheckProjectCanBeStored();
     AtomicTextWriter file(path);
     ActivityDisplay& display = Display();
     display.setProgressMaximum(9 * static_cast<int>(Items.size()) + 15);

@@ -4,10 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <random>
 #include <string>
+#include <unordered_set>
 
 #include "model/descriptor_closer.h"
 #include "model/error.h"
@@ -30,6 +33,20 @@ std::string FileErrorMessage(const char* what, const fs::path& path, std::string
 namespace {
 
 constexpr std::string_view kNotRegular = "It is not a regular file";
+constexpr std::string_view kStrangersLink = "It is a link of another user in a shared folder";
+
+// A link in a folder anyone may write to (sticky, like /tmp) that neither we
+// nor the folder's owner made: following it would let that user choose what
+// we overwrite. The system's own protection against this does not help, as
+// the link is resolved here and the file replaced by a rename.
+bool IsStrangersLink(const fs::path& target, const struct stat& link) {
+    if (link.st_uid == ::geteuid()) return false;
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    struct stat dir;
+    if (::stat(folder.c_str(), &dir) != 0) return true;
+    const bool shared = (dir.st_mode & S_ISVTX) != 0 && (dir.st_mode & S_IWOTH) != 0;
+    return shared && link.st_uid != dir.st_uid;
+}
 
 fs::path TemporarySibling(const fs::path& target) {
     // Same folder as the target, so the final rename cannot cross devices.
@@ -49,6 +66,8 @@ fs::path ReplacedFile(const fs::path& target) {
     fs::path replaced = target;
     struct stat st = link;
     if (S_ISLNK(link.st_mode)) {
+        if (IsStrangersLink(target, link))
+            throw Error(FileErrorMessage("Cannot write file", target, kStrangersLink));
         if (::stat(target.c_str(), &st) != 0) return target;  // a dangling link is simply replaced
         std::error_code ec;
         replaced = fs::canonical(target, ec);
@@ -189,6 +208,34 @@ bool CopyWholeFile(const fs::path& source, const fs::path& target, Durability du
     }
     out.commit();
     return true;
+}
+
+void RemoveLeftoverTemporaries(const fs::path& folder, const std::vector<std::string>& names) {
+    constexpr std::time_t kSettleSeconds = 60;
+    const std::unordered_set<std::string> wanted(names.begin(), names.end());
+    const std::time_t now = std::time(nullptr);
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        // ".NAME.PID-NUMBER.tmp", as TemporarySibling makes them.
+        const std::string file = it->path().filename().string();
+        if (file.size() < 8 || file[0] != '.' || file.compare(file.size() - 4, 4, ".tmp") != 0) continue;
+        const std::string middle = file.substr(1, file.size() - 5);
+        const std::size_t dot = middle.rfind('.');
+        if (dot == std::string::npos || !wanted.count(middle.substr(0, dot))) continue;
+        const std::string stamp = middle.substr(dot + 1);
+        const std::size_t dash = stamp.find('-');
+        const auto digits = [](std::string_view s) {
+            return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+        };
+        if (dash == std::string::npos || !digits(std::string_view(stamp).substr(0, dash)) ||
+            !digits(std::string_view(stamp).substr(dash + 1)))
+            continue;
+        struct stat st;
+        if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
+            now - st.st_mtim.tv_sec < kSettleSeconds)
+            continue;
+        ::unlink(it->path().c_str());
+    }
 }
 
 std::optional<FileIdentity> IdentifyFile(const fs::path& path) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace marivel {
 
@@ -63,6 +64,12 @@ void WriteWholeFile(const std::filesystem::path& target, std::string_view bytes,
 // Error naming the file concerned.
 bool CopyWholeFile(const std::filesystem::path& source, const std::filesystem::path& target,
                    Durability durability = Durability::Synced);
+
+// Removes the temporary files that writers of the named files in `folder`
+// left there when they were killed before renaming them, if they are older
+// than a minute. Call it only while no other writer of these files can run
+// (under the folder's lock).
+void RemoveLeftoverTemporaries(const std::filesystem::path& folder, const std::vector<std::string>& names);
 
 // Which file a path names, independent of how the path is spelled: links,
 // "..", other case on case-folding file systems and hard links all give the

@@ -1,8 +1,12 @@
 #include "output/generated_files.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <string>
+#include <utility>
 
 #include "model/error.h"
 #include "model/field_codec.h"
@@ -30,6 +34,15 @@ struct HeightPart {
                 std::to_string(total) + " pixels");
 }
 
+// The number a field holds, or an error that names the field.
+long long FieldNumber(std::string_view field, const std::string& text) {
+    try {
+        return StrToInt(text);
+    } catch (const Error&) {
+        throw Error("The " + std::string(field) + " \"" + text + "\" is not a whole number");
+    }
+}
+
 }  // namespace
 
 TAppletData AdjustBorders(const TAppletData& applet) {
@@ -37,9 +50,9 @@ TAppletData AdjustBorders(const TAppletData& applet) {
     // Stored numbers can be anything a 32-bit integer holds; the sum is made
     // in 64 bits, where it cannot overflow, and refused when the result does
     // not fit the 32 bits everything else reads it with.
-    const long long imageBorder = StrToInt(applet.ImageBorderWidth);
-    const long long containerBorder = StrToInt(applet.ContainerBorderWidth);
-    const long long height = StrToInt(applet.Height);
+    const long long imageBorder = FieldNumber("image border width", applet.ImageBorderWidth);
+    const long long containerBorder = FieldNumber("container border width", applet.ContainerBorderWidth);
+    const long long height = FieldNumber("slider height", applet.Height);
     const bool imageShown = applet.ImageBorderStyle != "0";
     const bool containerShown = applet.ContainerBorderStyle != "0";
     const HeightPart parts[3] = {
@@ -54,6 +67,60 @@ TAppletData AdjustBorders(const TAppletData& applet) {
     if (!containerShown) out.ContainerBorderWidth = "0";
     out.Height = std::to_string(total);
     return out;
+}
+
+void CheckScriptValues(const TAppletData& applet, const TItemArray& items,
+                       const std::vector<bool>& replaced) {
+    // The script passes these to the engine bare, outside any string, and the
+    // stylesheet writes the styles' numbers: text that is not a number there
+    // would become part of the script itself.
+    const std::pair<const char*, const std::string*> numbers[] = {
+        {"slider width", &applet.Width},
+        {"scrolling step", &applet.Step},
+        {"scrolling delay", &applet.Delay},
+        {"gap between images", &applet.Gap},
+        {"space after the last image", &applet.TrailerSpace},
+        {"image border style", &applet.ImageBorderStyle},
+        {"container border style", &applet.ContainerBorderStyle},
+    };
+    for (const auto& [field, text] : numbers) FieldNumber(field, *text);
+    // The border colours go into the stylesheet, which web pages include:
+    // anything but the six digits would end the rule and style the page.
+    // An empty colour only makes the browser drop that border, as it always
+    // did, so such a project still publishes.
+    const std::pair<const char*, const std::string*> colours[] = {
+        {"image border colour", &applet.ImageBorderColor},
+        {"container border colour", &applet.ContainerBorderColor},
+    };
+    for (const auto& [field, text] : colours) {
+        const bool hex =
+            text->empty() || (text->size() == 6 && std::all_of(text->begin(), text->end(), [](char c) {
+                                  return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+                              }));
+        if (!hex)
+            throw Error("The " + std::string(field) + " \"" + *text +
+                        "\" is not a colour of six hexadecimal digits");
+    }
+    if (!IsScriptIdentifier(applet.CfgName))
+        throw Error("The configuration array name \"" + applet.CfgName +
+                    "\" cannot name the slider's array: it must start with a letter, \"_\" or \"$\" and hold "
+                    "only letters, digits, \"_\" and \"$\"");
+    // An item whose image is not prepared again keeps the name and size it
+    // holds; a size never prepared is empty, which the script writes as a
+    // hole.
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        if (k < replaced.size() && replaced[k]) continue;
+        const std::string item = " of item " + std::to_string(k + 1);
+        // The name is also where its copy is read and published: a path
+        // would read and write files outside the folders (a project that
+        // names "../../.ssh/authorized_keys").
+        const std::string& name = items[k].ImageFile;
+        if (name == "." || name == ".." || name.find('/') != std::string::npos)
+            throw Error("The prepared image name" + item + " \"" + name +
+                        "\" is not a file name. Choose the item's image again");
+        if (!items[k].ImageWidth.empty()) FieldNumber("image width" + item, items[k].ImageWidth);
+        if (!items[k].ImageHeight.empty()) FieldNumber("image height" + item, items[k].ImageHeight);
+    }
 }
 
 namespace {
@@ -75,10 +142,10 @@ std::string Quoted(std::string_view text) {
     return "'" + EscapeForScriptString(text) + "'";
 }
 
-// Values written bare (numbers, the array's name) are not checked, but they
-// are kept ASCII like the rest of the script.
-std::string Bare(std::string_view text) {
-    return EscapeNonAsciiForScript(text);
+// A number written bare, in its plain decimal form: a stored "010" would
+// read as octal 8 in the script. An empty size stays empty.
+std::string Bare(const std::string& text) {
+    return text.empty() ? text : std::to_string(StrToInt(text));
 }
 
 std::string ItemLine(const std::string& name, const TItemData& item) {
@@ -89,8 +156,7 @@ std::string ItemLine(const std::string& name, const TItemData& item) {
 std::string ConstructorLine(const TAppletData& a) {
     return "new BKag(" + Quoted(a.DivId) + "," + Bare(a.Width) + "," + Bare(a.Height) + "," + Bare(a.Step) +
            "," + Bare(a.Delay) + "," + Bare(a.Gap) + "," + Bare(a.TrailerSpace) + "," + Quoted(a.BgColor) +
-           "," + Bare(a.CfgName) + "," + Bare(a.ImageBorderWidth) + "," + Bare(a.ContainerBorderWidth) +
-           ");};";
+           "," + a.CfgName + "," + Bare(a.ImageBorderWidth) + "," + Bare(a.ContainerBorderWidth) + ");};";
 }
 
 }  // namespace
@@ -148,9 +214,8 @@ std::vector<std::string> PageLines(const TAppletData& applet, const std::vector<
         "",
         "<!-- Please insert the <div> below to your Web page where you would -->",
         "<!-- like to include the menu. -->",
-        "<div id=\"" + EscapeForHtmlAttribute(applet.DivId) +
-            "\" style=\"width:" + EscapeForHtmlAttribute(applet.Width) +
-            "px;height:" + EscapeForHtmlAttribute(applet.Height) + "px;\"></div>",
+        "<div id=\"" + EscapeForHtmlAttribute(applet.DivId) + "\" style=\"width:" + Bare(applet.Width) +
+            "px;height:" + Bare(applet.Height) + "px;\"></div>",
         "",
         "</body>",
         "</html>",

@@ -23,6 +23,14 @@ inline constexpr std::string_view kSiteAddress = "https://www.kelt.example/";
 // naming the field to fix, on a height that does not fit 32 bits.
 TAppletData AdjustBorders(const TAppletData& applet);
 
+// Refuses, naming the field, any value the configuration script would
+// write outside a string or the stylesheet would write into a rule that is
+// not what it must be there: a whole number, six hexadecimal digits for the
+// border colours, or for the configuration array's name a script identifier. The image
+// sizes of the items whose `replaced` entry is true are not looked at, as
+// the image pass gives them new ones.
+void CheckScriptValues(const TAppletData& applet, const TItemArray& items, const std::vector<bool>& replaced);
+
 // The lines of the three generated files (without line ends). `applet` holds
 // the adjusted values; item texts are escaped for their script strings.
 std::vector<std::string> StyleSheetLines(const TAppletData& applet);

@@ -135,6 +135,7 @@ void TkeltAppletAgent::MakeHTMLCodes(const fs::path& pagePath, DesignTree& tree)
     std::vector<bool> exists(static_cast<std::size_t>(GeneratedItemCount(Items, tree)));
     for (std::size_t k = 0; k < exists.size(); ++k)
         exists[k] = SourceImageExists(Items[k].OriginalImagePath, ProjectFolder);
+    CheckScriptValues(written, Items, exists);
     std::vector<fs::path> targets{pagePath, ProgramFolder() / EngineFiles[1],
                                   ProgramFolder() / EngineFiles[2]};
     for (std::size_t k = 0; k < exists.size(); ++k)

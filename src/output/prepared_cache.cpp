@@ -101,7 +101,12 @@ PreparedImageCache::PreparedImageCache(fs::path folder, std::uint64_t bound)
         // The keys name the user's photos: the folder is the user's alone.
         if (::mkdir(folder_.c_str(), 0700) != 0 && errno != EEXIST) return;
     }
-    usable_ = fs::is_directory(folder_, ec) && ::access(folder_.c_str(), R_OK | X_OK) == 0;
+    // A folder that someone else owns or may write to could hand us copies
+    // that are not of our photos, and would show our photos to others.
+    struct stat status;
+    usable_ = ::stat(folder_.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+              status.st_uid == ::geteuid() && (status.st_mode & (S_IWGRP | S_IWOTH)) == 0 &&
+              ::access(folder_.c_str(), R_OK | X_OK) == 0;
 }
 
 fs::path PreparedImageCache::DefaultFolder() {

@@ -91,11 +91,18 @@ bool TkeltAppletAgent::SaveAndPublish(const fs::path& folder, const std::string&
     // One save into a folder at a time, from this program or any other, so
     // the folder always holds one save's files.
     std::optional<ActivityScope> waiting;
-    FolderLock lock(folder, [&] {
-        waiting.emplace(Display(), "Waiting for another save into this folder ... ...", false);
-    });
+    FolderLock lock(folder, [&] { waiting.emplace(Display(), kWaitingForFolderHint, false); });
     waiting.reset();
-    CheckOriginalsAreNotReplaced(Items, ProjectFolder, PublishedFiles(*this, tree, folder, base));
+    // Refused before anything is written rather than at the project file,
+    // after the page and scripts are already published.
+    CheckProjectCanBeStored();
+    const std::vector<fs::path> published = PublishedFiles(*this, tree, folder, base);
+    CheckOriginalsAreNotReplaced(Items, ProjectFolder, published);
+    // A save that was killed halfway left its unfinished copies beside the
+    // files; no other save can be writing them now.
+    std::vector<std::string> names;
+    for (const fs::path& file : published) names.push_back(file.filename().string());
+    RemoveLeftoverTemporaries(folder, names);
 
     MakeHTMLCodes(folder / (base + ".html"), tree);
     // A script missing from the program folder is not published; one that

@@ -8,6 +8,9 @@ namespace marivel {
 // folder with owner-only permissions and removed with everything in it when
 // the object goes. Scratch files never go to the working directory, where
 // they could overwrite and then delete a user's file of the same name.
+// The folder stays locked while the object lives; folders of the user that
+// no run holds any more (left by a run that was killed) are removed when a
+// new one is made.
 class ScratchFolder {
 public:
     ScratchFolder();  // throws Error when no folder can be made
@@ -19,6 +22,7 @@ public:
 
 private:
     std::filesystem::path path_;
+    int lock_ = -1;
 };
 
 }  // namespace marivel

@@ -9,10 +9,12 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/agent.h"
 #include "model/error.h"
+#include "model/folder_lock.h"
 #include "model/memory_tree.h"
 #include "output/memory_gate.h"
 #include "output/scratch_folder.h"
@@ -39,6 +41,10 @@ constexpr const char* kUsage =
     "Relative image paths are read from the project's folder. Published into\n"
     "another folder, the project names its images so that they are still found:\n"
     "relative to that folder when they lie inside it, else by their full path.\n"
+    "\n"
+    "Saves into one folder take turns: while another save into the same folder\n"
+    "runs, from the editor or another marivel-publish, the command waits and says\n"
+    "so on the error output.\n"
     "\n"
     "Prints one line per item and the path of the report. Exits with 0 on success,\n"
     "1 on any error (refused project file, unreadable image, unwritable folder)\n"
@@ -87,6 +93,25 @@ fs::path ProgramFolder(const char* argv0) {
     return fs::weakly_canonical(fs::absolute(argv0)).parent_path();
 }
 
+// Nobody watches a progress bar here, but a run that waits for another
+// save into the folder says so: else it looks hung.
+class WaitNotice final : public marivel::ActivityDisplay {
+public:
+    explicit WaitNotice(fs::path folder) : folder_(std::move(folder)) {}
+    void setHint(const std::string& text) override {
+        if (text == marivel::kWaitingForFolderHint)
+            std::cerr << "marivel-publish: waiting for another save into \"" << folder_.string()
+                      << "\" to finish" << std::endl;
+    }
+    void setBusy(bool) override {}
+    void setProgressMaximum(int) override {}
+    void advanceProgress(int) override {}
+    void resetProgress() override {}
+
+private:
+    fs::path folder_;
+};
+
 void PrintItems(const marivel::TkeltAppletAgent& agent, const marivel::DesignTree& tree) {
     for (std::size_t k = 0; k < agent.Items.size(); ++k) {
         const marivel::TItemData& item = agent.Items[k];
@@ -114,7 +139,9 @@ void Publish(const Arguments& args, const fs::path& programFolder) {
     marivel::ScratchFolder work;
     std::error_code ec;
 
-    marivel::TkeltAppletAgent agent(marivel::ProgramFolders{programFolder, work.path()});
+    const fs::path folder = args.out ? fs::absolute(*args.out) : project.parent_path();
+    WaitNotice display(folder);
+    marivel::TkeltAppletAgent agent(marivel::ProgramFolders{programFolder, work.path()}, &display);
     marivel::MemoryDesignTree tree("Marivel");
     switch (agent.LoadProject(project, tree)) {
         case marivel::LoadResult::Loaded:
@@ -128,7 +155,6 @@ void Publish(const Arguments& args, const fs::path& programFolder) {
     // save stand in for originals that are gone.
     agent.CopyResourceFiles(project.parent_path());
 
-    const fs::path folder = args.out ? fs::absolute(*args.out) : project.parent_path();
     fs::create_directories(folder, ec);
     if (ec) throw Error("Cannot create the folder \"" + folder.string() + "\". " + ec.message());
     agent.SaveAndPublish(folder, project.filename().string(), tree);

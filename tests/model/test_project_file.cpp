@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "model/agent.h"
 #include "model/error.h"
 #include "model/memory_tree.h"
@@ -312,6 +314,52 @@ TEST_F(ProjectFile, FailedSaveKeepsThePreviousFileByteForByte) {
     EXPECT_EQ(files, 1);
     EXPECT_EQ(display.position, 0);
     EXPECT_FALSE(display.busy);
+}
+
+TEST_F(ProjectFile, ValuesTheFileCannotKeepAreRefusedBeforeWriting) {
+    // The file has no quoting: a picture named "a#$@b.jpg" or a line break
+    // would come back as other fields or other items.
+    buildTree({1, 2});
+    agent.SaveProject(dir / "keep.mvl");
+    const std::string before = ReadBytes(dir / "keep.mvl");
+    struct Row {
+        std::function<void(TkeltAppletAgent&)> set;
+        std::string message;  // empty: saved and read back unchanged
+    };
+    const Row rows[] = {
+        {[](auto& a) { a.Items[1].OriginalImagePath = "/photos/a#$@b.jpg"; },
+         "The project cannot be saved: the original image path of item 2 holds \"#$@\", which separates the "
+         "fields of the project file"},
+        {[](auto& a) { a.Items[0].ToolTip = "two\nlines"; },
+         "the tooltip of item 1 holds a line break, which ends the lines of the project file"},
+        {[](auto& a) { a.Items[0].Link = "http://x/\r\n"; }, "the link of item 1 holds a line break"},
+        {[](auto& a) { a.AppletData.RootDirLocal = "/www#$@"; }, "the local root folder holds \"#$@\""},
+        // Parts of the separator, and other control characters, are kept.
+        {[](auto& a) { a.Items[0].ToolTip = "#$ @ $@ #\t\r."; }, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.message);
+        agent.ResetProject();
+        buildTree({1, 2});
+        row.set(agent);
+        const TItemArray items = agent.Items;
+        if (row.message.empty()) {
+            agent.SaveProject(dir / "other.mvl");
+            agent.Items.clear();
+            MemoryDesignTree reread("Marivel");
+            ASSERT_EQ(agent.LoadProject(dir / "other.mvl", reread), LoadResult::Loaded);
+            EXPECT_EQ(agent.Items, items);
+            continue;
+        }
+        try {
+            agent.SaveProject(dir / "keep.mvl");
+            ADD_FAILURE() << "no error";
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(ReadBytes(dir / "keep.mvl"), before);
+        EXPECT_FALSE(display.busy);
+    }
 }
 
 }  // namespace

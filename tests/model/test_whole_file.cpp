@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -28,6 +29,7 @@ TEST(WholeFile, ReplacesRegularFilesAndRefusesEverythingElse) {
         const char* name;
         std::function<void(const fs::path& target)> arrange;
         std::string error;  // empty: the copy goes through
+        bool needsRoot = false;
     };
     const Row rows[] = {
         {"no file yet", [](const fs::path&) {}, ""},
@@ -42,9 +44,27 @@ TEST(WholeFile, ReplacesRegularFilesAndRefusesEverythingElse) {
          },
          "It is not a regular file"},
         {"a dangling link", [](const fs::path& t) { fs::create_symlink("nowhere", t); }, ""},
+        // Another user's link in a folder everyone writes to, as in /tmp:
+        // followed, it would choose which file is overwritten.
+        {"a link of another user in a shared folder",
+         [](const fs::path& t) {
+             WriteBytes(t.parent_path() / "victim", "precious");
+             fs::create_symlink("victim", t);
+             ASSERT_EQ(::chmod(t.parent_path().c_str(), 01777), 0);
+             ASSERT_EQ(::lchown(t.c_str(), 65534, 65534), 0);
+         },
+         "It is a link of another user in a shared folder", true},
+        {"an own link in a shared folder",
+         [](const fs::path& t) {
+             WriteBytes(t.parent_path() / "mine", "old");
+             fs::create_symlink("mine", t);
+             ASSERT_EQ(::chmod(t.parent_path().c_str(), 01777), 0);
+         },
+         ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
+        if (row.needsRoot && ::geteuid() != 0) continue;  // only root gives a link away
         TempDir dir;
         WriteBytes(dir / "source", "new bytes");
         const fs::path target = dir / "target";
@@ -60,6 +80,9 @@ TEST(WholeFile, ReplacesRegularFilesAndRefusesEverythingElse) {
             } catch (const Error& e) {
                 EXPECT_EQ(std::string(e.what()),
                           "Cannot write file \"" + target.string() + "\". " + row.error);
+            }
+            if (fs::exists(dir / "victim")) {
+                EXPECT_EQ(ReadBytes(dir / "victim"), "precious");
             }
             EXPECT_EQ(Entries(dir.path()), before);  // no temporary file left
         }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "generator_fixture.h"
@@ -321,6 +322,94 @@ TEST_F(Generator, RefusedRunsWriteNothing) {
         EXPECT_FALSE(fs::exists(agent->PreviewFolder() / "slider0.jpg"));
         EXPECT_EQ(display.hint, "");
         EXPECT_FALSE(display.busy);
+    }
+}
+
+TEST_F(Generator, ValuesWrittenOutsideScriptStringsMustBeWhatTheyStandFor) {
+    // A project file may hold anything; these values are written bare into
+    // the script, so text there would run as the visitor's script.
+    const std::string photo = Photo("photo.jpg", 64, 48);
+    TAppletData applet = agent->AppletData;
+    applet.Height = "40";
+    applet.ImageBorderStyle = "0";
+    applet.ContainerBorderStyle = "0";
+    struct Row {
+        std::function<void(TkeltAppletAgent&)> set;
+        std::string expected;                        // the refusal; empty: accepted
+        std::string constructor{}, page{}, sizes{};  // what is written when accepted
+    };
+    const Row rows[] = {
+        {[](auto& a) { a.AppletData.Step = "1);document.title='x';(1"; },
+         "The scrolling step \"1);document.title='x';(1\" is not a whole number"},
+        {[](auto& a) { a.AppletData.Delay = ""; }, "The scrolling delay \"\" is not a whole number"},
+        {[](auto& a) { a.AppletData.Gap = "0x10"; }, "The gap between images \"0x10\""},
+        {[](auto& a) { a.AppletData.TrailerSpace = "1e3"; }, "The space after the last image \"1e3\""},
+        {[](auto& a) { a.AppletData.Width = "abc"; }, "The slider width \"abc\" is not a whole number"},
+        {[](auto& a) { a.AppletData.Height = ""; }, "The slider height \"\" is not a whole number"},
+        {[](auto& a) { a.AppletData.ImageBorderWidth = "4;"; }, "The image border width \"4;\""},
+        {[](auto& a) { a.AppletData.ContainerBorderStyle = "none"; }, "The container border style \"none\""},
+        // The stylesheet is included by the site's pages: a colour must not
+        // end its rule.
+        {[](auto& a) { a.AppletData.ContainerBorderColor = "000;}body{display:none"; },
+         "The container border colour \"000;}body{display:none\" is not a colour of six hexadecimal digits"},
+        {[](auto& a) { a.AppletData.ImageBorderColor = "DBEAF"; }, "The image border colour \"DBEAF\""},
+        {[](auto& a) { a.AppletData.CfgName = "VSlider1cfg;alert(1)"; },
+         "The configuration array name \"VSlider1cfg;alert(1)\" cannot name the slider's array"},
+        // An item that keeps its earlier size: that size is written bare too.
+        {[](auto& a) { a.Items[1].ImageWidth = "1]);alert(1);//"; },
+         "The image width of item 2 \"1]);alert(1);//\" is not a whole number"},
+        {[](auto& a) { a.Items[1].ImageHeight = " 5"; }, "The image height of item 2 \" 5\""},
+        // Its kept name is read and published beside the project.
+        {[](auto& a) { a.Items[1].ImageFile = "../../.ssh/authorized_keys"; },
+         "The prepared image name of item 2 \"../../.ssh/authorized_keys\" is not a file name"},
+        {[](auto& a) { a.Items[1].ImageFile = ".."; }, "The prepared image name of item 2 \"..\""},
+        // A size the image pass replaces is not looked at.
+        {[](auto& a) {
+             a.Items[0].ImageWidth = "junk";
+             a.Items[0].ImageFile = "../x.jpg";
+         },
+         "", "168,40,1,39", "width:168px;height:40px;", "168,126]);"},
+        // An empty colour only loses its border in the browser.
+        {[](auto& a) { a.AppletData.ContainerBorderColor = ""; }, "", "168,40,1,39",
+         "width:168px;height:40px;", "168,126]);"},
+        // Numbers are written in their plain form: "010" would be octal 8.
+        {[](auto& a) {
+             a.AppletData.Width = "+0168";
+             a.AppletData.Step = "010";
+             a.Items[1].ImageWidth = "-0";
+         },
+         "", "168,40,10,39", "width:168px;height:40px;", "0,9]);"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.expected.empty() ? r.constructor : r.expected);
+        WriteBytes(program / "tessaline.css", "old css");
+        fs::remove(dir / "page.html");
+        agent->Items.clear();
+        tree.reset("Marivel");
+        agent->AppletData = applet;
+        AddItem(photo);
+        AddItem((dir / "gone.jpg").string());
+        agent->Items[1].ImageFile = "slider7.jpg";
+        agent->Items[1].ImageWidth = "168";
+        agent->Items[1].ImageHeight = "9";
+        r.set(*agent);
+        if (r.expected.empty()) {
+            agent->MakeHTMLCodes(dir / "page.html", tree);
+            EXPECT_NE(Script().find("new BKag('VSlider1_div'," + r.constructor + ","), std::string::npos)
+                << Script();
+            EXPECT_NE(Script().find(r.sizes), std::string::npos) << Script();
+            EXPECT_NE(ReadBytes(dir / "page.html").find(r.page), std::string::npos);
+            continue;
+        }
+        try {
+            agent->MakeHTMLCodes(dir / "page.html", tree);
+            ADD_FAILURE() << "no error";
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find(r.expected), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(ReadBytes(program / "tessaline.css"), "old css");
+        EXPECT_FALSE(fs::exists(dir / "page.html"));
+        EXPECT_FALSE(fs::exists(agent->PreviewFolder() / "slider0.jpg"));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -75,6 +76,42 @@ TEST(PreparedCache, KeepsWhatDecidesTheBytesApart) {
     }
     EXPECT_NE(key.find("preparation " + std::to_string(kPreparationVersion) + "\n"), std::string::npos);
     EXPECT_NE(key.find(JpegLibraryVersion()), std::string::npos);
+}
+
+TEST(PreparedCache, OnlyAFolderOfTheUsersOwnIsUsed) {
+    // Someone who may write to the folder could plant copies that a publish
+    // would take for the user's photos.
+    struct Row {
+        const char* name;
+        mode_t mode;
+        uid_t owner;  // 0: ours
+        bool usable;
+    };
+    const Row rows[] = {
+        {"made by us", 0700, 0, true},
+        {"readable by all", 0755, 0, true},
+        {"writable by the group", 0770, 0, false},
+        {"writable by all", 01777, 0, false},
+        {"another user's", 0755, 65534, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.owner != 0 && ::geteuid() != 0) continue;  // only root gives a folder away
+        test::TempDir dir;
+        const fs::path folder = dir / "prepared";
+        WriteBytes(dir / "photo.jpg", "photo");
+        struct stat status;
+        ASSERT_EQ(::stat((dir / "photo.jpg").c_str(), &status), 0);
+        const std::string key = PreparedImageCache::KeyOf(dir / "photo.jpg", status, 168);
+        PreparedImageCache(folder).store(key, Image(168, 126), "planted");
+        ASSERT_EQ(::chmod(folder.c_str(), row.mode), 0);
+        if (row.owner != 0) {
+            ASSERT_EQ(::chown(folder.c_str(), row.owner, row.owner), 0);
+        }
+        const PreparedImageCache cache(folder);
+        EXPECT_EQ(cache.usable(), row.usable);
+        EXPECT_EQ(cache.find(key).has_value(), row.usable);
+    }
 }
 
 TEST(PreparedCache, TrimmingRemovesTheLeastRecentlyUsedFirstAndOnlyItsOwnFiles) {

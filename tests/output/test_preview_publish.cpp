@@ -160,6 +160,15 @@ TEST_F(Publishing, AFailedGenerationWritesNothingBesideTheProject) {
     EXPECT_THROW(agent->SaveAndPublish(site, "p.mvl", tree), Error);
     EXPECT_TRUE(fs::is_empty(site));
     EXPECT_EQ(display.hint, "");
+
+    // A project the file could not keep is refused before the page and the
+    // scripts are published, not when the project file comes.
+    agent->Items.clear();
+    tree.reset("Marivel");
+    AddItem("");
+    agent->Items[0].ToolTip = "a#$@b";
+    EXPECT_THROW(agent->SaveAndPublish(site, "p.mvl", tree), Error);
+    EXPECT_TRUE(fs::is_empty(site));
 }
 
 // Names of the files in a folder, temporary ones included.

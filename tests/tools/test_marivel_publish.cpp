@@ -4,13 +4,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "model/agent.h"
+#include "model/folder_lock.h"
 #include "model/memory_tree.h"
 #include "support/temp_dir.h"
 #include "support/test_jpeg.h"
@@ -241,6 +245,26 @@ TEST_F(MarivelPublish, ParallelRunsIntoOneFolderLeaveOneRunsFiles) {
         }
     }
     EXPECT_EQ(mixed, 0);
+}
+
+TEST_F(MarivelPublish, ARunThatWaitsForAnotherSaveSaysSo) {
+    // Another save holds the folder; without a word the run would look hung.
+    const fs::path project = Project("p.mvl", {Photo("photo.jpg", 64, 48)});
+    fs::create_directory(dir / "site");
+    std::optional<FolderLock> other(std::in_place, dir / "site");
+    ASSERT_TRUE(other->held());
+    std::thread release([&] {
+        // The notice is flushed before the run starts to wait.
+        for (int i = 0; i < 1000 && ReadBytes(dir / "stderr").find("waiting") == std::string::npos; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        other.reset();
+    });
+    const ToolRun run = Publish(Quote(project.string()) + " --out site");
+    release.join();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "marivel-publish: waiting for another save into \"" + (dir / "site").string() +
+                           "\" to finish\n");
+    EXPECT_TRUE(fs::exists(dir / "site" / "slider0.jpg"));
 }
 
 TEST_F(MarivelPublish, AFileThatCannotBeWrittenFailsThePublish) {
