@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
+#include <vector>
 
 #include "editor/item_page.h"
 #include "editor/link_tip_dialog.h"
@@ -258,20 +259,28 @@ TEST_F(ItemPageTest, LinkTipFitsItsTextsAtAnyFontSize) {
 
 // --- separator check ----------------------------------------------------------
 
+// The seven texts of the pages that are fields of the project file.
+struct BoundText {
+    QWidget* page;
+    const char* name;
+};
+std::vector<BoundText> BoundTexts(ScriptPage& script, PathPage& path, ItemPage& item) {
+    return {{&script, "edt_pSliderName"},
+            {&path, "edtpInternalUse_RootDir_Local"},
+            {&path, "edtpInternalUse_RootDir_Remote"},
+            {&item, "edtOriginalImagePath"},
+            {&item, "cmbx_ILink"},
+            {&item, "cmbx_ITarget"},
+            {&item, "edt_IToolTip"}};
+}
+
 TEST(SeparatorCheckTest, EveryBoundTextRefusesTheSeparator) {
     ScriptedPrompter prompter;
     MemorySettingsStore settings;
     ScriptPage script(prompter, settings);
     PathPage path(prompter, settings);
     ItemPage item(prompter, settings);
-    struct Row {
-        QWidget* page;
-        const char* name;
-    };
-    for (const Row& row :
-         {Row{&script, "edt_pSliderName"}, Row{&path, "edtpInternalUse_RootDir_Local"},
-          Row{&path, "edtpInternalUse_RootDir_Remote"}, Row{&item, "edtOriginalImagePath"},
-          Row{&item, "cmbx_ILink"}, Row{&item, "cmbx_ITarget"}, Row{&item, "edt_IToolTip"}}) {
+    for (const BoundText& row : BoundTexts(script, path, item)) {
         prompter.clear();
         QWidget* control = row.page->findChild<QWidget*>(QLatin1String(row.name));
         ASSERT_NE(control, nullptr) << row.name;
@@ -310,14 +319,7 @@ TEST(BoundTextTest, PastedLineBreaksBecomeTheBlanksTheEditShows) {
         {QStringLiteral("one\ntwo\rthree\n"), QStringLiteral("<one two three >"), 15},
         {QStringLiteral("\r\n\r\n"), QStringLiteral("<  >"), 3},
     };
-    struct Row {
-        QWidget* page;
-        const char* name;
-    };
-    for (const Row& row :
-         {Row{&script, "edt_pSliderName"}, Row{&path, "edtpInternalUse_RootDir_Local"},
-          Row{&path, "edtpInternalUse_RootDir_Remote"}, Row{&item, "edtOriginalImagePath"},
-          Row{&item, "cmbx_ILink"}, Row{&item, "cmbx_ITarget"}, Row{&item, "edt_IToolTip"}}) {
+    for (const BoundText& row : BoundTexts(script, path, item)) {
         QWidget* control = row.page->findChild<QWidget*>(QLatin1String(row.name));
         ASSERT_NE(control, nullptr) << row.name;
         auto* combo = qobject_cast<QComboBox*>(control);
