@@ -124,36 +124,6 @@ void AddNodes(DesignTree& tree, const std::vector<int>& parents) {
     for (int parent : parents) tree.addChild(parent, "Image");
 }
 
-// What the user calls each field, for the message that names one.
-constexpr const char* kAppletFieldNames[] = {
-    "slider name",
-    "configuration array name",
-    "container id",
-    "slider width",
-    "slider height",
-    "scrolling step",
-    "scrolling delay",
-    "gap between images",
-    "space after the last image",
-    "background colour",
-    "configuration array name",
-    "image border width",
-    "image border style",
-    "image border colour",
-    "container border width",
-    "container border style",
-    "container border colour",
-    "local root folder",
-    "web root folder",
-    "root choice",
-};
-static_assert(std::size(kAppletFieldNames) == TAppletData::FieldCount);
-constexpr const char* kItemFieldNames[] = {
-    "prepared image name", "original image path", "link",  "target",         "tooltip",
-    "image width",         "image height",        "level", "reserved field",
-};
-static_assert(std::size(kItemFieldNames) == TItemData::FieldCount);
-
 // Why `text` cannot stand in a record line, or nothing.
 std::optional<std::string> UnstorableBecause(const std::string& text, const std::string& separator) {
     if (!separator.empty() && text.find(separator) != std::string::npos)

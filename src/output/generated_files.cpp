@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
-#include <utility>
 
 #include "model/error.h"
 #include "model/field_codec.h"
+#include "model/record_fields.h"
 #include "output/script_text.h"
 
 namespace marivel {
@@ -43,6 +43,10 @@ long long FieldNumber(std::string_view field, const std::string& text) {
     }
 }
 
+long long FieldNumber(const TAppletData& applet, std::string TAppletData::*field) {
+    return FieldNumber(FieldName(field), applet.*field);
+}
+
 }  // namespace
 
 TAppletData AdjustBorders(const TAppletData& applet) {
@@ -50,15 +54,16 @@ TAppletData AdjustBorders(const TAppletData& applet) {
     // Stored numbers can be anything a 32-bit integer holds; the sum is made
     // in 64 bits, where it cannot overflow, and refused when the result does
     // not fit the 32 bits everything else reads it with.
-    const long long imageBorder = FieldNumber("image border width", applet.ImageBorderWidth);
-    const long long containerBorder = FieldNumber("container border width", applet.ContainerBorderWidth);
-    const long long height = FieldNumber("slider height", applet.Height);
+    const long long imageBorder = FieldNumber(applet, &TAppletData::ImageBorderWidth);
+    const long long containerBorder = FieldNumber(applet, &TAppletData::ContainerBorderWidth);
+    const long long height = FieldNumber(applet, &TAppletData::Height);
     const bool imageShown = applet.ImageBorderStyle != "0";
     const bool containerShown = applet.ContainerBorderStyle != "0";
     const HeightPart parts[3] = {
-        {"slider height", height, height},
-        {"image border width", imageBorder, imageShown ? 2 * imageBorder : 0},
-        {"container border width", containerBorder, containerShown ? 2 * containerBorder : 0},
+        {FieldName(&TAppletData::Height), height, height},
+        {FieldName(&TAppletData::ImageBorderWidth), imageBorder, imageShown ? 2 * imageBorder : 0},
+        {FieldName(&TAppletData::ContainerBorderWidth), containerBorder,
+         containerShown ? 2 * containerBorder : 0},
     };
     const long long total = parts[0].addition + parts[1].addition + parts[2].addition;
     if (total > std::numeric_limits<int>::max() || total < std::numeric_limits<int>::min())
@@ -74,31 +79,22 @@ void CheckScriptValues(const TAppletData& applet, const TItemArray& items,
     // The script passes these to the engine bare, outside any string, and the
     // stylesheet writes the styles' numbers: text that is not a number there
     // would become part of the script itself.
-    const std::pair<const char*, const std::string*> numbers[] = {
-        {"slider width", &applet.Width},
-        {"scrolling step", &applet.Step},
-        {"scrolling delay", &applet.Delay},
-        {"gap between images", &applet.Gap},
-        {"space after the last image", &applet.TrailerSpace},
-        {"image border style", &applet.ImageBorderStyle},
-        {"container border style", &applet.ContainerBorderStyle},
-    };
-    for (const auto& [field, text] : numbers) FieldNumber(field, *text);
+    for (auto field :
+         {&TAppletData::Width, &TAppletData::Step, &TAppletData::Delay, &TAppletData::Gap,
+          &TAppletData::TrailerSpace, &TAppletData::ImageBorderStyle, &TAppletData::ContainerBorderStyle})
+        FieldNumber(applet, field);
     // The border colours go into the stylesheet, which web pages include:
     // anything but the six digits would end the rule and style the page.
     // An empty colour only makes the browser drop that border, as it always
     // did, so such a project still publishes.
-    const std::pair<const char*, const std::string*> colours[] = {
-        {"image border colour", &applet.ImageBorderColor},
-        {"container border colour", &applet.ContainerBorderColor},
-    };
-    for (const auto& [field, text] : colours) {
+    for (auto field : {&TAppletData::ImageBorderColor, &TAppletData::ContainerBorderColor}) {
+        const std::string& text = applet.*field;
         const bool hex =
-            text->empty() || (text->size() == 6 && std::all_of(text->begin(), text->end(), [](char c) {
-                                  return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-                              }));
+            text.empty() || (text.size() == 6 && std::all_of(text.begin(), text.end(), [](char c) {
+                                 return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+                             }));
         if (!hex)
-            throw Error("The " + std::string(field) + " \"" + *text +
+            throw Error("The " + std::string(FieldName(field)) + " \"" + text +
                         "\" is not a colour of six hexadecimal digits");
     }
     if (!IsScriptIdentifier(applet.CfgName))
@@ -116,10 +112,10 @@ void CheckScriptValues(const TAppletData& applet, const TItemArray& items,
         // names "../../.ssh/authorized_keys").
         const std::string& name = items[k].ImageFile;
         if (name == "." || name == ".." || name.find('/') != std::string::npos)
-            throw Error("The prepared image name" + item + " \"" + name +
+            throw Error("The " + std::string(FieldName(&TItemData::ImageFile)) + item + " \"" + name +
                         "\" is not a file name. Choose the item's image again");
-        if (!items[k].ImageWidth.empty()) FieldNumber("image width" + item, items[k].ImageWidth);
-        if (!items[k].ImageHeight.empty()) FieldNumber("image height" + item, items[k].ImageHeight);
+        for (auto field : {&TItemData::ImageWidth, &TItemData::ImageHeight})
+            if (!(items[k].*field).empty()) FieldNumber(FieldName(field) + item, items[k].*field);
     }
 }
 
