@@ -35,8 +35,7 @@ QComboBox* editableList(const char* name, const QStringList& entries, QWidget* p
     list->setInsertPolicy(QComboBox::NoInsert);
     list->addItems(entries);
     list->setEditText(QString());
-    pages::keepWholeText(list);
-    pages::keepOnOneLine(list);
+    pages::bindText(list);
     return list;
 }
 
@@ -51,8 +50,7 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
     auto* imageGrid = new QGridLayout(image);
     edtOriginalImagePath = new QLineEdit(image);
     edtOriginalImagePath->setObjectName(QStringLiteral("edtOriginalImagePath"));
-    pages::keepWholeText(edtOriginalImagePath);
-    pages::keepOnOneLine(edtOriginalImagePath);
+    pages::bindText(edtOriginalImagePath);
     spdbtnOriginalImagePath = browseButton("spdbtnOriginalImagePath",
                                            QStringLiteral("Choose the original image of this item"), image);
     imageGrid->addWidget(edtOriginalImagePath, 0, 0);
@@ -85,8 +83,7 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
     auto* tipGrid = new QGridLayout(tip);
     edt_IToolTip = new QLineEdit(tip);
     edt_IToolTip->setObjectName(QStringLiteral("edt_IToolTip"));
-    pages::keepWholeText(edt_IToolTip);
-    pages::keepOnOneLine(edt_IToolTip);
+    pages::bindText(edt_IToolTip);
     tipGrid->addWidget(edt_IToolTip, 0, 0);
     QToolButton* tipHelp = addHelp(tip, 10, tipGrid, 0);
     layout->addWidget(tip);

@@ -97,15 +97,8 @@ void PageButton::paintEvent(QPaintEvent* event) {
 
 namespace pages {
 
-void keepWholeText(QLineEdit* edit) {
+void bindText(QLineEdit* edit) {
     edit->setMaxLength(std::numeric_limits<int>::max());
-}
-
-void keepWholeText(QComboBox* editableList) {
-    if (QLineEdit* edit = editableList->lineEdit()) keepWholeText(edit);
-}
-
-void keepOnOneLine(QLineEdit* edit) {
     QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
         if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))) return;
         // The cursor stays after what was pasted: a CR LF pair before it
@@ -122,8 +115,8 @@ void keepOnOneLine(QLineEdit* edit) {
     });
 }
 
-void keepOnOneLine(QComboBox* editableList) {
-    if (QLineEdit* edit = editableList->lineEdit()) keepOnOneLine(edit);
+void bindText(QComboBox* editableList) {
+    if (QLineEdit* edit = editableList->lineEdit()) bindText(edit);
 }
 
 void clickOnEnter(QAbstractButton* button) {

@@ -27,16 +27,14 @@ protected:
 
 namespace pages {
 
-// Lifts the line edit's default limit of 32767 characters: a bound text is
-// never cut, neither when it is loaded nor while the user types.
-void keepWholeText(QLineEdit* edit);
-void keepWholeText(QComboBox* editableList);
-
-// A bound text is one field of one line of the project file. A line break
-// pasted or dropped into the edit shows as a blank there but would split
-// that line and damage the file, so it becomes the blank the user sees.
-void keepOnOneLine(QLineEdit* edit);
-void keepOnOneLine(QComboBox* editableList);
+// Prepares an edit that holds one field of the project file (a bound
+// text). Its text is never cut: the line edit's default limit of 32767
+// characters is lifted, for what is loaded and for what the user types. And
+// a field is part of one line of the file: a line break pasted or dropped
+// into the edit, which shows there as a blank, would split that line and
+// damage the file, so it becomes the blank the user sees.
+void bindText(QLineEdit* edit);
+void bindText(QComboBox* editableList);
 
 // Return and Enter click the button, as Space does.
 void clickOnEnter(QAbstractButton* button);

@@ -53,16 +53,14 @@ PathPage::PathPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget* par
     grid->addWidget(pages::fieldLabel(QStringLiteral("Root Directory for Local Computer"), box), 1, 0, 1, 2);
     edtpInternalUse_RootDir_Local = new QLineEdit(box);
     edtpInternalUse_RootDir_Local->setObjectName(QStringLiteral("edtpInternalUse_RootDir_Local"));
-    pages::keepWholeText(edtpInternalUse_RootDir_Local);
-    pages::keepOnOneLine(edtpInternalUse_RootDir_Local);
+    pages::bindText(edtpInternalUse_RootDir_Local);
     grid->addWidget(edtpInternalUse_RootDir_Local, 2, 0, 1, 2);
     grid->addWidget(pages::fieldLabel(kLocalExample, box), 3, 0, 1, 2);
 
     grid->addWidget(pages::fieldLabel(QStringLiteral("Root Directory for Web Server"), box), 4, 0, 1, 2);
     edtpInternalUse_RootDir_Remote = new QLineEdit(box);
     edtpInternalUse_RootDir_Remote->setObjectName(QStringLiteral("edtpInternalUse_RootDir_Remote"));
-    pages::keepWholeText(edtpInternalUse_RootDir_Remote);
-    pages::keepOnOneLine(edtpInternalUse_RootDir_Remote);
+    pages::bindText(edtpInternalUse_RootDir_Remote);
     grid->addWidget(edtpInternalUse_RootDir_Remote, 5, 0, 1, 2);
     grid->addWidget(pages::fieldLabel(kRemoteExample, box), 6, 0, 1, 2);
 

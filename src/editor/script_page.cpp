@@ -119,8 +119,7 @@ ScriptPage::ScriptPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget*
     row->addWidget(pages::fieldLabel(QStringLiteral("Name"), this), 0, kLabel1);
     edt_pSliderName = new QLineEdit(this);
     edt_pSliderName->setObjectName(QStringLiteral("edt_pSliderName"));
-    pages::keepWholeText(edt_pSliderName);
-    pages::keepOnOneLine(edt_pSliderName);
+    pages::bindText(edt_pSliderName);
     row->addWidget(edt_pSliderName, 0, kField1, 1, 2);
     row->addWidget(pages::fieldLabel(QStringLiteral("Background Color"), this), 0, kField2, 1, 2,
                    Qt::AlignRight | Qt::AlignVCenter);
@@ -311,9 +310,7 @@ void ScriptPage::load(const TAppletData& data) {
 }
 
 void ScriptPage::settleNumbers() {
-    for (SpinEdit* edit : {spnedt_pWidth, spedt_pHeight, spnedt_pStep, spnedt_pDelay, spnedt_pGap,
-                           spnedt_pTrailerSpace, spnedt_pContainerBorderWidth, spnedt_pImageBorderWidth})
-        edit->setValue(edit->value());
+    for (SpinEdit* edit : findChildren<SpinEdit*>()) edit->setValue(edit->value());
 }
 
 void ScriptPage::apply(TAppletData& data) const {
