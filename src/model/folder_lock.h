@@ -5,6 +5,9 @@
 
 namespace marivel {
 
+// The activity message while a save waits for the folder's lock.
+inline constexpr const char* kWaitingForFolderHint = "Waiting for another save into this folder ... ...";
+
 // An advisory lock on a folder, held for the object's lifetime, so that two
 // programs (or two saves in one program) that fill the same folder take turns
 // instead of mixing their files. The lock sits on the folder itself, so it
@@ -17,9 +20,6 @@ namespace marivel {
 // system offers no locks, or the folder may not be read, the object holds
 // nothing and the work goes on unserialised: each file is still written
 // whole.
-// The activity message while a save waits for the folder's lock.
-inline constexpr const char* kWaitingForFolderHint = "Waiting for another save into this folder ... ...";
-
 class FolderLock {
 public:
     explicit FolderLock(const std::filesystem::path& folder, const std::function<void()>& onWait = {});

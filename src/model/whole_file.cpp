@@ -210,10 +210,13 @@ bool CopyWholeFile(const fs::path& source, const fs::path& target, Durability du
     return true;
 }
 
-void RemoveLeftoverTemporaries(const fs::path& folder, const std::vector<std::string>& names) {
+bool IsOwnSettledLeftover(const struct stat& status) {
     constexpr std::time_t kSettleSeconds = 60;
+    return status.st_uid == ::geteuid() && std::time(nullptr) - status.st_mtim.tv_sec >= kSettleSeconds;
+}
+
+void RemoveLeftoverTemporaries(const fs::path& folder, const std::vector<std::string>& names) {
     const std::unordered_set<std::string> wanted(names.begin(), names.end());
-    const std::time_t now = std::time(nullptr);
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         // ".NAME.PID-NUMBER.tmp", as TemporarySibling makes them.
@@ -231,8 +234,7 @@ void RemoveLeftoverTemporaries(const fs::path& folder, const std::vector<std::st
             !digits(std::string_view(stamp).substr(dash + 1)))
             continue;
         struct stat st;
-        if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
-            now - st.st_mtim.tv_sec < kSettleSeconds)
+        if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !IsOwnSettledLeftover(st))
             continue;
         ::unlink(it->path().c_str());
     }

@@ -2,8 +2,10 @@
 
 #include <sys/types.h>
 
+#include <sys/stat.h>
 #include <cstddef>
 #include <cstdio>
+
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -64,6 +66,12 @@ void WriteWholeFile(const std::filesystem::path& target, std::string_view bytes,
 // Error naming the file concerned.
 bool CopyWholeFile(const std::filesystem::path& source, const std::filesystem::path& target,
                    Durability durability = Durability::Synced);
+
+// Whether a file or folder that a killed run may have left behind (`status`
+// from lstat) may be removed: it is the user's own and untouched for a
+// minute, far longer than any run takes between making it and holding or
+// renaming it.
+bool IsOwnSettledLeftover(const struct stat& status);
 
 // Removes the temporary files that writers of the named files in `folder`
 // left there when they were killed before renaming them, if they are older

@@ -6,11 +6,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <ctime>
 #include <random>
 #include <string>
 
+#include "model/descriptor_closer.h"
 #include "model/error.h"
+#include "model/whole_file.h"
 
 namespace marivel {
 
@@ -19,9 +20,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kPrefix = "marivel-";
-// A folder younger than this may belong to a run that has made it but not
-// yet locked it.
-constexpr std::time_t kSettleSeconds = 60;
 
 bool IsScratchName(const std::string& name) {
     const std::size_t prefix = std::char_traits<char>::length(kPrefix);
@@ -35,21 +33,22 @@ bool IsScratchName(const std::string& name) {
 // in it, and the temporary folder would fill up over time.
 void RemoveAbandonedFolders(const fs::path& base) {
     std::error_code ec;
-    const std::time_t now = std::time(nullptr);
     for (fs::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
         if (!IsScratchName(it->path().filename().string())) continue;
+        // A younger folder may belong to a run that has made it but not yet
+        // locked it.
         struct stat status;
         if (::lstat(it->path().c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
-            status.st_uid != ::geteuid() || now - status.st_mtim.tv_sec < kSettleSeconds)
+            !IsOwnSettledLeftover(status))
             continue;
         const int fd = ::open(it->path().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) continue;
+        const DescriptorCloser closer(fd);
         // A run in progress holds its folder's lock for as long as it lives.
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
             std::error_code ignored;
             fs::remove_all(it->path(), ignored);
         }
-        ::close(fd);
     }
 }
 
@@ -69,8 +68,7 @@ ScratchFolder::ScratchFolder() {
             fs::permissions(candidate, fs::perms::owner_all, fs::perm_options::replace, ec);
             // Held until the folder goes, so no other run takes it for one
             // that was abandoned.
-            lock_ = ::open(candidate.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (lock_ >= 0) ::flock(lock_, LOCK_EX | LOCK_NB);
+            lock_.emplace(candidate);
             path_ = std::move(candidate);
             return;
         }
@@ -83,7 +81,6 @@ ScratchFolder::ScratchFolder() {
 ScratchFolder::~ScratchFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
-    if (lock_ >= 0) ::close(lock_);
 }
 
 }  // namespace marivel

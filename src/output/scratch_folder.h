@@ -1,6 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+
+#include "model/folder_lock.h"
 
 namespace marivel {
 
@@ -22,7 +25,7 @@ public:
 
 private:
     std::filesystem::path path_;
-    int lock_ = -1;
+    std::optional<FolderLock> lock_;  // released after the folder is removed
 };
 
 }  // namespace marivel
