@@ -156,7 +156,7 @@ PreparedCopy ImagePreparer::prepare(const std::string& source, bool waitForMemor
     if (!key.empty()) {
         if (auto hit = cache_->find(key)) {
             cached_.fetch_add(1);
-            return {std::move(hit->image), std::move(hit->jpeg)};
+            return std::move(*hit);
         }
     }
     PreparedCopy copy;

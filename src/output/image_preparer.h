@@ -20,12 +20,6 @@ namespace marivel {
 
 class PreparedImageCache;
 
-// The prepared copy of one source.
-struct PreparedCopy {
-    PreparedImage image;
-    std::string jpeg;
-};
-
 // Prepares a list of sources on all cores while the caller takes the
 // results one by one, in list order, on its own thread. The caller thus
 // updates its model in the same order, and stops at the first failure in

@@ -54,6 +54,12 @@ struct PreparedImage {
     std::string warning;
 };
 
+// The prepared copy of one source: what it is and its encoded bytes.
+struct PreparedCopy {
+    PreparedImage image;
+    std::string jpeg;
+};
+
 // Decodes the JPEG at `source` and writes it scaled to the slider width as a
 // baseline colour JPEG of quality 90 at `destination`.
 //

@@ -135,7 +135,7 @@ fs::path PreparedImageCache::entryPath(const std::string& key) const {
     return folder_ / (name + ".entry");
 }
 
-std::optional<PreparedImageCache::Copy> PreparedImageCache::find(const std::string& key) const {
+std::optional<PreparedCopy> PreparedImageCache::find(const std::string& key) const {
     if (!usable_) return std::nullopt;
     const int fd = ::open(entryPath(key).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) return std::nullopt;
@@ -155,7 +155,7 @@ std::optional<PreparedImageCache::Copy> PreparedImageCache::find(const std::stri
     if (Fnv1a(std::string_view(e.data(), body)) != GetLe(e, body, 8)) return std::nullopt;
     if (jpegLength == 0 || orientation < 1 || orientation > 8) return std::nullopt;
 
-    Copy copy;
+    PreparedCopy copy;
     copy.image.sourceWidth = static_cast<int>(GetLe(e, 24, 4));
     copy.image.sourceHeight = static_cast<int>(GetLe(e, 28, 4));
     copy.image.size = {static_cast<int>(GetLe(e, 32, 4)), static_cast<int>(GetLe(e, 36, 4))};

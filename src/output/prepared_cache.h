@@ -67,12 +67,8 @@ public:
     // True when both describe the same contents as far as the key can tell.
     static bool SameVersion(const struct stat& a, const struct stat& b);
 
-    struct Copy {
-        PreparedImage image;
-        std::string jpeg;
-    };
     // The entry of `key` when it is present and whole. Safe from any thread.
-    std::optional<Copy> find(const std::string& key) const;
+    std::optional<PreparedCopy> find(const std::string& key) const;
     // Adds or replaces the entry of `key`; failures are ignored. Safe from
     // any thread.
     void store(const std::string& key, const PreparedImage& image, std::string_view jpeg) const;
