@@ -82,12 +82,12 @@ fs::path ReplacedFile(const fs::path& target) {
     return replaced;
 }
 
-// True when `target` is a regular file holding exactly what the (flushed)
-// file `fd` holds. With `sync`, the target is then flushed to the disk, as
-// a newly written one would be.
-bool HoldsSameBytes(int fd, const fs::path& target, bool sync) {
-    struct stat mine, theirs;
-    if (::fstat(fd, &mine) != 0 || ::stat(target.c_str(), &theirs) != 0) return false;
+// True when `target` (`theirs` its status) is a regular file holding exactly
+// what the (flushed) file `fd` holds. With `sync`, the target is then flushed
+// to the disk, as a newly written one would be.
+bool HoldsSameBytes(int fd, const fs::path& target, const struct stat& theirs, bool sync) {
+    struct stat mine;
+    if (::fstat(fd, &mine) != 0) return false;
     if (!S_ISREG(theirs.st_mode) || theirs.st_size != mine.st_size) return false;
     const int other = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (other < 0) return false;
@@ -157,9 +157,13 @@ void WholeFileWriter::commit() {
     if (!file_) throw Error(FileErrorMessage("Cannot write file", target_, EBADF));
     if (std::ferror(file_)) fail("Cannot write file", errno != 0 ? errno : EIO);
     if (std::fflush(file_) != 0) fail("Cannot write file", errno);
+    // The file being replaced, if any: compared with, and its permission
+    // bits kept.
+    struct stat old;
+    const bool replacing = ::stat(final_.c_str(), &old) == 0;
     // A target that already holds these bytes is left as it is: a save that
     // changed nothing rewrites nothing, and costs no sync.
-    if (HoldsSameBytes(::fileno(file_), final_, durability_ == Durability::Synced)) {
+    if (replacing && HoldsSameBytes(::fileno(file_), final_, old, durability_ == Durability::Synced)) {
         discard();
         return;
     }
@@ -169,8 +173,7 @@ void WholeFileWriter::commit() {
     if (rc != 0) fail("Cannot write file", errno);
     // A replaced file keeps its permission bits; a new one gets what the
     // umask allows.
-    struct stat old;
-    if (::stat(final_.c_str(), &old) == 0) ::chmod(temp_.c_str(), old.st_mode & 07777);
+    if (replacing) ::chmod(temp_.c_str(), old.st_mode & 07777);
     if (std::rename(temp_.c_str(), final_.c_str()) != 0) fail("Cannot create file", errno);
     done_ = true;
 }
