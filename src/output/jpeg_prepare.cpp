@@ -224,6 +224,13 @@ void EndDestination(j_compress_ptr cinfo) {
     out->size = out->capacity - out->pub.free_in_buffer;
 }
 
+// Whether a picture in this orientation streams (StreamRows): its rows come
+// in the source's order, mirrored left to right at most. The others are
+// gathered whole at their prepared size first (GatherTurnedRows).
+bool Streams(Orientation o) {
+    return o == Orientation::Upright || o == Orientation::MirrorX;
+}
+
 // What the decoder will hold at once: a few row groups while it streams,
 // every coefficient when the file has several scans, and the gathered
 // picture when it must be turned.
@@ -238,7 +245,7 @@ std::size_t DecoderMemory(j_decompress_ptr src, const PrepareJob* job) {
                     up(info.height_in_blocks, static_cast<std::size_t>(info.v_samp_factor)) * sizeof(JBLOCK);
         }
     }
-    if (job->orientation != Orientation::Upright && job->orientation != Orientation::MirrorX)
+    if (!Streams(job->orientation))
         need += 3 * static_cast<std::size_t>(job->width) * static_cast<std::size_t>(job->height);
     return need;
 }
@@ -301,8 +308,7 @@ void StartDecoder(PrepareJob* job) {
     // A picture that is turned is gathered whole at its prepared size first.
     const auto turned =
         3ULL * static_cast<unsigned long long>(job->width) * static_cast<unsigned long long>(job->height);
-    if (job->orientation != Orientation::Upright && job->orientation != Orientation::MirrorX &&
-        turned > static_cast<unsigned long long>(kMaxDecoderMemory)) {
+    if (!Streams(job->orientation) && turned > static_cast<unsigned long long>(kMaxDecoderMemory)) {
         std::snprintf(job->error, sizeof job->error,
                       "turning it upright at %d x %d pixels needs more than %ld MiB of memory", job->width,
                       job->height, kMaxDecoderMemory / (1024 * 1024));
@@ -449,7 +455,7 @@ void GatherTurnedRows(PrepareJob* job) {
 }
 
 void ScaleRows(PrepareJob* job) {
-    if (job->orientation == Orientation::Upright || job->orientation == Orientation::MirrorX)
+    if (Streams(job->orientation))
         StreamRows(job);
     else
         GatherTurnedRows(job);
