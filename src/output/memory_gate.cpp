@@ -4,29 +4,35 @@
 
 namespace marivel {
 
-bool MemoryGate::acquire(std::size_t bytes) noexcept {
-    std::unique_lock lock(mutex_);
+bool MemoryGate::fitsLocked(std::size_t bytes) const {
     // Alone, anything fits: the budget bounds sharing, not single files.
-    freed_.wait(lock, [&] { return cancelled_ || holders_ == 0 || held_ + bytes <= budget_; });
-    if (cancelled_) return false;
+    return holders_ == 0 || held_ + bytes <= budget_;
+}
+
+void MemoryGate::holdLocked(std::size_t bytes) {
     held_ += bytes;
     ++holders_;
     if (held_ > peak_) peak_ = held_;
+}
+
+bool MemoryGate::acquire(std::size_t bytes) noexcept {
+    std::unique_lock lock(mutex_);
+    freed_.wait(lock, [&] { return cancelled_ || fitsLocked(bytes); });
+    if (cancelled_) return false;
+    holdLocked(bytes);
     return true;
 }
 
 bool MemoryGate::tryAcquire(std::size_t bytes) noexcept {
     std::lock_guard lock(mutex_);
-    if (cancelled_ || (holders_ > 0 && held_ + bytes > budget_)) return false;
-    held_ += bytes;
-    ++holders_;
-    if (held_ > peak_) peak_ = held_;
+    if (cancelled_ || !fitsLocked(bytes)) return false;
+    holdLocked(bytes);
     return true;
 }
 
 bool MemoryGate::fits(std::size_t bytes) const {
     std::lock_guard lock(mutex_);
-    return holders_ == 0 || held_ + bytes <= budget_;
+    return fitsLocked(bytes);
 }
 
 void MemoryGate::release(std::size_t bytes) noexcept {

@@ -35,6 +35,10 @@ public:
     std::size_t peak() const;
 
 private:
+    // Under mutex_.
+    bool fitsLocked(std::size_t bytes) const;
+    void holdLocked(std::size_t bytes);
+
     const std::size_t budget_;
     mutable std::mutex mutex_;
     std::condition_variable freed_;
