@@ -97,10 +97,7 @@ void CheckScriptValues(const TAppletData& applet, const TItemArray& items,
             throw Error("The " + std::string(FieldName(field)) + " \"" + text +
                         "\" is not a colour of six hexadecimal digits");
     }
-    if (!IsScriptIdentifier(applet.CfgName))
-        throw Error("The configuration array name \"" + applet.CfgName +
-                    "\" cannot name the slider's array: it must start with a letter, \"_\" or \"$\" and hold "
-                    "only letters, digits, \"_\" and \"$\"");
+    CheckScriptIdentifier("configuration array name", applet.CfgName, "the slider's array");
     // An item whose image is not prepared again keeps the name and size it
     // holds; a size never prepared is empty, which the script writes as a
     // hole.

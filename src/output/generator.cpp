@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "model/agent.h"
-#include "model/error.h"
 #include "model/field_codec.h"
 #include "model/text_file.h"
 #include "output/generated_files.h"
@@ -26,13 +25,6 @@ namespace {
 constexpr const char* kImageMissingCaption = "Warning: Original image not found.";
 constexpr const char* kImageCaption = "Item";
 constexpr const char* kGeneratingHint = "Making HTML Codes ... ...";
-
-void CheckSliderName(const std::string& name) {
-    if (IsScriptIdentifier(name)) return;
-    throw Error("The slider name \"" + name +
-                "\" cannot name the slider's script: it must start with a letter, \"_\" or \"$\" and hold "
-                "only letters, digits, \"_\" and \"$\"");
-}
 
 // The file an item's image is prepared from.
 std::string SourcePathOf(const TkeltAppletAgent& agent, const TItemData& item) {
@@ -127,7 +119,7 @@ void TkeltAppletAgent::MakeHTMLCodes(const fs::path& pagePath, DesignTree& tree)
     EngineFiles[2] = "tessaline.css";
     // Everything that can be refused without touching a file is checked
     // first, so a refused run leaves the folders as they were.
-    CheckSliderName(AppletData.SliderName);
+    CheckScriptIdentifier("slider name", AppletData.SliderName, "the slider's script");
     RefreshLevels(tree);
     RewriteLinks(*this);
     const TAppletData written = AdjustBorders(AppletData);

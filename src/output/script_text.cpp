@@ -1,5 +1,6 @@
 #include "output/script_text.h"
 
+#include "model/error.h"
 #include "model/field_codec.h"
 #include "model/text_encoding.h"
 
@@ -142,6 +143,13 @@ bool IsScriptIdentifier(std::string_view name) {
         if (!ok) return false;
     }
     return true;
+}
+
+void CheckScriptIdentifier(std::string_view field, std::string_view name, std::string_view use) {
+    if (IsScriptIdentifier(name)) return;
+    throw Error(
+        "The " + std::string(field) + " \"" + std::string(name) + "\" cannot name " + std::string(use) +
+        ": it must start with a letter, \"_\" or \"$\" and hold only letters, digits, \"_\" and \"$\"");
 }
 
 std::string ReplaceAllIgnoreCase(std::string_view text, std::string_view from, std::string_view to) {

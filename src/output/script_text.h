@@ -26,6 +26,9 @@ std::string EscapeForHtmlAttribute(std::string_view text);
 // ("CI" + name, "Init" + name, name + "cfg"): an ASCII letter, "_" or "$",
 // followed by ASCII letters, digits, "_" or "$".
 bool IsScriptIdentifier(std::string_view name);
+// Throws Error when `name`, the value of the field `field`, is no such
+// identifier; `use` says what it would have named ("the slider's script").
+void CheckScriptIdentifier(std::string_view field, std::string_view name, std::string_view use);
 
 // Replaces every occurrence of `from` by `to`, matching without regard to
 // ASCII letter case, left to right without overlap; inserted text is not
