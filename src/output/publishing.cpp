@@ -56,8 +56,9 @@ std::vector<fs::path> PublishedFiles(const TkeltAppletAgent& agent, const Design
 std::vector<std::pair<std::size_t, std::string>> RebasedOriginals(const TItemArray& items,
                                                                   const fs::path& from, const fs::path& to) {
     std::vector<std::pair<std::size_t, std::string>> rebased;
+    const ImagePathRebase rebase(from, to);
     for (std::size_t k = 0; k < items.size(); ++k) {
-        std::string path = RebasedImagePath(items[k].OriginalImagePath, from, to);
+        std::string path = rebase(items[k].OriginalImagePath);
         if (path != items[k].OriginalImagePath) rebased.emplace_back(k, std::move(path));
     }
     return rebased;

@@ -38,20 +38,29 @@ bool SameFolder(const fs::path& a, const fs::path& b) {
 
 }  // namespace
 
-std::string RebasedImagePath(const std::string& originalImagePath, const fs::path& fromFolder,
-                             const fs::path& toFolder) {
+ImagePathRebase::ImagePathRebase(const fs::path& fromFolder, const fs::path& toFolder)
+    : from_(AbsoluteFolder(fromFolder)), to_(AbsoluteFolder(toFolder)) {
+    if (from_.empty() || to_.empty() || SameFolder(from_, to_)) {
+        from_.clear();
+        to_.clear();
+    }
+}
+
+std::string ImagePathRebase::operator()(const std::string& originalImagePath) const {
     const fs::path relative(Trim(originalImagePath));
-    if (relative.empty() || relative.is_absolute()) return originalImagePath;
-    const fs::path from = AbsoluteFolder(fromFolder);
-    const fs::path to = AbsoluteFolder(toFolder);
-    if (from.empty() || to.empty() || SameFolder(from, to)) return originalImagePath;
+    if (relative.empty() || relative.is_absolute() || from_.empty()) return originalImagePath;
     std::error_code ec;
-    const fs::path file = (from / relative).lexically_normal();
+    const fs::path file = (from_ / relative).lexically_normal();
     if (!fs::is_regular_file(file, ec)) return originalImagePath;
     // In or below the new folder: every step of the new relative path goes down.
-    const fs::path below = file.lexically_relative(to);
+    const fs::path below = file.lexically_relative(to_);
     if (!below.empty() && *below.begin() != "..") return below.string();
     return file.string();
+}
+
+std::string RebasedImagePath(const std::string& originalImagePath, const fs::path& fromFolder,
+                             const fs::path& toFolder) {
+    return ImagePathRebase(fromFolder, toFolder)(originalImagePath);
 }
 
 std::string PreparedImageName(int k) {

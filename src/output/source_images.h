@@ -29,6 +29,19 @@ bool SourceImageExists(const std::string& originalImagePath, const std::filesyst
 std::string RebasedImagePath(const std::string& originalImagePath, const std::filesystem::path& fromFolder,
                              const std::filesystem::path& toFolder);
 
+// RebasedImagePath for a whole project: the two folders are worked out once,
+// not for every item.
+class ImagePathRebase {
+public:
+    ImagePathRebase(const std::filesystem::path& fromFolder, const std::filesystem::path& toFolder);
+    std::string operator()(const std::string& originalImagePath) const;
+
+private:
+    // Absolute and normal; both empty when no path changes (the same
+    // folder, or one that cannot be made absolute).
+    std::filesystem::path from_, to_;
+};
+
 // The name generation gives the prepared image of the item at position k.
 std::string PreparedImageName(int k);
 
