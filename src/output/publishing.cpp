@@ -124,10 +124,10 @@ bool TkeltAppletAgent::SaveAndPublish(const fs::path& folder, const std::string&
 
     Display().setProgressMaximum(100);
     ActivityScope activity(Display(), "Copying Publishable Files ... ...", true);
-    for (const TItemData& item : Items) {
-        // An item whose image was never prepared has none to publish.
-        if (!item.ImageFile.empty()) CopyWholeFile(PreviewFolder() / item.ImageFile, folder / item.ImageFile);
-    }
+    // An item whose image was never prepared has none to publish; items that
+    // share an image publish it once.
+    for (const std::string& name : DistinctImageNames(Items))
+        CopyWholeFile(PreviewFolder() / name, folder / name);
     Display().advanceProgress(50);
     Display().advanceProgress(50);
 
