@@ -27,7 +27,7 @@ Record FromStrings(const TStringArray& strings, std::string Record::*const (&fie
 }  // namespace
 
 TkeltAppletAgent::TkeltAppletAgent(ProgramFolders folders, ActivityDisplay* display)
-    : EngineFiles{"tessaline.js", "tessalinecfg.js", "tessaline.css"},
+    : EngineFiles{"tessaline.js", kConfigScriptFile, kStyleSheetFile},
       Separator("#$@"),
       folders_(std::move(folders)),
       display_(display ? display : &silent_) {}

@@ -19,6 +19,11 @@ enum class LoadResult {
     NoProject,     // the file ends before the project's parameters: nothing changed
 };
 
+// The files generation writes beside the engine script, as EngineFiles[1]
+// and EngineFiles[2] name them.
+inline constexpr const char* kConfigScriptFile = "tessalinecfg.js";
+inline constexpr const char* kStyleSheetFile = "tessaline.css";
+
 // What the last image pass of a generation did with the sources it found.
 struct ImagePassCounts {
     int decoded = 0;    // prepared from the source photo

@@ -115,8 +115,8 @@ void RewriteLinks(TkeltAppletAgent& agent) {
 void TkeltAppletAgent::MakeHTMLCodes(const fs::path& pagePath, DesignTree& tree) {
     ActivityScope activity(Display(), kGeneratingHint, false);
     EngineFiles.resize(3);
-    EngineFiles[1] = "tessalinecfg.js";
-    EngineFiles[2] = "tessaline.css";
+    EngineFiles[1] = kConfigScriptFile;
+    EngineFiles[2] = kStyleSheetFile;
     // Everything that can be refused without touching a file is checked
     // first, so a refused run leaves the folders as they were.
     CheckScriptIdentifier("slider name", AppletData.SliderName, "the slider's script");

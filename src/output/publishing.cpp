@@ -37,8 +37,8 @@ std::vector<std::string> DistinctImageNames(const TItemArray& items) {
 std::vector<fs::path> PublishedFiles(const TkeltAppletAgent& agent, const DesignTree& tree,
                                      const fs::path& folder, const std::string& base) {
     std::vector<fs::path> files{folder / (base + ".html"), folder / (base + ".mvl"),
-                                folder / (base + "_PublishReport.txt"), folder / "tessalinecfg.js",
-                                folder / "tessaline.css"};
+                                folder / (base + "_PublishReport.txt"), folder / kConfigScriptFile,
+                                folder / kStyleSheetFile};
     if (!agent.EngineFiles.empty()) files.push_back(folder / agent.EngineFiles[0]);
     const int generated = GeneratedItemCount(agent.Items, tree);
     for (int k = 0; k < static_cast<int>(agent.Items.size()); ++k) {
