@@ -145,22 +145,8 @@ void TfrmTemplet::showEvent(QShowEvent* event) {
 }
 
 void TfrmTemplet::FormShow() {
-    // A value that was never stored shows the dialog; one that cannot be
-    // read is taken as "do not show", so the box is ticked.
-    const auto read = settings_.readBool(SettingsStore::Hive::CurrentUser, kSettingsKey, kValueName);
-    bool show = false;
-    switch (read.status) {
-        case SettingsStore::Status::Ok:
-            show = read.value;
-            break;
-        case SettingsStore::Status::Missing:
-            show = true;
-            break;
-        case SettingsStore::Status::Unreadable:
-            show = false;
-            break;
-    }
-    chckbxDontShow->setChecked(!show);
+    // A value that cannot be read is taken as "do not show", so the box is ticked.
+    chckbxDontShow->setChecked(!ShouldShowDialog(settings_, kValueName));
 }
 
 void TfrmTemplet::chckbxDontShowClick(bool ticked) {

@@ -53,16 +53,7 @@ TfrmMsgBox_LinkTip::TfrmMsgBox_LinkTip(SettingsStore& settings, Prompter& prompt
 }
 
 bool TfrmMsgBox_LinkTip::shouldShow(const SettingsStore& settings) {
-    const auto read = settings.readBool(SettingsStore::Hive::CurrentUser, kSettingsKey, kValueName);
-    switch (read.status) {
-        case SettingsStore::Status::Ok:
-            return read.value;
-        case SettingsStore::Status::Missing:
-            return true;
-        case SettingsStore::Status::Unreadable:
-            break;
-    }
-    return false;
+    return ShouldShowDialog(settings, kValueName);
 }
 
 void TfrmMsgBox_LinkTip::storeChoice(bool doNotShow) {
