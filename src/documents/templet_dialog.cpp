@@ -4,12 +4,10 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFocusEvent>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <map>
@@ -136,11 +134,7 @@ QString TfrmTemplet::selectedPath() const {
 
 void TfrmTemplet::showEvent(QShowEvent* event) {
     FormShow();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(*this);
     QDialog::showEvent(event);
 }
 

@@ -1,14 +1,13 @@
 #include "editor/link_tip_dialog.h"
 
 #include <QCheckBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "documents/dialog_placement.h"
 #include "platform/prompter.h"
 #include "platform/settings_store.h"
 
@@ -84,11 +83,7 @@ void TfrmMsgBox_LinkTip::changeEvent(QEvent* event) {
 
 void TfrmMsgBox_LinkTip::showEvent(QShowEvent* event) {
     fitToTexts();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(*this);
     QDialog::showEvent(event);
 }
 
