@@ -170,11 +170,12 @@ std::vector<TWebBrowserNamePath> DetectBrowsers(const SettingsStore& settings,
     std::vector<TWebBrowserNamePath> all;
     QSet<QString> seen;
     auto take = [&](const std::vector<TWebBrowserNamePath>& found) {
-        for (const TWebBrowserNamePath& browser : found)
-            if (!seen.contains(identity(browser.Path))) {
-                seen.insert(identity(browser.Path));
-                all.push_back(browser);
-            }
+        for (const TWebBrowserNamePath& browser : found) {
+            const QString id = identity(browser.Path);
+            if (seen.contains(id)) continue;
+            seen.insert(id);
+            all.push_back(browser);
+        }
     };
     take(DetectRegisteredBrowsers(settings));
     take(DetectInstalledBrowsers(where));

@@ -4,12 +4,10 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFocusEvent>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <map>
@@ -136,31 +134,13 @@ QString TfrmTemplet::selectedPath() const {
 
 void TfrmTemplet::showEvent(QShowEvent* event) {
     FormShow();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(*this);
     QDialog::showEvent(event);
 }
 
 void TfrmTemplet::FormShow() {
-    // A value that was never stored shows the dialog; one that cannot be
-    // read is taken as "do not show", so the box is ticked.
-    const auto read = settings_.readBool(SettingsStore::Hive::CurrentUser, kSettingsKey, kValueName);
-    bool show = false;
-    switch (read.status) {
-        case SettingsStore::Status::Ok:
-            show = read.value;
-            break;
-        case SettingsStore::Status::Missing:
-            show = true;
-            break;
-        case SettingsStore::Status::Unreadable:
-            show = false;
-            break;
-    }
-    chckbxDontShow->setChecked(!show);
+    // A value that cannot be read is taken as "do not show", so the box is ticked.
+    chckbxDontShow->setChecked(!ShouldShowDialog(settings_, kValueName));
 }
 
 void TfrmTemplet::chckbxDontShowClick(bool ticked) {

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <iterator>
 
+#include "documents/kept_windows.h"
 #include "editor/link_tip_dialog.h"
 #include "editor/page_controls.h"
 #include "editor/script_page.h"
@@ -163,10 +164,8 @@ TItemData ItemPage::commit() const {
 QString ItemPage::fileUrl(const QString& path) {
     static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:"));
     const bool windowsPath = path.contains(QLatin1Char('\\')) || drive.match(path).hasMatch();
-    if (!windowsPath && path.startsWith(QLatin1Char('/'))) return QStringLiteral("file://") + path;
-    QString url = path;
-    url.replace(QLatin1Char('\\'), QLatin1Char('/')).replace(QLatin1Char(':'), QLatin1Char('|'));
-    return QStringLiteral("file:///") + url;
+    const bool posixPath = !windowsPath && path.startsWith(QLatin1Char('/'));
+    return PathToFileUrl(path, posixPath ? PathStyle::Posix : PathStyle::Windows);
 }
 
 // A cancelled dialog leaves the path as it was and changes nothing.

@@ -1,14 +1,13 @@
 #include "editor/link_tip_dialog.h"
 
 #include <QCheckBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "documents/dialog_placement.h"
 #include "platform/prompter.h"
 #include "platform/settings_store.h"
 
@@ -53,16 +52,7 @@ TfrmMsgBox_LinkTip::TfrmMsgBox_LinkTip(SettingsStore& settings, Prompter& prompt
 }
 
 bool TfrmMsgBox_LinkTip::shouldShow(const SettingsStore& settings) {
-    const auto read = settings.readBool(SettingsStore::Hive::CurrentUser, kSettingsKey, kValueName);
-    switch (read.status) {
-        case SettingsStore::Status::Ok:
-            return read.value;
-        case SettingsStore::Status::Missing:
-            return true;
-        case SettingsStore::Status::Unreadable:
-            break;
-    }
-    return false;
+    return ShouldShowDialog(settings, kValueName);
 }
 
 void TfrmMsgBox_LinkTip::storeChoice(bool doNotShow) {
@@ -93,11 +83,7 @@ void TfrmMsgBox_LinkTip::changeEvent(QEvent* event) {
 
 void TfrmMsgBox_LinkTip::showEvent(QShowEvent* event) {
     fitToTexts();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(*this);
     QDialog::showEvent(event);
 }
 

@@ -175,38 +175,35 @@ void TMainForm::buildLayout() {
     }
 }
 
+void TMainForm::bind(std::initializer_list<QAction*> actions, const std::function<void()>& command) {
+    for (QAction* action : actions)
+        connect(action, &QAction::triggered, this, [this, command] { Run(command); });
+}
+
 void TMainForm::connectCommands() {
     MainActions& a = *actions_;
-    auto bind = [this](std::initializer_list<QAction*> actions, void (TMainForm::*handler)()) {
-        for (QAction* action : actions)
-            connect(action, &QAction::triggered, this,
-                    [this, handler] { Run([this, handler] { (this->*handler)(); }); });
-    };
-    bind({a.Insert1, a.Insert2, a.tlbtnInsert}, &TMainForm::Insert1Click);
-    bind({a.Delete1, a.Delete2, a.tlbtnDelete}, &TMainForm::Delete1Click);
-    bind({a.MoveUp1, a.MoveUp2, a.tlbtnMoveUp}, &TMainForm::MoveUp1Click);
-    bind({a.MoveDown1, a.MoveDown2, a.tlbtnMoveDown}, &TMainForm::MoveDown1Click);
+    bind({a.Insert1, a.Insert2, a.tlbtnInsert}, [this] { Insert1Click(); });
+    bind({a.Delete1, a.Delete2, a.tlbtnDelete}, [this] { Delete1Click(); });
+    bind({a.MoveUp1, a.MoveUp2, a.tlbtnMoveUp}, [this] { MoveUp1Click(); });
+    bind({a.MoveDown1, a.MoveDown2, a.tlbtnMoveDown}, [this] { MoveDown1Click(); });
     connectDocumentCommands();
-    bind({a.BuildHTML1, a.tlbtnBuildHTML}, &TMainForm::BuildHTML1Click);
-    bind({a.Preview1, a.tlbtnPreview}, &TMainForm::Preview1Click);
-    bind({a.Publish1}, &TMainForm::Publish1Click);
-    bind({a.WebBrowser1}, &TMainForm::WebBrowser1Click);
+    // The output and help commands are made after the menus are connected:
+    // each click reaches them anew.
+    bind({a.BuildHTML1, a.tlbtnBuildHTML}, [this] { preview_->BuildHTML1Click(); });
+    bind({a.Preview1, a.tlbtnPreview}, [this] { preview_->Preview1Click(); });
+    bind({a.Publish1}, [this] { preview_->Publish1Click(); });
+    bind({a.WebBrowser1}, [this] { preview_->WebBrowser1Click(); });
 
     connect(a.ToolBar1, &QAction::triggered, this, &TMainForm::ToolBar1Click);
     connect(a.StatusBar2, &QAction::triggered, this, &TMainForm::StatusBar2Click);
     // The window's own tool-bar menu would hide the bar behind the tick's back.
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    auto help = [this](std::initializer_list<QAction*> actions, void (HelpCommands::*handler)()) {
-        for (QAction* action : actions)
-            connect(action, &QAction::triggered, this,
-                    [this, handler] { Run([this, handler] { (help_.get()->*handler)(); }); });
-    };
-    help({a.Topic1, a.tlbtnHelp}, &HelpCommands::Topic1Click);
-    help({a.ViewSample1}, &HelpCommands::ViewSample1Click);
-    help({a.Homepage1}, &HelpCommands::Homepage1Click);
-    help({a.ContactUs1}, &HelpCommands::ContactUs1Click);
-    help({a.About1}, &HelpCommands::About1Click);
+    bind({a.Topic1, a.tlbtnHelp}, [this] { help_->Topic1Click(); });
+    bind({a.ViewSample1}, [this] { help_->ViewSample1Click(); });
+    bind({a.Homepage1}, [this] { help_->Homepage1Click(); });
+    bind({a.ContactUs1}, [this] { help_->ContactUs1Click(); });
+    bind({a.About1}, [this] { help_->About1Click(); });
 
     connect(trvwDesignPanel, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { Run([&] { trvwDesignPanelChange(current); }); });
@@ -217,17 +214,12 @@ void TMainForm::connectCommands() {
 
 void TMainForm::connectDocumentCommands() {
     MainActions& a = *actions_;
-    auto bind = [this](std::initializer_list<QAction*> actions, void (DocumentCommands::*handler)()) {
-        for (QAction* action : actions)
-            connect(action, &QAction::triggered, this,
-                    [this, handler] { Run([this, handler] { (documents_.get()->*handler)(); }); });
-    };
-    bind({a.New1, a.tlbtnNew}, &DocumentCommands::New1Click);
-    bind({a.Open1, a.tlbtnOpen}, &DocumentCommands::Open1Click);
-    bind({a.Save1, a.tlbtnSave}, &DocumentCommands::Save1Click);
-    bind({a.Save2}, &DocumentCommands::Save2Click);
-    bind({a.Templet1}, &DocumentCommands::Templet1Click);
-    bind({a.SaveAsTemplate1}, &DocumentCommands::SaveAsTemplate1Click);
+    bind({a.New1, a.tlbtnNew}, [this] { documents_->New1Click(); });
+    bind({a.Open1, a.tlbtnOpen}, [this] { documents_->Open1Click(); });
+    bind({a.Save1, a.tlbtnSave}, [this] { documents_->Save1Click(); });
+    bind({a.Save2}, [this] { documents_->Save2Click(); });
+    bind({a.Templet1}, [this] { documents_->Templet1Click(); });
+    bind({a.SaveAsTemplate1}, [this] { documents_->SaveAsTemplate1Click(); });
     connect(a.Exit1, &QAction::triggered, this, &QWidget::close);
 }
 
@@ -362,24 +354,6 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 void TMainForm::spnedtApWidthMouseMove(QWidget* control) {
     if (suppressTreeEvents_) return;
     statusLine_->showHint(control->property("hint").toString());
-}
-
-// --- output -----------------------------------------------------------------------
-
-void TMainForm::BuildHTML1Click() {
-    preview_->BuildHTML1Click();
-}
-
-void TMainForm::Preview1Click() {
-    preview_->Preview1Click();
-}
-
-void TMainForm::Publish1Click() {
-    preview_->Publish1Click();
-}
-
-void TMainForm::WebBrowser1Click() {
-    preview_->WebBrowser1Click();
 }
 
 // --- documents --------------------------------------------------------------------

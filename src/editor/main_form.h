@@ -4,6 +4,8 @@
 #include <QPointF>
 #include <QString>
 #include <filesystem>
+#include <functional>
+#include <initializer_list>
 #include <memory>
 
 #include "documents/browser_detection.h"
@@ -12,6 +14,7 @@
 #include "editor/tree_widget_design_tree.h"
 #include "model/agent.h"
 
+class QAction;
 class QCloseEvent;
 class QSplitter;
 class QTabWidget;
@@ -131,6 +134,9 @@ protected:
 private:
     void FormCreate();
     void buildLayout();
+    // Runs command through the standard error box whenever one of the
+    // actions is triggered.
+    void bind(std::initializer_list<QAction*> actions, const std::function<void()>& command);
     void connectCommands();
     void connectDocumentCommands();
     void connectPages();
@@ -146,12 +152,6 @@ private:
 
     void ToolBar1Click(bool shown);
     void StatusBar2Click(bool shown);
-
-    // Build HTML, Preview, Publish and the browser choice.
-    void BuildHTML1Click();
-    void Preview1Click();
-    void Publish1Click();
-    void WebBrowser1Click();
 
     int selectedIndex() const;
     int descendantsOf(int index);

@@ -75,15 +75,7 @@ private:
 PageButton::PageButton(QWidget* parent) : QToolButton(parent) {
     // Tab reaches it; a mouse click leaves the focus where the user typed.
     setFocusPolicy(Qt::TabFocus);
-}
-
-void PageButton::keyPressEvent(QKeyEvent* event) {
-    if (isEnter(event)) {
-        if (!event->isAutoRepeat()) click();
-        event->accept();
-        return;
-    }
-    QToolButton::keyPressEvent(event);
+    pages::clickOnEnter(this);
 }
 
 // The style draws a flat button's focus, if at all, as a faint frame over

@@ -21,7 +21,6 @@ public:
     explicit PageButton(QWidget* parent = nullptr);
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 };
 

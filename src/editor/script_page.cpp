@@ -310,7 +310,7 @@ void ScriptPage::load(const TAppletData& data) {
 }
 
 void ScriptPage::settleNumbers() {
-    for (SpinEdit* edit : findChildren<SpinEdit*>()) edit->setValue(edit->value());
+    for (SpinEdit* edit : findChildren<SpinEdit*>()) edit->settle();
 }
 
 void ScriptPage::apply(TAppletData& data) const {

@@ -29,6 +29,8 @@ public:
     int value() const;
     // Shows value brought into the range.
     void setValue(int value);
+    // Shows the number the text reads as, as leaving the box does.
+    void settle();
 
     void stepBy(int steps) override;
     QSize sizeHint() const override;
@@ -49,8 +51,6 @@ private:
     // The text as a number in the range; a text that is no number, or has
     // no digits yet, reads as the minimum.
     static int read(QStringView text);
-    // Shows the number the text reads as.
-    void settle();
 };
 
 }  // namespace marivel

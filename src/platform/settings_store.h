@@ -56,6 +56,22 @@ inline bool CreateVersionKeys(SettingsStore& settings) {
            settings.createKey(SettingsStore::Hive::CurrentUser, kVersionKey);
 }
 
+// Whether a dialog the user can turn off is shown, by its Boolean under
+// kSettingsKey: a value that was never stored shows the dialog; one that
+// cannot be read is taken as "do not show".
+inline bool ShouldShowDialog(const SettingsStore& settings, const QString& name) {
+    const auto read = settings.readBool(SettingsStore::Hive::CurrentUser, kSettingsKey, name);
+    switch (read.status) {
+        case SettingsStore::Status::Ok:
+            return read.value;
+        case SettingsStore::Status::Missing:
+            return true;
+        case SettingsStore::Status::Unreadable:
+            break;
+    }
+    return false;
+}
+
 // Stores one of the current user's Booleans under kSettingsKey, creating the
 // keys down to it first. False when the store failed.
 inline bool StoreUserSetting(SettingsStore& settings, const QString& name, bool value) {
