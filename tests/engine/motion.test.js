@@ -112,8 +112,11 @@ describe('motion in real time', { timeout: 120000 }, () => {
     const after = await sample(page);
     // Neither back nor ahead of where time alone would have taken it (the
     // new animation may hold its picture for a frame or two as it starts).
+    // The first sample shows its whole pixel, up to 1 px behind where the
+    // slider really was, and the new animation starts in the middle of a
+    // half-pixel step, 0.25 px ahead: a jump is far more than that.
     const expected = before.offset + (after.time - before.time) / 20;
-    assert.ok(after.offset >= before.offset && after.offset <= expected + 0.5,
+    assert.ok(after.offset >= before.offset && after.offset <= expected + 1.25,
       `at ${after.offset}, from ${before.offset}, at most ${expected}`);
     assert.ok(Number.isInteger(after.offset * 2), 'on half pixels');
     assert.deepEqual(page.problems, []);
