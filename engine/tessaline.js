@@ -1,4 +1,4 @@
-/* Tessaline 1.1 slider engine: an endless vertical image slider moved by one
+/* Tessaline 1.2 slider engine: an endless vertical image slider moved by one
  * compositor animation. Contract and design notes: engine/README.md. */
 (function (win, doc) {
   'use strict';
@@ -17,20 +17,30 @@
   function sum(style, a, b) {
     return (parseFloat(style[a]) || 0) + (parseFloat(style[b]) || 0);
   }
-  function el(tag, css, parent) {
+  function el(tag, css, parent, cls) {
     var e = doc.createElement(tag);
     e.style.cssText = css;
-    return parent.appendChild(e);
+    if (cls) e.className = cls;
+    return parent ? parent.appendChild(e) : e;
+  }
+  function attr(e, k, v) {
+    e.setAttribute(k, v);
+  }
+  function mod(a, b) {
+    return ((a % b) + b) % b;
+  }
+  function px(e, k, v) {
+    e.style[k] = v + 'px';
   }
 
-  // The page loads us before the div we fill: start as soon as it exists.
+  // Starts once the div exists. Images are found beside the calling script.
   function BKag(divId, width, height, step, delay, gap, trailerSpace, bgColor, items) {
-    var c = {
+    var s = doc.currentScript, id = str(divId), host = doc.getElementById(id), c = {
       width: whole(width), height: whole(height), gap: whole(gap), trailer: whole(trailerSpace),
-      speed: num(step) / Math.max(num(delay), 10), // px/ms; delay >= 10 ms
-      bg: str(bgColor), items: Array.isArray(items) ? items : []
+      speed: num(step) / Math.max(num(delay), 10), // px/ms
+      bg: str(bgColor), items: Array.isArray(items) ? items : [],
+      name: id.replace(/_div$/, ''), base: (s && s.src) || doc.baseURI
     };
-    var id = str(divId), host = doc.getElementById(id);
     if (host) return start(c, host);
     var mo = new MutationObserver(function () {
       host = doc.getElementById(id);
@@ -43,107 +53,161 @@
   }
 
   function start(c, host) {
-    var box = el('div', 'position:relative;overflow:hidden;box-sizing:content-box;padding:0;margin:0', host);
-    box.className = 'slidercontainer';
+    var box = el('div', 'position:relative;overflow:hidden;box-sizing:content-box;padding:0;margin:0', host,
+      'slidercontainer');
     box.style.backgroundColor = /^([0-9a-f]{3}){1,2}$/i.test(c.bg) ? '#' + c.bg : c.bg;
+    attr(box, 'role', 'group'); // named by the page's div, else after the slider
+    var named = host.getAttribute('aria-labelledby');
+    if (named) attr(box, 'aria-labelledby', named);
+    else attr(box, 'aria-label', host.getAttribute('aria-label') || c.name);
     var track = el('div', 'position:relative', box);
     var run = el('div', 'display:flow-root', track);
     var list = c.items.filter(function (it) {
-      return it && whole(it[5]) > 0; // no known height: no place to keep
+      return it && whole(it[5]) > 0; // no height: no place to keep
     });
-    var period = c.trailer; // one run: images, their borders, gaps, trailer
-    var imgs = list.map(function (it, i) {
-      var w = whole(it[4]) || c.width, h = whole(it[5]), tip = str(it[3]), link = str(it[1]);
-      var parent = run;
+    var imgs = list.map(function (it) {
+      var tip = str(it[3]), link = str(it[1]), a = run;
       if (link) {
-        parent = el('a', 'display:block', run);
-        parent.href = link;
-        if (it[2]) parent.target = str(it[2]);
+        a = el('a', 'display:block', run);
+        a.href = link;
+        if (it[2]) a.target = str(it[2]);
+        if (!tip) attr(a, 'aria-label', link);
       }
-      // Inline sizes keep the place of a missing or loading file, whatever
-      // the page's own img rules.
-      var img = el('img', 'display:block;box-sizing:content-box;max-width:none;margin:0;width:' +
-        w + 'px;height:' + h + 'px', parent);
-      img.className = 'sliderimages';
-      img.width = w;
-      img.height = h;
+      var img = el('img', 'display:block;box-sizing:content-box;max-width:none;margin:0', a, 'sliderimages');
       img.alt = tip;
       if (tip) img.title = tip;
-      if (it[0]) img.src = str(it[0]);
-      (link ? parent : img).style.marginBottom = c.gap + (i === list.length - 1 ? c.trailer : 0) + 'px';
-      period += h + c.gap;
       return img;
     });
 
-    // Room for the borders the stylesheet draws.
+    // The borders as the stylesheet draws them.
     var bs = getComputedStyle(box), is = imgs.length && getComputedStyle(imgs[0]);
-    var inner = c.width + (is ? sum(is, 'borderLeftWidth', 'borderRightWidth') : 0);
-    var view = Math.max(0, c.height - sum(bs, 'borderTopWidth', 'borderBottomWidth'));
-    period += is ? imgs.length * sum(is, 'borderTopWidth', 'borderBottomWidth') : 0;
-    box.style.width = inner + 'px';
-    box.style.height = view + 'px';
-    host.style.width = inner + sum(bs, 'borderLeftWidth', 'borderRightWidth') + 'px';
-    host.style.height = c.height + 'px';
+    var ibx = is ? sum(is, 'borderLeftWidth', 'borderRightWidth') : 0;
+    var iby = is ? sum(is, 'borderTopWidth', 'borderBottomWidth') : 0;
+    var bx = sum(bs, 'borderLeftWidth', 'borderRightWidth'), by = sum(bs, 'borderTopWidth', 'borderBottomWidth');
+    var full = Math.max(0, c.height - by), parent = host.parentElement, speed = c.speed;
+    var scale, period, view, spans, copies, clones = [], canMove;
 
-    // Inert copies of the run: the view is full at any offset.
-    var copies = period >= 1 ? 1 + Math.ceil(view / period) : 0, clones = [];
-    if (copies > 64) copies = 0; // a run this short cannot loop sensibly
-    for (var k = 1; k < copies; k++) {
-      var clone = track.appendChild(run.cloneNode(true));
-      clone.inert = true;
-      clone.setAttribute('aria-hidden', 'true');
-      clones.push(clone);
+    // Sizes the column at f (< 1 to fit a narrow parent); copies fill the view.
+    function layout(f) {
+      var g = Math.round(c.gap * f), t = Math.round(c.trailer * f), y = 0, n, k, cl;
+      scale = f;
+      spans = imgs.map(function (img, i) {
+        var w = Math.round((whole(list[i][4]) || c.width) * f), h = Math.round(whole(list[i][5]) * f);
+        px(img, 'width', img.width = w);
+        px(img, 'height', img.height = h);
+        px(img.parentNode === run ? img : img.parentNode, 'marginBottom', g + (i === imgs.length - 1 ? t : 0));
+        y += h + iby + g;
+        return [y - h - iby - g, y - g];
+      });
+      period = y + t;
+      view = f < 1 ? Math.round(full * f) : full;
+      px(box, 'width', Math.round(c.width * f) + ibx);
+      px(box, 'height', view);
+      px(host, 'width', Math.round(c.width * f) + ibx + bx);
+      px(host, 'height', f < 1 ? view + by : c.height);
+      clones.forEach(function (e) {
+        track.removeChild(e);
+      });
+      clones = [];
+      copies = [imgs];
+      n = period >= 1 ? 1 + Math.ceil(view / period) : 0;
+      if (n > 64) n = 0; // too short to loop
+      for (k = 1; k < n; k++) {
+        cl = track.appendChild(run.cloneNode(true));
+        cl.inert = true;
+        attr(cl, 'aria-hidden', 'true');
+        clones.push(cl);
+        copies.push(cl.getElementsByTagName('img'));
+      }
+      canMove = n && imgs.length && speed && track.animate;
     }
+    function fitting() {
+      var room = parent.clientWidth - sum(getComputedStyle(parent), 'paddingLeft', 'paddingRight');
+      return room > 0 && c.width && room < c.width + ibx + bx ? Math.max(1, Math.floor(room - ibx - bx)) / c.width : 1;
+    }
+    layout(fitting());
 
-    var speed = c.speed, canMove = copies && imgs.length && speed && track.animate;
-    var anim = null, steps, duration, dpr, offset = 0, hover = false, focus = false;
+    var anim = null, steps, distance, duration, dpr, timer, btn;
+    var hover = false, focus = false, user = false, done = [];
+    var reduce = win.matchMedia('(prefers-reduced-motion: reduce)'), still = reduce.matches;
 
-    // Offset shown now, in px (0 <= offset < period).
+    // Offset shown, in px; seeking goes to the middle of a step.
     function getOffset() {
       var p = (anim.currentTime % duration) / duration;
-      return (Math.floor((speed < 0 ? 1 - p : p) * steps) % steps) * period / steps;
+      return (Math.floor((speed < 0 ? 1 - p : p) * steps) % steps) / dpr;
     }
-    // Seeks to the middle of the step that shows offset o.
     function setOffset(o) {
-      var p = ((Math.round((((o % period) + period) % period) * steps / period) % steps) + 0.5) / steps;
+      var p = ((Math.round(mod(o, distance) * dpr) % steps) + 0.5) / steps;
       anim.currentTime = (speed < 0 ? 1 - p : p) * duration;
     }
+    function here() {
+      return anim ? getOffset() : box.scrollTop;
+    }
     function sync() {
-      if (!anim) return;
-      if (hover || focus || doc.hidden) anim.pause();
-      else anim.play();
+      if (anim) anim[user || hover || focus || doc.hidden ? 'pause' : 'play']();
     }
 
-    // One step per device pixel: crisp images, exact average speed.
-    function animate() {
+    function load(from, to) {
+      var a = mod(from, period), b = a + to - from;
+      spans.forEach(function (s, i) {
+        if (done[i] || !(to - from >= period || (s[0] < b && s[1] > a) || (s[0] + period < b && s[1] + period > a))) return;
+        done[i] = 1;
+        var file = str(list[i][6] && win.devicePixelRatio > 1.25 ? list[i][6] : list[i][0]);
+        if (file) {
+          file = new URL(file, c.base).href;
+          copies.forEach(function (r) {
+            r[i].src = file;
+          });
+        }
+      });
+    }
+    // Files for what is in view or comes in the next view plus 16 s,
+    // checked again halfway; still, for a view around.
+    function schedule() {
+      clearTimeout(timer);
+      var o = here(), v = Math.abs(speed), ahead = 2 * view + 16000 * v;
+      if (!anim) return load(Math.max(0, o - view), o + 2 * view);
+      load(speed > 0 ? o : o - ahead, o + view + (speed > 0 ? ahead : 0));
+      timer = setTimeout(schedule, ahead / 2 / v);
+    }
+
+    // One step per device pixel, over the period rounded to device pixels.
+    function animate(o) {
       dpr = win.devicePixelRatio || 1;
       steps = Math.max(1, Math.round(period * dpr));
-      duration = period / Math.abs(speed);
+      distance = steps / dpr;
+      duration = distance / Math.abs(speed);
       anim = track.animate(
-        [{ transform: 'translateY(0)' }, { transform: 'translateY(' + -period + 'px)' }],
+        [{ transform: 'translateY(0)' }, { transform: 'translateY(' + -distance + 'px)' }],
         { duration: duration, iterations: Infinity, easing: 'steps(' + steps + ')',
           direction: speed < 0 ? 'reverse' : 'normal' });
-      setOffset(offset);
+      setOffset(o);
       sync();
     }
 
-    // Moving: clipped, copies shown. Still: the run alone, scrolled by hand.
-    // Switching keeps the picture in place.
-    function setMode(moving) {
-      moving = moving && canMove;
-      offset = anim ? getOffset() : box.scrollTop;
+    // Moving: clipped, copies shown. Still: the run, scrolled by hand.
+    function setMode(o) {
+      var moving = canMove && !still;
       if (anim) anim.cancel();
       anim = null;
-      clones.forEach(function (cl) {
-        cl.style.display = moving ? 'flow-root' : 'none';
+      clones.forEach(function (e) {
+        e.style.display = moving ? 'flow-root' : 'none';
       });
       box.style.overflowY = moving ? 'hidden' : 'auto';
       track.style.willChange = moving ? 'transform' : '';
-      box.scrollTop = moving ? 0 : offset;
-      if (moving) animate();
+      box.scrollTop = moving ? 0 : o;
+      if (moving) animate(o);
+      schedule();
     }
 
-    // Focus or find-in-page may scroll the clipped box: make it offset.
+    function fit() {
+      var f = fitting(), o = here(), p = period;
+      if (f === scale) return;
+      layout(f);
+      setMode((o * period) / p || 0);
+    }
+
+    // Focus or find-in-page scrolled the clipped box: make it offset.
     function unscroll() {
       var moved = box.scrollTop;
       if (anim && moved) {
@@ -152,46 +216,79 @@
       }
     }
 
-    // Moves the least needed to show a focused link in full.
     function reveal(a) {
       var o = getOffset(), top = a.offsetTop, want = Math.max(o, top + a.offsetHeight - view);
       want = Math.max(0, Math.min(want, top));
       if (want !== o) setOffset(want);
     }
 
-    box.addEventListener('pointerenter', function () {
+    function press(paused) {
+      user = paused;
+      if (btn) attr(btn, 'aria-pressed', paused);
+    }
+    if (canMove) {
+      // Outside the clipping box: never scrolled away or cut.
+      if (getComputedStyle(host).position === 'static') host.style.position = 'relative';
+      btn = el('button', 'position:absolute;z-index:1', 0, 'sliderpause');
+      btn.type = 'button';
+      attr(btn, 'aria-label', 'Pause');
+      host.insertBefore(btn, box); // first Tab stop
+      btn.onclick = function () {
+        press(!user); // held until the visitor plays again
+        if (still && !user) {
+          still = false;
+          setMode(here());
+        }
+        sync();
+      };
+    }
+    press(still);
+
+    function on(target, type, fn) {
+      target.addEventListener(type, fn);
+    }
+    on(host, 'pointerenter', function () {
       hover = true;
       sync();
     });
-    box.addEventListener('pointerleave', function () {
+    on(host, 'pointerleave', function () {
       hover = false;
       sync();
     });
-    box.addEventListener('focusin', function (e) {
+    on(host, 'focusin', function (e) {
       unscroll();
-      focus = e.target.matches(':focus-visible'); // keyboard, not a click
+      // A link reached by keyboard, not a click and not the button.
+      focus = e.target !== btn && e.target.matches(':focus-visible');
       sync(); // pause first: seeking a running animation drifts
-      if (focus && anim) reveal(e.target);
+      if (focus && anim) {
+        reveal(e.target);
+        schedule();
+      }
     });
-    box.addEventListener('focusout', function (e) {
-      if (box.contains(e.relatedTarget)) return; // focusin follows
+    on(host, 'focusout', function (e) {
+      if (host.contains(e.relatedTarget)) return;
       focus = false;
       sync();
     });
-    box.addEventListener('scroll', unscroll);
-    win.addEventListener('resize', function () {
-      if (anim && (win.devicePixelRatio || 1) !== dpr) setMode(true); // zoomed: new pixel size
+    on(box, 'scroll', function () {
+      unscroll();
+      schedule();
     });
-    doc.addEventListener('visibilitychange', sync);
-    var reduce = win.matchMedia && win.matchMedia('(prefers-reduced-motion: reduce)');
-    if (reduce) {
-      reduce.onchange = function () {
-        setMode(!reduce.matches); // followed live
-      };
-    }
-    setMode(!(reduce && reduce.matches));
+    on(win, 'resize', function () {
+      if (anim && (win.devicePixelRatio || 1) !== dpr) setMode(here()); // zoomed: new pixel size
+    });
+    on(doc, 'visibilitychange', sync);
+    // Next frame: not resizing the parent while it is observed.
+    new ResizeObserver(function () {
+      requestAnimationFrame(fit);
+    }).observe(parent);
+    reduce.onchange = function () {
+      press(still = reduce.matches);
+      setMode(here());
+    };
+    setMode(0);
   }
 
   win.BKag = BKag;
-  win.buah = { version: '1.1' };
+  win.buah = { version: '1.2' };
 })(window, document);

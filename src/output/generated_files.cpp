@@ -118,6 +118,28 @@ void CheckScriptValues(const TAppletData& applet, const TItemArray& items,
 
 namespace {
 
+// Rules for what the engine adds to the box: the pause button (shown while
+// the pointer or focus is in the slider, while it is paused, and always
+// where there is no hover), dark with a white rim so it shows on light and
+// dark pictures alike; and a focus ring drawn inside a linked image, where
+// the clipping box cannot cut it.
+constexpr const char* kControlRules[] = {
+    ".sliderpause{",
+    "position:absolute;top:6px;right:6px;z-index:1;box-sizing:border-box;width:30px;height:30px;",
+    "margin:0;padding:0;border:2px solid #FFF;border-radius:50%;background:rgba(0,0,0,.6);",
+    "cursor:pointer;opacity:0;",
+    "}",
+    ".slidercontainer:hover .sliderpause,.slidercontainer:focus-within .sliderpause,"
+    ".sliderpause[aria-pressed=true]{opacity:1;}",
+    "@media (hover:none){.sliderpause{opacity:1;}}",
+    ".sliderpause::before{content:\"\";display:block;box-sizing:border-box;margin:auto;width:10px;height:"
+    "12px;"
+    "border:solid #FFF;border-width:0 3px;}",
+    ".sliderpause[aria-pressed=true]::before{width:0;margin-left:9px;border-color:transparent #FFF;"
+    "border-width:6px 0 6px 10px;}",
+    ".slidercontainer a:focus-visible{outline-offset:-3px;}",
+};
+
 std::vector<std::string> Banner(std::string_view version) {
     return {"/*",
             "Tessaline " + std::string(version),
@@ -142,8 +164,9 @@ std::string Bare(const std::string& text) {
 }
 
 std::string ItemLine(const std::string& name, const TItemData& item) {
-    return "CI" + name + "([" + Quoted(item.ImageFile) + "," + Quoted(item.Link) + "," + Quoted(item.Target) +
-           "," + Quoted(item.ToolTip) + "," + Bare(item.ImageWidth) + "," + Bare(item.ImageHeight) + "]);";
+    return "CI" + name + "([" + Quoted(item.ImageFile) + "," + Quoted(EncodeLinkQuery(item.Link)) + "," +
+           Quoted(item.Target) + "," + Quoted(item.ToolTip) + "," + Bare(item.ImageWidth) + "," +
+           Bare(item.ImageHeight) + "]);";
 }
 
 std::string ConstructorLine(const TAppletData& a) {
@@ -163,6 +186,10 @@ std::vector<std::string> StyleSheetLines(const TAppletData& applet) {
     lines.push_back(".sliderimages{");
     lines.push_back(BorderRule(applet.ImageBorderColor, applet.ImageBorderWidth, applet.ImageBorderStyle));
     lines.push_back("}");
+    // The engine's pause button and the focus ring of a linked image: drawn
+    // here so a designer can restyle them, and loaded from a file so a page
+    // with a strict style policy needs no inline style for them.
+    for (const char* line : kControlRules) lines.push_back(line);
     return lines;
 }
 
@@ -171,10 +198,15 @@ std::vector<std::string> ConfigScriptLines(const TAppletData& applet, const TIte
     std::vector<std::string> lines = Banner("1.1");
     for (const TItemData& item : items) lines.push_back(ItemLine(n, item));
     lines.push_back("function CI" + n + "(ipa){");
-    lines.push_back("if(!(window." + n + "cfg)){eval('window." + n + "cfg=new Array();');};");
+    // No string is ever evaluated (a strict script policy refuses eval and
+    // string timers), and the array exists before the constructor names it,
+    // also when no item line created it.
+    const std::string ensure = "window." + n + "cfg=window." + n + "cfg||[];";
+    lines.push_back(ensure);
     lines.push_back(n + "cfg[" + n + "cfg.length]=ipa;};");
     lines.push_back("function Init" + n + "(){");
-    lines.push_back("if (!window.buah){setTimeout('Init" + n + "()',350);return;};");
+    lines.push_back("if (!window.buah){setTimeout(Init" + n + ",350);return;};");
+    lines.push_back(ensure);
     lines.push_back(ConstructorLine(applet));
     lines.push_back("Init" + n + "();");
     return lines;

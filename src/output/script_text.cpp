@@ -1,5 +1,7 @@
 #include "output/script_text.h"
 
+#include <algorithm>
+
 #include "model/error.h"
 #include "model/field_codec.h"
 #include "model/text_encoding.h"
@@ -173,6 +175,27 @@ std::string RewriteLink(std::string_view link, std::string_view rootLocal, std::
     if (Trim(rootLocal).empty() || Trim(rootRemote).empty()) return std::string(link);
     if (localChecked == "1") return ReplaceAllIgnoreCase(link, rootRemote, rootLocal);
     return ReplaceAllIgnoreCase(link, rootLocal, rootRemote);
+}
+
+std::string EncodeLinkQuery(std::string_view link) {
+    const std::size_t end = std::min(link.find('#'), link.size());
+    const std::size_t query = link.substr(0, end).find('?');
+    if (query == std::string_view::npos) return std::string(link);
+    std::string out(link.substr(0, query));
+    ForEachChar(
+        link.substr(query, end - query), [&](char c, std::size_t) { out += c; },
+        [&](char32_t c) {
+            static constexpr char kDigits[] = "0123456789ABCDEF";
+            std::string bytes;
+            AppendUtf8(bytes, c);
+            for (unsigned char b : bytes) {
+                out += '%';
+                out += kDigits[b >> 4];
+                out += kDigits[b & 0xF];
+            }
+        });
+    out += link.substr(end);
+    return out;
 }
 
 std::string PublishBaseName(std::string_view fileName) {

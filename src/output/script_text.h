@@ -41,6 +41,13 @@ std::string ReplaceAllIgnoreCase(std::string_view text, std::string_view from, s
 std::string RewriteLink(std::string_view link, std::string_view rootLocal, std::string_view rootRemote,
                         std::string_view localChecked);
 
+// The link with every character beyond ASCII in its query (from the first
+// "?" up to a "#") written as UTF-8 percent escapes, so the query means the
+// same whatever encoding the page that follows it is read in. ASCII,
+// existing "%" escapes included, and the rest of the link stay as they are.
+// Bytes that are not UTF-8 are read as Windows-1252, like old project files.
+std::string EncodeLinkQuery(std::string_view link);
+
 // The name published files are called after: the file name with every
 // occurrence of its extension (the last "." and what follows) removed,
 // ignoring case. "my.slider.mvl" gives "my.slider", "demo.txt" gives "demo".

@@ -8,6 +8,7 @@ const fs = require('node:fs');
 const path = require('node:path');
 const { fileURLToPath, pathToFileURL } = require('node:url');
 const { launch, open, sliderState } = require('../engine/support/browser');
+const { serve } = require('../engine/support/serve');
 const c = require('./content');
 
 async function builtSlider(context, file) {
@@ -20,8 +21,12 @@ async function builtSlider(context, file) {
   return { state, links, problems: page.problems };
 }
 
-test('the sample page and every template run in the browser', { timeout: 180000 }, async () => {
-  const pages = [{ name: 'samples/index.html', file: path.join(c.binDir(), 'samples', 'index.html'), items: 4 }];
+// The sample page, the sample's own published page and every template
+// published afresh.
+function shippedPages() {
+  const samples = path.join(c.binDir(), 'samples');
+  const pages = [{ name: 'samples/index.html', file: path.join(samples, 'index.html'), items: 4 },
+    { name: 'samples/Sample.html', file: path.join(samples, 'Sample.html'), items: 4 }];
   for (const project of c.templates()) {
     const run = c.publish(project);
     assert.equal(run.status, 0, run.stderr);
@@ -29,6 +34,11 @@ test('the sample page and every template run in the browser', { timeout: 180000 
     pages.push({ name: `templates/${base}`, file: path.join(run.out, `${base}.html`),
       items: c.originalImagePaths(project).length });
   }
+  return pages;
+}
+
+test('the sample page and every template run in the browser', { timeout: 180000 }, async () => {
+  const pages = shippedPages();
   const browser = await launch();
   try {
     for (const p of pages) {
@@ -40,6 +50,28 @@ test('the sample page and every template run in the browser', { timeout: 180000 
       const deadFiles = links.filter((href) => href.startsWith('file:') && !fs.existsSync(fileURLToPath(href)));
       assert.deepEqual(deadFiles, [], `${p.name}: links to missing files`);
       assert.ok(state.box.width > 0 && state.box.height > 0, `${p.name}: the slider takes room`);
+    }
+  } finally {
+    await browser.close();
+  }
+});
+
+test('the sample and every template run under a strict script policy', { timeout: 180000 }, async () => {
+  const policy = "script-src 'self'; style-src 'self' 'unsafe-inline'";
+  const browser = await launch();
+  try {
+    for (const p of shippedPages()) {
+      const server = await serve(path.dirname(p.file), { 'Content-Security-Policy': policy });
+      try {
+        const page = await open(browser.context, server.url + path.basename(p.file), { allowMissing: ['favicon.ico'] });
+        await page.waitForFunction((n) => document.querySelectorAll('.slidercontainer img.sliderimages').length >= n,
+          p.items);
+        await page.waitForTimeout(500); // a refused retry timer would report by now
+        assert.deepEqual(page.problems, [], p.name);
+        await page.close();
+      } finally {
+        await server.close();
+      }
     }
   } finally {
     await browser.close();

@@ -3,6 +3,7 @@
 // seamless wrap, a busy main thread, and the settings that stop motion.
 const { describe, it, before, after } = require('node:test');
 const assert = require('node:assert/strict');
+const fs = require('node:fs');
 const { launch, open, sliderState } = require('./support/browser');
 const { makeSlider } = require('./support/project');
 const { seek, timing, sample, started, rowsOfColour } = require('./support/seek');
@@ -129,13 +130,22 @@ describe('motion in real time', { timeout: 120000 }, () => {
           { size: [168, 80], flat: 'rgb(40,60,220)' }] },
       { name: 'one image shorter than the view', height: 300, gap: 0, trailer: 40,
         items: [{ size: [168, 50], flat: 'rgb(220,30,30)' }] },
+      // Scaled down to fit its column, the loop is measured anew.
+      { name: '240 px in a 180 px column', width: 240, column: 180, height: 300, gap: 5, trailer: 17,
+        items: [{ size: [240, 60], flat: 'rgb(220,30,30)' }, { size: [240, 140], flat: 'rgb(30,160,60)' },
+          { size: [240, 80], flat: 'rgb(40,60,220)' }] },
     ];
     for (const c of cases) {
-      const s = makeSlider({ height: c.height, gap: c.gap, trailer: c.trailer, bg: 'FFFFFF',
+      const s = makeSlider({ width: c.width || 168, height: c.height, gap: c.gap, trailer: c.trailer, bg: 'FFFFFF',
         imageBorder: [0, 0, '000000'], containerBorder: [0, 0, '000000'], items: c.items });
+      if (c.column) {
+        fs.writeFileSync(s.page, fs.readFileSync(s.page, 'latin1')
+          .replace(/<div id="VSlider1_div"[^>]*><\/div>/, `<div style="width:${c.column}px">$&</div>`), 'latin1');
+      }
       const page = await open(browser.context, s.url);
       await page.waitForFunction(() => [...document.images].every((i) => i.complete && i.naturalWidth));
       const st = await sliderState(page);
+      assert.equal(st.host.width, c.column || c.width || 168, `${c.name}: width`);
       const { duration } = await timing(page);
       const period = st.runs[0].height;
       const perPx = duration / period;

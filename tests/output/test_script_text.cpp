@@ -105,6 +105,23 @@ TEST(ScriptText, RewritesLinksBetweenTheTwoRoots) {
             << r.checked << " " << r.link;
 }
 
+TEST(ScriptText, LinkQueriesBeyondAsciiArePercentEncodedInUtf8) {
+    const EscapeRow rows[] = {
+        {"http://example.com/search?q=\xE6\x9D\xB1\xE4\xBA\xAC",
+         "http://example.com/search?q=%E6%9D%B1%E4%BA%AC"},
+        // The path and the fragment are the browser's to encode; ASCII and
+        // existing escapes stay.
+        {"http://example.com/caf\xC3\xA9?a=%20b&c=\xC3\xA9#\xC3\xA9",
+         "http://example.com/caf\xC3\xA9?a=%20b&c=%C3%A9#\xC3\xA9"},
+        {"page.html?x=\xF0\x9F\x93\xB7?y=1", "page.html?x=%F0%9F%93%B7?y=1"},
+        {"page.html?caf\xE9", "page.html?caf%C3%A9"},  // an old single-byte project
+        {"http://example.com/?q=plain", "http://example.com/?q=plain"},
+        {"http://example.com/#?\xC3\xA9", "http://example.com/#?\xC3\xA9"},
+        {"", ""},
+    };
+    for (const auto& row : rows) EXPECT_EQ(EncodeLinkQuery(row.raw), row.escaped) << row.raw;
+}
+
 TEST(ScriptText, BaseNameDropsTheExtensionEverywhere) {
     const std::pair<std::string, std::string> rows[] = {
         {"Slider.MVL", "Slider"}, {"my.slider.mvl", "my.slider"}, {"demo.txt", "demo"}, {"plain", "plain"},
