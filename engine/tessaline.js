@@ -123,7 +123,8 @@
     }
     function fitting() {
       var room = parent.clientWidth - sum(getComputedStyle(parent), 'paddingLeft', 'paddingRight');
-      return room > 0 && c.width && room < c.width + ibx + bx ? Math.max(1, Math.floor(room - ibx - bx)) / c.width : 1;
+      return room > 0 && c.width && room < c.width + ibx + bx ?
+        Math.max(1, Math.floor(room - ibx - bx)) / c.width : 1;
     }
     layout(fitting());
 
@@ -150,7 +151,8 @@
     function load(from, to) {
       var a = mod(from, period), b = a + to - from;
       spans.forEach(function (s, i) {
-        if (done[i] || !(to - from >= period || (s[0] < b && s[1] > a) || (s[0] + period < b && s[1] + period > a))) return;
+        var meets = to - from >= period || (s[0] < b && s[1] > a) || (s[0] + period < b && s[1] + period > a);
+        if (done[i] || !meets) return;
         done[i] = 1;
         var file = str(list[i][6] && win.devicePixelRatio > 1.25 ? list[i][6] : list[i][0]);
         if (file) {
