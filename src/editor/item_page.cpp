@@ -64,10 +64,11 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
     picturePreview_->setFrameShape(QFrame::StyledPanel);
     pictureNote_ = new QLabel(image);
     pictureNote_->setObjectName(QStringLiteral("pictureNote"));
-    imageGrid->addWidget(edtOriginalImagePath, 0, 0);
-    imageGrid->addWidget(spdbtnOriginalImagePath, 0, 1);
-    imageGrid->addWidget(picturePreview_, 1, 0, Qt::AlignLeft);
-    imageGrid->addWidget(pictureNote_, 2, 0);
+    imageGrid->addWidget(picturePreview_, 0, 0, 2, 1, Qt::AlignLeft | Qt::AlignTop);
+    imageGrid->addWidget(edtOriginalImagePath, 0, 1, Qt::AlignTop);
+    imageGrid->addWidget(spdbtnOriginalImagePath, 0, 2, Qt::AlignTop);
+    imageGrid->addWidget(pictureNote_, 1, 1, 1, 2, Qt::AlignTop);
+    imageGrid->setColumnStretch(1, 1);
     QToolButton* imageHelp = addHelp(image, 8, imageGrid, 0);
     layout->addWidget(image);
 

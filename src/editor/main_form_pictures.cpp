@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QTimer>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <filesystem>
@@ -69,9 +70,15 @@ void TMainForm::installPictures() {
     for (QAction* action : {a.insertPicturesMenuItem, a.insertPicturesPopupItem, a.insertPicturesTool})
         connect(action, &QAction::triggered, this, [this] { Run([this] { InsertPicturesClick(); }); });
     connect(a.thumbnailsMenuItem, &QAction::triggered, this, &TMainForm::ThumbnailsClick);
+    // The file manager waits for the drop to end: questions and messages
+    // come once it has, not inside it.
     connect(trvwDesignPanel, &DesignTreeWidget::filesDropped, this,
             [this](const QList<QUrl>& urls, QTreeWidgetItem* parent, int row) {
-                Run([&] { DropFilesOnTree(urls, parent, row); });
+                const int parentIndex = indexOf(parent);
+                QTimer::singleShot(0, this, [this, urls, parentIndex, row] {
+                    if (QTreeWidgetItem* node = designTree_->item(parentIndex))
+                        Run([&] { DropFilesOnTree(urls, node, row); });
+                });
             });
     connect(itemPage_, &ItemPage::pictureChosen, this, &TMainForm::pictureChosen);
     acceptProjectDropsEverywhere();
@@ -190,7 +197,10 @@ bool TMainForm::takeProjectDrop(QEvent* event) {
     if (project.isEmpty()) return false;
     drop->setDropAction(Qt::CopyAction);
     drop->accept();
-    if (type == QEvent::Drop && !statusLine_->keepingAlive()) Run([&] { OpenProjectByPath(project); });
+    if (type == QEvent::Drop)
+        QTimer::singleShot(0, this, [this, project] {
+            if (!statusLine_->keepingAlive()) Run([&] { OpenProjectByPath(project); });
+        });
     return true;
 }
 

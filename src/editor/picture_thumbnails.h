@@ -32,6 +32,8 @@ public:
     // not made yet, making it starts (once) and ready() tells when it is.
     Picture picture(const QString& file, QSize box);
 
+    // Whether pictures are still being made.
+    bool busy() const { return !pending_.isEmpty(); }
     // Waits until nothing is being made and delivers what was (tests, benchmarks).
     void waitForIdle();
 

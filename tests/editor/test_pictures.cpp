@@ -2,9 +2,12 @@
 // tree and the item array), the drop places, the thumbnails, the items'
 // tooltips and captions, and the header reader underneath.
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QToolButton>
 #include <QUrl>
 #include <filesystem>
@@ -282,6 +285,29 @@ TEST_F(Pictures, DroppedFilesAndFoldersGoWhereTheyWereDroppedAndProjectsOpen) {
     EXPECT_EQ(prompter.count(Kind::Error), 0);
     EXPECT_EQ(items().size(), 1u);
     EXPECT_EQ(form->CurrentFileName().toStdString(), project.string());
+
+    // Through the window's own drag and drop events: a project dropped on a
+    // text field opens instead of becoming its text; a picture dropped on a
+    // node's row becomes its child.
+    auto dropOn = [](QWidget* target, QPoint at, const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        QApplication::processEvents();
+        return enter.isAccepted() && drop.isAccepted();
+    };
+    form->SetCurrentFileName(QString());
+    auto* name = form->findChild<QLineEdit*>("edt_pSliderName");
+    const QString nameBefore = name->text();
+    EXPECT_TRUE(dropOn(name, name->rect().center(), {projectUrl}));
+    EXPECT_EQ(form->CurrentFileName().toStdString(), project.string());
+    EXPECT_EQ(name->text(), nameBefore);
+    EXPECT_TRUE(dropOn(tree()->viewport(), tree()->visualItemRect(nodes().item(1)).center(), {loose}));
+    EXPECT_EQ(levels(), (Names{"0", "1"}));
+    EXPECT_EQ(fs::path(items()[1].OriginalImagePath).filename(), "loose.jpg");
 }
 
 TEST_F(Pictures, ThumbnailsShowThePhotoAndFallBackToTheItemPicture) {
