@@ -84,6 +84,11 @@ QString AutomationPrompter::openPicture(QWidget*, const QString&, const QString&
     return nextPath(QStringLiteral("Picture"));
 }
 
+QStringList AutomationPrompter::openPictures(QWidget*, const QString&, const QString&) {
+    const QString paths = nextPath(QStringLiteral("Pictures"));
+    return paths.isEmpty() ? QStringList() : paths.split(QLatin1Char('|'));
+}
+
 QColor AutomationPrompter::color(QWidget*, const QColor&) {
     complain(QStringLiteral("unanswered colour dialog"));
     failed_ = true;

@@ -14,7 +14,8 @@ class TMainForm;
 // command a line; blank lines and lines starting with "#" are skipped:
 //
 //   open PATH     opens the project, as the command line or Open does
-//   answer PATH   the answer of the next file dialog
+//   answer PATH   the answer of the next file dialog (several pictures:
+//                 their paths separated by "|")
 //   answer yes|no|cancel   the answer of the next question
 //   preview       the Preview command
 //   save          the Save command (also when it is greyed)
@@ -37,6 +38,7 @@ public:
     QString saveFile(QWidget* parent, const QString& caption, const QString& filter,
                      const QString& directory) override;
     QString openPicture(QWidget* parent, const QString& filter, const QString& directory) override;
+    QStringList openPictures(QWidget* parent, const QString& filter, const QString& directory) override;
     QColor color(QWidget* parent, const QColor& initial) override;
 
     void queuePath(const QString& path) { paths_.push_back(path); }

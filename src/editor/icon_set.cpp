@@ -157,6 +157,13 @@ Painter painterFor(int number) {
                 frame(p, QRectF(1.5, 2.5, 10, 8), QColor(0xbf, 0xdc, 0xf5));
                 badge(p, kRed, false);
             };
+        case 13:
+            // Insert Pictures: a pile of pictures with the plus of Insert.
+            return [](QPainter& p) {
+                frame(p, QRectF(3.5, 0.5, 10, 7), QColor(0xbf, 0xdc, 0xf5));
+                frame(p, QRectF(1.5, 3.5, 10, 8), QColor(0xbf, 0xdc, 0xf5));
+                badge(p, kGreen.darker(110), true);
+            };
         case 8:
             return [](QPainter& p) { arrow(p, true); };
         case 9:

@@ -11,7 +11,7 @@ namespace icons {
 
 // The shared picture list of the tool bar, the main menu and the popup menu,
 // by picture number: 0 New, 1 Open, 2 Save, 6 Insert, 7 Delete, 8 Move Up,
-// 9 Move Down, 10 Build HTML, 11 Preview, 12 Help. Unused numbers answer an
+// 9 Move Down, 10 Build HTML, 11 Preview, 12 Help, 13 Insert Pictures. Unused numbers answer an
 // empty icon.
 QIcon picture(int number);
 // The tree's two pictures: an item and the slider (root).

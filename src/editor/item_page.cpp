@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QRegularExpression>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -14,6 +15,7 @@
 #include "documents/kept_windows.h"
 #include "editor/link_tip_dialog.h"
 #include "editor/page_controls.h"
+#include "editor/picture_thumbnails.h"
 #include "editor/script_page.h"
 #include "editor/separator_check.h"
 #include "model/field_codec.h"
@@ -54,8 +56,19 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
     pages::bindText(edtOriginalImagePath);
     spdbtnOriginalImagePath = browseButton("spdbtnOriginalImagePath",
                                            QStringLiteral("Choose the original image of this item"), image);
-    imageGrid->addWidget(edtOriginalImagePath, 0, 0);
-    imageGrid->addWidget(spdbtnOriginalImagePath, 0, 1);
+    // The chosen picture shows beside its path, so a wrong pick is seen at once.
+    picturePreview_ = new QLabel(image);
+    picturePreview_->setObjectName(QStringLiteral("itemPicturePreview"));
+    picturePreview_->setFixedSize(previewBox() + QSize(4, 4));
+    picturePreview_->setAlignment(Qt::AlignCenter);
+    picturePreview_->setFrameShape(QFrame::StyledPanel);
+    pictureNote_ = new QLabel(image);
+    pictureNote_->setObjectName(QStringLiteral("pictureNote"));
+    imageGrid->addWidget(picturePreview_, 0, 0, 2, 1, Qt::AlignLeft | Qt::AlignTop);
+    imageGrid->addWidget(edtOriginalImagePath, 0, 1, Qt::AlignTop);
+    imageGrid->addWidget(spdbtnOriginalImagePath, 0, 2, Qt::AlignTop);
+    imageGrid->addWidget(pictureNote_, 1, 1, 1, 2, Qt::AlignTop);
+    imageGrid->setColumnStretch(1, 1);
     QToolButton* imageHelp = addHelp(image, 8, imageGrid, 0);
     layout->addWidget(image);
 
@@ -110,6 +123,7 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
     connect(cmbx_ITarget, &QComboBox::editTextChanged, this, &ItemPage::modified);
     connect(edt_IToolTip, &QLineEdit::textChanged, this, &ItemPage::modified);
     connect(spdbtnOriginalImagePath, &QToolButton::clicked, this, &ItemPage::pickImage);
+    connect(edtOriginalImagePath, &QLineEdit::textChanged, this, &ItemPage::showPreview);
     connect(spdbtnItURL, &QToolButton::clicked, this, &ItemPage::pickLink);
 
     auto* check = new SeparatorCheck(prompter, this);
@@ -139,6 +153,44 @@ QToolButton* ItemPage::addHelp(QWidget* box, int topic, QGridLayout* grid, int r
     grid->addWidget(help, row, 3, Qt::AlignRight);
     connect(help, &QToolButton::clicked, this, [this, topic] { emit helpRequested(topic); });
     return help;
+}
+
+QSize ItemPage::previewBox() {
+    return {120, 90};
+}
+
+void ItemPage::setPictures(PictureThumbnails* pictures) {
+    pictures_ = pictures;
+    if (pictures_)
+        connect(pictures_, &PictureThumbnails::ready, this, [this](const QString& file) {
+            if (file == shownPictureFile()) showPreview();
+        });
+    showPreview();
+}
+
+QString ItemPage::shownPictureFile() const {
+    const QString shown = edtOriginalImagePath->text().trimmed();
+    if (shown.isEmpty()) return {};
+    const std::filesystem::path project = projectFolder_ ? projectFolder_() : std::filesystem::path();
+    return QFileInfo(toQt(SourceImagePath(fromQt(shown), project).string())).absoluteFilePath();
+}
+
+void ItemPage::showPreview() {
+    const QString file = shownPictureFile();
+    PictureThumbnails::Picture picture;
+    if (pictures_ && !file.isEmpty()) picture = pictures_->picture(file, previewBox());
+    if (picture.ready && !picture.failed)
+        picturePreview_->setPixmap(QPixmap::fromImage(picture.image));
+    else
+        picturePreview_->clear();
+    QString note;
+    if (file.isEmpty())
+        note = QStringLiteral("No picture chosen");
+    else if (!QFileInfo(file).isFile())
+        note = QStringLiteral("The picture is not found");
+    else if (picture.failed)
+        note = QStringLiteral("No readable JPEG picture");
+    pictureNote_->setText(note);
 }
 
 void ItemPage::load(const TItemData& item) {
@@ -180,6 +232,7 @@ void ItemPage::pickImage() {
     if (chosen.isEmpty()) return;
     edtOriginalImagePath->setText(chosen);
     emit modified();
+    emit pictureChosen();
 }
 
 void ItemPage::pickLink() {

@@ -10,11 +10,13 @@
 class QComboBox;
 class QGridLayout;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QToolButton;
 
 namespace marivel {
 
+class PictureThumbnails;
 class Prompter;
 class SettingsStore;
 
@@ -35,9 +37,17 @@ public:
     void setProjectFolder(std::function<std::filesystem::path()> projectFolder) {
         projectFolder_ = std::move(projectFolder);
     }
+    // Where the preview beside the image path comes from; without it the
+    // preview stays empty.
+    void setPictures(PictureThumbnails* pictures);
     // A fresh record with the four shown fields, trimmed; the fields the
     // generator computes are left empty.
     TItemData commit() const;
+    // The picture file the shown path names (relative paths taken from the
+    // project folder), absolute; empty for a blank path.
+    QString shownPictureFile() const;
+    // The side of the box the preview is fitted into.
+    static QSize previewBox();
 
     // The URL under which a local file is linked: a POSIX path becomes
     // "file://" + path; a Windows path has its backslashes turned into
@@ -47,6 +57,8 @@ public:
 signals:
     void modified();
     void helpRequested(int topic);
+    // A picture was chosen with the "..." button.
+    void pictureChosen();
 
 private:
     QGroupBox* group(const char* name, const QString& title);
@@ -54,10 +66,12 @@ private:
     QToolButton* addHelp(QWidget* box, int topic, QGridLayout* grid, int row);
     void pickImage();
     void pickLink();
+    void showPreview();
 
     Prompter& prompter_;
     SettingsStore& settings_;
     std::function<std::filesystem::path()> projectFolder_;
+    PictureThumbnails* pictures_ = nullptr;
 
     QLineEdit* edtOriginalImagePath;
     QToolButton* spdbtnOriginalImagePath;
@@ -65,6 +79,8 @@ private:
     QToolButton* spdbtnItURL;
     QComboBox* cmbx_ITarget;
     QLineEdit* edt_IToolTip;
+    QLabel* picturePreview_;
+    QLabel* pictureNote_;  // under the preview: the picture's state
 };
 
 }  // namespace marivel

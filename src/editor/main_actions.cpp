@@ -51,7 +51,8 @@ void MainActions::buildMenus() {
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     ToolBar1 = make("ToolBar1", QStringLiteral("&Tool Bar"));
     StatusBar2 = make("StatusBar2", QStringLiteral("&Status Bar"));
-    for (QAction* a : {ToolBar1, StatusBar2}) {
+    thumbnailsMenuItem = make("thumbnailsMenuItem", QStringLiteral("&Thumbnails"));
+    for (QAction* a : {ToolBar1, StatusBar2, thumbnailsMenuItem}) {
         a->setCheckable(true);
         a->setChecked(true);
         view->addAction(a);
@@ -62,7 +63,9 @@ void MainActions::buildMenus() {
     Delete2 = make("Delete2", QStringLiteral("&Delete"), 7);
     MoveUp2 = make("MoveUp2", QStringLiteral("Move &Up"), 8);
     MoveDown2 = make("MoveDown2", QStringLiteral("Move &Down"), 9);
-    item->addActions({Insert2, Delete2, MoveUp2, MoveDown2});
+    insertPicturesMenuItem = insertPictures("insertPicturesMenuItem");
+    insertPicturesMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
+    item->addActions({Insert2, insertPicturesMenuItem, Delete2, MoveUp2, MoveDown2});
 
     QMenu* script = bar->addMenu(QStringLiteral("&Script"));
     Preview1 = make("Preview1", QStringLiteral("&Preview"), 11);
@@ -84,6 +87,10 @@ void MainActions::buildMenus() {
     help->addActions({Topic1, ViewSample1});
     help->addSeparator();
     help->addActions({Homepage1, ContactUs1, About1});
+}
+
+QAction* MainActions::insertPictures(const char* name) {
+    return make(name, QStringLiteral("Insert &Pictures..."), 13);
 }
 
 QAction* MainActions::tool(const char* name, int picture, const QString& hint) {
@@ -113,6 +120,8 @@ void MainActions::buildToolBar() {
     tlbtnSave = tool("tlbtnSave", 2, QStringLiteral("Save the current project to a file"));
     tlbr1->addSeparator();
     tlbtnInsert = tool("tlbtnInsert", 6, QStringLiteral("Insert a new item"));
+    insertPicturesTool =
+        tool("insertPicturesTool", 13, QStringLiteral("Insert one item for each of the pictures you choose"));
     tlbtnDelete = tool("tlbtnDelete", 7, QStringLiteral("Delete selected item"));
     tlbtnMoveUp = tool("tlbtnMoveUp", 8, QStringLiteral("Move the selected item up"));
     tlbtnMoveDown = tool("tlbtnMoveDown", 9, QStringLiteral("Move the selected item down"));
@@ -130,7 +139,8 @@ void MainActions::buildPopup() {
     Delete1 = make("Delete1", QStringLiteral("&Delete"), 7);
     MoveUp1 = make("MoveUp1", QStringLiteral("Move &Up"), 8);
     MoveDown1 = make("MoveDown1", QStringLiteral("Move &Down"), 9);
-    popup->addActions({Insert1, Delete1, MoveUp1, MoveDown1});
+    insertPicturesPopupItem = insertPictures("insertPicturesPopupItem");
+    popup->addActions({Insert1, insertPicturesPopupItem, Delete1, MoveUp1, MoveDown1});
 }
 
 QToolButton* MainActions::button(QAction* toolAction) const {

@@ -32,11 +32,13 @@ public:
     // View
     QAction* ToolBar1;
     QAction* StatusBar2;
+    QAction* thumbnailsMenuItem;  // "&Thumbnails", checked: photos as tree icons
     // Item
     QAction* Insert2;
     QAction* Delete2;
     QAction* MoveUp2;
     QAction* MoveDown2;
+    QAction* insertPicturesMenuItem;
     // Script
     QAction* Preview1;
     QAction* BuildHTML1;
@@ -56,6 +58,7 @@ public:
     QAction* tlbtnOpen;
     QAction* tlbtnSave;
     QAction* tlbtnInsert;
+    QAction* insertPicturesTool;  // beside Insert; not one of the ten original buttons
     QAction* tlbtnDelete;
     QAction* tlbtnMoveUp;
     QAction* tlbtnMoveDown;
@@ -69,6 +72,7 @@ public:
     QAction* Delete1;
     QAction* MoveUp1;
     QAction* MoveDown1;
+    QAction* insertPicturesPopupItem;
 
     QToolButton* button(QAction* toolAction) const;
     // The ten tool buttons in their order on the bar.
@@ -77,6 +81,7 @@ public:
 private:
     QAction* make(const char* name, const QString& caption, int picture = -1);
     QAction* tool(const char* name, int picture, const QString& hint);
+    QAction* insertPictures(const char* name);
     void buildMenus();
     void buildToolBar();
     void buildPopup();

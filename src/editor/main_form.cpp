@@ -13,12 +13,14 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "documents/document_commands.h"
 #include "documents/help_commands.h"
 #include "documents/preview_commands.h"
 #include "editor/icon_set.h"
+#include "editor/item_decorations.h"
 #include "editor/item_page.h"
 #include "editor/main_actions.h"
 #include "editor/path_page.h"
@@ -88,6 +90,7 @@ TMainForm::TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, 
     documents_ = std::make_unique<DocumentCommands>(*this);
     connectCommands();
     connectPages();
+    installPictures();
     installHintLine();
     FormCreate();
     // The HTML code window and then the help window come with these
@@ -304,6 +307,8 @@ void TMainForm::LoadAppletPane() {
 
 void TMainForm::SaveItemPane(int index) {
     agent_->SetItem(itemPage_->commit(), index);
+    // A path typed into the page shows on its node once it is committed.
+    if (decorations_) decorations_->refresh(designTree_->item(index + 1));
 }
 
 void TMainForm::LoadItemPane(int index) {
@@ -328,6 +333,7 @@ void TMainForm::installHintLine() {
         if (auto* w = findChild<QWidget*>(QLatin1String(name))) controls << w;
     controls << pnlTreeView << trvwDesignPanel << trvwDesignPanel->viewport();
     for (QToolButton* b : actions_->toolButtons()) controls << b;
+    controls << actions_->button(actions_->insertPicturesTool);
     for (QWidget* w : controls) {
         w->setMouseTracking(true);
         w->installEventFilter(this);
@@ -335,6 +341,21 @@ void TMainForm::installHintLine() {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (takeProjectDrop(event)) return true;
+    if (event->type() == QEvent::ToolTip && watched == trvwDesignPanel->viewport()) {
+        // Item nodes tell their picture, size, link and tooltip; elsewhere
+        // the tree's own tooltip shows.
+        const auto* help = static_cast<QHelpEvent*>(event);
+        QTreeWidgetItem* node = trvwDesignPanel->itemAt(help->pos());
+        if (node && node->parent()) {
+            QToolTip::showText(help->globalPos(),
+                               QStringLiteral("<p style='white-space:pre'>%1</p>")
+                                   .arg(ItemToolTip(node).toHtmlEscaped().replace(QLatin1Char('\n'),
+                                                                                  QStringLiteral("<br>"))),
+                               trvwDesignPanel->viewport());
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseMove) {
         // A move that a watched control leaves unhandled travels on to its
         // watched parent as a copy with the same time and screen position;
@@ -369,6 +390,7 @@ void TMainForm::ShowRoot(bool expandItems) {
     constexpr int kExpandedLevels = 200;
     if (expandItems) trvwDesignPanel->expandRecursively(trvwDesignPanel->rootIndex(), kExpandedLevels);
     selectRoot();
+    RefreshItemDecorations();
     // The root is selected without a mouse press: the commands still had
     // the states of the node selected before (Insert disabled, Delete
     // enabled), so a new project could not get its first item.

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
 #include <QPointF>
 #include <QString>
+#include <QStringList>
+#include <QUrl>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
@@ -16,6 +19,9 @@
 
 class QAction;
 class QCloseEvent;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QSplitter;
 class QTabWidget;
 class QTreeWidgetItem;
@@ -24,9 +30,11 @@ namespace marivel {
 
 class DocumentCommands;
 class HelpCommands;
+class ItemDecorations;
 class ItemPage;
 class MainActions;
 class PathPage;
+class PictureThumbnails;
 class PreviewCommands;
 class Prompter;
 class ScriptPage;
@@ -89,6 +97,31 @@ public:
     void CountDescendants(QTreeWidgetItem* node);
     int DescendantCount() const { return descendantCount_; }
 
+    // --- pictures ------------------------------------------------------------------
+    // Insert Pictures: one item per JPEG the user chooses, as the last
+    // children of the selected node.
+    void InsertPicturesClick();
+    // The one road by which pictures become items, for Insert Pictures and
+    // for files dropped on the tree: one item per readable JPEG among files,
+    // in natural name order, as children of node parentIndex from its child
+    // row `row` on (-1: after the last child), each as Insert makes one with
+    // its picture path and prepared size filled in. Files that are no
+    // readable JPEG are named in one message afterwards. Answers how many
+    // items were added.
+    int InsertPictures(int parentIndex, int row, const QStringList& files);
+    // Files dropped on the tree from a file manager: a project file among
+    // them is opened as Open opens one, else the pictures are inserted.
+    void DropFilesOnTree(const QList<QUrl>& urls, QTreeWidgetItem* parent, int row);
+    // View > Thumbnails.
+    void ThumbnailsClick(bool shown);
+    // The tooltip of an item node: its picture, prepared size, link and
+    // tooltip, as they stand (the shown item's page included).
+    QString ItemToolTip(QTreeWidgetItem* node) const;
+    // Every item node's icon anew, after the tree was rebuilt.
+    void RefreshItemDecorations();
+    ItemDecorations& Decorations() const { return *decorations_; }
+    PictureThumbnails& Pictures() const { return *pictures_; }
+
     // --- documents -----------------------------------------------------------------
     // Opens the project file at path (nothing for an empty path), asking
     // first about unsaved changes. Errors go to the caller.
@@ -130,6 +163,10 @@ protected:
     // Every way of closing the window (the Exit command, the window manager,
     // Alt+F4, the end of the session) asks about unsaved changes first.
     void closeEvent(QCloseEvent* event) override;
+    // A project file dropped anywhere on the window opens as Open opens one.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void FormCreate();
@@ -141,6 +178,13 @@ private:
     void connectDocumentCommands();
     void connectPages();
     void installHintLine();
+    void installPictures();
+    void acceptProjectDropsEverywhere();
+    // Handles a drag or drop event that carries a project file; false for
+    // any other event.
+    bool takeProjectDrop(QEvent* event);
+    void pictureChosen();
+    QString pictureFileOf(QTreeWidgetItem* node) const;
     void registerFileType();
     void resetTree();
     void selectRoot();
@@ -158,8 +202,19 @@ private:
     void moveBlockBefore(int moving, int before);
     int indexOf(QTreeWidgetItem* node) const;
     // Structural edits of the tree run with the selection-change handler
-    // silenced; the handler is run explicitly afterwards where needed.
-    struct StructuralEdit;
+    // silenced; the handler is run explicitly afterwards where needed. The
+    // widget moves its current item around during removals and moves, at
+    // moments when the absolute indexes do not yet match the item array.
+    struct StructuralEdit {
+        explicit StructuralEdit(TMainForm& form) : form_(form), was_(form.structuralEdit_) {
+            form_.structuralEdit_ = true;
+        }
+        ~StructuralEdit() { form_.structuralEdit_ = was_; }
+        StructuralEdit(const StructuralEdit&) = delete;
+        StructuralEdit& operator=(const StructuralEdit&) = delete;
+        TMainForm& form_;
+        bool was_;
+    };
 
     Prompter& prompter_;
     SettingsStore& settings_;
@@ -194,6 +249,8 @@ private:
     std::unique_ptr<TreeWidgetDesignTree> designTree_;
     std::unique_ptr<PreviewCommands> preview_;
     std::unique_ptr<HelpCommands> help_;
+    PictureThumbnails* pictures_ = nullptr;
+    ItemDecorations* decorations_ = nullptr;
 };
 
 // Start-up: the command-line arguments (without the program's own name),

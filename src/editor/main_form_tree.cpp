@@ -22,18 +22,6 @@ constexpr int kPathTab = 2;
 constexpr int kNeverArranged = -2009;
 }  // namespace
 
-// Silences the selection-change handler while the tree is restructured: the
-// widget moves its current item around during removals and moves, at moments
-// when the absolute indexes do not yet match the item array.
-struct TMainForm::StructuralEdit {
-    explicit StructuralEdit(TMainForm& form) : form_(form), was_(form.structuralEdit_) {
-        form_.structuralEdit_ = true;
-    }
-    ~StructuralEdit() { form_.structuralEdit_ = was_; }
-    TMainForm& form_;
-    bool was_;
-};
-
 int TMainForm::indexOf(QTreeWidgetItem* node) const {
     return designTree_->indexOf(node);
 }

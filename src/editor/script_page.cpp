@@ -334,4 +334,8 @@ void ScriptPage::apply(TAppletData& data) const {
     data.ContainerBorderColor = ColorToHex(toModelColor(pnl_pContainerBorderColor->color()));
 }
 
+int ScriptPage::shownWidth() const {
+    return spnedt_pWidth->value();
+}
+
 }  // namespace marivel

@@ -41,6 +41,8 @@ public:
     // the edit would; a commit made while the user is still in one (a save
     // by shortcut or tool button) then shows what it stored.
     void settleNumbers();
+    // The slider width as the page shows it now (committed or not).
+    int shownWidth() const;
 
 signals:
     // A change that makes the project unsaved (typing, a border style the

@@ -1,6 +1,12 @@
 #include "editor/tree_widget_design_tree.h"
 
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <algorithm>
 #include <string>
 
@@ -10,6 +16,9 @@
 namespace marivel {
 
 DesignTreeWidget::DesignTreeWidget(QWidget* parent) : QTreeWidget(parent) {
+    // Pictures and folders can be dropped in from a file manager.
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     connect(this, &QTreeView::collapsed, this, &DesignTreeWidget::takeSelectionFromHiddenDescendant);
 }
 
@@ -38,6 +47,100 @@ void DesignTreeWidget::takeSelectionFromHiddenDescendant(const QModelIndex& coll
         }
     }
 }
+
+// --- files dropped from outside ------------------------------------------------
+
+bool DesignTreeWidget::carriesFiles(const QDropEvent* event, const QWidget* tree) {
+    if (event->source() == tree || !event->mimeData()->hasUrls()) return false;
+    const QList<QUrl> urls = event->mimeData()->urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+}
+
+DesignTreeWidget::FileDrop DesignTreeWidget::fileDropAt(const QPoint& position) const {
+    QTreeWidgetItem* root = topLevelItem(0);
+    QTreeWidgetItem* node = itemAt(position);
+    if (!node || !node->parent()) return {root, -1};
+    QTreeWidgetItem* parentNode = node->parent();
+    const int row = parentNode->indexOfChild(node);
+    const QRect rect = visualItemRect(node);
+    // The edges the view itself uses for drops between rows.
+    const int margin = std::clamp(qRound(rect.height() / 5.5), 2, 12);
+    if (position.y() < rect.top() + margin) return {parentNode, row};
+    if (position.y() > rect.bottom() - margin) {
+        // Below an open node the line stands above its first child.
+        if (node->isExpanded() && node->childCount() > 0) return {node, 0};
+        return {parentNode, row + 1};
+    }
+    return {node, -1};
+}
+
+bool DesignTreeWidget::followFileDrag(QDropEvent* event) {
+    if (!carriesFiles(event, this)) return false;
+    const QPoint at = event->position().toPoint();
+    const FileDrop drop = fileDropAt(at);
+    QRect mark;
+    if (drop.row < 0) {
+        mark = visualItemRect(drop.parent).adjusted(0, 0, -1, -1);
+    } else {
+        QTreeWidgetItem* node = itemAt(at);
+        const QRect rect = node ? visualItemRect(node) : QRect();
+        const bool above =
+            node && node->parent() == drop.parent && drop.parent->indexOfChild(node) == drop.row;
+        const int y = above ? rect.top() : rect.bottom();
+        mark = QRect(rect.left(), y, viewport()->width() - rect.left(), 0);
+    }
+    if (fileDropMark_ != mark) {
+        fileDropMark_ = mark;
+        viewport()->update();
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
+void DesignTreeWidget::endFileDrag() {
+    if (!fileDropMark_) return;
+    fileDropMark_.reset();
+    viewport()->update();
+}
+
+void DesignTreeWidget::dragEnterEvent(QDragEnterEvent* event) {
+    if (!followFileDrag(event)) QTreeWidget::dragEnterEvent(event);
+}
+
+void DesignTreeWidget::dragMoveEvent(QDragMoveEvent* event) {
+    if (!followFileDrag(event)) QTreeWidget::dragMoveEvent(event);
+}
+
+void DesignTreeWidget::dragLeaveEvent(QDragLeaveEvent* event) {
+    endFileDrag();
+    QTreeWidget::dragLeaveEvent(event);
+}
+
+void DesignTreeWidget::dropEvent(QDropEvent* event) {
+    if (!carriesFiles(event, this)) {
+        QTreeWidget::dropEvent(event);
+        return;
+    }
+    endFileDrag();
+    const FileDrop drop = fileDropAt(event->position().toPoint());
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit filesDropped(event->mimeData()->urls(), drop.parent, drop.row);
+}
+
+void DesignTreeWidget::paintEvent(QPaintEvent* event) {
+    QTreeWidget::paintEvent(event);
+    if (!fileDropMark_) return;
+    QPainter painter(viewport());
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    if (fileDropMark_->height() == 0)
+        painter.drawLine(fileDropMark_->topLeft(), fileDropMark_->topRight());
+    else
+        painter.drawRect(*fileDropMark_);
+}
+
+// --- the adapter ---------------------------------------------------------------------
 
 TreeWidgetDesignTree::TreeWidgetDesignTree(QTreeWidget& tree, QIcon itemPicture, QIcon rootPicture)
     : tree_(tree), itemPicture_(std::move(itemPicture)), rootPicture_(std::move(rootPicture)) {}
@@ -117,6 +220,24 @@ int TreeWidgetDesignTree::addChild(int parentIndex, const std::string& caption) 
         valid_ = false;
     }
     return position;
+}
+
+int TreeWidgetDesignTree::insertChildren(int parentIndex, int row, const std::vector<std::string>& captions) {
+    QTreeWidgetItem* parentNode = at(parentIndex);
+    const int children = parentNode->childCount();
+    if (row < 0 || row > children) row = children;
+    const int first =
+        row < children ? indexOf(parentNode->child(row)) : parentIndex + subtreeSize(parentIndex);
+    QList<QTreeWidgetItem*> nodes;
+    nodes.reserve(qsizetype(captions.size()));
+    for (const std::string& caption : captions) {
+        auto* node = new QTreeWidgetItem(QStringList{toQt(caption)});
+        node->setIcon(0, itemPicture_);
+        nodes << node;
+    }
+    valid_ = false;
+    parentNode->insertChildren(row, nodes);
+    return first;
 }
 
 int TreeWidgetDesignTree::parent(int index) const {

@@ -2,7 +2,11 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QList>
 #include <QTreeWidget>
+#include <QUrl>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "model/design_tree.h"
@@ -24,16 +28,46 @@ class DesignTreeWidget final : public QTreeWidget {
 public:
     explicit DesignTreeWidget(QWidget* parent = nullptr);
 
+    // Where files dragged in from outside (a file manager) land when dropped
+    // at a point of the viewport: on a node they become its last children
+    // (row -1), at the upper or lower edge of a node they go beside it, at
+    // row `row` of its parent. Nothing goes above or beside the root: a drop
+    // on the root's row or below the last node adds to the root's children.
+    struct FileDrop {
+        QTreeWidgetItem* parent = nullptr;
+        int row = -1;
+        bool operator==(const FileDrop&) const = default;
+    };
+    FileDrop fileDropAt(const QPoint& position) const;
+    // Whether a drag carries files from outside this tree.
+    static bool carriesFiles(const QDropEvent* event, const QWidget* tree);
+
 signals:
     void mousePressed();
+    // Files from outside were dropped (see FileDrop).
+    void filesDropped(const QList<QUrl>& urls, QTreeWidgetItem* parent, int row);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event = nullptr) const override;
+    // Drags of files from outside are handled here; every other drag goes on
+    // to the view's own handling (moves of nodes inside the tree).
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void takeSelectionFromHiddenDescendant(const QModelIndex& collapsed);
+    // The external file drag: where the mark is drawn and what is accepted.
+    bool followFileDrag(QDropEvent* event);
+    void endFileDrag();
+
+    // The mark of the place a file drop would land: a node's row (framed) or
+    // a line between rows; none while no file drag is over the tree.
+    std::optional<QRect> fileDropMark_;
 };
 
 // DesignTree over a QTreeWidget. Absolute indexes (pre-order positions, root
@@ -58,6 +92,11 @@ public:
     void moveBefore(int index, int sibling) override;
     void reset(const std::string& rootCaption) override;
 
+    // Adds one node per caption as children of node `parent` from its child
+    // row `row` on (-1 or the child count: after the last child), all in one
+    // change of the view; answers the first new node's absolute index. The
+    // new nodes follow each other in the pre-order.
+    int insertChildren(int parent, int row, const std::vector<std::string>& captions);
     // Between nodes and indexes; nullptr and -1 for what is not there.
     QTreeWidgetItem* item(int index) const;
     int indexOf(const QTreeWidgetItem* item) const;

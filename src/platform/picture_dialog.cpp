@@ -12,12 +12,12 @@ namespace {
 constexpr int kPreviewSide = 160;
 }
 
-PictureDialog::PictureDialog(QWidget* parent, const QString& filter, const QString& directory)
+PictureDialog::PictureDialog(QWidget* parent, const QString& filter, const QString& directory, Choice choice)
     : QFileDialog(parent, QStringLiteral("Open"), directory, filter),
       picture_(new QLabel),
       info_(new QLabel) {
     setOption(QFileDialog::DontUseNativeDialog, true);
-    setFileMode(QFileDialog::ExistingFile);
+    setFileMode(choice == Choice::Several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     setAcceptMode(QFileDialog::AcceptOpen);
 
     auto* pane = new QWidget;

@@ -12,7 +12,9 @@ namespace marivel {
 class PictureDialog final : public QFileDialog {
     Q_OBJECT
 public:
-    PictureDialog(QWidget* parent, const QString& filter, const QString& directory);
+    enum class Choice { One, Several };
+    PictureDialog(QWidget* parent, const QString& filter, const QString& directory,
+                  Choice choice = Choice::One);
     QString chosenFile() const;
     // What the preview currently shows ("" when no picture is selected).
     QString previewText() const;

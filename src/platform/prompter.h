@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -35,6 +36,10 @@ public:
     // Open dialog for pictures, with a preview of the selected file.
     virtual QString openPicture(QWidget* parent, const QString& filter,
                                 const QString& directory = QString()) = 0;
+    // The same dialog letting the user choose several pictures at once: the
+    // chosen full paths, none when cancelled.
+    virtual QStringList openPictures(QWidget* parent, const QString& filter,
+                                     const QString& directory = QString()) = 0;
     // Colour dialog preset with initial; an invalid QColor when cancelled.
     virtual QColor color(QWidget* parent, const QColor& initial) = 0;
 };

@@ -72,6 +72,12 @@ QString QtPrompter::openPicture(QWidget* parent, const QString& filter, const QS
     return dialog.chosenFile();
 }
 
+QStringList QtPrompter::openPictures(QWidget* parent, const QString& filter, const QString& directory) {
+    PictureDialog dialog(parent, filter, directory, PictureDialog::Choice::Several);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
+}
+
 QColor QtPrompter::color(QWidget* parent, const QColor& initial) {
     return QColorDialog::getColor(initial, parent);
 }

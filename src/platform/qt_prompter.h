@@ -19,6 +19,8 @@ public:
                      const QString& directory = QString()) override;
     QString openPicture(QWidget* parent, const QString& filter,
                         const QString& directory = QString()) override;
+    QStringList openPictures(QWidget* parent, const QString& filter,
+                             const QString& directory = QString()) override;
     QColor color(QWidget* parent, const QColor& initial) override;
 };
 

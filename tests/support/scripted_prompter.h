@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <deque>
 #include <vector>
 
@@ -29,6 +30,7 @@ public:
         OpenFile,
         SaveFile,
         OpenPicture,
+        OpenPictures,
         Color
     };
 
@@ -47,6 +49,8 @@ public:
     // Answers of openFile, saveFile and openPicture, in order; an empty string
     // plays a cancelled dialog.
     void queuePath(const QString& path) { paths_.push_back(path); }
+    // Answers of openPictures, in order; an empty list plays a cancel.
+    void queuePaths(const QStringList& paths) { pathLists_.push_back(paths); }
     // Answers of the colour dialog; an invalid QColor plays a cancel.
     void queueColor(const QColor& color) { colors_.push_back(color); }
     // When off, questions without a scripted answer are answered like a
@@ -66,8 +70,11 @@ public:
         answers_.clear();
         paths_.clear();
         colors_.clear();
+        pathLists_.clear();
     }
-    bool allAnswersUsed() const { return answers_.empty() && paths_.empty() && colors_.empty(); }
+    bool allAnswersUsed() const {
+        return answers_.empty() && paths_.empty() && colors_.empty() && pathLists_.empty();
+    }
 
     // --- Prompter --------------------------------------------------------------
     void error(QWidget*, const QString& text, const QString& caption) override {
@@ -100,6 +107,16 @@ public:
     QString openPicture(QWidget*, const QString& filter, const QString& directory) override {
         asked_.push_back({Kind::OpenPicture, {}, {}, filter, directory, {}});
         return nextPath();
+    }
+    QStringList openPictures(QWidget*, const QString& filter, const QString& directory) override {
+        asked_.push_back({Kind::OpenPictures, {}, {}, filter, directory, {}});
+        if (pathLists_.empty()) {
+            unanswered();
+            return {};
+        }
+        QStringList paths = pathLists_.front();
+        pathLists_.pop_front();
+        return paths;
     }
     QColor color(QWidget*, const QColor& initial) override {
         asked_.push_back({Kind::Color, {}, {}, {}, {}, initial});
@@ -138,6 +155,7 @@ private:
     std::deque<Answer> answers_;
     std::deque<QString> paths_;
     std::deque<QColor> colors_;
+    std::deque<QStringList> pathLists_;
     std::vector<Prompt> asked_;
     bool strict_ = true;
 };

@@ -1,0 +1,279 @@
+// Pictures in the main window: Insert Pictures and files dropped from a
+// file manager (both through InsertPictures), project files dropped on the
+// window, the items' thumbnails and tooltips.
+#include <QAction>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QTimer>
+#include <QToolTip>
+#include <QTreeWidget>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "editor/icon_set.h"
+#include "editor/item_decorations.h"
+#include "editor/item_page.h"
+#include "editor/main_actions.h"
+#include "editor/main_form.h"
+#include "editor/picture_files.h"
+#include "editor/picture_thumbnails.h"
+#include "editor/script_page.h"
+#include "editor/status_line.h"
+#include "model/error.h"
+#include "model/field_codec.h"
+#include "output/jpeg_prepare.h"
+#include "output/jpeg_probe.h"
+#include "output/source_images.h"
+#include "platform/local_text.h"
+#include "platform/prompter.h"
+#include "platform/typed_settings.h"
+
+namespace marivel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString kPictureFilter = QStringLiteral("All Image Files (*.jpg *.jpeg)");
+constexpr const char* kMissingCaption = "Warning: Original image not found.";
+constexpr const char* kItemCaption = "Item";
+
+// A picture inside the project's folder is named relative to it, so the
+// folder can move whole; any other picture, and every picture of a project
+// never saved, by its full path.
+std::string PicturePathFor(const QString& file, const fs::path& projectFolder) {
+    if (!projectFolder.empty()) {
+        const QString relative = QDir(toQt(projectFolder.string())).relativeFilePath(file);
+        if (!relative.isEmpty() && !QDir::isAbsolutePath(relative) &&
+            !relative.startsWith(QLatin1String("../")) && relative != QLatin1String(".."))
+            return fromQt(relative);
+    }
+    return fromQt(file);
+}
+
+}  // namespace
+
+void TMainForm::installPictures() {
+    pictures_ = new PictureThumbnails(this);
+    decorations_ = new ItemDecorations(*trvwDesignPanel, *pictures_, icons::itemNode(),
+                                       [this](QTreeWidgetItem* node) { return pictureFileOf(node); });
+    itemPage_->setPictures(pictures_);
+    const bool shown = ReadSetting(settings_, kShowThumbnailsSetting);
+    actions_->thumbnailsMenuItem->setChecked(shown);
+    decorations_->setEnabled(shown);
+
+    MainActions& a = *actions_;
+    for (QAction* action : {a.insertPicturesMenuItem, a.insertPicturesPopupItem, a.insertPicturesTool})
+        connect(action, &QAction::triggered, this, [this] { Run([this] { InsertPicturesClick(); }); });
+    connect(a.thumbnailsMenuItem, &QAction::triggered, this, &TMainForm::ThumbnailsClick);
+    // The file manager waits for the drop to end: questions and messages
+    // come once it has, not inside it.
+    connect(trvwDesignPanel, &DesignTreeWidget::filesDropped, this,
+            [this](const QList<QUrl>& urls, QTreeWidgetItem* parent, int row) {
+                const int parentIndex = indexOf(parent);
+                QTimer::singleShot(0, this, [this, urls, parentIndex, row] {
+                    if (QTreeWidgetItem* node = designTree_->item(parentIndex))
+                        Run([&] { DropFilesOnTree(urls, node, row); });
+                });
+            });
+    connect(itemPage_, &ItemPage::pictureChosen, this, &TMainForm::pictureChosen);
+    acceptProjectDropsEverywhere();
+}
+
+// --- Insert Pictures and drops ----------------------------------------------------
+
+void TMainForm::InsertPicturesClick() {
+    const int selected = selectedIndex();
+    if (selected < 0) return;
+    const QStringList files =
+        prompter_.openPictures(this, kPictureFilter, ReadSetting(settings_, kPicturesFolderSetting));
+    if (files.isEmpty()) return;
+    WriteSetting(settings_, kPicturesFolderSetting, QFileInfo(files.first()).absolutePath());
+    InsertPictures(selected, -1, files);
+}
+
+int TMainForm::InsertPictures(int parentIndex, int row, const QStringList& given) {
+    if (given.isEmpty() || !designTree_->item(parentIndex)) return 0;
+    QStringList files = given;
+    SortByNaturalName(files);
+    std::vector<fs::path> paths;
+    paths.reserve(size_t(files.size()));
+    for (const QString& file : files) paths.push_back(toLocalPath(file));
+
+    // Only the headers are read, on another thread, while the window
+    // repaints and the progress bar moves; the user's input waits.
+    std::vector<HeaderRead> headers;
+    {
+        ActivityScope activity(*statusLine_, "Reading Pictures ... ...", true);
+        statusLine_->setProgressMaximum(int(files.size()));
+        std::size_t shown = 0;
+        headers = ReadJpegHeaders(paths, [&](std::size_t done) {
+            statusLine_->advanceProgress(int(done - shown));
+            shown = done;
+            statusLine_->keepAlive();
+        });
+    }
+
+    QStringList refused;
+    std::vector<TItemData> records;
+    const int width = scriptPage_->shownWidth();
+    for (qsizetype k = 0; k < files.size(); ++k) {
+        const HeaderRead& read = headers[size_t(k)];
+        if (!read.header) {
+            refused << QFileInfo(files[k]).fileName();
+            continue;
+        }
+        TItemData record = TkeltAppletAgent::MakeNewItem();
+        record.OriginalImagePath =
+            PicturePathFor(QFileInfo(files[k]).absoluteFilePath(), agent_->ProjectFolder);
+        // The size the next generation gives it; a width it cannot scale to
+        // leaves Insert's defaults (the generation then refuses the width).
+        if (width > 0) {
+            try {
+                const ScaledSize size = ComputeScaledSize(read.header->width, read.header->height, width);
+                record.ImageWidth = std::to_string(size.width);
+                record.ImageHeight = std::to_string(size.height);
+            } catch (const Error&) {
+            }
+        }
+        records.push_back(std::move(record));
+    }
+
+    if (!records.empty()) {
+        MarkModified();
+        int first;
+        {
+            StructuralEdit edit(*this);
+            first = designTree_->insertChildren(parentIndex, row,
+                                                std::vector<std::string>(records.size(), kItemCaption));
+            designTree_->item(parentIndex)->setExpanded(true);
+        }
+        const std::string level = std::to_string(designTree_->depth(parentIndex));
+        for (size_t k = 0; k < records.size(); ++k) {
+            records[k].Level = level;
+            agent_->InsertItem(first - 1 + int(k), records[k]);
+        }
+        for (size_t k = 0; k < records.size(); ++k) decorations_->refresh(designTree_->item(first + int(k)));
+        trvwDesignPanel->scrollToItem(designTree_->item(first + int(records.size()) - 1));
+        UpdateItemCommands();
+    }
+    if (!refused.isEmpty()) prompter_.error(this, NotAddedMessage(refused));
+    return int(records.size());
+}
+
+void TMainForm::DropFilesOnTree(const QList<QUrl>& urls, QTreeWidgetItem* parent, int row) {
+    // A drop while an operation is still under way waits for no one.
+    if (statusLine_->keepingAlive()) return;
+    const DroppedFiles dropped = SortOutDrop(urls);
+    if (!dropped.project.isEmpty()) {
+        OpenProjectByPath(dropped.project);
+        return;
+    }
+    const int parentIndex = indexOf(parent);
+    if (parentIndex < 0 || dropped.pictures.isEmpty()) return;
+    InsertPictures(parentIndex, row, dropped.pictures);
+}
+
+// --- project files dropped on the window ----------------------------------------------
+
+void TMainForm::acceptProjectDropsEverywhere() {
+    setAcceptDrops(true);
+    // Text fields take dropped files as text of their own; a project file
+    // dropped on one opens instead.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (w->acceptDrops() && w != trvwDesignPanel && w != trvwDesignPanel->viewport())
+            w->installEventFilter(this);
+}
+
+bool TMainForm::takeProjectDrop(QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QString project = DroppedProject(drop->mimeData()->urls());
+    if (project.isEmpty()) return false;
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    if (type == QEvent::Drop)
+        QTimer::singleShot(0, this, [this, project] {
+            if (!statusLine_->keepingAlive()) Run([&] { OpenProjectByPath(project); });
+        });
+    return true;
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (!takeProjectDrop(event)) QMainWindow::dragEnterEvent(event);
+}
+
+void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
+    if (!takeProjectDrop(event)) QMainWindow::dragMoveEvent(event);
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    if (!takeProjectDrop(event)) QMainWindow::dropEvent(event);
+}
+
+// --- thumbnails, captions and tooltips ---------------------------------------------------
+
+void TMainForm::ThumbnailsClick(bool shown) {
+    actions_->thumbnailsMenuItem->setChecked(shown);
+    decorations_->setEnabled(shown);
+    WriteSetting(settings_, kShowThumbnailsSetting, shown);
+}
+
+void TMainForm::RefreshItemDecorations() {
+    decorations_->refreshAll();
+}
+
+QString TMainForm::pictureFileOf(QTreeWidgetItem* node) const {
+    const int index = indexOf(node);
+    if (index <= 0 || index > int(agent_->Items.size())) return {};
+    if (node == currentItemNode_) return itemPage_->shownPictureFile();
+    const fs::path file =
+        SourceImagePath(agent_->Items[size_t(index - 1)].OriginalImagePath, agent_->ProjectFolder);
+    return file.empty() ? QString() : QFileInfo(toQt(file.string())).absoluteFilePath();
+}
+
+// A picture chosen with "..." shows at once: the node loses the warning
+// caption when the file is there, and takes the new thumbnail.
+void TMainForm::pictureChosen() {
+    if (!currentItemNode_) return;
+    if (fromQt(currentItemNode_->text(0)) == kMissingCaption &&
+        QFileInfo(pictureFileOf(currentItemNode_)).isFile())
+        currentItemNode_->setText(0, QString::fromLatin1(kItemCaption));
+    decorations_->refresh(currentItemNode_);
+}
+
+QString TMainForm::ItemToolTip(QTreeWidgetItem* node) const {
+    const int index = indexOf(node);
+    if (index <= 0 || index > int(agent_->Items.size())) return {};
+    const TItemData item = node == currentItemNode_ ? itemPage_->commit() : agent_->GetItem(index - 1);
+    auto orNone = [](const std::string& text) {
+        return text.empty() ? QStringLiteral("(none)") : toQt(Trim(text));
+    };
+    QString size = QStringLiteral("unknown: the picture is missing or no readable JPEG");
+    const QString file = pictureFileOf(node);
+    if (!file.isEmpty()) {
+        try {
+            const JpegHeader header = ReadJpegHeader(toLocalPath(file));
+            const ScaledSize scaled =
+                ComputeScaledSize(header.width, header.height, scriptPage_->shownWidth());
+            size = QStringLiteral("%1 x %2 (from %3 x %4)")
+                       .arg(scaled.width)
+                       .arg(scaled.height)
+                       .arg(header.width)
+                       .arg(header.height);
+        } catch (const Error&) {
+        }
+    }
+    QString link = orNone(item.Link);
+    if (!Trim(item.Link).empty() && !Trim(item.Target).empty())
+        link += QStringLiteral(" (%1)").arg(toQt(Trim(item.Target)));
+    return QStringLiteral("Picture: %1\nPrepared size: %2\nLink: %3\nTooltip: %4")
+        .arg(orNone(item.OriginalImagePath), size, link, orNone(item.ToolTip));
+}
+
+}  // namespace marivel

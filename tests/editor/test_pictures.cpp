@@ -1,0 +1,387 @@
+// Pictures in the editor: Insert Pictures and file drops (one road into the
+// tree and the item array), the drop places, the thumbnails, the items'
+// tooltips and captions, and the header reader underneath.
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QToolButton>
+#include <QUrl>
+#include <filesystem>
+
+#include "documents/document_commands.h"
+#include "editor/editor_fixture.h"
+#include "editor/icon_set.h"
+#include "editor/item_decorations.h"
+#include "editor/item_page.h"
+#include "editor/picture_files.h"
+#include "editor/picture_thumbnails.h"
+#include "model/error.h"
+#include "output/jpeg_probe.h"
+#include "platform/typed_settings.h"
+#include "support/temp_dir.h"
+#include "support/test_jpeg.h"
+
+namespace marivel::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+using Kind = ScriptedPrompter::Kind;
+
+TEST(PictureFiles, NaturalOrderComparesNumbersByValueAndLettersWithoutCase) {
+    struct Row {
+        const char* a;
+        const char* b;
+        bool less;
+    } rows[] = {
+        {"photo2.jpg", "photo10.jpg", true},
+        {"photo10.jpg", "photo2.jpg", false},
+        {"Photo1.jpg", "photo2.jpg", true},
+        {"a007.jpg", "a7.jpg", true},  // equal numbers: plain text decides
+        {"a7.jpg", "a007.jpg", false},
+        {"img.jpg", "img1.jpg", true},
+        {"b.jpg", "a100.jpg", false},
+        {"x99999999999999999999.jpg", "x100000000000000000000.jpg", true},
+    };
+    for (const Row& row : rows) EXPECT_EQ(NaturalLess(row.a, row.b), row.less) << row.a << " < " << row.b;
+    QStringList files{"/z/p10.jpg", "/a/p9.jpg", "/b/P1.jpg", "/a/p10.jpg"};
+    SortByNaturalName(files);
+    EXPECT_EQ(files, (QStringList{"/b/P1.jpg", "/a/p9.jpg", "/a/p10.jpg", "/z/p10.jpg"}));
+}
+
+TEST(PictureFiles, TheMessageNamesAtMostTenFiles) {
+    struct Row {
+        int count;
+        int namedLines;
+        QString last;
+    } rows[] = {{1, 1, "f1"}, {10, 10, "f10"}, {11, 10, "and 1 more"}, {25, 10, "and 15 more"}};
+    for (const Row& row : rows) {
+        QStringList names;
+        for (int i = 1; i <= row.count; ++i) names << QStringLiteral("f%1").arg(i);
+        const QStringList lines = NotAddedMessage(names).split('\n');
+        EXPECT_EQ(lines.size(), 1 + row.namedLines + (row.count > 10 ? 1 : 0)) << row.count;
+        EXPECT_EQ(lines.last(), row.last);
+    }
+}
+
+TEST(JpegProbe, HeadersGiveTheUprightSizeAndRefuseWhatIsNoJpeg) {
+    TempDir dir;
+    WriteJpeg(dir.path() / "wide.jpg", {.width = 64, .height = 48});
+    WriteJpeg(dir.path() / "turned.jpg", {.width = 64, .height = 48, .orientation = 6});
+    WriteJpeg(dir.path() / "gray.jpg", {.width = 40, .height = 30, .model = JpegModel::Gray});
+    WriteJpeg(dir.path() / "cmyk.jpg", {.width = 40, .height = 30, .model = JpegModel::AdobeCmyk});
+    QFile text(QString::fromStdString((dir.path() / "notes.jpg").string()));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not a picture");
+    text.close();
+    struct Row {
+        const char* name;
+        int width, height;  // 0: refused
+    } rows[] = {{"wide.jpg", 64, 48}, {"turned.jpg", 48, 64}, {"gray.jpg", 40, 30},
+                {"cmyk.jpg", 40, 30}, {"notes.jpg", 0, 0},    {"missing.jpg", 0, 0}};
+    std::vector<fs::path> files;
+    for (const Row& row : rows) files.push_back(dir.path() / row.name);
+    int waits = 0;
+    const std::vector<HeaderRead> read = ReadJpegHeaders(files, [&](std::size_t) { ++waits; });
+    ASSERT_EQ(read.size(), std::size(rows));
+    for (std::size_t k = 0; k < read.size(); ++k) {
+        const Row& row = rows[k];
+        EXPECT_EQ(read[k].header.has_value(), row.width > 0) << row.name;
+        if (!read[k].header) {
+            EXPECT_NE(read[k].error.find(row.name), std::string::npos) << read[k].error;
+            EXPECT_THROW(DecodeReducedJpeg(files[k], 8, 8), Error) << row.name;
+            continue;
+        }
+        EXPECT_EQ(read[k].header->width, row.width) << row.name;
+        EXPECT_EQ(read[k].header->height, row.height) << row.name;
+        // The reduced decode covers the box, never more than an eighth smaller.
+        const ReducedPicture small = DecodeReducedJpeg(files[k], 8, 8);
+        EXPECT_EQ(small.rgb.size(), std::size_t(small.width) * small.height * 3) << row.name;
+        EXPECT_GE(std::max(small.width, small.height), 8) << row.name;
+        EXPECT_LE(std::max(small.width, small.height), 16) << row.name;
+    }
+}
+
+// A main window whose project folder holds photos of known sizes and colours.
+class Pictures : public EditorTest {
+protected:
+    fs::path folder() const { return fs::path(dir.path().toStdString()); }
+    QString photo(const std::string& name, int width = 160, int height = 90, Rgb colour = {200, 30, 30}) {
+        const fs::path path = folder() / name;
+        fs::create_directories(path.parent_path());
+        WriteJpeg(path, {.width = width, .height = height, .pixel = [colour](int, int) { return colour; }});
+        return QString::fromStdString(path.string());
+    }
+    QString textFile(const std::string& name) {
+        QFile file(QString::fromStdString((folder() / name).string()));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("text");
+        return file.fileName();
+    }
+    std::vector<std::string> paths() const {
+        std::vector<std::string> out;
+        for (const auto& item : items()) out.push_back(item.OriginalImagePath);
+        return out;
+    }
+    void settle() {
+        form->Pictures().waitForIdle();
+        form->Decorations().applyArrived();
+    }
+    // The colour in the middle of a node's icon.
+    QColor iconColour(QTreeWidgetItem* node) const {
+        const QImage image = node->icon(0).pixmap(32, 32).toImage();
+        return image.pixelColor(image.width() / 2, image.height() / 2);
+    }
+};
+
+TEST_F(Pictures, InsertPicturesAddsReadablePhotosInNaturalOrderUnderTheSelectedNode) {
+    const QString outside =
+        QDir::tempPath() + "/marivel-outside-" + QString::number(QCoreApplication::applicationPid()) + ".jpg";
+    WriteJpeg(outside.toStdString(), {.width = 100, .height = 100});
+    struct Row {
+        const char* what;
+        bool underItem;  // select an existing item first
+        QStringList chosen;
+        Names expectedPaths;
+        Names expectedLevels;
+        int refused;
+    } rows[] = {
+        {"natural order, sizes from the header, relative inside the project",
+         false,
+         {photo("p10.jpg", 320, 180), photo("p2.jpg", 160, 320), photo("sub/p1.jpg")},
+         {"sub/p1.jpg", "p2.jpg", "p10.jpg"},
+         {"0", "0", "0"},
+         0},
+        {"refused files are named, the rest is added under the selected item",
+         true,
+         {textFile("a.jpg"), photo("b.jpg"), QString::fromStdString((folder() / "gone.jpg").string()),
+          outside},
+         {"first", "b.jpg", outside.toStdString()},
+         {"0", "1", "1"},
+         2},
+        {"nothing readable: nothing added and the project stays saved",
+         false,
+         {textFile("c.txt")},
+         {},
+         {},
+         1},
+        {"a cancelled dialog changes nothing", false, {}, {}, {}, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        form->ClearModified();
+        form->Documents().New1Click();
+        if (row.underItem) {
+            select(add(root(), "first"));
+            items()[0].OriginalImagePath = "first";
+        }
+        form->Agent().ProjectFolder = folder();
+        form->ClearModified();
+        prompter.clear();
+        prompter.queuePaths(row.chosen);
+        actions().insertPicturesMenuItem->trigger();
+        EXPECT_EQ(paths(), row.expectedPaths);
+        EXPECT_EQ(levels(), row.expectedLevels);
+        EXPECT_EQ(int(items().size()), nodes().count() - 1);
+        EXPECT_EQ(form->Modified(), !row.expectedPaths.empty());
+        EXPECT_EQ(prompter.count(Kind::Error), row.refused ? 1 : 0);
+        if (row.refused) {
+            EXPECT_EQ(prompter.last()->text.count('\n'), row.refused);
+        }
+        EXPECT_TRUE(prompter.allAnswersUsed());
+        for (int i = row.underItem ? 2 : 1; i < nodes().count(); ++i) EXPECT_EQ(nodes().caption(i), "Item");
+    }
+    // The dialog opens where the last pictures were chosen.
+    EXPECT_EQ(ReadSetting(settings, kPicturesFolderSetting), dir.path());
+    EXPECT_EQ(prompter.last()->directory, dir.path());
+    QFile::remove(outside);
+}
+
+TEST_F(Pictures, PreparedSizesFollowTheShownSliderWidth) {
+    prompter.queuePaths({photo("w.jpg", 336, 200), photo("t.jpg", 160, 320)});
+    actions().insertPicturesTool->trigger();
+    ASSERT_EQ(items().size(), 2u);
+    EXPECT_EQ(items()[0].ImageWidth + "x" + items()[0].ImageHeight, "168x336");  // t.jpg first
+    EXPECT_EQ(items()[1].ImageWidth + "x" + items()[1].ImageHeight, "168x100");
+    // Without a project folder the full path is kept.
+    EXPECT_EQ(items()[0].OriginalImagePath, (folder() / "t.jpg").string());
+}
+
+TEST_F(Pictures, FilesDropLandOnTheNodeBesideItOrUnderTheRoot) {
+    QTreeWidgetItem* a = add(root(), "A");
+    QTreeWidgetItem* b = add(root(), "B");
+    QTreeWidgetItem* b1 = add(b, "B1");
+    form->resize(800, 600);
+    QApplication::processEvents();
+    auto* widget = static_cast<DesignTreeWidget*>(tree());
+    const QRect ra = tree()->visualItemRect(a), rb = tree()->visualItemRect(b);
+    const QRect last = tree()->visualItemRect(b1);
+    using Drop = DesignTreeWidget::FileDrop;
+    struct Row {
+        const char* where;
+        QPoint at;
+        Drop expected;
+    } rows[] = {
+        {"middle of a node", ra.center(), {a, -1}},
+        {"upper edge of a node", {ra.center().x(), ra.top() + 1}, {root(), 0}},
+        {"lower edge of a closed node", {ra.center().x(), ra.bottom() - 1}, {root(), 1}},
+        {"lower edge of an open node", {rb.center().x(), rb.bottom() - 1}, {b, 0}},
+        {"the root's row", tree()->visualItemRect(root()).center(), {root(), -1}},
+        {"below every node", {last.center().x(), last.bottom() + 40}, {root(), -1}},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(widget->fileDropAt(row.at), row.expected)
+            << row.where << ": got " << nodes().indexOf(widget->fileDropAt(row.at).parent) << "/"
+            << widget->fileDropAt(row.at).row;
+}
+
+TEST_F(Pictures, DroppedFilesAndFoldersGoWhereTheyWereDroppedAndProjectsOpen) {
+    QTreeWidgetItem* a = add(root(), "A");
+    add(root(), "B");
+    items()[0].OriginalImagePath = "A";
+    items()[1].OriginalImagePath = "B";
+    photo("shots/s10.jpg");
+    photo("shots/s9.jpg");
+    photo("shots/deeper/s1.jpg");
+    textFile("shots/readme.txt");
+    const QUrl shots = QUrl::fromLocalFile(QString::fromStdString((folder() / "shots").string()));
+    const QUrl loose = QUrl::fromLocalFile(photo("loose.jpg"));
+    auto names = [this] {
+        Names out;
+        for (const auto& p : paths()) out.push_back(fs::path(p).filename().string());
+        return out;
+    };
+    // Between A and B: the folder's JPEGs (not its sub-folder's, not the
+    // text file) in natural order, then the loose photo.
+    form->Run([&] { form->DropFilesOnTree({loose, shots}, root(), 1); });
+    EXPECT_EQ(names(), (Names{"A", "loose.jpg", "s9.jpg", "s10.jpg", "B"}));
+    EXPECT_EQ(prompter.count(Kind::Error), 0);
+    // Onto A: its last children.
+    form->Run([&] { form->DropFilesOnTree({loose}, a, -1); });
+    EXPECT_EQ(names(), (Names{"A", "loose.jpg", "loose.jpg", "s9.jpg", "s10.jpg", "B"}));
+    EXPECT_EQ(levels(), (Names{"0", "1", "0", "0", "0", "0"}));
+    EXPECT_EQ(treeNames().size(), items().size());
+
+    // A project file among the dropped files opens instead, asking about
+    // the unsaved changes first.
+    const fs::path project = folder() / "saved.mvl";
+    {
+        TkeltAppletAgent saved(folder());
+        saved.ResetProject();
+        TItemData item = TkeltAppletAgent::MakeNewItem();
+        item.Level = "0";
+        saved.Items = {item};
+        saved.SaveProject(project);
+    }
+    prompter.clear();
+    prompter.queueAnswer(Prompter::Answer::No);
+    const QUrl projectUrl = QUrl::fromLocalFile(QString::fromStdString(project.string()));
+    form->Run([&] { form->DropFilesOnTree({loose, projectUrl}, a, -1); });
+    EXPECT_EQ(prompter.count(Kind::YesNoCancel), 1);
+    EXPECT_EQ(prompter.count(Kind::Error), 0);
+    EXPECT_EQ(items().size(), 1u);
+    EXPECT_EQ(form->CurrentFileName().toStdString(), project.string());
+
+    // Through the window's own drag and drop events: a project dropped on a
+    // text field opens instead of becoming its text; a picture dropped on a
+    // node's row becomes its child.
+    auto dropOn = [](QWidget* target, QPoint at, const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        QApplication::processEvents();
+        return enter.isAccepted() && drop.isAccepted();
+    };
+    form->SetCurrentFileName(QString());
+    auto* name = form->findChild<QLineEdit*>("edt_pSliderName");
+    const QString nameBefore = name->text();
+    EXPECT_TRUE(dropOn(name, name->rect().center(), {projectUrl}));
+    EXPECT_EQ(form->CurrentFileName().toStdString(), project.string());
+    EXPECT_EQ(name->text(), nameBefore);
+    EXPECT_TRUE(dropOn(tree()->viewport(), tree()->visualItemRect(nodes().item(1)).center(), {loose}));
+    EXPECT_EQ(levels(), (Names{"0", "1"}));
+    EXPECT_EQ(fs::path(items()[1].OriginalImagePath).filename(), "loose.jpg");
+}
+
+TEST_F(Pictures, ThumbnailsShowThePhotoAndFallBackToTheItemPicture) {
+    prompter.queuePaths(
+        {photo("red.jpg", 160, 90, {220, 20, 20}), photo("blue.jpg", 90, 160, {20, 20, 220})});
+    actions().insertPicturesMenuItem->trigger();
+    QTreeWidgetItem* broken = add(root(), "broken");
+    items().back().OriginalImagePath = textFile("broken.jpg").toStdString();
+    form->RefreshItemDecorations();
+    settle();
+    const QTreeWidgetItem* blue = root()->child(0);
+    const QTreeWidgetItem* red = root()->child(1);
+    const QImage itemPicture = icons::itemNode().pixmap(32, 32).toImage();
+    struct Row {
+        const QTreeWidgetItem* node;
+        bool thumbnail;
+        QColor colour;
+    } rows[] = {{blue, true, QColor(20, 20, 220)}, {red, true, QColor(220, 20, 20)}, {broken, false, {}}};
+    for (const Row& row : rows) {
+        const QImage shown = row.node->icon(0).pixmap(32, 32).toImage();
+        EXPECT_EQ(shown == itemPicture, !row.thumbnail) << row.node->text(0).toStdString();
+        if (!row.thumbnail) continue;
+        const QColor c = shown.pixelColor(shown.width() / 2, shown.height() / 2);
+        EXPECT_NEAR(c.red(), row.colour.red(), 12);
+        EXPECT_NEAR(c.blue(), row.colour.blue(), 12);
+    }
+    // Off: every item shows the item picture, and the choice is remembered.
+    actions().thumbnailsMenuItem->trigger();
+    EXPECT_EQ(red->icon(0).pixmap(16, 16).toImage(), icons::itemNode().pixmap(16, 16).toImage());
+    EXPECT_EQ(tree()->iconSize(), QSize(16, 16));
+    EXPECT_FALSE(ReadSetting(settings, kShowThumbnailsSetting));
+    MainFormOptions options;
+    options.programFolder = folder();
+    options.registerFileType = false;
+    TMainForm second(prompter, settings, shell, options);
+    EXPECT_FALSE(second.Actions().thumbnailsMenuItem->isChecked());
+}
+
+TEST_F(Pictures, ChoosingAPictureUpdatesCaptionIconPreviewAndTooltip) {
+    QTreeWidgetItem* node = add(root(), "x");
+    node->setText(0, "Warning: Original image not found.");
+    items()[0].Link = "http://example.org/a";
+    items()[0].Target = "_blank";
+    items()[0].ToolTip = "Dawn";
+    select(node);
+    auto* pick = form->findChild<QToolButton*>("spdbtnOriginalImagePath");
+    auto* preview = form->findChild<QLabel*>("itemPicturePreview");
+    struct Row {
+        QString chosen;
+        const char* caption;
+        bool previewShown;
+        const char* size;
+    } rows[] = {
+        {QString::fromStdString((folder() / "missing.jpg").string()), "Warning: Original image not found.",
+         false, "Prepared size: unknown"},
+        {photo("dawn.jpg", 336, 200), "Item", true, "Prepared size: 168 x 100 (from 336 x 200)"},
+    };
+    for (const Row& row : rows) {
+        prompter.queuePath(row.chosen);
+        pick->click();
+        settle();
+        QApplication::processEvents();
+        EXPECT_EQ(node->text(0).toStdString(), row.caption);
+        EXPECT_EQ(!preview->pixmap().isNull(), row.previewShown);
+        const QString tip = form->ItemToolTip(node);
+        EXPECT_TRUE(tip.contains(row.size)) << tip.toStdString();
+        EXPECT_TRUE(tip.contains("Picture: " + row.chosen)) << tip.toStdString();
+        EXPECT_TRUE(tip.contains("Link: http://example.org/a (_blank)")) << tip.toStdString();
+        EXPECT_TRUE(tip.contains("Tooltip: Dawn")) << tip.toStdString();
+    }
+    // The preview keeps the picture's shape inside its box.
+    EXPECT_EQ(preview->pixmap().size(), QSize(120, 71));
+    EXPECT_NE(node->icon(0).pixmap(32, 32).toImage(), icons::itemNode().pixmap(32, 32).toImage());
+}
+
+}  // namespace
+}  // namespace marivel::test
