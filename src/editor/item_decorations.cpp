@@ -30,7 +30,7 @@ ItemDecorations::ItemDecorations(QTreeWidget& tree, PictureThumbnails& pictures,
 
 void ItemDecorations::setEnabled(bool on) {
     enabled_ = on;
-    // Off, the rows are as high as the specified pictures need.
+    // Off, the rows are as high as the tree's own 16-pixel pictures need.
     const int side = on ? kThumbnailSide : 16;
     tree_.setIconSize(QSize(side, side));
     refreshAll();

@@ -184,6 +184,7 @@ private:
     // any other event.
     bool takeProjectDrop(QEvent* event);
     void pictureChosen();
+    void runWhenIdle(std::function<void()> step, int delay = 0);
     QString pictureFileOf(QTreeWidgetItem* node) const;
     void registerFileType();
     void resetTree();

@@ -70,12 +70,10 @@ void TMainForm::installPictures() {
     for (QAction* action : {a.insertPicturesMenuItem, a.insertPicturesPopupItem, a.insertPicturesTool})
         connect(action, &QAction::triggered, this, [this] { Run([this] { InsertPicturesClick(); }); });
     connect(a.thumbnailsMenuItem, &QAction::triggered, this, &TMainForm::ThumbnailsClick);
-    // The file manager waits for the drop to end: questions and messages
-    // come once it has, not inside it.
     connect(trvwDesignPanel, &DesignTreeWidget::filesDropped, this,
             [this](const QList<QUrl>& urls, QTreeWidgetItem* parent, int row) {
                 const int parentIndex = indexOf(parent);
-                QTimer::singleShot(0, this, [this, urls, parentIndex, row] {
+                runWhenIdle([this, urls, parentIndex, row] {
                     if (QTreeWidgetItem* node = designTree_->item(parentIndex))
                         Run([&] { DropFilesOnTree(urls, node, row); });
                 });
@@ -85,6 +83,18 @@ void TMainForm::installPictures() {
 }
 
 // --- Insert Pictures and drops ----------------------------------------------------
+
+// A drop is taken up once the drop itself has ended (the file manager waits
+// for it), and once no operation is under way: one that keeps the window
+// painting lets timers run, and the drop then waits its turn.
+void TMainForm::runWhenIdle(std::function<void()> step, int delay) {
+    QTimer::singleShot(delay, this, [this, step = std::move(step)]() mutable {
+        if (statusLine_->keepingAlive())
+            runWhenIdle(std::move(step), 50);
+        else
+            step();
+    });
+}
 
 void TMainForm::InsertPicturesClick() {
     const int selected = selectedIndex();
@@ -166,8 +176,6 @@ int TMainForm::InsertPictures(int parentIndex, int row, const QStringList& given
 }
 
 void TMainForm::DropFilesOnTree(const QList<QUrl>& urls, QTreeWidgetItem* parent, int row) {
-    // A drop while an operation is still under way waits for no one.
-    if (statusLine_->keepingAlive()) return;
     const DroppedFiles dropped = SortOutDrop(urls);
     if (!dropped.project.isEmpty()) {
         OpenProjectByPath(dropped.project);
@@ -197,10 +205,7 @@ bool TMainForm::takeProjectDrop(QEvent* event) {
     if (project.isEmpty()) return false;
     drop->setDropAction(Qt::CopyAction);
     drop->accept();
-    if (type == QEvent::Drop)
-        QTimer::singleShot(0, this, [this, project] {
-            if (!statusLine_->keepingAlive()) Run([&] { OpenProjectByPath(project); });
-        });
+    if (type == QEvent::Drop) runWhenIdle([this, project] { Run([&] { OpenProjectByPath(project); }); });
     return true;
 }
 
