@@ -173,14 +173,15 @@
       timer = setTimeout(schedule, ahead / 2 / v);
     }
 
-    // The browser places the moving layer at whole CSS pixels: shifted onto
-    // whole device pixels it is drawn without resampling at any zoom.
+    // The browser places the moving layer at whole CSS pixels of the page:
+    // shifted onto whole device pixels it is drawn without resampling.
     function phase(v) {
       v = Math.round(v) * dpr;
       return (Math.round(v) - v) / dpr;
     }
     function at(y, r) {
-      return 'translate(' + phase(r.left + box.clientLeft) + 'px,' + (phase(r.top + box.clientTop) + y) + 'px)';
+      return 'translate(' + phase(r.left + scrollX + box.clientLeft) + 'px,' +
+        (phase(r.top + scrollY + box.clientTop) + y) + 'px)';
     }
     // One step per device pixel, over the period rounded to device pixels.
     function animate(o) {
