@@ -22,7 +22,7 @@ if(MARIVEL_BUILD_GUI)
   list(APPEND marivel_programs marivel)
 endif()
 install(TARGETS ${marivel_programs} RUNTIME DESTINATION ${MARIVEL_INSTALL_PROGRAM_DIR})
-install(FILES ${MARIVEL_ENGINE_SOURCE} ${MARIVEL_PACKAGING}/installed.txt
+install(FILES ${MARIVEL_PROGRAM_DIR}/tessaline.js ${MARIVEL_PACKAGING}/installed.txt
   DESTINATION ${MARIVEL_INSTALL_PROGRAM_DIR})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/help ${CMAKE_SOURCE_DIR}/resources/templates
   DESTINATION ${MARIVEL_INSTALL_PROGRAM_DIR})

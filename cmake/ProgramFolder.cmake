@@ -7,9 +7,10 @@ set(MARIVEL_ENGINE_SOURCE ${CMAKE_SOURCE_DIR}/engine/tessaline.js)
 add_custom_command(
   OUTPUT ${MARIVEL_PROGRAM_DIR}/tessaline.js
   COMMAND ${CMAKE_COMMAND} -E make_directory ${MARIVEL_PROGRAM_DIR}
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${MARIVEL_ENGINE_SOURCE} ${MARIVEL_PROGRAM_DIR}/tessaline.js
-  DEPENDS ${MARIVEL_ENGINE_SOURCE}
-  COMMENT "Copying the slider engine beside the executables")
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${MARIVEL_ENGINE_SOURCE} -DTARGET=${MARIVEL_PROGRAM_DIR}/tessaline.js
+          -P ${CMAKE_SOURCE_DIR}/cmake/ShipEngine.cmake
+  DEPENDS ${MARIVEL_ENGINE_SOURCE} ${CMAKE_SOURCE_DIR}/cmake/ShipEngine.cmake
+  COMMENT "Writing the slider engine beside the executables")
 
 # The sample project itself is written by its publishing below.
 add_custom_target(marivel_program_files ALL

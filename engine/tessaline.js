@@ -173,14 +173,24 @@
       timer = setTimeout(schedule, ahead / 2 / v);
     }
 
+    // The browser places the moving layer at whole CSS pixels of the page:
+    // shifted onto whole device pixels it is drawn without resampling.
+    function phase(v) {
+      v = Math.round(v) * dpr;
+      return (Math.round(v) - v) / dpr;
+    }
+    function at(y, r) {
+      return 'translate(' + phase(r.left + scrollX + box.clientLeft) + 'px,' +
+        (phase(r.top + scrollY + box.clientTop) + y) + 'px)';
+    }
     // One step per device pixel, over the period rounded to device pixels.
     function animate(o) {
+      var r = box.getBoundingClientRect();
       dpr = win.devicePixelRatio || 1;
       steps = Math.max(1, Math.round(period * dpr));
       distance = steps / dpr;
       duration = distance / Math.abs(speed);
-      anim = track.animate(
-        [{ transform: 'translateY(0)' }, { transform: 'translateY(' + -distance + 'px)' }],
+      anim = track.animate([{ transform: at(0, r) }, { transform: at(-distance, r) }],
         { duration: duration, iterations: Infinity, easing: 'steps(' + steps + ')',
           direction: speed < 0 ? 'reverse' : 'normal' });
       setOffset(o);
@@ -277,7 +287,7 @@
       schedule();
     });
     on(win, 'resize', function () {
-      if (anim && (win.devicePixelRatio || 1) !== dpr) setMode(here()); // zoomed: new pixel size
+      if (anim) setMode(here()); // zoomed or moved: new pixel size and grid
     });
     on(doc, 'visibilitychange', sync);
     // Next frame: not resizing the parent while it is observed.
