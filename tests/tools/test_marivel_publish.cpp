@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "model/agent.h"
-#include "model/folder_lock.h"
 #include "model/memory_tree.h"
+#include "model/save_lock.h"
 #include "support/temp_dir.h"
 #include "support/test_jpeg.h"
 
@@ -251,8 +251,8 @@ TEST_F(MarivelPublish, ARunThatWaitsForAnotherSaveSaysSo) {
     // Another save holds the folder; without a word the run would look hung.
     const fs::path project = Project("p.mvl", {Photo("photo.jpg", 64, 48)});
     fs::create_directory(dir / "site");
-    std::optional<FolderLock> other(std::in_place, dir / "site");
-    ASSERT_TRUE(other->held());
+    std::optional<SaveLock> other(std::in_place, dir / "site", nullptr);
+    ASSERT_EQ(other->state(), SaveLock::State::Held);
     std::thread release([&] {
         // The notice is flushed before the run starts to wait.
         for (int i = 0; i < 1000 && ReadBytes(dir / "stderr").find("waiting") == std::string::npos; ++i)
