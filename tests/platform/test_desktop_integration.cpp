@@ -42,7 +42,7 @@ TEST(FileTypeRegistration, WritesDesktopEntryAndMimePackageForTheRunningProgram)
     EXPECT_EQ(installed.size(), QSize(32, 32));
     EXPECT_TRUE(
         QFile::exists(data.filePath("icons/hicolor/32x32/mimetypes/application-x-marivel-project.png")));
-    const QString entry = readText(data.filePath("applications/marivel.desktop"));
+    const QString entry = readText(data.filePath(kPortableEntryPath));
     EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
     EXPECT_TRUE(entry.contains("\nExec=\"/opt/marivel/bin/marivel\" %f\n")) << entry.toStdString();
     EXPECT_TRUE(entry.contains("\nMimeType=application/x-marivel-project;\n"));
@@ -55,7 +55,7 @@ TEST(FileTypeRegistration, EveryStartReplacesAnOlderProgramLocation) {
     QTemporaryDir data;
     ASSERT_TRUE((FileTypeRegistration{"/old/place/marivel", data.path(), false, {}}.writeFreedesktop()));
     ASSERT_TRUE((FileTypeRegistration{"/new place/marivel", data.path(), false, {}}.writeFreedesktop()));
-    const QString entry = readText(data.filePath("applications/marivel.desktop"));
+    const QString entry = readText(data.filePath(kPortableEntryPath));
     EXPECT_FALSE(entry.contains("/old/place"));
     EXPECT_TRUE(entry.contains("Exec=\"/new place/marivel\" %f"));
 }
