@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QThread>
@@ -153,6 +155,69 @@ TEST(PictureDialog, PreviewsTheSelectedJpeg) {
     dialog.showPreview(dir.path());  // a folder: nothing to show
     EXPECT_FALSE(dialog.hasPreview());
     EXPECT_EQ(dialog.previewText(), "");
+}
+
+}  // namespace
+}  // namespace marivel
+
+namespace marivel {
+namespace {
+
+TEST(FileTypeRegistration, OnlyAPortableBuildWritesAnEntryAndUnderItsOwnId) {
+    const QByteArray earlier = FileTypeRegistration::desktopEntryText("/usr/lib/marivel/marivel").toUtf8();
+    const QByteArray users = "[Desktop Entry]\nName=My own Marivel launcher\nExec=marivel --mine %f\n";
+    struct Row {
+        const char* name;
+        bool installed;
+        QByteArray before;  // the per-user marivel.desktop before the start; empty: none
+        bool portableEntry;
+        bool keptBefore;
+    };
+    const Row rows[] = {
+        {"installed", true, {}, false, false},
+        {"installed, after an earlier version's entry", true, earlier, false, false},
+        {"installed, beside the user's own entry", true, users, false, true},
+        {"portable", false, {}, true, false},
+        {"portable, after an earlier version's entry", false, earlier, true, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        QTemporaryDir data;
+        const QString installedEntry = data.filePath(kInstalledEntryPath);
+        if (!r.before.isEmpty()) {
+            QDir().mkpath(data.filePath("applications"));
+            QFile file(installedEntry);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(r.before);
+        }
+        FileTypeRegistration registration{"/opt/marivel/marivel", data.path(), false, {}, r.installed};
+        EXPECT_TRUE(registration.writeFreedesktop());
+        EXPECT_EQ(QFile::exists(installedEntry), r.keptBefore);
+        if (r.keptBefore) {
+            EXPECT_EQ(readText(installedEntry).toUtf8(), r.before);
+        }
+        const QString entry = readText(data.filePath(kPortableEntryPath));
+        EXPECT_EQ(!entry.isEmpty(), r.portableEntry);
+        if (r.portableEntry) {
+            EXPECT_TRUE(entry.contains("\nExec=\"/opt/marivel/marivel\" %f\n"));
+            EXPECT_TRUE(entry.contains("\nName=Marivel (portable)\n"));
+        }
+        EXPECT_EQ(QDir(data.path()).exists("mime"), !r.installed);
+    }
+    // Rewritten only when the program moved.
+    QTemporaryDir data;
+    const QString entry = data.filePath(kPortableEntryPath);
+    ASSERT_TRUE((FileTypeRegistration{"/a/marivel", data.path(), false, {}}.writeFreedesktop()));
+    {
+        QFile file(entry);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(
+            file.setFileTime(QDateTime::fromSecsSinceEpoch(1000000000), QFileDevice::FileModificationTime));
+    }
+    ASSERT_TRUE((FileTypeRegistration{"/a/marivel", data.path(), false, {}}.writeFreedesktop()));
+    EXPECT_EQ(QFileInfo(entry).lastModified().toSecsSinceEpoch(), 1000000000);
+    ASSERT_TRUE((FileTypeRegistration{"/b/marivel", data.path(), false, {}}.writeFreedesktop()));
+    EXPECT_TRUE(readText(entry).contains("Exec=\"/b/marivel\" %f"));
 }
 
 }  // namespace

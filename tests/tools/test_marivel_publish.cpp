@@ -446,3 +446,86 @@ TEST_F(MarivelPublish, HelpExplainsTheCommand) {
 
 }  // namespace
 }  // namespace marivel
+
+namespace marivel {
+namespace {
+
+TEST_F(MarivelPublish, PublishesInPlaceButNeverOverAnotherProjectsFilesOrForeverBehindAnotherSave) {
+    struct Row {
+        const char* name;
+        const char* project;
+        std::function<void()> arrange;
+        std::string options;
+        int status;
+        std::string err;                           // what the error output holds
+        std::vector<std::string> written, absent;  // files of the project folder
+    };
+    std::optional<SaveLock> held;
+    const fs::path folder = dir / "project";
+    const Row rows[] = {
+        {"a project file in capitals is written over as it is",
+         "X.MVL",
+         [] {},
+         "",
+         0,
+         "",
+         {"X.MVL", "X.html"},
+         {"X.mvl"}},
+        {"another project's last publish",
+         "p.mvl",
+         [&] {
+             const fs::path other = Project("q.mvl", {});
+             ASSERT_EQ(Publish(Quote(other.string())).status, 0);
+         },
+         "",
+         1,
+         "would replace files of another project: \"q.mvl\" published tessaline.js, tessalinecfg.js, "
+         "tessaline.css. Nothing was written",
+         {"q.html"},
+         {"p.html", "p_PublishReport.txt"}},
+        {"another project's last publish, forced",
+         "p.mvl",
+         [&] { ASSERT_EQ(Publish(Quote(Project("q.mvl", {}).string())).status, 0); },
+         "--force",
+         0,
+         "",
+         {"p.html", "q.html"},
+         {}},
+        {"another save that does not end",
+         "p.mvl",
+         [&] {
+             held.emplace(folder, nullptr);
+             ASSERT_EQ(held->state(), SaveLock::State::Held);
+         },
+         "--wait 1",
+         1,
+         "did not finish within 1 seconds. Nothing was written",
+         {},
+         {"p.html"}},
+        {"a wait that is no number",
+         "p.mvl",
+         [] {},
+         "--wait soon",
+         2,
+         "--wait needs a whole number",
+         {},
+         {"p.html"}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        fs::remove_all(folder);
+        const fs::path project = Project(r.project, {Photo("photo.jpg", 64, 48)});
+        r.arrange();
+        const auto started = std::chrono::steady_clock::now();
+        const ToolRun run = Publish(Quote(project.string()) + " " + r.options);
+        held.reset();
+        EXPECT_EQ(run.status, r.status) << run.err;
+        EXPECT_NE(run.err.find(r.err), std::string::npos) << run.err;
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
+        for (const std::string& name : r.written) EXPECT_TRUE(fs::exists(folder / name)) << name;
+        for (const std::string& name : r.absent) EXPECT_FALSE(fs::exists(folder / name)) << name;
+    }
+}
+
+}  // namespace
+}  // namespace marivel
