@@ -11,6 +11,7 @@
 #include <exception>
 #include <functional>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "documents/document_host.h"
@@ -137,24 +138,25 @@ bool DocumentCommands::MayReplaceFilesBeside(const fs::path& projectFile) {
     std::vector<std::string> replaced = plan.existingFilesReplaced();
     // A file the save copies onto itself (saving into the program's own
     // folder) is not replaced.
-    std::vector<fs::path> sources;
-    for (std::size_t k = 0; k < agent.EngineFiles.size(); ++k) sources.push_back(agent.EngineFileSource(k));
-    for (const std::string& name : plan.images) sources.push_back(agent.PreviewFolder() / name);
+    std::unordered_set<FileIdentity, FileIdentityHash> sources;
+    auto addSource = [&sources](const fs::path& source) {
+        if (const auto id = IdentifyFile(source)) sources.insert(*id);
+    };
+    for (std::size_t k = 0; k < agent.EngineFiles.size(); ++k) addSource(agent.EngineFileSource(k));
+    for (const std::string& name : plan.images) addSource(agent.PreviewFolder() / name);
     std::erase_if(replaced, [&](const std::string& name) {
         const auto target = IdentifyFile(plan.folder / name);
-        return std::any_of(sources.begin(), sources.end(),
-                           [&](const fs::path& source) { return IdentifyFile(source) == target; });
+        return target && sources.count(*target) > 0;
     });
     // What this project wrote into the same folder at its last save is its
     // own to replace: saving it there again is no first save.
     if (!host_.CurrentFileName().isEmpty()) {
         const fs::path current = toLocalPath(host_.CurrentFileName());
         if (SameFolder(current.parent_path(), plan.folder)) {
-            std::vector<std::string> own = FilesLastPublishedWith(current);
-            own.push_back(current.filename().string());
-            std::erase_if(replaced, [&own](const std::string& name) {
-                return std::find(own.begin(), own.end(), name) != own.end();
-            });
+            const std::vector<std::string> published = FilesLastPublishedWith(current);
+            std::unordered_set<std::string> own(published.begin(), published.end());
+            own.insert(current.filename().string());
+            std::erase_if(replaced, [&own](const std::string& name) { return own.count(name) > 0; });
         }
     }
     if (replaced.empty()) return true;

@@ -131,10 +131,11 @@ std::vector<ForeignFiles> FilesOfOtherProjects(const PublishPlan& plan) {
     }
     std::sort(projects.begin(), projects.end());
     for (const fs::path& project : projects) {
-        const std::vector<std::string> theirs = FilesLastPublishedWith(project);
+        const std::vector<std::string> published = FilesLastPublishedWith(project);
+        const std::unordered_set<std::string> theirs(published.begin(), published.end());
         ForeignFiles hit{project.filename().string(), {}};
         for (const std::string& name : ours)
-            if (std::find(theirs.begin(), theirs.end(), name) != theirs.end()) hit.files.push_back(name);
+            if (theirs.count(name)) hit.files.push_back(name);
         if (!hit.files.empty()) foreign.push_back(std::move(hit));
     }
     return foreign;
