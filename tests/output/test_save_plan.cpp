@@ -1,25 +1,15 @@
-// What a save writes, and that it refuses before writing anything: the
-// project file under exactly its name, the checks of every target first, the
-// names of prepared images, and the lock that lets one user's saves take turns.
-#include <fcntl.h>
+// A save refuses before it writes anything, and names what it wrote when it
+// fails later.
 #include <gtest/gtest.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
-#include <thread>
 
 #include "generator_fixture.h"
 #include "model/error.h"
-#include "model/folder_lock.h"
-#include "model/save_lock.h"
-#include "output/publish_plan.h"
 
 namespace marivel {
 namespace {
@@ -43,42 +33,6 @@ protected:
 
     fs::path site = dir / "site";
 };
-
-TEST_F(SavePlan, TheProjectFileIsWrittenUnderExactlyItsName) {
-    struct Row {
-        const char* typed;    // as typed in the save dialog
-        const char* project;  // the project file it leads to and that is written
-        const char* page;
-    };
-    const Row rows[] = {
-        {"X.MVL", "X.MVL", "X.html"},
-        {"a.Mvl", "a.Mvl", "a.html"},
-        {"demo.txt", "demo.txt.mvl", "demo.txt.html"},
-        {"b", "b.mvl", "b.html"},
-        {"my.slider.mvl", "my.slider.mvl", "my.slider.html"},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.typed);
-        fs::remove_all(site);
-        fs::create_directory(site);
-        const fs::path project = ProjectFileForTypedName(site / r.typed);
-        EXPECT_EQ(project, site / r.project);
-        ASSERT_TRUE(agent->SaveAndPublishProject(project, tree));
-        std::string base = r.page;
-        base.resize(base.size() - 5);
-        const std::map<std::string, std::string> files = Site();
-        EXPECT_EQ(files.size(), 6u);  // nothing under another spelling beside it
-        for (const std::string& name :
-             {std::string(r.project), std::string(r.page), base + "_PublishReport.txt"})
-            EXPECT_TRUE(files.count(name)) << name;
-    }
-    // A project opened under another extension is saved over that file.
-    WriteBytes(site / "demo.txt", "old");
-    ASSERT_TRUE(agent->SaveAndPublishProject(site / "demo.txt", tree));
-    EXPECT_NE(ReadBytes(site / "demo.txt").find("VSlider1"), std::string::npos);
-    EXPECT_TRUE(fs::exists(site / "demo.html"));
-    EXPECT_FALSE(fs::exists(site / "demo.mvl"));
-}
 
 TEST_F(SavePlan, ASaveThatCannotCompleteIsRefusedBeforeAnyFileIsWritten) {
     const bool root = ::geteuid() == 0;
@@ -162,81 +116,6 @@ TEST_F(SavePlan, AnErrorAfterTheFirstFileIsWrittenNamesWhatWasWritten) {
     }
     EXPECT_EQ(ReadBytes(site / "kept.jpg"), "old picture");
     EXPECT_TRUE(fs::exists(site / "p.mvl"));
-}
-
-// Answers the lock's questions as a user would: give up at once, or wait.
-class WaitingDisplay final : public ActivityDisplay {
-public:
-    void setHint(const std::string& text) override { hints.push_back(text); }
-    void setBusy(bool) override {}
-    void setProgressMaximum(int) override {}
-    void advanceProgress(int) override {}
-    void resetProgress() override {}
-    bool keepWaiting(const std::string&, std::chrono::milliseconds) override {
-        ++asked;
-        return !giveUp;
-    }
-    void waitEnded() override { ++ended; }
-    bool giveUp = false;
-    int asked = 0, ended = 0;
-    std::vector<std::string> hints;
-};
-
-TEST_F(SavePlan, OnlyTheUsersOwnSavesHoldASaveUpAndWaitingEndsWhenTheUserSays) {
-    WaitingDisplay waiting;
-    agent->SetDisplay(&waiting);
-    fs::create_directory_symlink(site, dir / "link");
-    struct Row {
-        const char* name;
-        std::function<std::function<void()>()> hold;  // takes the hold, answers its release
-        bool giveUp;
-        bool saved, waited;
-    };
-    const Row rows[] = {
-        {"a lock on the folder itself, as anyone who can read it can take",
-         [&] {
-             const int fd = ::open(site.c_str(), O_RDONLY | O_DIRECTORY);
-             EXPECT_EQ(::flock(fd, LOCK_EX), 0);
-             return std::function<void()>([fd] { ::close(fd); });
-         },
-         false, true, false},
-        {"another save of this user, through another spelling of the folder, given up",
-         [&] {
-             auto lock = std::make_shared<SaveLock>(dir / "link", nullptr);
-             EXPECT_EQ(lock->state(), SaveLock::State::Held);
-             return std::function<void()>([lock]() mutable { lock.reset(); });
-         },
-         true, false, true},
-        {"another save of this user that ends while this one waits",
-         [&] {
-             auto lock = std::make_shared<SaveLock>(site, nullptr);
-             auto release = std::make_shared<std::thread>([lock]() mutable {
-                 std::this_thread::sleep_for(std::chrono::milliseconds(150));
-                 lock.reset();
-             });
-             return std::function<void()>([release] { release->join(); });
-         },
-         false, true, true},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
-        fs::remove_all(site);
-        fs::create_directory(site);
-        waiting = {};
-        waiting.giveUp = r.giveUp;
-        std::function<void()> release = r.hold();
-        const bool saved = agent->SaveAndPublishProject(site / "p.mvl", tree);
-        release();
-        EXPECT_EQ(saved, r.saved);
-        EXPECT_EQ(fs::exists(site / "p.mvl"), r.saved);
-        if (!r.saved) {
-            EXPECT_TRUE(fs::is_empty(site));
-        }
-        EXPECT_EQ(waiting.asked > 0, r.waited);
-        EXPECT_EQ(waiting.ended, r.waited ? 1 : 0);
-        EXPECT_EQ(!waiting.hints.empty() && waiting.hints.front() == kWaitingForFolderHint, r.waited);
-    }
-    agent->SetDisplay(nullptr);
 }
 
 }  // namespace

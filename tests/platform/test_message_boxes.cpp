@@ -18,43 +18,34 @@ TEST(QtPrompterBoxes, EveryBoxShowsItsTextAsPlainText) {
     const QString markup =
         QStringLiteral("<h1>Big</h1><a href=\"http://example.com\">link</a><img src=\"/x.png\">");
     QtPrompter prompter;
-    struct Row {
-        const char* name;
-        std::function<void()> show;
-        QStringList buttons;  // their texts, in the order added
-    };
     Prompter::Answer answer = Prompter::Answer::Yes;
-    const Row rows[] = {
-        {"error", [&] { prompter.error(nullptr, markup); }, {"OK"}},
-        {"yes/no", [&] { answer = prompter.yesNo(nullptr, markup); }, {"&Yes", "&No"}},
-        {"yes/no/cancel", [&] { answer = prompter.yesNoCancel(nullptr, markup); }, {"&Yes", "&No", "Cancel"}},
-        {"OK/cancel", [&] { answer = prompter.okCancel(nullptr, markup); }, {"OK", "Cancel"}},
-        {"warning", [&] { prompter.warningYesOnly(nullptr, markup); }, {"&Yes"}},
-        {"information", [&] { prompter.information(nullptr, "About", markup); }, {"OK"}},
+    const std::function<void()> boxes[] = {
+        [&] { prompter.error(nullptr, markup); },
+        [&] { answer = prompter.yesNo(nullptr, markup); },
+        [&] { answer = prompter.yesNoCancel(nullptr, markup); },
+        [&] { answer = prompter.okCancel(nullptr, markup); },
+        [&] { prompter.warningYesOnly(nullptr, markup); },
+        [&] { prompter.information(nullptr, "About", markup); },
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
+    for (std::size_t k = 0; k < std::size(boxes); ++k) {
+        SCOPED_TRACE(k);
         Qt::TextFormat format = Qt::RichText;
         QString text;
-        QStringList buttons;
         QTimer user;  // reads the box, then closes it with Escape's button
         QObject::connect(&user, &QTimer::timeout, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box) return;
             format = box->textFormat();
             text = box->text();
-            for (QAbstractButton* button : box->buttons()) buttons << button->text();
             (box->escapeButton() ? box->escapeButton() : box->buttons().front())->click();
         });
         user.start(10);
         answer = Prompter::Answer::Yes;
-        r.show();
+        boxes[k]();
         EXPECT_EQ(format, Qt::PlainText);
         EXPECT_EQ(text, markup);
-        for (const QString& expected : r.buttons)
-            EXPECT_TRUE(buttons.contains(expected)) << expected.toStdString();
-        if (std::string(r.name) == "OK/cancel") {
-            EXPECT_EQ(answer, Prompter::Answer::Cancel);  // Escape is Cancel
+        if (k == 3) {
+            EXPECT_EQ(answer, Prompter::Answer::Cancel);  // OK/Cancel: Escape is Cancel
         }
     }
 }
