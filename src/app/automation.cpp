@@ -64,6 +64,11 @@ Prompter::Answer AutomationPrompter::yesNoCancel(QWidget*, const QString& text) 
     return nextAnswer(text);
 }
 
+Prompter::Answer AutomationPrompter::okCancel(QWidget*, const QString& text) {
+    // "answer yes" stands for OK; any other answer cancels.
+    return nextAnswer(text) == Answer::Yes ? Answer::Yes : Answer::Cancel;
+}
+
 void AutomationPrompter::warningYesOnly(QWidget*, const QString& text) {
     say(QStringLiteral("warning: ") + text);
 }
@@ -76,7 +81,7 @@ QString AutomationPrompter::openFile(QWidget*, const QString& caption, const QSt
     return nextPath(caption);
 }
 
-QString AutomationPrompter::saveFile(QWidget*, const QString& caption, const QString&, const QString&) {
+QString AutomationPrompter::saveFile(QWidget*, const QString& caption, const QString&, const QString&, bool) {
     return nextPath(caption);
 }
 

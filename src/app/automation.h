@@ -31,12 +31,13 @@ public:
     void error(QWidget* parent, const QString& text, const QString& caption) override;
     Answer yesNo(QWidget* parent, const QString& text) override;
     Answer yesNoCancel(QWidget* parent, const QString& text) override;
+    Answer okCancel(QWidget* parent, const QString& text) override;
     void warningYesOnly(QWidget* parent, const QString& text) override;
     void information(QWidget* parent, const QString& caption, const QString& text) override;
     QString openFile(QWidget* parent, const QString& caption, const QString& filter,
                      const QString& directory) override;
-    QString saveFile(QWidget* parent, const QString& caption, const QString& filter,
-                     const QString& directory) override;
+    QString saveFile(QWidget* parent, const QString& caption, const QString& filter, const QString& directory,
+                     bool confirmOverwrite) override;
     QString openPicture(QWidget* parent, const QString& filter, const QString& directory) override;
     QStringList openPictures(QWidget* parent, const QString& filter, const QString& directory) override;
     QColor color(QWidget* parent, const QColor& initial) override;

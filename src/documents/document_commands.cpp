@@ -5,10 +5,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <exception>
 #include <functional>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "documents/document_host.h"
@@ -18,7 +21,8 @@
 #include "model/agent.h"
 #include "model/error.h"
 #include "model/memory_tree.h"
-#include "output/script_text.h"
+#include "model/whole_file.h"
+#include "output/publish_plan.h"
 #include "platform/local_text.h"
 #include "platform/prompter.h"
 
@@ -31,10 +35,21 @@ namespace {
 const QString kProjectFilter = QStringLiteral("Marivel Files (*.mvl)");
 const QString kRefused = QStringLiteral("This file wasn't saved by Marivel 1.1, open failed!");
 
-// The project file a save under this name writes: whatever the extension
-// typed, the file itself always ends in ".mvl".
-fs::path ProjectFileOf(const fs::path& chosen) {
-    return chosen.parent_path() / (PublishBaseName(chosen.filename().string()) + ".mvl");
+// How many replaced files the question names before it only counts the rest.
+constexpr std::size_t kNamesListed = 12;
+
+QString ListOfNames(const std::vector<std::string>& names) {
+    QStringList shown;
+    for (std::size_t k = 0; k < names.size() && k < kNamesListed; ++k) shown << toQt(names[k]);
+    QString list = shown.join(QStringLiteral(", "));
+    if (names.size() > kNamesListed)
+        list += QStringLiteral(" and %1 more").arg(static_cast<qulonglong>(names.size() - kNamesListed));
+    return list;
+}
+
+bool SameFolder(const fs::path& a, const fs::path& b) {
+    const auto first = IdentifyFile(a.empty() ? fs::path(".") : a);
+    return first && first == IdentifyFile(b.empty() ? fs::path(".") : b);
 }
 
 }  // namespace
@@ -101,27 +116,59 @@ bool DocumentCommands::SavePrompt() {
 }
 
 QString DocumentCommands::AskSaveName() {
-    const QString path = host_.Prompts().saveFile(DialogParent(), QStringLiteral("Save As"), kProjectFilter,
-                                                  saveDialogFolder_);
-    if (path.isEmpty()) return path;
-    // The dialog confirms replacing the file it was given; a name typed
-    // without ".mvl" still replaces the project file it leads to, so that
-    // one is confirmed here.
-    const fs::path chosen = toLocalPath(path);
-    const fs::path project = ProjectFileOf(chosen);
+    // The dialog would ask about the name typed; the question belongs to the
+    // project file that name leads to, so it is asked here.
+    const QString typed = host_.Prompts().saveFile(DialogParent(), QStringLiteral("Save As"), kProjectFilter,
+                                                   saveDialogFolder_, false);
+    if (typed.isEmpty()) return typed;
+    const fs::path project = ProjectFileForTypedName(toLocalPath(typed));
     std::error_code ec;
-    if (project != chosen && fs::exists(project, ec)) {
+    if (fs::exists(fs::symlink_status(project, ec))) {
         const QString question = toQt(project.filename().string()) +
                                  QStringLiteral(" already exists.\nDo you want to replace it?");
         if (host_.Prompts().yesNo(DialogParent(), question) != Prompter::Answer::Yes) return QString();
     }
-    return path;
+    if (!MayReplaceFilesBeside(project)) return QString();
+    return toQt(project.string());
 }
 
-void DocumentCommands::Publish(const QString& path) {
-    const fs::path file = toLocalPath(path);
-    host_.Agent().SaveAndPublish(file.parent_path(), file.filename().string(), host_.ProjectTree());
+bool DocumentCommands::MayReplaceFilesBeside(const fs::path& projectFile) {
+    const TkeltAppletAgent& agent = host_.Agent();
+    const PublishPlan plan = PlanPublish(agent, host_.ProjectTree(), projectFile);
+    std::vector<std::string> replaced = plan.existingFilesReplaced();
+    // A file the save copies onto itself (saving into the program's own
+    // folder) is not replaced.
+    std::unordered_set<FileIdentity, FileIdentityHash> sources;
+    auto addSource = [&sources](const fs::path& source) {
+        if (const auto id = IdentifyFile(source)) sources.insert(*id);
+    };
+    for (std::size_t k = 0; k < agent.EngineFiles.size(); ++k) addSource(agent.EngineFileSource(k));
+    for (const std::string& name : plan.images) addSource(agent.PreviewFolder() / name);
+    std::erase_if(replaced, [&](const std::string& name) {
+        const auto target = IdentifyFile(plan.folder / name);
+        return target && sources.count(*target) > 0;
+    });
+    // What this project wrote into the same folder at its last save is its
+    // own to replace: saving it there again is no first save.
+    if (!host_.CurrentFileName().isEmpty()) {
+        const fs::path current = toLocalPath(host_.CurrentFileName());
+        if (SameFolder(current.parent_path(), plan.folder)) {
+            const std::vector<std::string> published = FilesLastPublishedWith(current);
+            std::unordered_set<std::string> own(published.begin(), published.end());
+            own.insert(current.filename().string());
+            std::erase_if(replaced, [&own](const std::string& name) { return own.count(name) > 0; });
+        }
+    }
+    if (replaced.empty()) return true;
+    const QString question = QStringLiteral("Saving here replaces: ") + ListOfNames(replaced) +
+                             QStringLiteral(".\nOK replaces them; Cancel saves nothing.");
+    return host_.Prompts().okCancel(DialogParent(), question) == Prompter::Answer::Yes;
+}
+
+bool DocumentCommands::Publish(const QString& path) {
+    if (!host_.Agent().SaveAndPublishProject(toLocalPath(path), host_.ProjectTree())) return false;
     host_.ShowItemImagePath();
+    return true;
 }
 
 bool DocumentCommands::CanSaveInPlace(const QString& path) const {
@@ -144,13 +191,14 @@ bool DocumentCommands::Save() {
     // without a name would be: the user chooses where its copy goes, and its
     // pictures are still found from there.
     if (!host_.CurrentFileName().isEmpty() && CanSaveInPlace(host_.CurrentFileName())) {
-        Publish(host_.CurrentFileName());
+        // Saved over the very file it was opened from or last saved to,
+        // whatever its name ends in.
+        if (!Publish(host_.CurrentFileName())) return false;
         host_.ClearModified();
         return true;
     }
     const QString path = AskSaveName();
-    if (path.isEmpty()) return false;
-    Publish(path);
+    if (path.isEmpty() || !Publish(path)) return false;
     // Only a save that returned changes the state: a failed one leaves the
     // project as unsaved and as untitled as it was.
     host_.ClearModified();
@@ -166,8 +214,7 @@ void DocumentCommands::Save1Click() {
 void DocumentCommands::Save2Click() {
     host_.CommitPanes();
     const QString path = AskSaveName();
-    if (path.isEmpty()) return;
-    Publish(path);
+    if (path.isEmpty() || !Publish(path)) return;
     host_.SetCurrentFileName(path);
     ListSavedProject(path);
 }
@@ -177,7 +224,7 @@ void DocumentCommands::ListSavedProject(const QString& path) {
     // one that was opened; the list names the file that was written. The
     // save itself has completed: a list that cannot be written is told, and
     // the command goes on.
-    host_.RunGuarded([&] { AddRecentFile(toQt(ProjectFileOf(toLocalPath(path)).string())); });
+    host_.RunGuarded([&] { AddRecentFile(path); });
 }
 
 // --- New and Open -----------------------------------------------------------------

@@ -55,12 +55,18 @@ private:
     bool SavePrompt();
     // Save: false when its file dialog was cancelled.
     bool Save();
-    // The save dialog; an empty path when cancelled or when the user chose
-    // not to replace the project file the name leads to.
+    // The save dialog: the project file the typed name leads to, or an
+    // empty path when cancelled or when the user chose not to replace the
+    // project file or the other files the save would replace.
     QString AskSaveName();
+    // Asks once, naming them, before a first save of the project into a
+    // folder replaces files there that it did not write; false to cancel.
+    bool MayReplaceFilesBeside(const std::filesystem::path& projectFile);
     // False for a project file that Save must not write over where it lies.
     bool CanSaveInPlace(const QString& path) const;
-    void Publish(const QString& path);
+    // Saves into exactly that project file; false when the user gave up
+    // waiting for another save into the folder (nothing was written).
+    bool Publish(const QString& path);
     void ListSavedProject(const QString& path);
     OpenOutcome OpenFile(const QString& path, PreviewStash& stash);
     QWidget* DialogParent() const;

@@ -270,6 +270,8 @@ void TMainForm::registerFileType() {
         options_.dataHome.isEmpty() ? FileTypeRegistration::defaultDataHome() : options_.dataHome;
     registration.runCacheUpdaters = options_.runCacheUpdaters;
     registration.icon = icons::application().pixmap(32, 32).toImage();
+    // An installed program's package brings its own desktop entry.
+    registration.installed = !agent_->Folders().IsPortable();
     // A desktop that cannot take the association is no reason to stop.
     registration.writeFreedesktop();
 #ifdef Q_OS_WIN

@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
+#include <QProgressDialog>
 
 #include "platform/local_text.h"
 
@@ -25,6 +26,7 @@ StatusLine::StatusLine(QWidget* parent)
 }
 
 StatusLine::~StatusLine() {
+    delete waitDialog_;
     if (busy_) QApplication::restoreOverrideCursor();
 }
 
@@ -71,6 +73,37 @@ void StatusLine::keepAlive() {
     // until the operation returns to the event loop.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     keepingAlive_ = false;
+}
+
+bool StatusLine::keepWaiting(const std::string& /*reason*/, std::chrono::milliseconds /*waited*/) {
+    if (!waitDialog_) {
+        waitDialog_ =
+            new QProgressDialog(QStringLiteral("Waiting for another save into this folder to finish ..."),
+                                QStringLiteral("Cancel"), 0, 0, window());
+        waitDialog_->setObjectName(QStringLiteral("dlgWaitingForSave"));
+        waitDialog_->setWindowTitle(QStringLiteral("Tessaline"));
+        // Modal: the project must not change while its save is pending.
+        waitDialog_->setWindowModality(Qt::ApplicationModal);
+        waitDialog_->setMinimumDuration(0);
+        waitDialog_->setAutoReset(false);
+        waitDialog_->setAutoClose(false);
+        // The wait cursor would say the window does not listen; it does,
+        // to Cancel.
+        if (busy_) QApplication::restoreOverrideCursor();
+        waitDialog_->show();
+    }
+    keepingAlive_ = true;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    keepingAlive_ = false;
+    return !waitDialog_->wasCanceled();
+}
+
+void StatusLine::waitEnded() {
+    if (!waitDialog_) return;
+    waitDialog_->hide();
+    waitDialog_->deleteLater();
+    waitDialog_ = nullptr;
+    if (busy_) QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
 }  // namespace marivel

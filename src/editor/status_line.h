@@ -6,6 +6,7 @@
 
 class QLabel;
 class QProgressBar;
+class QProgressDialog;
 
 namespace marivel {
 
@@ -30,6 +31,11 @@ public:
     void advanceProgress(int step) override;
     void resetProgress() override;
     void keepAlive() override;
+    // While a save waits for another save into the same folder, a small
+    // window says so with a Cancel button ("dlgWaitingForSave"), the only
+    // thing the user can click meanwhile; Cancel gives the save up.
+    bool keepWaiting(const std::string& reason, std::chrono::milliseconds waited) override;
+    void waitEnded() override;
 
     // True while keepAlive() runs events: whatever arrives then must not
     // start work of its own (the operation is still under way).
@@ -41,6 +47,7 @@ public:
 private:
     QLabel* stctxtHint;
     QProgressBar* prgrsbrMainFormBottom;
+    QProgressDialog* waitDialog_ = nullptr;
     bool busy_ = false;
     bool keepingAlive_ = false;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 namespace marivel {
@@ -19,6 +20,15 @@ public:
     // done on other threads: a window repaints here (the user's input still
     // waits until the operation ends). Never called from within itself.
     virtual void keepAlive() {}
+    // Called over and over while the operation waits for another program
+    // (another save into the same folder), with what it waits for and for
+    // how long so far; answering false gives the operation up, with nothing
+    // written. Where nobody can answer, the wait ends after a minute.
+    virtual bool keepWaiting(const std::string& /*reason*/, std::chrono::milliseconds waited) {
+        return waited < std::chrono::minutes(1);
+    }
+    // The wait is over, whichever way it ended.
+    virtual void waitEnded() {}
 };
 
 // Used where nobody watches: the command line tool and most tests.

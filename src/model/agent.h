@@ -112,7 +112,17 @@ public:
     // The engine script from ShippedFolder(), the generated files from folder.
     void CopyEngineFilesToPreview(const std::filesystem::path& folder);
     void CopyResourceFiles(const std::filesystem::path& folder);
+    // Writes the project file folder/B.mvl, B being fileName without its
+    // extension, and publishes beside it: SaveAndPublishProject.
     bool SaveAndPublish(const std::filesystem::path& folder, const std::string& fileName, DesignTree& tree);
+    // Writes the project into exactly projectFile and publishes the page,
+    // the scripts, the report and the images beside it. Everything that can
+    // be refused (values the files cannot hold, clashing names, a file that
+    // cannot be written) is refused before the first file is written.
+    // Waits while another save of this user into the folder runs, as long
+    // as the display's keepWaiting says; false when it gave up, with nothing
+    // written. An error after files were written names those files.
+    bool SaveAndPublishProject(const std::filesystem::path& projectFile, DesignTree& tree);
     void MakePublishReport(const std::filesystem::path& folder, const std::string& fileName);
 
 private:

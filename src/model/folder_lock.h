@@ -8,11 +8,12 @@ namespace marivel {
 // The activity message while a save waits for the folder's lock.
 inline constexpr const char* kWaitingForFolderHint = "Waiting for another save into this folder ... ...";
 
-// An advisory lock on a folder, held for the object's lifetime, so that two
-// programs (or two saves in one program) that fill the same folder take turns
-// instead of mixing their files. The lock sits on the folder itself, so it
-// needs no file of its own in the user's folder and it ends with the process
-// whatever way the process ends.
+// An advisory lock on a folder, held for the object's lifetime. The lock sits
+// on the folder itself, so it needs no file of its own and it ends with the
+// process whatever way the process ends. Anyone who may read the folder can
+// take it too, so it only serves folders no one else can enter (the private
+// scratch folders, which a run holds while it lives); saves into the user's
+// folders take turns through SaveLock instead.
 //
 // The constructor waits while someone else holds the lock; onWait (if given)
 // is called once before waiting, to tell the user why nothing happens.

@@ -243,6 +243,14 @@ void RemoveLeftoverTemporaries(const fs::path& folder, const std::vector<std::st
     }
 }
 
+void CheckCanReplace(const fs::path& target) {
+    const fs::path replaced = ReplacedFile(target);
+    const fs::path folder = replaced.has_parent_path() ? replaced.parent_path() : fs::path(".");
+    // The temporary file is made in the folder of the file it replaces.
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        throw Error(FileErrorMessage("Cannot create file", target, errno));
+}
+
 std::optional<FileIdentity> IdentifyFile(const fs::path& path) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) return std::nullopt;

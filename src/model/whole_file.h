@@ -56,6 +56,12 @@ private:
     bool done_ = false;
 };
 
+// Throws the Error WholeFileWriter would, without writing anything, when
+// target could not be written whole now: it is no regular file, the user may
+// not write it, or its folder does not let a file be made beside it. For
+// checking every file of a save before the first one is written.
+void CheckCanReplace(const std::filesystem::path& target);
+
 // Writes `bytes` over target through WholeFileWriter.
 void WriteWholeFile(const std::filesystem::path& target, std::string_view bytes,
                     Durability durability = Durability::Synced);

@@ -74,6 +74,15 @@ TAppletData AdjustBorders(const TAppletData& applet) {
     return out;
 }
 
+void CheckSliderSize(const TAppletData& applet) {
+    for (auto field : {&TAppletData::Width, &TAppletData::Height}) {
+        const long long value = FieldNumber(applet, field);
+        if (value > kLargestSliderSide)
+            throw Error("The " + std::string(FieldName(field)) + " " + std::to_string(value) +
+                        " is too large: it can be at most " + std::to_string(kLargestSliderSide));
+    }
+}
+
 void CheckScriptValues(const TAppletData& applet, const TItemArray& items,
                        const std::vector<bool>& replaced) {
     // The script passes these to the engine bare, outside any string, and the

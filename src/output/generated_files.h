@@ -23,6 +23,15 @@ inline constexpr std::string_view kSiteAddress = "https://www.kelt.example/";
 // naming the field to fix, on a height that does not fit 32 bits.
 TAppletData AdjustBorders(const TAppletData& applet);
 
+// The largest slider width and height the editor lets a user enter.
+inline constexpr int kLargestSliderSide = 9999;
+
+// Refuses, naming the field, a slider width or height above
+// kLargestSliderSide: a small project file must not make every publish
+// prepare and copy images of hundreds of megabytes. Values that are no
+// whole numbers are left to CheckScriptValues.
+void CheckSliderSize(const TAppletData& applet);
+
 // Refuses, naming the field, any value the configuration script would
 // write outside a string or the stylesheet would write into a rule that is
 // not what it must be there: a whole number, six hexadecimal digits for the

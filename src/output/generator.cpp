@@ -122,6 +122,7 @@ void TkeltAppletAgent::MakeHTMLCodes(const fs::path& pagePath, DesignTree& tree)
     CheckScriptIdentifier("slider name", AppletData.SliderName, "the slider's script");
     RefreshLevels(tree);
     RewriteLinks(*this);
+    CheckSliderSize(AppletData);
     const TAppletData written = AdjustBorders(AppletData);
     // Which sources exist is asked once.
     std::vector<bool> exists(static_cast<std::size_t>(GeneratedItemCount(Items, tree)));

@@ -1,6 +1,8 @@
 // Publishing: the save routine that puts everything a web site needs next to
 // the project file, and the publish report that lists what to upload.
 
+#include <chrono>
+#include <exception>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -9,9 +11,12 @@
 #include <vector>
 
 #include "model/agent.h"
+#include "model/error.h"
 #include "model/folder_lock.h"
+#include "model/save_lock.h"
 #include "model/text_file.h"
 #include "model/whole_file.h"
+#include "output/publish_plan.h"
 #include "output/script_text.h"
 #include "output/source_images.h"
 
@@ -32,23 +37,14 @@ std::vector<std::string> DistinctImageNames(const TItemArray& items) {
     return names;
 }
 
-// Every file a save into `folder` writes, the images under the names the
-// generation is about to give them.
-std::vector<fs::path> PublishedFiles(const TkeltAppletAgent& agent, const DesignTree& tree,
-                                     const fs::path& folder, const std::string& base) {
-    std::vector<fs::path> files{folder / (base + ".html"), folder / (base + ".mvl"),
-                                folder / (base + "_PublishReport.txt"), folder / kConfigScriptFile,
-                                folder / kStyleSheetFile};
-    if (!agent.EngineFiles.empty()) files.push_back(folder / agent.EngineFiles[0]);
-    const int generated = GeneratedItemCount(agent.Items, tree);
-    for (int k = 0; k < static_cast<int>(agent.Items.size()); ++k) {
-        const TItemData& item = agent.Items[static_cast<std::size_t>(k)];
-        if (k < generated && SourceImageExists(item.OriginalImagePath, agent.ProjectFolder))
-            files.push_back(folder / PreparedImageName(k));
-        else if (!item.ImageFile.empty())
-            files.push_back(folder / item.ImageFile);
-    }
-    return files;
+// The message of an error that ended a save after it had written files:
+// every file is whole, old or new, and the user learns which are new.
+std::string AfterWriting(const std::string& message, const std::vector<std::string>& written) {
+    std::string text = message;
+    if (!text.empty() && text.back() != '.' && text.back() != '!' && text.back() != ')') text += '.';
+    text += "\nThis save had already written:";
+    for (std::size_t k = 0; k < written.size(); ++k) text += (k ? ", " : " ") + written[k];
+    return text + ". Every other file is as it was";
 }
 
 // The original image paths of a save into another folder than the one they
@@ -87,49 +83,79 @@ private:
 }  // namespace
 
 bool TkeltAppletAgent::SaveAndPublish(const fs::path& folder, const std::string& fileName, DesignTree& tree) {
-    const std::string base = PublishBaseName(fileName);
+    return SaveAndPublishProject(folder / (PublishBaseName(fileName) + ".mvl"), tree);
+}
 
-    // One save into a folder at a time, from this program or any other, so
-    // the folder always holds one save's files.
-    std::optional<ActivityScope> waiting;
-    FolderLock lock(folder, [&] { waiting.emplace(Display(), kWaitingForFolderHint, false); });
-    waiting.reset();
+bool TkeltAppletAgent::SaveAndPublishProject(const fs::path& projectFile, DesignTree& tree) {
+    const fs::path folder = projectFile.has_parent_path() ? projectFile.parent_path() : fs::path(".");
+    // One save into a folder at a time, so the folder always holds one
+    // save's files; how long to wait for another is the display's to say.
+    bool waiting = false;
+    std::optional<ActivityScope> waitingHint;
+    std::optional<SaveLock> lock;
+    try {
+        lock.emplace(folder, [&](std::chrono::milliseconds waited) {
+            if (!waiting) waitingHint.emplace(Display(), kWaitingForFolderHint, false);
+            waiting = true;
+            return Display().keepWaiting(kWaitingForFolderHint, waited);
+        });
+    } catch (...) {
+        if (waiting) Display().waitEnded();
+        throw;
+    }
+    if (waiting) Display().waitEnded();
+    waitingHint.reset();
+    if (lock->state() == SaveLock::State::GaveUp) return false;
+
     // Refused before anything is written rather than at the project file,
     // after the page and scripts are already published.
     CheckProjectCanBeStored();
-    const std::vector<fs::path> published = PublishedFiles(*this, tree, folder, base);
+    const PublishPlan plan = PlanPublish(*this, tree, projectFile);
+    CheckPreparedImageNames(*this, tree, plan);
+    std::vector<fs::path> published;
+    for (const std::string& name : plan.files()) published.push_back(folder / name);
     CheckOriginalsAreNotReplaced(Items, ProjectFolder, published);
+    CheckPlanCanBeWritten(plan);
     // A save that was killed halfway left its unfinished copies beside the
     // files; no other save can be writing them now.
-    std::vector<std::string> names;
-    for (const fs::path& file : published) names.push_back(file.filename().string());
-    RemoveLeftoverTemporaries(folder, names);
+    RemoveLeftoverTemporaries(folder, plan.files());
 
-    MakeHTMLCodes(folder / (base + ".html"), tree);
-    // A script missing from the program folder is not published; one that
-    // cannot be written is an error, so the save is not taken as done.
-    for (std::size_t k = 0; k < EngineFiles.size(); ++k)
-        CopyWholeFile(EngineFileSource(k), folder / EngineFiles[k]);
-    // A project written into another folder (Save As, a shipped template
-    // saved as the user's own, marivel-publish --out) keeps its pictures: the
-    // file names them from where it lies. The model takes the same paths
-    // only once the whole save has completed, so a failed save leaves it
-    // reading its pictures from where it did.
-    std::vector<std::pair<std::size_t, std::string>> rebased = RebasedOriginals(Items, ProjectFolder, folder);
-    {
-        SwappedOriginals written(Items, rebased);
-        SaveProject(folder / (base + ".mvl"));
+    std::vector<std::string> written;
+    std::vector<std::pair<std::size_t, std::string>> rebased;
+    try {
+        MakeHTMLCodes(folder / plan.pageFile(), tree);
+        written.push_back(plan.pageFile());
+        // A script missing from the program folder is not published; one that
+        // cannot be written is an error, so the save is not taken as done.
+        for (std::size_t k = 0; k < EngineFiles.size(); ++k)
+            if (CopyWholeFile(EngineFileSource(k), folder / EngineFiles[k]))
+                written.push_back(EngineFiles[k]);
+        // A project written into another folder (Save As, a shipped template
+        // saved as the user's own, marivel-publish --out) keeps its pictures:
+        // the file names them from where it lies. The model takes the same
+        // paths only once the whole save has completed, so a failed save
+        // leaves it reading its pictures from where it did.
+        rebased = RebasedOriginals(Items, ProjectFolder, folder);
+        {
+            SwappedOriginals swapped(Items, rebased);
+            SaveProject(projectFile);
+        }
+        written.push_back(plan.projectFile);
+        MakePublishReport(folder, plan.reportFile());
+        written.push_back(plan.reportFile());
+
+        Display().setProgressMaximum(100);
+        ActivityScope activity(Display(), "Copying Publishable Files ... ...", true);
+        // An item whose image was never prepared has none to publish; items
+        // that share an image publish it once.
+        for (const std::string& name : DistinctImageNames(Items))
+            if (CopyWholeFile(PreviewFolder() / name, folder / name)) written.push_back(name);
+        Display().advanceProgress(50);
+        Display().advanceProgress(50);
+    } catch (const std::exception& e) {
+        if (written.empty()) throw;
+        throw Error(AfterWriting(e.what(), written));
     }
-    MakePublishReport(folder, base + "_PublishReport.txt");
-
-    Display().setProgressMaximum(100);
-    ActivityScope activity(Display(), "Copying Publishable Files ... ...", true);
-    // An item whose image was never prepared has none to publish; items that
-    // share an image publish it once.
-    for (const std::string& name : DistinctImageNames(Items))
-        CopyWholeFile(PreviewFolder() / name, folder / name);
-    Display().advanceProgress(50);
-    Display().advanceProgress(50);
 
     for (auto& [k, path] : rebased) Items[k].OriginalImagePath = std::move(path);
     std::error_code ec;

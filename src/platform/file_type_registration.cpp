@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QStringList>
 
 #include "platform/settings_store.h"
 
@@ -30,6 +31,28 @@ bool refreshFile(const QString& path, const QByteArray& content, bool& ok) {
         return false;
     }
     return true;
+}
+
+// The text without its Exec line: entries that differ only in the program
+// they start.
+QString WithoutExecLine(const QString& entry) {
+    QStringList lines = entry.split(QLatin1Char('\n'));
+    lines.removeIf([](const QString& line) { return line.startsWith(QLatin1String("Exec=")); });
+    return lines.join(QLatin1Char('\n'));
+}
+
+// Removes the per-user entry under the installed entry's id that earlier
+// versions wrote at every start, when it is exactly what they wrote (for
+// whichever executable); answers whether it was removed.
+bool RemoveEarlierEntry(const QDir& data) {
+    const QString path = data.filePath(QLatin1String(kInstalledEntryPath));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QString text = QString::fromUtf8(file.readAll());
+    file.close();
+    if (WithoutExecLine(text) != WithoutExecLine(FileTypeRegistration::desktopEntryText(QString())))
+        return false;
+    return QFile::remove(path);
 }
 
 }  // namespace
@@ -66,6 +89,12 @@ QString FileTypeRegistration::desktopEntryText(const QString& executable) {
         .arg(quoteExecArgument(executable), QLatin1String(kProjectMimeType));
 }
 
+QString FileTypeRegistration::portableEntryText(const QString& executable) {
+    QString text = desktopEntryText(executable);
+    text.replace(QStringLiteral("\nName=Marivel\n"), QStringLiteral("\nName=Marivel (portable)\n"));
+    return text;
+}
+
 QString FileTypeRegistration::mimePackageText() {
     return QStringLiteral(
                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -82,8 +111,16 @@ bool FileTypeRegistration::writeFreedesktop() const {
     if (executable.isEmpty() || dataHome.isEmpty()) return false;
     bool ok = true;
     const QDir data(dataHome);
-    const bool desktopChanged = refreshFile(data.filePath(QStringLiteral("applications/marivel.desktop")),
-                                            desktopEntryText(executable).toUtf8(), ok);
+    const bool earlierRemoved = RemoveEarlierEntry(data);
+    if (installed) {
+        if (earlierRemoved && runCacheUpdaters)
+            QProcess::startDetached(QStringLiteral("update-desktop-database"),
+                                    {data.filePath(QStringLiteral("applications"))});
+        return true;
+    }
+    const bool desktopChanged = refreshFile(data.filePath(QLatin1String(kPortableEntryPath)),
+                                            portableEntryText(executable).toUtf8(), ok) ||
+                                earlierRemoved;
     const bool mimeChanged = refreshFile(data.filePath(QStringLiteral("mime/packages/marivel.xml")),
                                          mimePackageText().toUtf8(), ok);
     if (!icon.isNull()) {

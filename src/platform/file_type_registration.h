@@ -10,13 +10,17 @@ class SettingsStore;
 // Makes the desktop open project files (*.mvl) with the running program.
 // Written at every start so that a moved program takes over the association.
 //
-// On Linux this is the freedesktop way: a desktop entry
-// "<data>/applications/marivel.desktop" whose Exec line names the executable,
-// and a shared-mime-info package "<data>/mime/packages/marivel.xml" mapping
-// *.mvl to application/x-marivel-project. The data folder is $XDG_DATA_HOME
+// On Linux this is the freedesktop way. An installed program leaves it to
+// its package (whose entry is "marivel.desktop"): a per-user entry of that id
+// would take precedence over the package's and outlive an uninstall. A
+// portable build writes its own desktop entry
+// "<data>/applications/marivel-portable.desktop" whose Exec line names its
+// executable, rewritten only when that changed, and a shared-mime-info
+// package "<data>/mime/packages/marivel.xml" mapping *.mvl to
+// application/x-marivel-project. The data folder is $XDG_DATA_HOME
 // (~/.local/share by default). The desktop entry names the icon "marivel".
-// Failures are reported through the result and
-// ignored by the program.
+// A per-user "marivel.desktop" that earlier versions wrote is removed.
+// Failures are reported through the result and ignored by the program.
 struct FileTypeRegistration {
     QString executable;  // full path of the running executable
     QString dataHome;    // the XDG data folder to write into
@@ -26,10 +30,14 @@ struct FileTypeRegistration {
     // The program's picture, installed as the icon of the program and of its
     // project files (hicolor theme, 32 by 32); none when null.
     QImage icon;
+    // Run from its installed place: nothing is written.
+    bool installed = false;
 
     bool writeFreedesktop() const;
     static QString defaultDataHome();
     static QString desktopEntryText(const QString& executable);
+    // The portable build's entry: the same, under a name of its own.
+    static QString portableEntryText(const QString& executable);
     static QString mimePackageText();
 };
 
@@ -43,5 +51,7 @@ bool writeClassesRootAssociation(SettingsStore& store, const QString& executable
 QString quoteExecArgument(const QString& argument);
 
 inline constexpr char kProjectMimeType[] = "application/x-marivel-project";
+inline constexpr char kInstalledEntryPath[] = "applications/marivel.desktop";
+inline constexpr char kPortableEntryPath[] = "applications/marivel-portable.desktop";
 
 }  // namespace marivel

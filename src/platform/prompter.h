@@ -22,6 +22,9 @@ public:
     virtual Answer yesNo(QWidget* parent, const QString& text) = 0;
     // Warning box titled "Warning" with "&Yes", "&No" and "Cancel".
     virtual Answer yesNoCancel(QWidget* parent, const QString& text) = 0;
+    // Warning box titled "Warning" with "OK" and "Cancel": Yes for OK,
+    // Cancel for Cancel (also Escape or closing the box).
+    virtual Answer okCancel(QWidget* parent, const QString& text) = 0;
     // Warning box titled "Warning" whose only button is "&Yes".
     virtual void warningYesOnly(QWidget* parent, const QString& text) = 0;
     // Information box (used by About and similar); OK only.
@@ -29,10 +32,15 @@ public:
 
     // File dialogs answer the chosen full path, or an empty string when the
     // user cancelled. filter uses Qt's syntax ("HTML files (*.htm *.html);;Any file (*)").
+    // Every box shows its text as plain text: messages carry file names and
+    // the project's own texts, which must never be read as markup.
     virtual QString openFile(QWidget* parent, const QString& caption, const QString& filter,
                              const QString& directory = QString()) = 0;
+    // The save dialog asks before it lets the user pick an existing file
+    // unless confirmOverwrite is false: a caller that writes another file
+    // than the one picked asks about that file itself.
     virtual QString saveFile(QWidget* parent, const QString& caption, const QString& filter,
-                             const QString& directory = QString()) = 0;
+                             const QString& directory = QString(), bool confirmOverwrite = true) = 0;
     // Open dialog for pictures, with a preview of the selected file.
     virtual QString openPicture(QWidget* parent, const QString& filter,
                                 const QString& directory = QString()) = 0;

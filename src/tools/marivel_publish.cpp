@@ -2,6 +2,7 @@
 // editor's Save does, for scripts, builds and the browser tests.
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "model/folder_lock.h"
 #include "model/memory_tree.h"
 #include "output/memory_gate.h"
+#include "output/publish_plan.h"
 #include "output/scratch_folder.h"
 #include "output/script_text.h"
 
@@ -26,7 +28,7 @@ namespace fs = std::filesystem;
 using marivel::Error;
 
 constexpr const char* kUsage =
-    "Usage: marivel-publish PROJECT.mvl [--out FOLDER]\n"
+    "Usage: marivel-publish PROJECT.mvl [--out FOLDER] [--wait SECONDS] [--force]\n"
     "\n"
     "Publishes a Marivel project without the editor, as saving it in the editor\n"
     "does: prepares every item's image and writes the page (NAME.html), the\n"
@@ -42,23 +44,45 @@ constexpr const char* kUsage =
     "another folder, the project names its images so that they are still found:\n"
     "relative to that folder when they lie inside it, else by their full path.\n"
     "\n"
-    "Saves into one folder take turns: while another save into the same folder\n"
-    "runs, from the editor or another marivel-publish, the command waits and says\n"
-    "so on the error output.\n"
+    "Saves into one folder take turns: while another save of yours into the same\n"
+    "folder runs, from the editor or another marivel-publish, the command waits\n"
+    "and says so on the error output; after SECONDS (60 unless --wait says) it\n"
+    "gives up, writing nothing.\n"
+    "\n"
+    "The project file is written over exactly the file given (into FOLDER under\n"
+    "the same name). When the folder holds another project whose last publish\n"
+    "(as its _PublishReport.txt tells) wrote files this one would replace, the\n"
+    "command names them and writes nothing, unless --force is given.\n"
     "\n"
     "Prints one line per item and the path of the report. Exits with 0 on success,\n"
     "1 on any error (refused project file, unreadable image, unwritable folder)\n"
     "and 2 on wrong arguments.\n"
     "\n"
     "Options:\n"
-    "  --out FOLDER  publish into FOLDER (created when missing)\n"
-    "  --help        show this text\n";
+    "  --out FOLDER      publish into FOLDER (created when missing)\n"
+    "  --wait SECONDS    wait at most SECONDS for another save into the folder\n"
+    "                    (a whole number, 0 to 86400; default 60)\n"
+    "  --force           replace files another project in the folder published\n"
+    "  --help            show this text\n";
 
 struct Arguments {
     fs::path project;
     std::optional<fs::path> out;
+    int waitSeconds = 60;
+    bool force = false;
     bool help = false;
 };
+
+constexpr int kLongestWait = 24 * 60 * 60;
+
+int WaitSeconds(const std::string& text) {
+    const bool digits =
+        !text.empty() && text.size() <= 6 && text.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits || std::stoi(text) > kLongestWait)
+        throw std::invalid_argument("--wait needs a whole number of seconds from 0 to " +
+                                    std::to_string(kLongestWait) + ", not \"" + text + "\"");
+    return std::stoi(text);
+}
 
 // Throws std::invalid_argument with the complaint.
 Arguments ParseArguments(int argc, char** argv) {
@@ -73,6 +97,13 @@ Arguments ParseArguments(int argc, char** argv) {
             args.out = fs::path(argv[++i]);
         } else if (arg.rfind("--out=", 0) == 0) {
             args.out = fs::path(arg.substr(6));
+        } else if (arg == "--wait") {
+            if (i + 1 >= argc) throw std::invalid_argument("--wait needs a number of seconds");
+            args.waitSeconds = WaitSeconds(argv[++i]);
+        } else if (arg.rfind("--wait=", 0) == 0) {
+            args.waitSeconds = WaitSeconds(arg.substr(7));
+        } else if (arg == "--force") {
+            args.force = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw std::invalid_argument("unknown option " + arg);
         } else if (haveProject) {
@@ -94,10 +125,14 @@ fs::path ProgramFolder(const char* argv0) {
 }
 
 // Nobody watches a progress bar here, but a run that waits for another
-// save into the folder says so: else it looks hung.
+// save into the folder says so: else it looks hung. It waits as long as
+// --wait allows.
 class WaitNotice final : public marivel::ActivityDisplay {
 public:
-    explicit WaitNotice(fs::path folder) : folder_(std::move(folder)) {}
+    WaitNotice(fs::path folder, int waitSeconds) : folder_(std::move(folder)), waitSeconds_(waitSeconds) {}
+    bool keepWaiting(const std::string&, std::chrono::milliseconds waited) override {
+        return waited < std::chrono::seconds(waitSeconds_);
+    }
     void setHint(const std::string& text) override {
         if (text == marivel::kWaitingForFolderHint)
             std::cerr << "marivel-publish: waiting for another save into \"" << folder_.string()
@@ -110,7 +145,24 @@ public:
 
 private:
     fs::path folder_;
+    int waitSeconds_;
 };
+
+// Files another project in the folder published last are not this run's to
+// replace: that project's page would then show this project's slider.
+void RefuseOtherProjectsFiles(const marivel::PublishPlan& plan) {
+    const std::vector<marivel::ForeignFiles> foreign = marivel::FilesOfOtherProjects(plan);
+    if (foreign.empty()) return;
+    std::string message =
+        "Publishing into \"" + plan.folder.string() + "\" would replace files of another project:";
+    for (const marivel::ForeignFiles& other : foreign) {
+        message += " \"" + other.project + "\" published";
+        for (std::size_t k = 0; k < other.files.size(); ++k) message += (k ? ", " : " ") + other.files[k];
+        message += ";";
+    }
+    message.back() = '.';
+    throw Error(message + " Nothing was written. Publish into another folder with --out, or give --force");
+}
 
 void PrintItems(const marivel::TkeltAppletAgent& agent, const marivel::DesignTree& tree) {
     for (std::size_t k = 0; k < agent.Items.size(); ++k) {
@@ -140,7 +192,7 @@ void Publish(const Arguments& args, const fs::path& programFolder) {
     std::error_code ec;
 
     const fs::path folder = args.out ? fs::absolute(*args.out) : project.parent_path();
-    WaitNotice display(folder);
+    WaitNotice display(folder, args.waitSeconds);
     marivel::TkeltAppletAgent agent(marivel::ProgramFolders{programFolder, work.path()}, &display);
     marivel::MemoryDesignTree tree("Marivel");
     switch (agent.LoadProject(project, tree)) {
@@ -157,12 +209,18 @@ void Publish(const Arguments& args, const fs::path& programFolder) {
 
     fs::create_directories(folder, ec);
     if (ec) throw Error("Cannot create the folder \"" + folder.string() + "\". " + ec.message());
-    agent.SaveAndPublish(folder, project.filename().string(), tree);
+    // The project file is written over exactly the file given, whatever its
+    // name ends in.
+    const fs::path target = folder / project.filename();
+    const marivel::PublishPlan plan = marivel::PlanPublish(agent, tree, target);
+    if (!args.force) RefuseOtherProjectsFiles(plan);
+    if (!agent.SaveAndPublishProject(target, tree))
+        throw Error("Another save into \"" + folder.string() + "\" did not finish within " +
+                    std::to_string(args.waitSeconds) +
+                    " seconds. Nothing was written; try again later, or wait "
+                    "longer with --wait");
     PrintItems(agent, tree);
-    std::cout
-        << "report: "
-        << (folder / (marivel::PublishBaseName(project.filename().string()) + "_PublishReport.txt")).string()
-        << "\n";
+    std::cout << "report: " << (folder / plan.reportFile()).string() << "\n";
     agent.ClearPreview();
 }
 

@@ -520,7 +520,7 @@ TEST(MainFormStart, RegistersProjectFilesForThisProgramAndIgnoresFailures) {
         old.write("[Desktop Entry]\nExec=\"/old/marivel\" %f\n");
     }
     TMainForm form(prompter, settings, shell, options);
-    QFile entry(dir.filePath("data/applications/marivel.desktop"));
+    QFile entry(dir.filePath("data/applications/marivel-portable.desktop"));
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
     EXPECT_TRUE(entry.readAll().contains("Exec=\"/opt/new place/marivel\" %f"));
 

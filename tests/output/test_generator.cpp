@@ -198,7 +198,9 @@ TEST_F(Generator, AHeightThatDoesNotFitIsRefusedNamingTheField) {
         {"-2147483648", "-1", "1", "0", "0", "The slider height -2147483648 is too small"},
         // A border that is not drawn adds nothing, however wide.
         {"400", "2000000000", "0", "2147483647", "0", ""},
-        {"2147483639", "2", "1", "2", "1", ""},  // exactly the largest height there is
+        // Far beyond what the editor lets a user enter, though it would fit.
+        {"2147483639", "2", "1", "2", "1",
+         "The slider height 2147483639 is too large: it can be at most 9999"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.height + " " + r.imageWidth + " " + r.containerWidth);

@@ -141,12 +141,12 @@ TEST_F(ImagePaths, TheSavedFileAndTheModelAreRebasedOnlyWhenTheWholeSaveSucceeds
         return originals(reader.Items);
     };
 
-    // The report cannot be written: the project file was, with paths that
-    // name the pictures from there, but the model still reads them from the
-    // old folder.
+    // The report cannot be written: the save is refused before the project
+    // file is written, and the model still reads the pictures from the old
+    // folder.
     fs::create_directory(target / "p_PublishReport.txt");
     EXPECT_THROW(agent->SaveAndPublish(target, "p.mvl", tree), Error);
-    EXPECT_EQ(saved(), after);
+    EXPECT_FALSE(fs::exists(target / "p.mvl"));
     EXPECT_EQ(originals(agent->Items), before);
     EXPECT_EQ(agent->ProjectFolder, dir / "old");
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QThread>
@@ -42,7 +44,7 @@ TEST(FileTypeRegistration, WritesDesktopEntryAndMimePackageForTheRunningProgram)
     EXPECT_EQ(installed.size(), QSize(32, 32));
     EXPECT_TRUE(
         QFile::exists(data.filePath("icons/hicolor/32x32/mimetypes/application-x-marivel-project.png")));
-    const QString entry = readText(data.filePath("applications/marivel.desktop"));
+    const QString entry = readText(data.filePath(kPortableEntryPath));
     EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
     EXPECT_TRUE(entry.contains("\nExec=\"/opt/marivel/bin/marivel\" %f\n")) << entry.toStdString();
     EXPECT_TRUE(entry.contains("\nMimeType=application/x-marivel-project;\n"));
@@ -55,7 +57,7 @@ TEST(FileTypeRegistration, EveryStartReplacesAnOlderProgramLocation) {
     QTemporaryDir data;
     ASSERT_TRUE((FileTypeRegistration{"/old/place/marivel", data.path(), false, {}}.writeFreedesktop()));
     ASSERT_TRUE((FileTypeRegistration{"/new place/marivel", data.path(), false, {}}.writeFreedesktop()));
-    const QString entry = readText(data.filePath("applications/marivel.desktop"));
+    const QString entry = readText(data.filePath(kPortableEntryPath));
     EXPECT_FALSE(entry.contains("/old/place"));
     EXPECT_TRUE(entry.contains("Exec=\"/new place/marivel\" %f"));
 }
@@ -153,6 +155,65 @@ TEST(PictureDialog, PreviewsTheSelectedJpeg) {
     dialog.showPreview(dir.path());  // a folder: nothing to show
     EXPECT_FALSE(dialog.hasPreview());
     EXPECT_EQ(dialog.previewText(), "");
+}
+
+}  // namespace
+}  // namespace marivel
+
+namespace marivel {
+namespace {
+
+TEST(FileTypeRegistration, OnlyAPortableBuildWritesAnEntryAndUnderItsOwnId) {
+    const QByteArray earlier = FileTypeRegistration::desktopEntryText("/usr/lib/marivel/marivel").toUtf8();
+    const QByteArray users = "[Desktop Entry]\nName=My own Marivel launcher\nExec=marivel --mine %f\n";
+    struct Row {
+        bool installed;
+        QByteArray before;  // the per-user marivel.desktop before the start; empty: none
+        bool keptBefore;
+    };
+    const Row rows[] = {{true, {}, false},
+                        {true, earlier, false},
+                        {true, users, true},
+                        {false, {}, false},
+                        {false, earlier, false}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::to_string(r.installed) + " " + r.before.toStdString());
+        QTemporaryDir data;
+        const QString installedEntry = data.filePath(kInstalledEntryPath);
+        if (!r.before.isEmpty()) {
+            QDir().mkpath(data.filePath("applications"));
+            QFile file(installedEntry);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(r.before);
+        }
+        FileTypeRegistration registration{"/opt/marivel/marivel", data.path(), false, {}, r.installed};
+        EXPECT_TRUE(registration.writeFreedesktop());
+        EXPECT_EQ(QFile::exists(installedEntry), r.keptBefore);
+        if (r.keptBefore) {
+            EXPECT_EQ(readText(installedEntry).toUtf8(), r.before);
+        }
+        const QString entry = readText(data.filePath(kPortableEntryPath));
+        EXPECT_EQ(entry.isEmpty(), r.installed);
+        if (!r.installed) {
+            EXPECT_TRUE(entry.contains("\nExec=\"/opt/marivel/marivel\" %f\n"));
+            EXPECT_TRUE(entry.contains("\nName=Marivel (portable)\n"));
+        }
+        EXPECT_EQ(QDir(data.path()).exists("mime"), !r.installed);
+    }
+    // Rewritten only when the program moved.
+    QTemporaryDir data;
+    const QString entry = data.filePath(kPortableEntryPath);
+    ASSERT_TRUE((FileTypeRegistration{"/a/marivel", data.path(), false, {}}.writeFreedesktop()));
+    {
+        QFile file(entry);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(
+            file.setFileTime(QDateTime::fromSecsSinceEpoch(1000000000), QFileDevice::FileModificationTime));
+    }
+    ASSERT_TRUE((FileTypeRegistration{"/a/marivel", data.path(), false, {}}.writeFreedesktop()));
+    EXPECT_EQ(QFileInfo(entry).lastModified().toSecsSinceEpoch(), 1000000000);
+    ASSERT_TRUE((FileTypeRegistration{"/b/marivel", data.path(), false, {}}.writeFreedesktop()));
+    EXPECT_TRUE(readText(entry).contains("Exec=\"/b/marivel\" %f"));
 }
 
 }  // namespace

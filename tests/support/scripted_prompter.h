@@ -25,6 +25,7 @@ public:
         Error,
         YesNo,
         YesNoCancel,
+        OkCancel,
         WarningYesOnly,
         Information,
         OpenFile,
@@ -44,7 +45,7 @@ public:
     };
 
     // --- scripting -----------------------------------------------------------
-    // Answers of yesNo and yesNoCancel, in order.
+    // Answers of yesNo, yesNoCancel and okCancel (Yes for OK), in order.
     void queueAnswer(Answer answer) { answers_.push_back(answer); }
     // Answers of openFile, saveFile and openPicture, in order; an empty string
     // plays a cancelled dialog.
@@ -88,6 +89,10 @@ public:
         asked_.push_back({Kind::YesNoCancel, text, {}, {}, {}, {}});
         return nextAnswer();
     }
+    Answer okCancel(QWidget*, const QString& text) override {
+        asked_.push_back({Kind::OkCancel, text, {}, {}, {}, {}});
+        return nextAnswer() == Answer::Yes ? Answer::Yes : Answer::Cancel;
+    }
     void warningYesOnly(QWidget*, const QString& text) override {
         asked_.push_back({Kind::WarningYesOnly, text, {}, {}, {}, {}});
     }
@@ -99,8 +104,8 @@ public:
         asked_.push_back({Kind::OpenFile, {}, caption, filter, directory, {}});
         return nextPath();
     }
-    QString saveFile(QWidget*, const QString& caption, const QString& filter,
-                     const QString& directory) override {
+    QString saveFile(QWidget*, const QString& caption, const QString& filter, const QString& directory,
+                     bool) override {
         asked_.push_back({Kind::SaveFile, {}, caption, filter, directory, {}});
         return nextPath();
     }

@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,13 +11,14 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "model/agent.h"
-#include "model/folder_lock.h"
 #include "model/memory_tree.h"
+#include "model/save_lock.h"
 #include "support/temp_dir.h"
 #include "support/test_jpeg.h"
 
@@ -251,8 +254,8 @@ TEST_F(MarivelPublish, ARunThatWaitsForAnotherSaveSaysSo) {
     // Another save holds the folder; without a word the run would look hung.
     const fs::path project = Project("p.mvl", {Photo("photo.jpg", 64, 48)});
     fs::create_directory(dir / "site");
-    std::optional<FolderLock> other(std::in_place, dir / "site");
-    ASSERT_TRUE(other->held());
+    std::optional<SaveLock> other(std::in_place, dir / "site", nullptr);
+    ASSERT_EQ(other->state(), SaveLock::State::Held);
     std::thread release([&] {
         // The notice is flushed before the run starts to wait.
         for (int i = 0; i < 1000 && ReadBytes(dir / "stderr").find("waiting") == std::string::npos; ++i)
@@ -442,6 +445,62 @@ TEST_F(MarivelPublish, HelpExplainsTheCommand) {
     const ToolRun run = Publish("--help");
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("Usage: marivel-publish PROJECT.mvl [--out FOLDER]"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace marivel
+
+namespace marivel {
+namespace {
+
+TEST_F(MarivelPublish, PublishesInPlaceButNeverOverAnotherProjectsFilesOrForeverBehindAnotherSave) {
+    enum class Before { Nothing, OtherProjectPublished, LockOnTheFolder, OwnSaveRunning };
+    struct Row {
+        const char* project;
+        Before before;
+        const char* options;
+        int status;
+        std::string err;    // what the error output holds
+        std::string files;  // files of the project folder afterwards; "-" before those absent
+    };
+    const Row rows[] = {
+        {"X.MVL", Before::Nothing, "", 0, "", "X.MVL X.html -X.mvl"},
+        {"p.mvl", Before::OtherProjectPublished, "", 1,
+         "would replace files of another project: \"q.mvl\" published tessaline.js, tessalinecfg.js, "
+         "tessaline.css. Nothing was written",
+         "q.html -p.html -p_PublishReport.txt"},
+        {"p.mvl", Before::OtherProjectPublished, "--force", 0, "", "p.html q.html"},
+        // Anyone who may read the folder can lock it: that holds nobody up.
+        {"p.mvl", Before::LockOnTheFolder, "--wait 1", 0, "", "p.html"},
+        {"p.mvl", Before::OwnSaveRunning, "--wait 1", 1,
+         "did not finish within 1 seconds. Nothing was written", "-p.html"},
+    };
+    const fs::path folder = dir / "project";
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.project + std::string(" ") + r.options + " " +
+                     std::to_string(static_cast<int>(r.before)));
+        fs::remove_all(folder);
+        const fs::path project = Project(r.project, {Photo("photo.jpg", 64, 48)});
+        std::optional<SaveLock> own;
+        int folderLock = -1;
+        if (r.before == Before::OtherProjectPublished) {
+            ASSERT_EQ(Publish(Quote(Project("q.mvl", {}).string())).status, 0);
+        }
+        if (r.before == Before::LockOnTheFolder) {
+            folderLock = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+            ASSERT_EQ(::flock(folderLock, LOCK_EX), 0);
+        }
+        if (r.before == Before::OwnSaveRunning) own.emplace(folder, nullptr);
+        const auto started = std::chrono::steady_clock::now();
+        const ToolRun run = Publish(Quote(project.string()) + " " + r.options);
+        if (folderLock >= 0) ::close(folderLock);
+        EXPECT_EQ(run.status, r.status) << run.err;
+        EXPECT_NE(run.err.find(r.err), std::string::npos) << run.err;
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
+        std::istringstream files(r.files);
+        for (std::string name; files >> name;)
+            EXPECT_EQ(fs::exists(folder / (name[0] == '-' ? name.substr(1) : name)), name[0] != '-') << name;
+    }
 }
 
 }  // namespace
