@@ -145,12 +145,14 @@ bool DocumentCommands::Save() {
     // pictures are still found from there.
     if (!host_.CurrentFileName().isEmpty() && CanSaveInPlace(host_.CurrentFileName())) {
         Publish(host_.CurrentFileName());
+        host_.ProjectSaved();
         host_.ClearModified();
         return true;
     }
     const QString path = AskSaveName();
     if (path.isEmpty()) return false;
     Publish(path);
+    host_.ProjectSaved();
     // Only a save that returned changes the state: a failed one leaves the
     // project as unsaved and as untitled as it was.
     host_.ClearModified();
@@ -168,6 +170,7 @@ void DocumentCommands::Save2Click() {
     const QString path = AskSaveName();
     if (path.isEmpty()) return;
     Publish(path);
+    host_.ProjectSaved();
     host_.SetCurrentFileName(path);
     ListSavedProject(path);
 }

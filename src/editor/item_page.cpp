@@ -110,6 +110,14 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
     connect(cmbx_ITarget, &QComboBox::editTextChanged, this, &ItemPage::modified);
     connect(edt_IToolTip, &QLineEdit::textChanged, this, &ItemPage::modified);
     connect(spdbtnOriginalImagePath, &QToolButton::clicked, this, &ItemPage::pickImage);
+    auto typed = [this] { emit editFinished(true); };
+    auto picked = [this] { emit editFinished(false); };
+    connect(edtOriginalImagePath, &QLineEdit::editingFinished, this, typed);
+    connect(edt_IToolTip, &QLineEdit::editingFinished, this, typed);
+    for (QComboBox* list : {cmbx_ILink, cmbx_ITarget}) {
+        connect(list->lineEdit(), &QLineEdit::editingFinished, this, typed);
+        connect(list, &QComboBox::activated, this, picked);
+    }
     connect(spdbtnItURL, &QToolButton::clicked, this, &ItemPage::pickLink);
 
     auto* check = new SeparatorCheck(prompter, this);
@@ -180,6 +188,7 @@ void ItemPage::pickImage() {
     if (chosen.isEmpty()) return;
     edtOriginalImagePath->setText(chosen);
     emit modified();
+    emit editFinished(false);
 }
 
 void ItemPage::pickLink() {
@@ -191,6 +200,7 @@ void ItemPage::pickLink() {
     if (chosen.isEmpty()) return;
     cmbx_ILink->setEditText(fileUrl(chosen));
     emit modified();
+    emit editFinished(false);
 }
 
 }  // namespace marivel

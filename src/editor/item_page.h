@@ -46,6 +46,9 @@ public:
 
 signals:
     void modified();
+    // The user has left a field (typed), or picked an entry of a list or a
+    // file with a dialog (not typed).
+    void editFinished(bool typed);
     void helpRequested(int topic);
 
 private:

@@ -186,6 +186,8 @@ void TMainForm::connectCommands() {
     bind({a.Delete1, a.Delete2, a.tlbtnDelete}, [this] { Delete1Click(); });
     bind({a.MoveUp1, a.MoveUp2, a.tlbtnMoveUp}, [this] { MoveUp1Click(); });
     bind({a.MoveDown1, a.MoveDown2, a.tlbtnMoveDown}, [this] { MoveDown1Click(); });
+    bind({a.undoAction}, [this] { undo(); });
+    bind({a.redoAction}, [this] { redo(); });
     connectDocumentCommands();
     // The output and help commands are made after the menus are connected:
     // each click reaches them anew.
@@ -210,6 +212,10 @@ void TMainForm::connectCommands() {
     connect(trvwDesignPanel, &DesignTreeWidget::mousePressed, this,
             [this] { Run([this] { trvwDesignPanelMouseDown(); }); });
     connect(trvwDesignPanel, &QWidget::customContextMenuRequested, this, &TMainForm::showTreePopup);
+    connect(trvwDesignPanel, &DesignTreeWidget::moveRequested, this,
+            [this](QTreeWidgetItem* node, QTreeWidgetItem* target, DesignTreeWidget::DropPlace place) {
+                Run([&] { moveNode(node, target, place); });
+            });
 }
 
 void TMainForm::connectDocumentCommands() {
@@ -227,6 +233,12 @@ void TMainForm::connectPages() {
     connect(scriptPage_, &ScriptPage::modified, this, &TMainForm::MarkModified);
     connect(pathPage_, &PathPage::modified, this, &TMainForm::MarkModified);
     connect(itemPage_, &ItemPage::modified, this, &TMainForm::MarkModified);
+    // Leaving a field, or picking a value from a list or a dialog, commits
+    // the pages: each such edit is one step of the undo history.
+    auto fieldEdited = [this](bool typed) { Run([this, typed] { commitFieldEdits(typed); }); };
+    connect(scriptPage_, &ScriptPage::editFinished, this, fieldEdited);
+    connect(pathPage_, &PathPage::editFinished, this, fieldEdited);
+    connect(itemPage_, &ItemPage::editFinished, this, fieldEdited);
     // The ten group help buttons share one handler, told apart by their tags.
     auto groupHelp = [this](int tag) { Run([this, tag] { help_->SpeedButton1Click(tag); }); };
     connect(scriptPage_, &ScriptPage::helpRequested, this, groupHelp);
@@ -274,16 +286,21 @@ void TMainForm::registerFileType() {
 #endif
 }
 
+void TMainForm::setModifiedState(bool modified) {
+    modified_ = modified;
+    actions_->tlbtnSave->setEnabled(modified);
+    actions_->Save1->setEnabled(modified);
+}
+
 void TMainForm::MarkModified() {
-    modified_ = true;
-    actions_->tlbtnSave->setEnabled(true);
-    actions_->Save1->setEnabled(true);
+    setModifiedState(true);
 }
 
 void TMainForm::ClearModified() {
-    modified_ = false;
-    actions_->tlbtnSave->setEnabled(false);
-    actions_->Save1->setEnabled(false);
+    setModifiedState(false);
+    // Start, New and Open end here with the new project shown: the history
+    // starts from it.
+    if (historyPending_ && !suppressTreeEvents_) resetHistory();
 }
 
 // --- pages ------------------------------------------------------------------------
@@ -318,6 +335,8 @@ void TMainForm::ShowItemImagePath() {
 void TMainForm::CommitPanes() {
     SaveAppletPane();
     if (currentItemNode_) SaveItemPane(indexOf(currentItemNode_) - 1);
+    // What the user typed reaches the history before the command's own work.
+    recordFieldEdits(true);
 }
 
 // --- hint line --------------------------------------------------------------------
