@@ -1,10 +1,14 @@
 #include "editor/main_form.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
@@ -52,6 +56,31 @@ constexpr const char* kHintControls[] = {
     "spdbtnOriginalImagePath",
     "edt_IToolTip",
 };
+// A text box keeps Ctrl+Z for its own typing while it has some to take back;
+// once it has none, the keys reach Undo and Redo of the Edit menu instead of
+// doing nothing.
+class UndoKeyPassing final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::ShortcutOverride) return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool undoKey = key->matches(QKeySequence::Undo);
+        const bool redoKey = key->matches(QKeySequence::Redo) ||
+                             key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y) ||
+                             key->keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z);
+        if (!undoKey && !redoKey) return false;
+        QLineEdit* edit = qobject_cast<QLineEdit*>(watched);
+        if (auto* list = qobject_cast<QComboBox*>(watched)) edit = list->lineEdit();
+        if (auto* spin = qobject_cast<QAbstractSpinBox*>(watched)) edit = spin->findChild<QLineEdit*>();
+        if (!edit || (undoKey ? edit->isUndoAvailable() : edit->isRedoAvailable())) return false;
+        event->ignore();
+        return true;
+    }
+};
+
 }  // namespace
 
 QString JoinCommandLine(const QStringList& arguments) {
@@ -89,6 +118,7 @@ TMainForm::TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, 
     connectCommands();
     connectPages();
     installHintLine();
+    installUndoKeys();
     FormCreate();
     // The HTML code window and then the help window come with these
     // commands: created hidden now and kept for the whole run.
@@ -350,6 +380,19 @@ void TMainForm::installHintLine() {
     for (QWidget* w : controls) {
         w->setMouseTracking(true);
         w->installEventFilter(this);
+    }
+}
+
+void TMainForm::installUndoKeys() {
+    auto* passing = new UndoKeyPassing(this);
+    for (QWidget* page : {static_cast<QWidget*>(scriptPage_), static_cast<QWidget*>(pathPage_),
+                          static_cast<QWidget*>(itemPage_)}) {
+        for (QLineEdit* edit : page->findChildren<QLineEdit*>()) edit->installEventFilter(passing);
+        // The focus stays on these and they hand the keys to their inner edit.
+        for (QAbstractSpinBox* spin : page->findChildren<QAbstractSpinBox*>())
+            spin->installEventFilter(passing);
+        for (QComboBox* list : page->findChildren<QComboBox*>())
+            if (list->isEditable()) list->installEventFilter(passing);
     }
 }
 

@@ -185,6 +185,7 @@ private:
     void connectDocumentCommands();
     void connectPages();
     void installHintLine();
+    void installUndoKeys();
     void registerFileType();
     void resetTree();
     void selectRoot();

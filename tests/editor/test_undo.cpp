@@ -409,6 +409,26 @@ TEST_F(UndoTest, SelectionSaveAndNewAreNoSteps) {
     EXPECT_EQ(undoText(), "&Undo");
 }
 
+// Ctrl+Z in a box takes back its typing first, as in any text box; with
+// nothing left there, the same keys undo and redo the project.
+TEST_F(UndoTest, UndoKeysInABoxGoToTheProjectOnceTheBoxHasNothingToTakeBack) {
+    save();
+    form->Insert1Click();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    auto* name = control<QLineEdit>("edt_pSliderName");
+    name->setFocus();
+    QTest::keyClicks(name, "ab");
+    QTest::keyClick(name, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(name->text(), "VSlider1");
+    EXPECT_EQ(items().size(), 7u);
+    QTest::keyClick(name, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(items().size(), 6u);
+    QTest::keyClick(name, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(items().size(), 7u);
+    EXPECT_EQ(name->text(), "VSlider1");
+}
+
 TEST_F(UndoTest, EditMenuFollowsFileWithItsShortcuts) {
     const QList<QAction*> menus = form->menuBar()->actions();
     ASSERT_GE(menus.size(), 2);
