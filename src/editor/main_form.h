@@ -112,7 +112,9 @@ public:
     // that changed ("Tooltip"); typed steps of one field follow each other
     // fold into one. The pages call it when the user leaves a field, picks
     // from a list or a dialog.
-    void commitFieldEdits(bool typed);
+    // wholeProject compares the whole project even when the pages show what
+    // the history holds.
+    void commitFieldEdits(bool typed, bool wholeProject = false);
 
     // --- design tree ---------------------------------------------------------------
     // Moves node with its subtree before or after target, or to be its last
@@ -207,7 +209,7 @@ private:
     ProjectState captureProject() const;
     EditorView currentView() const;
     void commitPagesQuietly();
-    void recordFieldEdits(bool typed);
+    void recordFieldEdits(bool typed, bool wholeProject = false);
     void resetHistory();
     void restoreProject(const UndoHistory::Applied& applied);
     void rebuildTree(const ProjectState& state);

@@ -48,7 +48,7 @@ constexpr int kFirstPathField = 17;
 
 TMainForm::UndoStep::UndoStep(TMainForm& form, QString caption) : form_(form), caption_(std::move(caption)) {
     if (form_.stepDepth_ == 0) {
-        form_.commitFieldEdits(true);
+        form_.commitFieldEdits(true, true);
         before_ = form_.currentView();
     }
     ++form_.stepDepth_;
@@ -125,18 +125,31 @@ void TMainForm::commitPagesQuietly() {
     if (!sameShownFields(item, agent_->Items[size_t(index)])) agent_->SetItem(item, index);
 }
 
-void TMainForm::commitFieldEdits(bool typed) {
+void TMainForm::commitFieldEdits(bool typed, bool wholeProject) {
     if (historyQuiet()) return;
     commitPagesQuietly();
-    recordFieldEdits(typed);
+    recordFieldEdits(typed, wholeProject);
 }
 
-void TMainForm::recordFieldEdits(bool typed) {
+void TMainForm::recordFieldEdits(bool typed, bool wholeProject) {
     if (historyQuiet()) return;
     if (historyPending_) {
         resetHistory();
         return;
     }
+    // The pages reach only the slider record and the shown item: when both
+    // still show what the history holds, there is nothing to record, and a
+    // long project is not compared whole at every selection change.
+    // A step and Undo still take the whole project, so that the state they
+    // start from holds the tree's expansion too.
+    const ProjectState& last = history_->baseline();
+    const int shown = currentItemNode_ ? indexOf(currentItemNode_) - 1 : -1;
+    const TItemArray& items = agent_->Items;
+    if (!wholeProject && sameShownFields(agent_->AppletData, last.applet) &&
+        last.nodes.size() == items.size() &&
+        (shown < 0 || (size_t(shown) < items.size() &&
+                       sameShownFields(items[size_t(shown)], last.nodes[size_t(shown)].item))))
+        return;
     ProjectState now = captureProject();
     const std::vector<FieldChange> changes = UndoHistory::shownChanges(history_->baseline(), now);
     std::string caption = "Edit";
@@ -178,13 +191,13 @@ void TMainForm::ProjectSaved() {
 }
 
 void TMainForm::undo() {
-    commitFieldEdits(true);
+    commitFieldEdits(true, true);
     if (historyQuiet() || historyPending_ || !history_->canUndo()) return;
     restoreProject(history_->undo());
 }
 
 void TMainForm::redo() {
-    commitFieldEdits(true);
+    commitFieldEdits(true, true);
     if (historyQuiet() || historyPending_ || !history_->canRedo()) return;
     restoreProject(history_->redo());
 }
