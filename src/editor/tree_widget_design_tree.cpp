@@ -1,5 +1,6 @@
 #include "editor/tree_widget_design_tree.h"
 
+#include <QCursor>
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QMimeData>
@@ -72,6 +73,10 @@ void DesignTreeWidget::startDrag(Qt::DropActions /*supportedActions*/) {
     if (!node || !node->parent()) return;  // the root stays where it is
     auto* drag = new QDrag(this);
     drag->setMimeData(model()->mimeData({currentIndex()}));
+    // The row under the mouse travels with it, as the view's own drags show.
+    const QRect row = visualItemRect(node);
+    drag->setPixmap(viewport()->grab(row));
+    drag->setHotSpot(viewport()->mapFromGlobal(QCursor::pos()) - row.topLeft());
     dragged_ = node;
     drag->exec(Qt::MoveAction, Qt::MoveAction);
     dragged_ = nullptr;

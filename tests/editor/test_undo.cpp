@@ -23,7 +23,11 @@ using Place = DesignTreeWidget::DropPlace;
 // Red, Green with the children G1 and G2, Blue with B1; saved and opened, so the
 // history starts from it.
 class UndoTest : public EditorTest {
-protected:
+public:
+    // The step table below reaches the window through these.
+    using EditorTest::form;
+    using EditorTest::prompter;
+
     void SetUp() override {
         EditorTest::SetUp();
         file = dir.filePath(QStringLiteral("project.mvl"));
@@ -86,80 +90,55 @@ protected:
 
 struct StepCase {
     const char* name;
-    const char* undoCaption;                                 // as the Edit menu shows it
-    const char* pageAfterUndo;                               // where the step was made
-    std::function<QTreeWidgetItem*(UndoTest&)> selectFirst;  // before the save; nullptr: the root
-    std::function<void(UndoTest&, TMainForm&)> step;
+    const char* undoCaption;    // as the Edit menu shows it
+    const char* pageAfterUndo;  // where the step was made
+    const char* selectFirst;    // the item selected before the save; nullptr: the root
+    std::function<void(UndoTest&)> step;
 };
 
 void PrintTo(const StepCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class UndoEveryStep : public UndoTest, public ::testing::WithParamInterface<StepCase> {
-public:
-    using UndoTest::control;
-    using UndoTest::prompter;
-    using UndoTest::type;
-    QTreeWidgetItem* Red() const { return red; }
-    QTreeWidgetItem* Green() const { return green; }
-    QTreeWidgetItem* Blue() const { return blue; }
-    QTreeWidgetItem* G1() const { return g1; }
-};
-
-auto item(QTreeWidgetItem* (UndoEveryStep::*which)() const) {
-    return [which](UndoTest& t) { return (static_cast<UndoEveryStep&>(t).*which)(); };
-}
-UndoEveryStep& self(UndoTest& t) {
-    return static_cast<UndoEveryStep&>(t);
-}
+class UndoEveryStep : public UndoTest, public ::testing::WithParamInterface<StepCase> {};
 
 const StepCase kStepCases[] = {
-    {"Insert", "&Undo Insert", "Script", nullptr, [](UndoTest&, TMainForm& f) { f.Insert1Click(); }},
-    {"DeleteBlock", "&Undo Delete", "Item General", item(&UndoEveryStep::Green),
-     [](UndoTest& t, TMainForm& f) {
-         self(t).prompter.queueAnswer(Prompter::Answer::Yes);
-         f.Delete1Click();
+    {"Insert", "&Undo Insert", "Script", nullptr, [](UndoTest& t) { t.form->Insert1Click(); }},
+    {"DeleteBlock", "&Undo Delete", "Item General", "Green",
+     [](UndoTest& t) {
+         t.prompter.queueAnswer(Prompter::Answer::Yes);
+         t.form->Delete1Click();
      }},
-    {"MoveUpPastBlock", "&Undo Move Up", "Item General", item(&UndoEveryStep::Blue),
-     [](UndoTest&, TMainForm& f) { f.MoveUp1Click(); }},
-    {"MoveDownBlock", "&Undo Move Down", "Item General", item(&UndoEveryStep::Green),
-     [](UndoTest&, TMainForm& f) { f.MoveDown1Click(); }},
-    {"DragBlockIntoLeaf", "&Undo Move", "Item General", item(&UndoEveryStep::Green),
-     [](UndoTest& t, TMainForm& f) { f.moveNode(self(t).Green(), self(t).Red(), Place::Into); }},
-    {"DragLeafOutOfBlock", "&Undo Move", "Item General", item(&UndoEveryStep::G1),
-     [](UndoTest& t, TMainForm& f) { f.moveNode(self(t).G1(), self(t).Red(), Place::Before); }},
+    {"MoveUpPastBlock", "&Undo Move Up", "Item General", "Blue", [](UndoTest& t) { t.form->MoveUp1Click(); }},
+    {"MoveDownBlock", "&Undo Move Down", "Item General", "Green",
+     [](UndoTest& t) { t.form->MoveDown1Click(); }},
+    {"DragBlockIntoLeaf", "&Undo Move", "Item General", "Green",
+     [](UndoTest& t) { t.form->moveNode(t.named("Green"), t.named("Red"), Place::Into); }},
+    {"DragLeafOutOfBlock", "&Undo Move", "Item General", "G1",
+     [](UndoTest& t) { t.form->moveNode(t.named("G1"), t.named("Red"), Place::Before); }},
     {"TypedName", "&Undo Name", "Script", nullptr,
-     [](UndoTest& t, TMainForm&) { self(t).type(self(t).control<QLineEdit>("edt_pSliderName"), "X"); }},
+     [](UndoTest& t) { t.type(t.control<QLineEdit>("edt_pSliderName"), "X"); }},
     {"TypedSpin", "&Undo Delay", "Script", nullptr,
-     [](UndoTest& t, TMainForm&) { self(t).type(self(t).control<SpinEdit>("spnedt_pDelay"), "7"); }},
+     [](UndoTest& t) { t.type(t.control<SpinEdit>("spnedt_pDelay"), "7"); }},
     {"BorderStyle", "&Undo Slider Border Style", "Script", nullptr,
-     [](UndoTest& t, TMainForm&) {
-         QTest::keyClick(self(t).control<QComboBox>("cmbx_pContainerBorderStyle"), Qt::Key_Down);
-     }},
+     [](UndoTest& t) { QTest::keyClick(t.control<QComboBox>("cmbx_pContainerBorderStyle"), Qt::Key_Down); }},
     {"ColorDialog", "&Undo Image Border Color", "Script", nullptr,
-     [](UndoTest& t, TMainForm&) {
-         self(t).prompter.queueColor(QColor(0x12, 0x34, 0x56));
-         QTest::mouseClick(self(t).control<ColorSwatch>("pnl_pImageBorderColor"), Qt::LeftButton);
+     [](UndoTest& t) {
+         t.prompter.queueColor(QColor(0x12, 0x34, 0x56));
+         QTest::mouseClick(t.control<ColorSwatch>("pnl_pImageBorderColor"), Qt::LeftButton);
      }},
     {"TypedRootDirectory", "&Undo Root Directory for Web Server", "Path", nullptr,
-     [](UndoTest& t, TMainForm&) {
-         self(t).type(self(t).control<QLineEdit>("edtpInternalUse_RootDir_Remote"), "http://x/");
-     }},
+     [](UndoTest& t) { t.type(t.control<QLineEdit>("edtpInternalUse_RootDir_Remote"), "http://x/"); }},
     {"ConversionChoice", "&Undo Path Replacement", "Path", nullptr,
-     [](UndoTest& t, TMainForm&) {
-         self(t).control<QAbstractButton>("rdbtnpInternalUse_RootDir_Local_Checked2")->click();
-     }},
-    {"TypedTooltip", "&Undo Tooltip", "Item General", item(&UndoEveryStep::Red),
-     [](UndoTest& t, TMainForm&) { self(t).type(self(t).control<QLineEdit>("edt_IToolTip"), " tip"); }},
-    {"TypedTarget", "&Undo Target", "Item General", item(&UndoEveryStep::Red),
-     [](UndoTest& t, TMainForm&) {
-         self(t).type(self(t).control<QComboBox>("cmbx_ITarget")->lineEdit(), "x");
-     }},
-    {"PictureDialog", "&Undo Original Image Path", "Item General", item(&UndoEveryStep::G1),
-     [](UndoTest& t, TMainForm&) {
-         self(t).prompter.queuePath(QStringLiteral("/pictures/new.jpg"));
-         self(t).control<QAbstractButton>("spdbtnOriginalImagePath")->click();
+     [](UndoTest& t) { t.control<QAbstractButton>("rdbtnpInternalUse_RootDir_Local_Checked2")->click(); }},
+    {"TypedTooltip", "&Undo Tooltip", "Item General", "Red",
+     [](UndoTest& t) { t.type(t.control<QLineEdit>("edt_IToolTip"), " tip"); }},
+    {"TypedTarget", "&Undo Target", "Item General", "Red",
+     [](UndoTest& t) { t.type(t.control<QComboBox>("cmbx_ITarget")->lineEdit(), "x"); }},
+    {"PictureDialog", "&Undo Original Image Path", "Item General", "G1",
+     [](UndoTest& t) {
+         t.prompter.queuePath(QStringLiteral("/pictures/new.jpg"));
+         t.control<QAbstractButton>("spdbtnOriginalImagePath")->click();
      }},
 };
 
@@ -168,12 +147,12 @@ const StepCase kStepCases[] = {
 // step back as it was done.
 TEST_P(UndoEveryStep, UndoSavesAsBeforeTheStepAndRedoAsAfterIt) {
     const StepCase& c = GetParam();
-    select(c.selectFirst ? c.selectFirst(*this) : root());
+    select(c.selectFirst ? named(c.selectFirst) : root());
     const std::string before = save();
     form->ClearModified();
     const std::vector<int> depthsBefore = treeDepths();
 
-    c.step(*this, *form);
+    c.step(*this);
     EXPECT_EQ(undoText(), QString::fromLatin1(c.undoCaption));
     EXPECT_TRUE(form->Modified());
     const Names namesAfter = itemNames();
