@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -81,7 +82,17 @@ public:
         options.programFolder = std::filesystem::path(dir.path().toStdString());
         options.registerFileType = false;
         form = std::make_unique<TMainForm>(prompter, settings, shell, options);
-        for (int i = 0; i < kItems; ++i) form->Insert1Click();
+        // Built as a project is read, then taken as saved: the undo history
+        // starts from the whole project, as after Open.
+        TreeWidgetDesignTree& tree = form->DesignTreeAdapter();
+        for (int i = 0; i < kItems; ++i) {
+            const int added = tree.addChild(0, "Item");
+            TItemData item = TkeltAppletAgent::MakeNewItem();
+            item.ToolTip = "Item " + std::to_string(i);
+            item.Level = "0";
+            form->Agent().InsertItem(added - 1, item);
+        }
+        form->ProjectSaved();
     }
     QTemporaryDir dir;
     QtPrompter prompter;
@@ -114,6 +125,48 @@ void BM_Editor_InsertAtTheEnd(benchmark::State& state) {
     for (auto _ : state) editor.form->Insert1Click();
 }
 BENCHMARK(BM_Editor_InsertAtTheEnd)->Unit(benchmark::kMicrosecond);
+
+// A tooltip typed for one item and committed: one undo step, found by
+// comparing the whole project once and kept as one record.
+void BM_Editor_FieldEditStep(benchmark::State& state) {
+    Editor editor;
+    QTreeWidgetItem* root = editor.form->Tree()->topLevelItem(0);
+    editor.form->Tree()->setCurrentItem(root->child(kItems / 2));
+    auto* tip = editor.form->findChild<QLineEdit*>(QStringLiteral("edt_IToolTip"));
+    int i = 0;
+    for (auto _ : state) {
+        tip->setText(QString::number(i++));
+        editor.form->commitFieldEdits(false);
+    }
+}
+BENCHMARK(BM_Editor_FieldEditStep)->Unit(benchmark::kMicrosecond);
+
+// The first item dragged after the last one (the widest run a move can
+// have), then Undo, which rebuilds the tree.
+void BM_Editor_DragFirstToEndAndUndo(benchmark::State& state) {
+    Editor editor;
+    QTreeWidget* tree = editor.form->Tree();
+    for (auto _ : state) {
+        QTreeWidgetItem* root = tree->topLevelItem(0);
+        editor.form->moveNode(root->child(0), root->child(kItems - 1), DesignTreeWidget::DropPlace::After);
+        editor.form->undo();
+    }
+}
+BENCHMARK(BM_Editor_DragFirstToEndAndUndo)->Unit(benchmark::kMillisecond);
+
+// Undo and Redo of a field edit: no change of shape, so the tree is kept.
+void BM_Editor_UndoRedoFieldEdit(benchmark::State& state) {
+    Editor editor;
+    QTreeWidgetItem* root = editor.form->Tree()->topLevelItem(0);
+    editor.form->Tree()->setCurrentItem(root->child(kItems / 2));
+    editor.form->findChild<QLineEdit*>(QStringLiteral("edt_IToolTip"))->setText(QStringLiteral("typed"));
+    editor.form->commitFieldEdits(false);
+    for (auto _ : state) {
+        editor.form->undo();
+        editor.form->redo();
+    }
+}
+BENCHMARK(BM_Editor_UndoRedoFieldEdit)->Unit(benchmark::kMicrosecond);
 
 // Opening a 10,000-item project: the editor's Open (read aside, then the
 // shown project replaced and the tree rebuilt) against the bare read of the

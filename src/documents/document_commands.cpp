@@ -194,11 +194,13 @@ bool DocumentCommands::Save() {
         // Saved over the very file it was opened from or last saved to,
         // whatever its name ends in.
         if (!Publish(host_.CurrentFileName())) return false;
+        host_.ProjectSaved();
         host_.ClearModified();
         return true;
     }
     const QString path = AskSaveName();
     if (path.isEmpty() || !Publish(path)) return false;
+    host_.ProjectSaved();
     // Only a save that returned changes the state: a failed one leaves the
     // project as unsaved and as untitled as it was.
     host_.ClearModified();
@@ -215,6 +217,7 @@ void DocumentCommands::Save2Click() {
     host_.CommitPanes();
     const QString path = AskSaveName();
     if (path.isEmpty() || !Publish(path)) return;
+    host_.ProjectSaved();
     host_.SetCurrentFileName(path);
     ListSavedProject(path);
 }

@@ -27,6 +27,9 @@ public:
     virtual void ClearModified() = 0;
     virtual const QString& CurrentFileName() const = 0;
     virtual void SetCurrentFileName(const QString& path) = 0;
+    // The project as it stands has just been written to its file: undoing
+    // back to this point leaves no unsaved changes.
+    virtual void ProjectSaved() = 0;
 
     // --- pages ----------------------------------------------------------------------
     // Commits the slider pages and the shown item into the model.

@@ -124,6 +124,14 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
     connect(edt_IToolTip, &QLineEdit::textChanged, this, &ItemPage::modified);
     connect(spdbtnOriginalImagePath, &QToolButton::clicked, this, &ItemPage::pickImage);
     connect(edtOriginalImagePath, &QLineEdit::textChanged, this, &ItemPage::showPreview);
+    auto typed = [this] { emit editFinished(true); };
+    auto picked = [this] { emit editFinished(false); };
+    connect(edtOriginalImagePath, &QLineEdit::editingFinished, this, typed);
+    connect(edt_IToolTip, &QLineEdit::editingFinished, this, typed);
+    for (QComboBox* list : {cmbx_ILink, cmbx_ITarget}) {
+        connect(list->lineEdit(), &QLineEdit::editingFinished, this, typed);
+        connect(list, &QComboBox::activated, this, picked);
+    }
     connect(spdbtnItURL, &QToolButton::clicked, this, &ItemPage::pickLink);
 
     auto* check = new SeparatorCheck(prompter, this);
@@ -233,6 +241,7 @@ void ItemPage::pickImage() {
     edtOriginalImagePath->setText(chosen);
     emit modified();
     emit pictureChosen();
+    emit editFinished(false);
 }
 
 void ItemPage::pickLink() {
@@ -244,6 +253,7 @@ void ItemPage::pickLink() {
     if (chosen.isEmpty()) return;
     cmbx_ILink->setEditText(fileUrl(chosen));
     emit modified();
+    emit editFinished(false);
 }
 
 }  // namespace marivel

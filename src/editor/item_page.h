@@ -56,6 +56,9 @@ public:
 
 signals:
     void modified();
+    // The user has left a field (typed), or picked an entry of a list or a
+    // file with a dialog (not typed).
+    void editFinished(bool typed);
     void helpRequested(int topic);
     // A picture was chosen with the "..." button.
     void pictureChosen();

@@ -48,6 +48,18 @@ void MainActions::buildMenus() {
     file->addSeparator();
     file->addAction(Exit1);
 
+    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("mnitEdit"));
+    undoAction = make("mnitUndo", QStringLiteral("&Undo"));
+    undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redoAction = make("mnitRedo", QStringLiteral("&Redo"));
+    redoAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    for (QAction* a : {undoAction, redoAction}) {
+        a->setEnabled(false);
+        edit->addAction(a);
+    }
+
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     ToolBar1 = make("ToolBar1", QStringLiteral("&Tool Bar"));
     StatusBar2 = make("StatusBar2", QStringLiteral("&Status Bar"));

@@ -29,6 +29,9 @@ public:
     QAction* SaveAsTemplate1;
     QMenu* mnitRecentFiles;
     QAction* Exit1;
+    // Edit: the captions name the step ("&Undo Delete").
+    QAction* undoAction;
+    QAction* redoAction;
     // View
     QAction* ToolBar1;
     QAction* StatusBar2;

@@ -1,10 +1,14 @@
 #include "editor/main_form.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
@@ -54,6 +58,31 @@ constexpr const char* kHintControls[] = {
     "spdbtnOriginalImagePath",
     "edt_IToolTip",
 };
+// A text box keeps Ctrl+Z for its own typing while it has some to take back;
+// once it has none, the keys reach Undo and Redo of the Edit menu instead of
+// doing nothing.
+class UndoKeyPassing final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::ShortcutOverride) return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool undoKey = key->matches(QKeySequence::Undo);
+        const bool redoKey = key->matches(QKeySequence::Redo) ||
+                             key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y) ||
+                             key->keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z);
+        if (!undoKey && !redoKey) return false;
+        QLineEdit* edit = qobject_cast<QLineEdit*>(watched);
+        if (auto* list = qobject_cast<QComboBox*>(watched)) edit = list->lineEdit();
+        if (auto* spin = qobject_cast<QAbstractSpinBox*>(watched)) edit = spin->findChild<QLineEdit*>();
+        if (!edit || (undoKey ? edit->isUndoAvailable() : edit->isRedoAvailable())) return false;
+        event->ignore();
+        return true;
+    }
+};
+
 }  // namespace
 
 QString JoinCommandLine(const QStringList& arguments) {
@@ -92,6 +121,7 @@ TMainForm::TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, 
     connectPages();
     installPictures();
     installHintLine();
+    installUndoKeys();
     FormCreate();
     // The HTML code window and then the help window come with these
     // commands: created hidden now and kept for the whole run.
@@ -189,6 +219,8 @@ void TMainForm::connectCommands() {
     bind({a.Delete1, a.Delete2, a.tlbtnDelete}, [this] { Delete1Click(); });
     bind({a.MoveUp1, a.MoveUp2, a.tlbtnMoveUp}, [this] { MoveUp1Click(); });
     bind({a.MoveDown1, a.MoveDown2, a.tlbtnMoveDown}, [this] { MoveDown1Click(); });
+    bind({a.undoAction}, [this] { undo(); });
+    bind({a.redoAction}, [this] { redo(); });
     connectDocumentCommands();
     // The output and help commands are made after the menus are connected:
     // each click reaches them anew.
@@ -213,6 +245,10 @@ void TMainForm::connectCommands() {
     connect(trvwDesignPanel, &DesignTreeWidget::mousePressed, this,
             [this] { Run([this] { trvwDesignPanelMouseDown(); }); });
     connect(trvwDesignPanel, &QWidget::customContextMenuRequested, this, &TMainForm::showTreePopup);
+    connect(trvwDesignPanel, &DesignTreeWidget::moveRequested, this,
+            [this](QTreeWidgetItem* node, QTreeWidgetItem* target, DesignTreeWidget::DropPlace place) {
+                Run([&] { moveNode(node, target, place); });
+            });
 }
 
 void TMainForm::connectDocumentCommands() {
@@ -230,6 +266,12 @@ void TMainForm::connectPages() {
     connect(scriptPage_, &ScriptPage::modified, this, &TMainForm::MarkModified);
     connect(pathPage_, &PathPage::modified, this, &TMainForm::MarkModified);
     connect(itemPage_, &ItemPage::modified, this, &TMainForm::MarkModified);
+    // Leaving a field, or picking a value from a list or a dialog, commits
+    // the pages: each such edit is one step of the undo history.
+    auto fieldEdited = [this](bool typed) { Run([this, typed] { commitFieldEdits(typed); }); };
+    connect(scriptPage_, &ScriptPage::editFinished, this, fieldEdited);
+    connect(pathPage_, &PathPage::editFinished, this, fieldEdited);
+    connect(itemPage_, &ItemPage::editFinished, this, fieldEdited);
     // The ten group help buttons share one handler, told apart by their tags.
     auto groupHelp = [this](int tag) { Run([this, tag] { help_->SpeedButton1Click(tag); }); };
     connect(scriptPage_, &ScriptPage::helpRequested, this, groupHelp);
@@ -279,16 +321,21 @@ void TMainForm::registerFileType() {
 #endif
 }
 
+void TMainForm::setModifiedState(bool modified) {
+    modified_ = modified;
+    actions_->tlbtnSave->setEnabled(modified);
+    actions_->Save1->setEnabled(modified);
+}
+
 void TMainForm::MarkModified() {
-    modified_ = true;
-    actions_->tlbtnSave->setEnabled(true);
-    actions_->Save1->setEnabled(true);
+    setModifiedState(true);
 }
 
 void TMainForm::ClearModified() {
-    modified_ = false;
-    actions_->tlbtnSave->setEnabled(false);
-    actions_->Save1->setEnabled(false);
+    setModifiedState(false);
+    // Start, New and Open end here with the new project shown: the history
+    // starts from it.
+    if (historyPending_ && !suppressTreeEvents_) resetHistory();
 }
 
 // --- pages ------------------------------------------------------------------------
@@ -325,6 +372,8 @@ void TMainForm::ShowItemImagePath() {
 void TMainForm::CommitPanes() {
     SaveAppletPane();
     if (currentItemNode_) SaveItemPane(indexOf(currentItemNode_) - 1);
+    // What the user typed reaches the history before the command's own work.
+    recordFieldEdits(true);
 }
 
 // --- hint line --------------------------------------------------------------------
@@ -339,6 +388,19 @@ void TMainForm::installHintLine() {
     for (QWidget* w : controls) {
         w->setMouseTracking(true);
         w->installEventFilter(this);
+    }
+}
+
+void TMainForm::installUndoKeys() {
+    auto* passing = new UndoKeyPassing(this);
+    for (QWidget* page : {static_cast<QWidget*>(scriptPage_), static_cast<QWidget*>(pathPage_),
+                          static_cast<QWidget*>(itemPage_)}) {
+        for (QLineEdit* edit : page->findChildren<QLineEdit*>()) edit->installEventFilter(passing);
+        // The focus stays on these and they hand the keys to their inner edit.
+        for (QAbstractSpinBox* spin : page->findChildren<QAbstractSpinBox*>())
+            spin->installEventFilter(passing);
+        for (QComboBox* list : page->findChildren<QComboBox*>())
+            if (list->isEditable()) list->installEventFilter(passing);
     }
 }
 

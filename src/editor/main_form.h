@@ -15,6 +15,7 @@
 #include "documents/document_host.h"
 #include "editor/error_box.h"
 #include "editor/tree_widget_design_tree.h"
+#include "editor/undo_history.h"
 #include "model/agent.h"
 
 class QAction;
@@ -87,7 +88,46 @@ public:
     // what every save, build and preview does first.
     void CommitPanes() override;
 
+    // --- undo and redo ---------------------------------------------------------------
+    // Makes everything done to the project while it lives one undo step,
+    // named by caption ("Delete" shows as "Undo Delete"). Edits typed into
+    // the pages and not yet committed are committed first and become a step
+    // of their own, so the step holds only what the command did. Steps nest:
+    // only the outermost one is recorded. A command that changes nothing
+    // the user can see or save makes no step.
+    //
+    //     TMainForm::UndoStep step(form, QStringLiteral("Insert Pictures"));
+    //     ... change the model and the tree together ...
+    class UndoStep {
+    public:
+        UndoStep(TMainForm& form, QString caption);
+        ~UndoStep();
+        UndoStep(const UndoStep&) = delete;
+        UndoStep& operator=(const UndoStep&) = delete;
+
+    private:
+        TMainForm& form_;
+        QString caption_;
+        EditorView before_;
+    };
+    // Runs command as one undo step, through the standard error box.
+    void RunStep(const QString& caption, const std::function<void()>& command);
+    // Undo and Redo of the Edit menu. Each commits the pages first.
+    void undo();
+    void redo();
+    const UndoHistory& History() const { return *history_; }
+    // Commits the pages and records what they changed as a step of the field
+    // that changed ("Tooltip"); typed steps of one field follow each other
+    // fold into one. The pages call it when the user leaves a field, picks
+    // from a list or a dialog.
+    // wholeProject compares the whole project even when the pages show what
+    // the history holds.
+    void commitFieldEdits(bool typed, bool wholeProject = false);
+
     // --- design tree ---------------------------------------------------------------
+    // Moves node with its subtree before or after target, or to be its last
+    // child, as one undo step: what dropping a dragged node does.
+    void moveNode(QTreeWidgetItem* node, QTreeWidgetItem* target, DesignTreeWidget::DropPlace place);
     void Insert1Click();
     void Delete1Click();
     void MoveUp1Click();
@@ -133,6 +173,7 @@ public:
     void ResetTree() override { resetTree(); }
     void ResumeTreeEvents() override { suppressTreeEvents_ = false; }
     void ShowRoot(bool expandItems) override;
+    void ProjectSaved() override;
     SettingsStore& Settings() const override { return settings_; }
     QWidget* DialogParent() override { return this; }
     QMenu* RecentFilesMenu() const override;
@@ -169,6 +210,11 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The page tabs, in their order.
+    static constexpr int kScriptTab = 0;
+    static constexpr int kItemTab = 1;
+    static constexpr int kPathTab = 2;
+
     void FormCreate();
     void buildLayout();
     // Runs command through the standard error box whenever one of the
@@ -186,6 +232,7 @@ private:
     void pictureChosen();
     void runWhenIdle(std::function<void()> step, int delay = 0);
     QString pictureFileOf(QTreeWidgetItem* node) const;
+    void installUndoKeys();
     void registerFileType();
     void resetTree();
     void selectRoot();
@@ -202,6 +249,18 @@ private:
     int descendantsOf(int index);
     void moveBlockBefore(int moving, int before);
     int indexOf(QTreeWidgetItem* node) const;
+
+    // Undo and redo (main_form_undo.cpp).
+    ProjectState captureProject() const;
+    EditorView currentView() const;
+    void commitPagesQuietly();
+    void recordFieldEdits(bool typed, bool wholeProject = false);
+    void resetHistory();
+    void restoreProject(const UndoHistory::Applied& applied);
+    void rebuildTree(const ProjectState& state);
+    void updateUndoCommands();
+    void setModifiedState(bool modified);
+    bool historyQuiet() const;
     // Structural edits of the tree run with the selection-change handler
     // silenced; the handler is run explicitly afterwards where needed. The
     // widget moves its current item around during removals and moves, at
@@ -230,6 +289,12 @@ private:
     QTreeWidgetItem* currentItemNode_ = nullptr;
     bool suppressTreeEvents_ = false;
     bool structuralEdit_ = false;
+    std::unique_ptr<UndoHistory> history_ = std::make_unique<UndoHistory>();
+    // The history waits for the project being read or made to be shown
+    // before it takes it as its start.
+    bool historyPending_ = true;
+    int stepDepth_ = 0;
+    bool restoring_ = false;
     struct MoveKey {
         quint64 time = ~quint64(0);
         QPointF position;

@@ -103,6 +103,7 @@ void TMainForm::InsertPicturesClick() {
         prompter_.openPictures(this, kPictureFilter, ReadSetting(settings_, kPicturesFolderSetting));
     if (files.isEmpty()) return;
     WriteSetting(settings_, kPicturesFolderSetting, QFileInfo(files.first()).absolutePath());
+    UndoStep step(*this, QStringLiteral("Insert Pictures"));
     InsertPictures(selected, -1, files);
 }
 
@@ -183,6 +184,7 @@ void TMainForm::DropFilesOnTree(const QList<QUrl>& urls, QTreeWidgetItem* parent
     }
     const int parentIndex = indexOf(parent);
     if (parentIndex < 0 || dropped.pictures.isEmpty()) return;
+    UndoStep step(*this, QStringLiteral("Drop Pictures"));
     InsertPictures(parentIndex, row, dropped.pictures);
 }
 

@@ -16,9 +16,6 @@
 namespace marivel {
 
 namespace {
-constexpr int kScriptTab = 0;
-constexpr int kItemTab = 1;
-constexpr int kPathTab = 2;
 constexpr int kNeverArranged = -2009;
 }  // namespace
 
@@ -31,6 +28,10 @@ int TMainForm::selectedIndex() const {
 }
 
 void TMainForm::resetTree() {
+    // A new or opened project starts a new history once it is shown.
+    history_->reset(ProjectState{});
+    historyPending_ = true;
+    updateUndoCommands();
     currentItemNode_ = nullptr;
     descendantCount_ = 0;
     suppressTreeEvents_ = true;
@@ -49,6 +50,7 @@ void TMainForm::selectRoot() {
 }
 
 void TMainForm::Insert1Click() {
+    UndoStep step(*this, QStringLiteral("Insert"));
     MarkModified();
     TItemData record = TkeltAppletAgent::MakeNewItem();
     const int selected = selectedIndex();
@@ -69,6 +71,7 @@ void TMainForm::Insert1Click() {
 }
 
 void TMainForm::Delete1Click() {
+    UndoStep step(*this, QStringLiteral("Delete"));
     MarkModified();
     const int a = selectedIndex();
     if (a <= 0) {
@@ -142,6 +145,7 @@ void TMainForm::moveBlockBefore(int moving, int before) {
 }
 
 void TMainForm::MoveUp1Click() {
+    UndoStep step(*this, QStringLiteral("Move Up"));
     MarkModified();
     const int selected = selectedIndex();
     const int previous = selected > 0 ? designTree_->previousSibling(selected) : -1;
@@ -150,6 +154,7 @@ void TMainForm::MoveUp1Click() {
 }
 
 void TMainForm::MoveDown1Click() {
+    UndoStep step(*this, QStringLiteral("Move Down"));
     MarkModified();
     const int selected = selectedIndex();
     const int next = selected > 0 ? designTree_->nextSibling(selected) : -1;
@@ -157,10 +162,53 @@ void TMainForm::MoveDown1Click() {
     UpdateItemCommands();
 }
 
+void TMainForm::moveNode(QTreeWidgetItem* node, QTreeWidgetItem* target, DesignTreeWidget::DropPlace place) {
+    UndoStep step(*this, QStringLiteral("Move"));
+    if (!DesignTreeWidget::canMove(node, target, place)) return;
+    MarkModified();
+    using Place = DesignTreeWidget::DropPlace;
+    QTreeWidgetItem* parent = place == Place::Into ? target : target->parent();
+    int row = place == Place::Into ? target->childCount() : parent->indexOfChild(target);
+    if (place == Place::After) ++row;
+    // The row counts the siblings without the moving node.
+    if (node->parent() == parent && parent->indexOfChild(node) < row) --row;
+
+    const int from = indexOf(node);
+    const int size = designTree_->subtreeSize(from);
+    const int oldDepth = designTree_->depth(from);
+    QTreeWidgetItem* wasCurrent = trvwDesignPanel->currentItem();
+    int to;
+    {
+        StructuralEdit edit(*this);
+        designTree_->moveSubtree(node, parent, row);
+        to = indexOf(node);
+        trvwDesignPanel->setCurrentItem(wasCurrent);
+    }
+    // The block's records move as the node's block did: the other records
+    // keep their order, so the item of node n is still record n - 1.
+    agent_->MoveItems(from - 1, size, to - 1);
+    // A block that changed parents changed depth: its levels follow the tree.
+    // Within one parent nothing changes, exactly as Move Up and Move Down.
+    if (designTree_->depth(to) != oldDepth)
+        for (int k = to; k < to + size; ++k)
+            agent_->Items[size_t(k - 1)].Level = std::to_string(designTree_->depth(k) - 1);
+    // The selection follows the moved node; selecting it anew commits the
+    // page of the item shown before, as any selection change does.
+    if (trvwDesignPanel->currentItem() != node) trvwDesignPanel->setCurrentItem(node);
+    node->setSelected(true);
+    trvwDesignPanel->scrollToItem(node);
+    UpdateItemCommands();
+}
+
 void TMainForm::trvwDesignPanelChange(QTreeWidgetItem* current) {
     if (suppressTreeEvents_ || structuralEdit_ || !current) return;
     UpdatePageTabs();
-    if (currentItemNode_) SaveItemPane(indexOf(currentItemNode_) - 1);
+    if (currentItemNode_) {
+        SaveItemPane(indexOf(currentItemNode_) - 1);
+        // What was typed for the item shown so far is its own step, taken
+        // while the page still belongs to that item.
+        recordFieldEdits(true);
+    }
     const int s = indexOf(current);
     if (s <= 0) {
         // Reaching the root from the keyboard (or by a collapse) brings no

@@ -81,6 +81,7 @@ PathPage::PathPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget* par
         // The user's choice (mouse, Space, arrow keys) is an unsaved change;
         // the program's own loads do not click.
         connect(radio, &QRadioButton::clicked, this, &PathPage::modified);
+        connect(radio, &QRadioButton::clicked, this, [this] { emit editFinished(false); });
     }
     rdbtnpInternalUse_RootDir_Local_Checked->setChecked(true);
     grid->addWidget(rdbtnpInternalUse_RootDir_Local_Checked, 7, 0, 1, 2);
@@ -94,6 +95,7 @@ PathPage::PathPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget* par
     auto* check = new SeparatorCheck(prompter, this);
     for (QLineEdit* edit : {edtpInternalUse_RootDir_Local, edtpInternalUse_RootDir_Remote}) {
         connect(edit, &QLineEdit::textChanged, this, &PathPage::modified);
+        connect(edit, &QLineEdit::editingFinished, this, [this] { emit editFinished(true); });
         check->watch(edit);
     }
 }

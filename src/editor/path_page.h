@@ -27,6 +27,8 @@ public:
 
 signals:
     void modified();
+    // The user has left a root directory (typed) or chosen a conversion.
+    void editFinished(bool typed);
     void helpRequested(int topic);
 
 private:

@@ -178,6 +178,7 @@ ScriptPage::ScriptPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget*
     alignColumns();
 
     connect(edt_pSliderName, &QLineEdit::textChanged, this, &ScriptPage::modified);
+    connect(edt_pSliderName, &QLineEdit::editingFinished, this, [this] { emit editFinished(true); });
     separatorCheck_->watch(edt_pSliderName);
 }
 
@@ -202,6 +203,7 @@ SpinEdit* ScriptPage::spin(const char* name, const QString& label, QGridLayout* 
     edit->setObjectName(QLatin1String(name));
     row->addWidget(edit, 0, labelColumn + 1);
     connect(edit, &SpinEdit::textChanged, this, &ScriptPage::modified);
+    connect(edit, &SpinEdit::editingFinished, this, [this] { emit editFinished(true); });
     return edit;
 }
 
@@ -226,6 +228,7 @@ QComboBox* ScriptPage::styleList(const char* name, QGridLayout* row) {
     // a question and Save would stay disabled. The program's own loads do
     // not count (activated is the user's signal only).
     connect(list, &QComboBox::activated, this, &ScriptPage::modified);
+    connect(list, &QComboBox::activated, this, [this] { emit editFinished(false); });
     return list;
 }
 
@@ -286,6 +289,7 @@ void ScriptPage::pickColor(ColorSwatch* swatch) {
     const QColor chosen = prompter_.color(window(), swatch->color());
     if (chosen.isValid()) swatch->setColor(chosen);
     emit modified();
+    if (chosen.isValid()) emit editFinished(false);
 }
 
 void ScriptPage::load(const TAppletData& data) {

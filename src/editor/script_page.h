@@ -48,6 +48,9 @@ signals:
     // A change that makes the project unsaved (typing, a border style the
     // user picks, or a colour pick even when the dialog was cancelled).
     void modified();
+    // The user has finished an edit: left a field (typed), or picked a style
+    // or a colour (not typed). The owner commits the page then.
+    void editFinished(bool typed);
     void helpRequested(int topic);
 
 protected:

@@ -1,5 +1,7 @@
 #include "editor/tree_widget_design_tree.h"
 
+#include <QCursor>
+#include <QDrag>
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
 #include <QDragMoveEvent>
@@ -8,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "model/error.h"
@@ -20,6 +23,68 @@ DesignTreeWidget::DesignTreeWidget(QWidget* parent) : QTreeWidget(parent) {
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     connect(this, &QTreeView::collapsed, this, &DesignTreeWidget::takeSelectionFromHiddenDescendant);
+    // DragDrop rather than InternalMove: drops from other programs still
+    // reach the view's ordinary handling.
+    setDragEnabled(true);
+    setDropIndicatorShown(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::MoveAction);
+}
+
+bool DesignTreeWidget::canMove(const QTreeWidgetItem* node, const QTreeWidgetItem* target, DropPlace place) {
+    if (!node || !target || !node->parent()) return false;
+    for (const QTreeWidgetItem* t = target; t; t = t->parent())
+        if (t == node) return false;
+    const QTreeWidgetItem* parent = target->parent();
+    if (place != DropPlace::Into && !parent) return false;
+    const QTreeWidgetItem* home = node->parent();
+    // indexOfChild takes a non-const pointer but only compares it.
+    const int row = home->indexOfChild(const_cast<QTreeWidgetItem*>(node));
+    switch (place) {
+        case DropPlace::Into:
+            return !(home == target && row == target->childCount() - 1);
+        case DropPlace::Before:
+            return !(home == parent && parent->indexOfChild(const_cast<QTreeWidgetItem*>(target)) == row + 1);
+        case DropPlace::After:
+            return !(home == parent && parent->indexOfChild(const_cast<QTreeWidgetItem*>(target)) == row - 1);
+    }
+    return false;
+}
+
+DesignTreeWidget::DropTarget DesignTreeWidget::dropTargetAt(const QTreeWidgetItem* node,
+                                                            const QPoint& position) const {
+    QTreeWidgetItem* over = itemAt(position);
+    if (!over) return {};
+    const QRect row = visualItemRect(over);
+    // The margins the view uses for its drop indicator.
+    const int margin = std::clamp(int(std::lround(row.height() / 5.5)), 2, 12);
+    DropPlace place = DropPlace::Into;
+    if (position.y() - row.top() < margin)
+        place = DropPlace::Before;
+    else if (row.bottom() - position.y() < margin)
+        place = DropPlace::After;
+    if (!canMove(node, over, place)) return {};
+    return {over, place};
+}
+
+bool DesignTreeWidget::isOwnDrag(const QDropEvent* event) const {
+    return dragged_ && event->source() == this;
+}
+
+// The drag carries the view's own data; the move itself is made by whoever
+// handles moveRequested, so the view never removes the dragged rows.
+void DesignTreeWidget::startDrag(Qt::DropActions /*supportedActions*/) {
+    QTreeWidgetItem* node = currentItem();
+    if (!node || !node->parent()) return;  // the root stays where it is
+    auto* drag = new QDrag(this);
+    drag->setMimeData(model()->mimeData({currentIndex()}));
+    // The row under the mouse travels with it, as the view's own drags show.
+    const QRect row = visualItemRect(node);
+    drag->setPixmap(viewport()->grab(row));
+    drag->setHotSpot(viewport()->mapFromGlobal(QCursor::pos()) - row.topLeft());
+    dragged_ = node;
+    drag->exec(Qt::MoveAction, Qt::MoveAction);
+    dragged_ = nullptr;
 }
 
 void DesignTreeWidget::mousePressEvent(QMouseEvent* event) {
@@ -104,12 +169,30 @@ void DesignTreeWidget::endFileDrag() {
     viewport()->update();
 }
 
+// Files from outside go to the file drop; a node dragged inside the tree is
+// moved by whoever handles moveRequested; anything else gets the view's own
+// handling.
 void DesignTreeWidget::dragEnterEvent(QDragEnterEvent* event) {
-    if (!followFileDrag(event)) QTreeWidget::dragEnterEvent(event);
+    if (followFileDrag(event)) return;
+    if (!isOwnDrag(event)) {
+        QTreeWidget::dragEnterEvent(event);
+        return;
+    }
+    setState(DraggingState);
+    event->acceptProposedAction();
 }
 
 void DesignTreeWidget::dragMoveEvent(QDragMoveEvent* event) {
-    if (!followFileDrag(event)) QTreeWidget::dragMoveEvent(event);
+    if (followFileDrag(event)) return;
+    // The view scrolls near its edges and draws the indicator either way.
+    QTreeWidget::dragMoveEvent(event);
+    if (!isOwnDrag(event)) return;
+    if (dropTargetAt(dragged_, event->position().toPoint()).node) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
 }
 
 void DesignTreeWidget::dragLeaveEvent(QDragLeaveEvent* event) {
@@ -118,15 +201,29 @@ void DesignTreeWidget::dragLeaveEvent(QDragLeaveEvent* event) {
 }
 
 void DesignTreeWidget::dropEvent(QDropEvent* event) {
-    if (!carriesFiles(event, this)) {
+    if (carriesFiles(event, this)) {
+        endFileDrag();
+        const FileDrop drop = fileDropAt(event->position().toPoint());
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        emit filesDropped(event->mimeData()->urls(), drop.parent, drop.row);
+        return;
+    }
+    if (!isOwnDrag(event)) {
         QTreeWidget::dropEvent(event);
         return;
     }
-    endFileDrag();
-    const FileDrop drop = fileDropAt(event->position().toPoint());
-    event->setDropAction(Qt::CopyAction);
+    const DropTarget target = dropTargetAt(dragged_, event->position().toPoint());
+    stopAutoScroll();
+    setState(NoState);
+    viewport()->update();
+    if (!target.node) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::MoveAction);
     event->accept();
-    emit filesDropped(event->mimeData()->urls(), drop.parent, drop.row);
+    emit moveRequested(dragged_, target.node, target.place);
 }
 
 void DesignTreeWidget::paintEvent(QPaintEvent* event) {
@@ -286,6 +383,12 @@ void TreeWidgetDesignTree::moveBefore(int index, int sibling) {
     QTreeWidgetItem* other = at(sibling);
     QTreeWidgetItem* p = node->parent();
     if (!p || other->parent() != p) throw Error("Only sibling nodes can be moved past each other");
+    const int row = p->indexOfChild(other);
+    moveSubtree(node, p, p->indexOfChild(node) < row ? row - 1 : row);
+}
+
+void TreeWidgetDesignTree::moveSubtree(QTreeWidgetItem* node, QTreeWidgetItem* p, int row) {
+    if (!node || !p || !node->parent()) throw Error("The root node cannot be moved");
     // Taking a node out of the view forgets which of its nodes were expanded;
     // the user's view of the moved block comes back as it was.
     std::vector<QTreeWidgetItem*> expanded;
@@ -297,8 +400,8 @@ void TreeWidgetDesignTree::moveBefore(int index, int sibling) {
         for (int i = 0; i < n->childCount(); ++i) pending.push_back(n->child(i));
     }
     valid_ = false;
-    p->removeChild(node);
-    p->insertChild(p->indexOfChild(other), node);
+    node->parent()->removeChild(node);
+    p->insertChild(std::clamp(row, 0, p->childCount()), node);
     for (QTreeWidgetItem* n : expanded) n->setExpanded(true);
     p->setExpanded(true);
     valid_ = false;

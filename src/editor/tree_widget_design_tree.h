@@ -23,9 +23,22 @@ namespace marivel {
 // nothing deselects it (a click beside the nodes, Control+click, Control+
 // Space), and collapsing a node that holds it makes the collapsed node the
 // current one, which runs the selection change as any other move does.
+//
+// A node can be dragged inside the tree, with its whole subtree, to stand
+// before or after another node or to become its last child; the widget only
+// finds where a drop would go and asks the main window (moveRequested) to
+// make the move on the tree and the item list together. Files dragged in
+// from a file manager are reported by filesDropped; other drags that come
+// from elsewhere go to the widget's ordinary handling.
 class DesignTreeWidget final : public QTreeWidget {
     Q_OBJECT
 public:
+    enum class DropPlace { Before, After, Into };
+    struct DropTarget {
+        QTreeWidgetItem* node = nullptr;  // nullptr: no move may be made there
+        DropPlace place = DropPlace::Into;
+    };
+
     explicit DesignTreeWidget(QWidget* parent = nullptr);
 
     // Where files dragged in from outside (a file manager) land when dropped
@@ -42,21 +55,31 @@ public:
     // Whether a drag carries files from outside this tree.
     static bool carriesFiles(const QDropEvent* event, const QWidget* tree);
 
+    // Whether moving node to place relative to target changes the tree and
+    // keeps it sound: never the root, never into or beside the moving
+    // node's own subtree, never beside the root, and never where the node
+    // already stands.
+    static bool canMove(const QTreeWidgetItem* node, const QTreeWidgetItem* target, DropPlace place);
+    // Where node would go if dropped at position (viewport coordinates): the
+    // top and bottom edge of a row mean before and after it, the middle into
+    // it, as the view draws its drop indicator.
+    DropTarget dropTargetAt(const QTreeWidgetItem* node, const QPoint& position) const;
+
 signals:
     void mousePressed();
     // Files from outside were dropped (see FileDrop).
     void filesDropped(const QList<QUrl>& urls, QTreeWidgetItem* parent, int row);
+    void moveRequested(QTreeWidgetItem* node, QTreeWidgetItem* target, DesignTreeWidget::DropPlace place);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
-    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
-                                                         const QEvent* event = nullptr) const override;
-    // Drags of files from outside are handled here; every other drag goes on
-    // to the view's own handling (moves of nodes inside the tree).
+    void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
-    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -68,6 +91,10 @@ private:
     // The mark of the place a file drop would land: a node's row (framed) or
     // a line between rows; none while no file drag is over the tree.
     std::optional<QRect> fileDropMark_;
+
+    bool isOwnDrag(const QDropEvent* event) const;
+
+    QTreeWidgetItem* dragged_ = nullptr;  // the node of a drag started here, while it runs
 };
 
 // DesignTree over a QTreeWidget. Absolute indexes (pre-order positions, root
@@ -90,6 +117,9 @@ public:
     int subtreeSize(int index) const override;
     void removeSubtree(int index) override;
     void moveBefore(int index, int sibling) override;
+    // Moves node with its subtree to be child number row of newParent
+    // (counted without the node), keeping which of its nodes are expanded.
+    void moveSubtree(QTreeWidgetItem* node, QTreeWidgetItem* newParent, int row);
     void reset(const std::string& rootCaption) override;
 
     // Adds one node per caption as children of node `parent` from its child

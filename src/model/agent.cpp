@@ -1,5 +1,6 @@
 #include "model/agent.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "model/field_codec.h"
@@ -88,6 +89,16 @@ void TkeltAppletAgent::DeleteItem(int index) {
 void TkeltAppletAgent::SwapWithPrevious(int index) {
     if (index >= 1 && index < static_cast<int>(Items.size()))
         std::swap(Items[static_cast<std::size_t>(index)], Items[static_cast<std::size_t>(index - 1)]);
+}
+
+void TkeltAppletAgent::MoveItems(int from, int count, int to) {
+    const int n = static_cast<int>(Items.size());
+    if (from < 0 || count <= 0 || to < 0 || from + count > n || to + count > n || from == to) return;
+    const auto at = [this](int i) { return Items.begin() + i; };
+    if (to < from)
+        std::rotate(at(to), at(from), at(from + count));
+    else
+        std::rotate(at(from), at(from + count), at(to + count));
 }
 
 void TkeltAppletAgent::RefreshLevels(const DesignTree& tree) {

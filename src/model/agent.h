@@ -82,6 +82,11 @@ public:
     void InsertItem(int index, const TItemData& item);
     void DeleteItem(int index);
     void SwapWithPrevious(int index);
+    // Moves the count records from index `from` so that the first of them
+    // stands at `to` afterwards; the other records keep their order, as a
+    // run of SwapWithPrevious calls would leave them. Out-of-range
+    // arguments change nothing.
+    void MoveItems(int from, int count, int to);
     void RefreshLevels(const DesignTree& tree);
 
     static TStringArray AppletDataToStrings(const TAppletData& data);

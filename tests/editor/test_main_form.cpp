@@ -84,7 +84,7 @@ TEST_F(EditorTest, EveryNamedControlExists) {
     EXPECT_EQ(actions().toolButtons().size(), 10);
     QStringList menus;
     for (QAction* a : form->menuBar()->actions()) menus << a->text();
-    EXPECT_EQ(menus, (QStringList{"&File", "&View", "&Item", "&Script", "&Option", "&Help"}));
+    EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&View", "&Item", "&Script", "&Option", "&Help"}));
 }
 
 TEST_F(EditorTest, HintLineFollowsTheMouseOverTheListedControls) {
@@ -447,16 +447,20 @@ TEST_F(EditorTest, ChoicesTheUserMakesAfterASaveAreNotLostOnClosing) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         onPage(row.page);
-        TAppletData applet = form->Agent().GetAppletData();
+        TAppletData applet;
+        form->Script()->apply(applet);
+        form->Path()->apply(applet);
         const TItemData item = form->Item()->commit();
         form->ClearModified();
         row.act();
         EXPECT_TRUE(form->Modified());
         EXPECT_TRUE(actions().tlbtnSave->isEnabled());
-        // The change is really there, waiting for the next commit.
-        form->Script()->apply(applet);
-        form->Path()->apply(applet);
-        EXPECT_TRUE(!(applet == form->Agent().GetAppletData()) || !(form->Item()->commit() == item));
+        // The change is really there, on the page (and, for a finished edit,
+        // in the model already: each is a step of the undo history).
+        TAppletData shown;
+        form->Script()->apply(shown);
+        form->Path()->apply(shown);
+        EXPECT_TRUE(!(applet == shown) || !(form->Item()->commit() == item));
         prompter.queueAnswer(Prompter::Answer::Cancel);
         EXPECT_FALSE(form->close());
         EXPECT_EQ(prompter.count(Kind::YesNoCancel), 1);

@@ -178,6 +178,7 @@ TEST_F(Pictures, InsertPicturesAddsReadablePhotosInNaturalOrderUnderTheSelectedN
         if (row.underItem) {
             select(add(root(), "first"));
             items()[0].OriginalImagePath = "first";
+            form->LoadItemPane(0);  // the page shows what the item holds
         }
         form->Agent().ProjectFolder = folder();
         form->ClearModified();
