@@ -45,9 +45,7 @@ public:
     void information(QWidget*, const QString&, const QString&) override {}
     QString openFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     Answer okCancel(QWidget*, const QString&) override { return Answer::Cancel; }
-    QString saveFile(QWidget*, const QString&, const QString&, const QString&, bool) override {
-        return {};
-    }
+    QString saveFile(QWidget*, const QString&, const QString&, const QString&, bool) override { return {}; }
     QString openPicture(QWidget*, const QString&, const QString&) override { return {}; }
     QStringList openPictures(QWidget*, const QString&, const QString&) override { return files_; }
     QColor color(QWidget*, const QColor&) override { return {}; }
