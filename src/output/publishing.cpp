@@ -23,12 +23,14 @@ namespace {
 
 const std::string kRule(77, '=');
 
-// Image names in item order, without empty names and repeats.
+// Image names in item order, each item's double-density copy after its
+// own, without empty names and repeats.
 std::vector<std::string> DistinctImageNames(const TItemArray& items) {
     std::vector<std::string> names;
     std::unordered_set<std::string> seen;
     for (const TItemData& item : items)
-        if (!item.ImageFile.empty() && seen.insert(item.ImageFile).second) names.push_back(item.ImageFile);
+        for (const std::string* name : {&item.ImageFile, &item.DoubleImageFile})
+            if (!name->empty() && seen.insert(*name).second) names.push_back(*name);
     return names;
 }
 
@@ -43,10 +45,13 @@ std::vector<fs::path> PublishedFiles(const TkeltAppletAgent& agent, const Design
     const int generated = GeneratedItemCount(agent.Items, tree);
     for (int k = 0; k < static_cast<int>(agent.Items.size()); ++k) {
         const TItemData& item = agent.Items[static_cast<std::size_t>(k)];
-        if (k < generated && SourceImageExists(item.OriginalImagePath, agent.ProjectFolder))
+        if (k < generated && SourceImageExists(item.OriginalImagePath, agent.ProjectFolder)) {
             files.push_back(folder / PreparedImageName(k));
-        else if (!item.ImageFile.empty())
-            files.push_back(folder / item.ImageFile);
+            if (agent.Quality.density == Density::Double) files.push_back(folder / DoubleDensityImageName(k));
+        } else {
+            if (!item.ImageFile.empty()) files.push_back(folder / item.ImageFile);
+            if (!item.DoubleImageFile.empty()) files.push_back(folder / item.DoubleImageFile);
+        }
     }
     return files;
 }
