@@ -81,6 +81,9 @@ public:
 
     // --- design tree ---------------------------------------------------------------
     void Insert1Click();
+    // Shows the image quality choice; OK stores it and the next generation
+    // uses it.
+    void chooseImageQuality();
     void Delete1Click();
     void MoveUp1Click();
     void MoveDown1Click();
