@@ -269,9 +269,11 @@ std::size_t DecoderMemory(j_decompress_ptr src, const PrepareJob* job) {
         const bool swaps = SwapsSides(job->orientation);
         const int w = swaps ? job->height : job->width, h = swaps ? job->width : job->height;
         const auto in = [&](JDIMENSION n) { return static_cast<int>(n); };
-        need += SmoothResampler::MemoryFor(in(src->output_width), in(src->output_height), w, h);
         if (job->makeDouble)
-            need += SmoothResampler::MemoryFor(in(src->output_width), in(src->output_height), 2 * w, 2 * h);
+            need += SmoothResampler::MemoryFor(in(src->output_width), in(src->output_height), 2 * w, 2 * h) +
+                    SmoothResampler::MemoryFor(2 * w, 2 * h, w, h);
+        else
+            need += SmoothResampler::MemoryFor(in(src->output_width), in(src->output_height), w, h);
     }
     return need;
 }
@@ -524,11 +526,17 @@ bool MakeScalers(PrepareJob* job) noexcept {
     const bool swaps = SwapsSides(job->orientation);
     const int w = swaps ? job->height : job->width, h = swaps ? job->width : job->height;
     const auto in = [](JDIMENSION n) { return static_cast<int>(n); };
+    // The single copy is filtered from the double one's rows when there is
+    // one: a quarter of the work of filtering the decoded rows again, and
+    // the two copies show the same picture.
     try {
-        job->scalers->single.emplace(in(job->src.output_width), in(job->src.output_height), w, h);
-        if (job->makeDouble)
+        if (job->makeDouble) {
             job->scalers->doubled.emplace(in(job->src.output_width), in(job->src.output_height), 2 * w,
                                           2 * h);
+            job->scalers->single.emplace(2 * w, 2 * h, w, h);
+        } else {
+            job->scalers->single.emplace(in(job->src.output_width), in(job->src.output_height), w, h);
+        }
         return true;
     } catch (const std::bad_alloc&) {
         return false;
@@ -596,12 +604,20 @@ void SmoothRows(PrepareJob* job) {
         if (components != 3)
             for (JDIMENSION x = 0; x < w; ++x)
                 ToRgb(in[0] + x * static_cast<JDIMENSION>(components), components, inverted, rgb[0] + 3 * x);
-        for (int k = 0; k < count; ++k) {
-            SmoothResampler& scaler = *outputs[k].scaler;
-            scaler.addRow(rgb[0]);
-            while (scaler.rowReady()) {
-                const auto storedRow = static_cast<JDIMENSION>(scaler.rowsOut());
-                EmitSmoothRow(job, outputs[k], storedRow, scaler.takeRow());
+        // The last copy takes the decoded rows and each copy before it the
+        // rows of the one after it.
+        SmoothResampler& first = *outputs[count - 1].scaler;
+        first.addRow(rgb[0]);
+        while (first.rowReady()) {
+            const auto storedRow = static_cast<JDIMENSION>(first.rowsOut());
+            const std::uint8_t* row = first.takeRow();
+            EmitSmoothRow(job, outputs[count - 1], storedRow, row);
+            if (count == 1) continue;
+            SmoothResampler& single = *outputs[0].scaler;
+            single.addRow(row);
+            while (single.rowReady()) {
+                const auto singleRow = static_cast<JDIMENSION>(single.rowsOut());
+                EmitSmoothRow(job, outputs[0], singleRow, single.takeRow());
             }
         }
     }

@@ -131,10 +131,11 @@ PreparedImage PrepareSliderJpeg(int fd, const std::filesystem::path& source, int
 // resizing gives PrepareSliderJpeg's bytes, and its double-density copy is
 // sampled the same way at twice the size in a second reading of the file.
 //
-// Smooth resizing lets the decoder shrink the picture first, by the largest
-// of its eighths that leaves at least twice the largest copy's width and
-// height, then filters each copy from those rows with a three-lobed Lanczos
-// filter (see SmoothResampler) in one reading. It streams like the exact
+// Smooth resizing lets the decoder shrink the picture first, to the fewest
+// eighths of its size that leave at least twice the largest copy's width
+// and height, then filters the largest copy from those rows with a
+// three-lobed Lanczos filter (see SmoothResampler) and the single copy,
+// when there is a double one, from the double one's rows: one reading. It streams like the exact
 // mode: memory grows with the widths, not with the picture's area; turned
 // pictures are gathered at their prepared size, as there.
 //
