@@ -58,8 +58,7 @@ AxisWeights::AxisWeights(int inSize, int outSize) {
 }
 
 SmoothResampler::SmoothResampler(int inWidth, int inHeight, int outWidth, int outHeight)
-    : inWidth_(inWidth),
-      inHeight_(inHeight),
+    : inHeight_(inHeight),
       outWidth_(outWidth),
       outHeight_(outHeight),
       columns_(inWidth, outWidth),

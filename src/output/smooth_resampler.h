@@ -48,7 +48,7 @@ public:
     static std::size_t MemoryFor(int inWidth, int inHeight, int outWidth, int outHeight);
 
 private:
-    int inWidth_, inHeight_, outWidth_, outHeight_;
+    int inHeight_, outWidth_, outHeight_;
     AxisWeights columns_, rows_;
     std::vector<float> input_;  // one input row as numbers
     std::vector<float> ring_;   // rows_.maxTaps horizontally resampled rows
