@@ -88,7 +88,8 @@ void MainActions::buildMenus() {
 
     QMenu* option = bar->addMenu(QStringLiteral("&Option"));
     WebBrowser1 = make("WebBrowser1", QStringLiteral("Web &Browser..."));
-    option->addAction(WebBrowser1);
+    ImageQuality1 = make("ImageQuality1", QStringLiteral("Image &Quality..."));
+    option->addActions({WebBrowser1, ImageQuality1});
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     Topic1 = make("Topic1", QStringLiteral("Help &Topics"), 12);

@@ -48,6 +48,7 @@ public:
     QAction* Publish1;
     // Option
     QAction* WebBrowser1;
+    QAction* ImageQuality1;
     // Help
     QAction* Topic1;
     QAction* ViewSample1;

@@ -22,6 +22,7 @@
 
 #include "documents/document_commands.h"
 #include "documents/help_commands.h"
+#include "documents/image_quality_dialog.h"
 #include "documents/preview_commands.h"
 #include "editor/icon_set.h"
 #include "editor/item_decorations.h"
@@ -228,6 +229,7 @@ void TMainForm::connectCommands() {
     bind({a.Preview1, a.tlbtnPreview}, [this] { preview_->Preview1Click(); });
     bind({a.Publish1}, [this] { preview_->Publish1Click(); });
     bind({a.WebBrowser1}, [this] { preview_->WebBrowser1Click(); });
+    bind({a.ImageQuality1}, [this] { chooseImageQuality(); });
 
     connect(a.ToolBar1, &QAction::triggered, this, &TMainForm::ToolBar1Click);
     connect(a.StatusBar2, &QAction::triggered, this, &TMainForm::StatusBar2Click);
@@ -279,11 +281,17 @@ void TMainForm::connectPages() {
     connect(itemPage_, &ItemPage::helpRequested, this, groupHelp);
 }
 
+void TMainForm::chooseImageQuality() {
+    ImageQualityDialog dialog(settings_, this);
+    if (dialog.exec() == QDialog::Accepted) agent_->Quality = dialog.chosen();
+}
+
 void TMainForm::FormCreate() {
     const std::filesystem::path writable =
         options_.writableFolder.empty() ? options_.programFolder : options_.writableFolder;
     agent_ =
         std::make_unique<TkeltAppletAgent>(ProgramFolders{options_.programFolder, writable}, statusLine_);
+    agent_->Quality = LoadImageQuality(settings_);
     currentItemNode_ = nullptr;
     descendantCount_ = 0;
     suppressTreeEvents_ = false;

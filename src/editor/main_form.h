@@ -129,6 +129,9 @@ public:
     // child, as one undo step: what dropping a dragged node does.
     void moveNode(QTreeWidgetItem* node, QTreeWidgetItem* target, DesignTreeWidget::DropPlace place);
     void Insert1Click();
+    // Shows the image quality choice; OK stores it and the next generation
+    // uses it.
+    void chooseImageQuality();
     void Delete1Click();
     void MoveUp1Click();
     void MoveDown1Click();

@@ -7,6 +7,7 @@
 
 #include "model/activity_display.h"
 #include "model/design_tree.h"
+#include "model/image_quality.h"
 #include "model/program_folders.h"
 #include "model/records.h"
 
@@ -57,6 +58,10 @@ public:
     // ResetProject.
     std::filesystem::path ProjectFolder;
     ImagePassCounts LastImagePass;
+    // How generation resizes the images and which copies it makes; the
+    // editor sets it from the user's settings, marivel-publish from them and
+    // its options.
+    ImageQuality Quality;
 
     // The folder the program writes beside: the executable's own when it is
     // portable, else the user's data folder.

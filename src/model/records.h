@@ -44,6 +44,11 @@ struct TItemData {
     std::string ImageHeight;
     std::string Level;
     std::string Reserved;
+    // Not one of the project file's fields: the name of the item's
+    // double-density copy ("slider0@2x.jpg") when the last generation wrote
+    // one, else empty. Only the configuration script and the publishing
+    // read it, so a project file stays as it was.
+    std::string DoubleImageFile;
 
     static constexpr int FieldCount = 9;
     bool operator==(const TItemData&) const = default;

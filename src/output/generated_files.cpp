@@ -172,10 +172,13 @@ std::string Bare(const std::string& text) {
     return text.empty() ? text : std::to_string(StrToInt(text));
 }
 
+// A double-density copy is named after the six values, so an engine that
+// knows only those reads the line as before.
 std::string ItemLine(const std::string& name, const TItemData& item) {
+    const std::string doubled = item.DoubleImageFile.empty() ? "" : "," + Quoted(item.DoubleImageFile);
     return "CI" + name + "([" + Quoted(item.ImageFile) + "," + Quoted(EncodeLinkQuery(item.Link)) + "," +
            Quoted(item.Target) + "," + Quoted(item.ToolTip) + "," + Bare(item.ImageWidth) + "," +
-           Bare(item.ImageHeight) + "]);";
+           Bare(item.ImageHeight) + doubled + "]);";
 }
 
 std::string ConstructorLine(const TAppletData& a) {

@@ -77,7 +77,7 @@ void PrepareItemImages(TkeltAppletAgent& agent, DesignTree& tree, const std::vec
     std::optional<ImageProgress> progress;
     if (!sources.empty()) {
         cache.emplace(PreparedImageCache::DefaultFolder());
-        preparer.emplace(sources, *width, &*cache);
+        preparer.emplace(sources, *width, &*cache, 0U, agent.Quality);
         progress.emplace(agent.Display(), sources.size());
     }
     ActivityDisplay& display = agent.Display();
@@ -99,6 +99,11 @@ void PrepareItemImages(TkeltAppletAgent& agent, DesignTree& tree, const std::vec
         item.ImageHeight = std::to_string(copy.image.size.height);
         item.ImageFile = name;
         agent.PutInPreview(name, copy.jpeg);
+        item.DoubleImageFile.clear();
+        if (!copy.doubleJpeg.empty()) {
+            item.DoubleImageFile = DoubleDensityImageName(static_cast<int>(k));
+            agent.PutInPreview(item.DoubleImageFile, copy.doubleJpeg);
+        }
         progress->prepared();
     }
     if (preparer) agent.LastImagePass = {preparer->decoded(), preparer->cached()};
@@ -131,8 +136,12 @@ void TkeltAppletAgent::MakeHTMLCodes(const fs::path& pagePath, DesignTree& tree)
     CheckScriptValues(written, Items, exists);
     std::vector<fs::path> targets{pagePath, ProgramFolder() / EngineFiles[1],
                                   ProgramFolder() / EngineFiles[2]};
-    for (std::size_t k = 0; k < exists.size(); ++k)
-        if (exists[k]) targets.push_back(PreviewFolder() / PreparedImageName(static_cast<int>(k)));
+    for (std::size_t k = 0; k < exists.size(); ++k) {
+        if (!exists[k]) continue;
+        targets.push_back(PreviewFolder() / PreparedImageName(static_cast<int>(k)));
+        if (Quality.density == Density::Double)
+            targets.push_back(PreviewFolder() / DoubleDensityImageName(static_cast<int>(k)));
+    }
     CheckOriginalsAreNotReplaced(Items, ProjectFolder, targets);
 
     PrepareItemImages(*this, tree, exists);

@@ -22,9 +22,10 @@ constexpr std::chrono::milliseconds kWaitSlice{40};
 }  // namespace
 
 ImagePreparer::ImagePreparer(std::vector<std::string> sources, int sliderWidth,
-                             const PreparedImageCache* cache, unsigned workers)
+                             const PreparedImageCache* cache, unsigned workers, ImageQuality quality)
     : sources_(std::move(sources)),
       sliderWidth_(sliderWidth),
+      quality_(quality),
       cache_(cache && cache->usable() ? cache : nullptr),
       slots_(sources_.size()),
       firstFailed_(sources_.size()) {
@@ -151,22 +152,38 @@ PreparedCopy ImagePreparer::prepare(const std::string& source, bool waitForMemor
     if (cache_ && ::fstat(fd, &before) == 0 && S_ISREG(before.st_mode)) {
         std::error_code ec;
         const std::filesystem::path absolute = std::filesystem::absolute(source, ec);
-        if (!ec) key = PreparedImageCache::KeyOf(absolute, before, sliderWidth_);
+        if (!ec) key = PreparedImageCache::KeyOf(absolute, before, sliderWidth_, quality_);
     }
     if (!key.empty()) {
         if (auto hit = cache_->find(key)) {
-            cached_.fetch_add(1);
-            return std::move(*hit);
+            // The double-density copy is kept as an entry of its own; a hit
+            // counts only when every copy the source gives is there.
+            const PreparedImage& image = hit->image;
+            bool whole = true;
+            if (quality_.density == Density::Double &&
+                HasDoubleDensityCopy(image.sourceWidth, image.sourceHeight, image.size)) {
+                auto twice = cache_->find(PreparedImageCache::DoubleCopyKey(key));
+                whole = twice && twice->image.size == ScaledSize{2 * image.size.width, 2 * image.size.height};
+                if (whole) hit->doubleJpeg = std::move(twice->jpeg);
+            }
+            if (whole) {
+                cached_.fetch_add(1);
+                return std::move(*hit);
+            }
         }
     }
-    PreparedCopy copy;
     decoded_.fetch_add(1);
     const PrepareControl control{&gate_, &cancel_, waitForMemory};
-    copy.image = PrepareSliderJpeg(fd, source, sliderWidth_, copy.jpeg, control);
+    PreparedCopy copy = PrepareSliderCopy(fd, source, sliderWidth_, quality_, control);
     // A file that changed while it was read may be half old, half new: its
     // copy is used this once but not kept.
     struct stat after;
     if (!key.empty() && ::fstat(fd, &after) == 0 && PreparedImageCache::SameVersion(before, after)) {
+        if (!copy.doubleJpeg.empty()) {
+            PreparedImage twice = copy.image;
+            twice.size = {2 * copy.image.size.width, 2 * copy.image.size.height};
+            cache_->store(PreparedImageCache::DoubleCopyKey(key), twice, copy.doubleJpeg);
+        }
         cache_->store(key, copy.image, copy.jpeg);
         stored_.fetch_add(1);
     }

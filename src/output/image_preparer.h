@@ -36,9 +36,10 @@ public:
     // photo beside a few streaming ones.
     static constexpr std::size_t kDecoderBudget = 48U * 1024 * 1024;
 
-    // Starts at once. workers 0: one per core. cache may be null.
+    // Starts at once. workers 0: one per core. cache may be null. quality
+    // says how the copies are resized and which are made.
     ImagePreparer(std::vector<std::string> sources, int sliderWidth, const PreparedImageCache* cache,
-                  unsigned workers = 0);
+                  unsigned workers = 0, ImageQuality quality = {});
     // Stops what is no longer needed and waits for the workers.
     ~ImagePreparer();
     ImagePreparer(const ImagePreparer&) = delete;
@@ -71,6 +72,7 @@ private:
 
     const std::vector<std::string> sources_;
     const int sliderWidth_;
+    const ImageQuality quality_;
     const PreparedImageCache* cache_;
     std::size_t window_ = 1;  // how far the workers may run ahead of take()
 

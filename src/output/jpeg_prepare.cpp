@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <optional>
 #include <string>
 
 // jpeglib.h needs FILE and size_t declared before it.
@@ -20,6 +22,7 @@
 #include "model/error.h"
 #include "model/whole_file.h"
 #include "output/memory_gate.h"
+#include "output/smooth_resampler.h"
 
 namespace marivel {
 
@@ -58,6 +61,13 @@ struct MemoryDestination {
     std::size_t size;
 };
 
+// The filters of a smooth preparation: one per copy. They live in the
+// frame that calls the C-style routine, so a longjmp never skips them.
+struct SmoothScalers {
+    std::optional<SmoothResampler> single;
+    std::optional<SmoothResampler> doubled;
+};
+
 // Everything the C-style decode/encode routine touches lives here, outside
 // the routine's own frame, so nothing it needs is indeterminate after a
 // longjmp and no C++ object is alive across the setjmp.
@@ -70,6 +80,11 @@ struct PrepareJob {
     bool waitForMemory;
     std::size_t memoryNotFree;  // the need that did not fit, or 0
     int sliderWidth;
+    ResizeMode resize;
+    int passScale;    // exact mode: 2 makes the double-density copy alone
+    bool wantDouble;  // smooth mode: the double-density copy too, if the source allows
+    bool makeDouble;  // ... and it does
+    SmoothScalers* scalers;
     Orientation orientation;
     int sourceWidth;  // upright
     int sourceHeight;
@@ -79,6 +94,8 @@ struct PrepareJob {
     char warning[JMSG_LENGTH_MAX];
     jpeg_decompress_struct src;
     jpeg_compress_struct dst;
+    MemoryDestination out2;  // the double-density copy of a smooth preparation
+    jpeg_compress_struct dst2;
 };
 
 struct ErrorManager {
@@ -246,7 +263,18 @@ std::size_t DecoderMemory(j_decompress_ptr src, const PrepareJob* job) {
         }
     }
     if (!Streams(job->orientation))
-        need += 3 * static_cast<std::size_t>(job->width) * static_cast<std::size_t>(job->height);
+        need += 3 * static_cast<std::size_t>(job->width) * static_cast<std::size_t>(job->height) *
+                (job->makeDouble ? 5 : 1);
+    if (job->resize == ResizeMode::Smooth) {
+        const bool swaps = SwapsSides(job->orientation);
+        const int w = swaps ? job->height : job->width, h = swaps ? job->width : job->height;
+        const auto in = [&](JDIMENSION n) { return static_cast<int>(n); };
+        if (job->makeDouble)
+            need += SmoothResampler::MemoryFor(in(src->output_width), in(src->output_height), 2 * w, 2 * h) +
+                    SmoothResampler::MemoryFor(2 * w, 2 * h, w, h);
+        else
+            need += SmoothResampler::MemoryFor(in(src->output_width), in(src->output_height), w, h);
+    }
     return need;
 }
 
@@ -273,6 +301,24 @@ Orientation OrientationOf(j_decompress_ptr src) {
             if (o != Orientation::Upright) return o;
         }
     return Orientation::Upright;
+}
+
+// Smooth mode lets the decoder shrink the picture by the largest of its
+// eighths that leaves at least twice the largest copy's size: the filter
+// still sees enough of the detail to keep it without aliasing, and the
+// decoder does much less work.
+void ChooseDecodeScale(PrepareJob* job) {
+    j_decompress_ptr src = &job->src;
+    const bool swaps = SwapsSides(job->orientation);
+    const unsigned factor = job->makeDouble ? 2 : 1;
+    const auto width = static_cast<unsigned long>(swaps ? job->height : job->width) * factor;
+    const auto height = static_cast<unsigned long>(swaps ? job->width : job->height) * factor;
+    for (unsigned eighths = 1; eighths <= 8; ++eighths) {
+        src->scale_num = eighths;
+        src->scale_denom = 8;
+        jpeg_calc_output_dimensions(src);
+        if (src->output_width >= 2 * width && src->output_height >= 2 * height) return;
+    }
 }
 
 void StartDecoder(PrepareJob* job) {
@@ -305,15 +351,22 @@ void StartDecoder(PrepareJob* job) {
                       job->sliderWidth, kMaxJpegSide);
         Fail(reinterpret_cast<ErrorManager*>(src->err));
     }
+    job->width *= job->passScale;
+    job->height *= job->passScale;
+    job->makeDouble = job->wantDouble &&
+                      HasDoubleDensityCopy(job->sourceWidth, job->sourceHeight, {job->width, job->height});
     // A picture that is turned is gathered whole at its prepared size first.
-    const auto turned =
-        3ULL * static_cast<unsigned long long>(job->width) * static_cast<unsigned long long>(job->height);
+    const auto turned = 3ULL * static_cast<unsigned long long>(job->width) *
+                        static_cast<unsigned long long>(job->height) * (job->makeDouble ? 5 : 1);
     if (!Streams(job->orientation) && turned > static_cast<unsigned long long>(kMaxDecoderMemory)) {
         std::snprintf(job->error, sizeof job->error,
                       "turning it upright at %d x %d pixels needs more than %ld MiB of memory", job->width,
                       job->height, kMaxDecoderMemory / (1024 * 1024));
         Fail(reinterpret_cast<ErrorManager*>(src->err));
     }
+    const bool cmyk = src->jpeg_color_space == JCS_CMYK || src->jpeg_color_space == JCS_YCCK;
+    src->out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    if (job->resize == ResizeMode::Smooth) ChooseDecodeScale(job);
     if (job->memory) {
         const std::size_t need = DecoderMemory(src, job);
         const bool got = job->waitForMemory ? job->memory->acquire(need) : job->memory->tryAcquire(need);
@@ -326,19 +379,16 @@ void StartDecoder(PrepareJob* job) {
         }
         job->reserved = need;
     }
-    const bool cmyk = src->jpeg_color_space == JCS_CMYK || src->jpeg_color_space == JCS_YCCK;
-    src->out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_start_decompress(src);
 }
 
-void StartEncoder(PrepareJob* job) {
-    j_compress_ptr dst = &job->dst;
-    job->out.pub.init_destination = StartDestination;
-    job->out.pub.empty_output_buffer = GrowDestination;
-    job->out.pub.term_destination = EndDestination;
-    dst->dest = &job->out.pub;
-    dst->image_width = static_cast<JDIMENSION>(job->width);
-    dst->image_height = static_cast<JDIMENSION>(job->height);
+void StartEncoder(j_compress_ptr dst, MemoryDestination* out, int width, int height) {
+    out->pub.init_destination = StartDestination;
+    out->pub.empty_output_buffer = GrowDestination;
+    out->pub.term_destination = EndDestination;
+    dst->dest = &out->pub;
+    dst->image_width = static_cast<JDIMENSION>(width);
+    dst->image_height = static_cast<JDIMENSION>(height);
     dst->input_components = 3;
     dst->in_color_space = JCS_RGB;
     jpeg_set_defaults(dst);
@@ -388,6 +438,16 @@ void StreamRows(PrepareJob* job) {
     }
 }
 
+// Which upright axis runs against the stored one.
+bool FlipsRows(Orientation o) {
+    return o == Orientation::Turn180 || o == Orientation::MirrorY || o == Orientation::Turn90 ||
+           o == Orientation::Transverse;
+}
+bool FlipsColumns(Orientation o) {
+    return o == Orientation::Turn180 || o == Orientation::Transverse || o == Orientation::Turn270 ||
+           o == Orientation::MirrorX;
+}
+
 // Pictures that must be turned or flipped top to bottom need their source
 // rows in another order than the destination's, so the sampled pixels are
 // gathered into the destination-sized picture first (small: the slider
@@ -409,11 +469,7 @@ void GatherTurnedRows(PrepareJob* job) {
     const JDIMENSION w = src->output_width, h = src->output_height;  // as stored
     const auto ow = static_cast<JDIMENSION>(job->width), oh = static_cast<JDIMENSION>(job->height);
     const JDIMENSION uw = swaps ? h : w, uh = swaps ? w : h;  // upright
-    // Which upright axis runs against the stored one.
-    const bool flipRows = o == Orientation::Turn180 || o == Orientation::MirrorY ||
-                          o == Orientation::Turn90 || o == Orientation::Transverse;
-    const bool flipColumns = o == Orientation::Turn180 || o == Orientation::Transverse ||
-                             o == Orientation::Turn270 || o == Orientation::MirrorX;
+    const bool flipRows = FlipsRows(o), flipColumns = FlipsColumns(o);
 
     const auto common = reinterpret_cast<j_common_ptr>(dst);
     JSAMPARRAY in = (*src->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(src), JPOOL_IMAGE,
@@ -454,6 +510,129 @@ void GatherTurnedRows(PrepareJob* job) {
     for (JDIMENSION y = 0; y < oh; ++y) jpeg_write_scanlines(dst, picture + y, 1);
 }
 
+// One copy of a smooth preparation: its filter, its encoder and, for a
+// picture that must be turned, the picture it is gathered into.
+struct SmoothOutput {
+    SmoothResampler* scaler;
+    j_compress_ptr dst;
+    JDIMENSION width, height;  // upright, as encoded
+    JSAMPARRAY gathered;       // null when the rows stream
+    JSAMPARRAY row;            // a mirrored row on its way to the encoder
+};
+
+// Builds the filters; false when their memory cannot be had. Nothing of
+// libjpeg runs here, so no longjmp can pass over the exception.
+bool MakeScalers(PrepareJob* job) noexcept {
+    const bool swaps = SwapsSides(job->orientation);
+    const int w = swaps ? job->height : job->width, h = swaps ? job->width : job->height;
+    const auto in = [](JDIMENSION n) { return static_cast<int>(n); };
+    // The single copy is filtered from the double one's rows when there is
+    // one: a quarter of the work of filtering the decoded rows again, and
+    // the two copies show the same picture.
+    try {
+        if (job->makeDouble) {
+            job->scalers->doubled.emplace(in(job->src.output_width), in(job->src.output_height), 2 * w,
+                                          2 * h);
+            job->scalers->single.emplace(2 * w, 2 * h, w, h);
+        } else {
+            job->scalers->single.emplace(in(job->src.output_width), in(job->src.output_height), w, h);
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+// A filtered row, in the stored orientation, goes to its copy: straight to
+// the encoder when the picture stands upright (mirrored when it must be),
+// else into its place in the turned picture.
+void EmitSmoothRow(PrepareJob* job, SmoothOutput& out, JDIMENSION storedRow, const std::uint8_t* pixels) {
+    const Orientation o = job->orientation;
+    if (!out.gathered) {
+        JSAMPROW row[1] = {out.row[0]};
+        if (o == Orientation::MirrorX) {
+            for (JDIMENSION x = 0; x < out.width; ++x)
+                std::memcpy(out.row[0] + 3 * x, pixels + 3 * (out.width - 1 - x), 3);
+        } else {
+            row[0] = const_cast<JSAMPLE*>(pixels);  // the encoder only reads it
+        }
+        jpeg_write_scanlines(out.dst, row, 1);
+        return;
+    }
+    const bool swaps = SwapsSides(o);
+    const JDIMENSION storedWidth = swaps ? out.height : out.width;
+    const JDIMENSION storedHeight = swaps ? out.width : out.height;
+    const JDIMENSION line = FlipsRows(o) ? storedHeight - 1 - storedRow : storedRow;
+    for (JDIMENSION c = 0; c < storedWidth; ++c) {
+        const JDIMENSION along = FlipsColumns(o) ? storedWidth - 1 - c : c;
+        const JDIMENSION u = swaps ? line : along, v = swaps ? along : line;
+        std::memcpy(out.gathered[v] + 3 * u, pixels + 3 * c, 3);
+    }
+}
+
+// Every row is decoded (at the reduced scale) and goes through each copy's
+// filter; the filtered rows leave as soon as they are complete.
+void SmoothRows(PrepareJob* job) {
+    j_decompress_ptr src = &job->src;
+    const auto common = reinterpret_cast<j_common_ptr>(src);
+    if (!MakeScalers(job)) {
+        std::snprintf(job->error, sizeof job->error, "there is not enough memory to resize it");
+        Fail(reinterpret_cast<ErrorManager*>(src->err));
+    }
+    const int components = src->output_components;
+    const bool inverted = src->saw_Adobe_marker != 0;
+    const JDIMENSION w = src->output_width, h = src->output_height;
+    JSAMPARRAY in =
+        (*src->mem->alloc_sarray)(common, JPOOL_IMAGE, w * static_cast<JDIMENSION>(components), 1);
+    JSAMPARRAY rgb = components == 3 ? in : (*src->mem->alloc_sarray)(common, JPOOL_IMAGE, w * 3, 1);
+
+    SmoothOutput outputs[2];
+    const int count = job->makeDouble ? 2 : 1;
+    for (int k = 0; k < count; ++k) {
+        SmoothOutput& out = outputs[k];
+        out.scaler = k == 0 ? &*job->scalers->single : &*job->scalers->doubled;
+        out.dst = k == 0 ? &job->dst : &job->dst2;
+        out.width = static_cast<JDIMENSION>(job->width * (k + 1));
+        out.height = static_cast<JDIMENSION>(job->height * (k + 1));
+        out.gathered = Streams(job->orientation)
+                           ? nullptr
+                           : (*src->mem->alloc_sarray)(common, JPOOL_IMAGE, out.width * 3, out.height);
+        out.row = (*src->mem->alloc_sarray)(common, JPOOL_IMAGE, out.width * 3, 1);
+    }
+    for (JDIMENSION y = 0; y < h; ++y) {
+        jpeg_read_scanlines(src, in, 1);
+        if (components != 3)
+            for (JDIMENSION x = 0; x < w; ++x)
+                ToRgb(in[0] + x * static_cast<JDIMENSION>(components), components, inverted, rgb[0] + 3 * x);
+        // The last copy takes the decoded rows and each copy before it the
+        // rows of the one after it.
+        SmoothResampler& first = *outputs[count - 1].scaler;
+        first.addRow(rgb[0]);
+        while (first.rowReady()) {
+            const auto storedRow = static_cast<JDIMENSION>(first.rowsOut());
+            const std::uint8_t* row = first.takeRow();
+            EmitSmoothRow(job, outputs[count - 1], storedRow, row);
+            if (count == 1) continue;
+            SmoothResampler& single = *outputs[0].scaler;
+            single.addRow(row);
+            while (single.rowReady()) {
+                const auto singleRow = static_cast<JDIMENSION>(single.rowsOut());
+                EmitSmoothRow(job, outputs[0], singleRow, single.takeRow());
+            }
+        }
+    }
+    for (int k = 0; k < count; ++k) {
+        SmoothOutput& out = outputs[k];
+        const JDIMENSION storedHeight = SwapsSides(job->orientation) ? out.width : out.height;
+        if (out.scaler->rowsOut() != static_cast<int>(storedHeight)) {
+            std::snprintf(job->error, sizeof job->error, "its rows did not all arrive");
+            Fail(reinterpret_cast<ErrorManager*>(src->err));
+        }
+        if (out.gathered)
+            for (JDIMENSION y = 0; y < out.height; ++y) jpeg_write_scanlines(out.dst, out.gathered + y, 1);
+    }
+}
+
 void ScaleRows(PrepareJob* job) {
     if (Streams(job->orientation))
         StreamRows(job);
@@ -473,7 +652,9 @@ bool RunPrepare(PrepareJob* job) {
     progress.pub.progress_monitor = OnProgress;
     progress.errors = &errors;
 
+    job->dst2.err = &errors.pub;
     if (setjmp(errors.jump)) {
+        jpeg_destroy_compress(&job->dst2);
         jpeg_destroy_compress(&job->dst);
         jpeg_destroy_decompress(&job->src);
         return false;
@@ -482,10 +663,19 @@ bool RunPrepare(PrepareJob* job) {
     job->src.progress = &progress.pub;
     jpeg_create_compress(&job->dst);
     StartDecoder(job);
-    StartEncoder(job);
-    ScaleRows(job);
+    StartEncoder(&job->dst, &job->out, job->width, job->height);
+    if (job->makeDouble) {
+        jpeg_create_compress(&job->dst2);
+        StartEncoder(&job->dst2, &job->out2, 2 * job->width, 2 * job->height);
+    }
+    if (job->resize == ResizeMode::Smooth)
+        SmoothRows(job);
+    else
+        ScaleRows(job);
     jpeg_finish_compress(&job->dst);
+    if (job->makeDouble) jpeg_finish_compress(&job->dst2);
     // The rows below the last sampled one are never decoded.
+    jpeg_destroy_compress(&job->dst2);
     jpeg_destroy_compress(&job->dst);
     jpeg_destroy_decompress(&job->src);
     return true;
@@ -519,31 +709,78 @@ std::string JpegLibraryVersion() {
     return std::to_string(JPEG_LIB_VERSION) + " " + (version ? version : "");
 }
 
-PreparedImage PrepareSliderJpeg(int fd, const std::filesystem::path& source, int sliderWidth,
-                                std::string& jpeg, const PrepareControl& control) {
+namespace {
+
+// One reading of the source: the copy of `resize` at `passScale` times the
+// prepared size into `jpeg`, and in smooth mode, when `doubleJpeg` is given
+// and the source allows, the double-density copy beside it.
+PreparedImage RunPass(int fd, const std::filesystem::path& source, int sliderWidth, ResizeMode resize,
+                      int passScale, std::string& jpeg, std::string* doubleJpeg,
+                      const PrepareControl& control) {
     CheckSliderWidth(sliderWidth);
     auto job = std::make_unique<PrepareJob>();
     std::memset(job.get(), 0, sizeof(PrepareJob));
     const auto input = std::make_unique<JOCTET[]>(kInputChunk);
+    SmoothScalers scalers;
     job->in.fd = fd;
     job->in.buffer = input.get();
     job->memory = control.memory;
     job->cancel = control.cancel;
     job->waitForMemory = control.waitForMemory;
     job->sliderWidth = sliderWidth;
+    job->resize = resize;
+    job->passScale = passScale;
+    job->wantDouble = doubleJpeg != nullptr && resize == ResizeMode::Smooth;
+    job->scalers = &scalers;
     const bool done = RunPrepare(job.get());
     if (job->reserved) control.memory->release(job->reserved);
     if (done) jpeg.assign(reinterpret_cast<const char*>(job->out.data), job->out.size);
+    if (done && doubleJpeg && job->makeDouble)
+        doubleJpeg->assign(reinterpret_cast<const char*>(job->out2.data), job->out2.size);
     std::free(job->out.data);
+    std::free(job->out2.data);
     if (job->memoryNotFree) throw MemoryNotFree(job->memoryNotFree);
     if (!done) throw Error(PreparationError(source, job->error));
     PreparedImage result;
     result.sourceWidth = job->sourceWidth;
     result.sourceHeight = job->sourceHeight;
     result.orientation = job->orientation;
-    result.size = {job->width, job->height};
+    result.size = {job->width / passScale, job->height / passScale};
     result.warning = job->warning;
     return result;
+}
+
+}  // namespace
+
+bool HasDoubleDensityCopy(int sourceWidth, int sourceHeight, ScaledSize size) {
+    return sourceWidth >= 2 * size.width && sourceHeight >= 2 * size.height &&
+           2 * size.width <= kMaxJpegSide && 2 * size.height <= kMaxJpegSide;
+}
+
+PreparedImage PrepareSliderJpeg(int fd, const std::filesystem::path& source, int sliderWidth,
+                                std::string& jpeg, const PrepareControl& control) {
+    return RunPass(fd, source, sliderWidth, ResizeMode::Exact, 1, jpeg, nullptr, control);
+}
+
+PreparedCopy PrepareSliderCopy(int fd, const std::filesystem::path& source, int sliderWidth,
+                               const ImageQuality& quality, const PrepareControl& control) {
+    PreparedCopy copy;
+    const bool wantDouble = quality.density == Density::Double;
+    if (quality.resize == ResizeMode::Smooth) {
+        copy.image = RunPass(fd, source, sliderWidth, ResizeMode::Smooth, 1, copy.jpeg,
+                             wantDouble ? &copy.doubleJpeg : nullptr, control);
+        return copy;
+    }
+    copy.image = RunPass(fd, source, sliderWidth, ResizeMode::Exact, 1, copy.jpeg, nullptr, control);
+    if (wantDouble &&
+        HasDoubleDensityCopy(copy.image.sourceWidth, copy.image.sourceHeight, copy.image.size)) {
+        // Nearest-neighbour sampling at two sizes picks different rows; a
+        // second reading keeps each exactly as its own preparation would.
+        if (::lseek(fd, 0, SEEK_SET) != 0)
+            throw Error(PreparationError(source, "it cannot be read a second time"));
+        RunPass(fd, source, sliderWidth, ResizeMode::Exact, 2, copy.doubleJpeg, nullptr, control);
+    }
+    return copy;
 }
 
 int OpenSourceImage(const std::filesystem::path& source) {

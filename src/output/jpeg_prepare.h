@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "model/image_quality.h"
 #include "output/exif_orientation.h"
 
 namespace marivel {
@@ -58,7 +59,15 @@ struct PreparedImage {
 struct PreparedCopy {
     PreparedImage image;
     std::string jpeg;
+    // The copy at twice the width and height of `image.size`, for screens
+    // of high density; empty when none was asked for or the source is too
+    // small to give one without enlarging.
+    std::string doubleJpeg;
 };
+
+// Whether a source of this upright size gives a copy at twice `size`
+// without being enlarged in either direction.
+bool HasDoubleDensityCopy(int sourceWidth, int sourceHeight, ScaledSize size);
 
 // Decodes the JPEG at `source` and writes it scaled to the slider width as a
 // baseline colour JPEG of quality 90 at `destination`.
@@ -117,5 +126,22 @@ int OpenSourceImage(const std::filesystem::path& source);
 // to the preview.
 PreparedImage PrepareSliderJpeg(int fd, const std::filesystem::path& source, int sliderWidth,
                                 std::string& jpeg, const PrepareControl& control = {});
+
+// The copies the quality choice asks for, from the open file `fd`. Exact
+// resizing gives PrepareSliderJpeg's bytes, and its double-density copy is
+// sampled the same way at twice the size in a second reading of the file.
+//
+// Smooth resizing lets the decoder shrink the picture first, to the fewest
+// eighths of its size that leave at least twice the largest copy's width
+// and height, then filters the largest copy from those rows with a
+// three-lobed Lanczos filter (see SmoothResampler) and the single copy,
+// when there is a double one, from the double one's rows: one reading. It streams like the exact
+// mode: memory grows with the widths, not with the picture's area; turned
+// pictures are gathered at their prepared size, as there.
+//
+// Sizes, orientation, colour conversion, damaged data and limits are as for
+// PrepareSliderJpeg.
+PreparedCopy PrepareSliderCopy(int fd, const std::filesystem::path& source, int sliderWidth,
+                               const ImageQuality& quality, const PrepareControl& control = {});
 
 }  // namespace marivel

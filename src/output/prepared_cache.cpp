@@ -114,12 +114,13 @@ fs::path PreparedImageCache::DefaultFolder() {
 }
 
 std::string PreparedImageCache::KeyOf(const fs::path& absolutePath, const struct stat& status,
-                                      int sliderWidth) {
+                                      int sliderWidth, const ImageQuality& quality) {
     static const std::string library = JpegLibraryVersion();
     return "preparation " + std::to_string(kPreparationVersion) + "\nlibrary " + library + "\nwidth " +
-           std::to_string(sliderWidth) + "\nsize " + std::to_string(status.st_size) + "\nmodified " +
-           Nanoseconds(status.st_mtim) + "\nchanged " + Nanoseconds(status.st_ctim) + "\ninode " +
-           std::to_string(status.st_ino) + "\npath " + absolutePath.string();
+           std::to_string(sliderWidth) + QualityKeyText(quality) + "\nsize " +
+           std::to_string(status.st_size) + "\nmodified " + Nanoseconds(status.st_mtim) + "\nchanged " +
+           Nanoseconds(status.st_ctim) + "\ninode " + std::to_string(status.st_ino) + "\npath " +
+           absolutePath.string();
 }
 
 bool PreparedImageCache::SameVersion(const struct stat& a, const struct stat& b) {

@@ -34,7 +34,8 @@ namespace marivel {
 // never used.
 //
 // The key text names everything that decides the prepared bytes: the
-// preparation's version, the JPEG library's version, the slider width, and
+// preparation's version, the JPEG library's version, the slider width, the
+// quality choice (resizing and density; nothing for the defaults), and
 // the source file as the system describes it (absolute path, size,
 // modification and change times to the nanosecond, inode). The picture's
 // orientation is inside the file, so it is covered too. A changed time or a
@@ -63,7 +64,9 @@ public:
     // The key of the source at `absolutePath`, described by `status` (taken
     // from the descriptor that is read), prepared to `sliderWidth`.
     static std::string KeyOf(const std::filesystem::path& absolutePath, const struct stat& status,
-                             int sliderWidth);
+                             int sliderWidth, const ImageQuality& quality = {});
+    // The key of the double-density copy made beside the copy of `key`.
+    static std::string DoubleCopyKey(const std::string& key) { return key + "\ncopy double"; }
     // True when both describe the same contents as far as the key can tell.
     static bool SameVersion(const struct stat& a, const struct stat& b);
 

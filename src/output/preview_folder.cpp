@@ -75,8 +75,10 @@ void TkeltAppletAgent::CopyEngineFilesToPreview(const fs::path& folder) {
 void TkeltAppletAgent::CopyResourceFiles(const fs::path& folder) {
     Display().setProgressMaximum(100);
     ActivityScope activity(Display(), "Copying Resource Files ... ...", true);
-    for (const TItemData& item : Items)
+    for (const TItemData& item : Items) {
         if (!item.ImageFile.empty()) CopyToPreview(folder / item.ImageFile);
+        if (!item.DoubleImageFile.empty()) CopyToPreview(folder / item.DoubleImageFile);
+    }
     Display().advanceProgress(50);
     Display().advanceProgress(50);
 }

@@ -89,9 +89,16 @@ PublishPlan PlanPublish(const TkeltAppletAgent& agent, const DesignTree& tree, c
     plan.siteFiles.push_back(plan.reportFile());
     const std::vector<bool> again = PreparedAgain(agent, tree);
     std::unordered_set<std::string> seen;
+    const bool doubled = agent.Quality.density == Density::Double;
     for (std::size_t k = 0; k < agent.Items.size(); ++k) {
-        const std::string name = again[k] ? PreparedImageName(static_cast<int>(k)) : agent.Items[k].ImageFile;
+        const TItemData& item = agent.Items[k];
+        const std::string name = again[k] ? PreparedImageName(static_cast<int>(k)) : item.ImageFile;
         if (IsPlainName(name) && seen.insert(name).second) plan.images.push_back(name);
+        // The double-density copy, where the generation may write one or the
+        // item keeps one it had.
+        const std::string twice =
+            again[k] ? (doubled ? DoubleDensityImageName(static_cast<int>(k)) : "") : item.DoubleImageFile;
+        if (IsPlainName(twice) && seen.insert(twice).second) plan.images.push_back(twice);
     }
     return plan;
 }

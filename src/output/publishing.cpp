@@ -28,12 +28,14 @@ namespace {
 
 const std::string kRule(77, '=');
 
-// Image names in item order, without empty names and repeats.
+// Image names in item order, each item's double-density copy after its
+// own, without empty names and repeats.
 std::vector<std::string> DistinctImageNames(const TItemArray& items) {
     std::vector<std::string> names;
     std::unordered_set<std::string> seen;
     for (const TItemData& item : items)
-        if (!item.ImageFile.empty() && seen.insert(item.ImageFile).second) names.push_back(item.ImageFile);
+        for (const std::string* name : {&item.ImageFile, &item.DoubleImageFile})
+            if (!name->empty() && seen.insert(*name).second) names.push_back(*name);
     return names;
 }
 

@@ -67,6 +67,10 @@ std::string PreparedImageName(int k) {
     return "slider" + std::to_string(k) + ".jpg";
 }
 
+std::string DoubleDensityImageName(int k) {
+    return "slider" + std::to_string(k) + "@2x.jpg";
+}
+
 int GeneratedItemCount(const TItemArray& items, const DesignTree& tree) {
     const int nodes = tree.count() - 1;
     const int count = static_cast<int>(items.size());

@@ -44,6 +44,8 @@ private:
 
 // The name generation gives the prepared image of the item at position k.
 std::string PreparedImageName(int k);
+// ... and its copy at twice the size, for screens of high density.
+std::string DoubleDensityImageName(int k);
 
 // How many items the image pass walks: one per tree node below the root.
 int GeneratedItemCount(const TItemArray& items, const DesignTree& tree);

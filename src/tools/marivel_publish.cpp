@@ -16,6 +16,7 @@
 #include "model/agent.h"
 #include "model/error.h"
 #include "model/folder_lock.h"
+#include "model/image_quality.h"
 #include "model/memory_tree.h"
 #include "output/memory_gate.h"
 #include "output/publish_plan.h"
@@ -29,6 +30,7 @@ using marivel::Error;
 
 constexpr const char* kUsage =
     "Usage: marivel-publish PROJECT.mvl [--out FOLDER] [--wait SECONDS] [--force]\n"
+    "                       [--resize=exact|smooth] [--density=1|2]\n"
     "\n"
     "Publishes a Marivel project without the editor, as saving it in the editor\n"
     "does: prepares every item's image and writes the page (NAME.html), the\n"
@@ -54,22 +56,32 @@ constexpr const char* kUsage =
     "(as its _PublishReport.txt tells) wrote files this one would replace, the\n"
     "command names them and writes nothing, unless --force is given.\n"
     "\n"
+    "Images are resized and copied as chosen in the editor's Option menu, Image\n"
+    "Quality (stored in the user's settings); --resize and --density override that.\n"
+    "\n"
     "Prints one line per item and the path of the report. Exits with 0 on success,\n"
     "1 on any error (refused project file, unreadable image, unwritable folder)\n"
     "and 2 on wrong arguments.\n"
     "\n"
     "Options:\n"
-    "  --out FOLDER      publish into FOLDER (created when missing)\n"
-    "  --wait SECONDS    wait at most SECONDS for another save into the folder\n"
-    "                    (a whole number, 0 to 86400; default 60)\n"
-    "  --force           replace files another project in the folder published\n"
-    "  --help            show this text\n";
+    "  --out FOLDER       publish into FOLDER (created when missing)\n"
+    "  --wait SECONDS     wait at most SECONDS for another save into the folder\n"
+    "                     (a whole number, 0 to 86400; default 60)\n"
+    "  --force            replace files another project in the folder published\n"
+    "  --resize=exact     resize by exact pixels (nearest neighbour), as before\n"
+    "  --resize=smooth    resize smoothly (best for photos)\n"
+    "  --density=1        one copy per item, at the slider width\n"
+    "  --density=2        also a copy at twice the size (NAME@2x.jpg) for\n"
+    "                     high-density screens, where the original is large enough\n"
+    "  --help             show this text\n";
 
 struct Arguments {
     fs::path project;
     std::optional<fs::path> out;
     int waitSeconds = 60;
     bool force = false;
+    std::optional<marivel::ResizeMode> resize;
+    std::optional<marivel::Density> density;
     bool help = false;
 };
 
@@ -82,6 +94,16 @@ int WaitSeconds(const std::string& text) {
         throw std::invalid_argument("--wait needs a whole number of seconds from 0 to " +
                                     std::to_string(kLongestWait) + ", not \"" + text + "\"");
     return std::stoi(text);
+}
+
+// The value of an option given as "--name=value" or "--name value"; empty
+// when `arg` is another option.
+std::optional<std::string> OptionValue(const std::string& name, int argc, char** argv, int& i) {
+    const std::string arg = argv[i];
+    if (arg.rfind(name + "=", 0) == 0) return arg.substr(name.size() + 1);
+    if (arg != name) return std::nullopt;
+    if (i + 1 >= argc) throw std::invalid_argument(name + " needs a value");
+    return std::string(argv[++i]);
 }
 
 // Throws std::invalid_argument with the complaint.
@@ -104,6 +126,14 @@ Arguments ParseArguments(int argc, char** argv) {
             args.waitSeconds = WaitSeconds(arg.substr(7));
         } else if (arg == "--force") {
             args.force = true;
+        } else if (const auto resize = OptionValue("--resize", argc, argv, i)) {
+            args.resize = marivel::ParseResizeMode(*resize);
+            if (!args.resize)
+                throw std::invalid_argument("--resize takes exact or smooth, not \"" + *resize + "\"");
+        } else if (const auto density = OptionValue("--density", argc, argv, i)) {
+            args.density = marivel::ParseDensity(*density);
+            if (!args.density)
+                throw std::invalid_argument("--density takes 1 or 2, not \"" + *density + "\"");
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw std::invalid_argument("unknown option " + arg);
         } else if (haveProject) {
@@ -170,6 +200,7 @@ void PrintItems(const marivel::TkeltAppletAgent& agent, const marivel::DesignTre
         std::cout << "item " << k + 1 << ": ";
         if (tree.caption(static_cast<int>(k) + 1) == "Item") {
             std::cout << item.ImageFile << " " << item.ImageWidth << " x " << item.ImageHeight;
+            if (!item.DoubleImageFile.empty()) std::cout << " and " << item.DoubleImageFile;
         } else {
             std::cout << "Warning: Original image not found. \"" << item.OriginalImagePath << "\"";
             if (!item.ImageFile.empty()) std::cout << " (keeps " << item.ImageFile << ")";
@@ -195,6 +226,9 @@ void Publish(const Arguments& args, const fs::path& programFolder) {
     WaitNotice display(folder, args.waitSeconds);
     marivel::TkeltAppletAgent agent(marivel::ProgramFolders{programFolder, work.path()}, &display);
     marivel::MemoryDesignTree tree("Marivel");
+    agent.Quality = marivel::ReadStoredImageQuality(marivel::UserSettingsFile());
+    if (args.resize) agent.Quality.resize = *args.resize;
+    if (args.density) agent.Quality.density = *args.density;
     switch (agent.LoadProject(project, tree)) {
         case marivel::LoadResult::Loaded:
             break;

@@ -33,6 +33,7 @@ TEST_F(DocumentsTest, ClosingAWindowOfTheProgramGivesTheKeyboardBackToTheMainWin
         {"About box", [](TMainForm& f) { EscapeFromModal(f.Actions().About1); }},
         {"HTML window", [](TMainForm& f) { EscapeFromModal(f.Actions().BuildHTML1); }},
         {"Web Browser dialog", [](TMainForm& f) { EscapeFromModal(f.Actions().WebBrowser1); }},
+        {"Image Quality dialog", [](TMainForm& f) { EscapeFromModal(f.Actions().ImageQuality1); }},
         {"publish report", [](TMainForm& f) { EscapeFromModal(f.Actions().Publish1); }},
         {"templates dialog", [](TMainForm& f) { EscapeFromModal(f.Actions().Templet1); }},
         {"help window",

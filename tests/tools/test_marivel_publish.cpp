@@ -503,5 +503,53 @@ TEST_F(MarivelPublish, PublishesInPlaceButNeverOverAnotherProjectsFilesOrForever
     }
 }
 
+// The quality choice stored by the editor rules a run; the options override
+// it part by part, and wrong values are refused before anything is written.
+TEST_F(MarivelPublish, QualityComesFromTheStoredChoiceUnlessAnOptionSaysOtherwise) {
+    const fs::path project = Project("q.mvl", {Photo("a.jpg", 1000, 750)});
+    const fs::path config = dir / "config";
+    const std::string noSettings = "XDG_CONFIG_HOME=" + Quote((dir / "none").string()) + " ";
+    const std::string settings = "XDG_CONFIG_HOME=" + Quote(config.string()) + " ";
+    fs::create_directories(config / "Kelt" / "Marivel");
+    WriteBytes(config / "Kelt" / "Marivel" / "HKEY_CURRENT_USER.ini",
+               "[Software]\nKelt\\Marivel\\1.1\\Settings\\ImageResizeMode=dword:00000001\n"
+               "Kelt\\Marivel\\1.1\\Settings\\ImageDensity=dword:00000002\n");
+    ASSERT_EQ(Publish(Quote(project.string()) + " --out exact", noSettings).status, 0);
+    const std::string exact = ReadBytes(dir / "exact" / "slider0.jpg");
+    struct Row {
+        std::string prefix, options;
+        int status;
+        bool smooth, doubled;
+        std::string message;
+    };
+    const Row rows[] = {
+        {settings, "", 0, true, true, ""},
+        {settings, "--resize=exact", 0, false, true, ""},
+        {settings, "--density 1", 0, true, false, ""},
+        {noSettings, "--resize smooth --density=2", 0, true, true, ""},
+        {noSettings, "--resize=fine", 2, false, false, "--resize takes exact or smooth, not \"fine\""},
+        {noSettings, "--density=3", 2, false, false, "--density takes 1 or 2, not \"3\""},
+        {noSettings, "--density", 2, false, false, "--density needs a value"},
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.prefix + row.options);
+        const std::string out = "site" + std::to_string(n++);
+        const ToolRun run =
+            Publish(Quote(project.string()) + " --out " + out + " " + row.options, row.prefix);
+        EXPECT_EQ(run.status, row.status) << run.err;
+        EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
+        if (row.status != 0) {
+            EXPECT_FALSE(fs::exists(dir / out));
+            continue;
+        }
+        EXPECT_EQ(ReadBytes(dir / out / "slider0.jpg") != exact, row.smooth);
+        EXPECT_EQ(fs::exists(dir / out / "slider0@2x.jpg"), row.doubled);
+        EXPECT_EQ(run.out.find("item 1: slider0.jpg 168 x 126 and slider0@2x.jpg\n") != std::string::npos,
+                  row.doubled)
+            << run.out;
+    }
+}
+
 }  // namespace
 }  // namespace marivel
