@@ -239,6 +239,7 @@ void TMainForm::FormCreate() {
         options_.writableFolder.empty() ? options_.programFolder : options_.writableFolder;
     agent_ =
         std::make_unique<TkeltAppletAgent>(ProgramFolders{options_.programFolder, writable}, statusLine_);
+    agent_->SetWorkFolder(options_.workFolder);
     currentItemNode_ = nullptr;
     descendantCount_ = 0;
     suppressTreeEvents_ = false;

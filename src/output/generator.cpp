@@ -128,16 +128,15 @@ void TkeltAppletAgent::MakeHTMLCodes(const fs::path& pagePath, DesignTree& tree)
     for (std::size_t k = 0; k < exists.size(); ++k)
         exists[k] = SourceImageExists(Items[k].OriginalImagePath, ProjectFolder);
     CheckScriptValues(written, Items, exists);
-    std::vector<fs::path> targets{pagePath, ProgramFolder() / EngineFiles[1],
-                                  ProgramFolder() / EngineFiles[2]};
+    std::vector<fs::path> targets{pagePath, WorkFolder() / EngineFiles[1], WorkFolder() / EngineFiles[2]};
     for (std::size_t k = 0; k < exists.size(); ++k)
         if (exists[k]) targets.push_back(PreviewFolder() / PreparedImageName(static_cast<int>(k)));
     CheckOriginalsAreNotReplaced(Items, ProjectFolder, targets);
 
     PrepareItemImages(*this, tree, exists);
 
-    WriteTextLines(ProgramFolder() / EngineFiles[2], StyleSheetLines(written));
-    WriteTextLines(ProgramFolder() / EngineFiles[1], ConfigScriptLines(written, Items));
+    WriteTextLines(WorkFolder() / EngineFiles[2], StyleSheetLines(written));
+    WriteTextLines(WorkFolder() / EngineFiles[1], ConfigScriptLines(written, Items));
     WriteTextLines(pagePath, PageLines(written, EngineFiles));
 }
 

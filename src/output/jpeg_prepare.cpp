@@ -19,6 +19,7 @@
 #include "model/descriptor_closer.h"
 #include "model/error.h"
 #include "model/whole_file.h"
+#include "output/content_hash.h"
 #include "output/memory_gate.h"
 
 namespace marivel {
@@ -47,6 +48,7 @@ struct DescriptorSource {
     int fd;
     JOCTET* buffer;  // kInputChunk bytes
     bool startOfFile;
+    ContentHash* hash;  // fed every byte read, or null
 };
 
 // The prepared copy grows in memory; it is freed by the caller, also after
@@ -169,6 +171,7 @@ boolean FillInput(j_decompress_ptr cinfo) {
     do {
         got = ::read(in->fd, in->buffer, kInputChunk);
     } while (got < 0 && errno == EINTR);
+    if (got > 0 && in->hash) in->hash->update(in->buffer, static_cast<std::size_t>(got));
     if (got <= 0) {
         if (in->startOfFile) ERREXIT(cinfo, JERR_INPUT_EMPTY);
         WARNMS(cinfo, JWRN_JPEG_EOF);
@@ -527,6 +530,7 @@ PreparedImage PrepareSliderJpeg(int fd, const std::filesystem::path& source, int
     const auto input = std::make_unique<JOCTET[]>(kInputChunk);
     job->in.fd = fd;
     job->in.buffer = input.get();
+    job->in.hash = control.sourceHash;
     job->memory = control.memory;
     job->cancel = control.cancel;
     job->waitForMemory = control.waitForMemory;
@@ -537,6 +541,16 @@ PreparedImage PrepareSliderJpeg(int fd, const std::filesystem::path& source, int
     std::free(job->out.data);
     if (job->memoryNotFree) throw MemoryNotFree(job->memoryNotFree);
     if (!done) throw Error(PreparationError(source, job->error));
+    if (control.sourceHash) {
+        // The decoder stops at the picture's end marker; what follows counts too.
+        for (;;) {
+            const ssize_t got = ::read(fd, input.get(), kInputChunk);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) throw Error(PreparationError(source, std::strerror(errno)));
+            if (got == 0) break;
+            control.sourceHash->update(input.get(), static_cast<std::size_t>(got));
+        }
+    }
     PreparedImage result;
     result.sourceWidth = job->sourceWidth;
     result.sourceHeight = job->sourceHeight;
