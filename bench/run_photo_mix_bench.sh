@@ -14,6 +14,8 @@
 # Where others keep the cores busy, BENCH_NICE=-20 (as root) runs both sides
 # of every comparison ahead of them alike.
 #
+# MARIVEL_PUBLISH=path measures another build of the tool on the same photos.
+#
 # Usage: [BENCH_NICE=N] bench/run_photo_mix_bench.sh [BUILD_DIR] [ROUNDS] [PHOTOS]
 #        (defaults: build, 3, 16)
 set -euo pipefail
@@ -23,7 +25,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$here/build}"
 rounds="${2:-3}"
 count="${3:-16}"
-publish="$build/bin/marivel-publish"
+publish="${MARIVEL_PUBLISH:-$build/bin/marivel-publish}"
 bench="$build/bin/bench_output"
 for tool in "$publish" "$bench"; do
   [ -x "$tool" ] || { echo "build first: $tool is missing" >&2; exit 1; }

