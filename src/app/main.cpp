@@ -4,14 +4,17 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <optional>
 
 #include "app/automation.h"
 #include "app/first_paint_reporter.h"
 #include "app/screenshot.h"
 #include "editor/main_form.h"
+#include "model/error.h"
 #include "model/program_folders.h"
 #include "model/user_folders.h"
 #include "output/memory_gate.h"
+#include "output/scratch_folder.h"
 #include "platform/ini_settings_store.h"
 #include "platform/local_text.h"
 #include "platform/qt_prompter.h"
@@ -41,6 +44,19 @@ int main(int argc, char** argv) {
         marivel::toLocalPath(QCoreApplication::applicationDirPath()), marivel::UserDataFolder());
     options.programFolder = folders.shipped;
     options.writableFolder = folders.writable;
+    // This editor's own folder for the generated scripts and the preview,
+    // removed when it exits; a killed editor's is removed by the next start.
+    // Without it two editors would publish each other's pictures.
+    std::optional<marivel::ScratchFolder> session;
+    try {
+        session.emplace(marivel::EditorSessionsFolder(), "editor-");
+    } catch (const marivel::Error&) {
+        try {
+            session.emplace();  // the system's temporary folder, then
+        } catch (const marivel::Error&) {
+        }
+    }
+    if (session) options.workFolder = session->path();
 
     marivel::TMainForm mainForm(prompter, settings, shell, options);
     mainForm.show();

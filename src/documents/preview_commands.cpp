@@ -75,10 +75,11 @@ void PreviewCommands::BuildHTML1Click() {
 void PreviewCommands::Preview1Click() {
     if (!BuildHTMLCode()) return;
     TkeltAppletAgent& agent = c_.agent;
-    const fs::path program = agent.ProgramFolder();
-    agent.CopyEngineFilesToPreview(program);
-    agent.CopyResourceFiles(program);
-    const fs::path page = program / kPreviewPage;
+    // This editor's own folder, never one another editor writes to.
+    const fs::path work = agent.WorkFolder();
+    agent.CopyEngineFilesToPreview(work);
+    agent.CopyResourceFiles(work);
+    const fs::path page = work / kPreviewPage;
     WriteTextLines(page, toLines(formHTML_->memo()->toPlainText()));
     agent.CopyToPreview(page);
     std::error_code ignored;

@@ -292,6 +292,7 @@ void TMainForm::FormCreate() {
     agent_ =
         std::make_unique<TkeltAppletAgent>(ProgramFolders{options_.programFolder, writable}, statusLine_);
     agent_->Quality = LoadImageQuality(settings_);
+    agent_->SetWorkFolder(options_.workFolder);
     currentItemNode_ = nullptr;
     descendantCount_ = 0;
     suppressTreeEvents_ = false;

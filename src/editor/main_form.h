@@ -48,6 +48,9 @@ class StatusLine;
 struct MainFormOptions {
     std::filesystem::path programFolder;   // the folder of the executable: what ships
     std::filesystem::path writableFolder;  // where the program writes; empty: the program folder
+    // This editor's own folder for the generated scripts and the preview
+    // folder; empty: the writable folder.
+    std::filesystem::path workFolder;
     bool registerFileType = true;
     QString executable;  // registered as the program for project files; empty: this process
     QString dataHome;    // XDG data folder for the registration; empty: $XDG_DATA_HOME

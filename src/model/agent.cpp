@@ -34,7 +34,7 @@ TkeltAppletAgent::TkeltAppletAgent(ProgramFolders folders, ActivityDisplay* disp
       display_(display ? display : &silent_) {}
 
 std::filesystem::path TkeltAppletAgent::EngineFileSource(std::size_t k) const {
-    return (k == 0 ? ShippedFolder() : ProgramFolder()) / EngineFiles.at(k);
+    return (k == 0 ? ShippedFolder() : WorkFolder()) / EngineFiles.at(k);
 }
 
 void TkeltAppletAgent::SetDisplay(ActivityDisplay* display) {

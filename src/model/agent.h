@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "model/activity_display.h"
@@ -70,7 +71,14 @@ public:
     // shipped templates.
     const std::filesystem::path& ShippedFolder() const { return folders_.shipped; }
     const ProgramFolders& Folders() const { return folders_; }
-    std::filesystem::path PreviewFolder() const { return ProgramFolder() / "preview"; }
+    // This run's own folder, where generation writes the configuration
+    // script and the stylesheet, and which holds the preview folder: the
+    // writable program folder unless SetWorkFolder named another. A running
+    // editor has one of its own, so two editors (or one and a killed one's
+    // leftovers) never mix their pictures and scripts.
+    const std::filesystem::path& WorkFolder() const { return work_.empty() ? folders_.writable : work_; }
+    void SetWorkFolder(std::filesystem::path folder) { work_ = std::move(folder); }
+    std::filesystem::path PreviewFolder() const { return WorkFolder() / "preview"; }
     // Where engine file k is taken from: the engine script where it ships,
     // the generated ones where the generation writes them.
     std::filesystem::path EngineFileSource(std::size_t k) const;
@@ -137,6 +145,7 @@ public:
 
 private:
     ProgramFolders folders_;
+    std::filesystem::path work_;
     SilentActivityDisplay silent_;
     ActivityDisplay* display_;
 };

@@ -46,4 +46,9 @@ fs::path UserCacheFolder() {
     return BaseFolder("XDG_CACHE_HOME", ".cache");
 }
 
+fs::path UserRuntimeFolder() {
+    const fs::path runtime = AbsoluteFromEnvironment("XDG_RUNTIME_DIR");
+    return runtime.empty() ? UserCacheFolder() : runtime / "Marivel";
+}
+
 }  // namespace marivel

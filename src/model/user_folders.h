@@ -13,6 +13,10 @@ namespace marivel {
 // they always agree.
 std::filesystem::path UserDataFolder();
 std::filesystem::path UserCacheFolder();
+// "$XDG_RUNTIME_DIR/Marivel" for what lives only while the program runs
+// (the system empties it when the user logs out); the cache folder when
+// the variable is unset, empty or not absolute.
+std::filesystem::path UserRuntimeFolder();
 
 // The user's home folder: $HOME, or the password database's entry when HOME
 // is unset or not absolute.

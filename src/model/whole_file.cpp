@@ -5,9 +5,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 #include <random>
 #include <string>
 #include <unordered_set>
@@ -46,6 +49,33 @@ bool IsStrangersLink(const fs::path& target, const struct stat& link) {
     if (::stat(folder.c_str(), &dir) != 0) return true;
     const bool shared = (dir.st_mode & S_ISVTX) != 0 && (dir.st_mode & S_IWOTH) != 0;
     return shared && link.st_uid != dir.st_uid;
+}
+
+std::atomic<SyncCall> gSyncCall{&::fsync};
+
+int SyncFile(int fd) {
+    return gSyncCall.load()(fd);
+}
+
+// The permission bits a new file gets: 0666 less the umask. The umask is
+// read from the kernel's account of the process, as asking umask() means
+// changing it for a moment, under the feet of threads that create files.
+// Read once per process (a forked child may set its own).
+mode_t NewFileMode() {
+    static std::atomic<pid_t> readBy{0};
+    static std::atomic<mode_t> mode{0644};
+    const pid_t self = ::getpid();
+    if (readBy.load() == self) return mode.load();
+    mode_t mask = 022;
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("Umask:", 0) == 0) {
+            mask = static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+            break;
+        }
+    mode.store(static_cast<mode_t>(0666 & ~mask));
+    readBy.store(self);
+    return mode.load();
 }
 
 fs::path TemporarySibling(const fs::path& target) {
@@ -100,10 +130,14 @@ bool HoldsSameBytes(int fd, const fs::path& target, const struct stat& theirs, b
         if (std::memcmp(a.data(), b.data(), static_cast<std::size_t>(got)) != 0) return false;
         at += got;
     }
-    return !sync || ::fsync(other) == 0;
+    return !sync || SyncFile(other) == 0;
 }
 
 }  // namespace
+
+SyncCall ReplaceSyncCall(SyncCall call) {
+    return gSyncCall.exchange(call ? call : &::fsync);
+}
 
 WholeFileWriter::WholeFileWriter(const fs::path& target, Durability durability)
     : target_(target), final_(ReplacedFile(target)), durability_(durability) {
@@ -111,8 +145,9 @@ WholeFileWriter::WholeFileWriter(const fs::path& target, Durability durability)
     // exclusive creation fails then, and a fresh name is tried.
     for (int attempt = 0; attempt < 10 && !file_; ++attempt) {
         temp_ = TemporarySibling(final_);
-        // Readable too, to compare with the target before replacing it.
-        const int fd = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // Readable too, to compare with the target before replacing it; the
+        // owner's alone until it is complete (see commit()).
+        const int fd = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0) {
             if (errno == EEXIST) continue;
             throw Error(FileErrorMessage("Cannot create file", target_, errno));
@@ -167,13 +202,14 @@ void WholeFileWriter::commit() {
         discard();
         return;
     }
-    if (durability_ == Durability::Synced && ::fsync(::fileno(file_)) != 0) fail("Cannot write file", errno);
+    // A replaced file keeps its permission bits; a new one gets what the
+    // umask allows. Set on the descriptor, so it is synced with the data.
+    // File systems without Unix modes (FAT) refuse; their files are all alike.
+    ::fchmod(::fileno(file_), replacing ? (old.st_mode & 07777) : NewFileMode());
+    if (durability_ == Durability::Synced && SyncFile(::fileno(file_)) != 0) fail("Cannot write file", errno);
     const int rc = std::fclose(file_);
     file_ = nullptr;
     if (rc != 0) fail("Cannot write file", errno);
-    // A replaced file keeps its permission bits; a new one gets what the
-    // umask allows.
-    if (replacing) ::chmod(temp_.c_str(), old.st_mode & 07777);
     if (std::rename(temp_.c_str(), final_.c_str()) != 0) fail("Cannot create file", errno);
     done_ = true;
 }

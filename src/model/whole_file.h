@@ -25,6 +25,11 @@ enum class Durability { Synced, Unsynced };
 // the old file as it was and no temporary file behind. A target that already
 // holds exactly the written bytes is left untouched (its time included).
 //
+// While it is written, the temporary file is open to its owner only: the
+// target may be private, and other users must not read it half-made. It gets
+// the target's permission bits (a new file: what the umask leaves of 0666)
+// just before it is renamed.
+//
 // The target must be a regular file or not exist. A symbolic link is
 // followed, so the file it names is replaced and the link stays. A target
 // that is a folder, a FIFO, a device or a socket, or a file the process may
@@ -61,6 +66,12 @@ private:
 // not write it, or its folder does not let a file be made beside it. For
 // checking every file of a save before the first one is written.
 void CheckCanReplace(const std::filesystem::path& target);
+
+// The call that flushes a written file to the disk (fsync). A test puts its
+// own in place to see that a synced commit really syncs, and which file;
+// answers the call it replaced.
+using SyncCall = int (*)(int fd);
+SyncCall ReplaceSyncCall(SyncCall call);
 
 // Writes `bytes` over target through WholeFileWriter.
 void WriteWholeFile(const std::filesystem::path& target, std::string_view bytes,

@@ -134,8 +134,7 @@ void TkeltAppletAgent::MakeHTMLCodes(const fs::path& pagePath, DesignTree& tree)
     for (std::size_t k = 0; k < exists.size(); ++k)
         exists[k] = SourceImageExists(Items[k].OriginalImagePath, ProjectFolder);
     CheckScriptValues(written, Items, exists);
-    std::vector<fs::path> targets{pagePath, ProgramFolder() / EngineFiles[1],
-                                  ProgramFolder() / EngineFiles[2]};
+    std::vector<fs::path> targets{pagePath, WorkFolder() / EngineFiles[1], WorkFolder() / EngineFiles[2]};
     for (std::size_t k = 0; k < exists.size(); ++k) {
         if (!exists[k]) continue;
         targets.push_back(PreviewFolder() / PreparedImageName(static_cast<int>(k)));
@@ -146,8 +145,8 @@ void TkeltAppletAgent::MakeHTMLCodes(const fs::path& pagePath, DesignTree& tree)
 
     PrepareItemImages(*this, tree, exists);
 
-    WriteTextLines(ProgramFolder() / EngineFiles[2], StyleSheetLines(written));
-    WriteTextLines(ProgramFolder() / EngineFiles[1], ConfigScriptLines(written, Items));
+    WriteTextLines(WorkFolder() / EngineFiles[2], StyleSheetLines(written));
+    WriteTextLines(WorkFolder() / EngineFiles[1], ConfigScriptLines(written, Items));
     WriteTextLines(pagePath, PageLines(written, EngineFiles));
 }
 

@@ -29,17 +29,21 @@ class PreparedImageCache;
 // order and keeps only a few results ahead of the caller, so memory grows
 // with the number of cores, not with the list; decoders share one memory
 // budget (see MemoryGate). Copies found in the cache are not decoded;
-// copies that had to be decoded are added to it.
+// copies that had to be decoded are added to it. A source that several
+// entries of the list name (one photo shown by many items) is prepared once.
 class ImagePreparer {
 public:
-    // The decoders' shared budget: one buffered 12-megapixel progressive
-    // photo beside a few streaming ones.
-    static constexpr std::size_t kDecoderBudget = 48U * 1024 * 1024;
+    // The decoders' shared budget when none is given: a quarter of the
+    // machine's memory, between one buffered 12-megapixel progressive photo
+    // beside a few streaming ones and 512 MiB, so two large progressive
+    // photos decode side by side where the machine has room for them.
+    static std::size_t DefaultDecoderBudget();
 
     // Starts at once. workers 0: one per core. cache may be null. quality
-    // says how the copies are resized and which are made.
+    // says how the copies are resized and which are made. budget 0:
+    // DefaultDecoderBudget().
     ImagePreparer(std::vector<std::string> sources, int sliderWidth, const PreparedImageCache* cache,
-                  unsigned workers = 0, ImageQuality quality = {});
+                  unsigned workers = 0, ImageQuality quality = {}, std::size_t budget = 0);
     // Stops what is no longer needed and waits for the workers.
     ~ImagePreparer();
     ImagePreparer(const ImagePreparer&) = delete;
@@ -50,35 +54,49 @@ public:
     // in list order, each once.
     PreparedCopy take(std::size_t i, const std::function<void()>& whileWaiting = {});
 
-    // How many copies were decoded, and how many came from the cache.
+    // How many of the copies taken so far were decoded in this run, and how
+    // many came from the cache (a shared source counts for each taker).
     int decoded() const { return decoded_.load(); }
     int cached() const { return cached_.load(); }
+    // How many distinct sources were prepared or found in the cache.
+    int prepared() const { return prepared_.load(); }
+    // The most decoder memory that was held at once.
+    std::size_t peakDecoderMemory() const { return gate_.peak(); }
 
 private:
     struct Slot {
         bool done = false;
+        bool fromCache = false;
         PreparedCopy copy;
         std::exception_ptr error;
     };
     void work();
     // Prepares one source; throws its Error, or MemoryNotFree when it may
     // not wait for memory and the memory is taken.
-    PreparedCopy prepare(const std::string& source, bool waitForMemory);
+    PreparedCopy prepare(const std::string& source, bool waitForMemory, bool& fromCache);
+    // Hands out the copy of distinct source u, keeping it while other
+    // entries still need it; counts it for the taker.
+    PreparedCopy handOut(std::size_t u, Slot& slot);
     // Under mutex_: whether a new source may start; the source a worker
     // should take next (a new one, or one put off for memory), if any.
     bool mayStartNew() const;
     std::optional<std::pair<std::size_t, bool>> nextWork();
     bool finished() const;
 
-    const std::vector<std::string> sources_;
+    // The distinct sources in the order of their first entry, and for each
+    // entry of the caller's list the distinct source it names. Everything
+    // below counts in distinct sources.
+    std::vector<std::string> sources_;
+    std::vector<std::size_t> distinctOf_;
+    std::vector<std::size_t> takersLeft_;  // entries yet to take each copy
     const int sliderWidth_;
     const ImageQuality quality_;
     const PreparedImageCache* cache_;
     std::size_t window_ = 1;  // how far the workers may run ahead of take()
 
-    MemoryGate gate_{kDecoderBudget};
+    MemoryGate gate_;
     std::atomic<bool> cancel_{false};
-    std::atomic<int> decoded_{0}, cached_{0}, stored_{0};
+    std::atomic<int> decoded_{0}, cached_{0}, stored_{0}, prepared_{0};
 
     std::mutex mutex_;
     std::condition_variable changed_;

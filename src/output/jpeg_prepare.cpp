@@ -21,6 +21,7 @@
 #include "model/descriptor_closer.h"
 #include "model/error.h"
 #include "model/whole_file.h"
+#include "output/content_hash.h"
 #include "output/memory_gate.h"
 #include "output/smooth_resampler.h"
 
@@ -50,6 +51,7 @@ struct DescriptorSource {
     int fd;
     JOCTET* buffer;  // kInputChunk bytes
     bool startOfFile;
+    ContentHash* hash;  // fed every byte read, or null
 };
 
 // The prepared copy grows in memory; it is freed by the caller, also after
@@ -186,6 +188,7 @@ boolean FillInput(j_decompress_ptr cinfo) {
     do {
         got = ::read(in->fd, in->buffer, kInputChunk);
     } while (got < 0 && errno == EINTR);
+    if (got > 0 && in->hash) in->hash->update(in->buffer, static_cast<std::size_t>(got));
     if (got <= 0) {
         if (in->startOfFile) ERREXIT(cinfo, JERR_INPUT_EMPTY);
         WARNMS(cinfo, JWRN_JPEG_EOF);
@@ -724,6 +727,7 @@ PreparedImage RunPass(int fd, const std::filesystem::path& source, int sliderWid
     SmoothScalers scalers;
     job->in.fd = fd;
     job->in.buffer = input.get();
+    job->in.hash = control.sourceHash;
     job->memory = control.memory;
     job->cancel = control.cancel;
     job->waitForMemory = control.waitForMemory;
@@ -741,6 +745,16 @@ PreparedImage RunPass(int fd, const std::filesystem::path& source, int sliderWid
     std::free(job->out2.data);
     if (job->memoryNotFree) throw MemoryNotFree(job->memoryNotFree);
     if (!done) throw Error(PreparationError(source, job->error));
+    if (control.sourceHash) {
+        // The decoder stops at the picture's end marker; what follows counts too.
+        for (;;) {
+            const ssize_t got = ::read(fd, input.get(), kInputChunk);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) throw Error(PreparationError(source, std::strerror(errno)));
+            if (got == 0) break;
+            control.sourceHash->update(input.get(), static_cast<std::size_t>(got));
+        }
+    }
     PreparedImage result;
     result.sourceWidth = job->sourceWidth;
     result.sourceHeight = job->sourceHeight;
@@ -778,7 +792,10 @@ PreparedCopy PrepareSliderCopy(int fd, const std::filesystem::path& source, int 
         // second reading keeps each exactly as its own preparation would.
         if (::lseek(fd, 0, SEEK_SET) != 0)
             throw Error(PreparationError(source, "it cannot be read a second time"));
-        RunPass(fd, source, sliderWidth, ResizeMode::Exact, 2, copy.doubleJpeg, nullptr, control);
+        // The source's bytes were hashed by the first reading.
+        PrepareControl again = control;
+        again.sourceHash = nullptr;
+        RunPass(fd, source, sliderWidth, ResizeMode::Exact, 2, copy.doubleJpeg, nullptr, again);
     }
     return copy;
 }

@@ -11,6 +11,7 @@
 
 namespace marivel {
 
+class ContentHash;
 class MemoryGate;
 
 // Raised whenever the bytes a preparation gives for a source and a width
@@ -108,6 +109,10 @@ struct PrepareControl {
     // with MemoryNotFree instead of waiting, so the caller can do other work
     // first.
     bool waitForMemory = true;
+    // When given, receives every byte of the file from its start, the bytes
+    // the decoder read and then the rest: the copy is then known to be made
+    // from exactly the bytes hashed, even if the file changes meanwhile.
+    ContentHash* sourceHash = nullptr;
 };
 
 struct MemoryNotFree : std::exception {

@@ -2,17 +2,19 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <random>
 #include <vector>
 
 #include "model/descriptor_closer.h"
 #include "model/user_folders.h"
-#include "model/whole_file.h"
+#include "output/content_hash.h"
 
 namespace marivel {
 
@@ -20,8 +22,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr char kMagic[8] = {'M', 'V', 'P', 'R', 'E', 'P', '0', '1'};
-constexpr std::size_t kHeaderSize = sizeof kMagic + 8 * 4;
+constexpr char kMagic[8] = {'M', 'V', 'P', 'R', 'E', 'P', '0', '2'};
+constexpr std::size_t kSourceHashAt = sizeof kMagic + 8 * 4;
+constexpr std::size_t kFlagsAt = kSourceHashAt + 8;
+constexpr std::size_t kHeaderSize = kFlagsAt + 4;
+constexpr std::uint64_t kVouchedFlag = 1;
+// How much older than the reading a change time must be to vouch for the
+// bytes read: FAT keeps times to two seconds, ext3 to one, and the kernel
+// stamps files from a clock that lags the one read here by a tick.
+constexpr std::time_t kClearlyOlderSeconds = 3;
 constexpr std::size_t kTrailerSize = 8;
 // Far beyond any copy a slider shows; a larger file is not ours.
 constexpr std::uint64_t kLargestEntry = 64ULL << 20;
@@ -75,6 +84,62 @@ bool IsTemporaryName(const std::string& name) {
     return name.size() > 5 && name[0] == '.' && name.compare(name.size() - 4, 4, ".tmp") == 0;
 }
 
+// File systems whose change times or inodes do not show that a file was
+// rewritten: network file systems take them from a server (sshfs over FUSE
+// reports the modification time as change time, and a fixed inode), FAT and
+// NTFS drivers make them up from the few times they store.
+bool IsUntrustedFileSystem(long type) {
+    switch (static_cast<unsigned long>(type)) {
+        case 0x6969UL:      // NFS
+        case 0x517BUL:      // SMB
+        case 0xFF534D42UL:  // CIFS
+        case 0xFE534D42UL:  // SMB2
+        case 0x65735546UL:  // FUSE (sshfs, rclone, ntfs-3g, ...)
+        case 0x01021997UL:  // 9P
+        case 0x00C36400UL:  // Ceph
+        case 0x5346414FUL:  // AFS
+        case 0x6B414653UL:  // kAFS
+        case 0x73757245UL:  // Coda
+        case 0x564CUL:      // NCP
+        case 0x4D44UL:      // FAT
+        case 0x2011BAB0UL:  // exFAT
+        case 0x5346544EUL:  // NTFS
+        case 0x7366746EUL:  // NTFS3
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Writes an entry beside its name and renames it over that name. The
+// temporary file is created exclusively and never through a link, and the
+// rename replaces whatever has the entry's name (a link included) instead
+// of writing through it: someone who swapped an entry for a link to the
+// user's notes cannot make a publish overwrite them.
+void WriteEntry(const fs::path& path, std::string_view bytes) {
+    static thread_local std::mt19937 random{std::random_device{}()};
+    fs::path temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 10 && fd < 0; ++attempt) {
+        temp = path.parent_path() / ("." + path.filename().string() + "." + std::to_string(::getpid()) + "-" +
+                                     std::to_string(random() & 0xFFFFFF) + ".tmp");
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST) return;
+    }
+    if (fd < 0) return;
+    bool written = true;
+    for (std::size_t done = 0; written && done < bytes.size();) {
+        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (put < 0 && errno == EINTR) continue;
+        written = put > 0;
+        if (written) done += static_cast<std::size_t>(put);
+    }
+    // A crash may leave a renamed entry without its data on some file
+    // systems; the trailing hash finds that out, so no sync is paid here.
+    if (::close(fd) != 0) written = false;
+    if (!written || ::rename(temp.c_str(), path.c_str()) != 0) ::unlink(temp.c_str());
+}
+
 // The whole of a regular file no larger than `largest`; nothing otherwise.
 std::optional<std::string> ReadSmallFile(int fd, const struct stat& status, std::uint64_t largest) {
     if (!S_ISREG(status.st_mode) || status.st_size < 0 ||
@@ -123,6 +188,24 @@ std::string PreparedImageCache::KeyOf(const fs::path& absolutePath, const struct
            absolutePath.string();
 }
 
+bool PreparedImageCache::TimesCanBeTrusted(int fd) {
+    struct statfs system;
+    return ::fstatfs(fd, &system) == 0 && !IsUntrustedFileSystem(static_cast<long>(system.f_type));
+}
+
+bool PreparedImageCache::ChangedClearlyBefore(const struct stat& status, const timespec& moment) {
+    const timespec& changed = status.st_ctim;
+    if (moment.tv_sec - changed.tv_sec != kClearlyOlderSeconds)
+        return moment.tv_sec - changed.tv_sec > kClearlyOlderSeconds;
+    return changed.tv_nsec < moment.tv_nsec;
+}
+
+timespec PreparedImageCache::Now() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}
+
 bool PreparedImageCache::SameVersion(const struct stat& a, const struct stat& b) {
     return a.st_size == b.st_size && a.st_ino == b.st_ino && a.st_dev == b.st_dev &&
            SameTime(a.st_mtim, b.st_mtim) && SameTime(a.st_ctim, b.st_ctim);
@@ -136,7 +219,8 @@ fs::path PreparedImageCache::entryPath(const std::string& key) const {
     return folder_ / (name + ".entry");
 }
 
-std::optional<PreparedCopy> PreparedImageCache::find(const std::string& key) const {
+std::optional<PreparedCopy> PreparedImageCache::find(const std::string& key, int sourceFd,
+                                                     const struct stat& sourceStatus) const {
     if (!usable_) return std::nullopt;
     const int fd = ::open(entryPath(key).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) return std::nullopt;
@@ -156,6 +240,18 @@ std::optional<PreparedCopy> PreparedImageCache::find(const std::string& key) con
     if (Fnv1a(std::string_view(e.data(), body)) != GetLe(e, body, 8)) return std::nullopt;
     if (jpegLength == 0 || orientation < 1 || orientation > 8) return std::nullopt;
 
+    SourceCheck source{GetLe(e, kSourceHashAt, 8), (GetLe(e, kFlagsAt, 4) & kVouchedFlag) != 0};
+    const bool timesTrusted = TimesCanBeTrusted(sourceFd);
+    bool vouchNow = false;
+    if (!source.vouched || !timesTrusted) {
+        const timespec reading = Now();
+        const std::optional<std::uint64_t> hash = HashOfFile(sourceFd);
+        if (!hash || *hash != source.hash) return std::nullopt;
+        // Checked once while the change time is clearly old: from now on a
+        // rewrite of the file shows in its key.
+        vouchNow = timesTrusted && ChangedClearlyBefore(sourceStatus, reading);
+    }
+
     PreparedCopy copy;
     copy.image.sourceWidth = static_cast<int>(GetLe(e, 24, 4));
     copy.image.sourceHeight = static_cast<int>(GetLe(e, 28, 4));
@@ -163,12 +259,17 @@ std::optional<PreparedCopy> PreparedImageCache::find(const std::string& key) con
     copy.image.orientation = static_cast<Orientation>(orientation);
     copy.image.warning = e.substr(kHeaderSize + keyLength, warningLength);
     copy.jpeg = e.substr(kHeaderSize + keyLength + warningLength, jpegLength);
-    if (std::time(nullptr) - status.st_mtim.tv_sec > kTouchAfterSeconds) ::futimens(fd, nullptr);
+    if (vouchNow) {
+        source.vouched = true;
+        store(key, copy.image, copy.jpeg, source);
+    } else if (std::time(nullptr) - status.st_mtim.tv_sec > kTouchAfterSeconds) {
+        ::futimens(fd, nullptr);
+    }
     return copy;
 }
 
-void PreparedImageCache::store(const std::string& key, const PreparedImage& image,
-                               std::string_view jpeg) const {
+void PreparedImageCache::store(const std::string& key, const PreparedImage& image, std::string_view jpeg,
+                               const SourceCheck& source) const {
     if (!usable_ || jpeg.empty()) return;
     std::string entry(kMagic, sizeof kMagic);
     entry.reserve(kHeaderSize + key.size() + image.warning.size() + jpeg.size() + kTrailerSize);
@@ -180,18 +281,15 @@ void PreparedImageCache::store(const std::string& key, const PreparedImage& imag
     PutU32(entry, static_cast<std::uint32_t>(image.sourceHeight));
     PutU32(entry, static_cast<std::uint32_t>(image.size.width));
     PutU32(entry, static_cast<std::uint32_t>(image.size.height));
+    PutU64(entry, source.hash);
+    PutU32(entry, source.vouched ? static_cast<std::uint32_t>(kVouchedFlag) : 0U);
     entry += key;
     entry += image.warning;
     entry += jpeg;
     PutU64(entry, Fnv1a(entry));
     if (entry.size() > kLargestEntry) return;
-    try {
-        // A crash may leave a renamed entry without its data on some file
-        // systems; the hash finds that out, so no sync is paid here.
-        WriteWholeFile(entryPath(key), entry, Durability::Unsynced);
-    } catch (...) {
-        // Full disk, read-only folder, another user's file: no copy kept.
-    }
+    // Full disk, read-only folder: no copy kept.
+    WriteEntry(entryPath(key), entry);
 }
 
 void PreparedImageCache::trim() const {

@@ -6,11 +6,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 
 #include "model/descriptor_closer.h"
 #include "model/error.h"
+#include "model/user_folders.h"
 #include "model/whole_file.h"
 
 namespace marivel {
@@ -19,37 +23,68 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kPrefix = "marivel-";
+constexpr const char* kTemporaryPrefix = "marivel-";
+// A folder is made under this prefix (and the final name), locked, and only
+// then renamed to its final name.
+constexpr const char* kPendingPrefix = ".new-";
 
-bool IsScratchName(const std::string& name) {
-    const std::size_t prefix = std::char_traits<char>::length(kPrefix);
-    return name.size() > prefix && name.compare(0, prefix, kPrefix) == 0 &&
-           std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix), name.end(),
-                       [](char c) { return c >= '0' && c <= '9'; });
+bool IsDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Removes the scratch folders of this user that no run holds any more: a
-// run that was killed leaves its folder behind, with every prepared image
-// in it, and the temporary folder would fill up over time.
-void RemoveAbandonedFolders(const fs::path& base) {
+bool HasPrefixAndDigits(const std::string& name, const std::string& prefix) {
+    return name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+           IsDigits(std::string_view(name).substr(prefix.size()));
+}
+
+// Removes the folders of this user under `base` that no run holds any more:
+// a run that was killed leaves its folder behind, with every prepared image
+// in it. Pending folders (killed between making and naming them) must also
+// have settled; so must named ones when `settle` is set.
+void RemoveAbandonedFolders(const fs::path& base, const std::string& prefix, bool settle) {
     std::error_code ec;
     for (fs::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
-        if (!IsScratchName(it->path().filename().string())) continue;
-        // A younger folder may belong to a run that has made it but not yet
-        // locked it.
+        const std::string name = it->path().filename().string();
+        const bool pending = HasPrefixAndDigits(name, kPendingPrefix + prefix);
+        if (!pending && !HasPrefixAndDigits(name, prefix)) continue;
         struct stat status;
         if (::lstat(it->path().c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
-            !IsOwnSettledLeftover(status))
+            status.st_uid != ::geteuid())
             continue;
+        if ((pending || settle) && !IsOwnSettledLeftover(status)) continue;
         const int fd = ::open(it->path().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) continue;
         const DescriptorCloser closer(fd);
-        // A run in progress holds its folder's lock for as long as it lives.
+        // A live run holds its folder's lock for as long as it lives.
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
             std::error_code ignored;
             fs::remove_all(it->path(), ignored);
         }
     }
+}
+
+// Renames without replacing: an empty folder of the same name would be
+// replaced by a plain rename.
+bool RenameNew(const fs::path& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without the flag: the name was free a moment ago.
+    std::error_code ec;
+    return !fs::exists(fs::symlink_status(to, ec)) && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+// `base` itself, made owner-only when missing; an Error when it is not a
+// folder of the user's own that only the user may write to.
+void PrepareBase(const fs::path& base) {
+    std::error_code ec;
+    fs::create_directories(base.parent_path(), ec);
+    if (::mkdir(base.c_str(), 0700) != 0 && errno != EEXIST)
+        throw Error("Cannot create the folder \"" + base.string() + "\". " + std::strerror(errno));
+    struct stat status;
+    if (::stat(base.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid() ||
+        (status.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        throw Error("The folder \"" + base.string() + "\" is not the user's own");
 }
 
 }  // namespace
@@ -58,29 +93,54 @@ ScratchFolder::ScratchFolder() {
     std::error_code ec;
     const fs::path base = fs::temp_directory_path(ec);
     if (ec) throw Error("Cannot find the temporary folder. " + ec.message());
-    RemoveAbandonedFolders(base);
+    make(base, kTemporaryPrefix, true);
+}
+
+ScratchFolder::ScratchFolder(const fs::path& base, const std::string& prefix) {
+    PrepareBase(base);
+    make(base, prefix, false);
+}
+
+void ScratchFolder::make(const fs::path& base, const std::string& prefix, bool settle) {
+    RemoveAbandonedFolders(base, prefix, settle);
     std::random_device seed;
     std::mt19937_64 random(seed());
+    int err = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path candidate = base / (kPrefix + std::to_string(random() % 1000000000000ULL));
-        // create_directory answers false when the name is taken: try another.
-        if (fs::create_directory(candidate, ec)) {
-            fs::permissions(candidate, fs::perms::owner_all, fs::perm_options::replace, ec);
-            // Held until the folder goes, so no other run takes it for one
-            // that was abandoned.
-            lock_.emplace(candidate);
-            path_ = std::move(candidate);
+        const std::string digits = std::to_string(random() % 1000000000000ULL);
+        const fs::path pending = base / (kPendingPrefix + prefix + digits);
+        if (::mkdir(pending.c_str(), 0700) != 0) {
+            err = errno;
+            if (err == EEXIST) continue;
+            break;
+        }
+        const int fd = ::open(pending.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        // Where the file system has no locks the folder is still private,
+        // and no other run can lock it away either.
+        if (fd >= 0) ::flock(fd, LOCK_EX | LOCK_NB);
+        fs::path named = base / (prefix + digits);
+        if (RenameNew(pending, named)) {
+            path_ = std::move(named);
+            lock_ = fd;
             return;
         }
-        if (ec) break;
+        err = errno;
+        ::rmdir(pending.c_str());
+        if (fd >= 0) ::close(fd);
+        if (err != EEXIST && err != ENOTEMPTY) break;
     }
     throw Error("Cannot create a scratch folder in \"" + base.string() + "\". " +
-                (ec ? ec.message() : std::string("Too many name clashes")));
+                (err ? std::string(std::strerror(err)) : std::string("Too many name clashes")));
 }
 
 ScratchFolder::~ScratchFolder() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    fs::remove_all(path_, ignored);
+    if (lock_ >= 0) ::close(lock_);
+}
+
+fs::path EditorSessionsFolder() {
+    return UserRuntimeFolder() / "sessions";
 }
 
 }  // namespace marivel

@@ -353,6 +353,7 @@ protected:
     }
     struct Spin : SpinEdit {
         using SpinEdit::lineEdit;
+        using SpinEdit::stepEnabled;
     } spin;
 };
 
@@ -427,6 +428,30 @@ TEST_F(SpinEditTest, ProgramValuesAreClampedAndArrowsStepByOne) {
     spin.setValue(9999);
     QTest::keyClick(&spin, Qt::Key_Up);
     EXPECT_EQ(spin.value(), 9999);
+}
+
+// An arrow that cannot change the value is shown off: at either end of the
+// range (an empty box reads as the minimum) and in a read-only box.
+TEST_F(SpinEditTest, ArrowsAreOffWhereTheyCannotStep) {
+    using Step = QAbstractSpinBox::StepEnabledFlag;
+    struct Row {
+        QString text;
+        bool readOnly, up, down;
+    };
+    for (const Row& row :
+         {Row{"9999", false, false, true}, Row{"9998", false, true, true}, Row{"-9999", false, true, false},
+          Row{"-9998", false, true, true}, Row{"", false, true, false}, Row{"5", true, false, false}}) {
+        SCOPED_TRACE((row.text + (row.readOnly ? " read-only" : "")).toStdString());
+        spin.setReadOnly(false);
+        type(row.text);
+        spin.setReadOnly(row.readOnly);
+        EXPECT_EQ(spin.stepEnabled().testFlag(Step::StepUpEnabled), row.up);
+        EXPECT_EQ(spin.stepEnabled().testFlag(Step::StepDownEnabled), row.down);
+    }
+    spin.setReadOnly(false);
+    spin.setValue(-9999);
+    QTest::keyClick(&spin, Qt::Key_Down);
+    EXPECT_EQ(spin.value(), -9999);
 }
 
 // The hint line watches the spin edit itself; moves over its text must reach it.

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <thread>
+#include <vector>
 
 #include "model/error.h"
 #include "model/folder_lock.h"
@@ -143,6 +146,68 @@ TEST(WholeFile, AFileThatWouldNotChangeIsLeftAsItIs) {
             int files = 0;
             for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.path())) ++files;
             EXPECT_EQ(files, 1);  // no temporary file left
+        }
+    }
+}
+
+// What the sync seam saw: the mode of each file synced.
+std::vector<mode_t> gSyncedModes;
+int RecordingSync(int fd) {
+    struct stat status;
+    gSyncedModes.push_back(::fstat(fd, &status) == 0 ? status.st_mode & 07777 : 0);
+    return 0;
+}
+
+TEST(WholeFile, OthersNeverReadItHalfMadeAndItIsSyncedWithTheTargetsMode) {
+    struct Row {
+        const char* name;
+        int oldMode;  // -1: no file yet
+        mode_t umask;
+        mode_t expected;
+    };
+    const Row rows[] = {
+        {"a private project", 0600, 022, 0600},
+        {"a file for the group", 0640, 077, 0640},
+        {"an executable page", 0755, 022, 0755},
+        {"a new file under a common umask", -1, 022, 0644},
+        {"a new file under a strict umask", -1, 077, 0600},
+    };
+    for (const Row& row : rows) {
+        for (const Durability durability : {Durability::Synced, Durability::Unsynced}) {
+            SCOPED_TRACE(std::string(row.name) + (durability == Durability::Synced ? ", synced" : ""));
+            TempDir dir;
+            const fs::path target = dir / "project.mvl";
+            if (row.oldMode >= 0) {
+                WriteBytes(target, "old text");
+                fs::permissions(target, fs::perms(row.oldMode));
+            }
+            // The umask is read once per process: a child sees the row's.
+            const pid_t child = ::fork();
+            if (child == 0) {
+                ::umask(row.umask);
+                gSyncedModes.clear();
+                ReplaceSyncCall(&RecordingSync);
+                bool ok = true;
+                {
+                    WholeFileWriter out(target, durability);
+                    out.write("secret text");
+                    for (const auto& entry : fs::directory_iterator(dir.path()))
+                        if (entry.path() != target)  // the temporary file, half made
+                            ok = ok && (entry.status().permissions() & fs::perms(077)) == fs::perms::none;
+                    out.commit();
+                }
+                const std::vector<mode_t> synced = durability == Durability::Synced
+                                                       ? std::vector<mode_t>{row.expected}
+                                                       : std::vector<mode_t>{};
+                ok = ok && gSyncedModes == synced;
+                std::_Exit(ok ? 0 : 1);
+            }
+            int status = -1;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+                << "open to others while written, or not synced as it should be";
+            EXPECT_EQ(ReadBytes(target), "secret text");
+            EXPECT_EQ(fs::status(target).permissions(), fs::perms(row.expected));
         }
     }
 }

@@ -274,6 +274,7 @@ TEST_F(Generator, MissingImagesKeepTheirEarlierNamesAndSizes) {
     AddItem(photo);
     AddItem((dir / "gone.jpg").string());
     AddItem("   ");
+    AddItem(dir.path().string());  // a folder, not a picture
     agent->Items[1].ImageFile = "slider3.jpg";
     agent->Items[1].ImageWidth = "168";
     agent->Items[1].ImageHeight = "99";
@@ -285,11 +286,16 @@ TEST_F(Generator, MissingImagesKeepTheirEarlierNamesAndSizes) {
     EXPECT_EQ(tree.caption(1), "Item");
     EXPECT_EQ(tree.caption(2), "Warning: Original image not found.");
     EXPECT_EQ(tree.caption(3), "Warning: Original image not found.");
+    EXPECT_EQ(tree.caption(4), "Warning: Original image not found.");
     const std::string script = Script();
     EXPECT_NE(script.find("CIVSlider1(['slider0.jpg','http://','_self','',168,126]);"), std::string::npos);
     EXPECT_NE(script.find("CIVSlider1(['slider3.jpg','http://','_self','',168,99]);"), std::string::npos);
     EXPECT_NE(script.find("CIVSlider1(['','http://','_self','',,]);"), std::string::npos);
     EXPECT_EQ(agent->PreviewFiles, std::vector<std::string>{"slider0.jpg"});
+    // Nor does the folder fail a save.
+    fs::create_directory(dir / "site");
+    EXPECT_NO_THROW(agent->SaveAndPublish(dir / "site", "p.mvl", tree));
+    EXPECT_EQ(tree.caption(4), "Warning: Original image not found.");
 
     // The image comes back: the caption follows and the item is prepared.
     fs::copy_file(photo, dir / "gone.jpg");

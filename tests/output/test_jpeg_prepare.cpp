@@ -241,6 +241,32 @@ TEST_F(Prepare, UprightPhotosComeOutByteForByteAsTheShippedSample) {
     }
 }
 
+// Fixed copies made from fixed photos and kept in the repository: any
+// change to sampling, encoder settings, colour handling or turning shows.
+TEST_F(Prepare, GivesTheReferenceCopiesByteForByte) {
+    const fs::path reference = MARIVEL_REFERENCE_DIR;
+    struct Row {
+        const char* photo;
+        ScaledSize size;
+        Orientation orientation;
+    };
+    const Row rows[] = {
+        {"plain", {48, 36}, Orientation::Upright}, {"progressive", {48, 32}, Orientation::Upright},
+        {"turned", {48, 64}, Orientation::Turn90}, {"cmyk", {48, 36}, Orientation::Upright},
+        {"gray", {48, 48}, Orientation::Upright},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.photo);
+        const PreparedImage image =
+            PrepareSliderImage(reference / (std::string(row.photo) + ".jpg"), dir / "out.jpg", 48);
+        EXPECT_EQ(image.size, row.size);
+        EXPECT_EQ(image.orientation, row.orientation);
+        const std::string expected = Bytes(reference / (std::string(row.photo) + "-at-48.jpg"));
+        ASSERT_GT(expected.size(), 1000U);
+        EXPECT_TRUE(Bytes(dir / "out.jpg") == expected);
+    }
+}
+
 // A picture of 4 x 3 cells, each its own colour, as it stands upright.
 Rgb UprightCell(int u, int v) {
     return Rgb{(u / 64) * 80, (v / 64) * 100, 128};

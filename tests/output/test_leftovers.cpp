@@ -8,8 +8,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "generator_fixture.h"
+#include "model/memory_tree.h"
 #include "output/scratch_folder.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
@@ -18,6 +20,7 @@ namespace marivel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadBytes;
 using test::WriteBytes;
 
 void MakeOld(const fs::path& path) {
@@ -88,6 +91,85 @@ TEST(Leftovers, ScratchFoldersThatNoRunHoldsAreRemoved) {
         EXPECT_EQ(fs::exists(folder), !row.removed);
     }
     running.reset();
+}
+
+TEST(Leftovers, EachEditorHasAFolderOfItsOwnAndAKilledOnesGoesAtTheNextStart) {
+    test::TempDir tmp;
+    const fs::path base = tmp / "runtime" / "sessions";
+    std::optional<ScratchFolder> running(std::in_place, base, "editor-");  // another editor
+    struct Row {
+        const char* name;
+        std::function<fs::path()> arrange;  // the folder looked at
+        bool removed;
+    };
+    const Row rows[] = {
+        {"an editor killed a moment ago, with its preview",
+         [&] {
+             fs::create_directories(base / "editor-123" / "preview");
+             WriteBytes(base / "editor-123" / "preview" / "slider0.jpg", "another project's picture");
+             return base / "editor-123";
+         },
+         true},
+        {"the folder of an editor still running", [&] { return running->path(); }, false},
+        {"a folder an editor starting now has not yet named",
+         [&] {
+             fs::create_directory(base / ".new-editor-77");
+             return base / ".new-editor-77";
+         },
+         false},
+        {"one left unnamed long ago",
+         [&] {
+             fs::create_directory(base / ".new-editor-78");
+             MakeOld(base / ".new-editor-78");
+             return base / ".new-editor-78";
+         },
+         true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const fs::path folder = row.arrange();
+        fs::path made;
+        {
+            const ScratchFolder next(base, "editor-");
+            made = next.path();
+            EXPECT_NE(made, folder);
+            EXPECT_NE(made, running->path());
+            EXPECT_EQ(fs::status(made).permissions(), fs::perms::owner_all);
+        }
+        EXPECT_FALSE(fs::exists(made));  // gone when its editor ends
+        EXPECT_EQ(fs::exists(folder), !row.removed);
+    }
+    EXPECT_EQ(fs::status(base).permissions(), fs::perms::owner_all);
+
+    // Two editors of one program folder: one prepares its first picture
+    // while the other, whose photo is gone, saves the picture it opened.
+    const fs::path program = tmp / "program";
+    fs::create_directories(program);
+    WriteBytes(program / "tessaline.js", "// engine");
+    ScratchFolder workA(base, "editor-"), workB(base, "editor-");
+    TkeltAppletAgent a(program), b(program);
+    a.SetWorkFolder(workA.path());
+    b.SetWorkFolder(workB.path());
+    MemoryDesignTree treeA, treeB;
+    for (auto [agent, tree, photo] :
+         {std::tuple{&a, &treeA, tmp / "gone.jpg"}, {&b, &treeB, tmp / "b.jpg"}}) {
+        agent->ResetProject();
+        TItemData item = TkeltAppletAgent::MakeNewItem();
+        item.OriginalImagePath = photo.string();
+        item.ImageFile = "slider0.jpg";
+        item.Level = "0";
+        agent->InsertItem(0, item);
+        tree->addChild(0, "Image");
+    }
+    fs::create_directories(tmp / "opened");
+    WriteBytes(tmp / "opened" / "slider0.jpg", "A's picture");
+    a.CopyResourceFiles(tmp / "opened");
+    test::WriteJpeg(tmp / "b.jpg", test::JpegRecipe{.width = 64, .height = 48});
+    b.MakeHTMLCodes(tmp / "b.html", treeB);
+    fs::create_directories(tmp / "site");
+    a.SaveAndPublish(tmp / "site", "a.mvl", treeA);
+    EXPECT_TRUE(ReadBytes(tmp / "site" / "slider0.jpg") == "A's picture") << "another editor's picture";
+    EXPECT_FALSE(fs::exists(program / "preview"));
 }
 
 class LeftoverCopies : public test::GeneratorFixture {};

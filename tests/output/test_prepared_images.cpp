@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,37 @@ TEST_F(PreparedImages, OnlyWhatChangedIsPreparedAgain) {
         EXPECT_EQ(agent->LastImagePass.fromCache, 4 - row.decoded);
         if (row.check) row.check();
     }
+}
+
+// Each progressive photo buffers more than the whole budget, so they take
+// turns; a decoder that kept its reservation would make the others wait for
+// ever. Bounded in time, so such a fault fails instead of hanging.
+TEST_F(PreparedImages, PhotosOverTheMemoryBudgetTakeTurnsAndAShareIsPreparedOnce) {
+    std::vector<std::string> sources;
+    for (int k = 0; k < 4; ++k)
+        sources.push_back(
+            Picture("p" + std::to_string(k) + ".jpg", 640, 400 + k, k, test::JpegModel::Colour, true));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    const auto inTime = [&] {
+        if (std::chrono::steady_clock::now() > deadline) throw std::runtime_error("the preparation hangs");
+    };
+    {
+        ImagePreparer preparer(sources, 168, nullptr, 3, {}, 1024);  // less than any one decoder needs
+        for (std::size_t i = 0; i < sources.size(); ++i)
+            EXPECT_EQ(preparer.take(i, inTime).image.size.width, 168);
+        EXPECT_EQ(preparer.decoded(), 4);
+        EXPECT_GT(preparer.peakDecoderMemory(), 500000U);  // about 0.9 MB each, one at a time
+        EXPECT_LT(preparer.peakDecoderMemory(), 1500000U);
+    }
+    // Four items on two photos: each photo is prepared once, every item
+    // gets the copy.
+    ImagePreparer shared({sources[0], sources[1], sources[0], sources[0]}, 168, nullptr, 2);
+    std::vector<std::string> copies;
+    for (std::size_t i = 0; i < 4; ++i) copies.push_back(shared.take(i, inTime).jpeg);
+    EXPECT_EQ(shared.prepared(), 2);
+    EXPECT_EQ(shared.decoded(), 4);
+    EXPECT_TRUE(copies[0] == copies[2] && copies[0] == copies[3]);
+    EXPECT_FALSE(copies[0] == copies[1]);
 }
 
 TEST_F(PreparedImages, ADamagedEntryIsPreparedAgainNeverUsed) {
