@@ -3,7 +3,9 @@
 #include <QDir>
 
 #include "documents/about_form.h"
+#include "documents/help_topic.h"
 #include "output/generated_files.h"
+#include "platform/file_url.h"
 #include "platform/local_text.h"
 #include "platform/shell.h"
 
@@ -22,6 +24,7 @@ QString HelpPageForTag(int tag) {
         "customizing_js_item_general_link.htm",
         "customizing_js_item_general_tooltip.htm",
     };
+    static_assert(std::size(pages) == static_cast<std::size_t>(HelpTopic::ToolTip));
     if (tag < 1 || tag > int(std::size(pages))) return QStringLiteral("getting_started.htm");
     return QLatin1String(pages[tag - 1]);
 }

@@ -4,7 +4,7 @@
 #include <QString>
 #include <filesystem>
 
-#include "documents/kept_windows.h"
+#include "documents/help_window.h"
 
 class QWidget;
 
@@ -12,8 +12,8 @@ namespace marivel {
 
 class Shell;
 
-// The help page a group help button shows, by the button's tag; any tag
-// without a button of its own gets the first steps.
+// The help page a group help button shows, by the button's tag (a
+// HelpTopic); any tag without a button of its own gets the first steps.
 QString HelpPageForTag(int tag);
 
 // The Help menu, the help tool button, the group help buttons of the pages

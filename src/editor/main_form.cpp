@@ -252,7 +252,7 @@ void TMainForm::FormCreate() {
     // A list that cannot be read is told, and the editor starts without it.
     RunGuarded([this] { documents_->LoadRecentFilesMenu(); });
     ClearModified();
-    lastPageIndex_ = -2009;
+    lastPageIndex_ = kNeverArranged;
     // The item commands stay as the designer made them (all enabled) until
     // the tree is first used; their handlers guard the root.
     UpdatePageTabs();

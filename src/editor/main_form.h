@@ -169,7 +169,10 @@ private:
     std::unique_ptr<DocumentCommands> documents_;
 
     bool modified_ = false;
-    int lastPageIndex_ = -2009;
+    // The tab arrangement last made, by selected node index; no index is
+    // this, so the first arrangement always runs.
+    static constexpr int kNeverArranged = -2009;
+    int lastPageIndex_ = kNeverArranged;
     int descendantCount_ = 0;
     QTreeWidgetItem* currentItemNode_ = nullptr;
     bool suppressTreeEvents_ = false;

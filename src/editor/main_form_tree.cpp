@@ -19,7 +19,6 @@ namespace {
 constexpr int kScriptTab = 0;
 constexpr int kItemTab = 1;
 constexpr int kPathTab = 2;
-constexpr int kNeverArranged = -2009;
 }  // namespace
 
 // Silences the selection-change handler while the tree is restructured: the

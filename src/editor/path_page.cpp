@@ -46,9 +46,10 @@ PathPage::PathPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget* par
     grey.setColor(QPalette::WindowText, QColor(0x80, 0x80, 0x80));
     explanation->setPalette(grey);
     grid->addWidget(explanation, 0, 0);
-    QToolButton* help = pages::helpButton(7, box);
+    QToolButton* help = pages::helpButton(HelpTopic::RootDirectories, box);
     grid->addWidget(help, 0, 1, Qt::AlignRight | Qt::AlignTop);
-    connect(help, &QToolButton::clicked, this, [this] { emit helpRequested(7); });
+    connect(help, &QToolButton::clicked, this,
+            [this] { emit helpRequested(static_cast<int>(HelpTopic::RootDirectories)); });
 
     grid->addWidget(pages::fieldLabel(QStringLiteral("Root Directory for Local Computer"), box), 1, 0, 1, 2);
     edtpInternalUse_RootDir_Local = new QLineEdit(box);
