@@ -3,8 +3,10 @@
 #include <QDir>
 
 #include "documents/about_form.h"
+#include "documents/document_host.h"
 #include "documents/help_topic.h"
 #include "output/generated_files.h"
+#include "output/publishing_agent.h"
 #include "platform/file_url.h"
 #include "platform/local_text.h"
 #include "platform/shell.h"
@@ -29,40 +31,38 @@ QString HelpPageForTag(int tag) {
     return QLatin1String(pages[tag - 1]);
 }
 
-HelpCommands::HelpCommands(std::filesystem::path programFolder, Shell& shell, QWidget* owner)
-    : programFolder_(std::move(programFolder)),
-      shell_(shell),
-      owner_(owner),
-      frmHelp_(new TfrmHelp(shell, owner)) {}
+HelpCommands::HelpCommands(DocumentHost& host)
+    : host_(host), frmHelp_(new TfrmHelp(host.SystemShell(), host.DialogParent())) {}
 
 HelpCommands::~HelpCommands() {
     delete frmHelp_.data();
 }
 
 QString HelpCommands::ShippedFile(const char* folder, const QString& name) const {
-    return QDir(toQt(programFolder_.string())).filePath(QLatin1String(folder)) + QLatin1Char('/') + name;
+    return QDir(toQt(host_.Agent().ShippedFolder().string())).filePath(QLatin1String(folder)) +
+           QLatin1Char('/') + name;
 }
 
 // The shell's answer is not looked at: a missing page or browser shows as
 // whatever the desktop shows for it.
 void HelpCommands::Topic1Click() {
-    shell_.openDocument(ShippedFile("help", QStringLiteral("index.html")));
+    host_.SystemShell().openDocument(ShippedFile("help", QStringLiteral("index.html")));
 }
 
 void HelpCommands::ViewSample1Click() {
-    shell_.openDocument(ShippedFile("samples", QStringLiteral("index.html")));
+    host_.SystemShell().openDocument(ShippedFile("samples", QStringLiteral("index.html")));
 }
 
 void HelpCommands::Homepage1Click() {
-    shell_.openDocument(toQt(kProductPage));
+    host_.SystemShell().openDocument(toQt(kProductPage));
 }
 
 void HelpCommands::ContactUs1Click() {
-    shell_.openDocument(toQt(kSupportPage));
+    host_.SystemShell().openDocument(toQt(kSupportPage));
 }
 
 void HelpCommands::About1Click() {
-    TformAbout about(shell_, owner_);
+    TformAbout about(host_.SystemShell(), host_.DialogParent());
     about.exec();
 }
 

@@ -92,10 +92,8 @@ TMainForm::TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, 
     FormCreate();
     // The HTML code window and then the help window come with these
     // commands: created hidden now and kept for the whole run.
-    preview_ = std::make_unique<PreviewCommands>(PreviewContext{*this, *agent_, *designTree_,
-                                                                [this] { CommitPanes(); }, prompter_,
-                                                                settings_, shell_, options_.browsers});
-    help_ = std::make_unique<HelpCommands>(agent_->ShippedFolder(), shell_, this);
+    preview_ = std::make_unique<PreviewCommands>(*this, options_.browsers);
+    help_ = std::make_unique<HelpCommands>(*this);
     itemPage_->setProjectFolder([this] { return agent_->ProjectFolder; });
 }
 
@@ -237,8 +235,7 @@ void TMainForm::connectPages() {
 void TMainForm::FormCreate() {
     const std::filesystem::path writable =
         options_.writableFolder.empty() ? options_.programFolder : options_.writableFolder;
-    agent_ =
-        std::make_unique<TkeltAppletAgent>(ProgramFolders{options_.programFolder, writable}, statusLine_);
+    agent_ = std::make_unique<PublishingAgent>(ProgramFolders{options_.programFolder, writable}, statusLine_);
     currentItemNode_ = nullptr;
     descendantCount_ = 0;
     suppressTreeEvents_ = false;

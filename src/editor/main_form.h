@@ -12,7 +12,7 @@
 #include "documents/document_host.h"
 #include "editor/error_box.h"
 #include "editor/tree_widget_design_tree.h"
-#include "model/agent.h"
+#include "output/publishing_agent.h"
 
 class QAction;
 class QCloseEvent;
@@ -101,12 +101,13 @@ public:
     void ResumeTreeEvents() override { suppressTreeEvents_ = false; }
     void ShowRoot(bool expandItems) override;
     SettingsStore& Settings() const override { return settings_; }
+    Shell& SystemShell() const override { return shell_; }
     QWidget* DialogParent() override { return this; }
     QMenu* RecentFilesMenu() const override;
     bool RunGuarded(const std::function<void()>& command) override;
 
     // --- parts for the application and the tests ----------------------------------
-    TkeltAppletAgent& Agent() override { return *agent_; }
+    PublishingAgent& Agent() override { return *agent_; }
     TreeWidgetDesignTree& DesignTreeAdapter() { return *designTree_; }
     QTreeWidget* Tree() const;
     MainActions& Actions() const { return *actions_; }
@@ -165,7 +166,7 @@ private:
     SettingsStore& settings_;
     Shell& shell_;
     MainFormOptions options_;
-    std::unique_ptr<TkeltAppletAgent> agent_;
+    std::unique_ptr<PublishingAgent> agent_;
     std::unique_ptr<DocumentCommands> documents_;
 
     bool modified_ = false;

@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "model/agent.h"
 #include "model/folder_lock.h"
 #include "model/text_file.h"
 #include "model/whole_file.h"
+#include "output/publishing_agent.h"
 #include "output/script_text.h"
 #include "output/source_images.h"
 
@@ -86,7 +86,7 @@ private:
 
 }  // namespace
 
-bool TkeltAppletAgent::SaveAndPublish(const fs::path& folder, const std::string& fileName, DesignTree& tree) {
+bool PublishingAgent::SaveAndPublish(const fs::path& folder, const std::string& fileName, DesignTree& tree) {
     const std::string base = PublishBaseName(fileName);
 
     // One save into a folder at a time, from this program or any other, so
@@ -138,7 +138,7 @@ bool TkeltAppletAgent::SaveAndPublish(const fs::path& folder, const std::string&
     return true;
 }
 
-void TkeltAppletAgent::MakePublishReport(const fs::path& folder, const std::string& fileName) {
+void PublishingAgent::MakePublishReport(const fs::path& folder, const std::string& fileName) {
     AtomicTextWriter report(folder / fileName);
     report.writeLine(kRule);
     report.writeLine("This file includes a list of filename and you need to upload them to Web server");

@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "model/agent.h"
 #include "model/folder_lock.h"
 #include "model/memory_tree.h"
+#include "output/publishing_agent.h"
 #include "support/temp_dir.h"
 #include "support/test_jpeg.h"
 
@@ -71,10 +71,10 @@ protected:
     // A project saved by the agent, as the editor would have saved it.
     fs::path Project(const std::string& name, const std::vector<std::string>& sources) {
         fs::create_directories(dir / "project");
-        TkeltAppletAgent agent(dir.path());
+        PublishingAgent agent(dir.path());
         agent.ResetProject();
         for (std::size_t k = 0; k < sources.size(); ++k) {
-            TItemData item = TkeltAppletAgent::MakeNewItem();
+            TItemData item = PublishingAgent::MakeNewItem();
             item.OriginalImagePath = sources[k];
             item.ToolTip = "Tom's photo " + std::to_string(k);
             item.Level = "0";
@@ -190,14 +190,14 @@ TEST_F(MarivelPublish, NeedsTheEngineBesideItself) {
 fs::path OtherProject(const fs::path& folder, const std::string& sliderName, const std::string& colour,
                       const std::vector<std::string>& sources) {
     fs::create_directories(folder);
-    TkeltAppletAgent agent(folder);
+    PublishingAgent agent(folder);
     agent.ResetProject();
     agent.AppletData.SliderName = sliderName;
     agent.AppletData.DivId = sliderName + "_div";
     agent.AppletData.CfgName = sliderName + "cfg";
     agent.AppletData.ImageBorderColor = colour;
     for (std::size_t k = 0; k < sources.size(); ++k) {
-        TItemData item = TkeltAppletAgent::MakeNewItem();
+        TItemData item = PublishingAgent::MakeNewItem();
         item.OriginalImagePath = sources[k];
         item.Level = "0";
         agent.InsertItem(static_cast<int>(k), item);
