@@ -287,16 +287,16 @@ void TMainForm::ClearModified() {
 
 void TMainForm::SaveAppletPane() {
     scriptPage_->settleNumbers();
-    TAppletData data;
-    scriptPage_->apply(data);
-    pathPage_->apply(data);
-    agent_->SetAppletData(data);
+    TAppletData slider;
+    scriptPage_->apply(slider);
+    pathPage_->apply(slider);
+    agent_->SetAppletData(slider);
 }
 
 void TMainForm::LoadAppletPane() {
-    const TAppletData data = agent_->GetAppletData();
-    scriptPage_->load(data);
-    pathPage_->load(data);
+    const TAppletData slider = agent_->GetAppletData();
+    scriptPage_->load(slider);
+    pathPage_->load(slider);
 }
 
 void TMainForm::SaveItemPane(int index) {

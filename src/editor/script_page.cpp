@@ -230,50 +230,50 @@ void ScriptPage::pickColor(ColorSwatch* swatch) {
     emit modified();
 }
 
-void ScriptPage::load(const TAppletData& data) {
+void ScriptPage::load(const TAppletData& slider) {
     auto setStyle = [](QComboBox* list, const std::string& text) {
         const int index = StrToInt(text);
         list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
     };
-    edt_pSliderName->setText(toQt(data.SliderName));
-    spnedt_pWidth->setValue(StrToInt(data.Width));
-    spedt_pHeight->setValue(StrToInt(data.Height));
-    spnedt_pStep->setValue(StrToInt(data.Step));
-    spnedt_pDelay->setValue(StrToInt(data.Delay));
-    spnedt_pGap->setValue(StrToInt(data.Gap));
-    spnedt_pTrailerSpace->setValue(StrToInt(data.TrailerSpace));
-    pnl_pBgColor->setColor(fromModelColor(HexToColor(data.BgColor)));
-    spnedt_pImageBorderWidth->setValue(StrToInt(data.ImageBorderWidth));
-    setStyle(cmbx_pImageBorderStyle, data.ImageBorderStyle);
-    pnl_pImageBorderColor->setColor(fromModelColor(HexToColor(data.ImageBorderColor)));
-    spnedt_pContainerBorderWidth->setValue(StrToInt(data.ContainerBorderWidth));
-    setStyle(cmbx_pContainerBorderStyle, data.ContainerBorderStyle);
-    pnl_pContainerBorderColor->setColor(fromModelColor(HexToColor(data.ContainerBorderColor)));
+    edt_pSliderName->setText(toQt(slider.SliderName));
+    spnedt_pWidth->setValue(StrToInt(slider.Width));
+    spedt_pHeight->setValue(StrToInt(slider.Height));
+    spnedt_pStep->setValue(StrToInt(slider.Step));
+    spnedt_pDelay->setValue(StrToInt(slider.Delay));
+    spnedt_pGap->setValue(StrToInt(slider.Gap));
+    spnedt_pTrailerSpace->setValue(StrToInt(slider.TrailerSpace));
+    pnl_pBgColor->setColor(fromModelColor(HexToColor(slider.BgColor)));
+    spnedt_pImageBorderWidth->setValue(StrToInt(slider.ImageBorderWidth));
+    setStyle(cmbx_pImageBorderStyle, slider.ImageBorderStyle);
+    pnl_pImageBorderColor->setColor(fromModelColor(HexToColor(slider.ImageBorderColor)));
+    spnedt_pContainerBorderWidth->setValue(StrToInt(slider.ContainerBorderWidth));
+    setStyle(cmbx_pContainerBorderStyle, slider.ContainerBorderStyle);
+    pnl_pContainerBorderColor->setColor(fromModelColor(HexToColor(slider.ContainerBorderColor)));
 }
 
 void ScriptPage::settleNumbers() {
     for (SpinEdit* edit : findChildren<SpinEdit*>()) edit->settle();
 }
 
-void ScriptPage::apply(TAppletData& data) const {
+void ScriptPage::apply(TAppletData& slider) const {
     const std::string name = pages::trimmed(edt_pSliderName->text());
-    data.SliderName = name;
-    data.CfgName = name + "cfg";
-    data.DivId = name + "_div";
-    data.Width = number(spnedt_pWidth->value());
-    data.Height = number(spedt_pHeight->value());
-    data.Step = number(spnedt_pStep->value());
-    data.Delay = number(spnedt_pDelay->value());
-    data.Gap = number(spnedt_pGap->value());
-    data.TrailerSpace = number(spnedt_pTrailerSpace->value());
-    data.BgColor = ColorToHex(toModelColor(pnl_pBgColor->color()));
-    data.CfgNameCopy = name + "cfg";
-    data.ImageBorderWidth = number(spnedt_pImageBorderWidth->value());
-    data.ImageBorderStyle = number(cmbx_pImageBorderStyle->currentIndex());
-    data.ImageBorderColor = ColorToHex(toModelColor(pnl_pImageBorderColor->color()));
-    data.ContainerBorderWidth = number(spnedt_pContainerBorderWidth->value());
-    data.ContainerBorderStyle = number(cmbx_pContainerBorderStyle->currentIndex());
-    data.ContainerBorderColor = ColorToHex(toModelColor(pnl_pContainerBorderColor->color()));
+    slider.SliderName = name;
+    slider.CfgName = name + "cfg";
+    slider.DivId = name + "_div";
+    slider.Width = number(spnedt_pWidth->value());
+    slider.Height = number(spedt_pHeight->value());
+    slider.Step = number(spnedt_pStep->value());
+    slider.Delay = number(spnedt_pDelay->value());
+    slider.Gap = number(spnedt_pGap->value());
+    slider.TrailerSpace = number(spnedt_pTrailerSpace->value());
+    slider.BgColor = ColorToHex(toModelColor(pnl_pBgColor->color()));
+    slider.CfgNameCopy = name + "cfg";
+    slider.ImageBorderWidth = number(spnedt_pImageBorderWidth->value());
+    slider.ImageBorderStyle = number(cmbx_pImageBorderStyle->currentIndex());
+    slider.ImageBorderColor = ColorToHex(toModelColor(pnl_pImageBorderColor->color()));
+    slider.ContainerBorderWidth = number(spnedt_pContainerBorderWidth->value());
+    slider.ContainerBorderStyle = number(cmbx_pContainerBorderStyle->currentIndex());
+    slider.ContainerBorderColor = ColorToHex(toModelColor(pnl_pContainerBorderColor->color()));
 }
 
 }  // namespace marivel

@@ -226,8 +226,9 @@ TEST_F(MarivelPublish, ParallelRunsIntoOneFolderLeaveOneRunsFiles) {
         ASSERT_EQ(std::system(("cd " + Quote(dir.path().string()) + " && { " + run + "; }").c_str()), 0);
         // Which project each file comes from: 'A', 'B' or '?'. The report
         // names the same images for both, so it cannot tell.
-        auto from = [](const std::string& text, const std::string& a, const std::string& b) {
-            const bool isA = text.find(a) != std::string::npos, isB = text.find(b) != std::string::npos;
+        auto from = [](const std::string& text, const std::string& markA, const std::string& markB) {
+            const bool isA = text.find(markA) != std::string::npos,
+                       isB = text.find(markB) != std::string::npos;
             return isA && !isB ? 'A' : isB && !isA ? 'B' : '?';
         };
         std::string origins;
