@@ -31,8 +31,8 @@
 
 #include <jpeglib.h>
 
-#include "model/agent.h"
 #include "output/jpeg_prepare.h"
+#include "output/publishing_agent.h"
 
 namespace {
 
@@ -132,10 +132,10 @@ int TimePrepare(int rounds, int count, char** sources) {
 
 // A project with one item per source, saved as the editor saves it.
 int MakeProject(const char* path, int count, char** sources) {
-    marivel::TkeltAppletAgent agent(fs::path(path).parent_path());
+    marivel::PublishingAgent agent(fs::path(path).parent_path());
     agent.ResetProject();
     for (int i = 0; i < count; ++i) {
-        marivel::TItemData item = marivel::TkeltAppletAgent::MakeNewItem();
+        marivel::TItemData item = marivel::PublishingAgent::MakeNewItem();
         item.OriginalImagePath = fs::absolute(sources[i]).string();
         item.Level = "0";
         agent.InsertItem(i, item);

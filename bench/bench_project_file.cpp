@@ -15,14 +15,14 @@
 #include <fstream>
 #include <string>
 
-#include "model/agent.h"
 #include "model/memory_tree.h"
+#include "output/publishing_agent.h"
 
 namespace {
 
 using marivel::MemoryDesignTree;
+using marivel::PublishingAgent;
 using marivel::TItemData;
-using marivel::TkeltAppletAgent;
 
 constexpr int kItems = 10000;
 
@@ -43,10 +43,10 @@ std::filesystem::path BenchFolder() {
 
 // A project shaped like a real one: mostly top-level items, some nested two
 // levels deep, with realistic paths, links and tooltips.
-void FillProject(TkeltAppletAgent& agent) {
+void FillProject(PublishingAgent& agent) {
     agent.ResetProject();
     for (int i = 0; i < kItems; ++i) {
-        TItemData item = TkeltAppletAgent::MakeNewItem();
+        TItemData item = PublishingAgent::MakeNewItem();
         item.ImageFile = "slider" + std::to_string(i) + ".jpg";
         item.OriginalImagePath =
             "/home/designer/photos/summer-2026/IMG_" + std::to_string(10000 + i) + ".jpg";
@@ -63,7 +63,7 @@ void FillProject(TkeltAppletAgent& agent) {
 
 const std::filesystem::path& ProjectPath() {
     static const std::filesystem::path path = [] {
-        TkeltAppletAgent agent(BenchFolder());
+        PublishingAgent agent(BenchFolder());
         FillProject(agent);
         auto file = BenchFolder() / "large.mvl";
         agent.SaveProject(file);
@@ -87,7 +87,7 @@ BENCHMARK(BM_PlainLineRead)->Unit(benchmark::kMillisecond)->ComputeStatistics("m
 
 void BM_LoadProject(benchmark::State& state) {
     const auto& path = ProjectPath();
-    TkeltAppletAgent agent(BenchFolder());
+    PublishingAgent agent(BenchFolder());
     MemoryDesignTree tree;
     for (auto _ : state) {
         tree.reset("Marivel");
@@ -98,7 +98,7 @@ void BM_LoadProject(benchmark::State& state) {
 BENCHMARK(BM_LoadProject)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", Fastest);
 
 void BM_SaveProject(benchmark::State& state) {
-    TkeltAppletAgent agent(BenchFolder());
+    PublishingAgent agent(BenchFolder());
     FillProject(agent);
     const auto path = BenchFolder() / "saved.mvl";
     for (auto _ : state) agent.SaveProject(path);
@@ -114,13 +114,13 @@ std::filesystem::path LargeProject(int items, Shape shape) {
     const auto path =
         BenchFolder() / ("large-" + std::to_string(items) + "-" + std::to_string(shape) + ".mvl");
     if (std::filesystem::exists(path)) return path;
-    TkeltAppletAgent agent(BenchFolder());
+    PublishingAgent agent(BenchFolder());
     agent.ResetProject();
     agent.AppletData.CfgName = "VSlider1cfg";
     agent.AppletData.DivId = "VSlider1_div";
     agent.Items.reserve(static_cast<std::size_t>(items));
     for (int i = 0; i < items; ++i) {
-        TItemData item = TkeltAppletAgent::MakeNewItem();
+        TItemData item = PublishingAgent::MakeNewItem();
         item.ImageFile = "slider" + std::to_string(i) + ".jpg";
         item.OriginalImagePath = "/nonexistent/photos/IMG_" + std::to_string(10000 + i) + ".jpg";
         item.Link = "http://www.example.com/gallery/photo" + std::to_string(i) + ".html";
@@ -141,7 +141,7 @@ void PerItem(benchmark::State& state, int items) {
 void BM_LoadLarge(benchmark::State& state) {
     const int items = static_cast<int>(state.range(0));
     const auto path = LargeProject(items, static_cast<Shape>(state.range(1)));
-    TkeltAppletAgent agent(BenchFolder());
+    PublishingAgent agent(BenchFolder());
     MemoryDesignTree tree;
     for (auto _ : state) {
         tree.reset("Marivel");
@@ -167,7 +167,7 @@ void BM_PublishLarge(benchmark::State& state) {
     fs::create_directories(site);
     std::ofstream(program / "tessaline.js") << "// engine\n";
     for (auto _ : state) {
-        TkeltAppletAgent agent(program);
+        PublishingAgent agent(program);
         MemoryDesignTree tree;
         agent.LoadProject(path, tree);
         agent.CopyResourceFiles(path.parent_path());

@@ -8,7 +8,7 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$here/build-editor}"
 runs="${2:-15}"
-cmake --build "$build" --target marivel startup_baseline >/dev/null
+cmake --build "$build" --target marivel-dev startup_baseline >/dev/null
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 export XDG_DATA_HOME="$scratch/data" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch"
@@ -26,14 +26,14 @@ once() {
 : > "$XDG_RUNTIME_DIR/editor.times"; : > "$XDG_RUNTIME_DIR/base.times"
 # Runs alternate so that both programs see the same machine load.
 for _ in $(seq "$RUNS"); do
-  once "$BUILD/bin/marivel" >> "$XDG_RUNTIME_DIR/editor.times"
+  once "$BUILD/bin/marivel-dev" >> "$XDG_RUNTIME_DIR/editor.times"
   once "$BUILD/bin/startup_baseline" >> "$XDG_RUNTIME_DIR/base.times"
 done
 ei=$(cut -d" " -f1 "$XDG_RUNTIME_DIR/editor.times" | median); eo=$(cut -d" " -f2 "$XDG_RUNTIME_DIR/editor.times" | median)
 bi=$(cut -d" " -f1 "$XDG_RUNTIME_DIR/base.times" | median); bo=$(cut -d" " -f2 "$XDG_RUNTIME_DIR/base.times" | median)
 rm -f "$XDG_RUNTIME_DIR/editor.times" "$XDG_RUNTIME_DIR/base.times"
 printf "%-22s %12s %14s\n" "" "main->paint" "exec->exit"
-printf "%-22s %9.1f ms %11.1f ms\n" "editor (marivel)" "$ei" "$(awk "BEGIN {print $eo / 1000}")"
+printf "%-22s %9.1f ms %11.1f ms\n" "editor (marivel-dev)" "$ei" "$(awk "BEGIN {print $eo / 1000}")"
 printf "%-22s %9.1f ms %11.1f ms\n" "bare Qt main window" "$bi" "$(awk "BEGIN {print $bo / 1000}")"
 awk "BEGIN {printf \"ratio editor/baseline  %9.2f x %12.2f x\n\", $ei / $bi, $eo / $bo}"
 '

@@ -17,7 +17,7 @@ build="${1:-$here/build}"
 shift || true
 sizes=("$@")
 [ ${#sizes[@]} -eq 0 ] && sizes=(1600x1000)
-cmake --build "$build" --target marivel >/dev/null
+cmake --build "$build" --target marivel-dev >/dev/null
 out="$build/screenshots"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
@@ -38,7 +38,7 @@ done
 shoot() {
   XDG_DATA_HOME="$scratch/data" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch" \
     MARIVEL_SCREENSHOT_DIR="$out" MARIVEL_SCREENSHOT_SIZE="$1" \
-    xvfb-run -a -s "-screen 0 ${screen_w}x${screen_h}x24" "$build/bin/marivel" "$build/bin/samples/Sample.mvl"
+    xvfb-run -a -s "-screen 0 ${screen_w}x${screen_h}x24" "$build/bin/marivel-dev" "$build/bin/samples/Sample.mvl"
 }
 shoot ""
 for size in "${sizes[@]}"; do shoot "$size"; done

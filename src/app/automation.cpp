@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTextStream>
 #include <cstdio>
+#include <optional>
 
 #include "documents/document_commands.h"
 #include "editor/main_actions.h"
@@ -30,13 +31,13 @@ void AutomationPrompter::error(QWidget*, const QString& text, const QString&) {
 }
 
 Prompter::Answer AutomationPrompter::nextAnswer(const QString& text) {
-    if (answers_.empty()) {
+    const std::optional<Answer> next = queue_.nextAnswer();
+    if (!next) {
         complain(QStringLiteral("unanswered question: ") + text);
         failed_ = true;
         return Answer::Cancel;
     }
-    const Answer answer = answers_.front();
-    answers_.pop_front();
+    const Answer answer = *next;
     say(QStringLiteral("question: %1 -> %2")
             .arg(text, answer == Answer::Yes  ? QStringLiteral("yes")
                        : answer == Answer::No ? QStringLiteral("no")
@@ -45,13 +46,13 @@ Prompter::Answer AutomationPrompter::nextAnswer(const QString& text) {
 }
 
 QString AutomationPrompter::nextPath(const QString& caption) {
-    if (paths_.empty()) {
+    const std::optional<QString> next = queue_.nextPath();
+    if (!next) {
         complain(QStringLiteral("unanswered file dialog: ") + caption);
         failed_ = true;
         return QString();
     }
-    QString path = paths_.front();
-    paths_.pop_front();
+    const QString path = *next;
     say(QStringLiteral("file dialog: %1 -> %2").arg(caption, path));
     return path;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QStringList>
-#include <deque>
 
+#include "platform/answer_queue.h"
 #include "platform/prompter.h"
 
 namespace marivel {
@@ -42,17 +42,16 @@ public:
     QStringList openPictures(QWidget* parent, const QString& filter, const QString& directory) override;
     QColor color(QWidget* parent, const QColor& initial) override;
 
-    void queuePath(const QString& path) { paths_.push_back(path); }
-    void queueAnswer(Answer answer) { answers_.push_back(answer); }
+    void queuePath(const QString& path) { queue_.queuePath(path); }
+    void queueAnswer(Answer answer) { queue_.queueAnswer(answer); }
     // Something went wrong that the script did not foresee.
-    bool failed() const { return failed_ || !paths_.empty() || !answers_.empty(); }
+    bool failed() const { return failed_ || !queue_.empty(); }
 
 private:
     QString nextPath(const QString& caption);
     Answer nextAnswer(const QString& text);
 
-    std::deque<QString> paths_;
-    std::deque<Answer> answers_;
+    AnswerQueue queue_;
     bool failed_ = false;
 };
 

@@ -1,14 +1,21 @@
 // Start-up of the editor: the application object, the main window (which
 // makes the HTML code window and the help window it keeps for the whole run),
 // then the command-line project.
+//
+// The same file builds marivel-dev, the developers' editor, with
+// MARIVEL_DEVELOPER_HOOKS defined: it also answers MARIVEL_STARTUP_REPORT and
+// MARIVEL_SCREENSHOT_DIR. It is never installed.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <optional>
 
 #include "app/automation.h"
+#ifdef MARIVEL_DEVELOPER_HOOKS
+#include <QElapsedTimer>
+
 #include "app/first_paint_reporter.h"
 #include "app/screenshot.h"
+#endif
 #include "editor/main_form.h"
 #include "model/error.h"
 #include "model/program_folders.h"
@@ -22,8 +29,10 @@
 
 int main(int argc, char** argv) {
     marivel::ReturnLargeBlocksToTheSystem();
+#ifdef MARIVEL_DEVELOPER_HOOKS
     QElapsedTimer sinceStart;
     sinceStart.start();
+#endif
     QApplication app(argc, argv);
     // The task bar text; the window caption stays "Marivel".
     QApplication::setApplicationName(QStringLiteral("Tessaline"));
@@ -66,6 +75,7 @@ int main(int argc, char** argv) {
 
     marivel::OpenCommandLineProject(mainForm, QCoreApplication::arguments().mid(1));
 
+#ifdef MARIVEL_DEVELOPER_HOOKS
     // MARIVEL_STARTUP_REPORT=1: print how long it took until the main window
     // was first painted, then quit (start-up time measurements).
     marivel::FirstPaintReporter reporter(sinceStart);
@@ -74,6 +84,7 @@ int main(int argc, char** argv) {
     const QString shots = qEnvironmentVariable("MARIVEL_SCREENSHOT_DIR");
     if (!shots.isEmpty())
         QTimer::singleShot(300, &app, [&] { app.exit(marivel::SaveScreenshots(mainForm, shell, shots)); });
+#endif
     if (!automation.isEmpty())
         QTimer::singleShot(0, &app,
                            [&] { app.exit(marivel::RunAutomation(mainForm, scripted, automation)); });

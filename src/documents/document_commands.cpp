@@ -18,11 +18,12 @@
 #include "documents/document_places.h"
 #include "documents/recent_files.h"
 #include "documents/templet_dialog.h"
-#include "model/agent.h"
 #include "model/error.h"
 #include "model/memory_tree.h"
 #include "model/whole_file.h"
 #include "output/publish_plan.h"
+#include "output/publishing_agent.h"
+#include "output/script_text.h"
 #include "platform/local_text.h"
 #include "platform/prompter.h"
 
@@ -60,7 +61,7 @@ bool SameFolder(const fs::path& a, const fs::path& b) {
 // either completed or put them back.
 class PreviewStash {
 public:
-    explicit PreviewStash(TkeltAppletAgent& agent) : agent_(agent), names_(agent.PreviewFiles) {
+    explicit PreviewStash(PublishingAgent& agent) : agent_(agent), names_(agent.PreviewFiles) {
         if (!names_.empty()) {
             copies_.emplace();
             std::error_code ignored;
@@ -79,7 +80,7 @@ public:
 private:
     fs::path stashed(const std::string& name) const { return toLocalPath(copies_->path()) / name; }
 
-    TkeltAppletAgent& agent_;
+    PublishingAgent& agent_;
     std::vector<std::string> names_;
     std::optional<QTemporaryDir> copies_;
 };
@@ -264,12 +265,12 @@ DocumentCommands::OpenOutcome DocumentCommands::OpenFile(const QString& given, P
     const QString path =
         QFileInfo(given).isRelative() ? QDir::cleanPath(QDir::current().absoluteFilePath(given)) : given;
     const fs::path file = toLocalPath(path);
-    TkeltAppletAgent& agent = host_.Agent();
+    PublishingAgent& agent = host_.Agent();
 
     // The file is read aside first: the shown project is only replaced once
     // the file has been read whole, so a failed or refused open leaves the
     // model, the tree and the pages (with anything typed into them) as they were.
-    TkeltAppletAgent read(agent.Folders(), &agent.Display());
+    PublishingAgent read(agent.Folders(), &agent.Display());
     MemoryDesignTree readTree;
     readTree.reset("Marivel");
     LoadResult result;
@@ -318,7 +319,7 @@ DocumentCommands::OpenOutcome DocumentCommands::OpenFile(const QString& given, P
 // --- closing ------------------------------------------------------------------------
 
 bool DocumentCommands::FormCloseQuery() {
-    TkeltAppletAgent& agent = host_.Agent();
+    PublishingAgent& agent = host_.Agent();
     if (host_.Modified()) {
         switch (host_.Prompts().yesNoCancel(DialogParent(),
                                             QStringLiteral("Save changes to files before Exit?"))) {
@@ -358,7 +359,7 @@ void DocumentCommands::Templet1Click() {
     handlers.showError = [this](const QString& message) {
         host_.RunGuarded([&] { throw Error(fromQt(message)); });
     };
-    const TkeltAppletAgent& agent = host_.Agent();
+    const PublishingAgent& agent = host_.Agent();
     TfrmTemplet dialog(TemplatesFolder(agent.ShippedFolder()), TemplatesFolder(agent.ProgramFolder()),
                        host_.Settings(), std::move(handlers), DialogParent());
     dialog.exec();

@@ -11,12 +11,13 @@ namespace marivel {
 class DesignTree;
 class Prompter;
 class SettingsStore;
-class TkeltAppletAgent;
+class Shell;
+class PublishingAgent;
 
-// What the document commands need of the main window. The window owns the
-// agent, the design tree, the pages and the editor state; the commands only
-// decide in which order those run, so they reach them through this interface
-// and never through the window's class.
+// What the command classes (document, preview and help commands) need of the
+// main window. The window owns the agent, the design tree, the pages and the
+// editor state; the commands only decide in which order those run, so they
+// reach them through this interface and never through the window's class.
 class DocumentHost {
 public:
     virtual ~DocumentHost() = default;
@@ -51,9 +52,11 @@ public:
     virtual void ShowRoot(bool expandItems) = 0;
 
     // --- the rest of the window ---------------------------------------------------
-    virtual TkeltAppletAgent& Agent() = 0;
+    virtual PublishingAgent& Agent() = 0;
     virtual Prompter& Prompts() const = 0;
     virtual SettingsStore& Settings() const = 0;
+    // Opens documents and starts programs.
+    virtual Shell& SystemShell() const = 0;
     // The owner of the dialogs the commands show.
     virtual QWidget* DialogParent() = 0;
     virtual QMenu* RecentFilesMenu() const = 0;

@@ -3,7 +3,11 @@
 #include <QDir>
 
 #include "documents/about_form.h"
+#include "documents/document_host.h"
+#include "documents/help_topic.h"
 #include "output/generated_files.h"
+#include "output/publishing_agent.h"
+#include "platform/file_url.h"
 #include "platform/local_text.h"
 #include "platform/shell.h"
 
@@ -22,44 +26,43 @@ QString HelpPageForTag(int tag) {
         "customizing_js_item_general_link.htm",
         "customizing_js_item_general_tooltip.htm",
     };
+    static_assert(std::size(pages) == static_cast<std::size_t>(HelpTopic::ToolTip));
     if (tag < 1 || tag > int(std::size(pages))) return QStringLiteral("getting_started.htm");
     return QLatin1String(pages[tag - 1]);
 }
 
-HelpCommands::HelpCommands(std::filesystem::path programFolder, Shell& shell, QWidget* owner)
-    : programFolder_(std::move(programFolder)),
-      shell_(shell),
-      owner_(owner),
-      frmHelp_(new TfrmHelp(shell, owner)) {}
+HelpCommands::HelpCommands(DocumentHost& host)
+    : host_(host), frmHelp_(new TfrmHelp(host.SystemShell(), host.DialogParent())) {}
 
 HelpCommands::~HelpCommands() {
     delete frmHelp_.data();
 }
 
 QString HelpCommands::ShippedFile(const char* folder, const QString& name) const {
-    return QDir(toQt(programFolder_.string())).filePath(QLatin1String(folder)) + QLatin1Char('/') + name;
+    return QDir(toQt(host_.Agent().ShippedFolder().string())).filePath(QLatin1String(folder)) +
+           QLatin1Char('/') + name;
 }
 
 // The shell's answer is not looked at: a missing page or browser shows as
 // whatever the desktop shows for it.
 void HelpCommands::Topic1Click() {
-    shell_.openDocument(ShippedFile("help", QStringLiteral("index.html")));
+    host_.SystemShell().openDocument(ShippedFile("help", QStringLiteral("index.html")));
 }
 
 void HelpCommands::ViewSample1Click() {
-    shell_.openDocument(ShippedFile("samples", QStringLiteral("index.html")));
+    host_.SystemShell().openDocument(ShippedFile("samples", QStringLiteral("index.html")));
 }
 
 void HelpCommands::Homepage1Click() {
-    shell_.openDocument(toQt(kProductPage));
+    host_.SystemShell().openDocument(toQt(kProductPage));
 }
 
 void HelpCommands::ContactUs1Click() {
-    shell_.openDocument(toQt(kSupportPage));
+    host_.SystemShell().openDocument(toQt(kSupportPage));
 }
 
 void HelpCommands::About1Click() {
-    TformAbout about(shell_, owner_);
+    TformAbout about(host_.SystemShell(), host_.DialogParent());
     about.exec();
 }
 

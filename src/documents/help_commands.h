@@ -4,16 +4,16 @@
 #include <QString>
 #include <filesystem>
 
-#include "documents/kept_windows.h"
+#include "documents/help_window.h"
 
 class QWidget;
 
 namespace marivel {
 
-class Shell;
+class DocumentHost;
 
-// The help page a group help button shows, by the button's tag; any tag
-// without a button of its own gets the first steps.
+// The help page a group help button shows, by the button's tag (a
+// HelpTopic); any tag without a button of its own gets the first steps.
 QString HelpPageForTag(int tag);
 
 // The Help menu, the help tool button, the group help buttons of the pages
@@ -22,9 +22,10 @@ QString HelpPageForTag(int tag);
 // hidden, and kept for the whole run.
 class HelpCommands {
 public:
-    // programFolder holds the shipped help and samples; owner owns the help
-    // window and the About box.
-    HelpCommands(std::filesystem::path programFolder, Shell& shell, QWidget* owner);
+    // The commands reach the window through host, as the document commands
+    // do: its agent's shipped folder holds the help and samples, its dialog
+    // parent owns the help window and the About box.
+    explicit HelpCommands(DocumentHost& host);
     ~HelpCommands();
     HelpCommands(const HelpCommands&) = delete;
     HelpCommands& operator=(const HelpCommands&) = delete;
@@ -42,9 +43,7 @@ public:
 private:
     QString ShippedFile(const char* folder, const QString& name) const;
 
-    std::filesystem::path programFolder_;
-    Shell& shell_;
-    QWidget* owner_;
+    DocumentHost& host_;
     // Owned by owner as its child window; let go of here when the commands go first.
     QPointer<TfrmHelp> frmHelp_;
 };

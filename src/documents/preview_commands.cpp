@@ -7,11 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "documents/document_host.h"
 #include "documents/html_window.h"
 #include "documents/publish_report_dialog.h"
 #include "documents/web_browser_dialog.h"
-#include "model/agent.h"
 #include "model/text_file.h"
+#include "output/publishing_agent.h"
 #include "output/scratch_folder.h"
 #include "platform/local_text.h"
 #include "platform/prompter.h"
@@ -51,18 +52,18 @@ QString folderText(const fs::path& folder) {
 
 }  // namespace
 
-PreviewCommands::PreviewCommands(PreviewContext context)
-    : c_(std::move(context)), formHTML_(new TformHTML(&c_.owner)) {}
+PreviewCommands::PreviewCommands(DocumentHost& host, BrowserLocations browsers)
+    : host_(host), browsers_(std::move(browsers)), formHTML_(new TformHTML(host.DialogParent())) {}
 
 bool PreviewCommands::BuildHTMLCode() {
-    if (c_.tree.count() < 2) {
-        c_.prompter.error(&c_.owner, kNoItemMessage);
+    if (host_.ProjectTree().count() < 2) {
+        host_.Prompts().error(host_.DialogParent(), kNoItemMessage);
         return false;
     }
-    c_.commitPanes();
+    host_.CommitPanes();
     ScratchFolder scratch;
     const fs::path page = scratch.path() / kBuildPage;
-    c_.agent.MakeHTMLCodes(page, c_.tree);
+    host_.Agent().MakeHTMLCodes(page, host_.ProjectTree());
     formHTML_->memo()->setPlainText(toText(ReadTextLines(page)));
     return true;
 }
@@ -74,7 +75,7 @@ void PreviewCommands::BuildHTML1Click() {
 
 void PreviewCommands::Preview1Click() {
     if (!BuildHTMLCode()) return;
-    TkeltAppletAgent& agent = c_.agent;
+    PublishingAgent& agent = host_.Agent();
     // This editor's own folder, never one another editor writes to.
     const fs::path work = agent.WorkFolder();
     agent.CopyEngineFilesToPreview(work);
@@ -85,26 +86,28 @@ void PreviewCommands::Preview1Click() {
     std::error_code ignored;
     fs::remove(page, ignored);
 
-    TformWebBrowser browser(c_.settings, c_.prompter, c_.shell, c_.browsers, &c_.owner);
+    TformWebBrowser browser(host_.Settings(), host_.Prompts(), host_.SystemShell(), browsers_,
+                            host_.DialogParent());
     // Nothing else would tell the user that no browser is coming.
     if (!browser.LaunchBrowser(folderText(agent.PreviewFolder()), QLatin1String(kPreviewPage)))
         agent.Display().setHint(fromQt(kBrowserNotStarted));
 }
 
 void PreviewCommands::Publish1Click() {
-    c_.commitPanes();
+    host_.CommitPanes();
     {
         ScratchFolder scratch;
-        c_.agent.MakePublishReport(scratch.path(), kReportFile);
-        c_.agent.CopyToPreview(scratch.path() / kReportFile);
+        host_.Agent().MakePublishReport(scratch.path(), kReportFile);
+        host_.Agent().CopyToPreview(scratch.path() / kReportFile);
     }
-    TfrmPublishReport dialog(&c_.owner);
-    dialog.memo()->setPlainText(toText(ReadTextLines(c_.agent.PreviewFolder() / kReportFile)));
+    TfrmPublishReport dialog(host_.DialogParent());
+    dialog.memo()->setPlainText(toText(ReadTextLines(host_.Agent().PreviewFolder() / kReportFile)));
     dialog.exec();
 }
 
 void PreviewCommands::WebBrowser1Click() {
-    TformWebBrowser dialog(c_.settings, c_.prompter, c_.shell, c_.browsers, &c_.owner);
+    TformWebBrowser dialog(host_.Settings(), host_.Prompts(), host_.SystemShell(), browsers_,
+                           host_.DialogParent());
     dialog.exec();
 }
 

@@ -9,31 +9,17 @@ class QWidget;
 
 namespace marivel {
 
-class DesignTree;
-class Prompter;
-class SettingsStore;
-class Shell;
+class DocumentHost;
 class TformHTML;
-class TkeltAppletAgent;
-
-// What the output commands need of the main window, handed over explicitly.
-struct PreviewContext {
-    QWidget& owner;  // parent of the windows and the message boxes
-    TkeltAppletAgent& agent;
-    DesignTree& tree;
-    std::function<void()> commitPanes;  // copies the pages into the model
-    Prompter& prompter;
-    SettingsStore& settings;
-    Shell& shell;
-    BrowserLocations browsers;
-};
 
 // Build HTML, Preview, Publish and the choice of the preview browser. Owns
 // the HTML code window, which is created hidden with the commands and lives
 // as long as the owner window.
 class PreviewCommands {
 public:
-    explicit PreviewCommands(PreviewContext context);
+    // The commands reach the window through host, as the document commands
+    // do; browsers are where the preview browser is looked for.
+    PreviewCommands(DocumentHost& host, BrowserLocations browsers);
     PreviewCommands(const PreviewCommands&) = delete;
     PreviewCommands& operator=(const PreviewCommands&) = delete;
 
@@ -57,8 +43,9 @@ public:
     static inline const QString kBrowserNotStarted = QStringLiteral("The web browser could not be started.");
 
 private:
-    PreviewContext c_;
-    TformHTML* formHTML_;  // owned by c_.owner
+    DocumentHost& host_;
+    BrowserLocations browsers_;
+    TformHTML* formHTML_;  // owned by the host's dialog parent
 };
 
 }  // namespace marivel

@@ -120,11 +120,11 @@ void book(QPainter& p) {
     p.drawPoint(QPointF(8.3, 10.3));
 }
 
-Painter painterFor(int number) {
-    switch (number) {
-        case 0:
+Painter painterFor(Picture which) {
+    switch (which) {
+        case Picture::New:
             return [](QPainter& p) { sheet(p); };
-        case 1:
+        case Picture::Open:
             return [](QPainter& p) {
                 p.setPen(ink());
                 p.setBrush(kAmber.darker(115));
@@ -138,7 +138,7 @@ Painter painterFor(int number) {
                 lid.closeSubpath();
                 p.drawPath(lid);
             };
-        case 2:
+        case Picture::Save:
             return [](QPainter& p) {
                 p.setPen(ink());
                 p.setBrush(kBlue);
@@ -147,28 +147,28 @@ Painter painterFor(int number) {
                 p.drawRect(QRectF(4, 1.5, 8, 5));
                 p.drawRect(QRectF(3.5, 9, 9, 5.5));
             };
-        case 6:
+        case Picture::Insert:
             return [](QPainter& p) {
                 frame(p, QRectF(1.5, 2.5, 10, 8), QColor(0xbf, 0xdc, 0xf5));
                 badge(p, kGreen.darker(110), true);
             };
-        case 7:
+        case Picture::Delete:
             return [](QPainter& p) {
                 frame(p, QRectF(1.5, 2.5, 10, 8), QColor(0xbf, 0xdc, 0xf5));
                 badge(p, kRed, false);
             };
-        case 13:
+        case Picture::InsertPictures:
             // Insert Pictures: a pile of pictures with the plus of Insert.
             return [](QPainter& p) {
                 frame(p, QRectF(3.5, 0.5, 10, 7), QColor(0xbf, 0xdc, 0xf5));
                 frame(p, QRectF(1.5, 3.5, 10, 8), QColor(0xbf, 0xdc, 0xf5));
                 badge(p, kGreen.darker(110), true);
             };
-        case 8:
+        case Picture::MoveUp:
             return [](QPainter& p) { arrow(p, true); };
-        case 9:
+        case Picture::MoveDown:
             return [](QPainter& p) { arrow(p, false); };
-        case 10:
+        case Picture::BuildHtml:
             return [](QPainter& p) {
                 sheet(p);
                 p.setPen(QPen(kBlue, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -176,7 +176,7 @@ Painter painterFor(int number) {
                 p.drawPolyline(QPolygonF({QPointF(7, 7), QPointF(5, 9.5), QPointF(7, 12)}));
                 p.drawPolyline(QPolygonF({QPointF(9, 7), QPointF(11, 9.5), QPointF(9, 12)}));
             };
-        case 11:
+        case Picture::Preview:
             return [](QPainter& p) {
                 p.setPen(ink());
                 p.setBrush(QColor(0xbf, 0xdc, 0xf5));
@@ -185,17 +185,18 @@ Painter painterFor(int number) {
                 p.drawEllipse(QPointF(8, 8), 2.8, 6.5);
                 p.drawLine(QPointF(1.5, 8), QPointF(14.5, 8));
             };
-        case 12:
+        case Picture::Help:
             return [](QPainter& p) { book(p); };
-        default:
+        case Picture::None:
             return {};
     }
+    return {};
 }
 
 }  // namespace
 
-QIcon picture(int number) {
-    Painter paint = painterFor(number);
+QIcon picture(Picture which) {
+    Painter paint = painterFor(which);
     return paint ? draw(paint) : QIcon();
 }
 

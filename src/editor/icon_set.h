@@ -9,11 +9,25 @@ namespace marivel {
 // alike on every desktop, themed or not.
 namespace icons {
 
-// The shared picture list of the tool bar, the main menu and the popup menu,
-// by picture number: 0 New, 1 Open, 2 Save, 6 Insert, 7 Delete, 8 Move Up,
-// 9 Move Down, 10 Build HTML, 11 Preview, 12 Help, 13 Insert Pictures. Unused numbers answer an
-// empty icon.
-QIcon picture(int number);
+// The shared picture list of the tool bar, the main menu and the popup menu.
+// The numbers are the pictures' places in that list; the gaps are pictures
+// no command uses any more.
+enum class Picture {
+    None = -1,  // a command without a picture
+    New = 0,
+    Open = 1,
+    Save = 2,
+    Insert = 6,
+    Delete = 7,
+    MoveUp = 8,
+    MoveDown = 9,
+    BuildHtml = 10,
+    Preview = 11,
+    Help = 12,
+    InsertPictures = 13,
+};
+// An empty icon for Picture::None.
+QIcon picture(Picture which);
 // The tree's two pictures: an item and the slider (root).
 QIcon itemNode();
 QIcon rootNode();

@@ -12,7 +12,6 @@
 #include <QVBoxLayout>
 #include <iterator>
 
-#include "documents/kept_windows.h"
 #include "editor/link_tip_dialog.h"
 #include "editor/page_controls.h"
 #include "editor/picture_thumbnails.h"
@@ -20,6 +19,7 @@
 #include "editor/separator_check.h"
 #include "model/field_codec.h"
 #include "output/source_images.h"
+#include "platform/file_url.h"
 #include "platform/local_text.h"
 #include "platform/prompter.h"
 
@@ -69,7 +69,7 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
     imageGrid->addWidget(spdbtnOriginalImagePath, 0, 2, Qt::AlignTop);
     imageGrid->addWidget(pictureNote_, 1, 1, 1, 2, Qt::AlignTop);
     imageGrid->setColumnStretch(1, 1);
-    QToolButton* imageHelp = addHelp(image, 8, imageGrid, 0);
+    QToolButton* imageHelp = addHelp(image, HelpTopic::OriginalImagePath, imageGrid, 0);
     layout->addWidget(image);
 
     QGroupBox* link = group("GroupBox7", QStringLiteral("Link"));
@@ -89,7 +89,7 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
     linkGrid->addWidget(spdbtnItURL, 0, 2);
     linkGrid->addWidget(pages::fieldLabel(QStringLiteral("Target"), link), 1, 0);
     linkGrid->addWidget(cmbx_ITarget, 1, 1);
-    QToolButton* linkHelp = addHelp(link, 9, linkGrid, 1);
+    QToolButton* linkHelp = addHelp(link, HelpTopic::Link, linkGrid, 1);
     linkGrid->setColumnStretch(1, 1);
     layout->addWidget(link);
 
@@ -99,7 +99,7 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
     edt_IToolTip->setObjectName(QStringLiteral("edt_IToolTip"));
     pages::bindText(edt_IToolTip);
     tipGrid->addWidget(edt_IToolTip, 0, 0);
-    QToolButton* tipHelp = addHelp(tip, 10, tipGrid, 0);
+    QToolButton* tipHelp = addHelp(tip, HelpTopic::ToolTip, tipGrid, 0);
     layout->addWidget(tip);
     layout->addStretch(1);
 
@@ -156,10 +156,11 @@ QToolButton* ItemPage::browseButton(const char* name, const QString& hint, QWidg
 }
 
 // The help button sits at the right end of the given row of a group box.
-QToolButton* ItemPage::addHelp(QWidget* box, int topic, QGridLayout* grid, int row) {
+QToolButton* ItemPage::addHelp(QWidget* box, HelpTopic topic, QGridLayout* grid, int row) {
     QToolButton* help = pages::helpButton(topic, box);
     grid->addWidget(help, row, 3, Qt::AlignRight);
-    connect(help, &QToolButton::clicked, this, [this, topic] { emit helpRequested(topic); });
+    connect(help, &QToolButton::clicked, this,
+            [this, topic] { emit helpRequested(static_cast<int>(topic)); });
     return help;
 }
 

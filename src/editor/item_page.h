@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "documents/help_topic.h"
 #include "model/records.h"
 
 class QComboBox;
@@ -66,7 +67,7 @@ signals:
 private:
     QGroupBox* group(const char* name, const QString& title);
     QToolButton* browseButton(const char* name, const QString& hint, QWidget* parent);
-    QToolButton* addHelp(QWidget* box, int topic, QGridLayout* grid, int row);
+    QToolButton* addHelp(QWidget* box, HelpTopic topic, QGridLayout* grid, int row);
     void pickImage();
     void pickLink();
     void showPreview();

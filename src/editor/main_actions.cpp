@@ -10,6 +10,8 @@
 
 namespace marivel {
 
+using icons::Picture;
+
 MainActions::MainActions(QMainWindow& window) : QObject(&window), window_(window) {
     setObjectName(QStringLiteral("MainActions"));
     buildMenus();
@@ -17,10 +19,10 @@ MainActions::MainActions(QMainWindow& window) : QObject(&window), window_(window
     buildPopup();
 }
 
-QAction* MainActions::make(const char* name, const QString& caption, int picture) {
+QAction* MainActions::make(const char* name, const QString& caption, Picture picture) {
     auto* action = new QAction(caption, &window_);
     action->setObjectName(QLatin1String(name));
-    if (picture >= 0) action->setIcon(icons::picture(picture));
+    if (picture != Picture::None) action->setIcon(icons::picture(picture));
     return action;
 }
 
@@ -29,11 +31,11 @@ void MainActions::buildMenus() {
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    New1 = make("New1", QStringLiteral("&New..."), 0);
+    New1 = make("New1", QStringLiteral("&New..."), Picture::New);
     New1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    Open1 = make("Open1", QStringLiteral("&Open..."), 1);
+    Open1 = make("Open1", QStringLiteral("&Open..."), Picture::Open);
     Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    Save1 = make("Save1", QStringLiteral("&Save"), 2);
+    Save1 = make("Save1", QStringLiteral("&Save"), Picture::Save);
     Save1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     Save2 = make("Save2", QStringLiteral("Save &As..."));
     Templet1 = make("Templet1", QStringLiteral("&Templates"));
@@ -71,18 +73,18 @@ void MainActions::buildMenus() {
     }
 
     QMenu* item = bar->addMenu(QStringLiteral("&Item"));
-    Insert2 = make("Insert2", QStringLiteral("I&nsert"), 6);
-    Delete2 = make("Delete2", QStringLiteral("&Delete"), 7);
-    MoveUp2 = make("MoveUp2", QStringLiteral("Move &Up"), 8);
-    MoveDown2 = make("MoveDown2", QStringLiteral("Move &Down"), 9);
+    Insert2 = make("Insert2", QStringLiteral("I&nsert"), Picture::Insert);
+    Delete2 = make("Delete2", QStringLiteral("&Delete"), Picture::Delete);
+    MoveUp2 = make("MoveUp2", QStringLiteral("Move &Up"), Picture::MoveUp);
+    MoveDown2 = make("MoveDown2", QStringLiteral("Move &Down"), Picture::MoveDown);
     insertPicturesMenuItem = insertPictures("insertPicturesMenuItem");
     insertPicturesMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
     item->addActions({Insert2, insertPicturesMenuItem, Delete2, MoveUp2, MoveDown2});
 
     QMenu* script = bar->addMenu(QStringLiteral("&Script"));
-    Preview1 = make("Preview1", QStringLiteral("&Preview"), 11);
+    Preview1 = make("Preview1", QStringLiteral("&Preview"), Picture::Preview);
     Preview1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    BuildHTML1 = make("BuildHTML1", QStringLiteral("Build &HTML..."), 10);
+    BuildHTML1 = make("BuildHTML1", QStringLiteral("Build &HTML..."), Picture::BuildHtml);
     Publish1 = make("Publish1", QStringLiteral("Pu&blish..."));
     script->addActions({Preview1, BuildHTML1, Publish1});
 
@@ -92,7 +94,7 @@ void MainActions::buildMenus() {
     option->addActions({WebBrowser1, ImageQuality1});
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
-    Topic1 = make("Topic1", QStringLiteral("Help &Topics"), 12);
+    Topic1 = make("Topic1", QStringLiteral("Help &Topics"), Picture::Help);
     ViewSample1 = make("ViewSample1", QStringLiteral("View &Sample..."));
     Homepage1 = make("Homepage1", QStringLiteral("&Homepage"));
     ContactUs1 = make("ContactUs1", QStringLiteral("&Contact Us"));
@@ -103,10 +105,10 @@ void MainActions::buildMenus() {
 }
 
 QAction* MainActions::insertPictures(const char* name) {
-    return make(name, QStringLiteral("Insert &Pictures..."), 13);
+    return make(name, QStringLiteral("Insert &Pictures..."), Picture::InsertPictures);
 }
 
-QAction* MainActions::tool(const char* name, int picture, const QString& hint) {
+QAction* MainActions::tool(const char* name, Picture picture, const QString& hint) {
     QAction* action = make(name, hint, picture);
     action->setToolTip(hint);
     tlbr1->addAction(action);
@@ -128,30 +130,32 @@ void MainActions::buildToolBar() {
     tlbr1->setContextMenuPolicy(Qt::PreventContextMenu);
     window_.addToolBar(Qt::TopToolBarArea, tlbr1);
 
-    tlbtnNew = tool("tlbtnNew", 0, QStringLiteral("Create a new project"));
-    tlbtnOpen = tool("tlbtnOpen", 1, QStringLiteral("Open a project from the file that you saved before"));
-    tlbtnSave = tool("tlbtnSave", 2, QStringLiteral("Save the current project to a file"));
+    tlbtnNew = tool("tlbtnNew", Picture::New, QStringLiteral("Create a new project"));
+    tlbtnOpen = tool("tlbtnOpen", Picture::Open,
+                     QStringLiteral("Open a project from the file that you saved before"));
+    tlbtnSave = tool("tlbtnSave", Picture::Save, QStringLiteral("Save the current project to a file"));
     tlbr1->addSeparator();
-    tlbtnInsert = tool("tlbtnInsert", 6, QStringLiteral("Insert a new item"));
-    insertPicturesTool =
-        tool("insertPicturesTool", 13, QStringLiteral("Insert one item for each of the pictures you choose"));
-    tlbtnDelete = tool("tlbtnDelete", 7, QStringLiteral("Delete selected item"));
-    tlbtnMoveUp = tool("tlbtnMoveUp", 8, QStringLiteral("Move the selected item up"));
-    tlbtnMoveDown = tool("tlbtnMoveDown", 9, QStringLiteral("Move the selected item down"));
+    tlbtnInsert = tool("tlbtnInsert", Picture::Insert, QStringLiteral("Insert a new item"));
+    insertPicturesTool = tool("insertPicturesTool", Picture::InsertPictures,
+                              QStringLiteral("Insert one item for each of the pictures you choose"));
+    tlbtnDelete = tool("tlbtnDelete", Picture::Delete, QStringLiteral("Delete selected item"));
+    tlbtnMoveUp = tool("tlbtnMoveUp", Picture::MoveUp, QStringLiteral("Move the selected item up"));
+    tlbtnMoveDown = tool("tlbtnMoveDown", Picture::MoveDown, QStringLiteral("Move the selected item down"));
     tlbr1->addSeparator();
-    tlbtnBuildHTML = tool("tlbtnBuildHTML", 10, QStringLiteral("Build the HTML code"));
-    tlbtnPreview = tool("tlbtnPreview", 11, QStringLiteral("preview the applet in web browser"));
+    tlbtnBuildHTML = tool("tlbtnBuildHTML", Picture::BuildHtml, QStringLiteral("Build the HTML code"));
+    tlbtnPreview =
+        tool("tlbtnPreview", Picture::Preview, QStringLiteral("preview the applet in web browser"));
     tlbr1->addSeparator();
-    tlbtnHelp = tool("tlbtnHelp", 12, QStringLiteral("Show help document"));
+    tlbtnHelp = tool("tlbtnHelp", Picture::Help, QStringLiteral("Show help document"));
 }
 
 void MainActions::buildPopup() {
     popup = new QMenu(&window_);
     popup->setObjectName(QStringLiteral("PopupMenu1"));
-    Insert1 = make("Insert1", QStringLiteral("I&nsert"), 6);
-    Delete1 = make("Delete1", QStringLiteral("&Delete"), 7);
-    MoveUp1 = make("MoveUp1", QStringLiteral("Move &Up"), 8);
-    MoveDown1 = make("MoveDown1", QStringLiteral("Move &Down"), 9);
+    Insert1 = make("Insert1", QStringLiteral("I&nsert"), Picture::Insert);
+    Delete1 = make("Delete1", QStringLiteral("&Delete"), Picture::Delete);
+    MoveUp1 = make("MoveUp1", QStringLiteral("Move &Up"), Picture::MoveUp);
+    MoveDown1 = make("MoveDown1", QStringLiteral("Move &Down"), Picture::MoveDown);
     insertPicturesPopupItem = insertPictures("insertPicturesPopupItem");
     popup->addActions({Insert1, insertPicturesPopupItem, Delete1, MoveUp1, MoveDown1});
 }

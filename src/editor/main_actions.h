@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include "editor/icon_set.h"
+
 class QAction;
 class QMainWindow;
 class QMenu;
@@ -83,8 +85,8 @@ public:
     QList<QToolButton*> toolButtons() const;
 
 private:
-    QAction* make(const char* name, const QString& caption, int picture = -1);
-    QAction* tool(const char* name, int picture, const QString& hint);
+    QAction* make(const char* name, const QString& caption, icons::Picture picture = icons::Picture::None);
+    QAction* tool(const char* name, icons::Picture picture, const QString& hint);
     QAction* insertPictures(const char* name);
     void buildMenus();
     void buildToolBar();

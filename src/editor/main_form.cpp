@@ -126,10 +126,8 @@ TMainForm::TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, 
     FormCreate();
     // The HTML code window and then the help window come with these
     // commands: created hidden now and kept for the whole run.
-    preview_ = std::make_unique<PreviewCommands>(PreviewContext{*this, *agent_, *designTree_,
-                                                                [this] { CommitPanes(); }, prompter_,
-                                                                settings_, shell_, options_.browsers});
-    help_ = std::make_unique<HelpCommands>(agent_->ShippedFolder(), shell_, this);
+    preview_ = std::make_unique<PreviewCommands>(*this, options_.browsers);
+    help_ = std::make_unique<HelpCommands>(*this);
     itemPage_->setProjectFolder([this] { return agent_->ProjectFolder; });
 }
 
@@ -289,8 +287,7 @@ void TMainForm::chooseImageQuality() {
 void TMainForm::FormCreate() {
     const std::filesystem::path writable =
         options_.writableFolder.empty() ? options_.programFolder : options_.writableFolder;
-    agent_ =
-        std::make_unique<TkeltAppletAgent>(ProgramFolders{options_.programFolder, writable}, statusLine_);
+    agent_ = std::make_unique<PublishingAgent>(ProgramFolders{options_.programFolder, writable}, statusLine_);
     agent_->Quality = LoadImageQuality(settings_);
     agent_->SetWorkFolder(options_.workFolder);
     currentItemNode_ = nullptr;
@@ -306,7 +303,7 @@ void TMainForm::FormCreate() {
     // A list that cannot be read is told, and the editor starts without it.
     RunGuarded([this] { documents_->LoadRecentFilesMenu(); });
     ClearModified();
-    lastPageIndex_ = -2009;
+    lastPageIndex_ = kNeverArranged;
     // The item commands stay as the designer made them (all enabled) until
     // the tree is first used; their handlers guard the root.
     UpdatePageTabs();
@@ -351,16 +348,16 @@ void TMainForm::ClearModified() {
 
 void TMainForm::SaveAppletPane() {
     scriptPage_->settleNumbers();
-    TAppletData data;
-    scriptPage_->apply(data);
-    pathPage_->apply(data);
-    agent_->SetAppletData(data);
+    TAppletData slider;
+    scriptPage_->apply(slider);
+    pathPage_->apply(slider);
+    agent_->SetAppletData(slider);
 }
 
 void TMainForm::LoadAppletPane() {
-    const TAppletData data = agent_->GetAppletData();
-    scriptPage_->load(data);
-    pathPage_->load(data);
+    const TAppletData slider = agent_->GetAppletData();
+    scriptPage_->load(slider);
+    pathPage_->load(slider);
 }
 
 void TMainForm::SaveItemPane(int index) {

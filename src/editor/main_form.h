@@ -16,7 +16,7 @@
 #include "editor/error_box.h"
 #include "editor/tree_widget_design_tree.h"
 #include "editor/undo_history.h"
-#include "model/agent.h"
+#include "output/publishing_agent.h"
 
 class QAction;
 class QCloseEvent;
@@ -181,12 +181,13 @@ public:
     void ShowRoot(bool expandItems) override;
     void ProjectSaved() override;
     SettingsStore& Settings() const override { return settings_; }
+    Shell& SystemShell() const override { return shell_; }
     QWidget* DialogParent() override { return this; }
     QMenu* RecentFilesMenu() const override;
     bool RunGuarded(const std::function<void()>& command) override;
 
     // --- parts for the application and the tests ----------------------------------
-    TkeltAppletAgent& Agent() override { return *agent_; }
+    PublishingAgent& Agent() override { return *agent_; }
     TreeWidgetDesignTree& DesignTreeAdapter() { return *designTree_; }
     QTreeWidget* Tree() const;
     MainActions& Actions() const { return *actions_; }
@@ -286,11 +287,14 @@ private:
     SettingsStore& settings_;
     Shell& shell_;
     MainFormOptions options_;
-    std::unique_ptr<TkeltAppletAgent> agent_;
+    std::unique_ptr<PublishingAgent> agent_;
     std::unique_ptr<DocumentCommands> documents_;
 
     bool modified_ = false;
-    int lastPageIndex_ = -2009;
+    // The tab arrangement last made, by selected node index; no index is
+    // this, so the first arrangement always runs.
+    static constexpr int kNeverArranged = -2009;
+    int lastPageIndex_ = kNeverArranged;
     int descendantCount_ = 0;
     QTreeWidgetItem* currentItemNode_ = nullptr;
     bool suppressTreeEvents_ = false;

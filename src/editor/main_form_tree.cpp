@@ -16,7 +16,9 @@
 namespace marivel {
 
 namespace {
-constexpr int kNeverArranged = -2009;
+constexpr int kScriptTab = 0;
+constexpr int kItemTab = 1;
+constexpr int kPathTab = 2;
 }  // namespace
 
 int TMainForm::indexOf(QTreeWidgetItem* node) const {

@@ -114,10 +114,10 @@ ProjectState TMainForm::captureProject() const {
 // is missing those are saved as they stand, so an undo after it would not
 // give back the file saved before.
 void TMainForm::commitPagesQuietly() {
-    TAppletData data;
-    scriptPage_->apply(data);
-    pathPage_->apply(data);
-    if (!sameShownFields(data, agent_->AppletData)) agent_->SetAppletData(data);
+    TAppletData shown;
+    scriptPage_->apply(shown);
+    pathPage_->apply(shown);
+    if (!sameShownFields(shown, agent_->AppletData)) agent_->SetAppletData(shown);
     if (!currentItemNode_) return;
     const int index = indexOf(currentItemNode_) - 1;
     if (index < 0 || size_t(index) >= agent_->Items.size()) return;

@@ -5,11 +5,17 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPixmap>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <iterator>
 #include <limits>
+
+#include "model/field_codec.h"
+#include "platform/local_text.h"
 
 namespace marivel {
 
@@ -88,6 +94,59 @@ void PageButton::paintEvent(QPaintEvent* event) {
 }
 
 namespace pages {
+
+QIcon bookIcon() {
+    static const QIcon icon = [] {
+        QPixmap pix(16, 16);
+        pix.fill(Qt::transparent);
+        QPainter p(&pix);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(QColor(0x1f, 0x3a, 0x7a));
+        p.setBrush(QColor(0x3c, 0x6e, 0xc8));
+        p.drawRect(2, 1, 11, 13);  // cover
+        p.setBrush(Qt::white);
+        p.drawRect(3, 12, 10, 2);  // page edges
+        p.setPen(Qt::white);
+        QFont font = p.font();
+        font.setPixelSize(10);
+        font.setBold(true);
+        p.setFont(font);
+        p.drawText(QRect(2, 1, 12, 11), Qt::AlignCenter, QStringLiteral("?"));
+        return QIcon(pix);
+    }();
+    return icon;
+}
+
+QString helpButtonName(int topic) {
+    // The names are fixed by the window layout; the tag, not the name, picks the page.
+    static const int numbers[] = {1, 12, 11, 10, 5, 6, 28, 13, 24, 19};
+    if (topic < 1 || topic > int(std::size(numbers))) return QString();
+    return QStringLiteral("SpeedButton%1").arg(numbers[topic - 1]);
+}
+
+QToolButton* helpButton(HelpTopic topic, QWidget* parent) {
+    auto* button = new PageButton(parent);
+    button->setObjectName(helpButtonName(static_cast<int>(topic)));
+    button->setProperty("tag", static_cast<int>(topic));
+    button->setIcon(bookIcon());
+    button->setIconSize(QSize(16, 16));
+    button->setAutoRaise(true);
+    button->setFixedSize(22, 22);
+    button->setToolTip(QStringLiteral("Help"));
+    return button;
+}
+
+QLabel* fieldLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+std::string trimmed(const QString& text) {
+    return Trim(fromQt(text));
+}
 
 void bindText(QLineEdit* edit) {
     edit->setMaxLength(std::numeric_limits<int>::max());

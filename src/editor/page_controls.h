@@ -1,9 +1,15 @@
 #pragma once
 
+#include <QIcon>
+#include <QString>
 #include <QToolButton>
+#include <string>
+
+#include "documents/help_topic.h"
 
 class QAbstractButton;
 class QComboBox;
+class QLabel;
 class QLayout;
 class QLineEdit;
 class QPainter;
@@ -25,6 +31,18 @@ protected:
 };
 
 namespace pages {
+
+// The book picture of the help buttons, drawn flat like the other pictures.
+QIcon bookIcon();
+// The small help button at the right end of a group box; its "tag" property
+// holds the help topic, which also gives its name.
+QToolButton* helpButton(HelpTopic topic, QWidget* parent);
+// "SpeedButton1" for topic 1 ("General"), and so on for the ten groups.
+QString helpButtonName(int topic);
+// Field labels are bold; group captions keep the normal font.
+QLabel* fieldLabel(const QString& text, QWidget* parent);
+// The text of a control with blanks and control characters cut off both ends.
+std::string trimmed(const QString& text);
 
 // Prepares an edit that holds one field of the project file (a bound
 // text). Its text is never cut: the line edit's default limit of 32767

@@ -46,9 +46,10 @@ PathPage::PathPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget* par
     grey.setColor(QPalette::WindowText, QColor(0x80, 0x80, 0x80));
     explanation->setPalette(grey);
     grid->addWidget(explanation, 0, 0);
-    QToolButton* help = pages::helpButton(7, box);
+    QToolButton* help = pages::helpButton(HelpTopic::RootDirectories, box);
     grid->addWidget(help, 0, 1, Qt::AlignRight | Qt::AlignTop);
-    connect(help, &QToolButton::clicked, this, [this] { emit helpRequested(7); });
+    connect(help, &QToolButton::clicked, this,
+            [this] { emit helpRequested(static_cast<int>(HelpTopic::RootDirectories)); });
 
     grid->addWidget(pages::fieldLabel(QStringLiteral("Root Directory for Local Computer"), box), 1, 0, 1, 2);
     edtpInternalUse_RootDir_Local = new QLineEdit(box);
@@ -100,17 +101,18 @@ PathPage::PathPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget* par
     }
 }
 
-void PathPage::load(const TAppletData& data) {
-    edtpInternalUse_RootDir_Local->setText(toQt(data.RootDirLocal));
-    edtpInternalUse_RootDir_Remote->setText(toQt(data.RootDirRemote));
-    setChoice(data.RootDirLocalChecked == "1", data.RootDirLocalChecked == "0");
+void PathPage::load(const TAppletData& slider) {
+    edtpInternalUse_RootDir_Local->setText(toQt(slider.RootDirLocal));
+    edtpInternalUse_RootDir_Remote->setText(toQt(slider.RootDirRemote));
+    setChoice(slider.RootDirLocalChecked == "1", slider.RootDirLocalChecked == "0");
 }
 
-void PathPage::apply(TAppletData& data) const {
-    data.RootDirLocal = pages::trimmed(edtpInternalUse_RootDir_Local->text());
-    data.RootDirRemote = pages::trimmed(edtpInternalUse_RootDir_Remote->text());
+void PathPage::apply(TAppletData& slider) const {
+    slider.RootDirLocal = pages::trimmed(edtpInternalUse_RootDir_Local->text());
+    slider.RootDirRemote = pages::trimmed(edtpInternalUse_RootDir_Remote->text());
     // Built as a std::string: assigning the literal trips a false -Wrestrict of GCC 12.
-    data.RootDirLocalChecked = std::string(rdbtnpInternalUse_RootDir_Local_Checked->isChecked() ? "1" : "0");
+    slider.RootDirLocalChecked =
+        std::string(rdbtnpInternalUse_RootDir_Local_Checked->isChecked() ? "1" : "0");
 }
 
 // Radio buttons of one group refuse to have their checked member unchecked,

@@ -6,8 +6,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPixmap>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -23,63 +21,6 @@
 #include "platform/prompter.h"
 
 namespace marivel {
-
-namespace pages {
-
-QIcon bookIcon() {
-    static const QIcon icon = [] {
-        QPixmap pix(16, 16);
-        pix.fill(Qt::transparent);
-        QPainter p(&pix);
-        p.setRenderHint(QPainter::Antialiasing, false);
-        p.setPen(QColor(0x1f, 0x3a, 0x7a));
-        p.setBrush(QColor(0x3c, 0x6e, 0xc8));
-        p.drawRect(2, 1, 11, 13);  // cover
-        p.setBrush(Qt::white);
-        p.drawRect(3, 12, 10, 2);  // page edges
-        p.setPen(Qt::white);
-        QFont font = p.font();
-        font.setPixelSize(10);
-        font.setBold(true);
-        p.setFont(font);
-        p.drawText(QRect(2, 1, 12, 11), Qt::AlignCenter, QStringLiteral("?"));
-        return QIcon(pix);
-    }();
-    return icon;
-}
-
-QString helpButtonName(int topic) {
-    // The names are fixed by the window layout; the tag, not the name, picks the page.
-    static const int numbers[] = {1, 12, 11, 10, 5, 6, 28, 13, 24, 19};
-    if (topic < 1 || topic > int(std::size(numbers))) return QString();
-    return QStringLiteral("SpeedButton%1").arg(numbers[topic - 1]);
-}
-
-QToolButton* helpButton(int topic, QWidget* parent) {
-    auto* button = new PageButton(parent);
-    button->setObjectName(helpButtonName(topic));
-    button->setProperty("tag", topic);
-    button->setIcon(bookIcon());
-    button->setIconSize(QSize(16, 16));
-    button->setAutoRaise(true);
-    button->setFixedSize(22, 22);
-    button->setToolTip(QStringLiteral("Help"));
-    return button;
-}
-
-QLabel* fieldLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
-
-std::string trimmed(const QString& text) {
-    return Trim(fromQt(text));
-}
-
-}  // namespace pages
 
 namespace {
 
@@ -115,7 +56,7 @@ ScriptPage::ScriptPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget*
     QVBoxLayout* layout = pages::column(this);
     QGridLayout* row = nullptr;
 
-    layout->addWidget(group(QStringLiteral("General"), 1, row));
+    layout->addWidget(group(QStringLiteral("General"), HelpTopic::General, row));
     row->addWidget(pages::fieldLabel(QStringLiteral("Name"), this), 0, kLabel1);
     edt_pSliderName = new QLineEdit(this);
     edt_pSliderName->setObjectName(QStringLiteral("edt_pSliderName"));
@@ -125,19 +66,19 @@ ScriptPage::ScriptPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget*
                    Qt::AlignRight | Qt::AlignVCenter);
     pnl_pBgColor = swatch("pnl_pBgColor", QStringLiteral("Click to choose the background color"), row);
 
-    layout->addWidget(group(QStringLiteral("Size"), 2, row));
+    layout->addWidget(group(QStringLiteral("Size"), HelpTopic::Size, row));
     spnedt_pWidth = spin("spnedt_pWidth", QStringLiteral("Width"), row, kLabel1);
     spedt_pHeight = spin("spedt_pHeight", QStringLiteral("Height"), row, kLabel2);
 
-    layout->addWidget(group(QStringLiteral("Scrolling"), 3, row));
+    layout->addWidget(group(QStringLiteral("Scrolling"), HelpTopic::Scrolling, row));
     spnedt_pStep = spin("spnedt_pStep", QStringLiteral("Step"), row, kLabel1);
     spnedt_pDelay = spin("spnedt_pDelay", QStringLiteral("Delay"), row, kLabel2);
 
-    layout->addWidget(group(QStringLiteral("Distance"), 4, row));
+    layout->addWidget(group(QStringLiteral("Distance"), HelpTopic::Distance, row));
     spnedt_pGap = spin("spnedt_pGap", QStringLiteral("Gap"), row, kLabel1);
     spnedt_pTrailerSpace = spin("spnedt_pTrailerSpace", QStringLiteral("Trailer Space"), row, kLabel2);
 
-    layout->addWidget(group(QStringLiteral("Slider Border"), 5, row));
+    layout->addWidget(group(QStringLiteral("Slider Border"), HelpTopic::SliderBorder, row));
     spnedt_pContainerBorderWidth =
         spin("spnedt_pContainerBorderWidth", QStringLiteral("Width"), row, kLabel1);
     cmbx_pContainerBorderStyle = styleList("cmbx_pContainerBorderStyle", row);
@@ -145,7 +86,7 @@ ScriptPage::ScriptPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget*
     pnl_pContainerBorderColor = swatch("pnl_pContainerBorderColor",
                                        QStringLiteral("Click to choose the color of the slider border"), row);
 
-    layout->addWidget(group(QStringLiteral("Image Border"), 6, row));
+    layout->addWidget(group(QStringLiteral("Image Border"), HelpTopic::ImageBorder, row));
     spnedt_pImageBorderWidth = spin("spnedt_pImageBorderWidth", QStringLiteral("Width"), row, kLabel1);
     cmbx_pImageBorderStyle = styleList("cmbx_pImageBorderStyle", row);
     row->addWidget(pages::fieldLabel(QStringLiteral("Color"), this), 0, kLabel3);
@@ -183,7 +124,7 @@ ScriptPage::ScriptPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget*
 }
 
 // A group box holding one row of fields, with its help button at the right end.
-QGroupBox* ScriptPage::group(const QString& title, int helpTopic, QGridLayout*& row) {
+QGroupBox* ScriptPage::group(const QString& title, HelpTopic helpTopic, QGridLayout*& row) {
     auto* box = new QGroupBox(title, this);
     box->setObjectName(QStringLiteral("grpbx%1").arg(QString(title).remove(QLatin1Char(' '))));
     row = new QGridLayout(box);
@@ -191,7 +132,8 @@ QGroupBox* ScriptPage::group(const QString& title, int helpTopic, QGridLayout*& 
     row->setColumnStretch(kRoom, 1);
     QToolButton* help = pages::helpButton(helpTopic, box);
     row->addWidget(help, 0, kHelp, Qt::AlignRight | Qt::AlignVCenter);
-    connect(help, &QToolButton::clicked, this, [this, helpTopic] { emit helpRequested(helpTopic); });
+    connect(help, &QToolButton::clicked, this,
+            [this, helpTopic] { emit helpRequested(static_cast<int>(helpTopic)); });
     helpButtons_.push_back(help);
     rows_.push_back(row);
     return box;
@@ -292,50 +234,50 @@ void ScriptPage::pickColor(ColorSwatch* swatch) {
     if (chosen.isValid()) emit editFinished(false);
 }
 
-void ScriptPage::load(const TAppletData& data) {
+void ScriptPage::load(const TAppletData& slider) {
     auto setStyle = [](QComboBox* list, const std::string& text) {
         const int index = StrToInt(text);
         list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
     };
-    edt_pSliderName->setText(toQt(data.SliderName));
-    spnedt_pWidth->setValue(StrToInt(data.Width));
-    spedt_pHeight->setValue(StrToInt(data.Height));
-    spnedt_pStep->setValue(StrToInt(data.Step));
-    spnedt_pDelay->setValue(StrToInt(data.Delay));
-    spnedt_pGap->setValue(StrToInt(data.Gap));
-    spnedt_pTrailerSpace->setValue(StrToInt(data.TrailerSpace));
-    pnl_pBgColor->setColor(fromModelColor(HexToColor(data.BgColor)));
-    spnedt_pImageBorderWidth->setValue(StrToInt(data.ImageBorderWidth));
-    setStyle(cmbx_pImageBorderStyle, data.ImageBorderStyle);
-    pnl_pImageBorderColor->setColor(fromModelColor(HexToColor(data.ImageBorderColor)));
-    spnedt_pContainerBorderWidth->setValue(StrToInt(data.ContainerBorderWidth));
-    setStyle(cmbx_pContainerBorderStyle, data.ContainerBorderStyle);
-    pnl_pContainerBorderColor->setColor(fromModelColor(HexToColor(data.ContainerBorderColor)));
+    edt_pSliderName->setText(toQt(slider.SliderName));
+    spnedt_pWidth->setValue(StrToInt(slider.Width));
+    spedt_pHeight->setValue(StrToInt(slider.Height));
+    spnedt_pStep->setValue(StrToInt(slider.Step));
+    spnedt_pDelay->setValue(StrToInt(slider.Delay));
+    spnedt_pGap->setValue(StrToInt(slider.Gap));
+    spnedt_pTrailerSpace->setValue(StrToInt(slider.TrailerSpace));
+    pnl_pBgColor->setColor(fromModelColor(HexToColor(slider.BgColor)));
+    spnedt_pImageBorderWidth->setValue(StrToInt(slider.ImageBorderWidth));
+    setStyle(cmbx_pImageBorderStyle, slider.ImageBorderStyle);
+    pnl_pImageBorderColor->setColor(fromModelColor(HexToColor(slider.ImageBorderColor)));
+    spnedt_pContainerBorderWidth->setValue(StrToInt(slider.ContainerBorderWidth));
+    setStyle(cmbx_pContainerBorderStyle, slider.ContainerBorderStyle);
+    pnl_pContainerBorderColor->setColor(fromModelColor(HexToColor(slider.ContainerBorderColor)));
 }
 
 void ScriptPage::settleNumbers() {
     for (SpinEdit* edit : findChildren<SpinEdit*>()) edit->settle();
 }
 
-void ScriptPage::apply(TAppletData& data) const {
+void ScriptPage::apply(TAppletData& slider) const {
     const std::string name = pages::trimmed(edt_pSliderName->text());
-    data.SliderName = name;
-    data.CfgName = name + "cfg";
-    data.DivId = name + "_div";
-    data.Width = number(spnedt_pWidth->value());
-    data.Height = number(spedt_pHeight->value());
-    data.Step = number(spnedt_pStep->value());
-    data.Delay = number(spnedt_pDelay->value());
-    data.Gap = number(spnedt_pGap->value());
-    data.TrailerSpace = number(spnedt_pTrailerSpace->value());
-    data.BgColor = ColorToHex(toModelColor(pnl_pBgColor->color()));
-    data.CfgNameCopy = name + "cfg";
-    data.ImageBorderWidth = number(spnedt_pImageBorderWidth->value());
-    data.ImageBorderStyle = number(cmbx_pImageBorderStyle->currentIndex());
-    data.ImageBorderColor = ColorToHex(toModelColor(pnl_pImageBorderColor->color()));
-    data.ContainerBorderWidth = number(spnedt_pContainerBorderWidth->value());
-    data.ContainerBorderStyle = number(cmbx_pContainerBorderStyle->currentIndex());
-    data.ContainerBorderColor = ColorToHex(toModelColor(pnl_pContainerBorderColor->color()));
+    slider.SliderName = name;
+    slider.CfgName = name + "cfg";
+    slider.DivId = name + "_div";
+    slider.Width = number(spnedt_pWidth->value());
+    slider.Height = number(spedt_pHeight->value());
+    slider.Step = number(spnedt_pStep->value());
+    slider.Delay = number(spnedt_pDelay->value());
+    slider.Gap = number(spnedt_pGap->value());
+    slider.TrailerSpace = number(spnedt_pTrailerSpace->value());
+    slider.BgColor = ColorToHex(toModelColor(pnl_pBgColor->color()));
+    slider.CfgNameCopy = name + "cfg";
+    slider.ImageBorderWidth = number(spnedt_pImageBorderWidth->value());
+    slider.ImageBorderStyle = number(cmbx_pImageBorderStyle->currentIndex());
+    slider.ImageBorderColor = ColorToHex(toModelColor(pnl_pImageBorderColor->color()));
+    slider.ContainerBorderWidth = number(spnedt_pContainerBorderWidth->value());
+    slider.ContainerBorderStyle = number(cmbx_pContainerBorderStyle->currentIndex());
+    slider.ContainerBorderColor = ColorToHex(toModelColor(pnl_pContainerBorderColor->color()));
 }
 
 int ScriptPage::shownWidth() const {

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <QIcon>
 #include <QWidget>
 #include <vector>
 
+#include "documents/help_topic.h"
 #include "model/records.h"
 
 class QComboBox;
 class QGridLayout;
 class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QToolButton;
 
@@ -57,7 +56,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    QGroupBox* group(const QString& title, int helpTopic, QGridLayout*& row);
+    QGroupBox* group(const QString& title, HelpTopic helpTopic, QGridLayout*& row);
     SpinEdit* spin(const char* name, const QString& label, QGridLayout* row, int labelColumn);
     ColorSwatch* swatch(const char* name, const QString& hint, QGridLayout* row);
     QComboBox* styleList(const char* name, QGridLayout* row);
@@ -85,22 +84,5 @@ private:
     QComboBox* cmbx_pImageBorderStyle;
     ColorSwatch* pnl_pImageBorderColor;
 };
-
-// Helpers shared by the three property pages.
-namespace pages {
-
-// The book picture of the help buttons, drawn flat like the other pictures.
-QIcon bookIcon();
-// The small help button at the right end of a group box; its "tag" property
-// holds the help topic, which also gives its name.
-QToolButton* helpButton(int topic, QWidget* parent);
-// "SpeedButton1" for topic 1 ("General"), and so on for the ten groups.
-QString helpButtonName(int topic);
-// Field labels are bold; group captions keep the normal font.
-QLabel* fieldLabel(const QString& text, QWidget* parent);
-// The text of a control with blanks and control characters cut off both ends.
-std::string trimmed(const QString& text);
-
-}  // namespace pages
 
 }  // namespace marivel

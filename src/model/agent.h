@@ -33,8 +33,10 @@ struct ImagePassCounts {
 };
 
 // The document agent: owns the slider record, the items, the engine file
-// names and the preview bookkeeping, and performs every file operation on the
-// project. It never shows a message; failures are marivel::Error exceptions.
+// names and the preview bookkeeping, and reads and writes the project file.
+// What it writes for the web site (generation, the preview folder,
+// publishing) is PublishingAgent's, in the output library above this one. It
+// never shows a message; failures are marivel::Error exceptions.
 class TkeltAppletAgent {
 public:
     // folders says where the program reads what it ships (tessaline.js) and
@@ -119,29 +121,6 @@ public:
     // Adds one node captioned "Image" per item under the nodes its Level
     // names; throws Error (and adds nothing) on a Level that is no integer.
     void RebuildTreeFromLevels(DesignTree& tree) const;
-
-    // --- generation, preview folder and publishing -------------------------
-    void MakeHTMLCodes(const std::filesystem::path& pagePath, DesignTree& tree);
-    void CopyToPreview(const std::filesystem::path& filePath);
-    // Writes `bytes` into the preview folder as `name` and records the name,
-    // as CopyToPreview does for a file.
-    void PutInPreview(const std::string& name, std::string_view bytes);
-    void ClearPreview();
-    // The engine script from ShippedFolder(), the generated files from folder.
-    void CopyEngineFilesToPreview(const std::filesystem::path& folder);
-    void CopyResourceFiles(const std::filesystem::path& folder);
-    // Writes the project file folder/B.mvl, B being fileName without its
-    // extension, and publishes beside it: SaveAndPublishProject.
-    bool SaveAndPublish(const std::filesystem::path& folder, const std::string& fileName, DesignTree& tree);
-    // Writes the project into exactly projectFile and publishes the page,
-    // the scripts, the report and the images beside it. Everything that can
-    // be refused (values the files cannot hold, clashing names, a file that
-    // cannot be written) is refused before the first file is written.
-    // Waits while another save of this user into the folder runs, as long
-    // as the display's keepWaiting says; false when it gave up, with nothing
-    // written. An error after files were written names those files.
-    bool SaveAndPublishProject(const std::filesystem::path& projectFile, DesignTree& tree);
-    void MakePublishReport(const std::filesystem::path& folder, const std::string& fileName);
 
 private:
     ProgramFolders folders_;

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <string>
 #include <unordered_set>
@@ -22,16 +23,6 @@
 namespace marivel {
 
 namespace fs = std::filesystem;
-
-std::string FileErrorMessage(const char* what, const fs::path& path, int err) {
-    return FileErrorMessage(what, path, err != 0 ? std::string_view(std::strerror(err)) : std::string_view());
-}
-
-std::string FileErrorMessage(const char* what, const fs::path& path, std::string_view reason) {
-    std::string message = std::string(what) + " \"" + path.string() + "\"";
-    if (!reason.empty()) message += ". " + std::string(reason);
-    return message;
-}
 
 namespace {
 
@@ -249,6 +240,23 @@ bool CopyWholeFile(const fs::path& source, const fs::path& target, Durability du
     return true;
 }
 
+std::optional<std::string> TemporarySiblingTarget(std::string_view fileName) {
+    // ".NAME.PID-NUMBER.tmp", as TemporarySibling makes them.
+    if (fileName.size() < 8 || fileName[0] != '.' || fileName.substr(fileName.size() - 4) != ".tmp")
+        return std::nullopt;
+    const std::string_view middle = fileName.substr(1, fileName.size() - 5);
+    const std::size_t dot = middle.rfind('.');
+    if (dot == std::string_view::npos) return std::nullopt;
+    const std::string_view stamp = middle.substr(dot + 1);
+    const std::size_t dash = stamp.find('-');
+    const auto digits = [](std::string_view s) {
+        return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (dash == std::string_view::npos || !digits(stamp.substr(0, dash)) || !digits(stamp.substr(dash + 1)))
+        return std::nullopt;
+    return std::string(middle.substr(0, dot));
+}
+
 bool IsOwnSettledLeftover(const struct stat& status) {
     constexpr std::time_t kSettleSeconds = 60;
     return status.st_uid == ::geteuid() && std::time(nullptr) - status.st_mtim.tv_sec >= kSettleSeconds;
@@ -258,20 +266,8 @@ void RemoveLeftoverTemporaries(const fs::path& folder, const std::vector<std::st
     const std::unordered_set<std::string> wanted(names.begin(), names.end());
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        // ".NAME.PID-NUMBER.tmp", as TemporarySibling makes them.
-        const std::string file = it->path().filename().string();
-        if (file.size() < 8 || file[0] != '.' || file.compare(file.size() - 4, 4, ".tmp") != 0) continue;
-        const std::string middle = file.substr(1, file.size() - 5);
-        const std::size_t dot = middle.rfind('.');
-        if (dot == std::string::npos || !wanted.count(middle.substr(0, dot))) continue;
-        const std::string stamp = middle.substr(dot + 1);
-        const std::size_t dash = stamp.find('-');
-        const auto digits = [](std::string_view s) {
-            return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-        };
-        if (dash == std::string::npos || !digits(std::string_view(stamp).substr(0, dash)) ||
-            !digits(std::string_view(stamp).substr(dash + 1)))
-            continue;
+        const std::optional<std::string> target = TemporarySiblingTarget(it->path().filename().string());
+        if (!target || !wanted.count(*target)) continue;
         struct stat st;
         if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !IsOwnSettledLeftover(st))
             continue;

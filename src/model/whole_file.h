@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -83,6 +84,11 @@ void WriteWholeFile(const std::filesystem::path& target, std::string_view bytes,
 // Error naming the file concerned.
 bool CopyWholeFile(const std::filesystem::path& source, const std::filesystem::path& target,
                    Durability durability = Durability::Synced);
+
+// The file a temporary file that WholeFileWriter makes beside its target
+// stands for: NAME for ".NAME.PID-NUMBER.tmp", nothing for any other name.
+// Every clean-up of a killed writer's files recognises them by this alone.
+std::optional<std::string> TemporarySiblingTarget(std::string_view fileName);
 
 // Whether a file or folder that a killed run may have left behind (`status`
 // from lstat) may be removed: it is the user's own and untouched for a

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "model/agent.h"
 #include "model/field_codec.h"
 #include "model/text_file.h"
 #include "output/generated_files.h"
 #include "output/image_preparer.h"
 #include "output/jpeg_prepare.h"
 #include "output/prepared_cache.h"
+#include "output/publishing_agent.h"
 #include "output/script_text.h"
 #include "output/source_images.h"
 
@@ -60,7 +60,7 @@ private:
 // completes the model in item order: when an image fails, the items before
 // it are complete, the failing one and those after it are as they were
 // (but for the failing one's caption), and the error ends the run.
-void PrepareItemImages(TkeltAppletAgent& agent, DesignTree& tree, const std::vector<bool>& exists) {
+void PrepareItemImages(PublishingAgent& agent, DesignTree& tree, const std::vector<bool>& exists) {
     agent.LastImagePass = {};
     // The slider width is only needed (and only checked) when at least one
     // source exists, and it is checked before anything is written.
@@ -117,7 +117,7 @@ void RewriteLinks(TkeltAppletAgent& agent) {
 
 }  // namespace
 
-void TkeltAppletAgent::MakeHTMLCodes(const fs::path& pagePath, DesignTree& tree) {
+void PublishingAgent::MakeHTMLCodes(const fs::path& pagePath, DesignTree& tree) {
     ActivityScope activity(Display(), kGeneratingHint, false);
     EngineFiles.resize(3);
     EngineFiles[1] = kConfigScriptFile;

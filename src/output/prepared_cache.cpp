@@ -14,6 +14,7 @@
 
 #include "model/descriptor_closer.h"
 #include "model/user_folders.h"
+#include "model/whole_file.h"
 #include "output/content_hash.h"
 
 namespace marivel {
@@ -38,8 +39,6 @@ constexpr std::uint64_t kLargestEntry = 64ULL << 20;
 // again: the order of use stays right to within minutes, and a save of
 // sixty images does not write sixty inodes.
 constexpr std::time_t kTouchAfterSeconds = 300;
-// A temporary file older than this belongs to a writer that was killed.
-constexpr std::time_t kStaleTemporarySeconds = 3600;
 
 std::uint64_t Fnv1a(std::string_view bytes, std::uint64_t hash = 14695981039346656037ULL) {
     for (const char c : bytes) {
@@ -78,10 +77,6 @@ bool IsEntryName(const std::string& name) {
     if (name.size() != 16 + 6 || name.compare(16, 6, ".entry") != 0) return false;
     return std::all_of(name.begin(), name.begin() + 16,
                        [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
-}
-
-bool IsTemporaryName(const std::string& name) {
-    return name.size() > 5 && name[0] == '.' && name.compare(name.size() - 4, 4, ".tmp") == 0;
 }
 
 // File systems whose change times or inodes do not show that a file was
@@ -301,16 +296,16 @@ void PreparedImageCache::trim() const {
     };
     std::vector<Entry> entries;
     std::uint64_t total = 0;
-    const std::time_t now = std::time(nullptr);
     std::error_code ec;
     for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         const bool entry = IsEntryName(name);
-        if (!entry && !IsTemporaryName(name)) continue;  // not ours: never touched
+        if (!entry && !TemporarySiblingTarget(name)) continue;  // not ours: never touched
         struct stat status;
         if (::lstat(it->path().c_str(), &status) != 0 || !S_ISREG(status.st_mode)) continue;
         if (!entry) {
-            if (now - status.st_mtim.tv_sec > kStaleTemporarySeconds) ::unlink(it->path().c_str());
+            // A writer that was killed left it.
+            if (IsOwnSettledLeftover(status)) ::unlink(it->path().c_str());
             continue;
         }
         entries.push_back({status.st_mtim, static_cast<std::uint64_t>(status.st_size), it->path()});

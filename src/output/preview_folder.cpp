@@ -8,10 +8,10 @@
 #include <string>
 #include <unordered_set>
 
-#include "model/agent.h"
 #include "model/error.h"
 #include "model/file_error.h"
 #include "model/whole_file.h"
+#include "output/publishing_agent.h"
 
 namespace marivel {
 
@@ -28,7 +28,7 @@ void MakePreviewFolder(const fs::path& folder) {
 
 }  // namespace
 
-void TkeltAppletAgent::CopyToPreview(const fs::path& filePath) {
+void PublishingAgent::CopyToPreview(const fs::path& filePath) {
     const fs::path folder = PreviewFolder();
     const fs::path name = filePath.filename();
     // Recorded first, so that emptying the folder also removes whatever a
@@ -41,14 +41,14 @@ void TkeltAppletAgent::CopyToPreview(const fs::path& filePath) {
     CopyWholeFile(filePath, folder / name, Durability::Unsynced);
 }
 
-void TkeltAppletAgent::PutInPreview(const std::string& name, std::string_view bytes) {
+void PublishingAgent::PutInPreview(const std::string& name, std::string_view bytes) {
     const fs::path folder = PreviewFolder();
     PreviewFiles.push_back(name);
     MakePreviewFolder(folder);
     WriteWholeFile(folder / name, bytes, Durability::Unsynced);
 }
 
-void TkeltAppletAgent::ClearPreview() {
+void PublishingAgent::ClearPreview() {
     std::error_code ignored;
     const fs::path folder = PreviewFolder();
     // Every build adds its names again; each file is deleted once.
@@ -61,7 +61,7 @@ void TkeltAppletAgent::ClearPreview() {
     if (fs::is_directory(fs::symlink_status(folder, ignored))) fs::remove(folder, ignored);
 }
 
-void TkeltAppletAgent::CopyEngineFilesToPreview(const fs::path& folder) {
+void PublishingAgent::CopyEngineFilesToPreview(const fs::path& folder) {
     // The engine script comes from where it ships (the program folder may be
     // read-only, with the generated files waiting in the user's folder).
     CopyToPreview(ShippedFolder() / EngineFiles.at(0));
@@ -72,7 +72,7 @@ void TkeltAppletAgent::CopyEngineFilesToPreview(const fs::path& folder) {
     fs::remove(folder / EngineFiles.at(2), ignored);
 }
 
-void TkeltAppletAgent::CopyResourceFiles(const fs::path& folder) {
+void PublishingAgent::CopyResourceFiles(const fs::path& folder) {
     Display().setProgressMaximum(100);
     ActivityScope activity(Display(), "Copying Resource Files ... ...", true);
     for (const TItemData& item : Items) {

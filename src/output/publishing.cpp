@@ -17,6 +17,7 @@
 #include "model/text_file.h"
 #include "model/whole_file.h"
 #include "output/publish_plan.h"
+#include "output/publishing_agent.h"
 #include "output/script_text.h"
 #include "output/source_images.h"
 
@@ -84,11 +85,11 @@ private:
 
 }  // namespace
 
-bool TkeltAppletAgent::SaveAndPublish(const fs::path& folder, const std::string& fileName, DesignTree& tree) {
+bool PublishingAgent::SaveAndPublish(const fs::path& folder, const std::string& fileName, DesignTree& tree) {
     return SaveAndPublishProject(folder / (PublishBaseName(fileName) + ".mvl"), tree);
 }
 
-bool TkeltAppletAgent::SaveAndPublishProject(const fs::path& projectFile, DesignTree& tree) {
+bool PublishingAgent::SaveAndPublishProject(const fs::path& projectFile, DesignTree& tree) {
     const fs::path folder = projectFile.has_parent_path() ? projectFile.parent_path() : fs::path(".");
     // One save into a folder at a time, so the folder always holds one
     // save's files; how long to wait for another is the display's to say.
@@ -166,7 +167,7 @@ bool TkeltAppletAgent::SaveAndPublishProject(const fs::path& projectFile, Design
     return true;
 }
 
-void TkeltAppletAgent::MakePublishReport(const fs::path& folder, const std::string& fileName) {
+void PublishingAgent::MakePublishReport(const fs::path& folder, const std::string& fileName) {
     AtomicTextWriter report(folder / fileName);
     report.writeLine(kRule);
     report.writeLine("This file includes a list of filename and you need to upload them to Web server");

@@ -13,13 +13,13 @@
 #include <utility>
 #include <vector>
 
-#include "model/agent.h"
 #include "model/error.h"
 #include "model/folder_lock.h"
 #include "model/image_quality.h"
 #include "model/memory_tree.h"
 #include "output/memory_gate.h"
 #include "output/publish_plan.h"
+#include "output/publishing_agent.h"
 #include "output/scratch_folder.h"
 #include "output/script_text.h"
 
@@ -194,7 +194,7 @@ void RefuseOtherProjectsFiles(const marivel::PublishPlan& plan) {
     throw Error(message + " Nothing was written. Publish into another folder with --out, or give --force");
 }
 
-void PrintItems(const marivel::TkeltAppletAgent& agent, const marivel::DesignTree& tree) {
+void PrintItems(const marivel::PublishingAgent& agent, const marivel::DesignTree& tree) {
     for (std::size_t k = 0; k < agent.Items.size(); ++k) {
         const marivel::TItemData& item = agent.Items[k];
         std::cout << "item " << k + 1 << ": ";
@@ -224,7 +224,7 @@ void Publish(const Arguments& args, const fs::path& programFolder) {
 
     const fs::path folder = args.out ? fs::absolute(*args.out) : project.parent_path();
     WaitNotice display(folder, args.waitSeconds);
-    marivel::TkeltAppletAgent agent(marivel::ProgramFolders{programFolder, work.path()}, &display);
+    marivel::PublishingAgent agent(marivel::ProgramFolders{programFolder, work.path()}, &display);
     marivel::MemoryDesignTree tree("Marivel");
     agent.Quality = marivel::ReadStoredImageQuality(marivel::UserSettingsFile());
     if (args.resize) agent.Quality.resize = *args.resize;

@@ -108,11 +108,14 @@ TEST_P(SavePrompt, EitherCompletesTheCommandOrLeavesTheProjectAsItWas) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Commands, SavePrompt,
-    ::testing::Combine(::testing::Values(Command::New, Command::Open, Command::Template, Command::Recent),
-                       ::testing::ValuesIn(kPromptCases)),
-    [](const auto& info) { return CommandName(std::get<0>(info.param)) + std::get<1>(info.param).name; });
+INSTANTIATE_TEST_SUITE_P(Commands, SavePrompt,
+                         ::testing::Combine(::testing::Values(Command::New, Command::Open, Command::Template,
+                                                              Command::Recent),
+                                            ::testing::ValuesIn(kPromptCases)),
+                         [](const auto& instance) {
+                             return CommandName(std::get<0>(instance.param)) +
+                                    std::get<1>(instance.param).name;
+                         });
 
 // --- closing the window ----------------------------------------------------------------
 
@@ -190,10 +193,10 @@ TEST_P(CloseQuery, AsksAboutUnsavedChangesOnEveryWayOfClosing) {
 INSTANTIATE_TEST_SUITE_P(Ways, CloseQuery,
                          ::testing::Combine(::testing::Values(Way::ExitCommand, Way::WindowManager),
                                             ::testing::ValuesIn(kCloseCases)),
-                         [](const auto& info) {
-                             return std::string(std::get<0>(info.param) == Way::ExitCommand ? "Exit"
-                                                                                            : "Window") +
-                                    std::get<1>(info.param).name;
+                         [](const auto& instance) {
+                             return std::string(std::get<0>(instance.param) == Way::ExitCommand ? "Exit"
+                                                                                                : "Window") +
+                                    std::get<1>(instance.param).name;
                          });
 
 // --- the document's four states and the Save commands ---------------------------------

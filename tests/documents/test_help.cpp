@@ -17,8 +17,9 @@
 
 #include "documents/about_form.h"
 #include "documents/help_commands.h"
-#include "documents/kept_windows.h"
+#include "documents/help_window.h"
 #include "editor/editor_fixture.h"
+#include "platform/file_url.h"
 
 namespace marivel::test {
 namespace {

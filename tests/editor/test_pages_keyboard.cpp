@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "editor/item_page.h"
+#include "editor/page_controls.h"
 #include "editor/path_page.h"
 #include "editor/script_page.h"
 #include "platform/memory_settings_store.h"

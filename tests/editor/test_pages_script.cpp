@@ -13,6 +13,7 @@
 
 #include "editor/color_swatch.h"
 #include "editor/item_page.h"
+#include "editor/page_controls.h"
 #include "editor/path_page.h"
 #include "editor/script_page.h"
 #include "editor/spin_edit.h"

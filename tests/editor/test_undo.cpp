@@ -201,7 +201,7 @@ TEST_P(UndoEveryStep, UndoSavesAsBeforeTheStepAndRedoAsAfterIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, UndoEveryStep, ::testing::ValuesIn(kStepCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // --- drag reorder -------------------------------------------------------------
 
@@ -250,7 +250,7 @@ const DragCase kDragCases[] = {
     {"ChildUp", "G2", 1, 0, "G1", Place::Before},
 };
 INSTANTIATE_TEST_SUITE_P(Equivalents, DragReorder, ::testing::ValuesIn(kDragCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(UndoTest, DragIntoAnotherNodeReparentsTheBlockAndItsLevels) {
     save();

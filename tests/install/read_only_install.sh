@@ -38,6 +38,9 @@ mkdir -p "$home" "$work/bin"
 chmod 700 "$home"  # also the runtime folder, which must be private
 cat >"$work/bin/xdg-open" <<'SCRIPT'
 #!/bin/sh
+# The preview folder is the editor's own and goes when it exits: note what
+# it holds while the editor runs.
+ls -A "$(dirname "$1")" >"$HOME/preview-files.txt"
 echo "$1" >>"$HOME/opened.txt"
 SCRIPT
 chmod 755 "$work/bin/xdg-open"
@@ -83,11 +86,13 @@ run env MARIVEL_AUTOMATION="$work/script" "$prefix/bin/marivel" >"$work/editor.l
   fail "the editor: $(cat "$work/editor.log")"
 grep -q "file dialog: Save As -> $home/site/News.mvl" "$work/editor.log" || fail "Save did not ask for a name: $(cat "$work/editor.log")"
 data="$home/data/Marivel"
-for f in tessaline.js tessalinecfg.js tessaline.css slider0.jpg "~preview.html"; do
-  [ -s "$data/preview/$f" ] || fail "the preview lacks $f"
-done
 for _ in $(seq 50); do [ -s "$home/opened.txt" ] && break; sleep 0.1; done
-grep -qxF "$data/preview/~preview.html" "$home/opened.txt" || fail "the browser was not given the preview page"
+grep -qE "^$home/Marivel/sessions/[^/]+/preview/~preview.html\$" "$home/opened.txt" ||
+  fail "the browser was not given the editor's own preview page: $(cat "$home/opened.txt")"
+for f in tessaline.js tessalinecfg.js tessaline.css slider0.jpg "~preview.html"; do
+  grep -qxF "$f" "$home/preview-files.txt" || fail "the preview lacks $f"
+done
+[ -z "$(ls -A "$home/Marivel/sessions" 2>/dev/null)" ] || fail "the editor left its preview folder behind"
 grep -qF "$program/templates/NewsStrip.mvl" "$data/recentfile.dat" || fail "the recent-files list is not in the user's folder"
 for f in News.mvl News.html News_PublishReport.txt tessaline.js slider4.jpg; do
   [ -s "$home/site/$f" ] || fail "the save wrote no $f"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "model/agent.h"
 #include "model/memory_tree.h"
+#include "output/publishing_agent.h"
 #include "support/recording_display.h"
 #include "support/temp_dir.h"
 #include "support/test_jpeg.h"
@@ -22,7 +22,7 @@ protected:
     GeneratorFixture() {
         std::filesystem::create_directory(program);
         WriteBytes(program / "tessaline.js", "// engine\n");
-        agent = std::make_unique<TkeltAppletAgent>(program, &display);
+        agent = std::make_unique<PublishingAgent>(program, &display);
         agent->ResetProject();
         agent->AppletData.CfgName = "VSlider1cfg";
         agent->AppletData.DivId = "VSlider1_div";
@@ -32,7 +32,7 @@ protected:
     // Adds a node under `parent` and its item; answers the node's index.
     int AddItem(const std::string& originalPath, int parent = 0) {
         const int node = tree.addChild(parent, "Image");
-        TItemData item = TkeltAppletAgent::MakeNewItem();
+        TItemData item = PublishingAgent::MakeNewItem();
         item.OriginalImagePath = originalPath;
         item.Link = "http://";
         item.Level = std::to_string(tree.depth(node) - 1);
@@ -60,7 +60,7 @@ protected:
     std::filesystem::path program = dir / "program";
     RecordingDisplay display;
     MemoryDesignTree tree{"Marivel"};
-    std::unique_ptr<TkeltAppletAgent> agent;
+    std::unique_ptr<PublishingAgent> agent;
 };
 
 }  // namespace marivel::test

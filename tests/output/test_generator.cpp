@@ -369,7 +369,7 @@ TEST_F(Generator, ValuesWrittenOutsideScriptStringsMustBeWhatTheyStandFor) {
     applet.ImageBorderStyle = "0";
     applet.ContainerBorderStyle = "0";
     struct Row {
-        std::function<void(TkeltAppletAgent&)> set;
+        std::function<void(PublishingAgent&)> set;
         std::string expected;                        // the refusal; empty: accepted
         std::string constructor{}, page{}, sizes{};  // what is written when accepted
     };

@@ -104,7 +104,7 @@ TEST_F(ImagePaths, GenerationReadsRelativePathsFromTheProjectNotTheCurrentFolder
 TEST_F(ImagePaths, OpeningAProjectTakesItsFolderAndNewForgetsIt) {
     AddItem("images/a.jpg");
     agent->SaveProject(dir / "old/p.mvl");
-    TkeltAppletAgent reader(program);
+    PublishingAgent reader(program);
     MemoryDesignTree readTree("Marivel");
     {
         CurrentFolder here(dir / "old");
@@ -135,7 +135,7 @@ TEST_F(ImagePaths, TheSavedFileAndTheModelAreRebasedOnlyWhenTheWholeSaveSucceeds
         return paths;
     };
     auto saved = [&] {
-        TkeltAppletAgent reader(program);
+        PublishingAgent reader(program);
         MemoryDesignTree readTree("Marivel");
         EXPECT_EQ(reader.LoadProject(target / "p.mvl", readTree), LoadResult::Loaded);
         return originals(reader.Items);
@@ -157,7 +157,7 @@ TEST_F(ImagePaths, TheSavedFileAndTheModelAreRebasedOnlyWhenTheWholeSaveSucceeds
     EXPECT_EQ(agent->ProjectFolder, target);
 
     // The saved project, read from its new place, prepares the same pictures.
-    TkeltAppletAgent reopened(program);
+    PublishingAgent reopened(program);
     MemoryDesignTree reopenedTree("Marivel");
     ASSERT_EQ(reopened.LoadProject(target / "p.mvl", reopenedTree), LoadResult::Loaded);
     reopened.MakeHTMLCodes(dir / "page.html", reopenedTree);
@@ -189,11 +189,11 @@ TEST_F(ImagePaths, AReadOnlyProgramFolderIsOnlyRead) {
     const fs::path user = dir / "user";
     fs::create_directory(user);
     WriteBytes(program / "tessaline.js", "// the shipped engine\n");
-    TkeltAppletAgent split(ProgramFolders{program, user}, &display);
+    PublishingAgent split(ProgramFolders{program, user}, &display);
     split.ResetProject();
     split.AppletData = agent->AppletData;
     const int node = tree.addChild(0, "Image");
-    TItemData item = TkeltAppletAgent::MakeNewItem();
+    TItemData item = PublishingAgent::MakeNewItem();
     item.OriginalImagePath = Photo("old/images/b.jpg", 200, 100);
     item.Level = std::to_string(tree.depth(node) - 1);
     split.InsertItem(0, item);

@@ -147,7 +147,7 @@ TEST(Leftovers, EachEditorHasAFolderOfItsOwnAndAKilledOnesGoesAtTheNextStart) {
     fs::create_directories(program);
     WriteBytes(program / "tessaline.js", "// engine");
     ScratchFolder workA(base, "editor-"), workB(base, "editor-");
-    TkeltAppletAgent a(program), b(program);
+    PublishingAgent a(program), b(program);
     a.SetWorkFolder(workA.path());
     b.SetWorkFolder(workB.path());
     MemoryDesignTree treeA, treeB;

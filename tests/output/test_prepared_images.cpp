@@ -77,7 +77,7 @@ TEST_F(PreparedImages, ASecondSaveDecodesNothingAndGivesTheSameBytes) {
     const auto applet = agent->AppletData;
 
     // A fresh editor: nothing in memory, only the cache on disk.
-    agent = std::make_unique<TkeltAppletAgent>(program, &display);
+    agent = std::make_unique<PublishingAgent>(program, &display);
     agent->ResetProject();
     agent->AppletData = applet;
     agent->Items = model;

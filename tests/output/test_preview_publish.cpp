@@ -136,7 +136,7 @@ TEST_F(Publishing, SaveWritesEverythingTheSiteNeedsBesideTheProject) {
 
     // The project file keeps the height the user entered and the prepared
     // image's name and size.
-    TkeltAppletAgent reopened(program);
+    PublishingAgent reopened(program);
     MemoryDesignTree reopenedTree;
     ASSERT_EQ(reopened.LoadProject(site / "My.Slider.mvl", reopenedTree), LoadResult::Loaded);
     EXPECT_EQ(reopened.AppletData.Height, "400");

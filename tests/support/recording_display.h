@@ -20,9 +20,9 @@ public:
         busy = on;
         events.push_back(on ? "busy" : "idle");
     }
-    void setProgressMaximum(int maximum) override {
-        this->maximum = maximum;
-        events.push_back("max:" + std::to_string(maximum));
+    void setProgressMaximum(int value) override {
+        maximum = value;
+        events.push_back("max:" + std::to_string(value));
     }
     void advanceProgress(int step) override {
         position += step;

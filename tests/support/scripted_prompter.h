@@ -4,10 +4,10 @@
 
 #include <QColor>
 #include <QString>
-#include <QStringList>
-#include <deque>
+#include <optional>
 #include <vector>
 
+#include "platform/answer_queue.h"
 #include "platform/prompter.h"
 
 namespace marivel::test {
@@ -46,14 +46,14 @@ public:
 
     // --- scripting -----------------------------------------------------------
     // Answers of yesNo, yesNoCancel and okCancel (Yes for OK), in order.
-    void queueAnswer(Answer answer) { answers_.push_back(answer); }
+    void queueAnswer(Answer answer) { queue_.queueAnswer(answer); }
     // Answers of openFile, saveFile and openPicture, in order; an empty string
     // plays a cancelled dialog.
-    void queuePath(const QString& path) { paths_.push_back(path); }
+    void queuePath(const QString& path) { queue_.queuePath(path); }
     // Answers of openPictures, in order; an empty list plays a cancel.
-    void queuePaths(const QStringList& paths) { pathLists_.push_back(paths); }
+    void queuePaths(const QStringList& paths) { queue_.queuePaths(paths); }
     // Answers of the colour dialog; an invalid QColor plays a cancel.
-    void queueColor(const QColor& color) { colors_.push_back(color); }
+    void queueColor(const QColor& color) { queue_.queueColor(color); }
     // When off, questions without a scripted answer are answered like a
     // cancel without failing the test.
     void setStrict(bool strict) { strict_ = strict; }
@@ -68,14 +68,9 @@ public:
     const Prompt* last() const { return asked_.empty() ? nullptr : &asked_.back(); }
     void clear() {
         asked_.clear();
-        answers_.clear();
-        paths_.clear();
-        colors_.clear();
-        pathLists_.clear();
+        queue_.clear();
     }
-    bool allAnswersUsed() const {
-        return answers_.empty() && paths_.empty() && colors_.empty() && pathLists_.empty();
-    }
+    bool allAnswersUsed() const { return queue_.empty(); }
 
     // --- Prompter --------------------------------------------------------------
     void error(QWidget*, const QString& text, const QString& caption) override {
@@ -115,23 +110,15 @@ public:
     }
     QStringList openPictures(QWidget*, const QString& filter, const QString& directory) override {
         asked_.push_back({Kind::OpenPictures, {}, {}, filter, directory, {}});
-        if (pathLists_.empty()) {
-            unanswered();
-            return {};
-        }
-        QStringList paths = pathLists_.front();
-        pathLists_.pop_front();
-        return paths;
+        const std::optional<QStringList> paths = queue_.nextPaths();
+        if (!paths) unanswered();
+        return paths.value_or(QStringList());
     }
     QColor color(QWidget*, const QColor& initial) override {
         asked_.push_back({Kind::Color, {}, {}, {}, {}, initial});
-        if (colors_.empty()) {
-            unanswered();
-            return QColor();
-        }
-        QColor c = colors_.front();
-        colors_.pop_front();
-        return c;
+        const std::optional<QColor> c = queue_.nextColor();
+        if (!c) unanswered();
+        return c.value_or(QColor());
     }
 
 private:
@@ -139,28 +126,17 @@ private:
         if (strict_) ADD_FAILURE() << "a dialog was opened that the test did not script an answer for";
     }
     Answer nextAnswer() {
-        if (answers_.empty()) {
-            unanswered();
-            return Answer::Cancel;
-        }
-        Answer a = answers_.front();
-        answers_.pop_front();
-        return a;
+        const std::optional<Answer> a = queue_.nextAnswer();
+        if (!a) unanswered();
+        return a.value_or(Answer::Cancel);
     }
     QString nextPath() {
-        if (paths_.empty()) {
-            unanswered();
-            return QString();
-        }
-        QString p = paths_.front();
-        paths_.pop_front();
-        return p;
+        const std::optional<QString> p = queue_.nextPath();
+        if (!p) unanswered();
+        return p.value_or(QString());
     }
 
-    std::deque<Answer> answers_;
-    std::deque<QString> paths_;
-    std::deque<QColor> colors_;
-    std::deque<QStringList> pathLists_;
+    AnswerQueue queue_;
     std::vector<Prompt> asked_;
     bool strict_ = true;
 };

@@ -17,8 +17,10 @@
 #include <vector>
 
 #include "model/agent.h"
+#include "model/folder_lock.h"
 #include "model/memory_tree.h"
 #include "model/save_lock.h"
+#include "output/publishing_agent.h"
 #include "support/temp_dir.h"
 #include "support/test_jpeg.h"
 
@@ -74,10 +76,10 @@ protected:
     // A project saved by the agent, as the editor would have saved it.
     fs::path Project(const std::string& name, const std::vector<std::string>& sources) {
         fs::create_directories(dir / "project");
-        TkeltAppletAgent agent(dir.path());
+        PublishingAgent agent(dir.path());
         agent.ResetProject();
         for (std::size_t k = 0; k < sources.size(); ++k) {
-            TItemData item = TkeltAppletAgent::MakeNewItem();
+            TItemData item = PublishingAgent::MakeNewItem();
             item.OriginalImagePath = sources[k];
             item.ToolTip = "Tom's photo " + std::to_string(k);
             item.Level = "0";
@@ -193,14 +195,14 @@ TEST_F(MarivelPublish, NeedsTheEngineBesideItself) {
 fs::path OtherProject(const fs::path& folder, const std::string& sliderName, const std::string& colour,
                       const std::vector<std::string>& sources) {
     fs::create_directories(folder);
-    TkeltAppletAgent agent(folder);
+    PublishingAgent agent(folder);
     agent.ResetProject();
     agent.AppletData.SliderName = sliderName;
     agent.AppletData.DivId = sliderName + "_div";
     agent.AppletData.CfgName = sliderName + "cfg";
     agent.AppletData.ImageBorderColor = colour;
     for (std::size_t k = 0; k < sources.size(); ++k) {
-        TItemData item = TkeltAppletAgent::MakeNewItem();
+        TItemData item = PublishingAgent::MakeNewItem();
         item.OriginalImagePath = sources[k];
         item.Level = "0";
         agent.InsertItem(static_cast<int>(k), item);
@@ -229,8 +231,9 @@ TEST_F(MarivelPublish, ParallelRunsIntoOneFolderLeaveOneRunsFiles) {
         ASSERT_EQ(std::system(("cd " + Quote(dir.path().string()) + " && { " + run + "; }").c_str()), 0);
         // Which project each file comes from: 'A', 'B' or '?'. The report
         // names the same images for both, so it cannot tell.
-        auto from = [](const std::string& text, const std::string& a, const std::string& b) {
-            const bool isA = text.find(a) != std::string::npos, isB = text.find(b) != std::string::npos;
+        auto from = [](const std::string& text, const std::string& markA, const std::string& markB) {
+            const bool isA = text.find(markA) != std::string::npos,
+                       isB = text.find(markB) != std::string::npos;
             return isA && !isB ? 'A' : isB && !isA ? 'B' : '?';
         };
         std::string origins;

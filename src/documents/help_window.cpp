@@ -1,6 +1,5 @@
-#include "documents/kept_windows.h"
+#include "documents/help_window.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextBrowser>
@@ -19,16 +18,6 @@ bool isPage(const QString& path) {
 }
 
 }  // namespace
-
-QString PathToFileUrl(const QString& path, PathStyle style) {
-    if (style == PathStyle::Posix) {
-        const QString absolute = QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path);
-        return kFileScheme + absolute;
-    }
-    QString url = path;
-    url.replace(QLatin1Char('\\'), QLatin1Char('/')).replace(QLatin1Char(':'), QLatin1Char('|'));
-    return QStringLiteral("file:///") + url;
-}
 
 TfrmHelp::TfrmHelp(Shell& shell, QWidget* parent)
     : QDialog(parent, Qt::Tool), shell_(shell), WebBrowser1(new QTextBrowser(this)) {

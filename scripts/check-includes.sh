@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Fails when an #include points against the layers' arrows:
+#   model/ and output/ include no Qt header (the core builds without Qt),
+#   model/ includes nothing from output/ (output builds on the model),
+#   only editor/ and app/ include editor headers (the main window's layer
+#   is the top one; documents/ reaches it through DocumentHost).
+# Usage: scripts/check-includes.sh [source folder, default src]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+src=${1:-src}
+status=0
+
+# Lists the #include lines of the C++ files under the given folders that
+# match the pattern, as FILE:LINE:TEXT.
+includes() {
+    local pattern=$1
+    shift
+    local folders=()
+    for folder in "$@"; do [ -d "$src/$folder" ] && folders+=("$src/$folder"); done
+    [ ${#folders[@]} -gt 0 ] || return 0
+    grep -rnE --include='*.h' --include='*.cpp' "^[[:space:]]*#[[:space:]]*include[[:space:]]*[<\"]($pattern)" \
+        "${folders[@]}" || true
+}
+
+report() {
+    local rule=$1 found=$2
+    [ -n "$found" ] || return 0
+    echo "include against the layers ($rule):"
+    echo "$found" | sed 's/^/  /'
+    status=1
+}
+
+report "no Qt header in model/ or output/" "$(includes 'Q[A-Za-z]+|Qt[A-Za-z]*/' model output)"
+report "no output/ header in model/" "$(includes 'output/' model)"
+others=$(find "$src" -mindepth 1 -maxdepth 1 -type d ! -name editor ! -name app -printf '%f\n' | sort)
+# shellcheck disable=SC2086
+report "editor/ headers only in editor/ and app/" "$(includes 'editor/' $others)"
+
+[ $status -eq 0 ] && echo "includes follow the layers"
+exit $status
