@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
-#include "editor/main_form.h"
+#include "editor/main_window.h"
 #include "editor/tree_widget_design_tree.h"
 #include "model/memory_tree.h"
 #include "platform/memory_settings_store.h"
@@ -78,19 +78,19 @@ BENCHMARK(BM_Depths_TreeWidget)->Unit(benchmark::kMicrosecond);
 class Editor {
 public:
     Editor() {
-        MainFormOptions options;
+        MainWindowOptions options;
         options.programFolder = std::filesystem::path(dir.path().toStdString());
         options.registerFileType = false;
-        form = std::make_unique<TMainForm>(prompter, settings, shell, options);
+        form = std::make_unique<MainWindow>(prompter, settings, shell, options);
         // Built as a project is read, then taken as saved: the undo history
         // starts from the whole project, as after Open.
-        TreeWidgetDesignTree& tree = form->DesignTreeAdapter();
+        TreeWidgetDesignTree& tree = form->designTreeAdapter();
         for (int i = 0; i < kItems; ++i) {
             const int added = tree.addChild(0, "Item");
-            TItemData item = TkeltAppletAgent::MakeNewItem();
+            SliderItem item = DocumentAgent::MakeNewItem();
             item.ToolTip = "Item " + std::to_string(i);
             item.Level = "0";
-            form->Agent().InsertItem(added - 1, item);
+            form->documentAgent().InsertItem(added - 1, item);
         }
         form->ProjectSaved();
     }
@@ -98,31 +98,31 @@ public:
     QtPrompter prompter;
     MemorySettingsStore settings;
     DesktopShell shell;
-    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<MainWindow> form;
 };
 
 void BM_Editor_SelectItem(benchmark::State& state) {
     Editor editor;
-    QTreeWidgetItem* root = editor.form->Tree()->topLevelItem(0);
+    QTreeWidgetItem* root = editor.form->treeWidget()->topLevelItem(0);
     int i = 0;
-    for (auto _ : state) editor.form->Tree()->setCurrentItem(root->child((i++ * 7919) % kItems));
+    for (auto _ : state) editor.form->treeWidget()->setCurrentItem(root->child((i++ * 7919) % kItems));
 }
 BENCHMARK(BM_Editor_SelectItem)->Unit(benchmark::kMicrosecond);
 
 void BM_Editor_MoveUpLastItem(benchmark::State& state) {
     Editor editor;
-    QTreeWidgetItem* root = editor.form->Tree()->topLevelItem(0);
-    editor.form->Tree()->setCurrentItem(root->child(kItems - 1));
+    QTreeWidgetItem* root = editor.form->treeWidget()->topLevelItem(0);
+    editor.form->treeWidget()->setCurrentItem(root->child(kItems - 1));
     for (auto _ : state) {
-        editor.form->MoveUp1Click();
-        editor.form->MoveDown1Click();
+        editor.form->moveItemUp();
+        editor.form->moveItemDown();
     }
 }
 BENCHMARK(BM_Editor_MoveUpLastItem)->Unit(benchmark::kMicrosecond);
 
 void BM_Editor_InsertAtTheEnd(benchmark::State& state) {
     Editor editor;
-    for (auto _ : state) editor.form->Insert1Click();
+    for (auto _ : state) editor.form->insertItem();
 }
 BENCHMARK(BM_Editor_InsertAtTheEnd)->Unit(benchmark::kMicrosecond);
 
@@ -130,8 +130,8 @@ BENCHMARK(BM_Editor_InsertAtTheEnd)->Unit(benchmark::kMicrosecond);
 // comparing the whole project once and kept as one record.
 void BM_Editor_FieldEditStep(benchmark::State& state) {
     Editor editor;
-    QTreeWidgetItem* root = editor.form->Tree()->topLevelItem(0);
-    editor.form->Tree()->setCurrentItem(root->child(kItems / 2));
+    QTreeWidgetItem* root = editor.form->treeWidget()->topLevelItem(0);
+    editor.form->treeWidget()->setCurrentItem(root->child(kItems / 2));
     auto* tip = editor.form->findChild<QLineEdit*>(QStringLiteral("edt_IToolTip"));
     int i = 0;
     for (auto _ : state) {
@@ -145,7 +145,7 @@ BENCHMARK(BM_Editor_FieldEditStep)->Unit(benchmark::kMicrosecond);
 // have), then Undo, which rebuilds the tree.
 void BM_Editor_DragFirstToEndAndUndo(benchmark::State& state) {
     Editor editor;
-    QTreeWidget* tree = editor.form->Tree();
+    QTreeWidget* tree = editor.form->treeWidget();
     for (auto _ : state) {
         QTreeWidgetItem* root = tree->topLevelItem(0);
         editor.form->moveNode(root->child(0), root->child(kItems - 1), DesignTreeWidget::DropPlace::After);
@@ -157,8 +157,8 @@ BENCHMARK(BM_Editor_DragFirstToEndAndUndo)->Unit(benchmark::kMillisecond);
 // Undo and Redo of a field edit: no change of shape, so the tree is kept.
 void BM_Editor_UndoRedoFieldEdit(benchmark::State& state) {
     Editor editor;
-    QTreeWidgetItem* root = editor.form->Tree()->topLevelItem(0);
-    editor.form->Tree()->setCurrentItem(root->child(kItems / 2));
+    QTreeWidgetItem* root = editor.form->treeWidget()->topLevelItem(0);
+    editor.form->treeWidget()->setCurrentItem(root->child(kItems / 2));
     editor.form->findChild<QLineEdit*>(QStringLiteral("edt_IToolTip"))->setText(QStringLiteral("typed"));
     editor.form->commitFieldEdits(false);
     for (auto _ : state) {
@@ -172,12 +172,12 @@ BENCHMARK(BM_Editor_UndoRedoFieldEdit)->Unit(benchmark::kMicrosecond);
 // shown project replaced and the tree rebuilt) against the bare read of the
 // same file straight into a tree widget, the floor of any open.
 QString WriteLongProject(const QTemporaryDir& dir) {
-    TkeltAppletAgent writer(std::filesystem::path(dir.path().toStdString()));
+    DocumentAgent writer(std::filesystem::path(dir.path().toStdString()));
     writer.ResetProject();
     MemoryDesignTree tree;
     Fill(tree);
     for (int k = 1; k < tree.count(); ++k) {
-        TItemData item = TkeltAppletAgent::MakeNewItem();
+        SliderItem item = DocumentAgent::MakeNewItem();
         item.Level = std::to_string(tree.depth(k) - 1);
         writer.Items.push_back(item);
     }
@@ -191,7 +191,7 @@ void BM_Open_BareReadIntoTreeWidget(benchmark::State& state) {
     const QString path = WriteLongProject(dir);
     QTreeWidget widget;
     TreeWidgetDesignTree tree(widget, QIcon(), QIcon());
-    TkeltAppletAgent agent(std::filesystem::path(dir.path().toStdString()));
+    DocumentAgent agent(std::filesystem::path(dir.path().toStdString()));
     for (auto _ : state) {
         tree.reset("Marivel");
         agent.LoadProject(path.toStdString(), tree);
@@ -202,14 +202,14 @@ BENCHMARK(BM_Open_BareReadIntoTreeWidget)->Unit(benchmark::kMillisecond);
 void BM_Open_Editor(benchmark::State& state) {
     QTemporaryDir dir;
     const QString path = WriteLongProject(dir);
-    MainFormOptions options;
+    MainWindowOptions options;
     options.programFolder = std::filesystem::path(dir.path().toStdString());
     options.registerFileType = false;
     QtPrompter prompter;
     MemorySettingsStore settings;
     DesktopShell shell;
-    TMainForm form(prompter, settings, shell, options);
-    for (auto _ : state) form.OpenProjectByPath(path);
+    MainWindow form(prompter, settings, shell, options);
+    for (auto _ : state) form.openProjectByPath(path);
 }
 BENCHMARK(BM_Open_Editor)->Unit(benchmark::kMillisecond);
 

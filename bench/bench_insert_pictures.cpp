@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "editor/main_actions.h"
-#include "editor/main_form.h"
+#include "editor/main_window.h"
 #include "editor/picture_thumbnails.h"
 #include "platform/memory_settings_store.h"
 #include "platform/prompter.h"
@@ -99,17 +99,17 @@ int main(int argc, char** argv) {
     ListPrompter prompter(files);
     MemorySettingsStore settings;
     DesktopShell shell;
-    MainFormOptions options;
+    MainWindowOptions options;
     options.programFolder = program.path().toStdString();
     options.registerFileType = false;
-    TMainForm form(prompter, settings, shell, options);
+    MainWindow form(prompter, settings, shell, options);
     form.show();
     QApplication::processEvents();
 
     QElapsedTimer clock;
     clock.start();
     PaintClock painted(clock);
-    QWidget* viewport = form.Tree()->viewport();
+    QWidget* viewport = form.treeWidget()->viewport();
     viewport->installEventFilter(&painted);
     QTimer frames;
     QObject::connect(&frames, &QTimer::timeout, [&] { viewport->update(); });
@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     double started = -1, returned = -1;
     QTimer::singleShot(50, [&] {
         started = clock.nsecsElapsed() / 1e6;
-        form.Actions().insertPicturesMenuItem->trigger();
+        form.mainActions().insertPicturesMenuItem->trigger();
         returned = clock.nsecsElapsed() / 1e6;
     });
     // The last node is shown with the first paint after the command.
@@ -126,15 +126,15 @@ int main(int argc, char** argv) {
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     const double shown = painted.paints.back();
     QTreeWidgetItem* last =
-        form.Tree()->topLevelItem(0)->child(form.Tree()->topLevelItem(0)->childCount() - 1);
-    const bool lastVisible = viewport->rect().intersects(form.Tree()->visualItemRect(last));
+        form.treeWidget()->topLevelItem(0)->child(form.treeWidget()->topLevelItem(0)->childCount() - 1);
+    const bool lastVisible = viewport->rect().intersects(form.treeWidget()->visualItemRect(last));
 
     // Then the thumbnails, made in the background.
     while (form.Pictures().busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     const double thumbnailsDone = clock.nsecsElapsed() / 1e6;
 
     std::printf("photos: %lld, items added: %d, error boxes: %d\n", static_cast<long long>(files.size()),
-                form.Tree()->topLevelItem(0)->childCount(), prompter.errors);
+                form.treeWidget()->topLevelItem(0)->childCount(), prompter.errors);
     std::printf("last node shown after:               %8.0f ms (visible: %s)\n", shown - started,
                 lastVisible ? "yes" : "no");
     std::printf("longest time without a repaint:      %8.0f ms\n", painted.longestGap(started, shown));
@@ -146,8 +146,8 @@ int main(int argc, char** argv) {
         settle.start();
         while (settle.elapsed() < 300) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
         form.grab().save(shots.filePath(QStringLiteral("tree-thumbnails.png")));
-        QTreeWidgetItem* second = form.Tree()->topLevelItem(0)->child(1);
-        form.Tree()->setCurrentItem(second);
+        QTreeWidgetItem* second = form.treeWidget()->topLevelItem(0)->child(1);
+        form.treeWidget()->setCurrentItem(second);
         settle.restart();
         while (settle.elapsed() < 500) {
             form.Pictures().waitForIdle();

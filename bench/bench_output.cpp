@@ -135,7 +135,7 @@ int MakeProject(const char* path, int count, char** sources) {
     marivel::PublishingAgent agent(fs::path(path).parent_path());
     agent.ResetProject();
     for (int i = 0; i < count; ++i) {
-        marivel::TItemData item = marivel::PublishingAgent::MakeNewItem();
+        marivel::SliderItem item = marivel::PublishingAgent::MakeNewItem();
         item.OriginalImagePath = fs::absolute(sources[i]).string();
         item.Level = "0";
         agent.InsertItem(i, item);

@@ -22,7 +22,7 @@ namespace {
 
 using marivel::MemoryDesignTree;
 using marivel::PublishingAgent;
-using marivel::TItemData;
+using marivel::SliderItem;
 
 constexpr int kItems = 10000;
 
@@ -46,7 +46,7 @@ std::filesystem::path BenchFolder() {
 void FillProject(PublishingAgent& agent) {
     agent.ResetProject();
     for (int i = 0; i < kItems; ++i) {
-        TItemData item = PublishingAgent::MakeNewItem();
+        SliderItem item = PublishingAgent::MakeNewItem();
         item.ImageFile = "slider" + std::to_string(i) + ".jpg";
         item.OriginalImagePath =
             "/home/designer/photos/summer-2026/IMG_" + std::to_string(10000 + i) + ".jpg";
@@ -120,7 +120,7 @@ std::filesystem::path LargeProject(int items, Shape shape) {
     agent.AppletData.DivId = "VSlider1_div";
     agent.Items.reserve(static_cast<std::size_t>(items));
     for (int i = 0; i < items; ++i) {
-        TItemData item = PublishingAgent::MakeNewItem();
+        SliderItem item = PublishingAgent::MakeNewItem();
         item.ImageFile = "slider" + std::to_string(i) + ".jpg";
         item.OriginalImagePath = "/nonexistent/photos/IMG_" + std::to_string(10000 + i) + ".jpg";
         item.Link = "http://www.example.com/gallery/photo" + std::to_string(i) + ".html";

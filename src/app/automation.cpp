@@ -7,7 +7,7 @@
 
 #include "documents/document_commands.h"
 #include "editor/main_actions.h"
-#include "editor/main_form.h"
+#include "editor/main_window.h"
 
 namespace marivel {
 
@@ -101,7 +101,7 @@ QColor AutomationPrompter::color(QWidget*, const QColor&) {
     return QColor();
 }
 
-int RunAutomation(TMainForm& form, AutomationPrompter& prompter, const QString& scriptFile) {
+int RunAutomation(MainWindow& form, AutomationPrompter& prompter, const QString& scriptFile) {
     QFile file(scriptFile);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         complain(QStringLiteral("cannot read the script %1: %2").arg(scriptFile, file.errorString()));
@@ -116,7 +116,7 @@ int RunAutomation(TMainForm& form, AutomationPrompter& prompter, const QString& 
         const QString argument = blank < 0 ? QString() : line.mid(blank + 1).trimmed();
         say(QStringLiteral("> ") + line);
         if (command == QLatin1String("open")) {
-            form.Run([&] { form.OpenProjectByPath(argument); });
+            form.run([&] { form.openProjectByPath(argument); });
         } else if (command == QLatin1String("answer")) {
             if (argument == QLatin1String("yes"))
                 prompter.queueAnswer(Prompter::Answer::Yes);
@@ -127,11 +127,11 @@ int RunAutomation(TMainForm& form, AutomationPrompter& prompter, const QString& 
             else
                 prompter.queuePath(argument);
         } else if (command == QLatin1String("preview")) {
-            form.Actions().Preview1->trigger();
+            form.mainActions().previewAction->trigger();
         } else if (command == QLatin1String("save")) {
-            form.Run([&] { form.Documents().Save1Click(); });
+            form.run([&] { form.documentCommands().saveProject(); });
         } else if (command == QLatin1String("save-as")) {
-            form.Actions().Save2->trigger();
+            form.mainActions().saveAsAction->trigger();
         } else if (command == QLatin1String("close")) {
             form.close();
         } else {

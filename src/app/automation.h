@@ -7,7 +7,7 @@
 
 namespace marivel {
 
-class TMainForm;
+class MainWindow;
 
 // Runs the real editor from a script instead of a person, for the tests of
 // an installed Marivel (MARIVEL_AUTOMATION names the script file). One
@@ -55,6 +55,6 @@ private:
     bool failed_ = false;
 };
 
-int RunAutomation(TMainForm& form, AutomationPrompter& prompter, const QString& scriptFile);
+int RunAutomation(MainWindow& form, AutomationPrompter& prompter, const QString& scriptFile);
 
 }  // namespace marivel

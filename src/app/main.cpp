@@ -16,7 +16,7 @@
 #include "app/first_paint_reporter.h"
 #include "app/screenshot.h"
 #endif
-#include "editor/main_form.h"
+#include "editor/main_window.h"
 #include "model/error.h"
 #include "model/program_folders.h"
 #include "model/user_folders.h"
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
         automation.isEmpty() ? static_cast<marivel::Prompter&>(interactive) : scripted;
     marivel::IniSettingsStore settings(marivel::IniSettingsStore::defaultFolder());
     marivel::DesktopShell shell;
-    marivel::MainFormOptions options;
+    marivel::MainWindowOptions options;
     // The folder of the executable itself (a launcher that links to it is
     // followed), and where to write when that folder is only to be read.
     const marivel::ProgramFolders folders = marivel::LocateProgramFolders(
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     }
     if (session) options.workFolder = session->path();
 
-    marivel::TMainForm mainForm(prompter, settings, shell, options);
+    marivel::MainWindow mainForm(prompter, settings, shell, options);
     mainForm.show();
     // A window manager activates a new window on its own; without one (a
     // bare X server) the editor would start without the keyboard.

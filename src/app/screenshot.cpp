@@ -13,9 +13,9 @@
 #include <QTreeWidget>
 #include <cstdio>
 
-#include "documents/about_form.h"
+#include "documents/about_dialog.h"
 #include "documents/help_commands.h"
-#include "editor/main_form.h"
+#include "editor/main_window.h"
 
 namespace marivel {
 
@@ -55,7 +55,7 @@ QSize ParseScreenshotSize(const QString& text) {
     return QSize(match.captured(1).toInt(), match.captured(2).toInt());
 }
 
-int SaveScreenshots(TMainForm& form, Shell& shell, const QString& folder) {
+int SaveScreenshots(MainWindow& form, Shell& shell, const QString& folder) {
     QDir().mkpath(folder);
     const QSize size = ParseScreenshotSize(qEnvironmentVariable("MARIVEL_SCREENSHOT_SIZE"));
     QString suffix;
@@ -74,16 +74,16 @@ int SaveScreenshots(TMainForm& form, Shell& shell, const QString& folder) {
     };
     form.raise();
     form.activateWindow();
-    if (form.Agent().Items.empty()) {
-        for (int i = 0; i < 4; ++i) form.Insert1Click();
+    if (form.documentAgent().Items.empty()) {
+        for (int i = 0; i < 4; ++i) form.insertItem();
     }
-    QTreeWidget* tree = form.Tree();
+    QTreeWidget* tree = form.treeWidget();
     tree->setCurrentItem(tree->topLevelItem(0));
-    form.Pages()->setCurrentWidget(form.findChild<QWidget*>(QStringLiteral("tbshtScript")));
+    form.propertyTabs()->setCurrentWidget(form.findChild<QWidget*>(QStringLiteral("tbshtScript")));
     bool ok = save(form, file("editor-root"));
-    form.Pages()->setCurrentWidget(form.findChild<QWidget*>(QStringLiteral("tbshtPath")));
+    form.propertyTabs()->setCurrentWidget(form.findChild<QWidget*>(QStringLiteral("tbshtPath")));
     ok = save(form, file("editor-path")) && ok;
-    form.Pages()->setCurrentWidget(form.findChild<QWidget*>(QStringLiteral("tbshtScript")));
+    form.propertyTabs()->setCurrentWidget(form.findChild<QWidget*>(QStringLiteral("tbshtScript")));
 
     QTreeWidgetItem* item =
         tree->topLevelItem(0)->child(std::min(1, tree->topLevelItem(0)->childCount() - 1));
@@ -99,11 +99,11 @@ int SaveScreenshots(TMainForm& form, Shell& shell, const QString& folder) {
     // The help window with a group's page, and the About box. Both are
     // pictured once, at their own fixed sizes.
     if (!size.isValid()) {
-        form.Help().SpeedButton1Click(2);
+        form.helpCommands().showGroupHelp(2);
         waitForTheScreen();
-        ok = save(form.Help().HelpWindow(), file("help-window")) && ok;
-        form.Help().HelpWindow().hide();
-        TformAbout about(shell, &form);
+        ok = save(form.helpCommands().helpPageWindow(), file("help-window")) && ok;
+        form.helpCommands().helpPageWindow().hide();
+        AboutDialog about(shell, &form);
         about.show();
         waitForTheScreen();
         ok = save(about, file("about-box")) && ok;

@@ -44,17 +44,17 @@ QString below(const QString& folder, std::initializer_list<const char*> parts) {
     return path;
 }
 
-void addIfExists(std::vector<TWebBrowserNamePath>& found, const QString& name, const QString& path) {
+void addIfExists(std::vector<BrowserNameAndPath>& found, const QString& name, const QString& path) {
     if (fileExists(path)) found.push_back({name, path});
 }
 
-void detectInternetExplorer(const SettingsStore& settings, std::vector<TWebBrowserNamePath>& found) {
+void detectInternetExplorer(const SettingsStore& settings, std::vector<BrowserNameAndPath>& found) {
     QString path;
     if (!readText(settings, Hive::LocalMachine, kIexplorePaths, QString(), path)) return;
     addIfExists(found, QStringLiteral("Internet Explorer"), path);
 }
 
-void detectNavigator3(const SettingsStore& settings, std::vector<TWebBrowserNamePath>& found) {
+void detectNavigator3(const SettingsStore& settings, std::vector<BrowserNameAndPath>& found) {
     QString folder;
     if (!readText(settings, Hive::CurrentUser, kNavigator3, kInstallDirectory, folder) || folder.isEmpty())
         return;
@@ -64,7 +64,7 @@ void detectNavigator3(const SettingsStore& settings, std::vector<TWebBrowserName
 // Communicator and Netscape 6 keep their install folder under a key named
 // after the current version.
 void detectVersioned(const SettingsStore& settings, const QString& key, const QString& namePrefix,
-                     std::initializer_list<const char*> executable, std::vector<TWebBrowserNamePath>& found) {
+                     std::initializer_list<const char*> executable, std::vector<BrowserNameAndPath>& found) {
     QString version;
     if (!readText(settings, Hive::LocalMachine, key, kCurrentVersion, version) || version.isEmpty()) return;
     QString folder;
@@ -146,8 +146,8 @@ QStringList BrowserLocations::splitSearchPath(const QString& path) {
     return folders;
 }
 
-std::vector<TWebBrowserNamePath> DetectRegisteredBrowsers(const SettingsStore& settings) {
-    std::vector<TWebBrowserNamePath> found;
+std::vector<BrowserNameAndPath> DetectRegisteredBrowsers(const SettingsStore& settings) {
+    std::vector<BrowserNameAndPath> found;
     detectInternetExplorer(settings, found);
     detectNavigator3(settings, found);
     detectVersioned(settings, kNavigator, QStringLiteral("Netscape Communicator "),
@@ -156,8 +156,8 @@ std::vector<TWebBrowserNamePath> DetectRegisteredBrowsers(const SettingsStore& s
     return found;
 }
 
-std::vector<TWebBrowserNamePath> DetectInstalledBrowsers(const BrowserLocations& where) {
-    std::vector<TWebBrowserNamePath> found;
+std::vector<BrowserNameAndPath> DetectInstalledBrowsers(const BrowserLocations& where) {
+    std::vector<BrowserNameAndPath> found;
     for (const InstalledBrowser& browser : kInstalledBrowsers) {
         const QString path = findInstalled(browser, where);
         if (!path.isEmpty()) found.push_back({QLatin1String(browser.name), path});
@@ -165,12 +165,11 @@ std::vector<TWebBrowserNamePath> DetectInstalledBrowsers(const BrowserLocations&
     return found;
 }
 
-std::vector<TWebBrowserNamePath> DetectBrowsers(const SettingsStore& settings,
-                                                const BrowserLocations& where) {
-    std::vector<TWebBrowserNamePath> all;
+std::vector<BrowserNameAndPath> DetectBrowsers(const SettingsStore& settings, const BrowserLocations& where) {
+    std::vector<BrowserNameAndPath> all;
     QSet<QString> seen;
-    auto take = [&](const std::vector<TWebBrowserNamePath>& found) {
-        for (const TWebBrowserNamePath& browser : found) {
+    auto take = [&](const std::vector<BrowserNameAndPath>& found) {
+        for (const BrowserNameAndPath& browser : found) {
             const QString id = identity(browser.Path);
             if (seen.contains(id)) continue;
             seen.insert(id);

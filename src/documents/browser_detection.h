@@ -10,10 +10,10 @@ class SettingsStore;
 
 // One browser found on the machine: the name shown in the browser list and
 // the full path of its executable.
-struct TWebBrowserNamePath {
+struct BrowserNameAndPath {
     QString Name;
     QString Path;
-    bool operator==(const TWebBrowserNamePath&) const = default;
+    bool operator==(const BrowserNameAndPath&) const = default;
 };
 
 // Where installed browsers are looked for: the folders of the search path in
@@ -35,15 +35,15 @@ struct BrowserLocations {
 // family), read through the settings store in a fixed order. Each step adds
 // at most one entry and only when its executable file exists; a value that
 // cannot be read ends that step without an entry.
-std::vector<TWebBrowserNamePath> DetectRegisteredBrowsers(const SettingsStore& settings);
+std::vector<BrowserNameAndPath> DetectRegisteredBrowsers(const SettingsStore& settings);
 
 // The browsers installed the way Linux installs them, in a fixed order
 // (Firefox, Firefox ESR, Chromium, Google Chrome, Brave, Vivaldi, Opera,
 // Microsoft Edge, GNOME Web, Falkon, Konqueror): each one whose executable is
 // on the search path or in its usual install place and may be executed.
-std::vector<TWebBrowserNamePath> DetectInstalledBrowsers(const BrowserLocations& where);
+std::vector<BrowserNameAndPath> DetectInstalledBrowsers(const BrowserLocations& where);
 
 // Both lists, registered browsers first, without listing one executable twice.
-std::vector<TWebBrowserNamePath> DetectBrowsers(const SettingsStore& settings, const BrowserLocations& where);
+std::vector<BrowserNameAndPath> DetectBrowsers(const SettingsStore& settings, const BrowserLocations& where);
 
 }  // namespace marivel

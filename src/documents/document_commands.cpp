@@ -17,7 +17,7 @@
 #include "documents/document_host.h"
 #include "documents/document_places.h"
 #include "documents/recent_files.h"
-#include "documents/templet_dialog.h"
+#include "documents/templates_dialog.h"
 #include "model/error.h"
 #include "model/memory_tree.h"
 #include "model/whole_file.h"
@@ -90,24 +90,24 @@ DocumentCommands::DocumentCommands(DocumentHost& host) : host_(host) {}
 DocumentCommands::~DocumentCommands() = default;
 
 fs::path DocumentCommands::ProgramFolder() const {
-    return host_.Agent().ProgramFolder();
+    return host_.documentAgent().ProgramFolder();
 }
 
-QWidget* DocumentCommands::DialogParent() const {
+QWidget* DocumentCommands::dialogParent() const {
     // A question asked while the templates dialog is up belongs above it.
     if (QWidget* modal = QApplication::activeModalWidget()) return modal;
-    return host_.DialogParent();
+    return host_.dialogParent();
 }
 
 // --- the save prompt and saving -------------------------------------------------
 
-bool DocumentCommands::SavePrompt() {
-    if (!host_.Modified()) return true;
-    switch (host_.Prompts().yesNoCancel(DialogParent(), QStringLiteral("Save changes to files?"))) {
+bool DocumentCommands::askToSaveChanges() {
+    if (!host_.isModified()) return true;
+    switch (host_.prompts().yesNoCancel(dialogParent(), QStringLiteral("Save changes to files?"))) {
         case Prompter::Answer::Yes:
             // A save that did not happen (its dialog cancelled) must not let
             // the command throw the changes away.
-            return Save();
+            return saveCurrent();
         case Prompter::Answer::No:
             return true;
         case Prompter::Answer::Cancel:
@@ -116,10 +116,10 @@ bool DocumentCommands::SavePrompt() {
     return false;
 }
 
-QString DocumentCommands::AskSaveName() {
+QString DocumentCommands::askSaveName() {
     // The dialog would ask about the name typed; the question belongs to the
     // project file that name leads to, so it is asked here.
-    const QString typed = host_.Prompts().saveFile(DialogParent(), QStringLiteral("Save As"), kProjectFilter,
+    const QString typed = host_.prompts().saveFile(dialogParent(), QStringLiteral("Save As"), kProjectFilter,
                                                    saveDialogFolder_, false);
     if (typed.isEmpty()) return typed;
     const fs::path project = ProjectFileForTypedName(toLocalPath(typed));
@@ -127,15 +127,15 @@ QString DocumentCommands::AskSaveName() {
     if (fs::exists(fs::symlink_status(project, ec))) {
         const QString question = toQt(project.filename().string()) +
                                  QStringLiteral(" already exists.\nDo you want to replace it?");
-        if (host_.Prompts().yesNo(DialogParent(), question) != Prompter::Answer::Yes) return QString();
+        if (host_.prompts().yesNo(dialogParent(), question) != Prompter::Answer::Yes) return QString();
     }
     if (!MayReplaceFilesBeside(project)) return QString();
     return toQt(project.string());
 }
 
 bool DocumentCommands::MayReplaceFilesBeside(const fs::path& projectFile) {
-    const TkeltAppletAgent& agent = host_.Agent();
-    const PublishPlan plan = PlanPublish(agent, host_.ProjectTree(), projectFile);
+    const DocumentAgent& agent = host_.documentAgent();
+    const PublishPlan plan = PlanPublish(agent, host_.projectTree(), projectFile);
     std::vector<std::string> replaced = plan.existingFilesReplaced();
     // A file the save copies onto itself (saving into the program's own
     // folder) is not replaced.
@@ -151,8 +151,8 @@ bool DocumentCommands::MayReplaceFilesBeside(const fs::path& projectFile) {
     });
     // What this project wrote into the same folder at its last save is its
     // own to replace: saving it there again is no first save.
-    if (!host_.CurrentFileName().isEmpty()) {
-        const fs::path current = toLocalPath(host_.CurrentFileName());
+    if (!host_.currentFileName().isEmpty()) {
+        const fs::path current = toLocalPath(host_.currentFileName());
         if (SameFolder(current.parent_path(), plan.folder)) {
             const std::vector<std::string> published = FilesLastPublishedWith(current);
             std::unordered_set<std::string> own(published.begin(), published.end());
@@ -163,21 +163,21 @@ bool DocumentCommands::MayReplaceFilesBeside(const fs::path& projectFile) {
     if (replaced.empty()) return true;
     const QString question = QStringLiteral("Saving here replaces: ") + ListOfNames(replaced) +
                              QStringLiteral(".\nOK replaces them; Cancel saves nothing.");
-    return host_.Prompts().okCancel(DialogParent(), question) == Prompter::Answer::Yes;
+    return host_.prompts().okCancel(dialogParent(), question) == Prompter::Answer::Yes;
 }
 
-bool DocumentCommands::Publish(const QString& path) {
-    if (!host_.Agent().SaveAndPublishProject(toLocalPath(path), host_.ProjectTree())) return false;
-    host_.ShowItemImagePath();
+bool DocumentCommands::publishTo(const QString& path) {
+    if (!host_.documentAgent().SaveAndPublishProject(toLocalPath(path), host_.projectTree())) return false;
+    host_.showItemImagePath();
     return true;
 }
 
-bool DocumentCommands::CanSaveInPlace(const QString& path) const {
+bool DocumentCommands::canSaveInPlace(const QString& path) const {
     const QFileInfo file(path);
     const QString folder = file.absolutePath();
     // What an installed Marivel ships stays as it shipped, even for a user
     // who could write there.
-    const ProgramFolders& program = host_.Agent().Folders();
+    const ProgramFolders& program = host_.documentAgent().Folders();
     if (!program.IsPortable()) {
         const QString shipped = QDir(toQt(program.shipped.string())).absolutePath();
         if (folder == shipped || folder.startsWith(shipped + QLatin1Char('/'))) return false;
@@ -185,87 +185,87 @@ bool DocumentCommands::CanSaveInPlace(const QString& path) const {
     return QFileInfo(folder).isWritable();
 }
 
-bool DocumentCommands::Save() {
-    host_.CommitPanes();
+bool DocumentCommands::saveCurrent() {
+    host_.commitPages();
     // A project whose folder cannot be written (a template or sample of an
     // installed Marivel, a project on a read-only medium) is saved as one
     // without a name would be: the user chooses where its copy goes, and its
     // pictures are still found from there.
-    if (!host_.CurrentFileName().isEmpty() && CanSaveInPlace(host_.CurrentFileName())) {
+    if (!host_.currentFileName().isEmpty() && canSaveInPlace(host_.currentFileName())) {
         // Saved over the very file it was opened from or last saved to,
         // whatever its name ends in.
-        if (!Publish(host_.CurrentFileName())) return false;
+        if (!publishTo(host_.currentFileName())) return false;
         host_.ProjectSaved();
-        host_.ClearModified();
+        host_.clearModified();
         return true;
     }
-    const QString path = AskSaveName();
-    if (path.isEmpty() || !Publish(path)) return false;
+    const QString path = askSaveName();
+    if (path.isEmpty() || !publishTo(path)) return false;
     host_.ProjectSaved();
     // Only a save that returned changes the state: a failed one leaves the
     // project as unsaved and as untitled as it was.
-    host_.ClearModified();
-    host_.SetCurrentFileName(path);
-    ListSavedProject(path);
+    host_.clearModified();
+    host_.setCurrentFileName(path);
+    listSavedProject(path);
     return true;
 }
 
-void DocumentCommands::Save1Click() {
-    Save();
+void DocumentCommands::saveProject() {
+    saveCurrent();
 }
 
-void DocumentCommands::Save2Click() {
-    host_.CommitPanes();
-    const QString path = AskSaveName();
-    if (path.isEmpty() || !Publish(path)) return;
+void DocumentCommands::saveProjectAs() {
+    host_.commitPages();
+    const QString path = askSaveName();
+    if (path.isEmpty() || !publishTo(path)) return;
     host_.ProjectSaved();
-    host_.SetCurrentFileName(path);
-    ListSavedProject(path);
+    host_.setCurrentFileName(path);
+    listSavedProject(path);
 }
 
-void DocumentCommands::ListSavedProject(const QString& path) {
+void DocumentCommands::listSavedProject(const QString& path) {
     // A project saved under a new name is one the user will want back, as
     // one that was opened; the list names the file that was written. The
     // save itself has completed: a list that cannot be written is told, and
     // the command goes on.
-    host_.RunGuarded([&] { AddRecentFile(path); });
+    host_.runGuarded([&] { addRecentFile(path); });
 }
 
 // --- New and Open -----------------------------------------------------------------
 
-void DocumentCommands::New1Click() {
-    if (!SavePrompt()) return;
-    host_.Agent().ClearPreview();
-    host_.SetCurrentFileName(QString());
-    host_.ResetTree();
-    host_.ResumeTreeEvents();
-    host_.Agent().ResetProject();
-    host_.LoadAppletPane();
-    host_.ShowRoot(false);
-    host_.ClearModified();
+void DocumentCommands::newProject() {
+    if (!askToSaveChanges()) return;
+    host_.documentAgent().ClearPreview();
+    host_.setCurrentFileName(QString());
+    host_.reduceTreeToRoot();
+    host_.resumeTreeEvents();
+    host_.documentAgent().ResetProject();
+    host_.loadSliderPages();
+    host_.showRoot(false);
+    host_.clearModified();
 }
 
-void DocumentCommands::Open1Click() {
-    if (!SavePrompt()) return;
-    PreviewStash stash(host_.Agent());
-    const QString path = host_.Prompts().openFile(DialogParent(), QStringLiteral("Open"), kProjectFilter);
+void DocumentCommands::openWithDialog() {
+    if (!askToSaveChanges()) return;
+    PreviewStash stash(host_.documentAgent());
+    const QString path = host_.prompts().openFile(dialogParent(), QStringLiteral("Open"), kProjectFilter);
     if (path.isEmpty()) return;
-    OpenFile(path, stash);
+    readProjectFile(path, stash);
 }
 
-DocumentCommands::OpenOutcome DocumentCommands::OpenProjectByPath(const QString& path) {
-    if (path.isEmpty() || !SavePrompt()) return OpenOutcome::Declined;
-    PreviewStash stash(host_.Agent());
-    return OpenFile(path, stash);
+DocumentCommands::OpenOutcome DocumentCommands::openProjectByPath(const QString& path) {
+    if (path.isEmpty() || !askToSaveChanges()) return OpenOutcome::Declined;
+    PreviewStash stash(host_.documentAgent());
+    return readProjectFile(path, stash);
 }
 
-DocumentCommands::OpenOutcome DocumentCommands::OpenFile(const QString& given, PreviewStash& stash) {
+DocumentCommands::OpenOutcome DocumentCommands::readProjectFile(const QString& given, PreviewStash& stash) {
     // A path relative to the working folder would mean another file in the
     // next run; the list of recent files and later saves need the full path.
     const QString path =
         QFileInfo(given).isRelative() ? QDir::cleanPath(QDir::current().absoluteFilePath(given)) : given;
     const fs::path file = toLocalPath(path);
-    PublishingAgent& agent = host_.Agent();
+    PublishingAgent& agent = host_.documentAgent();
 
     // The file is read aside first: the shown project is only replaced once
     // the file has been read whole, so a failed or refused open leaves the
@@ -282,16 +282,16 @@ DocumentCommands::OpenOutcome DocumentCommands::OpenFile(const QString& given, P
     }
     if (result != LoadResult::Loaded) {
         stash.restore();
-        host_.Prompts().error(DialogParent(), kRefused, QStringLiteral("Tessaline"));
+        host_.prompts().error(dialogParent(), kRefused, QStringLiteral("Tessaline"));
         return OpenOutcome::Refused;
     }
 
-    host_.ResetTree();
+    host_.reduceTreeToRoot();
     agent.AppletData = std::move(read.AppletData);
     agent.Items = std::move(read.Items);
     agent.FileVersion = std::move(read.FileVersion);
     agent.ProjectFolder = std::move(read.ProjectFolder);
-    agent.RebuildTreeFromLevels(host_.ProjectTree());
+    agent.RebuildTreeFromLevels(host_.projectTree());
     // The project has been replaced: what follows only completes the open.
     // The recent-files list and the preview copies of the prepared images are
     // conveniences, so failing to write them must not leave a half-shown
@@ -304,13 +304,13 @@ DocumentCommands::OpenOutcome DocumentCommands::OpenFile(const QString& given, P
             if (!laterError) laterError = std::current_exception();
         }
     };
-    completing([&] { AddRecentFile(path); });
-    host_.ResumeTreeEvents();
-    host_.LoadAppletPane();
-    host_.SetCurrentFileName(path);
+    completing([&] { addRecentFile(path); });
+    host_.resumeTreeEvents();
+    host_.loadSliderPages();
+    host_.setCurrentFileName(path);
     completing([&] { agent.CopyResourceFiles(file.parent_path()); });
-    host_.ShowRoot(true);
-    host_.ClearModified();
+    host_.showRoot(true);
+    host_.clearModified();
     ++completedOpens_;
     if (laterError) std::rethrow_exception(laterError);
     return OpenOutcome::Opened;
@@ -318,17 +318,17 @@ DocumentCommands::OpenOutcome DocumentCommands::OpenFile(const QString& given, P
 
 // --- closing ------------------------------------------------------------------------
 
-bool DocumentCommands::FormCloseQuery() {
-    PublishingAgent& agent = host_.Agent();
-    if (host_.Modified()) {
-        switch (host_.Prompts().yesNoCancel(DialogParent(),
+bool DocumentCommands::mayClose() {
+    PublishingAgent& agent = host_.documentAgent();
+    if (host_.isModified()) {
+        switch (host_.prompts().yesNoCancel(dialogParent(),
                                             QStringLiteral("Save changes to files before Exit?"))) {
             case Prompter::Answer::Yes: {
                 // A titled project is saved and the window closes with the
                 // preview folder as it is; an untitled one asks for a name
                 // first and empties the folder whether or not it was saved.
-                const bool titled = !host_.CurrentFileName().isEmpty();
-                const bool saved = Save();
+                const bool titled = !host_.currentFileName().isEmpty();
+                const bool saved = saveCurrent();
                 if (!titled) agent.ClearPreview();
                 return saved;
             }
@@ -345,39 +345,39 @@ bool DocumentCommands::FormCloseQuery() {
 
 // --- templates ------------------------------------------------------------------------
 
-void DocumentCommands::Templet1Click() {
-    TfrmTemplet::Handlers handlers;
+void DocumentCommands::showTemplates() {
+    TemplatesDialog::Handlers handlers;
     // The list stays up for another choice only when the template could not
     // be opened; an error told after a completed open does not count.
     handlers.openProject = [this](const QString& path) {
         OpenOutcome outcome = OpenOutcome::Declined;
         const int opensBefore = completedOpens_;
-        const bool clean = host_.RunGuarded([&] { outcome = OpenProjectByPath(path); });
+        const bool clean = host_.runGuarded([&] { outcome = openProjectByPath(path); });
         return completedOpens_ != opensBefore || (clean && outcome != OpenOutcome::Refused);
     };
-    handlers.newProject = [this] { host_.RunGuarded([this] { New1Click(); }); };
+    handlers.newProject = [this] { host_.runGuarded([this] { newProject(); }); };
     handlers.showError = [this](const QString& message) {
-        host_.RunGuarded([&] { throw Error(fromQt(message)); });
+        host_.runGuarded([&] { throw Error(fromQt(message)); });
     };
-    const PublishingAgent& agent = host_.Agent();
-    TfrmTemplet dialog(TemplatesFolder(agent.ShippedFolder()), TemplatesFolder(agent.ProgramFolder()),
-                       host_.Settings(), std::move(handlers), DialogParent());
+    const PublishingAgent& agent = host_.documentAgent();
+    TemplatesDialog dialog(TemplatesFolder(agent.ShippedFolder()), TemplatesFolder(agent.ProgramFolder()),
+                           host_.settingsStore(), std::move(handlers), dialogParent());
     dialog.exec();
 }
 
-void DocumentCommands::SaveAsTemplate1Click() {
+void DocumentCommands::saveAsTemplate() {
     const fs::path folder = TemplatesFolder(ProgramFolder());
     std::error_code ignored;
     if (!fs::is_directory(folder, ignored)) fs::create_directory(folder, ignored);
     // The save dialog keeps starting there for the rest of the run.
     saveDialogFolder_ = toQt(folder.string());
-    Save2Click();
+    saveProjectAs();
 }
 
 // --- recent files ----------------------------------------------------------------------
 
-void DocumentCommands::LoadRecentFilesMenu() {
-    QMenu* menu = host_.RecentFilesMenu();
+void DocumentCommands::loadRecentFilesMenu() {
+    QMenu* menu = host_.recentFilesMenu();
     // An empty submenu is greyed, also when the list cannot be read at all.
     menu->menuAction()->setEnabled(!menu->isEmpty());
     const RecentFilesList::Lines lines = RecentFilesList(RecentFilesPath(ProgramFolder())).ReadLines();
@@ -392,17 +392,17 @@ void DocumentCommands::LoadRecentFilesMenu() {
         QAction* item = menu->addAction(toQt(RecentFilesList::CaptionOfLine(line)));
         item->setData(toQt(RecentFilesList::PathOfLine(line)));
         QObject::connect(item, &QAction::triggered, item,
-                         [this, item] { host_.RunGuarded([this, item] { RecentFileClick(item); }); });
+                         [this, item] { host_.runGuarded([this, item] { openRecentFile(item); }); });
     }
     menu->menuAction()->setEnabled(!menu->isEmpty());
 }
 
-void DocumentCommands::AddRecentFile(const QString& path) {
-    if (RecentFilesList(RecentFilesPath(ProgramFolder())).Add(fromQt(path))) LoadRecentFilesMenu();
+void DocumentCommands::addRecentFile(const QString& path) {
+    if (RecentFilesList(RecentFilesPath(ProgramFolder())).Add(fromQt(path))) loadRecentFilesMenu();
 }
 
-void DocumentCommands::RecentFileClick(const QAction* item) {
-    OpenProjectByPath(item->data().toString());
+void DocumentCommands::openRecentFile(const QAction* item) {
+    openProjectByPath(item->data().toString());
 }
 
 }  // namespace marivel

@@ -34,42 +34,42 @@ public:
         Refused,   // the file holds no project of this program (the user was told)
     };
 
-    void New1Click();
-    void Open1Click();
+    void newProject();
+    void openWithDialog();
     // Opens the project file at path as Open does after its dialog; an empty
     // path does nothing.
-    OpenOutcome OpenProjectByPath(const QString& path);
-    void Save1Click();
-    void Save2Click();
-    void Templet1Click();
-    void SaveAsTemplate1Click();
+    OpenOutcome openProjectByPath(const QString& path);
+    void saveProject();
+    void saveProjectAs();
+    void showTemplates();
+    void saveAsTemplate();
     // Run whenever the main window is about to close: true when it may.
-    bool FormCloseQuery();
+    bool mayClose();
 
-    void LoadRecentFilesMenu();
-    void AddRecentFile(const QString& path);
-    void RecentFileClick(const QAction* item);
+    void loadRecentFilesMenu();
+    void addRecentFile(const QString& path);
+    void openRecentFile(const QAction* item);
 
 private:
     // Asks about unsaved changes; false when the command is to end here.
-    bool SavePrompt();
+    bool askToSaveChanges();
     // Save: false when its file dialog was cancelled.
-    bool Save();
+    bool saveCurrent();
     // The save dialog: the project file the typed name leads to, or an
     // empty path when cancelled or when the user chose not to replace the
     // project file or the other files the save would replace.
-    QString AskSaveName();
+    QString askSaveName();
     // Asks once, naming them, before a first save of the project into a
     // folder replaces files there that it did not write; false to cancel.
     bool MayReplaceFilesBeside(const std::filesystem::path& projectFile);
     // False for a project file that Save must not write over where it lies.
-    bool CanSaveInPlace(const QString& path) const;
+    bool canSaveInPlace(const QString& path) const;
     // Saves into exactly that project file; false when the user gave up
     // waiting for another save into the folder (nothing was written).
-    bool Publish(const QString& path);
-    void ListSavedProject(const QString& path);
-    OpenOutcome OpenFile(const QString& path, PreviewStash& stash);
-    QWidget* DialogParent() const;
+    bool publishTo(const QString& path);
+    void listSavedProject(const QString& path);
+    OpenOutcome readProjectFile(const QString& path, PreviewStash& stash);
+    QWidget* dialogParent() const;
     std::filesystem::path ProgramFolder() const;
 
     DocumentHost& host_;

@@ -23,46 +23,46 @@ public:
     virtual ~DocumentHost() = default;
 
     // --- editor state -------------------------------------------------------------
-    virtual bool Modified() const = 0;
+    virtual bool isModified() const = 0;
     // Modified := false, and the Save commands are greyed.
-    virtual void ClearModified() = 0;
-    virtual const QString& CurrentFileName() const = 0;
-    virtual void SetCurrentFileName(const QString& path) = 0;
+    virtual void clearModified() = 0;
+    virtual const QString& currentFileName() const = 0;
+    virtual void setCurrentFileName(const QString& path) = 0;
     // The project as it stands has just been written to its file: undoing
     // back to this point leaves no unsaved changes.
     virtual void ProjectSaved() = 0;
 
     // --- pages ----------------------------------------------------------------------
     // Commits the slider pages and the shown item into the model.
-    virtual void CommitPanes() = 0;
+    virtual void commitPages() = 0;
     // Fills the slider pages from the model.
-    virtual void LoadAppletPane() = 0;
+    virtual void loadSliderPages() = 0;
     // Shows the model's image path of the item on the item page again: a
     // save into another folder may have written it anew.
-    virtual void ShowItemImagePath() = 0;
+    virtual void showItemImagePath() = 0;
 
     // --- design tree ---------------------------------------------------------------
-    virtual DesignTree& ProjectTree() = 0;
+    virtual DesignTree& projectTree() = 0;
     // No current item, the root node alone and selected, tree events
-    // suppressed until ResumeTreeEvents.
-    virtual void ResetTree() = 0;
-    virtual void ResumeTreeEvents() = 0;
+    // suppressed until resumeTreeEvents.
+    virtual void reduceTreeToRoot() = 0;
+    virtual void resumeTreeEvents() = 0;
     // Selects the root node and arranges the page tabs for it; expandItems
     // opens every node so a project that was read shows all its items.
-    virtual void ShowRoot(bool expandItems) = 0;
+    virtual void showRoot(bool expandItems) = 0;
 
     // --- the rest of the window ---------------------------------------------------
-    virtual PublishingAgent& Agent() = 0;
-    virtual Prompter& Prompts() const = 0;
-    virtual SettingsStore& Settings() const = 0;
+    virtual PublishingAgent& documentAgent() = 0;
+    virtual Prompter& prompts() const = 0;
+    virtual SettingsStore& settingsStore() const = 0;
     // Opens documents and starts programs.
-    virtual Shell& SystemShell() const = 0;
+    virtual Shell& systemShell() const = 0;
     // The owner of the dialogs the commands show.
-    virtual QWidget* DialogParent() = 0;
-    virtual QMenu* RecentFilesMenu() const = 0;
+    virtual QWidget* dialogParent() = 0;
+    virtual QMenu* recentFilesMenu() const = 0;
     // Runs a command of the user: an error it raises ends it and is shown in
     // the standard error box. True when the command ended without an error.
-    virtual bool RunGuarded(const std::function<void()>& command) = 0;
+    virtual bool runGuarded(const std::function<void()>& command) = 0;
 };
 
 }  // namespace marivel

@@ -2,7 +2,7 @@
 
 #include <QDir>
 
-#include "documents/about_form.h"
+#include "documents/about_dialog.h"
 #include "documents/document_host.h"
 #include "documents/help_topic.h"
 #include "output/generated_files.h"
@@ -32,45 +32,45 @@ QString HelpPageForTag(int tag) {
 }
 
 HelpCommands::HelpCommands(DocumentHost& host)
-    : host_(host), frmHelp_(new TfrmHelp(host.SystemShell(), host.DialogParent())) {}
+    : host_(host), helpPageWindow_(new HelpPageWindow(host.systemShell(), host.dialogParent())) {}
 
 HelpCommands::~HelpCommands() {
-    delete frmHelp_.data();
+    delete helpPageWindow_.data();
 }
 
-QString HelpCommands::ShippedFile(const char* folder, const QString& name) const {
-    return QDir(toQt(host_.Agent().ShippedFolder().string())).filePath(QLatin1String(folder)) +
+QString HelpCommands::shippedFile(const char* folder, const QString& name) const {
+    return QDir(toQt(host_.documentAgent().ShippedFolder().string())).filePath(QLatin1String(folder)) +
            QLatin1Char('/') + name;
 }
 
 // The shell's answer is not looked at: a missing page or browser shows as
 // whatever the desktop shows for it.
-void HelpCommands::Topic1Click() {
-    host_.SystemShell().openDocument(ShippedFile("help", QStringLiteral("index.html")));
+void HelpCommands::showHelpTopics() {
+    host_.systemShell().openDocument(shippedFile("help", QStringLiteral("index.html")));
 }
 
-void HelpCommands::ViewSample1Click() {
-    host_.SystemShell().openDocument(ShippedFile("samples", QStringLiteral("index.html")));
+void HelpCommands::viewSample() {
+    host_.systemShell().openDocument(shippedFile("samples", QStringLiteral("index.html")));
 }
 
-void HelpCommands::Homepage1Click() {
-    host_.SystemShell().openDocument(toQt(kProductPage));
+void HelpCommands::openHomepage() {
+    host_.systemShell().openDocument(toQt(kProductPage));
 }
 
-void HelpCommands::ContactUs1Click() {
-    host_.SystemShell().openDocument(toQt(kSupportPage));
+void HelpCommands::openContactPage() {
+    host_.systemShell().openDocument(toQt(kSupportPage));
 }
 
-void HelpCommands::About1Click() {
-    TformAbout about(host_.SystemShell(), host_.DialogParent());
+void HelpCommands::showAbout() {
+    AboutDialog about(host_.systemShell(), host_.dialogParent());
     about.exec();
 }
 
-void HelpCommands::SpeedButton1Click(int tag) {
-    frmHelp_->Navigate(PathToFileUrl(ShippedFile("help", HelpPageForTag(tag))));
-    frmHelp_->show();
-    frmHelp_->raise();
-    frmHelp_->activateWindow();
+void HelpCommands::showGroupHelp(int tag) {
+    helpPageWindow_->navigate(PathToFileUrl(shippedFile("help", HelpPageForTag(tag))));
+    helpPageWindow_->show();
+    helpPageWindow_->raise();
+    helpPageWindow_->activateWindow();
 }
 
 }  // namespace marivel

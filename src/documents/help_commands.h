@@ -4,7 +4,7 @@
 #include <QString>
 #include <filesystem>
 
-#include "documents/help_window.h"
+#include "documents/help_page_window.h"
 
 class QWidget;
 
@@ -30,22 +30,22 @@ public:
     HelpCommands(const HelpCommands&) = delete;
     HelpCommands& operator=(const HelpCommands&) = delete;
 
-    void Topic1Click();
-    void ViewSample1Click();
-    void Homepage1Click();
-    void ContactUs1Click();
-    void About1Click();
+    void showHelpTopics();
+    void viewSample();
+    void openHomepage();
+    void openContactPage();
+    void showAbout();
     // The click of a group help button, by its tag.
-    void SpeedButton1Click(int tag);
+    void showGroupHelp(int tag);
 
-    TfrmHelp& HelpWindow() const { return *frmHelp_; }
+    HelpPageWindow& helpPageWindow() const { return *helpPageWindow_; }
 
 private:
-    QString ShippedFile(const char* folder, const QString& name) const;
+    QString shippedFile(const char* folder, const QString& name) const;
 
     DocumentHost& host_;
     // Owned by owner as its child window; let go of here when the commands go first.
-    QPointer<TfrmHelp> frmHelp_;
+    QPointer<HelpPageWindow> helpPageWindow_;
 };
 
 }  // namespace marivel

@@ -43,7 +43,8 @@ ImageQualityDialog::ImageQualityDialog(SettingsStore& settings, QWidget* parent)
 
 namespace {
 
-QRadioButton* RadioButton(const QString& caption, const char* name, QWidget* parent, QButtonGroup* group) {
+QRadioButton* makeRadioButton(const QString& caption, const char* name, QWidget* parent,
+                              QButtonGroup* group) {
     auto* button = new QRadioButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
     group->addButton(button);
@@ -63,10 +64,10 @@ void ImageQualityDialog::buildLayout() {
     auto* resizing = new QGroupBox(QStringLiteral("Resizing"), this);
     resizing->setObjectName(QStringLiteral("grpbxResizing"));
     auto* resizeGroup = new QButtonGroup(this);
-    exactButton_ = RadioButton(QStringLiteral("Exact pixels (nearest neighbour)"), "rdbtnResizeExact",
-                               resizing, resizeGroup);
-    smoothButton_ =
-        RadioButton(QStringLiteral("Smooth (best for photos)"), "rdbtnResizeSmooth", resizing, resizeGroup);
+    exactButton_ = makeRadioButton(QStringLiteral("Exact pixels (nearest neighbour)"), "rdbtnResizeExact",
+                                   resizing, resizeGroup);
+    smoothButton_ = makeRadioButton(QStringLiteral("Smooth (best for photos)"), "rdbtnResizeSmooth", resizing,
+                                    resizeGroup);
     auto* resizeColumn = new QVBoxLayout(resizing);
     resizeColumn->addWidget(exactButton_);
     resizeColumn->addWidget(
@@ -78,9 +79,9 @@ void ImageQualityDialog::buildLayout() {
     auto* density = new QGroupBox(QStringLiteral("Density"), this);
     density->setObjectName(QStringLiteral("grpbxDensity"));
     auto* densityGroup = new QButtonGroup(this);
-    singleButton_ = RadioButton(QStringLiteral("1x"), "rdbtnDensitySingle", density, densityGroup);
-    doubleButton_ = RadioButton(QStringLiteral("1x and 2x for high-density screens"), "rdbtnDensityDouble",
-                                density, densityGroup);
+    singleButton_ = makeRadioButton(QStringLiteral("1x"), "rdbtnDensitySingle", density, densityGroup);
+    doubleButton_ = makeRadioButton(QStringLiteral("1x and 2x for high-density screens"),
+                                    "rdbtnDensityDouble", density, densityGroup);
     auto* densityColumn = new QVBoxLayout(density);
     densityColumn->addWidget(singleButton_);
     densityColumn->addWidget(doubleButton_);

@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "documents/browser_choice_dialog.h"
 #include "documents/document_host.h"
-#include "documents/html_window.h"
+#include "documents/html_code_window.h"
 #include "documents/publish_report_dialog.h"
-#include "documents/web_browser_dialog.h"
 #include "model/text_file.h"
 #include "output/publishing_agent.h"
 #include "output/scratch_folder.h"
@@ -53,61 +53,61 @@ QString folderText(const fs::path& folder) {
 }  // namespace
 
 PreviewCommands::PreviewCommands(DocumentHost& host, BrowserLocations browsers)
-    : host_(host), browsers_(std::move(browsers)), formHTML_(new TformHTML(host.DialogParent())) {}
+    : host_(host), browsers_(std::move(browsers)), htmlCodeWindow_(new HtmlCodeWindow(host.dialogParent())) {}
 
-bool PreviewCommands::BuildHTMLCode() {
-    if (host_.ProjectTree().count() < 2) {
-        host_.Prompts().error(host_.DialogParent(), kNoItemMessage);
+bool PreviewCommands::buildHtmlCode() {
+    if (host_.projectTree().count() < 2) {
+        host_.prompts().error(host_.dialogParent(), kNoItemMessage);
         return false;
     }
-    host_.CommitPanes();
+    host_.commitPages();
     ScratchFolder scratch;
     const fs::path page = scratch.path() / kBuildPage;
-    host_.Agent().MakeHTMLCodes(page, host_.ProjectTree());
-    formHTML_->memo()->setPlainText(toText(ReadTextLines(page)));
+    host_.documentAgent().MakeHTMLCodes(page, host_.projectTree());
+    htmlCodeWindow_->memo()->setPlainText(toText(ReadTextLines(page)));
     return true;
 }
 
-void PreviewCommands::BuildHTML1Click() {
-    BuildHTMLCode();
-    formHTML_->exec();
+void PreviewCommands::showHtmlCode() {
+    buildHtmlCode();
+    htmlCodeWindow_->exec();
 }
 
-void PreviewCommands::Preview1Click() {
-    if (!BuildHTMLCode()) return;
-    PublishingAgent& agent = host_.Agent();
+void PreviewCommands::previewInBrowser() {
+    if (!buildHtmlCode()) return;
+    PublishingAgent& agent = host_.documentAgent();
     // This editor's own folder, never one another editor writes to.
     const fs::path work = agent.WorkFolder();
     agent.CopyEngineFilesToPreview(work);
     agent.CopyResourceFiles(work);
     const fs::path page = work / kPreviewPage;
-    WriteTextLines(page, toLines(formHTML_->memo()->toPlainText()));
+    WriteTextLines(page, toLines(htmlCodeWindow_->memo()->toPlainText()));
     agent.CopyToPreview(page);
     std::error_code ignored;
     fs::remove(page, ignored);
 
-    TformWebBrowser browser(host_.Settings(), host_.Prompts(), host_.SystemShell(), browsers_,
-                            host_.DialogParent());
+    BrowserChoiceDialog browser(host_.settingsStore(), host_.prompts(), host_.systemShell(), browsers_,
+                                host_.dialogParent());
     // Nothing else would tell the user that no browser is coming.
-    if (!browser.LaunchBrowser(folderText(agent.PreviewFolder()), QLatin1String(kPreviewPage)))
+    if (!browser.launchBrowser(folderText(agent.PreviewFolder()), QLatin1String(kPreviewPage)))
         agent.Display().setHint(fromQt(kBrowserNotStarted));
 }
 
-void PreviewCommands::Publish1Click() {
-    host_.CommitPanes();
+void PreviewCommands::showPublishReport() {
+    host_.commitPages();
     {
         ScratchFolder scratch;
-        host_.Agent().MakePublishReport(scratch.path(), kReportFile);
-        host_.Agent().CopyToPreview(scratch.path() / kReportFile);
+        host_.documentAgent().MakePublishReport(scratch.path(), kReportFile);
+        host_.documentAgent().CopyToPreview(scratch.path() / kReportFile);
     }
-    TfrmPublishReport dialog(host_.DialogParent());
-    dialog.memo()->setPlainText(toText(ReadTextLines(host_.Agent().PreviewFolder() / kReportFile)));
+    PublishReportDialog dialog(host_.dialogParent());
+    dialog.memo()->setPlainText(toText(ReadTextLines(host_.documentAgent().PreviewFolder() / kReportFile)));
     dialog.exec();
 }
 
-void PreviewCommands::WebBrowser1Click() {
-    TformWebBrowser dialog(host_.Settings(), host_.Prompts(), host_.SystemShell(), browsers_,
-                           host_.DialogParent());
+void PreviewCommands::chooseWebBrowser() {
+    BrowserChoiceDialog dialog(host_.settingsStore(), host_.prompts(), host_.systemShell(), browsers_,
+                               host_.dialogParent());
     dialog.exec();
 }
 

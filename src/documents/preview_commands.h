@@ -10,7 +10,7 @@ class QWidget;
 namespace marivel {
 
 class DocumentHost;
-class TformHTML;
+class HtmlCodeWindow;
 
 // Build HTML, Preview, Publish and the choice of the preview browser. Owns
 // the HTML code window, which is created hidden with the commands and lives
@@ -26,17 +26,17 @@ public:
     // Builds the page of the current project and puts its text into the HTML
     // code window. False, after telling the user, when the tree holds no
     // item: nothing is generated and the window keeps its text.
-    bool BuildHTMLCode();
-    void BuildHTML1Click();
+    bool buildHtmlCode();
+    void showHtmlCode();
     // Builds, completes the preview folder and opens its page in the chosen
     // browser. With nothing to build it stops after the message, rather than
     // showing a page that is not the current project.
-    void Preview1Click();
+    void previewInBrowser();
     // Writes the report for the current model and shows it.
-    void Publish1Click();
-    void WebBrowser1Click();
+    void showPublishReport();
+    void chooseWebBrowser();
 
-    TformHTML& HtmlWindow() const { return *formHTML_; }
+    HtmlCodeWindow& htmlCodeWindow() const { return *htmlCodeWindow_; }
 
     static inline const QString kNoItemMessage =
         QStringLiteral("No item to build. Please add item to left pane and try again.");
@@ -45,7 +45,7 @@ public:
 private:
     DocumentHost& host_;
     BrowserLocations browsers_;
-    TformHTML* formHTML_;  // owned by the host's dialog parent
+    HtmlCodeWindow* htmlCodeWindow_;  // owned by the host's dialog parent
 };
 
 }  // namespace marivel

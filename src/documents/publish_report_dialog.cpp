@@ -10,28 +10,28 @@
 
 namespace marivel {
 
-TfrmPublishReport::TfrmPublishReport(QWidget* parent)
+PublishReportDialog::PublishReportDialog(QWidget* parent)
     : QDialog(parent, kFixedDialogFlags),
-      memoPublishReport(new QPlainTextEdit(this)),
-      BitBtn1(new QPushButton(QStringLiteral("OK"), this)) {
+      reportText(new QPlainTextEdit(this)),
+      okButton(new QPushButton(QStringLiteral("OK"), this)) {
     setObjectName(QStringLiteral("frmPublishReport"));
     setWindowTitle(QStringLiteral("Applet Publish Report"));
     setModal(true);
 
-    memoPublishReport->setObjectName(QStringLiteral("memoPublishReport"));
-    memoPublishReport->setReadOnly(true);
-    memoPublishReport->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    reportText->setObjectName(QStringLiteral("memoPublishReport"));
+    reportText->setReadOnly(true);
+    reportText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    BitBtn1->setDefault(true);
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    okButton->setObjectName(QStringLiteral("BitBtn1"));
+    okButton->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(BitBtn1);
+    buttons->addWidget(okButton);
     auto* column = new QVBoxLayout(this);
-    column->addWidget(memoPublishReport, 1);
+    column->addWidget(reportText, 1);
     column->addLayout(buttons);
 
     setFixedSize(536, 303);

@@ -9,15 +9,15 @@ namespace marivel {
 
 // The report of the Publish command: the list of files to upload, read-only,
 // with one OK button. Made for one showing and released when it closes.
-class TfrmPublishReport final : public QDialog {
+class PublishReportDialog final : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmPublishReport(QWidget* parent = nullptr);
-    QPlainTextEdit* memo() const { return memoPublishReport; }
+    explicit PublishReportDialog(QWidget* parent = nullptr);
+    QPlainTextEdit* memo() const { return reportText; }
 
 private:
-    QPlainTextEdit* memoPublishReport;
-    QPushButton* BitBtn1;
+    QPlainTextEdit* reportText;
+    QPushButton* okButton;
 };
 
 }  // namespace marivel

@@ -157,7 +157,7 @@ Painter painterFor(Picture which) {
                 frame(p, QRectF(1.5, 2.5, 10, 8), QColor(0xbf, 0xdc, 0xf5));
                 badge(p, kRed, false);
             };
-        case Picture::InsertPictures:
+        case Picture::insertPictures:
             // Insert Pictures: a pile of pictures with the plus of Insert.
             return [](QPainter& p) {
                 frame(p, QRectF(3.5, 0.5, 10, 7), QColor(0xbf, 0xdc, 0xf5));

@@ -24,7 +24,7 @@ enum class Picture {
     BuildHtml = 10,
     Preview = 11,
     Help = 12,
-    InsertPictures = 13,
+    insertPictures = 13,
 };
 // An empty icon for Picture::None.
 QIcon picture(Picture which);

@@ -51,11 +51,11 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
 
     QGroupBox* image = group("grpbxOriginalImagePath", QStringLiteral("Original Image Path"));
     auto* imageGrid = new QGridLayout(image);
-    edtOriginalImagePath = new QLineEdit(image);
-    edtOriginalImagePath->setObjectName(QStringLiteral("edtOriginalImagePath"));
-    pages::bindText(edtOriginalImagePath);
-    spdbtnOriginalImagePath = browseButton("spdbtnOriginalImagePath",
-                                           QStringLiteral("Choose the original image of this item"), image);
+    originalImagePathEdit = new QLineEdit(image);
+    originalImagePathEdit->setObjectName(QStringLiteral("edtOriginalImagePath"));
+    pages::bindText(originalImagePathEdit);
+    browseImageButton = browseButton("spdbtnOriginalImagePath",
+                                     QStringLiteral("Choose the original image of this item"), image);
     // The chosen picture shows beside its path, so a wrong pick is seen at once.
     picturePreview_ = new QLabel(image);
     picturePreview_->setObjectName(QStringLiteral("itemPicturePreview"));
@@ -65,8 +65,8 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
     pictureNote_ = new QLabel(image);
     pictureNote_->setObjectName(QStringLiteral("pictureNote"));
     imageGrid->addWidget(picturePreview_, 0, 0, 2, 1, Qt::AlignLeft | Qt::AlignTop);
-    imageGrid->addWidget(edtOriginalImagePath, 0, 1, Qt::AlignTop);
-    imageGrid->addWidget(spdbtnOriginalImagePath, 0, 2, Qt::AlignTop);
+    imageGrid->addWidget(originalImagePathEdit, 0, 1, Qt::AlignTop);
+    imageGrid->addWidget(browseImageButton, 0, 2, Qt::AlignTop);
     imageGrid->addWidget(pictureNote_, 1, 1, 1, 2, Qt::AlignTop);
     imageGrid->setColumnStretch(1, 1);
     QToolButton* imageHelp = addHelp(image, HelpTopic::OriginalImagePath, imageGrid, 0);
@@ -74,71 +74,71 @@ ItemPage::ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent)
 
     QGroupBox* link = group("GroupBox7", QStringLiteral("Link"));
     auto* linkGrid = new QGridLayout(link);
-    cmbx_ILink =
+    linkList =
         editableList("cmbx_ILink",
                      {QStringLiteral("http://"), QStringLiteral("mailto://"), QStringLiteral("javascript:"),
                       QStringLiteral("ftp://"), QStringLiteral("news://")},
                      link);
-    spdbtnItURL = browseButton("spdbtnItURL", QStringLiteral("Link to a local HTML file"), link);
-    cmbx_ITarget = editableList("cmbx_ITarget",
-                                {QStringLiteral("_self"), QStringLiteral("_blank"), QStringLiteral("_parent"),
-                                 QStringLiteral("_top"), QStringLiteral("_search"), QStringLiteral("_media")},
-                                link);
+    browseLinkButton = browseButton("spdbtnItURL", QStringLiteral("Link to a local HTML file"), link);
+    targetList = editableList("cmbx_ITarget",
+                              {QStringLiteral("_self"), QStringLiteral("_blank"), QStringLiteral("_parent"),
+                               QStringLiteral("_top"), QStringLiteral("_search"), QStringLiteral("_media")},
+                              link);
     linkGrid->addWidget(pages::fieldLabel(QStringLiteral("URL"), link), 0, 0);
-    linkGrid->addWidget(cmbx_ILink, 0, 1);
-    linkGrid->addWidget(spdbtnItURL, 0, 2);
+    linkGrid->addWidget(linkList, 0, 1);
+    linkGrid->addWidget(browseLinkButton, 0, 2);
     linkGrid->addWidget(pages::fieldLabel(QStringLiteral("Target"), link), 1, 0);
-    linkGrid->addWidget(cmbx_ITarget, 1, 1);
+    linkGrid->addWidget(targetList, 1, 1);
     QToolButton* linkHelp = addHelp(link, HelpTopic::Link, linkGrid, 1);
     linkGrid->setColumnStretch(1, 1);
     layout->addWidget(link);
 
     QGroupBox* tip = group("grpbxTooltip", QStringLiteral("Tooltip"));
     auto* tipGrid = new QGridLayout(tip);
-    edt_IToolTip = new QLineEdit(tip);
-    edt_IToolTip->setObjectName(QStringLiteral("edt_IToolTip"));
-    pages::bindText(edt_IToolTip);
-    tipGrid->addWidget(edt_IToolTip, 0, 0);
+    toolTipEdit = new QLineEdit(tip);
+    toolTipEdit->setObjectName(QStringLiteral("edt_IToolTip"));
+    pages::bindText(toolTipEdit);
+    tipGrid->addWidget(toolTipEdit, 0, 0);
     QToolButton* tipHelp = addHelp(tip, HelpTopic::ToolTip, tipGrid, 0);
     layout->addWidget(tip);
     layout->addStretch(1);
 
     // Tab follows the reading order: along each group, its help button last.
-    QWidget* order[] = {edtOriginalImagePath,
-                        spdbtnOriginalImagePath,
+    QWidget* order[] = {originalImagePathEdit,
+                        browseImageButton,
                         imageHelp,
-                        cmbx_ILink,
-                        spdbtnItURL,
-                        cmbx_ITarget,
+                        linkList,
+                        browseLinkButton,
+                        targetList,
                         linkHelp,
-                        edt_IToolTip,
+                        toolTipEdit,
                         tipHelp};
     for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 
     // A picture path the user types or picks is an unsaved change: once the
     // project was saved with this item shown, nothing else would enable Save
     // or ask about it on closing. The program's own loads do not count.
-    connect(edtOriginalImagePath, &QLineEdit::textEdited, this, &ItemPage::modified);
-    connect(cmbx_ILink, &QComboBox::editTextChanged, this, &ItemPage::modified);
-    connect(cmbx_ITarget, &QComboBox::editTextChanged, this, &ItemPage::modified);
-    connect(edt_IToolTip, &QLineEdit::textChanged, this, &ItemPage::modified);
-    connect(spdbtnOriginalImagePath, &QToolButton::clicked, this, &ItemPage::pickImage);
-    connect(edtOriginalImagePath, &QLineEdit::textChanged, this, &ItemPage::showPreview);
+    connect(originalImagePathEdit, &QLineEdit::textEdited, this, &ItemPage::modified);
+    connect(linkList, &QComboBox::editTextChanged, this, &ItemPage::modified);
+    connect(targetList, &QComboBox::editTextChanged, this, &ItemPage::modified);
+    connect(toolTipEdit, &QLineEdit::textChanged, this, &ItemPage::modified);
+    connect(browseImageButton, &QToolButton::clicked, this, &ItemPage::pickImage);
+    connect(originalImagePathEdit, &QLineEdit::textChanged, this, &ItemPage::showPreview);
     auto typed = [this] { emit editFinished(true); };
     auto picked = [this] { emit editFinished(false); };
-    connect(edtOriginalImagePath, &QLineEdit::editingFinished, this, typed);
-    connect(edt_IToolTip, &QLineEdit::editingFinished, this, typed);
-    for (QComboBox* list : {cmbx_ILink, cmbx_ITarget}) {
+    connect(originalImagePathEdit, &QLineEdit::editingFinished, this, typed);
+    connect(toolTipEdit, &QLineEdit::editingFinished, this, typed);
+    for (QComboBox* list : {linkList, targetList}) {
         connect(list->lineEdit(), &QLineEdit::editingFinished, this, typed);
         connect(list, &QComboBox::activated, this, picked);
     }
-    connect(spdbtnItURL, &QToolButton::clicked, this, &ItemPage::pickLink);
+    connect(browseLinkButton, &QToolButton::clicked, this, &ItemPage::pickLink);
 
     auto* check = new SeparatorCheck(prompter, this);
-    check->watch(edtOriginalImagePath);
-    check->watch(cmbx_ILink);
-    check->watch(cmbx_ITarget);
-    check->watch(edt_IToolTip);
+    check->watch(originalImagePathEdit);
+    check->watch(linkList);
+    check->watch(targetList);
+    check->watch(toolTipEdit);
 }
 
 QGroupBox* ItemPage::group(const char* name, const QString& title) {
@@ -178,7 +178,7 @@ void ItemPage::setPictures(PictureThumbnails* pictures) {
 }
 
 QString ItemPage::shownPictureFile() const {
-    const QString shown = edtOriginalImagePath->text().trimmed();
+    const QString shown = originalImagePathEdit->text().trimmed();
     if (shown.isEmpty()) return {};
     const std::filesystem::path project = projectFolder_ ? projectFolder_() : std::filesystem::path();
     return QFileInfo(toQt(SourceImagePath(fromQt(shown), project).string())).absoluteFilePath();
@@ -202,23 +202,23 @@ void ItemPage::showPreview() {
     pictureNote_->setText(note);
 }
 
-void ItemPage::load(const TItemData& item) {
+void ItemPage::load(const SliderItem& item) {
     showImagePath(item.OriginalImagePath);
-    cmbx_ILink->setEditText(toQt(Trim(item.Link)));
-    cmbx_ITarget->setEditText(toQt(Trim(item.Target)));
-    edt_IToolTip->setText(toQt(Trim(item.ToolTip)));
+    linkList->setEditText(toQt(Trim(item.Link)));
+    targetList->setEditText(toQt(Trim(item.Target)));
+    toolTipEdit->setText(toQt(Trim(item.ToolTip)));
 }
 
 void ItemPage::showImagePath(const std::string& path) {
-    edtOriginalImagePath->setText(toQt(Trim(path)));
+    originalImagePathEdit->setText(toQt(Trim(path)));
 }
 
-TItemData ItemPage::commit() const {
-    TItemData item;
-    item.OriginalImagePath = pages::trimmed(edtOriginalImagePath->text());
-    item.Link = pages::trimmed(cmbx_ILink->currentText());
-    item.Target = pages::trimmed(cmbx_ITarget->currentText());
-    item.ToolTip = pages::trimmed(edt_IToolTip->text());
+SliderItem ItemPage::commit() const {
+    SliderItem item;
+    item.OriginalImagePath = pages::trimmed(originalImagePathEdit->text());
+    item.Link = pages::trimmed(linkList->currentText());
+    item.Target = pages::trimmed(targetList->currentText());
+    item.ToolTip = pages::trimmed(toolTipEdit->text());
     return item;
 }
 
@@ -231,7 +231,7 @@ QString ItemPage::fileUrl(const QString& path) {
 
 // A cancelled dialog leaves the path as it was and changes nothing.
 void ItemPage::pickImage() {
-    const QString current = edtOriginalImagePath->text().trimmed();
+    const QString current = originalImagePathEdit->text().trimmed();
     const std::filesystem::path project = projectFolder_ ? projectFolder_() : std::filesystem::path();
     const QString folder =
         current.isEmpty()
@@ -239,20 +239,20 @@ void ItemPage::pickImage() {
             : QFileInfo(toQt(SourceImagePath(fromQt(current), project).string())).absolutePath();
     const QString chosen = prompter_.openPicture(window(), kPictureFilter, folder);
     if (chosen.isEmpty()) return;
-    edtOriginalImagePath->setText(chosen);
+    originalImagePathEdit->setText(chosen);
     emit modified();
     emit pictureChosen();
     emit editFinished(false);
 }
 
 void ItemPage::pickLink() {
-    if (TfrmMsgBox_LinkTip::shouldShow(settings_)) {
-        TfrmMsgBox_LinkTip tip(settings_, prompter_, window());
+    if (LinkTipDialog::shouldShow(settings_)) {
+        LinkTipDialog tip(settings_, prompter_, window());
         tip.exec();
     }
     const QString chosen = prompter_.openFile(window(), QStringLiteral("Open"), kLinkFilter);
     if (chosen.isEmpty()) return;
-    cmbx_ILink->setEditText(fileUrl(chosen));
+    linkList->setEditText(fileUrl(chosen));
     emit modified();
     emit editFinished(false);
 }

@@ -29,7 +29,7 @@ class ItemPage : public QWidget {
 public:
     ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent = nullptr);
 
-    void load(const TItemData& item);
+    void load(const SliderItem& item);
     // Shows another text for the image path alone (after a save that wrote
     // it so it still names the same picture from the project's new place).
     void showImagePath(const std::string& path);
@@ -43,7 +43,7 @@ public:
     void setPictures(PictureThumbnails* pictures);
     // A fresh record with the four shown fields, trimmed; the fields the
     // generator computes are left empty.
-    TItemData commit() const;
+    SliderItem commit() const;
     // The picture file the shown path names (relative paths taken from the
     // project folder), absolute; empty for a blank path.
     QString shownPictureFile() const;
@@ -77,12 +77,12 @@ private:
     std::function<std::filesystem::path()> projectFolder_;
     PictureThumbnails* pictures_ = nullptr;
 
-    QLineEdit* edtOriginalImagePath;
-    QToolButton* spdbtnOriginalImagePath;
-    QComboBox* cmbx_ILink;
-    QToolButton* spdbtnItURL;
-    QComboBox* cmbx_ITarget;
-    QLineEdit* edt_IToolTip;
+    QLineEdit* originalImagePathEdit;
+    QToolButton* browseImageButton;
+    QComboBox* linkList;
+    QToolButton* browseLinkButton;
+    QComboBox* targetList;
+    QLineEdit* toolTipEdit;
     QLabel* picturePreview_;
     QLabel* pictureNote_;  // under the preview: the picture's state
 };

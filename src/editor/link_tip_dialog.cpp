@@ -13,9 +13,9 @@
 
 namespace marivel {
 
-const QString TfrmMsgBox_LinkTip::kValueName = QStringLiteral("ShowLinkTipDialog");
+const QString LinkTipDialog::kValueName = QStringLiteral("ShowLinkTipDialog");
 
-TfrmMsgBox_LinkTip::TfrmMsgBox_LinkTip(SettingsStore& settings, Prompter& prompter, QWidget* parent)
+LinkTipDialog::LinkTipDialog(SettingsStore& settings, Prompter& prompter, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       settings_(settings),
       prompter_(prompter) {
@@ -48,14 +48,14 @@ TfrmMsgBox_LinkTip::TfrmMsgBox_LinkTip(SettingsStore& settings, Prompter& prompt
     fitToTexts();
 
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-    connect(check_, &QCheckBox::clicked, this, &TfrmMsgBox_LinkTip::storeChoice);
+    connect(check_, &QCheckBox::clicked, this, &LinkTipDialog::storeChoice);
 }
 
-bool TfrmMsgBox_LinkTip::shouldShow(const SettingsStore& settings) {
+bool LinkTipDialog::shouldShow(const SettingsStore& settings) {
     return ShouldShowDialog(settings, kValueName);
 }
 
-void TfrmMsgBox_LinkTip::storeChoice(bool doNotShow) {
+void LinkTipDialog::storeChoice(bool doNotShow) {
     const bool ok = StoreUserSetting(settings_, kValueName, !doNotShow);
     // Failing to remember "do not show" costs the user one more tip; failing
     // to bring the tip back would silently keep it away, so only that is told.
@@ -67,7 +67,7 @@ void TfrmMsgBox_LinkTip::storeChoice(bool doNotShow) {
 // The designed size is the smallest; a larger font, or a platform whose
 // default one is larger, makes the window grow until every text fits. The
 // word-wrapped tip keeps the designed width unless the bottom row needs more.
-void TfrmMsgBox_LinkTip::fitToTexts() {
+void LinkTipDialog::fitToTexts() {
     QLayout* top = layout();
     top->activate();
     const int width = std::max(kDesignedSize.width(), top->minimumSize().width());
@@ -75,13 +75,13 @@ void TfrmMsgBox_LinkTip::fitToTexts() {
     setFixedSize(width, height);
 }
 
-void TfrmMsgBox_LinkTip::changeEvent(QEvent* event) {
+void LinkTipDialog::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if ((event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) && layout())
         fitToTexts();
 }
 
-void TfrmMsgBox_LinkTip::showEvent(QShowEvent* event) {
+void LinkTipDialog::showEvent(QShowEvent* event) {
     fitToTexts();
     CentreOnScreen(*this);
     QDialog::showEvent(event);

@@ -13,13 +13,13 @@ class SettingsStore;
 // The tip shown before the link file dialog: local links may be blocked by
 // browsers. Its check box stores at once, at every click, whether the tip
 // should come back next time.
-class TfrmMsgBox_LinkTip : public QDialog {
+class LinkTipDialog : public QDialog {
     Q_OBJECT
 
 public:
     static const QString kValueName;  // "ShowLinkTipDialog"
 
-    TfrmMsgBox_LinkTip(SettingsStore& settings, Prompter& prompter, QWidget* parent = nullptr);
+    LinkTipDialog(SettingsStore& settings, Prompter& prompter, QWidget* parent = nullptr);
 
     // Whether the tip is to be shown: a missing value (or key) shows it, a
     // value that cannot be read does not.

@@ -31,24 +31,24 @@ void MainActions::buildMenus() {
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    New1 = make("New1", QStringLiteral("&New..."), Picture::New);
-    New1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    Open1 = make("Open1", QStringLiteral("&Open..."), Picture::Open);
-    Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    Save1 = make("Save1", QStringLiteral("&Save"), Picture::Save);
-    Save1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    Save2 = make("Save2", QStringLiteral("Save &As..."));
-    Templet1 = make("Templet1", QStringLiteral("&Templates"));
-    SaveAsTemplate1 = make("SaveAsTemplate1", QStringLiteral("S&ave As Template"));
-    Exit1 = make("Exit1", QStringLiteral("E&xit"));
-    file->addActions({New1, Open1, Save1, Save2});
+    newAction = make("New1", QStringLiteral("&New..."), Picture::New);
+    newAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    openAction = make("Open1", QStringLiteral("&Open..."), Picture::Open);
+    openAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    saveAction = make("Save1", QStringLiteral("&Save"), Picture::Save);
+    saveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    saveAsAction = make("Save2", QStringLiteral("Save &As..."));
+    templatesAction = make("Templet1", QStringLiteral("&Templates"));
+    saveAsTemplateAction = make("SaveAsTemplate1", QStringLiteral("S&ave As Template"));
+    exitAction = make("Exit1", QStringLiteral("E&xit"));
+    file->addActions({newAction, openAction, saveAction, saveAsAction});
     file->addSeparator();
-    file->addActions({Templet1, SaveAsTemplate1});
+    file->addActions({templatesAction, saveAsTemplateAction});
     file->addSeparator();
-    mnitRecentFiles = file->addMenu(QStringLiteral("&Recent Files"));
-    mnitRecentFiles->setObjectName(QStringLiteral("mnitRecentFiles"));
+    recentFilesSubmenu = file->addMenu(QStringLiteral("&Recent Files"));
+    recentFilesSubmenu->setObjectName(QStringLiteral("mnitRecentFiles"));
     file->addSeparator();
-    file->addAction(Exit1);
+    file->addAction(exitAction);
 
     QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("mnitEdit"));
@@ -63,55 +63,55 @@ void MainActions::buildMenus() {
     }
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
-    ToolBar1 = make("ToolBar1", QStringLiteral("&Tool Bar"));
-    StatusBar2 = make("StatusBar2", QStringLiteral("&Status Bar"));
+    toolBarAction = make("ToolBar1", QStringLiteral("&Tool Bar"));
+    statusBarAction = make("StatusBar2", QStringLiteral("&Status Bar"));
     thumbnailsMenuItem = make("thumbnailsMenuItem", QStringLiteral("&Thumbnails"));
-    for (QAction* a : {ToolBar1, StatusBar2, thumbnailsMenuItem}) {
+    for (QAction* a : {toolBarAction, statusBarAction, thumbnailsMenuItem}) {
         a->setCheckable(true);
         a->setChecked(true);
         view->addAction(a);
     }
 
     QMenu* item = bar->addMenu(QStringLiteral("&Item"));
-    Insert2 = make("Insert2", QStringLiteral("I&nsert"), Picture::Insert);
-    Delete2 = make("Delete2", QStringLiteral("&Delete"), Picture::Delete);
-    MoveUp2 = make("MoveUp2", QStringLiteral("Move &Up"), Picture::MoveUp);
-    MoveDown2 = make("MoveDown2", QStringLiteral("Move &Down"), Picture::MoveDown);
+    insertAction = make("Insert2", QStringLiteral("I&nsert"), Picture::Insert);
+    deleteAction = make("Delete2", QStringLiteral("&Delete"), Picture::Delete);
+    moveUpAction = make("MoveUp2", QStringLiteral("Move &Up"), Picture::MoveUp);
+    moveDownAction = make("MoveDown2", QStringLiteral("Move &Down"), Picture::MoveDown);
     insertPicturesMenuItem = insertPictures("insertPicturesMenuItem");
     insertPicturesMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
-    item->addActions({Insert2, insertPicturesMenuItem, Delete2, MoveUp2, MoveDown2});
+    item->addActions({insertAction, insertPicturesMenuItem, deleteAction, moveUpAction, moveDownAction});
 
     QMenu* script = bar->addMenu(QStringLiteral("&Script"));
-    Preview1 = make("Preview1", QStringLiteral("&Preview"), Picture::Preview);
-    Preview1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    BuildHTML1 = make("BuildHTML1", QStringLiteral("Build &HTML..."), Picture::BuildHtml);
-    Publish1 = make("Publish1", QStringLiteral("Pu&blish..."));
-    script->addActions({Preview1, BuildHTML1, Publish1});
+    previewAction = make("Preview1", QStringLiteral("&Preview"), Picture::Preview);
+    previewAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    buildHtmlAction = make("BuildHTML1", QStringLiteral("Build &HTML..."), Picture::BuildHtml);
+    publishAction = make("Publish1", QStringLiteral("Pu&blish..."));
+    script->addActions({previewAction, buildHtmlAction, publishAction});
 
     QMenu* option = bar->addMenu(QStringLiteral("&Option"));
-    WebBrowser1 = make("WebBrowser1", QStringLiteral("Web &Browser..."));
+    webBrowserAction = make("WebBrowser1", QStringLiteral("Web &Browser..."));
     ImageQuality1 = make("ImageQuality1", QStringLiteral("Image &Quality..."));
-    option->addActions({WebBrowser1, ImageQuality1});
+    option->addActions({webBrowserAction, ImageQuality1});
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
-    Topic1 = make("Topic1", QStringLiteral("Help &Topics"), Picture::Help);
-    ViewSample1 = make("ViewSample1", QStringLiteral("View &Sample..."));
-    Homepage1 = make("Homepage1", QStringLiteral("&Homepage"));
-    ContactUs1 = make("ContactUs1", QStringLiteral("&Contact Us"));
-    About1 = make("About1", QStringLiteral("&About"));
-    help->addActions({Topic1, ViewSample1});
+    helpTopicsAction = make("Topic1", QStringLiteral("Help &Topics"), Picture::Help);
+    viewSampleAction = make("ViewSample1", QStringLiteral("View &Sample..."));
+    homepageAction = make("Homepage1", QStringLiteral("&Homepage"));
+    contactUsAction = make("ContactUs1", QStringLiteral("&Contact Us"));
+    aboutAction = make("About1", QStringLiteral("&About"));
+    help->addActions({helpTopicsAction, viewSampleAction});
     help->addSeparator();
-    help->addActions({Homepage1, ContactUs1, About1});
+    help->addActions({homepageAction, contactUsAction, aboutAction});
 }
 
 QAction* MainActions::insertPictures(const char* name) {
-    return make(name, QStringLiteral("Insert &Pictures..."), Picture::InsertPictures);
+    return make(name, QStringLiteral("Insert &Pictures..."), Picture::insertPictures);
 }
 
 QAction* MainActions::tool(const char* name, Picture picture, const QString& hint) {
     QAction* action = make(name, hint, picture);
     action->setToolTip(hint);
-    tlbr1->addAction(action);
+    toolBar->addAction(action);
     QToolButton* b = button(action);
     b->setObjectName(QLatin1String(name));
     // The hint line shows this text when the mouse moves over the button.
@@ -121,53 +121,53 @@ QAction* MainActions::tool(const char* name, Picture picture, const QString& hin
 }
 
 void MainActions::buildToolBar() {
-    tlbr1 = new QToolBar(QStringLiteral("Tool Bar"), &window_);
-    tlbr1->setObjectName(QStringLiteral("tlbr1"));
-    tlbr1->setMovable(false);
-    tlbr1->setFloatable(false);
-    tlbr1->setIconSize(QSize(16, 16));
-    tlbr1->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    tlbr1->setContextMenuPolicy(Qt::PreventContextMenu);
-    window_.addToolBar(Qt::TopToolBarArea, tlbr1);
+    toolBar = new QToolBar(QStringLiteral("Tool Bar"), &window_);
+    toolBar->setObjectName(QStringLiteral("tlbr1"));
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->setIconSize(QSize(16, 16));
+    toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolBar->setContextMenuPolicy(Qt::PreventContextMenu);
+    window_.addToolBar(Qt::TopToolBarArea, toolBar);
 
-    tlbtnNew = tool("tlbtnNew", Picture::New, QStringLiteral("Create a new project"));
-    tlbtnOpen = tool("tlbtnOpen", Picture::Open,
-                     QStringLiteral("Open a project from the file that you saved before"));
-    tlbtnSave = tool("tlbtnSave", Picture::Save, QStringLiteral("Save the current project to a file"));
-    tlbr1->addSeparator();
-    tlbtnInsert = tool("tlbtnInsert", Picture::Insert, QStringLiteral("Insert a new item"));
-    insertPicturesTool = tool("insertPicturesTool", Picture::InsertPictures,
+    newTool = tool("tlbtnNew", Picture::New, QStringLiteral("Create a new project"));
+    openTool = tool("tlbtnOpen", Picture::Open,
+                    QStringLiteral("Open a project from the file that you saved before"));
+    saveTool = tool("tlbtnSave", Picture::Save, QStringLiteral("Save the current project to a file"));
+    toolBar->addSeparator();
+    insertTool = tool("tlbtnInsert", Picture::Insert, QStringLiteral("Insert a new item"));
+    insertPicturesTool = tool("insertPicturesTool", Picture::insertPictures,
                               QStringLiteral("Insert one item for each of the pictures you choose"));
-    tlbtnDelete = tool("tlbtnDelete", Picture::Delete, QStringLiteral("Delete selected item"));
-    tlbtnMoveUp = tool("tlbtnMoveUp", Picture::MoveUp, QStringLiteral("Move the selected item up"));
-    tlbtnMoveDown = tool("tlbtnMoveDown", Picture::MoveDown, QStringLiteral("Move the selected item down"));
-    tlbr1->addSeparator();
-    tlbtnBuildHTML = tool("tlbtnBuildHTML", Picture::BuildHtml, QStringLiteral("Build the HTML code"));
-    tlbtnPreview =
-        tool("tlbtnPreview", Picture::Preview, QStringLiteral("preview the applet in web browser"));
-    tlbr1->addSeparator();
-    tlbtnHelp = tool("tlbtnHelp", Picture::Help, QStringLiteral("Show help document"));
+    deleteTool = tool("tlbtnDelete", Picture::Delete, QStringLiteral("Delete selected item"));
+    moveUpTool = tool("tlbtnMoveUp", Picture::MoveUp, QStringLiteral("Move the selected item up"));
+    moveDownTool = tool("tlbtnMoveDown", Picture::MoveDown, QStringLiteral("Move the selected item down"));
+    toolBar->addSeparator();
+    buildHtmlTool = tool("tlbtnBuildHTML", Picture::BuildHtml, QStringLiteral("Build the HTML code"));
+    previewTool = tool("tlbtnPreview", Picture::Preview, QStringLiteral("preview the applet in web browser"));
+    toolBar->addSeparator();
+    helpTool = tool("tlbtnHelp", Picture::Help, QStringLiteral("Show help document"));
 }
 
 void MainActions::buildPopup() {
     popup = new QMenu(&window_);
     popup->setObjectName(QStringLiteral("PopupMenu1"));
-    Insert1 = make("Insert1", QStringLiteral("I&nsert"), Picture::Insert);
-    Delete1 = make("Delete1", QStringLiteral("&Delete"), Picture::Delete);
-    MoveUp1 = make("MoveUp1", QStringLiteral("Move &Up"), Picture::MoveUp);
-    MoveDown1 = make("MoveDown1", QStringLiteral("Move &Down"), Picture::MoveDown);
+    popupInsertAction = make("Insert1", QStringLiteral("I&nsert"), Picture::Insert);
+    popupDeleteAction = make("Delete1", QStringLiteral("&Delete"), Picture::Delete);
+    popupMoveUpAction = make("MoveUp1", QStringLiteral("Move &Up"), Picture::MoveUp);
+    popupMoveDownAction = make("MoveDown1", QStringLiteral("Move &Down"), Picture::MoveDown);
     insertPicturesPopupItem = insertPictures("insertPicturesPopupItem");
-    popup->addActions({Insert1, insertPicturesPopupItem, Delete1, MoveUp1, MoveDown1});
+    popup->addActions({popupInsertAction, insertPicturesPopupItem, popupDeleteAction, popupMoveUpAction,
+                       popupMoveDownAction});
 }
 
 QToolButton* MainActions::button(QAction* toolAction) const {
-    return qobject_cast<QToolButton*>(tlbr1->widgetForAction(toolAction));
+    return qobject_cast<QToolButton*>(toolBar->widgetForAction(toolAction));
 }
 
 QList<QToolButton*> MainActions::toolButtons() const {
     QList<QToolButton*> list;
-    for (QAction* a : {tlbtnNew, tlbtnOpen, tlbtnSave, tlbtnInsert, tlbtnDelete, tlbtnMoveUp, tlbtnMoveDown,
-                       tlbtnBuildHTML, tlbtnPreview, tlbtnHelp})
+    for (QAction* a : {newTool, openTool, saveTool, insertTool, deleteTool, moveUpTool, moveDownTool,
+                       buildHtmlTool, previewTool, helpTool})
         list << button(a);
     return list;
 }

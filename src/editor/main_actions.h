@@ -23,61 +23,61 @@ public:
     explicit MainActions(QMainWindow& window);
 
     // File
-    QAction* New1;
-    QAction* Open1;
-    QAction* Save1;
-    QAction* Save2;
-    QAction* Templet1;
-    QAction* SaveAsTemplate1;
-    QMenu* mnitRecentFiles;
-    QAction* Exit1;
+    QAction* newAction;
+    QAction* openAction;
+    QAction* saveAction;
+    QAction* saveAsAction;
+    QAction* templatesAction;
+    QAction* saveAsTemplateAction;
+    QMenu* recentFilesSubmenu;
+    QAction* exitAction;
     // Edit: the captions name the step ("&Undo Delete").
     QAction* undoAction;
     QAction* redoAction;
     // View
-    QAction* ToolBar1;
-    QAction* StatusBar2;
+    QAction* toolBarAction;
+    QAction* statusBarAction;
     QAction* thumbnailsMenuItem;  // "&Thumbnails", checked: photos as tree icons
     // Item
-    QAction* Insert2;
-    QAction* Delete2;
-    QAction* MoveUp2;
-    QAction* MoveDown2;
+    QAction* insertAction;
+    QAction* deleteAction;
+    QAction* moveUpAction;
+    QAction* moveDownAction;
     QAction* insertPicturesMenuItem;
     // Script
-    QAction* Preview1;
-    QAction* BuildHTML1;
-    QAction* Publish1;
+    QAction* previewAction;
+    QAction* buildHtmlAction;
+    QAction* publishAction;
     // Option
-    QAction* WebBrowser1;
+    QAction* webBrowserAction;
     QAction* ImageQuality1;
     // Help
-    QAction* Topic1;
-    QAction* ViewSample1;
-    QAction* Homepage1;
-    QAction* ContactUs1;
-    QAction* About1;
+    QAction* helpTopicsAction;
+    QAction* viewSampleAction;
+    QAction* homepageAction;
+    QAction* contactUsAction;
+    QAction* aboutAction;
 
     // Tool bar and its buttons' actions (the buttons carry the same names).
-    QToolBar* tlbr1;
-    QAction* tlbtnNew;
-    QAction* tlbtnOpen;
-    QAction* tlbtnSave;
-    QAction* tlbtnInsert;
+    QToolBar* toolBar;
+    QAction* newTool;
+    QAction* openTool;
+    QAction* saveTool;
+    QAction* insertTool;
     QAction* insertPicturesTool;  // beside Insert; not one of the ten original buttons
-    QAction* tlbtnDelete;
-    QAction* tlbtnMoveUp;
-    QAction* tlbtnMoveDown;
-    QAction* tlbtnBuildHTML;
-    QAction* tlbtnPreview;
-    QAction* tlbtnHelp;
+    QAction* deleteTool;
+    QAction* moveUpTool;
+    QAction* moveDownTool;
+    QAction* buildHtmlTool;
+    QAction* previewTool;
+    QAction* helpTool;
 
     // The design tree's popup menu.
     QMenu* popup;
-    QAction* Insert1;
-    QAction* Delete1;
-    QAction* MoveUp1;
-    QAction* MoveDown1;
+    QAction* popupInsertAction;
+    QAction* popupDeleteAction;
+    QAction* popupMoveUpAction;
+    QAction* popupMoveDownAction;
     QAction* insertPicturesPopupItem;
 
     QToolButton* button(QAction* toolAction) const;

@@ -52,29 +52,24 @@ PathPage::PathPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget* par
             [this] { emit helpRequested(static_cast<int>(HelpTopic::RootDirectories)); });
 
     grid->addWidget(pages::fieldLabel(QStringLiteral("Root Directory for Local Computer"), box), 1, 0, 1, 2);
-    edtpInternalUse_RootDir_Local = new QLineEdit(box);
-    edtpInternalUse_RootDir_Local->setObjectName(QStringLiteral("edtpInternalUse_RootDir_Local"));
-    pages::bindText(edtpInternalUse_RootDir_Local);
-    grid->addWidget(edtpInternalUse_RootDir_Local, 2, 0, 1, 2);
+    localRootEdit = new QLineEdit(box);
+    localRootEdit->setObjectName(QStringLiteral("edtpInternalUse_RootDir_Local"));
+    pages::bindText(localRootEdit);
+    grid->addWidget(localRootEdit, 2, 0, 1, 2);
     grid->addWidget(pages::fieldLabel(kLocalExample, box), 3, 0, 1, 2);
 
     grid->addWidget(pages::fieldLabel(QStringLiteral("Root Directory for Web Server"), box), 4, 0, 1, 2);
-    edtpInternalUse_RootDir_Remote = new QLineEdit(box);
-    edtpInternalUse_RootDir_Remote->setObjectName(QStringLiteral("edtpInternalUse_RootDir_Remote"));
-    pages::bindText(edtpInternalUse_RootDir_Remote);
-    grid->addWidget(edtpInternalUse_RootDir_Remote, 5, 0, 1, 2);
+    remoteRootEdit = new QLineEdit(box);
+    remoteRootEdit->setObjectName(QStringLiteral("edtpInternalUse_RootDir_Remote"));
+    pages::bindText(remoteRootEdit);
+    grid->addWidget(remoteRootEdit, 5, 0, 1, 2);
     grid->addWidget(pages::fieldLabel(kRemoteExample, box), 6, 0, 1, 2);
 
-    rdbtnpInternalUse_RootDir_Local_Checked =
-        new QRadioButton(QStringLiteral("Test on Local Computer (Convert to Local Path)"), box);
-    rdbtnpInternalUse_RootDir_Local_Checked->setObjectName(
-        QStringLiteral("rdbtnpInternalUse_RootDir_Local_Checked"));
-    rdbtnpInternalUse_RootDir_Local_Checked2 =
-        new QRadioButton(QStringLiteral("Upload to Web Server (Convert to Web Path)"), box);
-    rdbtnpInternalUse_RootDir_Local_Checked2->setObjectName(
-        QStringLiteral("rdbtnpInternalUse_RootDir_Local_Checked2"));
-    for (QRadioButton* radio :
-         {rdbtnpInternalUse_RootDir_Local_Checked, rdbtnpInternalUse_RootDir_Local_Checked2}) {
+    localRootButton = new QRadioButton(QStringLiteral("Test on Local Computer (Convert to Local Path)"), box);
+    localRootButton->setObjectName(QStringLiteral("rdbtnpInternalUse_RootDir_Local_Checked"));
+    remoteRootButton = new QRadioButton(QStringLiteral("Upload to Web Server (Convert to Web Path)"), box);
+    remoteRootButton->setObjectName(QStringLiteral("rdbtnpInternalUse_RootDir_Local_Checked2"));
+    for (QRadioButton* radio : {localRootButton, remoteRootButton}) {
         QFont bold = radio->font();
         bold.setBold(true);
         radio->setFont(bold);
@@ -84,9 +79,9 @@ PathPage::PathPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget* par
         connect(radio, &QRadioButton::clicked, this, &PathPage::modified);
         connect(radio, &QRadioButton::clicked, this, [this] { emit editFinished(false); });
     }
-    rdbtnpInternalUse_RootDir_Local_Checked->setChecked(true);
-    grid->addWidget(rdbtnpInternalUse_RootDir_Local_Checked, 7, 0, 1, 2);
-    grid->addWidget(rdbtnpInternalUse_RootDir_Local_Checked2, 8, 0, 1, 2);
+    localRootButton->setChecked(true);
+    grid->addWidget(localRootButton, 7, 0, 1, 2);
+    grid->addWidget(remoteRootButton, 8, 0, 1, 2);
     grid->setColumnStretch(0, 1);
 
     QVBoxLayout* layout = pages::column(this);
@@ -94,32 +89,30 @@ PathPage::PathPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget* par
     layout->addStretch(1);
 
     auto* check = new SeparatorCheck(prompter, this);
-    for (QLineEdit* edit : {edtpInternalUse_RootDir_Local, edtpInternalUse_RootDir_Remote}) {
+    for (QLineEdit* edit : {localRootEdit, remoteRootEdit}) {
         connect(edit, &QLineEdit::textChanged, this, &PathPage::modified);
         connect(edit, &QLineEdit::editingFinished, this, [this] { emit editFinished(true); });
         check->watch(edit);
     }
 }
 
-void PathPage::load(const TAppletData& slider) {
-    edtpInternalUse_RootDir_Local->setText(toQt(slider.RootDirLocal));
-    edtpInternalUse_RootDir_Remote->setText(toQt(slider.RootDirRemote));
+void PathPage::load(const SliderSettings& slider) {
+    localRootEdit->setText(toQt(slider.RootDirLocal));
+    remoteRootEdit->setText(toQt(slider.RootDirRemote));
     setChoice(slider.RootDirLocalChecked == "1", slider.RootDirLocalChecked == "0");
 }
 
-void PathPage::apply(TAppletData& slider) const {
-    slider.RootDirLocal = pages::trimmed(edtpInternalUse_RootDir_Local->text());
-    slider.RootDirRemote = pages::trimmed(edtpInternalUse_RootDir_Remote->text());
+void PathPage::apply(SliderSettings& slider) const {
+    slider.RootDirLocal = pages::trimmed(localRootEdit->text());
+    slider.RootDirRemote = pages::trimmed(remoteRootEdit->text());
     // Built as a std::string: assigning the literal trips a false -Wrestrict of GCC 12.
-    slider.RootDirLocalChecked =
-        std::string(rdbtnpInternalUse_RootDir_Local_Checked->isChecked() ? "1" : "0");
+    slider.RootDirLocalChecked = std::string(localRootButton->isChecked() ? "1" : "0");
 }
 
 // Radio buttons of one group refuse to have their checked member unchecked,
 // so exclusivity is lifted while both are set.
 void PathPage::setChoice(bool local, bool remote) {
-    QRadioButton* radios[] = {rdbtnpInternalUse_RootDir_Local_Checked,
-                              rdbtnpInternalUse_RootDir_Local_Checked2};
+    QRadioButton* radios[] = {localRootButton, remoteRootButton};
     for (QRadioButton* radio : radios) radio->setAutoExclusive(false);
     radios[0]->setChecked(local);
     radios[1]->setChecked(remote);

@@ -21,9 +21,9 @@ public:
     PathPage(Prompter& prompter, SettingsStore& settings, QWidget* parent = nullptr);
 
     // A choice other than "1" or "0" leaves both radio buttons unchecked.
-    void load(const TAppletData& data);
+    void load(const SliderSettings& data);
     // Writes RootDirLocal, RootDirRemote and RootDirLocalChecked only.
-    void apply(TAppletData& data) const;
+    void apply(SliderSettings& data) const;
 
 signals:
     void modified();
@@ -34,10 +34,10 @@ signals:
 private:
     void setChoice(bool local, bool remote);
 
-    QLineEdit* edtpInternalUse_RootDir_Local;
-    QLineEdit* edtpInternalUse_RootDir_Remote;
-    QRadioButton* rdbtnpInternalUse_RootDir_Local_Checked;
-    QRadioButton* rdbtnpInternalUse_RootDir_Local_Checked2;
+    QLineEdit* localRootEdit;
+    QLineEdit* remoteRootEdit;
+    QRadioButton* localRootButton;
+    QRadioButton* remoteRootButton;
 };
 
 }  // namespace marivel

@@ -31,10 +31,10 @@ const QStringList kBorderStyles = {QStringLiteral("none"),         QStringLitera
                                    QStringLiteral("window-inset"), QStringLiteral("outset")};
 
 // The model keeps colours as 0x00BBGGRR, red in the lowest byte.
-TColor toModelColor(const QColor& c) {
-    return TColor(c.red()) | TColor(c.green()) << 8 | TColor(c.blue()) << 16;
+BgrColor toModelColor(const QColor& c) {
+    return BgrColor(c.red()) | BgrColor(c.green()) << 8 | BgrColor(c.blue()) << 16;
 }
-QColor fromModelColor(TColor c) {
+QColor fromModelColor(BgrColor c) {
     return QColor(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF));
 }
 
@@ -58,69 +58,69 @@ ScriptPage::ScriptPage(Prompter& prompter, SettingsStore& /*settings*/, QWidget*
 
     layout->addWidget(group(QStringLiteral("General"), HelpTopic::General, row));
     row->addWidget(pages::fieldLabel(QStringLiteral("Name"), this), 0, kLabel1);
-    edt_pSliderName = new QLineEdit(this);
-    edt_pSliderName->setObjectName(QStringLiteral("edt_pSliderName"));
-    pages::bindText(edt_pSliderName);
-    row->addWidget(edt_pSliderName, 0, kField1, 1, 2);
+    sliderNameEdit = new QLineEdit(this);
+    sliderNameEdit->setObjectName(QStringLiteral("edt_pSliderName"));
+    pages::bindText(sliderNameEdit);
+    row->addWidget(sliderNameEdit, 0, kField1, 1, 2);
     row->addWidget(pages::fieldLabel(QStringLiteral("Background Color"), this), 0, kField2, 1, 2,
                    Qt::AlignRight | Qt::AlignVCenter);
-    pnl_pBgColor = swatch("pnl_pBgColor", QStringLiteral("Click to choose the background color"), row);
+    backgroundColorSwatch =
+        swatch("pnl_pBgColor", QStringLiteral("Click to choose the background color"), row);
 
     layout->addWidget(group(QStringLiteral("Size"), HelpTopic::Size, row));
-    spnedt_pWidth = spin("spnedt_pWidth", QStringLiteral("Width"), row, kLabel1);
-    spedt_pHeight = spin("spedt_pHeight", QStringLiteral("Height"), row, kLabel2);
+    widthSpin = spin("spnedt_pWidth", QStringLiteral("Width"), row, kLabel1);
+    heightSpin = spin("spedt_pHeight", QStringLiteral("Height"), row, kLabel2);
 
     layout->addWidget(group(QStringLiteral("Scrolling"), HelpTopic::Scrolling, row));
-    spnedt_pStep = spin("spnedt_pStep", QStringLiteral("Step"), row, kLabel1);
-    spnedt_pDelay = spin("spnedt_pDelay", QStringLiteral("Delay"), row, kLabel2);
+    stepSpin = spin("spnedt_pStep", QStringLiteral("Step"), row, kLabel1);
+    delaySpin = spin("spnedt_pDelay", QStringLiteral("Delay"), row, kLabel2);
 
     layout->addWidget(group(QStringLiteral("Distance"), HelpTopic::Distance, row));
-    spnedt_pGap = spin("spnedt_pGap", QStringLiteral("Gap"), row, kLabel1);
-    spnedt_pTrailerSpace = spin("spnedt_pTrailerSpace", QStringLiteral("Trailer Space"), row, kLabel2);
+    gapSpin = spin("spnedt_pGap", QStringLiteral("Gap"), row, kLabel1);
+    trailerSpaceSpin = spin("spnedt_pTrailerSpace", QStringLiteral("Trailer Space"), row, kLabel2);
 
     layout->addWidget(group(QStringLiteral("Slider Border"), HelpTopic::SliderBorder, row));
-    spnedt_pContainerBorderWidth =
-        spin("spnedt_pContainerBorderWidth", QStringLiteral("Width"), row, kLabel1);
-    cmbx_pContainerBorderStyle = styleList("cmbx_pContainerBorderStyle", row);
+    sliderBorderWidthSpin = spin("spnedt_pContainerBorderWidth", QStringLiteral("Width"), row, kLabel1);
+    sliderBorderStyleList = styleList("cmbx_pContainerBorderStyle", row);
     row->addWidget(pages::fieldLabel(QStringLiteral("Color"), this), 0, kLabel3);
-    pnl_pContainerBorderColor = swatch("pnl_pContainerBorderColor",
-                                       QStringLiteral("Click to choose the color of the slider border"), row);
+    sliderBorderColorSwatch = swatch("pnl_pContainerBorderColor",
+                                     QStringLiteral("Click to choose the color of the slider border"), row);
 
     layout->addWidget(group(QStringLiteral("Image Border"), HelpTopic::ImageBorder, row));
-    spnedt_pImageBorderWidth = spin("spnedt_pImageBorderWidth", QStringLiteral("Width"), row, kLabel1);
-    cmbx_pImageBorderStyle = styleList("cmbx_pImageBorderStyle", row);
+    imageBorderWidthSpin = spin("spnedt_pImageBorderWidth", QStringLiteral("Width"), row, kLabel1);
+    imageBorderStyleList = styleList("cmbx_pImageBorderStyle", row);
     row->addWidget(pages::fieldLabel(QStringLiteral("Color"), this), 0, kLabel3);
-    pnl_pImageBorderColor =
+    imageBorderColorSwatch =
         swatch("pnl_pImageBorderColor", QStringLiteral("Click to choose the color of the image border"), row);
     layout->addStretch(1);
 
     // Tab follows the reading order: along each group, its help button last.
-    QWidget* order[] = {edt_pSliderName,
-                        pnl_pBgColor,
+    QWidget* order[] = {sliderNameEdit,
+                        backgroundColorSwatch,
                         helpButtons_[0],
-                        spnedt_pWidth,
-                        spedt_pHeight,
+                        widthSpin,
+                        heightSpin,
                         helpButtons_[1],
-                        spnedt_pStep,
-                        spnedt_pDelay,
+                        stepSpin,
+                        delaySpin,
                         helpButtons_[2],
-                        spnedt_pGap,
-                        spnedt_pTrailerSpace,
+                        gapSpin,
+                        trailerSpaceSpin,
                         helpButtons_[3],
-                        spnedt_pContainerBorderWidth,
-                        cmbx_pContainerBorderStyle,
-                        pnl_pContainerBorderColor,
+                        sliderBorderWidthSpin,
+                        sliderBorderStyleList,
+                        sliderBorderColorSwatch,
                         helpButtons_[4],
-                        spnedt_pImageBorderWidth,
-                        cmbx_pImageBorderStyle,
-                        pnl_pImageBorderColor,
+                        imageBorderWidthSpin,
+                        imageBorderStyleList,
+                        imageBorderColorSwatch,
                         helpButtons_[5]};
     for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
     alignColumns();
 
-    connect(edt_pSliderName, &QLineEdit::textChanged, this, &ScriptPage::modified);
-    connect(edt_pSliderName, &QLineEdit::editingFinished, this, [this] { emit editFinished(true); });
-    separatorCheck_->watch(edt_pSliderName);
+    connect(sliderNameEdit, &QLineEdit::textChanged, this, &ScriptPage::modified);
+    connect(sliderNameEdit, &QLineEdit::editingFinished, this, [this] { emit editFinished(true); });
+    separatorCheck_->watch(sliderNameEdit);
 }
 
 // A group box holding one row of fields, with its help button at the right end.
@@ -181,7 +181,7 @@ void ScriptPage::alignColumns() {
     // A list is exactly as wide as its longest entry. Fixing the width also
     // keeps the layout from using a minimum width the list remembers from
     // an earlier font.
-    for (QComboBox* list : {cmbx_pContainerBorderStyle, cmbx_pImageBorderStyle})
+    for (QComboBox* list : {sliderBorderStyleList, imageBorderStyleList})
         list->setFixedWidth(list->sizeHint().width());
     int widths[kAligned] = {};
     for (QGridLayout* row : rows_) {
@@ -234,54 +234,54 @@ void ScriptPage::pickColor(ColorSwatch* swatch) {
     if (chosen.isValid()) emit editFinished(false);
 }
 
-void ScriptPage::load(const TAppletData& slider) {
+void ScriptPage::load(const SliderSettings& slider) {
     auto setStyle = [](QComboBox* list, const std::string& text) {
         const int index = StrToInt(text);
         list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
     };
-    edt_pSliderName->setText(toQt(slider.SliderName));
-    spnedt_pWidth->setValue(StrToInt(slider.Width));
-    spedt_pHeight->setValue(StrToInt(slider.Height));
-    spnedt_pStep->setValue(StrToInt(slider.Step));
-    spnedt_pDelay->setValue(StrToInt(slider.Delay));
-    spnedt_pGap->setValue(StrToInt(slider.Gap));
-    spnedt_pTrailerSpace->setValue(StrToInt(slider.TrailerSpace));
-    pnl_pBgColor->setColor(fromModelColor(HexToColor(slider.BgColor)));
-    spnedt_pImageBorderWidth->setValue(StrToInt(slider.ImageBorderWidth));
-    setStyle(cmbx_pImageBorderStyle, slider.ImageBorderStyle);
-    pnl_pImageBorderColor->setColor(fromModelColor(HexToColor(slider.ImageBorderColor)));
-    spnedt_pContainerBorderWidth->setValue(StrToInt(slider.ContainerBorderWidth));
-    setStyle(cmbx_pContainerBorderStyle, slider.ContainerBorderStyle);
-    pnl_pContainerBorderColor->setColor(fromModelColor(HexToColor(slider.ContainerBorderColor)));
+    sliderNameEdit->setText(toQt(slider.SliderName));
+    widthSpin->setValue(StrToInt(slider.Width));
+    heightSpin->setValue(StrToInt(slider.Height));
+    stepSpin->setValue(StrToInt(slider.Step));
+    delaySpin->setValue(StrToInt(slider.Delay));
+    gapSpin->setValue(StrToInt(slider.Gap));
+    trailerSpaceSpin->setValue(StrToInt(slider.TrailerSpace));
+    backgroundColorSwatch->setColor(fromModelColor(HexToColor(slider.BgColor)));
+    imageBorderWidthSpin->setValue(StrToInt(slider.ImageBorderWidth));
+    setStyle(imageBorderStyleList, slider.ImageBorderStyle);
+    imageBorderColorSwatch->setColor(fromModelColor(HexToColor(slider.ImageBorderColor)));
+    sliderBorderWidthSpin->setValue(StrToInt(slider.ContainerBorderWidth));
+    setStyle(sliderBorderStyleList, slider.ContainerBorderStyle);
+    sliderBorderColorSwatch->setColor(fromModelColor(HexToColor(slider.ContainerBorderColor)));
 }
 
 void ScriptPage::settleNumbers() {
     for (SpinEdit* edit : findChildren<SpinEdit*>()) edit->settle();
 }
 
-void ScriptPage::apply(TAppletData& slider) const {
-    const std::string name = pages::trimmed(edt_pSliderName->text());
+void ScriptPage::apply(SliderSettings& slider) const {
+    const std::string name = pages::trimmed(sliderNameEdit->text());
     slider.SliderName = name;
     slider.CfgName = name + "cfg";
     slider.DivId = name + "_div";
-    slider.Width = number(spnedt_pWidth->value());
-    slider.Height = number(spedt_pHeight->value());
-    slider.Step = number(spnedt_pStep->value());
-    slider.Delay = number(spnedt_pDelay->value());
-    slider.Gap = number(spnedt_pGap->value());
-    slider.TrailerSpace = number(spnedt_pTrailerSpace->value());
-    slider.BgColor = ColorToHex(toModelColor(pnl_pBgColor->color()));
+    slider.Width = number(widthSpin->value());
+    slider.Height = number(heightSpin->value());
+    slider.Step = number(stepSpin->value());
+    slider.Delay = number(delaySpin->value());
+    slider.Gap = number(gapSpin->value());
+    slider.TrailerSpace = number(trailerSpaceSpin->value());
+    slider.BgColor = ColorToHex(toModelColor(backgroundColorSwatch->color()));
     slider.CfgNameCopy = name + "cfg";
-    slider.ImageBorderWidth = number(spnedt_pImageBorderWidth->value());
-    slider.ImageBorderStyle = number(cmbx_pImageBorderStyle->currentIndex());
-    slider.ImageBorderColor = ColorToHex(toModelColor(pnl_pImageBorderColor->color()));
-    slider.ContainerBorderWidth = number(spnedt_pContainerBorderWidth->value());
-    slider.ContainerBorderStyle = number(cmbx_pContainerBorderStyle->currentIndex());
-    slider.ContainerBorderColor = ColorToHex(toModelColor(pnl_pContainerBorderColor->color()));
+    slider.ImageBorderWidth = number(imageBorderWidthSpin->value());
+    slider.ImageBorderStyle = number(imageBorderStyleList->currentIndex());
+    slider.ImageBorderColor = ColorToHex(toModelColor(imageBorderColorSwatch->color()));
+    slider.ContainerBorderWidth = number(sliderBorderWidthSpin->value());
+    slider.ContainerBorderStyle = number(sliderBorderStyleList->currentIndex());
+    slider.ContainerBorderColor = ColorToHex(toModelColor(sliderBorderColorSwatch->color()));
 }
 
 int ScriptPage::shownWidth() const {
-    return spnedt_pWidth->value();
+    return widthSpin->value();
 }
 
 }  // namespace marivel

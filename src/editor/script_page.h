@@ -32,10 +32,10 @@ public:
     // Fills the controls in field order. A numeric field that is no decimal
     // integer, or a colour that is no hexadecimal text, throws marivel::Error;
     // the controls filled before keep their new values.
-    void load(const TAppletData& data);
+    void load(const SliderSettings& data);
     // Writes the fields this page owns, including the names derived from the
     // trimmed slider name; the path fields are left alone.
-    void apply(TAppletData& data) const;
+    void apply(SliderSettings& data) const;
     // Shows in every spin edit the number apply() stores for it, as leaving
     // the edit would; a commit made while the user is still in one (a save
     // by shortcut or tool button) then shows what it stored.
@@ -69,20 +69,20 @@ private:
     std::vector<QToolButton*> helpButtons_;
     bool alignPending_ = false;
 
-    QLineEdit* edt_pSliderName;
-    ColorSwatch* pnl_pBgColor;
-    SpinEdit* spnedt_pWidth;
-    SpinEdit* spedt_pHeight;
-    SpinEdit* spnedt_pStep;
-    SpinEdit* spnedt_pDelay;
-    SpinEdit* spnedt_pGap;
-    SpinEdit* spnedt_pTrailerSpace;
-    SpinEdit* spnedt_pContainerBorderWidth;
-    QComboBox* cmbx_pContainerBorderStyle;
-    ColorSwatch* pnl_pContainerBorderColor;
-    SpinEdit* spnedt_pImageBorderWidth;
-    QComboBox* cmbx_pImageBorderStyle;
-    ColorSwatch* pnl_pImageBorderColor;
+    QLineEdit* sliderNameEdit;
+    ColorSwatch* backgroundColorSwatch;
+    SpinEdit* widthSpin;
+    SpinEdit* heightSpin;
+    SpinEdit* stepSpin;
+    SpinEdit* delaySpin;
+    SpinEdit* gapSpin;
+    SpinEdit* trailerSpaceSpin;
+    SpinEdit* sliderBorderWidthSpin;
+    QComboBox* sliderBorderStyleList;
+    ColorSwatch* sliderBorderColorSwatch;
+    SpinEdit* imageBorderWidthSpin;
+    QComboBox* imageBorderStyleList;
+    ColorSwatch* imageBorderColorSwatch;
 };
 
 }  // namespace marivel

@@ -11,18 +11,18 @@
 namespace marivel {
 
 StatusLine::StatusLine(QWidget* parent)
-    : QStatusBar(parent), stctxtHint(new QLabel(this)), prgrsbrMainFormBottom(new QProgressBar(this)) {
+    : QStatusBar(parent), hintText_(new QLabel(this)), progress_(new QProgressBar(this)) {
     setObjectName(QStringLiteral("StatusBar1"));
     setFixedHeight(24);
     setSizeGripEnabled(true);
-    stctxtHint->setObjectName(QStringLiteral("stctxtHint"));
-    stctxtHint->setFixedWidth(338);
-    prgrsbrMainFormBottom->setObjectName(QStringLiteral("prgrsbrMainFormBottom"));
-    prgrsbrMainFormBottom->setRange(0, 100);
-    prgrsbrMainFormBottom->setValue(0);
-    prgrsbrMainFormBottom->setTextVisible(false);
-    addWidget(stctxtHint, 0);
-    addWidget(prgrsbrMainFormBottom, 1);
+    hintText_->setObjectName(QStringLiteral("stctxtHint"));
+    hintText_->setFixedWidth(338);
+    progress_->setObjectName(QStringLiteral("prgrsbrMainFormBottom"));
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+    addWidget(hintText_, 0);
+    addWidget(progress_, 1);
 }
 
 StatusLine::~StatusLine() {
@@ -31,12 +31,12 @@ StatusLine::~StatusLine() {
 }
 
 void StatusLine::showHint(const QString& text) {
-    if (stctxtHint->text() != text) stctxtHint->setText(text);
+    if (hintText_->text() != text) hintText_->setText(text);
 }
 
 void StatusLine::setHint(const std::string& text) {
-    stctxtHint->setText(toQt(text));
-    stctxtHint->repaint();
+    hintText_->setText(toQt(text));
+    hintText_->repaint();
 }
 
 void StatusLine::setBusy(bool busy) {
@@ -51,19 +51,19 @@ void StatusLine::setBusy(bool busy) {
 }
 
 void StatusLine::setProgressMaximum(int maximum) {
-    prgrsbrMainFormBottom->setMaximum(maximum);
-    prgrsbrMainFormBottom->repaint();
+    progress_->setMaximum(maximum);
+    progress_->repaint();
 }
 
 void StatusLine::advanceProgress(int step) {
-    const int next = std::min(prgrsbrMainFormBottom->value() + step, prgrsbrMainFormBottom->maximum());
-    prgrsbrMainFormBottom->setValue(next);
-    prgrsbrMainFormBottom->repaint();
+    const int next = std::min(progress_->value() + step, progress_->maximum());
+    progress_->setValue(next);
+    progress_->repaint();
 }
 
 void StatusLine::resetProgress() {
-    prgrsbrMainFormBottom->setValue(0);
-    prgrsbrMainFormBottom->repaint();
+    progress_->setValue(0);
+    progress_->repaint();
 }
 
 void StatusLine::keepAlive() {

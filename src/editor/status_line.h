@@ -21,8 +21,8 @@ public:
     explicit StatusLine(QWidget* parent = nullptr);
     ~StatusLine() override;
 
-    QLabel* hintLabel() const { return stctxtHint; }
-    QProgressBar* progressBar() const { return prgrsbrMainFormBottom; }
+    QLabel* hintLabel() const { return hintText_; }
+    QProgressBar* progressBar() const { return progress_; }
 
     // ActivityDisplay
     void setHint(const std::string& text) override;
@@ -45,8 +45,8 @@ public:
     void showHint(const QString& text);
 
 private:
-    QLabel* stctxtHint;
-    QProgressBar* prgrsbrMainFormBottom;
+    QLabel* hintText_;
+    QProgressBar* progress_;
     QProgressDialog* waitDialog_ = nullptr;
     bool busy_ = false;
     bool keepingAlive_ = false;

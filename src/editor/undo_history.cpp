@@ -26,33 +26,33 @@ bool sameShape(const std::vector<NodeRecord>& a, const std::vector<NodeRecord>& 
 
 // The fields of the slider record a page shows, by position: the three
 // names derived from the slider name are not among them.
-const std::string TAppletData::*const kShownAppletFields[] = {
-    &TAppletData::SliderName,
-    &TAppletData::Width,
-    &TAppletData::Height,
-    &TAppletData::Step,
-    &TAppletData::Delay,
-    &TAppletData::Gap,
-    &TAppletData::TrailerSpace,
-    &TAppletData::BgColor,
-    &TAppletData::ImageBorderWidth,
-    &TAppletData::ImageBorderStyle,
-    &TAppletData::ImageBorderColor,
-    &TAppletData::ContainerBorderWidth,
-    &TAppletData::ContainerBorderStyle,
-    &TAppletData::ContainerBorderColor,
-    &TAppletData::RootDirLocal,
-    &TAppletData::RootDirRemote,
-    &TAppletData::RootDirLocalChecked,
+const std::string SliderSettings::*const kShownAppletFields[] = {
+    &SliderSettings::SliderName,
+    &SliderSettings::Width,
+    &SliderSettings::Height,
+    &SliderSettings::Step,
+    &SliderSettings::Delay,
+    &SliderSettings::Gap,
+    &SliderSettings::TrailerSpace,
+    &SliderSettings::BgColor,
+    &SliderSettings::ImageBorderWidth,
+    &SliderSettings::ImageBorderStyle,
+    &SliderSettings::ImageBorderColor,
+    &SliderSettings::ContainerBorderWidth,
+    &SliderSettings::ContainerBorderStyle,
+    &SliderSettings::ContainerBorderColor,
+    &SliderSettings::RootDirLocal,
+    &SliderSettings::RootDirRemote,
+    &SliderSettings::RootDirLocalChecked,
 };
 constexpr int kShownAppletPositions[] = {0, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 19};
 
 // The item page shows these four; the others are computed by the generator.
-const std::string TItemData::*const kShownItemFields[] = {
-    &TItemData::OriginalImagePath,
-    &TItemData::Link,
-    &TItemData::Target,
-    &TItemData::ToolTip,
+const std::string SliderItem::*const kShownItemFields[] = {
+    &SliderItem::OriginalImagePath,
+    &SliderItem::Link,
+    &SliderItem::Target,
+    &SliderItem::ToolTip,
 };
 constexpr int kShownItemPositions[] = {1, 2, 3, 4};
 
@@ -95,13 +95,13 @@ void widen(std::size_t& first, std::vector<NodeRecord>& kept, std::vector<NodeRe
 
 }  // namespace
 
-bool sameShownFields(const TAppletData& a, const TAppletData& b) {
+bool sameShownFields(const SliderSettings& a, const SliderSettings& b) {
     for (const auto field : kShownAppletFields)
         if (a.*field != b.*field) return false;
     return true;
 }
 
-bool sameShownFields(const TItemData& a, const TItemData& b) {
+bool sameShownFields(const SliderItem& a, const SliderItem& b) {
     for (const auto field : kShownItemFields)
         if (a.*field != b.*field) return false;
     return true;

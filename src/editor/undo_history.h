@@ -10,7 +10,7 @@ namespace marivel {
 
 // One node of the design tree below the root, with the item it owns.
 struct NodeRecord {
-    TItemData item;
+    SliderItem item;
     int depth = 1;  // the root is 0
     // What the tree shows of the node; kept so an undo shows it again, but
     // never a change of the project (the generator rewrites captions).
@@ -30,7 +30,7 @@ struct EditorView {
 // The project as the history compares and restores it: the slider record,
 // the nodes in pre-order (node n + 1 owns item n) and the view.
 struct ProjectState {
-    TAppletData applet;
+    SliderSettings applet;
     std::vector<NodeRecord> nodes;
     bool rootExpanded = true;
     EditorView view;
@@ -44,8 +44,8 @@ struct FieldChange {
 
 // Whether two records agree in every field the pages show (the slider
 // record's derived names and the fields the generator computes aside).
-bool sameShownFields(const TAppletData& a, const TAppletData& b);
-bool sameShownFields(const TItemData& a, const TItemData& b);
+bool sameShownFields(const SliderSettings& a, const SliderSettings& b);
+bool sameShownFields(const SliderItem& a, const SliderItem& b);
 
 // The undo and redo steps of one project.
 //
@@ -121,8 +121,8 @@ private:
         std::size_t first = 0;
         std::vector<NodeRecord> before;
         std::vector<NodeRecord> after;
-        TAppletData appletBefore;
-        TAppletData appletAfter;
+        SliderSettings appletBefore;
+        SliderSettings appletAfter;
         bool rootExpandedBefore = true;
         bool rootExpandedAfter = true;
         EditorView viewBefore;

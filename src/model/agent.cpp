@@ -11,15 +11,15 @@ namespace marivel {
 namespace {
 
 template <typename Record, std::size_t N>
-TStringArray ToStrings(const Record& record, std::string Record::*const (&fields)[N]) {
-    TStringArray strings;
+FieldStrings ToStrings(const Record& record, std::string Record::*const (&fields)[N]) {
+    FieldStrings strings;
     strings.reserve(N);
     for (auto field : fields) strings.push_back(record.*field);
     return strings;
 }
 
 template <typename Record, std::size_t N>
-Record FromStrings(const TStringArray& strings, std::string Record::*const (&fields)[N]) {
+Record FromStrings(const FieldStrings& strings, std::string Record::*const (&fields)[N]) {
     Record record;
     for (std::size_t i = 0; i < N && i < strings.size(); ++i) record.*fields[i] = strings[i];
     return record;
@@ -27,22 +27,22 @@ Record FromStrings(const TStringArray& strings, std::string Record::*const (&fie
 
 }  // namespace
 
-TkeltAppletAgent::TkeltAppletAgent(ProgramFolders folders, ActivityDisplay* display)
+DocumentAgent::DocumentAgent(ProgramFolders folders, ActivityDisplay* display)
     : EngineFiles{"tessaline.js", kConfigScriptFile, kStyleSheetFile},
       Separator("#$@"),
       folders_(std::move(folders)),
       display_(display ? display : &silent_) {}
 
-std::filesystem::path TkeltAppletAgent::EngineFileSource(std::size_t k) const {
+std::filesystem::path DocumentAgent::EngineFileSource(std::size_t k) const {
     return (k == 0 ? ShippedFolder() : WorkFolder()) / EngineFiles.at(k);
 }
 
-void TkeltAppletAgent::SetDisplay(ActivityDisplay* display) {
+void DocumentAgent::SetDisplay(ActivityDisplay* display) {
     display_ = display ? display : &silent_;
 }
 
-void TkeltAppletAgent::ResetProject() {
-    AppletData = TAppletData{
+void DocumentAgent::ResetProject() {
+    AppletData = SliderSettings{
         "VSlider1", "VSlider1Cfg", "VSlider1_DIV", "168", "400", "1",      "39", "0", "0", "FFFFFF", "",
         "4",        "2",           "DBEAF5",       "4",   "0",   "FFFF00", "",   "",  "1",
     };
@@ -50,25 +50,25 @@ void TkeltAppletAgent::ResetProject() {
     ProjectFolder.clear();
 }
 
-TItemData TkeltAppletAgent::GetItem(int index) const {
+SliderItem DocumentAgent::GetItem(int index) const {
     if (index < 0 || index >= static_cast<int>(Items.size())) return {};
     return Items[static_cast<std::size_t>(index)];
 }
 
-void TkeltAppletAgent::SetItem(const TItemData& item, int index) {
+void DocumentAgent::SetItem(const SliderItem& item, int index) {
     if (index < 0 || index >= static_cast<int>(Items.size())) return;
     Items[static_cast<std::size_t>(index)] = item;
 }
 
-TItemData TkeltAppletAgent::MakeNewItem() {
-    TItemData item;
+SliderItem DocumentAgent::MakeNewItem() {
+    SliderItem item;
     item.Target = "_self";
     item.ImageWidth = "160";
     item.ImageHeight = "120";
     return item;
 }
 
-void TkeltAppletAgent::InsertItem(int index, const TItemData& item) {
+void DocumentAgent::InsertItem(int index, const SliderItem& item) {
     const int n = static_cast<int>(Items.size());
     if (n == 0) {
         Items.assign(1, item);
@@ -77,7 +77,7 @@ void TkeltAppletAgent::InsertItem(int index, const TItemData& item) {
     }
 }
 
-void TkeltAppletAgent::DeleteItem(int index) {
+void DocumentAgent::DeleteItem(int index) {
     const int n = static_cast<int>(Items.size());
     if (n == 1) {
         Items.clear();
@@ -86,12 +86,12 @@ void TkeltAppletAgent::DeleteItem(int index) {
     }
 }
 
-void TkeltAppletAgent::SwapWithPrevious(int index) {
+void DocumentAgent::SwapWithPrevious(int index) {
     if (index >= 1 && index < static_cast<int>(Items.size()))
         std::swap(Items[static_cast<std::size_t>(index)], Items[static_cast<std::size_t>(index - 1)]);
 }
 
-void TkeltAppletAgent::MoveItems(int from, int count, int to) {
+void DocumentAgent::MoveItems(int from, int count, int to) {
     const int n = static_cast<int>(Items.size());
     if (from < 0 || count <= 0 || to < 0 || from + count > n || to + count > n || from == to) return;
     const auto at = [this](int i) { return Items.begin() + i; };
@@ -101,26 +101,26 @@ void TkeltAppletAgent::MoveItems(int from, int count, int to) {
         std::rotate(at(from), at(from + count), at(to + count));
 }
 
-void TkeltAppletAgent::RefreshLevels(const DesignTree& tree) {
+void DocumentAgent::RefreshLevels(const DesignTree& tree) {
     const int nodes = tree.count();
     for (int k = 1; k < nodes && k - 1 < static_cast<int>(Items.size()); ++k)
         Items[static_cast<std::size_t>(k - 1)].Level = std::to_string(tree.depth(k) - 1);
 }
 
-TStringArray TkeltAppletAgent::AppletDataToStrings(const TAppletData& data) {
+FieldStrings DocumentAgent::AppletDataToStrings(const SliderSettings& data) {
     return ToStrings(data, kAppletFields);
 }
 
-TAppletData TkeltAppletAgent::StringsToAppletData(const TStringArray& strings) {
-    return FromStrings<TAppletData>(strings, kAppletFields);
+SliderSettings DocumentAgent::StringsToAppletData(const FieldStrings& strings) {
+    return FromStrings<SliderSettings>(strings, kAppletFields);
 }
 
-TStringArray TkeltAppletAgent::ItemToStrings(const TItemData& item) {
+FieldStrings DocumentAgent::ItemToStrings(const SliderItem& item) {
     return ToStrings(item, kItemFields);
 }
 
-TItemData TkeltAppletAgent::StringsToItem(const TStringArray& strings) {
-    return FromStrings<TItemData>(strings, kItemFields);
+SliderItem DocumentAgent::StringsToItem(const FieldStrings& strings) {
+    return FromStrings<SliderItem>(strings, kItemFields);
 }
 
 }  // namespace marivel

@@ -37,18 +37,18 @@ struct ImagePassCounts {
 // What it writes for the web site (generation, the preview folder,
 // publishing) is PublishingAgent's, in the output library above this one. It
 // never shows a message; failures are marivel::Error exceptions.
-class TkeltAppletAgent {
+class DocumentAgent {
 public:
     // folders says where the program reads what it ships (tessaline.js) and
     // where it writes (the generated scripts between a build and a preview,
     // the preview folder). display receives the bottom-line activity (may be
     // null). A single folder serves for both.
-    explicit TkeltAppletAgent(ProgramFolders folders, ActivityDisplay* display = nullptr);
-    explicit TkeltAppletAgent(const std::filesystem::path& programFolder, ActivityDisplay* display = nullptr)
-        : TkeltAppletAgent(ProgramFolders::Portable(programFolder), display) {}
+    explicit DocumentAgent(ProgramFolders folders, ActivityDisplay* display = nullptr);
+    explicit DocumentAgent(const std::filesystem::path& programFolder, ActivityDisplay* display = nullptr)
+        : DocumentAgent(ProgramFolders::Portable(programFolder), display) {}
 
-    TAppletData AppletData;
-    TItemArray Items;
+    SliderSettings AppletData;
+    SliderItemList Items;
     std::vector<std::string> EngineFiles;
     std::vector<std::string> PreviewFiles;
     std::string Separator;
@@ -89,12 +89,12 @@ public:
 
     // --- records -----------------------------------------------------------
     void ResetProject();
-    TAppletData GetAppletData() const { return AppletData; }
-    void SetAppletData(const TAppletData& data) { AppletData = data; }
-    TItemData GetItem(int index) const;
-    void SetItem(const TItemData& item, int index);
-    static TItemData MakeNewItem();
-    void InsertItem(int index, const TItemData& item);
+    SliderSettings GetAppletData() const { return AppletData; }
+    void SetAppletData(const SliderSettings& data) { AppletData = data; }
+    SliderItem GetItem(int index) const;
+    void SetItem(const SliderItem& item, int index);
+    static SliderItem MakeNewItem();
+    void InsertItem(int index, const SliderItem& item);
     void DeleteItem(int index);
     void SwapWithPrevious(int index);
     // Moves the count records from index `from` so that the first of them
@@ -104,10 +104,10 @@ public:
     void MoveItems(int from, int count, int to);
     void RefreshLevels(const DesignTree& tree);
 
-    static TStringArray AppletDataToStrings(const TAppletData& data);
-    static TAppletData StringsToAppletData(const TStringArray& strings);
-    static TStringArray ItemToStrings(const TItemData& item);
-    static TItemData StringsToItem(const TStringArray& strings);
+    static FieldStrings AppletDataToStrings(const SliderSettings& data);
+    static SliderSettings StringsToAppletData(const FieldStrings& strings);
+    static FieldStrings ItemToStrings(const SliderItem& item);
+    static SliderItem StringsToItem(const FieldStrings& strings);
 
     // --- project file ------------------------------------------------------
     // Throws Error, naming the field, when a value holds the separator or a

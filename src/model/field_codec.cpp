@@ -7,7 +7,7 @@
 
 namespace marivel {
 
-std::string JoinRecordLine(const TStringArray& fields, std::string_view separator) {
+std::string JoinRecordLine(const FieldStrings& fields, std::string_view separator) {
     std::size_t size = 0;
     for (const auto& f : fields) size += f.size() + separator.size();
     std::string line;
@@ -31,7 +31,7 @@ std::string ExtractField(std::string_view line, int n, std::string_view separato
     return {};
 }
 
-std::string ColorToHex(TColor colour) {
+std::string ColorToHex(BgrColor colour) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     const unsigned r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
     std::string hex(6, '0');
@@ -60,18 +60,18 @@ std::string_view Piece(std::string_view text, std::size_t from) {
 
 }  // namespace
 
-TColor HexToColor(std::string_view text) {
+BgrColor HexToColor(std::string_view text) {
     // RRGGBB on the page, 0x00BBGGRR in the value: the blue pair gives the
     // highest digits.
     std::string digits;
     digits += Piece(text, 5);
     digits += Piece(text, 3);
     digits += Piece(text, 1);
-    TColor value = 0;
+    BgrColor value = 0;
     for (char c : digits) {
         const int d = HexDigit(c);
         if (d < 0) throw Error("'" + std::string(text) + "' is not a valid colour value");
-        value = (value << 4) | static_cast<TColor>(d);
+        value = (value << 4) | static_cast<BgrColor>(d);
     }
     return value;
 }

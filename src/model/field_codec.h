@@ -12,11 +12,11 @@ namespace marivel {
 // A colour as the model's neighbours exchange it: red in the lowest byte,
 // green in the next, blue in the third (0x00BBGGRR). Only the low 24 bits
 // carry colour; the GUI resolves theme colours before it converts.
-using TColor = std::uint32_t;
+using BgrColor = std::uint32_t;
 
 // Joins the entries of a record, every entry followed by the separator (the
 // last one too). No quoting: fields never contain the separator.
-std::string JoinRecordLine(const TStringArray& fields, std::string_view separator);
+std::string JoinRecordLine(const FieldStrings& fields, std::string_view separator);
 
 // The n-th field (from 1) of a record line: the text between the (n-1)-th and
 // the n-th separator. Missing fields, text after the last separator and n < 1
@@ -60,8 +60,8 @@ void SplitRecordLine(std::string_view line, int count, std::string_view separato
     }
 }
 
-std::string ColorToHex(TColor colour);                     // 0x0000FF (red) -> "FF0000"
-TColor HexToColor(std::string_view text);                  // throws Error on a non-hex digit
+std::string ColorToHex(BgrColor colour);                   // 0x0000FF (red) -> "FF0000"
+BgrColor HexToColor(std::string_view text);                // throws Error on a non-hex digit
 std::string CssColor(std::string_view text);               // "#" + text
 std::string PxValue(std::string_view text);                // text + "px"
 std::string BorderStyleName(std::string_view styleIndex);  // throws Error on non-integers

@@ -72,9 +72,9 @@ struct BottomLineReset {
     }
 };
 
-TItemData ItemFromLine(std::string_view line, const std::string& separator) {
-    TItemData item;
-    SplitRecordLine(line, TItemData::FieldCount, separator,
+SliderItem ItemFromLine(std::string_view line, const std::string& separator) {
+    SliderItem item;
+    SplitRecordLine(line, SliderItem::FieldCount, separator,
                     [&item](int k, std::string_view field) { item.*kItemFields[k - 1] = field; });
     return item;
 }
@@ -86,7 +86,7 @@ TItemData ItemFromLine(std::string_view line, const std::string& separator) {
 // smaller Level. Lists the program never writes still give every item exactly
 // one node: a first Level other than 0 and negative Levels hang under the
 // root, a jump of more than one level hangs under the item before.
-std::vector<int> ParentNodesFromLevels(const TItemArray& items) {
+std::vector<int> ParentNodesFromLevels(const SliderItemList& items) {
     std::vector<int> parents;
     parents.reserve(items.size());
     std::vector<long long> levels;
@@ -136,7 +136,7 @@ std::optional<std::string> UnstorableBecause(const std::string& text, const std:
 
 }  // namespace
 
-void TkeltAppletAgent::CheckProjectCanBeStored() const {
+void DocumentAgent::CheckProjectCanBeStored() const {
     // The file has no quoting: such a value would be read back as other
     // fields or other items, and the reloaded project would be another one.
     const auto refuse = [](const std::string& field, const std::string& why) {
@@ -152,7 +152,7 @@ void TkeltAppletAgent::CheckProjectCanBeStored() const {
                 refuse(std::string(kItemFieldNames[f]) + " of item " + std::to_string(k + 1), *why);
 }
 
-void TkeltAppletAgent::SaveProject(const std::filesystem::path& path) {
+void DocumentAgent::SaveProject(const std::filesystem::path& path) {
     CheckProjectCanBeStored();
     AtomicTextWriter file(path);
     ActivityDisplay& display = Display();
@@ -182,7 +182,7 @@ void TkeltAppletAgent::SaveProject(const std::filesystem::path& path) {
     file.commit();
 }
 
-LoadResult TkeltAppletAgent::LoadProject(const std::filesystem::path& path, DesignTree& tree) {
+LoadResult DocumentAgent::LoadProject(const std::filesystem::path& path, DesignTree& tree) {
     TagReader file(path);
     ActivityDisplay& display = Display();
     BottomLineReset reset{display};
@@ -193,14 +193,14 @@ LoadResult TkeltAppletAgent::LoadProject(const std::filesystem::path& path, Desi
     std::string version(file.current());
     if (!file.take() || !file.skipTo(kAppletOpen) || !file.take()) return LoadResult::NoProject;
 
-    TStringArray fields;
-    for (int n = 1; n <= TAppletData::FieldCount; ++n)
+    FieldStrings fields;
+    for (int n = 1; n <= SliderSettings::FieldCount; ++n)
         fields.push_back(ExtractField(file.current(), n, Separator));
-    TAppletData applet = StringsToAppletData(fields);
+    SliderSettings applet = StringsToAppletData(fields);
 
     // Everything is read into fresh structures and committed only when the
     // tree can be built, so a bad file never leaves model and tree apart.
-    TItemArray items;
+    SliderItemList items;
     if (file.skipTo(kItemsOpen)) {
         display.setHint("Loading Data ... ...");
         display.setBusy(true);
@@ -225,7 +225,7 @@ LoadResult TkeltAppletAgent::LoadProject(const std::filesystem::path& path, Desi
     return LoadResult::Loaded;
 }
 
-void TkeltAppletAgent::RebuildTreeFromLevels(DesignTree& tree) const {
+void DocumentAgent::RebuildTreeFromLevels(DesignTree& tree) const {
     AddNodes(tree, ParentNodesFromLevels(Items));
 }
 

@@ -8,7 +8,7 @@ namespace marivel {
 // Every value of the model is text: numbers as decimal text, colours as
 // RRGGBB, border styles and choices as decimal indices. Field order is the
 // order of the fields in a project file line.
-struct TAppletData {
+struct SliderSettings {
     std::string SliderName;
     std::string CfgName;
     std::string DivId;
@@ -31,10 +31,10 @@ struct TAppletData {
     std::string RootDirLocalChecked;
 
     static constexpr int FieldCount = 20;
-    bool operator==(const TAppletData&) const = default;
+    bool operator==(const SliderSettings&) const = default;
 };
 
-struct TItemData {
+struct SliderItem {
     std::string ImageFile;
     std::string OriginalImagePath;
     std::string Link;
@@ -51,10 +51,10 @@ struct TItemData {
     std::string DoubleImageFile;
 
     static constexpr int FieldCount = 9;
-    bool operator==(const TItemData&) const = default;
+    bool operator==(const SliderItem&) const = default;
 };
 
-using TItemArray = std::vector<TItemData>;
-using TStringArray = std::vector<std::string>;
+using SliderItemList = std::vector<SliderItem>;
+using FieldStrings = std::vector<std::string>;
 
 }  // namespace marivel

@@ -43,26 +43,26 @@ long long FieldNumber(std::string_view field, const std::string& text) {
     }
 }
 
-long long FieldNumber(const TAppletData& applet, std::string TAppletData::*field) {
+long long FieldNumber(const SliderSettings& applet, std::string SliderSettings::*field) {
     return FieldNumber(FieldName(field), applet.*field);
 }
 
 }  // namespace
 
-TAppletData AdjustBorders(const TAppletData& applet) {
-    TAppletData out = applet;
+SliderSettings AdjustBorders(const SliderSettings& applet) {
+    SliderSettings out = applet;
     // Stored numbers can be anything a 32-bit integer holds; the sum is made
     // in 64 bits, where it cannot overflow, and refused when the result does
     // not fit the 32 bits everything else reads it with.
-    const long long imageBorder = FieldNumber(applet, &TAppletData::ImageBorderWidth);
-    const long long containerBorder = FieldNumber(applet, &TAppletData::ContainerBorderWidth);
-    const long long height = FieldNumber(applet, &TAppletData::Height);
+    const long long imageBorder = FieldNumber(applet, &SliderSettings::ImageBorderWidth);
+    const long long containerBorder = FieldNumber(applet, &SliderSettings::ContainerBorderWidth);
+    const long long height = FieldNumber(applet, &SliderSettings::Height);
     const bool imageShown = applet.ImageBorderStyle != "0";
     const bool containerShown = applet.ContainerBorderStyle != "0";
     const HeightPart parts[3] = {
-        {FieldName(&TAppletData::Height), height, height},
-        {FieldName(&TAppletData::ImageBorderWidth), imageBorder, imageShown ? 2 * imageBorder : 0},
-        {FieldName(&TAppletData::ContainerBorderWidth), containerBorder,
+        {FieldName(&SliderSettings::Height), height, height},
+        {FieldName(&SliderSettings::ImageBorderWidth), imageBorder, imageShown ? 2 * imageBorder : 0},
+        {FieldName(&SliderSettings::ContainerBorderWidth), containerBorder,
          containerShown ? 2 * containerBorder : 0},
     };
     const long long total = parts[0].addition + parts[1].addition + parts[2].addition;
@@ -74,8 +74,8 @@ TAppletData AdjustBorders(const TAppletData& applet) {
     return out;
 }
 
-void CheckSliderSize(const TAppletData& applet) {
-    for (auto field : {&TAppletData::Width, &TAppletData::Height}) {
+void CheckSliderSize(const SliderSettings& applet) {
+    for (auto field : {&SliderSettings::Width, &SliderSettings::Height}) {
         const long long value = FieldNumber(applet, field);
         if (value > kLargestSliderSide)
             throw Error("The " + std::string(FieldName(field)) + " " + std::to_string(value) +
@@ -83,20 +83,20 @@ void CheckSliderSize(const TAppletData& applet) {
     }
 }
 
-void CheckScriptValues(const TAppletData& applet, const TItemArray& items,
+void CheckScriptValues(const SliderSettings& applet, const SliderItemList& items,
                        const std::vector<bool>& replaced) {
     // The script passes these to the engine bare, outside any string, and the
     // stylesheet writes the styles' numbers: text that is not a number there
     // would become part of the script itself.
-    for (auto field :
-         {&TAppletData::Width, &TAppletData::Step, &TAppletData::Delay, &TAppletData::Gap,
-          &TAppletData::TrailerSpace, &TAppletData::ImageBorderStyle, &TAppletData::ContainerBorderStyle})
+    for (auto field : {&SliderSettings::Width, &SliderSettings::Step, &SliderSettings::Delay,
+                       &SliderSettings::Gap, &SliderSettings::TrailerSpace, &SliderSettings::ImageBorderStyle,
+                       &SliderSettings::ContainerBorderStyle})
         FieldNumber(applet, field);
     // The border colours go into the stylesheet, which web pages include:
     // anything but the six digits would end the rule and style the page.
     // An empty colour only makes the browser drop that border, as it always
     // did, so such a project still publishes.
-    for (auto field : {&TAppletData::ImageBorderColor, &TAppletData::ContainerBorderColor}) {
+    for (auto field : {&SliderSettings::ImageBorderColor, &SliderSettings::ContainerBorderColor}) {
         const std::string& text = applet.*field;
         const bool hex =
             text.empty() || (text.size() == 6 && std::all_of(text.begin(), text.end(), [](char c) {
@@ -118,9 +118,9 @@ void CheckScriptValues(const TAppletData& applet, const TItemArray& items,
         // names "../../.ssh/authorized_keys").
         const std::string& name = items[k].ImageFile;
         if (name == "." || name == ".." || name.find('/') != std::string::npos)
-            throw Error("The " + std::string(FieldName(&TItemData::ImageFile)) + item + " \"" + name +
+            throw Error("The " + std::string(FieldName(&SliderItem::ImageFile)) + item + " \"" + name +
                         "\" is not a file name. Choose the item's image again");
-        for (auto field : {&TItemData::ImageWidth, &TItemData::ImageHeight})
+        for (auto field : {&SliderItem::ImageWidth, &SliderItem::ImageHeight})
             if (!(items[k].*field).empty()) FieldNumber(FieldName(field) + item, items[k].*field);
     }
 }
@@ -174,14 +174,14 @@ std::string Bare(const std::string& text) {
 
 // A double-density copy is named after the six values, so an engine that
 // knows only those reads the line as before.
-std::string ItemLine(const std::string& name, const TItemData& item) {
+std::string ItemLine(const std::string& name, const SliderItem& item) {
     const std::string doubled = item.DoubleImageFile.empty() ? "" : "," + Quoted(item.DoubleImageFile);
     return "CI" + name + "([" + Quoted(item.ImageFile) + "," + Quoted(EncodeLinkQuery(item.Link)) + "," +
            Quoted(item.Target) + "," + Quoted(item.ToolTip) + "," + Bare(item.ImageWidth) + "," +
            Bare(item.ImageHeight) + doubled + "]);";
 }
 
-std::string ConstructorLine(const TAppletData& a) {
+std::string ConstructorLine(const SliderSettings& a) {
     return "new BKag(" + Quoted(a.DivId) + "," + Bare(a.Width) + "," + Bare(a.Height) + "," + Bare(a.Step) +
            "," + Bare(a.Delay) + "," + Bare(a.Gap) + "," + Bare(a.TrailerSpace) + "," + Quoted(a.BgColor) +
            "," + a.CfgName + "," + Bare(a.ImageBorderWidth) + "," + Bare(a.ContainerBorderWidth) + ");};";
@@ -189,7 +189,7 @@ std::string ConstructorLine(const TAppletData& a) {
 
 }  // namespace
 
-std::vector<std::string> StyleSheetLines(const TAppletData& applet) {
+std::vector<std::string> StyleSheetLines(const SliderSettings& applet) {
     std::vector<std::string> lines = Banner("1.0");
     lines.push_back(".slidercontainer{");
     lines.push_back(
@@ -205,10 +205,10 @@ std::vector<std::string> StyleSheetLines(const TAppletData& applet) {
     return lines;
 }
 
-std::vector<std::string> ConfigScriptLines(const TAppletData& applet, const TItemArray& items) {
+std::vector<std::string> ConfigScriptLines(const SliderSettings& applet, const SliderItemList& items) {
     const std::string& n = applet.SliderName;
     std::vector<std::string> lines = Banner("1.1");
-    for (const TItemData& item : items) lines.push_back(ItemLine(n, item));
+    for (const SliderItem& item : items) lines.push_back(ItemLine(n, item));
     lines.push_back("function CI" + n + "(ipa){");
     // No string is ever evaluated (a strict script policy refuses eval and
     // string timers), and the array exists before the constructor names it,
@@ -230,7 +230,8 @@ std::string SavedFromUrlLine(std::string_view address) {
     return "<!-- saved from url=(" + std::string(length) + ")" + std::string(address) + " -->";
 }
 
-std::vector<std::string> PageLines(const TAppletData& applet, const std::vector<std::string>& engineFiles) {
+std::vector<std::string> PageLines(const SliderSettings& applet,
+                                   const std::vector<std::string>& engineFiles) {
     return {
         SavedFromUrlLine(kSiteAddress),
         "<html>",

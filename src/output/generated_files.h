@@ -21,7 +21,7 @@ inline constexpr std::string_view kSiteAddress = "https://www.kelt.example/";
 // 0. Only the copy changes; the model keeps what the user entered, so saving
 // twice does not add the allowance twice. Throws Error on non-integers and,
 // naming the field to fix, on a height that does not fit 32 bits.
-TAppletData AdjustBorders(const TAppletData& applet);
+SliderSettings AdjustBorders(const SliderSettings& applet);
 
 // The largest slider width and height the editor lets a user enter.
 inline constexpr int kLargestSliderSide = 9999;
@@ -30,7 +30,7 @@ inline constexpr int kLargestSliderSide = 9999;
 // kLargestSliderSide: a small project file must not make every publish
 // prepare and copy images of hundreds of megabytes. Values that are no
 // whole numbers are left to CheckScriptValues.
-void CheckSliderSize(const TAppletData& applet);
+void CheckSliderSize(const SliderSettings& applet);
 
 // Refuses, naming the field, any value the configuration script would
 // write outside a string or the stylesheet would write into a rule that is
@@ -38,13 +38,14 @@ void CheckSliderSize(const TAppletData& applet);
 // border colours, or for the configuration array's name a script identifier. The image
 // sizes of the items whose `replaced` entry is true are not looked at, as
 // the image pass gives them new ones.
-void CheckScriptValues(const TAppletData& applet, const TItemArray& items, const std::vector<bool>& replaced);
+void CheckScriptValues(const SliderSettings& applet, const SliderItemList& items,
+                       const std::vector<bool>& replaced);
 
 // The lines of the three generated files (without line ends). `applet` holds
 // the adjusted values; item texts are escaped for their script strings.
-std::vector<std::string> StyleSheetLines(const TAppletData& applet);
-std::vector<std::string> ConfigScriptLines(const TAppletData& applet, const TItemArray& items);
-std::vector<std::string> PageLines(const TAppletData& applet, const std::vector<std::string>& engineFiles);
+std::vector<std::string> StyleSheetLines(const SliderSettings& applet);
+std::vector<std::string> ConfigScriptLines(const SliderSettings& applet, const SliderItemList& items);
+std::vector<std::string> PageLines(const SliderSettings& applet, const std::vector<std::string>& engineFiles);
 
 // The "saved from url" comment of the page's first line: the address length
 // as four decimal digits, then the address.

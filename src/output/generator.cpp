@@ -27,7 +27,7 @@ constexpr const char* kImageCaption = "Item";
 constexpr const char* kGeneratingHint = "Making HTML Codes ... ...";
 
 // The file an item's image is prepared from.
-std::string SourcePathOf(const TkeltAppletAgent& agent, const TItemData& item) {
+std::string SourcePathOf(const DocumentAgent& agent, const SliderItem& item) {
     return SourceImagePath(item.OriginalImagePath, agent.ProjectFolder).string();
 }
 
@@ -83,7 +83,7 @@ void PrepareItemImages(PublishingAgent& agent, DesignTree& tree, const std::vect
     ActivityDisplay& display = agent.Display();
     std::size_t taken = 0;
     for (std::size_t k = 0; k < exists.size(); ++k) {
-        TItemData& item = agent.Items[k];
+        SliderItem& item = agent.Items[k];
         const int node = static_cast<int>(k) + 1;
         if (!exists[k]) {
             // The item keeps the image name and size it had, so an image
@@ -109,9 +109,9 @@ void PrepareItemImages(PublishingAgent& agent, DesignTree& tree, const std::vect
     if (preparer) agent.LastImagePass = {preparer->decoded(), preparer->cached()};
 }
 
-void RewriteLinks(TkeltAppletAgent& agent) {
-    const TAppletData& a = agent.AppletData;
-    for (TItemData& item : agent.Items)
+void RewriteLinks(DocumentAgent& agent) {
+    const SliderSettings& a = agent.AppletData;
+    for (SliderItem& item : agent.Items)
         item.Link = RewriteLink(item.Link, a.RootDirLocal, a.RootDirRemote, a.RootDirLocalChecked);
 }
 
@@ -128,7 +128,7 @@ void PublishingAgent::MakeHTMLCodes(const fs::path& pagePath, DesignTree& tree) 
     RefreshLevels(tree);
     RewriteLinks(*this);
     CheckSliderSize(AppletData);
-    const TAppletData written = AdjustBorders(AppletData);
+    const SliderSettings written = AdjustBorders(AppletData);
     // Which sources exist is asked once.
     std::vector<bool> exists(static_cast<std::size_t>(GeneratedItemCount(Items, tree)));
     for (std::size_t k = 0; k < exists.size(); ++k)

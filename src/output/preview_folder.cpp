@@ -75,7 +75,7 @@ void PublishingAgent::CopyEngineFilesToPreview(const fs::path& folder) {
 void PublishingAgent::CopyResourceFiles(const fs::path& folder) {
     Display().setProgressMaximum(100);
     ActivityScope activity(Display(), "Copying Resource Files ... ...", true);
-    for (const TItemData& item : Items) {
+    for (const SliderItem& item : Items) {
         if (!item.ImageFile.empty()) CopyToPreview(folder / item.ImageFile);
         if (!item.DoubleImageFile.empty()) CopyToPreview(folder / item.DoubleImageFile);
     }

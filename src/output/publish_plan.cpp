@@ -42,7 +42,7 @@ bool IsPlainName(const std::string& name) {
 }
 
 // Which items the next generation prepares again, by item.
-std::vector<bool> PreparedAgain(const TkeltAppletAgent& agent, const DesignTree& tree) {
+std::vector<bool> PreparedAgain(const DocumentAgent& agent, const DesignTree& tree) {
     std::vector<bool> again(agent.Items.size(), false);
     const int generated = GeneratedItemCount(agent.Items, tree);
     for (int k = 0; k < generated; ++k)
@@ -75,7 +75,7 @@ fs::path ProjectFileForTypedName(const fs::path& typed) {
     return typed.parent_path() / (name + ".mvl");
 }
 
-PublishPlan PlanPublish(const TkeltAppletAgent& agent, const DesignTree& tree, const fs::path& projectFile) {
+PublishPlan PlanPublish(const DocumentAgent& agent, const DesignTree& tree, const fs::path& projectFile) {
     PublishPlan plan;
     plan.folder = projectFile.has_parent_path() ? projectFile.parent_path() : fs::path(".");
     plan.projectFile = projectFile.filename().string();
@@ -91,7 +91,7 @@ PublishPlan PlanPublish(const TkeltAppletAgent& agent, const DesignTree& tree, c
     std::unordered_set<std::string> seen;
     const bool doubled = agent.Quality.density == Density::Double;
     for (std::size_t k = 0; k < agent.Items.size(); ++k) {
-        const TItemData& item = agent.Items[k];
+        const SliderItem& item = agent.Items[k];
         const std::string name = again[k] ? PreparedImageName(static_cast<int>(k)) : item.ImageFile;
         if (IsPlainName(name) && seen.insert(name).second) plan.images.push_back(name);
         // The double-density copy, where the generation may write one or the
@@ -148,7 +148,7 @@ std::vector<ForeignFiles> FilesOfOtherProjects(const PublishPlan& plan) {
     return foreign;
 }
 
-void CheckPreparedImageNames(const TkeltAppletAgent& agent, const DesignTree& tree, const PublishPlan& plan) {
+void CheckPreparedImageNames(const DocumentAgent& agent, const DesignTree& tree, const PublishPlan& plan) {
     const std::vector<bool> again = PreparedAgain(agent, tree);
     // By name in lower case: the item whose new image gets it, and the
     // first item that keeps it (with the name as it keeps it).

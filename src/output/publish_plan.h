@@ -8,7 +8,7 @@
 
 namespace marivel {
 
-class TkeltAppletAgent;
+class DocumentAgent;
 
 // The files one save writes into its folder, worked out before the first
 // of them is written, so the save can be checked, and the user asked, first.
@@ -39,7 +39,7 @@ std::filesystem::path ProjectFileForTypedName(const std::filesystem::path& typed
 // The plan of a save of the agent's project into projectFile (its folder
 // and name). An item is prepared again when the tree walks it and its
 // original image exists; the others keep their image name.
-PublishPlan PlanPublish(const TkeltAppletAgent& agent, const DesignTree& tree,
+PublishPlan PlanPublish(const DocumentAgent& agent, const DesignTree& tree,
                         const std::filesystem::path& projectFile);
 
 // The files the last publish of projectFile wrote beside it, as the report
@@ -60,7 +60,7 @@ std::vector<ForeignFiles> FilesOfOtherProjects(const PublishPlan& plan);
 // script, the project file, the report, or another item's image. Published,
 // such an image would replace that file (a project pack's script run as the
 // engine, the project file by an old one) or show another item's picture.
-void CheckPreparedImageNames(const TkeltAppletAgent& agent, const DesignTree& tree, const PublishPlan& plan);
+void CheckPreparedImageNames(const DocumentAgent& agent, const DesignTree& tree, const PublishPlan& plan);
 
 // Throws the error of the first file of the plan that could not be written
 // now, before any is written.

@@ -31,10 +31,10 @@ const std::string kRule(77, '=');
 
 // Image names in item order, each item's double-density copy after its
 // own, without empty names and repeats.
-std::vector<std::string> DistinctImageNames(const TItemArray& items) {
+std::vector<std::string> DistinctImageNames(const SliderItemList& items) {
     std::vector<std::string> names;
     std::unordered_set<std::string> seen;
-    for (const TItemData& item : items)
+    for (const SliderItem& item : items)
         for (const std::string* name : {&item.ImageFile, &item.DoubleImageFile})
             if (!name->empty() && seen.insert(*name).second) names.push_back(*name);
     return names;
@@ -52,7 +52,7 @@ std::string AfterWriting(const std::string& message, const std::vector<std::stri
 
 // The original image paths of a save into another folder than the one they
 // are read from, by item; only the items whose text changes.
-std::vector<std::pair<std::size_t, std::string>> RebasedOriginals(const TItemArray& items,
+std::vector<std::pair<std::size_t, std::string>> RebasedOriginals(const SliderItemList& items,
                                                                   const fs::path& from, const fs::path& to) {
     std::vector<std::pair<std::size_t, std::string>> rebased;
     const ImagePathRebase rebase(from, to);
@@ -67,7 +67,7 @@ std::vector<std::pair<std::size_t, std::string>> RebasedOriginals(const TItemArr
 // lives, and the old ones back after.
 class SwappedOriginals {
 public:
-    SwappedOriginals(TItemArray& items, std::vector<std::pair<std::size_t, std::string>>& paths)
+    SwappedOriginals(SliderItemList& items, std::vector<std::pair<std::size_t, std::string>>& paths)
         : items_(items), paths_(paths) {
         swap();
     }
@@ -79,7 +79,7 @@ private:
     void swap() noexcept {
         for (auto& [k, path] : paths_) items_[k].OriginalImagePath.swap(path);
     }
-    TItemArray& items_;
+    SliderItemList& items_;
     std::vector<std::pair<std::size_t, std::string>>& paths_;
 };
 

@@ -13,10 +13,10 @@ namespace marivel {
 // needs: the generated page, scripts and images, the preview folder and
 // publishing. They belong to the output library, which builds on the model;
 // the model's agent knows nothing of them, and code that only reads and
-// writes projects holds a TkeltAppletAgent.
-class PublishingAgent : public TkeltAppletAgent {
+// writes projects holds a DocumentAgent.
+class PublishingAgent : public DocumentAgent {
 public:
-    using TkeltAppletAgent::TkeltAppletAgent;
+    using DocumentAgent::DocumentAgent;
 
     void MakeHTMLCodes(const std::filesystem::path& pagePath, DesignTree& tree);
     void CopyToPreview(const std::filesystem::path& filePath);

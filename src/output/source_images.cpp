@@ -71,14 +71,14 @@ std::string DoubleDensityImageName(int k) {
     return "slider" + std::to_string(k) + "@2x.jpg";
 }
 
-int GeneratedItemCount(const TItemArray& items, const DesignTree& tree) {
+int GeneratedItemCount(const SliderItemList& items, const DesignTree& tree) {
     const int nodes = tree.count() - 1;
     const int count = static_cast<int>(items.size());
     const int walked = nodes < count ? nodes : count;
     return walked > 0 ? walked : 0;
 }
 
-void CheckOriginalsAreNotReplaced(const TItemArray& items, const fs::path& projectFolder,
+void CheckOriginalsAreNotReplaced(const SliderItemList& items, const fs::path& projectFolder,
                                   const std::vector<fs::path>& targets) {
     // The originals that exist, by identity, each with its first item.
     std::unordered_map<FileIdentity, std::size_t, FileIdentityHash> originals;

@@ -48,14 +48,14 @@ std::string PreparedImageName(int k);
 std::string DoubleDensityImageName(int k);
 
 // How many items the image pass walks: one per tree node below the root.
-int GeneratedItemCount(const TItemArray& items, const DesignTree& tree);
+int GeneratedItemCount(const SliderItemList& items, const DesignTree& tree);
 
 // Throws Error, before anything is written, when one of the files a save or
 // build is about to write is the very file some item's original image is:
 // the photo would be replaced by its scaled copy, and shrink again with
 // every save. Files are compared by identity, not by how their paths are
 // spelled. The message names the file and says to rename or move it.
-void CheckOriginalsAreNotReplaced(const TItemArray& items, const std::filesystem::path& projectFolder,
+void CheckOriginalsAreNotReplaced(const SliderItemList& items, const std::filesystem::path& projectFolder,
                                   const std::vector<std::filesystem::path>& targets);
 
 }  // namespace marivel

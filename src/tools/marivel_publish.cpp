@@ -196,7 +196,7 @@ void RefuseOtherProjectsFiles(const marivel::PublishPlan& plan) {
 
 void PrintItems(const marivel::PublishingAgent& agent, const marivel::DesignTree& tree) {
     for (std::size_t k = 0; k < agent.Items.size(); ++k) {
-        const marivel::TItemData& item = agent.Items[k];
+        const marivel::SliderItem& item = agent.Items[k];
         std::cout << "item " << k + 1 << ": ";
         if (tree.caption(static_cast<int>(k) + 1) == "Item") {
             std::cout << item.ImageFile << " " << item.ImageWidth << " x " << item.ImageHeight;

@@ -10,7 +10,7 @@
 
 namespace marivel {
 
-inline void PrintTo(const TWebBrowserNamePath& b, std::ostream* os) {
+inline void PrintTo(const BrowserNameAndPath& b, std::ostream* os) {
     *os << '{' << b.Name.toStdString() << ", " << b.Path.toStdString() << '}';
 }
 

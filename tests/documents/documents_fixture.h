@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "documents/document_commands.h"
-#include "documents/templet_dialog.h"
+#include "documents/templates_dialog.h"
 #include "editor/editor_fixture.h"
 #include "model/memory_tree.h"
 #include "support/temp_dir.h"
@@ -35,11 +35,11 @@ protected:
     // A project file written by the core: the slider's name and `items`
     // top-level items whose tooltips are "<slider> 1", "<slider> 2", ...
     QString writeProject(const QString& name, const std::string& slider, int items = 1) {
-        TkeltAppletAgent writer(program());
+        DocumentAgent writer(program());
         writer.ResetProject();
         writer.AppletData.SliderName = slider;
         for (int i = 0; i < items; ++i) {
-            TItemData item = TkeltAppletAgent::MakeNewItem();
+            SliderItem item = DocumentAgent::MakeNewItem();
             item.ToolTip = slider + " " + std::to_string(i + 1);
             item.Level = "0";
             writer.InsertItem(i, item);
@@ -61,22 +61,22 @@ protected:
     std::string recentFile() const { return ReadBytes(program() / "recentfile.dat"); }
     QStringList recentCaptions() const {
         QStringList captions;
-        for (QAction* a : actions().mnitRecentFiles->actions()) captions << a->text();
+        for (QAction* a : actions().recentFilesSubmenu->actions()) captions << a->text();
         return captions;
     }
     QAction* recentEntry(const QString& file) const {
-        for (QAction* a : actions().mnitRecentFiles->actions())
+        for (QAction* a : actions().recentFilesSubmenu->actions())
             if (a->data().toString() == file) return a;
         return nullptr;
     }
 
     // Runs the Templates command; act gets the dialog once it is up. Answers
     // whether the dialog was still up after act (it is then closed).
-    bool withTemplates(const std::function<void(TfrmTemplet&)>& act) {
+    bool withTemplates(const std::function<void(TemplatesDialog&)>& act) {
         bool leftOpen = false;
         QObject scope;  // cancels the timer if the dialog never came up
         QTimer::singleShot(0, &scope, [&] {
-            auto* dialog = qobject_cast<TfrmTemplet*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<TemplatesDialog*>(QApplication::activeModalWidget());
             if (!dialog) return;
             act(*dialog);
             if (dialog->isVisible()) {
@@ -84,13 +84,13 @@ protected:
                 dialog->done(QDialog::Rejected);
             }
         });
-        actions().Templet1->trigger();
+        actions().templatesAction->trigger();
         return leftOpen;
     }
-    static void choose(TfrmTemplet& dialog, const QString& name) {
-        const auto found = dialog.TempletList->findItems(name, Qt::MatchExactly);
+    static void choose(TemplatesDialog& dialog, const QString& name) {
+        const auto found = dialog.templateList->findItems(name, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << name.toStdString();
-        dialog.TempletList->setCurrentItem(found.first());
+        dialog.templateList->setCurrentItem(found.first());
     }
 };
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "documents/web_browser_dialog.h"
+#include "documents/browser_choice_dialog.h"
 #include "platform/settings_store.h"
 #include "support/temp_dir.h"
 

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "editor/main_actions.h"
-#include "editor/main_form.h"
+#include "editor/main_window.h"
 #include "editor/status_line.h"
 #include "editor/tree_widget_design_tree.h"
 #include "platform/memory_settings_store.h"
@@ -70,18 +70,18 @@ protected:
         const fs::path engine =
             fs::path(QCoreApplication::applicationDirPath().toStdString()) / "tessaline.js";
         fs::copy_file(engine, program / "tessaline.js");
-        MainFormOptions options;
+        MainWindowOptions options;
         options.programFolder = program;
         options.registerFileType = false;
         options.browsers = {};
-        form = std::make_unique<TMainForm>(prompter, settings, *shell, options);
+        form = std::make_unique<MainWindow>(prompter, settings, *shell, options);
         form->show();
         QApplication::processEvents();
     }
 
     fs::path preview() const { return program / "preview"; }
-    MainActions& actions() const { return form->Actions(); }
-    TItemArray& items() const { return form->Agent().Items; }
+    MainActions& actions() const { return form->mainActions(); }
+    SliderItemList& items() const { return form->documentAgent().Items; }
 
     // A real JPEG of w x h in the test folder.
     std::string photo(const std::string& name, int w, int h) {
@@ -96,17 +96,17 @@ protected:
     // Adds an item under the root with the given source image, as Insert
     // does; the root stays selected, so no item page is committed over it.
     void addItem(const std::string& source, const std::string& imageFile = {}) {
-        TreeWidgetDesignTree& nodes = form->DesignTreeAdapter();
+        TreeWidgetDesignTree& nodes = form->designTreeAdapter();
         const int n = nodes.addChild(0, "Image");
-        TItemData item = TkeltAppletAgent::MakeNewItem();
+        SliderItem item = DocumentAgent::MakeNewItem();
         item.OriginalImagePath = source;
         item.ImageFile = imageFile;
         item.Link = "http://example.com/" + std::to_string(n);
         item.Level = "0";
-        form->Agent().InsertItem(n - 1, item);
+        form->documentAgent().InsertItem(n - 1, item);
     }
 
-    QString hint() const { return form->Status().hintLabel()->text(); }
+    QString hint() const { return form->statusLine().hintLabel()->text(); }
 
     TempDir dir;
     fs::path program;
@@ -114,7 +114,7 @@ protected:
     MemorySettingsStore settings;
     RecordingShell recording;
     Shell* shell = &recording;
-    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<MainWindow> form;
 };
 
 }  // namespace marivel::test

@@ -9,7 +9,7 @@
 
 #include "documents/launch_recorder.h"
 #include "editor/main_actions.h"
-#include "editor/main_form.h"
+#include "editor/main_window.h"
 #include "platform/memory_settings_store.h"
 #include "platform/shell.h"
 #include "support/scripted_prompter.h"
@@ -28,7 +28,7 @@ TEST(PreviewHandOff, PreviewsAProjectOfRealPhotos) {
                   program / "tessaline.js", fs::copy_options::overwrite_existing);
 
     // The project: three photos of different shapes, saved as the editor does.
-    TkeltAppletAgent writer(base);
+    DocumentAgent writer(base);
     writer.ResetProject();
     const std::pair<int, int> sizes[] = {{400, 300}, {300, 400}, {400, 200}};
     fs::create_directories(base / "photos");
@@ -42,7 +42,7 @@ TEST(PreviewHandOff, PreviewsAProjectOfRealPhotos) {
         };
         const fs::path source = base / "photos" / ("photo " + std::to_string(i) + ".jpg");
         WriteJpeg(source, recipe);
-        TItemData item = TkeltAppletAgent::MakeNewItem();
+        SliderItem item = DocumentAgent::MakeNewItem();
         item.OriginalImagePath = source.string();
         item.Link = "http://example.com/" + std::to_string(i);
         item.Target = "_blank";
@@ -58,14 +58,14 @@ TEST(PreviewHandOff, PreviewsAProjectOfRealPhotos) {
     ChooseOwnProgram(settings, base / "browser");
     ScriptedPrompter prompter;
     DesktopShell shell;
-    MainFormOptions options;
+    MainWindowOptions options;
     options.programFolder = program;
     options.registerFileType = false;
     options.browsers = {};
-    TMainForm form(prompter, settings, shell, options);
+    MainWindow form(prompter, settings, shell, options);
     form.show();
-    form.OpenProjectByPath(QString::fromStdString((base / "Slider.mvl").string()));
-    form.Actions().Preview1->trigger();
+    form.openProjectByPath(QString::fromStdString((base / "Slider.mvl").string()));
+    form.mainActions().previewAction->trigger();
     EXPECT_TRUE(prompter.asked().empty());
     const auto lines = WaitForRecord(record);
     ASSERT_EQ(lines.size(), 2u);

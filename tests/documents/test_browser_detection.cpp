@@ -40,7 +40,7 @@ TEST(BrowserDetection, FindsInstalledBrowsersInTheirOrderWithTheirPaths) {
     EXPECT_EQ(where.root, "/");
     where.root = Q(root);
     MemorySettingsStore registry;
-    const std::vector<TWebBrowserNamePath> expected = {
+    const std::vector<BrowserNameAndPath> expected = {
         {"Firefox", Q(b / "firefox")},
         {"Chromium", Q(c / "chromium")},
         {"Google Chrome", Q(a / "google-chrome-stable")},
@@ -54,11 +54,11 @@ TEST(BrowserDetection, FindsInstalledBrowsersInTheirOrderWithTheirPaths) {
     // Detection alone lists the second name too; only the merged list drops it.
     const auto installed = DetectInstalledBrowsers(where);
     ASSERT_EQ(installed.size(), expected.size() + 1);
-    EXPECT_EQ(installed[1], (TWebBrowserNamePath{"Firefox ESR", Q(b / "firefox-esr")}));
+    EXPECT_EQ(installed[1], (BrowserNameAndPath{"Firefox ESR", Q(b / "firefox-esr")}));
 
     // Without a root only the search path counts.
     where.root.clear();
-    const std::vector<TWebBrowserNamePath> onPath = {
+    const std::vector<BrowserNameAndPath> onPath = {
         {"Firefox", Q(b / "firefox")},
         {"Chromium", Q(c / "chromium")},
         {"Google Chrome", Q(a / "google-chrome-stable")},

@@ -27,7 +27,7 @@ TEST_F(RealLaunch, TheOwnBrowserProgramGetsThePagePathAsOneArgument) {
     ChooseOwnProgram(settings, dir / "my browser" / "run");
     ASSERT_NE(page().find(' '), std::string::npos) << "the path must hold a blank";
 
-    actions().Preview1->trigger();
+    actions().previewAction->trigger();
     EXPECT_TRUE(prompter.asked().empty());
     EXPECT_EQ(hint(), "");
     EXPECT_EQ(WaitForRecord(record), (std::vector<std::string>{"1", page()}));
@@ -39,7 +39,7 @@ TEST_F(RealLaunch, TheDefaultBrowserOpensThroughTheDesktopOpener) {
     WriteRecorder(dir / "bin" / "xdg-open", record);
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QByteArray::fromStdString((dir / "bin").string()) + ":" + path);
-    actions().Preview1->trigger();
+    actions().previewAction->trigger();
     qputenv("PATH", path);
 
     EXPECT_TRUE(prompter.asked().empty());
@@ -56,7 +56,7 @@ TEST_F(RealLaunch, TheDefaultBrowserOpensThroughTheDesktopOpener) {
 
 TEST_F(RealLaunch, AnOwnProgramThatIsNotThereLeavesWordOnTheHintLine) {
     ChooseOwnProgram(settings, dir / "no such browser");
-    actions().Preview1->trigger();
+    actions().previewAction->trigger();
     EXPECT_TRUE(prompter.asked().empty());
     EXPECT_EQ(hint(), PreviewCommands::kBrowserNotStarted);
 }

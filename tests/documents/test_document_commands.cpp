@@ -47,40 +47,40 @@ const PromptCase kPromptCases[] = {
     {"YesSaveFails", true, Answer::Yes, nullptr, true, false, nullptr},
 };
 
-class SavePrompt : public DocumentsTest,
-                   public ::testing::WithParamInterface<std::tuple<Command, PromptCase>> {};
+class askToSaveChanges : public DocumentsTest,
+                         public ::testing::WithParamInterface<std::tuple<Command, PromptCase>> {};
 
-TEST_P(SavePrompt, EitherCompletesTheCommandOrLeavesTheProjectAsItWas) {
+TEST_P(askToSaveChanges, EitherCompletesTheCommandOrLeavesTheProjectAsItWas) {
     const auto& [command, c] = GetParam();
     const QString target =
         writeProject(command == Command::Template ? "templates/target.mvl" : "target.mvl", "Target", 2);
     WriteBytes(program() / "recentfile.dat", "&1 " + target.toStdString() + "\r\n");
-    form->Documents().LoadRecentFilesMenu();
+    form->documentCommands().loadRecentFilesMenu();
     const QString current = c.titled ? writeProject("current.mvl", "Current") : QString();
-    form->OpenProjectByPath(current);
+    form->openProjectByPath(current);
     if (c.saveFails) {
         fs::remove(local(current));
         fs::create_directory(local(current));
     }
     type("Typed");
     WriteBytes(program() / "marker.jpg", "prepared");
-    form->Agent().CopyToPreview(program() / "marker.jpg");
+    form->documentAgent().CopyToPreview(program() / "marker.jpg");
     prompter.clear();
 
     prompter.queueAnswer(c.answer);
     if (c.saveAs) prompter.queuePath(c.saveAs[0] ? path(c.saveAs) : QString());
     switch (command) {
         case Command::New:
-            actions().New1->trigger();
+            actions().newAction->trigger();
             break;
         case Command::Open:
             if (c.goesOn) prompter.queuePath(target);
-            actions().Open1->trigger();
+            actions().openAction->trigger();
             break;
         case Command::Template:
-            EXPECT_FALSE(withTemplates([](TfrmTemplet& dialog) {
+            EXPECT_FALSE(withTemplates([](TemplatesDialog& dialog) {
                 choose(dialog, "target.mvl");
-                dialog.BitBtn1->click();
+                dialog.okButton->click();
             }));
             break;
         case Command::Recent:
@@ -94,11 +94,11 @@ TEST_P(SavePrompt, EitherCompletesTheCommandOrLeavesTheProjectAsItWas) {
     EXPECT_TRUE(prompter.allAnswersUsed());
     EXPECT_EQ(prompter.count(Kind::Error), c.saveFails ? 1 : 0);
     const bool replacedByNew = c.goesOn && command == Command::New;
-    EXPECT_EQ(form->CurrentFileName(), !c.goesOn ? current : replacedByNew ? QString() : target);
+    EXPECT_EQ(form->currentFileName(), !c.goesOn ? current : replacedByNew ? QString() : target);
     EXPECT_EQ(slider(), !c.goesOn ? "Typed" : replacedByNew ? "VSlider1" : "Target");
     EXPECT_EQ(items().size(), !c.goesOn ? (c.titled ? 1u : 0u) : replacedByNew ? 0u : 2u);
     EXPECT_EQ(nodes().count(), int(items().size()) + 1);
-    EXPECT_EQ(form->Modified(), !c.goesOn);
+    EXPECT_EQ(form->isModified(), !c.goesOn);
     EXPECT_EQ(fs::exists(program() / "preview" / "marker.jpg"), !c.goesOn);
     if (c.savedTo) {
         EXPECT_TRUE(fileHas(path(c.savedTo), "Typed#$@"));
@@ -108,7 +108,7 @@ TEST_P(SavePrompt, EitherCompletesTheCommandOrLeavesTheProjectAsItWas) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, SavePrompt,
+INSTANTIATE_TEST_SUITE_P(Commands, askToSaveChanges,
                          ::testing::Combine(::testing::Values(Command::New, Command::Open, Command::Template,
                                                               Command::Recent),
                                             ::testing::ValuesIn(kPromptCases)),
@@ -155,7 +155,7 @@ class CloseQuery : public DocumentsTest, public ::testing::WithParamInterface<st
 TEST_P(CloseQuery, AsksAboutUnsavedChangesOnEveryWayOfClosing) {
     const auto& [way, c] = GetParam();
     const QString current = c.titled ? writeProject("current.mvl", "Current") : QString();
-    form->OpenProjectByPath(current);
+    form->openProjectByPath(current);
     if (c.saveFails) {
         fs::remove(local(current));
         fs::create_directory(local(current));
@@ -166,10 +166,10 @@ TEST_P(CloseQuery, AsksAboutUnsavedChangesOnEveryWayOfClosing) {
         if (c.saveAs) prompter.queuePath(c.saveAs[0] ? path(c.saveAs) : QString());
     }
     WriteBytes(program() / "marker.jpg", "prepared");
-    form->Agent().CopyToPreview(program() / "marker.jpg");
+    form->documentAgent().CopyToPreview(program() / "marker.jpg");
 
     if (way == Way::ExitCommand)
-        actions().Exit1->trigger();
+        actions().exitAction->trigger();
     else
         form->windowHandle()->close();  // what the window manager and Alt+F4 do
 
@@ -184,8 +184,8 @@ TEST_P(CloseQuery, AsksAboutUnsavedChangesOnEveryWayOfClosing) {
         EXPECT_TRUE(fileHas(path(c.savedTo), "Typed#$@"));
     }
     if (!c.closes) {
-        EXPECT_EQ(form->CurrentFileName(), current);
-        EXPECT_EQ(form->Modified(), c.modified);
+        EXPECT_EQ(form->currentFileName(), current);
+        EXPECT_EQ(form->isModified(), c.modified);
         EXPECT_EQ(slider(), c.modified ? "Typed" : "Current");
     }
 }
@@ -206,7 +206,7 @@ enum class Step { Edit, SelectItem, Save, SaveAs, Open, New };
 struct StateCase {
     const char* name;
     std::vector<Step> steps;
-    const char* file;  // CurrentFileName afterwards, "" when untitled
+    const char* file;  // currentFileName afterwards, "" when untitled
     bool modified;
 };
 
@@ -226,10 +226,10 @@ TEST_F(DocumentsTest, EveryCommandLeavesTheDocumentInItsStateWithSaveEnabledExac
     for (const StateCase& c : cases) {
         SCOPED_TRACE(c.name);
         prompter.queueAnswer(Answer::No);
-        actions().New1->trigger();  // back to the start state whatever came before
+        actions().newAction->trigger();  // back to the start state whatever came before
         prompter.clear();
         for (Step step : c.steps) {
-            if ((step == Step::Open || step == Step::New) && form->Modified())
+            if ((step == Step::Open || step == Step::New) && form->isModified())
                 prompter.queueAnswer(Answer::No);
             switch (step) {
                 case Step::Edit:
@@ -239,7 +239,7 @@ TEST_F(DocumentsTest, EveryCommandLeavesTheDocumentInItsStateWithSaveEnabledExac
                     select(root()->child(1));
                     break;
                 case Step::Save:
-                    actions().tlbtnSave->trigger();
+                    actions().saveTool->trigger();
                     break;
                 case Step::SaveAs:
                     prompter.queuePath(path("other.mvl"));
@@ -249,54 +249,54 @@ TEST_F(DocumentsTest, EveryCommandLeavesTheDocumentInItsStateWithSaveEnabledExac
                         prompter.queueAnswer(Answer::Yes);
                         prompter.queueAnswer(Answer::Yes);
                     }
-                    actions().Save2->trigger();
+                    actions().saveAsAction->trigger();
                     break;
                 case Step::Open:
                     prompter.queuePath(project);
-                    actions().tlbtnOpen->trigger();
+                    actions().openTool->trigger();
                     break;
                 case Step::New:
-                    actions().tlbtnNew->trigger();
+                    actions().newTool->trigger();
                     break;
             }
         }
         EXPECT_TRUE(prompter.allAnswersUsed());
         EXPECT_EQ(prompter.count(Kind::Error), 0);
-        EXPECT_EQ(form->CurrentFileName(), c.file[0] ? path(c.file) : QString());
-        EXPECT_EQ(form->Modified(), c.modified);
-        EXPECT_EQ(actions().Save1->isEnabled(), c.modified);
-        EXPECT_EQ(actions().button(actions().tlbtnSave)->isEnabled(), c.modified);
-        EXPECT_TRUE(actions().Save2->isEnabled());
+        EXPECT_EQ(form->currentFileName(), c.file[0] ? path(c.file) : QString());
+        EXPECT_EQ(form->isModified(), c.modified);
+        EXPECT_EQ(actions().saveAction->isEnabled(), c.modified);
+        EXPECT_EQ(actions().button(actions().saveTool)->isEnabled(), c.modified);
+        EXPECT_TRUE(actions().saveAsAction->isEnabled());
         EXPECT_EQ(form->windowTitle(), "Marivel");
     }
 }
 
 TEST_F(DocumentsTest, SaveAsWithoutExtensionKeepsTheTypedNameAndWhatWasJustTyped) {
-    form->Insert1Click();
+    form->insertItem();
     select(root()->child(0));
     edit("edt_IToolTip")->setText("typed tip");
     type("TypedName");
     fs::create_directory(program() / "a");
     prompter.queuePath(path("a/b"));
-    actions().Save2->trigger();
-    EXPECT_EQ(form->CurrentFileName(), path("a/b.mvl"));  // the file written, saved over from now on
+    actions().saveAsAction->trigger();
+    EXPECT_EQ(form->currentFileName(), path("a/b.mvl"));  // the file written, saved over from now on
     EXPECT_TRUE(fileHas(path("a/b.mvl"), "TypedName#$@"));
     EXPECT_TRUE(fileHas(path("a/b.mvl"), "typed tip#$@"));
     EXPECT_TRUE(fs::exists(program() / "a" / "b.html"));
     EXPECT_FALSE(fs::exists(program() / "a" / "b"));
-    EXPECT_TRUE(form->Modified());
+    EXPECT_TRUE(form->isModified());
     EXPECT_EQ(recentCaptions(), QStringList{"&1 " + path("a/b.mvl")});  // the file that can be opened again
 
     type("Second");
-    actions().Save1->trigger();  // no dialog: the typed name is the file name now
+    actions().saveAction->trigger();  // no dialog: the typed name is the file name now
     EXPECT_TRUE(fileHas(path("a/b.mvl"), "Second#$@"));
-    EXPECT_FALSE(form->Modified());
+    EXPECT_FALSE(form->isModified());
     EXPECT_TRUE(prompter.allAnswersUsed());
 }
 
 TEST_F(DocumentsTest, AFailedSaveLeavesTheStateTheTextAndTheWindowAsTheyWere) {
     fs::create_directory(program() / "blocked.mvl");  // not even root can write a file there
-    for (QAction* command : {actions().Save1, actions().Save2}) {
+    for (QAction* command : {actions().saveAction, actions().saveAsAction}) {
         SCOPED_TRACE(command->objectName().toStdString());
         type(command->objectName());
         prompter.queuePath(path("blocked.mvl"));
@@ -304,9 +304,9 @@ TEST_F(DocumentsTest, AFailedSaveLeavesTheStateTheTextAndTheWindowAsTheyWere) {
         command->trigger();
         ASSERT_EQ(prompter.count(Kind::Error), 1);
         EXPECT_TRUE(prompter.last()->text.startsWith("Cannot write file"));
-        EXPECT_TRUE(form->CurrentFileName().isEmpty());
-        EXPECT_TRUE(form->Modified());
-        EXPECT_TRUE(actions().Save1->isEnabled());
+        EXPECT_TRUE(form->currentFileName().isEmpty());
+        EXPECT_TRUE(form->isModified());
+        EXPECT_TRUE(actions().saveAction->isEnabled());
         EXPECT_EQ(slider(), command->objectName());
         EXPECT_TRUE(form->isVisible());
         prompter.clear();
@@ -316,11 +316,11 @@ TEST_F(DocumentsTest, AFailedSaveLeavesTheStateTheTextAndTheWindowAsTheyWere) {
 // --- opens that fail keep the project ----------------------------------------------------
 
 TEST_F(DocumentsTest, AFailedOrRefusedOpenKeepsThePreviousProjectAndItsPreparedImages) {
-    TkeltAppletAgent writer(program());
+    DocumentAgent writer(program());
     writer.ResetProject();
     fs::create_directory(program() / "prev");
     for (int i = 0; i < 2; ++i) {
-        TItemData item = TkeltAppletAgent::MakeNewItem();
+        SliderItem item = DocumentAgent::MakeNewItem();
         item.Level = "0";
         item.ImageFile = "slider" + std::to_string(i) + ".jpg";
         writer.InsertItem(i, item);
@@ -328,7 +328,7 @@ TEST_F(DocumentsTest, AFailedOrRefusedOpenKeepsThePreviousProjectAndItsPreparedI
     }
     writer.SaveProject(program() / "prev" / "prev.mvl");
     const QString previous = path("prev/prev.mvl");
-    form->OpenProjectByPath(previous);
+    form->openProjectByPath(previous);
 
     const std::string good = ReadBytes(local(previous));
     std::string otherProduct = good, badLevel = good;
@@ -348,24 +348,24 @@ TEST_F(DocumentsTest, AFailedOrRefusedOpenKeepsThePreviousProjectAndItsPreparedI
     select(root()->child(1));
     edit("edt_IToolTip")->setText("typed tip");
     const std::string recent = recentFile();
-    const auto previewFiles = form->Agent().PreviewFiles;
+    const auto previewFiles = form->documentAgent().PreviewFiles;
     for (const auto& [name, message] : cases) {
         SCOPED_TRACE(name);
         prompter.clear();
         prompter.queueAnswer(Answer::No);
         prompter.queuePath(path(name));
-        actions().Open1->trigger();
+        actions().openAction->trigger();
         ASSERT_EQ(prompter.count(Kind::Error), 1);
         EXPECT_TRUE(prompter.last()->text.startsWith(message)) << prompter.last()->text.toStdString();
         EXPECT_EQ(prompter.asked()[1].filter, "Marivel Files (*.mvl)");
-        EXPECT_EQ(form->CurrentFileName(), previous);
-        EXPECT_TRUE(form->Modified());
+        EXPECT_EQ(form->currentFileName(), previous);
+        EXPECT_TRUE(form->isModified());
         EXPECT_EQ(items().size(), 2u);
         EXPECT_EQ(nodes().count(), 3);
         EXPECT_EQ(tree()->currentItem(), root()->child(1));
         EXPECT_EQ(edit("edt_IToolTip")->text(), "typed tip");
         EXPECT_EQ(recentFile(), recent);
-        EXPECT_EQ(form->Agent().PreviewFiles, previewFiles);
+        EXPECT_EQ(form->documentAgent().PreviewFiles, previewFiles);
         EXPECT_EQ(ReadBytes(program() / "preview" / "slider1.jpg"), "image 1");
     }
     select(root());  // tree events work again
@@ -390,12 +390,12 @@ TEST_F(DocumentsTest, ANameWithoutExtensionAsksBeforeReplacingTheProjectFileItLe
         SCOPED_TRACE(c.typed);
         WriteBytes(program() / "b.mvl", "old project");
         fs::remove(program() / "c.mvl");
-        form->SetCurrentFileName(QString());
+        form->setCurrentFileName(QString());
         type("Typed");
         prompter.clear();
         prompter.queuePath(path(c.typed));
         if (c.asked) prompter.queueAnswer(c.answer);
-        actions().Save2->trigger();
+        actions().saveAsAction->trigger();
         EXPECT_TRUE(prompter.allAnswersUsed());
         EXPECT_EQ(prompter.count(Kind::YesNo), c.asked ? 1 : 0);
         if (c.asked) {
@@ -403,7 +403,7 @@ TEST_F(DocumentsTest, ANameWithoutExtensionAsksBeforeReplacingTheProjectFileItLe
         }
         const std::string project = c.typed[0] == 'c' ? "c.mvl" : "b.mvl";
         EXPECT_EQ(fileHas(path(project.c_str()), "Typed"), c.written);
-        EXPECT_EQ(form->CurrentFileName(), c.written ? path(project.c_str()) : QString());
+        EXPECT_EQ(form->currentFileName(), c.written ? path(project.c_str()) : QString());
     }
 }
 
@@ -411,26 +411,26 @@ TEST_F(DocumentsTest, AProjectNestedTensOfThousandsOfLevelsDeepOpensAndGivesWayT
     // Each item one level below the one before: a file no person writes,
     // but one a damaged or generated file can hold.
     constexpr int kLevels = 60000;
-    TkeltAppletAgent writer(program());
+    DocumentAgent writer(program());
     writer.ResetProject();
     for (int i = 0; i < kLevels; ++i) {
-        TItemData item = TkeltAppletAgent::MakeNewItem();
+        SliderItem item = DocumentAgent::MakeNewItem();
         item.Level = std::to_string(i);
         writer.Items.push_back(item);
     }
     const QString deep = path("deep.mvl");
     writer.SaveProject(local(deep));
 
-    form->OpenProjectByPath(deep);
+    form->openProjectByPath(deep);
     QApplication::processEvents();
-    EXPECT_EQ(form->CurrentFileName(), deep);
+    EXPECT_EQ(form->currentFileName(), deep);
     EXPECT_EQ(nodes().count(), kLevels + 1);
     EXPECT_TRUE(tree()->currentItem() == root());
     EXPECT_TRUE(root()->child(0)->isExpanded());  // the first levels show as after any open
 
-    actions().New1->trigger();
+    actions().newAction->trigger();
     EXPECT_EQ(nodes().count(), 1);
-    EXPECT_TRUE(form->CurrentFileName().isEmpty());
+    EXPECT_TRUE(form->currentFileName().isEmpty());
 }
 
 TEST_F(DocumentsTest, TheFileMenusShortcutsRunTheirCommands) {
@@ -441,10 +441,10 @@ TEST_F(DocumentsTest, TheFileMenusShortcutsRunTheirCommands) {
     QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(fileHas(path("keys.mvl"), "Typed#$@"));
     QTest::keyClick(form.get(), Qt::Key_N, Qt::ControlModifier);
-    EXPECT_TRUE(form->CurrentFileName().isEmpty());
+    EXPECT_TRUE(form->currentFileName().isEmpty());
     prompter.queuePath(path("keys.mvl"));
     QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
-    EXPECT_EQ(form->CurrentFileName(), path("keys.mvl"));
+    EXPECT_EQ(form->currentFileName(), path("keys.mvl"));
     EXPECT_TRUE(prompter.allAnswersUsed());
 }
 

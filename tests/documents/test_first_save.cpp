@@ -41,17 +41,17 @@ TEST_F(DocumentsTest, ASaveWritesExactlyTheFileOpenedOrTheFileTheTypedNameLeadsT
         fs::remove(program() / "demo.txt");
         if (*r.existing) WriteBytes(program() / r.existing, "someone's file");
         prompter.queueAnswer(Answer::No);
-        actions().New1->trigger();
+        actions().newAction->trigger();
         prompter.clear();
         if (*r.opened) {
-            form->OpenProjectByPath(writeProject(r.opened, "Old"));
+            form->openProjectByPath(writeProject(r.opened, "Old"));
             type("Edited");
-            actions().Save1->trigger();
+            actions().saveAction->trigger();
         } else {
             type("Edited");
             prompter.queuePath(path(r.typed));
             if (*r.question) prompter.queueAnswer(Answer::Yes);
-            actions().Save2->trigger();
+            actions().saveAsAction->trigger();
         }
         EXPECT_TRUE(prompter.allAnswersUsed());
         EXPECT_EQ(prompter.count(Kind::Error), 0);
@@ -60,7 +60,7 @@ TEST_F(DocumentsTest, ASaveWritesExactlyTheFileOpenedOrTheFileTheTypedNameLeadsT
             EXPECT_EQ(prompter.last()->text, r.question);
         }
         EXPECT_TRUE(fileHas(path(r.written), "Edited#$@"));
-        EXPECT_EQ(form->CurrentFileName(), path(r.written));
+        EXPECT_EQ(form->currentFileName(), path(r.written));
         if (*r.existing && std::string(r.existing) != r.written) {
             EXPECT_EQ(ReadBytes(program() / r.existing), "someone's file");
         }
@@ -85,7 +85,7 @@ TEST_F(DocumentsTest, AFirstSaveIntoAFolderAsksOnceBeforeReplacingFilesTheProjec
     auto saveAs = [&](const char* name) {
         return [this, name] {
             prompter.queuePath(path(QStringLiteral("site/") + name));
-            actions().Save2->trigger();
+            actions().saveAsAction->trigger();
         };
     };
     const Row rows[] = {
@@ -95,7 +95,8 @@ TEST_F(DocumentsTest, AFirstSaveIntoAFolderAsksOnceBeforeReplacingFilesTheProjec
         {"the same, confirmed", saveAs("index.mvl"),
          "Saving here replaces: index.html, tessalinecfg.js.\nOK replaces them; Cancel saves nothing.",
          Answer::Yes, true},
-        {"a later Save of the same project", [this] { actions().Save1->trigger(); }, "", Answer::Yes, true},
+        {"a later Save of the same project", [this] { actions().saveAction->trigger(); }, "", Answer::Yes,
+         true},
         {"Save As under the same name in the same folder", saveAs("index.mvl"), "", Answer::Yes, true},
     };
     int saves = 0;
@@ -122,7 +123,7 @@ TEST_F(DocumentsTest, AFirstSaveIntoAFolderAsksOnceBeforeReplacingFilesTheProjec
 
 TEST_F(DocumentsTest, ASaveWaitingForAnotherSaveIntoTheFolderCanBeCancelledWithNothingWritten) {
     const QString project = writeProject("p.mvl", "Old");
-    form->OpenProjectByPath(project);
+    form->openProjectByPath(project);
     type("Edited");
     std::optional<SaveLock> other(std::in_place, program(), nullptr);
     ASSERT_EQ(other->state(), SaveLock::State::Held);
@@ -137,19 +138,19 @@ TEST_F(DocumentsTest, ASaveWaitingForAnotherSaveIntoTheFolderCanBeCancelledWithN
             }
     });
     user.start(20);
-    actions().Save1->trigger();
+    actions().saveAction->trigger();
     user.stop();
     EXPECT_TRUE(sawDialog);
     EXPECT_EQ(prompter.count(Kind::Error), 0);
-    EXPECT_TRUE(form->Modified());
+    EXPECT_TRUE(form->isModified());
     EXPECT_FALSE(fileHas(project, "Edited"));
     EXPECT_FALSE(fs::exists(program() / "p.html"));
 
     // Once the other save has ended, saving works as ever.
     other.reset();
-    actions().Save1->trigger();
+    actions().saveAction->trigger();
     EXPECT_TRUE(fileHas(project, "Edited"));
-    EXPECT_FALSE(form->Modified());
+    EXPECT_FALSE(form->isModified());
 }
 
 }  // namespace

@@ -15,9 +15,9 @@
 #include <QToolButton>
 #include <functional>
 
-#include "documents/about_form.h"
+#include "documents/about_dialog.h"
 #include "documents/help_commands.h"
-#include "documents/help_window.h"
+#include "documents/help_page_window.h"
 #include "editor/editor_fixture.h"
 #include "platform/file_url.h"
 
@@ -40,15 +40,15 @@ protected:
             ASSERT_TRUE(QFile::copy(shipped.filePath(name), program + "/help/" + name)) << name.toStdString();
         for (const QString& name : QDir(shipped.filePath("images")).entryList(QDir::Files))
             QFile::copy(shipped.filePath("images/" + name), program + "/help/images/" + name);
-        MainFormOptions options;
+        MainWindowOptions options;
         options.programFolder = fs::path(program.toStdString());
         options.registerFileType = false;
-        form = std::make_unique<TMainForm>(prompter, settings, shell, options);
+        form = std::make_unique<MainWindow>(prompter, settings, shell, options);
         form->show();
         QApplication::processEvents();
     }
 
-    TfrmHelp& helpWindow() const { return form->Help().HelpWindow(); }
+    HelpPageWindow& helpWindow() const { return form->helpCommands().helpPageWindow(); }
     QString shownFile() const { return helpWindow().source().toLocalFile(); }
     QToolButton* button(const char* name) const { return form->findChild<QToolButton*>(name); }
 
@@ -80,8 +80,8 @@ TEST_F(HelpTest, EachGroupButtonShowsItsPageInTheOneHelpWindow) {
         {"SpeedButton24", "tbshtItemGeneral", "customizing_js_item_general_link.htm"},
         {"SpeedButton19", "tbshtItemGeneral", "customizing_js_item_general_tooltip.htm"},
     };
-    form->Insert1Click();  // the item page shows only with an item selected
-    TfrmHelp* const window = &helpWindow();
+    form->insertItem();  // the item page shows only with an item selected
+    HelpPageWindow* const window = &helpWindow();
     EXPECT_FALSE(window->isVisible());  // made at start, hidden
     EXPECT_EQ(window->windowTitle(), "Help");
     EXPECT_EQ(window->size(), QSize(402, 428));
@@ -93,7 +93,7 @@ TEST_F(HelpTest, EachGroupButtonShowsItsPageInTheOneHelpWindow) {
         ASSERT_NE(b, nullptr);
         EXPECT_EQ(b->property("tag").toInt(), ++tag);
         select(std::string(row.tab) == "tbshtItemGeneral" ? root()->child(0) : root());
-        form->Pages()->setCurrentWidget(form->findChild<QWidget*>(row.tab));
+        form->propertyTabs()->setCurrentWidget(form->findChild<QWidget*>(row.tab));
         ASSERT_TRUE(b->isVisible());
         b->click();
         EXPECT_EQ(&helpWindow(), window);
@@ -103,14 +103,14 @@ TEST_F(HelpTest, EachGroupButtonShowsItsPageInTheOneHelpWindow) {
         EXPECT_EQ(window->browser()->documentTitle(), titleOf(file));
     }
     EXPECT_EQ(window->pos(), QPoint(265, 180));
-    EXPECT_EQ(form->findChildren<TfrmHelp*>().size(), 1);
+    EXPECT_EQ(form->findChildren<HelpPageWindow*>().size(), 1);
     EXPECT_TRUE(prompter.asked().empty());
 }
 
 TEST_F(HelpTest, TagsWithoutAButtonShowTheFirstSteps) {
     for (int tag : {0, 11, -1, 28}) {
         EXPECT_EQ(HelpPageForTag(tag), "getting_started.htm") << tag;
-        form->Help().SpeedButton1Click(tag);
+        form->helpCommands().showGroupHelp(tag);
         EXPECT_EQ(shownFile(), program + "/help/getting_started.htm") << tag;
     }
 }
@@ -124,7 +124,7 @@ TEST_F(HelpTest, ClosingOnlyHidesAndTheNextButtonShowsItAgainWhereItWas) {
     EXPECT_FALSE(helpWindow().isVisible());
     EXPECT_EQ(shownFile(), program + "/help/customizing_js_script_script_general.htm");  // kept while hidden
 
-    form->Pages()->setCurrentWidget(form->findChild<QWidget*>("tbshtPath"));
+    form->propertyTabs()->setCurrentWidget(form->findChild<QWidget*>("tbshtPath"));
     button("SpeedButton28")->click();
     EXPECT_TRUE(helpWindow().isVisible());
     EXPECT_EQ(helpWindow().pos(), moved);
@@ -132,7 +132,7 @@ TEST_F(HelpTest, ClosingOnlyHidesAndTheNextButtonShowsItAgainWhereItWas) {
 }
 
 TEST_F(HelpTest, PagesFindTheirStylesheetAndPicturesBesideThem) {
-    form->Help().SpeedButton1Click(0);
+    form->helpCommands().showGroupHelp(0);
     QTextBrowser* browser = helpWindow().browser();
     // The first heading has the colour the shared stylesheet gives headings.
     bool heading = false;
@@ -150,7 +150,7 @@ TEST_F(HelpTest, PagesFindTheirStylesheetAndPicturesBesideThem) {
 }
 
 TEST_F(HelpTest, HelpLinksStayInTheWindowAndEverythingElseGoesToTheDesktop) {
-    form->Help().SpeedButton1Click(0);
+    form->helpCommands().showGroupHelp(0);
     struct Row {
         const char* link;
         QString shown;   // the page the window shows after the click
@@ -166,7 +166,7 @@ TEST_F(HelpTest, HelpLinksStayInTheWindowAndEverythingElseGoesToTheDesktop) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.link);
-        form->Help().SpeedButton1Click(0);
+        form->helpCommands().showGroupHelp(0);
         shell.opened.clear();
         emit helpWindow().browser()->anchorClicked(QUrl(QString::fromUtf8(row.link)));
         EXPECT_EQ(shownFile(), row.shown);
@@ -182,11 +182,11 @@ TEST_F(HelpTest, MenuCommandsOpenTheirFileOrAddressThroughTheShell) {
         QAction* action;
         QString opened;
     } rows[] = {
-        {actions().Topic1, program + "/help/index.html"},
-        {actions().tlbtnHelp, program + "/help/index.html"},
-        {actions().ViewSample1, program + "/samples/index.html"},
-        {actions().Homepage1, "https://www.kelt.example/marivel/"},
-        {actions().ContactUs1, "https://www.kelt.example/support/"},
+        {actions().helpTopicsAction, program + "/help/index.html"},
+        {actions().helpTool, program + "/help/index.html"},
+        {actions().viewSampleAction, program + "/samples/index.html"},
+        {actions().homepageAction, "https://www.kelt.example/marivel/"},
+        {actions().contactUsAction, "https://www.kelt.example/support/"},
     };
     for (const Row& row : rows) {
         shell.opened.clear();
@@ -219,17 +219,17 @@ TEST(PathToFileUrl, LeavesEveryCharacterOfThePathAsItIs) {
 class AboutTest : public EditorTest {
 protected:
     // Runs the About command; act gets the box once it is up.
-    void withAbout(const std::function<void(TformAbout&)>& act) {
+    void withAbout(const std::function<void(AboutDialog&)>& act) {
         bool shown = false;
         QObject scope;
         QTimer::singleShot(0, &scope, [&] {
-            auto* about = qobject_cast<TformAbout*>(QApplication::activeModalWidget());
+            auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
             if (!about) return;
             shown = true;
             act(*about);
-            if (about->isVisible()) about->Button1->click();
+            if (about->isVisible()) about->okButton->click();
         });
-        actions().About1->trigger();
+        actions().aboutAction->trigger();
         EXPECT_TRUE(shown);
     }
     static void moveOver(QWidget* widget) {
@@ -248,25 +248,25 @@ protected:
 };
 
 TEST_F(AboutTest, TheBoxShowsTheProgramItsMakerAndTheLegalNotice) {
-    withAbout([&](TformAbout& about) {
+    withAbout([&](AboutDialog& about) {
         EXPECT_TRUE(about.isModal());
         EXPECT_EQ(about.windowTitle(), "Marivel");
         EXPECT_EQ(about.size(), QSize(313, 211));
         EXPECT_EQ(about.palette().color(QPalette::Window), QColor(Qt::white));
-        EXPECT_EQ(about.lblProductName->text(), "Marivel");
-        EXPECT_TRUE(about.lblProductName->font().bold());
-        EXPECT_EQ(about.lblProductVersion->text(), "Version 1.1");
-        EXPECT_TRUE(about.Label5->text().contains("Kelt Software"));
-        EXPECT_EQ(about.Label2->text(), "Web Site");
-        EXPECT_EQ(about.Label8->text(), "https://www.kelt.example/marivel/");
-        EXPECT_EQ(about.Label3->text(), "Tech Support");
-        EXPECT_EQ(about.Label10->text(), "https://www.kelt.example/support/");
-        EXPECT_EQ(about.Label8->cursor().shape(), Qt::PointingHandCursor);
-        EXPECT_TRUE(about.Comments->wordWrap());
-        EXPECT_LE(about.Comments->heightForWidth(about.Comments->width()),
-                  4 * QFontMetrics(about.Comments->font()).lineSpacing() + 1);  // four lines at most
-        EXPECT_FALSE(about.Image1->pixmap().isNull());
-        EXPECT_EQ(about.Button1->text(), "OK");
+        EXPECT_EQ(about.productNameLabel->text(), "Marivel");
+        EXPECT_TRUE(about.productNameLabel->font().bold());
+        EXPECT_EQ(about.productVersionLabel->text(), "Version 1.1");
+        EXPECT_TRUE(about.rightsLabel->text().contains("Kelt Software"));
+        EXPECT_EQ(about.webSiteLabel->text(), "Web Site");
+        EXPECT_EQ(about.homepageLink->text(), "https://www.kelt.example/marivel/");
+        EXPECT_EQ(about.techSupportLabel->text(), "Tech Support");
+        EXPECT_EQ(about.supportLink->text(), "https://www.kelt.example/support/");
+        EXPECT_EQ(about.homepageLink->cursor().shape(), Qt::PointingHandCursor);
+        EXPECT_TRUE(about.commentsLabel->wordWrap());
+        EXPECT_LE(about.commentsLabel->heightForWidth(about.commentsLabel->width()),
+                  4 * QFontMetrics(about.commentsLabel->font()).lineSpacing() + 1);  // four lines at most
+        EXPECT_FALSE(about.productIcon->pixmap().isNull());
+        EXPECT_EQ(about.okButton->text(), "OK");
         // Every text fits the box.
         for (QLabel* label : about.findChildren<QLabel*>()) {
             const QRect inside = label->geometry();
@@ -278,37 +278,41 @@ TEST_F(AboutTest, TheBoxShowsTheProgramItsMakerAndTheLegalNotice) {
                     << label->objectName().toStdString();
             }
         }
-        about.Button1->click();
+        about.okButton->click();
         EXPECT_FALSE(about.isVisible());
     });
     // Released once closed.
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(form->findChildren<TformAbout*>().isEmpty());
+    EXPECT_TRUE(form->findChildren<AboutDialog*>().isEmpty());
 }
 
 TEST_F(AboutTest, LinksTurnRedUnderTheMouseBlueAgainOverTheBoxAndOpenTheirAddresses) {
-    withAbout([&](TformAbout& about) {
+    withAbout([&](AboutDialog& about) {
         const QColor blue(Qt::blue), red(Qt::red);
-        EXPECT_EQ(LinkColour(*about.Label8), blue);
-        EXPECT_EQ(LinkColour(*about.Label10), blue);
+        EXPECT_EQ(LinkColour(*about.homepageLink), blue);
+        EXPECT_EQ(LinkColour(*about.supportLink), blue);
         struct Step {
             QWidget* over;
             QColor home, support;
         } steps[] = {
-            {about.Label8, red, blue},   {about.Label10, red, red},  // only the box itself turns them back
-            {&about, blue, blue},        {about.Label10, blue, red},
-            {about.Comments, blue, red},  // over the other labels nothing changes
-            {about.Label2, blue, red},   {&about, blue, blue},
-            {about.Label8, red, blue},   {&about, blue, blue},
+            {about.homepageLink, red, blue},
+            {about.supportLink, red, red},  // only the box itself turns them back
+            {&about, blue, blue},
+            {about.supportLink, blue, red},
+            {about.commentsLabel, blue, red},  // over the other labels nothing changes
+            {about.webSiteLabel, blue, red},
+            {&about, blue, blue},
+            {about.homepageLink, red, blue},
+            {&about, blue, blue},
         };
         for (const Step& step : steps) {
             moveOver(step.over);
-            EXPECT_EQ(LinkColour(*about.Label8), step.home) << step.over->objectName().toStdString();
-            EXPECT_EQ(LinkColour(*about.Label10), step.support) << step.over->objectName().toStdString();
+            EXPECT_EQ(LinkColour(*about.homepageLink), step.home) << step.over->objectName().toStdString();
+            EXPECT_EQ(LinkColour(*about.supportLink), step.support) << step.over->objectName().toStdString();
         }
-        click(about.Label8);
-        click(about.Label10);
-        click(about.Label2);  // no link
+        click(about.homepageLink);
+        click(about.supportLink);
+        click(about.webSiteLabel);  // no link
         EXPECT_EQ(shell.opened, (std::vector<QString>{"https://www.kelt.example/marivel/",
                                                       "https://www.kelt.example/support/"}));
     });

@@ -85,10 +85,10 @@ TEST_F(PreviewTest, TheOptionMenuChoiceRulesTheNextPreview) {
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(caption, "Image Quality");
     EXPECT_EQ(LoadImageQuality(settings), kChoices[3]);
-    EXPECT_EQ(form->Agent().Quality, kChoices[3]);
+    EXPECT_EQ(form->documentAgent().Quality, kChoices[3]);
 
     addItem(photo("big.jpg", 1000, 750));
-    actions().Preview1->trigger();
+    actions().previewAction->trigger();
     EXPECT_EQ(ReadJpeg(preview() / "slider0@2x.jpg").width, 336);
     EXPECT_NE(ReadBytes(preview() / "tessalinecfg.js").find(",168,126,'slider0@2x.jpg']);"),
               std::string::npos);

@@ -27,12 +27,12 @@ protected:
         recipe.height = 168;
         WriteJpeg(shipped() / "templates/pictures/one.jpg", recipe);
         shippedTemplate("Column.mvl", "Column", "pictures/one.jpg");
-        MainFormOptions options;
+        MainWindowOptions options;
         options.programFolder = shipped();
         options.writableFolder = user();
         options.registerFileType = false;
         options.browsers = {};
-        form = std::make_unique<TMainForm>(prompter, settings, shell, options);
+        form = std::make_unique<MainWindow>(prompter, settings, shell, options);
         form->show();
         QApplication::processEvents();
     }
@@ -44,10 +44,10 @@ protected:
     // A template of one item whose picture is named relative to the template.
     void shippedTemplate(const std::string& name, const std::string& slider, const std::string& picture,
                          const fs::path& folder = {}) {
-        TkeltAppletAgent writer(program());
+        DocumentAgent writer(program());
         writer.ResetProject();
         writer.AppletData.SliderName = slider;
-        TItemData item = TkeltAppletAgent::MakeNewItem();
+        SliderItem item = DocumentAgent::MakeNewItem();
         item.OriginalImagePath = picture;
         item.Level = "0";
         writer.InsertItem(0, item);
@@ -56,18 +56,18 @@ protected:
 
     QStringList listedTemplates() {
         QStringList names;
-        withTemplates([&](TfrmTemplet& dialog) {
-            for (int i = 0; i < dialog.TempletList->count(); ++i)
-                names << dialog.TempletList->item(i)->text();
+        withTemplates([&](TemplatesDialog& dialog) {
+            for (int i = 0; i < dialog.templateList->count(); ++i)
+                names << dialog.templateList->item(i)->text();
         });
         return names;
     }
     QString openTemplate(const QString& name) {
         QString opened;
-        withTemplates([&](TfrmTemplet& dialog) {
+        withTemplates([&](TemplatesDialog& dialog) {
             choose(dialog, name);
             opened = dialog.selectedPath();
-            dialog.BitBtn1->click();
+            dialog.okButton->click();
         });
         return opened;
     }
@@ -93,7 +93,7 @@ TEST_F(InstalledProgramTest, TheTemplatesDialogListsTheShippedTemplatesAndTheUse
     };
     for (const Row& row : rows) {
         EXPECT_EQ(openTemplate(row.name), text(row.file));
-        EXPECT_EQ(form->CurrentFileName(), text(row.file));
+        EXPECT_EQ(form->currentFileName(), text(row.file));
         EXPECT_EQ(slider(), row.slider);
     }
     EXPECT_TRUE(prompter.asked().empty());
@@ -118,17 +118,17 @@ TEST_F(InstalledProgramTest, SavingAShippedTemplateSavesACopyThatKeepsItsPicture
 
     // The save asks where to, as for a new project; cancelling saves nothing.
     prompter.queuePath(QString());
-    actions().Save1->trigger();
+    actions().saveAction->trigger();
     EXPECT_EQ(prompter.count(Kind::SaveFile), 1);
-    EXPECT_TRUE(form->Modified());
-    EXPECT_EQ(form->CurrentFileName(), text(shipped() / "templates/Column.mvl"));
+    EXPECT_TRUE(form->isModified());
+    EXPECT_EQ(form->currentFileName(), text(shipped() / "templates/Column.mvl"));
 
     fs::create_directory(program() / "site");
     prompter.queuePath(path("site/Mine.mvl"));
-    actions().Save1->trigger();
+    actions().saveAction->trigger();
     EXPECT_EQ(prompter.count(Kind::SaveFile), 2);
-    EXPECT_EQ(form->CurrentFileName(), path("site/Mine.mvl"));
-    EXPECT_FALSE(form->Modified());
+    EXPECT_EQ(form->currentFileName(), path("site/Mine.mvl"));
+    EXPECT_FALSE(form->isModified());
     const std::string picture = (shipped() / "templates/pictures/one.jpg").string();
     EXPECT_TRUE(fileHas(path("site/Mine.mvl"), "#$@" + picture + "#$@"));
     EXPECT_TRUE(fileHas(path("site/Mine.mvl"), "changed#$@"));
@@ -138,7 +138,7 @@ TEST_F(InstalledProgramTest, SavingAShippedTemplateSavesACopyThatKeepsItsPicture
 
     // Saved where it now lies, without asking again.
     edit("edt_IToolTip")->setText("again");
-    actions().Save1->trigger();
+    actions().saveAction->trigger();
     EXPECT_EQ(prompter.count(Kind::SaveFile), 2);
     EXPECT_TRUE(fileHas(path("site/Mine.mvl"), "again#$@"));
     EXPECT_EQ(Snapshot(shipped()), before);
@@ -151,7 +151,7 @@ TEST_F(InstalledProgramTest, PreviewRecentFilesAndOwnTemplatesGoToTheUsersFolder
     EXPECT_TRUE(fs::exists(user() / "recentfile.dat"));
     EXPECT_NE(ReadBytes(user() / "recentfile.dat").find((shipped() / "templates/Column.mvl").string()),
               std::string::npos);
-    form->Preview().Preview1Click();
+    form->previewCommands().previewInBrowser();
     for (const char* name :
          {"tessaline.js", "tessalinecfg.js", "tessaline.css", "slider0.jpg", "~preview.html"})
         EXPECT_TRUE(fs::exists(user() / "preview" / name)) << name;
@@ -159,7 +159,7 @@ TEST_F(InstalledProgramTest, PreviewRecentFilesAndOwnTemplatesGoToTheUsersFolder
     ASSERT_EQ(shell.started.size() + shell.opened.size(), 1u);
 
     prompter.queuePath(text(user() / "templates/Own.mvl"));
-    actions().SaveAsTemplate1->trigger();
+    actions().saveAsTemplateAction->trigger();
     EXPECT_EQ(prompter.last()->directory, text(user() / "templates"));
     EXPECT_TRUE(fs::exists(user() / "templates/Own.mvl"));
     EXPECT_TRUE(fileHas(text(user() / "templates/Own.mvl"),
@@ -178,19 +178,19 @@ TEST_F(InstalledProgramTest, AProjectWhoseFolderCannotBeWrittenIsSavedAsACopy) {
         const fs::path place = program() / (folder == Folder::Gone ? "stick" : "locked");
         fs::create_directory(place);
         shippedTemplate("p.mvl", "Before", "x.jpg", place);
-        form->OpenProjectByPath(text(place / "p.mvl"));
+        form->openProjectByPath(text(place / "p.mvl"));
         if (folder == Folder::Gone)
             fs::rename(place, program() / "elsewhere");
         else
             fs::permissions(place, fs::perms::owner_read | fs::perms::owner_exec);
         type("Changed");
         prompter.queuePath(path("copy.mvl"));
-        actions().Save1->trigger();
+        actions().saveAction->trigger();
         std::error_code gone;
         fs::permissions(place, fs::perms::owner_all, gone);
         EXPECT_EQ(prompter.count(Kind::SaveFile), 1);
         EXPECT_EQ(prompter.count(Kind::Error), 0);
-        EXPECT_EQ(form->CurrentFileName(), path("copy.mvl"));
+        EXPECT_EQ(form->currentFileName(), path("copy.mvl"));
         EXPECT_TRUE(fileHas(path("copy.mvl"), "Changed#$@"));
         prompter.clear();
     }

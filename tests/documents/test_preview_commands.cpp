@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTextCursor>
 
-#include "documents/html_window.h"
+#include "documents/html_code_window.h"
 #include "documents/preview_commands.h"
 #include "documents/preview_fixture.h"
 #include "output/generated_files.h"
@@ -23,26 +23,26 @@ QString Joined(const std::vector<std::string>& lines, const char* end) {
 }
 
 // The page the generator makes of the agent's current model.
-QString PageOf(const TkeltAppletAgent& agent) {
+QString PageOf(const DocumentAgent& agent) {
     QString text = Joined(PageLines(AdjustBorders(agent.AppletData), agent.EngineFiles), "\n");
     text.chop(1);
     return text;
 }
 
-QPlainTextEdit* Memo(TMainForm& form) {
-    return form.Preview().HtmlWindow().memo();
+QPlainTextEdit* Memo(MainWindow& form) {
+    return form.previewCommands().htmlCodeWindow().memo();
 }
 
 TEST_F(PreviewTest, BuildHtmlShowsExactlyTheGeneratedPageAndCopiesAllOfIt) {
     addItem(photo("a.jpg", 320, 200));
     addItem(photo("b.jpg", 200, 300));
-    TformHTML& html = form->Preview().HtmlWindow();
+    HtmlCodeWindow& html = form->previewCommands().htmlCodeWindow();
     EXPECT_EQ(html.parent(), form.get());
     EXPECT_FALSE(html.isVisible());  // kept hidden until the first build
     QApplication::clipboard()->setText("something else");
 
     QString shownText;
-    const int shown = WithModalWindows([&] { actions().BuildHTML1->trigger(); },
+    const int shown = WithModalWindows([&] { actions().buildHtmlAction->trigger(); },
                                        [&](QWidget* w) {
                                            ASSERT_EQ(w, &html);
                                            shownText = Memo(*form)->toPlainText();
@@ -56,7 +56,7 @@ TEST_F(PreviewTest, BuildHtmlShowsExactlyTheGeneratedPageAndCopiesAllOfIt) {
                                        });
     EXPECT_EQ(shown, 1);
     EXPECT_TRUE(prompter.asked().empty());
-    EXPECT_EQ(shownText, PageOf(form->Agent()));
+    EXPECT_EQ(shownText, PageOf(form->documentAgent()));
     EXPECT_TRUE(shownText.contains("tessalinecfg.js"));
     EXPECT_EQ(QApplication::clipboard()->text(), shownText);
     // The page passed through a private folder: nothing in the working
@@ -67,9 +67,9 @@ TEST_F(PreviewTest, BuildHtmlShowsExactlyTheGeneratedPageAndCopiesAllOfIt) {
 
     // The same window again, with the page of the new build.
     addItem(photo("c.jpg", 100, 100));
-    EXPECT_EQ(WithModalWindows([&] { actions().tlbtnBuildHTML->trigger(); }), 1);
-    EXPECT_EQ(&form->Preview().HtmlWindow(), &html);
-    EXPECT_EQ(Memo(*form)->toPlainText(), PageOf(form->Agent()));
+    EXPECT_EQ(WithModalWindows([&] { actions().buildHtmlTool->trigger(); }), 1);
+    EXPECT_EQ(&form->previewCommands().htmlCodeWindow(), &html);
+    EXPECT_EQ(Memo(*form)->toPlainText(), PageOf(form->documentAgent()));
 }
 
 TEST_F(PreviewTest, WithoutItemsBothCommandsSaySoAndNeitherBuildsNorOpensAnything) {
@@ -79,10 +79,10 @@ TEST_F(PreviewTest, WithoutItemsBothCommandsSaySoAndNeitherBuildsNorOpensAnythin
         int windowsShown;  // Build HTML still shows the window, with its old text
     };
     const Row rows[] = {
-        {"Build HTML menu", &MainActions::BuildHTML1, 1},
-        {"Build HTML button", &MainActions::tlbtnBuildHTML, 1},
-        {"Preview menu", &MainActions::Preview1, 0},
-        {"Preview button", &MainActions::tlbtnPreview, 0},
+        {"Build HTML menu", &MainActions::buildHtmlAction, 1},
+        {"Build HTML button", &MainActions::buildHtmlTool, 1},
+        {"Preview menu", &MainActions::previewAction, 0},
+        {"Preview button", &MainActions::previewTool, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -106,7 +106,7 @@ TEST_F(PreviewTest, PreviewCompletesThePreviewFolderAndOpensItsPage) {
     for (int round = 1; round <= 2; ++round) {
         SCOPED_TRACE(round);
         recording.opened.clear();
-        actions().Preview1->trigger();
+        actions().previewAction->trigger();
         EXPECT_TRUE(prompter.asked().empty());
         EXPECT_EQ(FilesIn(preview()),
                   (std::set<std::string>{"tessaline.js", "tessalinecfg.js", "tessaline.css", "slider0.jpg",
@@ -123,16 +123,16 @@ TEST_F(PreviewTest, PreviewCompletesThePreviewFolderAndOpensItsPage) {
         EXPECT_EQ(hint(), "");
     }
     EXPECT_EQ(items()[0].ImageFile, "slider0.jpg");
-    EXPECT_EQ(form->DesignTreeAdapter().caption(3), "Warning: Original image not found.");
+    EXPECT_EQ(form->designTreeAdapter().caption(3), "Warning: Original image not found.");
     EXPECT_FALSE(QFile::exists("~tmp0001.txt"));
 }
 
 TEST_F(PreviewTest, PreviewCommitsThePagesFirst) {
     addItem(photo("a.jpg", 320, 200));
     form->findChild<QLineEdit*>("edt_pSliderName")->setText("Harbour");
-    form->Tree()->setCurrentItem(form->DesignTreeAdapter().item(1));
+    form->treeWidget()->setCurrentItem(form->designTreeAdapter().item(1));
     form->findChild<QLineEdit*>("edt_IToolTip")->setText("Quay at dusk");
-    actions().Preview1->trigger();
+    actions().previewAction->trigger();
     const std::string script = ReadBytes(preview() / "tessalinecfg.js");
     EXPECT_NE(script.find("Harbourcfg"), std::string::npos);
     EXPECT_NE(script.find("Quay at dusk"), std::string::npos);
@@ -141,7 +141,7 @@ TEST_F(PreviewTest, PreviewCommitsThePagesFirst) {
 TEST_F(PreviewTest, AFailedBuildShowsTheErrorAndNeitherTheWindowNorABrowser) {
     addItem(photo("a.jpg", 320, 200));
     form->findChild<QLineEdit*>("edt_pSliderName")->setText("9 lives");
-    for (QAction* command : {actions().BuildHTML1, actions().Preview1}) {
+    for (QAction* command : {actions().buildHtmlAction, actions().previewAction}) {
         SCOPED_TRACE(command->objectName().toStdString());
         prompter.clear();
         EXPECT_EQ(WithModalWindows([&] { command->trigger(); }), 0);
@@ -189,7 +189,7 @@ TEST_F(PreviewTest, PublishShowsTheReportOfTheModelWithoutWritingToTheWorkingDir
         for (const std::string& image : row.imageFiles) addItem("", image);
         QString caption, text;
         bool readOnly = false;
-        const int shown = WithModalWindows([&] { actions().Publish1->trigger(); },
+        const int shown = WithModalWindows([&] { actions().publishAction->trigger(); },
                                            [&](QWidget* w) {
                                                caption = w->windowTitle();
                                                auto* memo =
@@ -212,7 +212,7 @@ TEST_F(PreviewTest, PublishShowsTheReportOfTheModelWithoutWritingToTheWorkingDir
 
 TEST_F(PreviewTest, WebBrowserCommandShowsTheChoiceAndStoresItOnOk) {
     QString caption;
-    const int shown = WithModalWindows([&] { actions().WebBrowser1->trigger(); },
+    const int shown = WithModalWindows([&] { actions().webBrowserAction->trigger(); },
                                        [&](QWidget* w) {
                                            caption = w->windowTitle();
                                            w->findChild<QPushButton*>("bitbtnOk")->click();

@@ -49,13 +49,13 @@ TEST_F(DocumentsTest, OpensFillTheMenuWithTheStoredLinesAndAClickReopens) {
     const QString p = writeProject("p.mvl", "P"), q = writeProject("q.mvl", "Q");
     WriteBytes(program() / "recentfile.dat",
                "&1 " + p.toStdString() + "\r\n\r\n&3 " + q.toStdString() + "\r\n");
-    form->Documents().LoadRecentFilesMenu();
+    form->documentCommands().loadRecentFilesMenu();
     EXPECT_EQ(recentCaptions(), (QStringList{"&1 " + p, "&3 " + q}));
 
     QStringList opened;
     for (const char* name : {"a.mvl", "b.mvl", "R&D/c.mvl", "d.mvl", "e.mvl"}) {
         opened.prepend(writeProject(name, "S"));
-        form->OpenProjectByPath(opened.first());
+        form->openProjectByPath(opened.first());
     }
     const QString c = path("R&D/c.mvl");
     EXPECT_EQ(recentFile(), "&1 " + opened[0].toStdString() + "\r\n&2 " + opened[1].toStdString() +
@@ -64,7 +64,7 @@ TEST_F(DocumentsTest, OpensFillTheMenuWithTheStoredLinesAndAClickReopens) {
     EXPECT_EQ(recentCaptions(), (QStringList{"&1 " + opened[0], "&2 " + opened[1],
                                              "&3 " + QString(c).replace("&", "&&"), "&4 " + opened[3]}));
     recentEntry(c)->trigger();
-    EXPECT_EQ(form->CurrentFileName(), c);
+    EXPECT_EQ(form->currentFileName(), c);
     EXPECT_EQ(recentCaptions().size(), 4);
     EXPECT_EQ(prompter.count(Kind::Error), 0);
 }
@@ -73,16 +73,16 @@ TEST_F(DocumentsTest, ARelativePathIsOpenedAndListedInFull) {
     const QString project = writeProject("rel.mvl", "Rel");
     const QString was = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    form->OpenProjectByPath("rel.mvl");
+    form->openProjectByPath("rel.mvl");
     QDir::setCurrent(was);
-    EXPECT_EQ(form->CurrentFileName(), project);
+    EXPECT_EQ(form->currentFileName(), project);
     EXPECT_EQ(recentFile(), "&1 " + project.toStdString() + "\r\n");
 }
 
 TEST(RecentFilesStart, AListThatCannotBeReadOrCreatedIsToldAndTheEditorStartsWithoutIt) {
     for (const bool folderInItsPlace : {true, false}) {
         QTemporaryDir dir;
-        MainFormOptions options;
+        MainWindowOptions options;
         options.registerFileType = false;
         options.programFolder = std::filesystem::path(dir.path().toStdString());
         if (folderInItsPlace)
@@ -92,13 +92,13 @@ TEST(RecentFilesStart, AListThatCannotBeReadOrCreatedIsToldAndTheEditorStartsWit
         ScriptedPrompter prompter;
         MemorySettingsStore settings;
         RecordingShell shell;
-        TMainForm form(prompter, settings, shell, options);
+        MainWindow form(prompter, settings, shell, options);
         ASSERT_EQ(prompter.count(Kind::Error), 1);
         EXPECT_TRUE(
             prompter.last()->text.startsWith(folderInItsPlace ? "Cannot open file" : "Cannot create file"));
-        EXPECT_TRUE(form.Actions().mnitRecentFiles->isEmpty());
-        EXPECT_FALSE(form.Actions().mnitRecentFiles->menuAction()->isEnabled());
-        EXPECT_FALSE(form.Modified());
+        EXPECT_TRUE(form.mainActions().recentFilesSubmenu->isEmpty());
+        EXPECT_FALSE(form.mainActions().recentFilesSubmenu->menuAction()->isEnabled());
+        EXPECT_FALSE(form.isModified());
     }
 }
 
@@ -109,23 +109,23 @@ TEST_F(DocumentsTest, AListThatCannotBeWrittenIsToldAfterTheOpenHasCompleted) {
     {
         FileSizeLimit limit(8);
         prompter.queuePath(project);
-        actions().Open1->trigger();
+        actions().openAction->trigger();
     }
     ASSERT_EQ(prompter.count(Kind::Error), 1);
     EXPECT_TRUE(prompter.last()->text.startsWith("Cannot write file")) << prompter.last()->text.toStdString();
-    EXPECT_EQ(form->CurrentFileName(), project);
+    EXPECT_EQ(form->currentFileName(), project);
     EXPECT_EQ(slider(), "Opened");
     EXPECT_EQ(nodes().count(), 4);
-    EXPECT_FALSE(form->Modified());
+    EXPECT_FALSE(form->isModified());
     EXPECT_EQ(recentFile(), "");
     EXPECT_TRUE(recentCaptions().isEmpty());
 }
 
 TEST_F(DocumentsTest, APreviewFolderThatCannotBeMadeIsToldAfterTheOpenHasCompleted) {
-    TkeltAppletAgent writer(program());
+    DocumentAgent writer(program());
     writer.ResetProject();
     writer.AppletData.SliderName = "Opened";
-    TItemData item = TkeltAppletAgent::MakeNewItem();
+    SliderItem item = DocumentAgent::MakeNewItem();
     item.Level = "0";
     item.ImageFile = "slider0.jpg";
     writer.InsertItem(0, item);
@@ -135,12 +135,12 @@ TEST_F(DocumentsTest, APreviewFolderThatCannotBeMadeIsToldAfterTheOpenHasComplet
     // Something the copy cannot replace where the prepared image goes.
     fs::create_directories(program() / "preview" / "slider0.jpg");
 
-    EXPECT_THROW(form->OpenProjectByPath(path("site/p.mvl")), std::exception);
-    EXPECT_EQ(form->CurrentFileName(), path("site/p.mvl"));
+    EXPECT_THROW(form->openProjectByPath(path("site/p.mvl")), std::exception);
+    EXPECT_EQ(form->currentFileName(), path("site/p.mvl"));
     EXPECT_EQ(slider(), "Opened");
     EXPECT_EQ(nodes().count(), 2);
     EXPECT_EQ(tree()->currentItem(), root());
-    EXPECT_FALSE(form->Modified());
+    EXPECT_FALSE(form->isModified());
     EXPECT_EQ(recentCaptions().size(), 1);
 }
 

@@ -12,32 +12,32 @@ namespace fs = std::filesystem;
 
 const QString kValue = QStringLiteral("ShowTempletsDialog");
 
-QStringList listed(const TfrmTemplet& dialog) {
+QStringList listed(const TemplatesDialog& dialog) {
     QStringList names;
-    for (int i = 0; i < dialog.TempletList->count(); ++i) names << dialog.TempletList->item(i)->text();
+    for (int i = 0; i < dialog.templateList->count(); ++i) names << dialog.templateList->item(i)->text();
     return names;
 }
 
 TEST_F(DocumentsTest, TheTemplatesDialogListsProjectFilesAndCreatesAMissingFolder) {
-    EXPECT_FALSE(withTemplates([](TfrmTemplet& dialog) {
+    EXPECT_FALSE(withTemplates([](TemplatesDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Template");
         EXPECT_EQ(dialog.size(), QSize(416, 216));
         EXPECT_TRUE(listed(dialog).isEmpty());
-        EXPECT_TRUE(dialog.BitBtn1->isDefault());
-        EXPECT_EQ(dialog.Label1->text(),
+        EXPECT_TRUE(dialog.okButton->isDefault());
+        EXPECT_EQ(dialog.instructionLabel->text(),
                   "Click OK to open selected template or cancel to create a new project.");
-        EXPECT_EQ(dialog.chckbxDontShow->text(), "Do not show this dialog again.");
-        dialog.BitBtn1->click();  // nothing selected: just closes
+        EXPECT_EQ(dialog.doNotShowCheck->text(), "Do not show this dialog again.");
+        dialog.okButton->click();  // nothing selected: just closes
     }));
     EXPECT_TRUE(fs::is_directory(program() / "templates"));
-    EXPECT_TRUE(form->CurrentFileName().isEmpty());
+    EXPECT_TRUE(form->currentFileName().isEmpty());
 
     for (const char* name : {"b.mvl", "A.mvl", "c.txt", ".hidden.mvl"})
         WriteBytes(program() / "templates" / name, "");
     fs::create_directory(program() / "templates" / "folder.mvl");
-    EXPECT_FALSE(withTemplates([](TfrmTemplet& dialog) {
+    EXPECT_FALSE(withTemplates([](TemplatesDialog& dialog) {
         EXPECT_EQ(listed(dialog), (QStringList{"A.mvl", "b.mvl"}));
-        dialog.BitBtn2->click();
+        dialog.cancelButton->click();
     }));
     EXPECT_TRUE(prompter.asked().empty());
 }
@@ -45,7 +45,7 @@ TEST_F(DocumentsTest, TheTemplatesDialogListsProjectFilesAndCreatesAMissingFolde
 TEST_F(DocumentsTest, ATemplatesFolderThatCannotBeCreatedIsToldAndNoDialogShows) {
     WriteBytes(program() / "templates", "a file in the folder's place");
     bool shown = false;
-    withTemplates([&](TfrmTemplet&) { shown = true; });
+    withTemplates([&](TemplatesDialog&) { shown = true; });
     EXPECT_FALSE(shown);
     ASSERT_EQ(prompter.count(Kind::Error), 1);
     EXPECT_EQ(prompter.last()->text, "Cannot create " + path("templates") + ".");
@@ -53,19 +53,19 @@ TEST_F(DocumentsTest, ATemplatesFolderThatCannotBeCreatedIsToldAndNoDialogShows)
 
 TEST_F(DocumentsTest, CancelAndEscapeStartANewProjectAfterTheSavePrompt) {
     for (const bool escape : {false, true}) {
-        form->OpenProjectByPath(writeProject("p.mvl", "P", 2));
+        form->openProjectByPath(writeProject("p.mvl", "P", 2));
         type("Typed");
         prompter.queueAnswer(Answer::No);
-        EXPECT_FALSE(withTemplates([&](TfrmTemplet& dialog) {
+        EXPECT_FALSE(withTemplates([&](TemplatesDialog& dialog) {
             if (escape)
                 QTest::keyClick(&dialog, Qt::Key_Escape);
             else
-                dialog.BitBtn2->click();
+                dialog.cancelButton->click();
         }));
         EXPECT_TRUE(prompter.allAnswersUsed());
-        EXPECT_TRUE(form->CurrentFileName().isEmpty());
+        EXPECT_TRUE(form->currentFileName().isEmpty());
         EXPECT_TRUE(items().empty());
-        EXPECT_FALSE(form->Modified());
+        EXPECT_FALSE(form->isModified());
     }
 }
 
@@ -79,28 +79,28 @@ TEST_F(DocumentsTest, TheDoNotShowBoxFollowsTheStoredValueAndStoresEachClick) {
             store.writeInteger(Hive::CurrentUser, kSettingsKey, kValue, value->toInt());
         else if (value)
             store.writeString(Hive::CurrentUser, kSettingsKey, kValue, value->toString());
-        TfrmTemplet dialog(program() / "templates", program() / "templates", store, {});
+        TemplatesDialog dialog(program() / "templates", program() / "templates", store, {});
         dialog.show();
-        EXPECT_EQ(dialog.chckbxDontShow->isChecked(), ticked)
+        EXPECT_EQ(dialog.doNotShowCheck->isChecked(), ticked)
             << value.value_or("none").toString().toStdString();
     }
 
     // Each click stores at once; only failing to store "show again" is told.
     QStringList errors;
-    TfrmTemplet::Handlers handlers;
+    TemplatesDialog::Handlers handlers;
     handlers.showError = [&](const QString& message) { errors << message; };
-    TfrmTemplet dialog(program() / "templates", program() / "templates", settings, handlers);
+    TemplatesDialog dialog(program() / "templates", program() / "templates", settings, handlers);
     dialog.show();
     for (const int expected : {0, 1}) {
-        dialog.chckbxDontShow->click();
+        dialog.doNotShowCheck->click();
         const auto read = settings.readInteger(Hive::CurrentUser, kSettingsKey, kValue);
         EXPECT_EQ(read.status, SettingsStore::Status::Ok);
         EXPECT_EQ(read.value, expected);
     }
     settings.setFailing(true);
-    dialog.chckbxDontShow->click();
+    dialog.doNotShowCheck->click();
     EXPECT_TRUE(errors.isEmpty());
-    dialog.chckbxDontShow->click();
+    dialog.doNotShowCheck->click();
     EXPECT_EQ(errors.size(), 1);
 }
 
@@ -108,20 +108,20 @@ TEST_F(DocumentsTest, AChosenTemplateIsOpenedAsAnyProjectAndSavedBackIntoTheFold
     const QString chosen = writeProject("templates/Gallery.mvl", "Gallery", 2);
     WriteBytes(program() / "templates" / "Broken.mvl", "");
     // A template that fails to open is told and the list stays up for another choice.
-    EXPECT_TRUE(withTemplates([](TfrmTemplet& dialog) {
+    EXPECT_TRUE(withTemplates([](TemplatesDialog& dialog) {
         choose(dialog, "Broken.mvl");
-        emit dialog.TempletList->itemDoubleClicked(dialog.TempletList->currentItem());
+        emit dialog.templateList->itemDoubleClicked(dialog.templateList->currentItem());
     }));
     EXPECT_EQ(prompter.count(Kind::Error), 1);
-    EXPECT_FALSE(withTemplates([](TfrmTemplet& dialog) {
+    EXPECT_FALSE(withTemplates([](TemplatesDialog& dialog) {
         choose(dialog, "Gallery.mvl");
-        emit dialog.TempletList->itemDoubleClicked(dialog.TempletList->currentItem());
+        emit dialog.templateList->itemDoubleClicked(dialog.templateList->currentItem());
     }));
-    EXPECT_EQ(form->CurrentFileName(), chosen);
+    EXPECT_EQ(form->currentFileName(), chosen);
     EXPECT_EQ(items().size(), 2u);
     EXPECT_EQ(recentCaptions(), QStringList{"&1 " + chosen});
     type("Changed");
-    actions().Save1->trigger();
+    actions().saveAction->trigger();
     EXPECT_TRUE(fileHas(chosen, "Changed#$@"));
     EXPECT_TRUE(fs::exists(program() / "templates" / "Gallery.html"));
 }
@@ -142,13 +142,13 @@ TEST_F(DocumentsTest, TheKeyboardChoosesTemplatesFromTheFirstLineOn) {
         writeProject(QStringLiteral("templates/") + name, "T");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.opened ? c.opened : "nothing");
-        actions().New1->trigger();
-        EXPECT_FALSE(withTemplates([&](TfrmTemplet& dialog) {
+        actions().newAction->trigger();
+        EXPECT_FALSE(withTemplates([&](TemplatesDialog& dialog) {
             dialog.activateWindow();
-            ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.TempletList->hasFocus(); }));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.templateList->hasFocus(); }));
             for (const Qt::Key key : c.keys) QTest::keyClick(QApplication::focusWidget(), key);
         }));
-        EXPECT_EQ(form->CurrentFileName(),
+        EXPECT_EQ(form->currentFileName(),
                   c.opened ? path(QStringLiteral("templates/") + c.opened) : QString());
     }
 }
@@ -156,11 +156,11 @@ TEST_F(DocumentsTest, TheKeyboardChoosesTemplatesFromTheFirstLineOn) {
 TEST_F(DocumentsTest, SaveAsTemplateOffersTheTemplatesFolderFromThenOn) {
     type("Tmpl");
     prompter.queuePath(path("templates/mine.mvl"));
-    actions().SaveAsTemplate1->trigger();
+    actions().saveAsTemplateAction->trigger();
     EXPECT_TRUE(fileHas(path("templates/mine.mvl"), "Tmpl#$@"));
-    EXPECT_EQ(form->CurrentFileName(), path("templates/mine.mvl"));
+    EXPECT_EQ(form->currentFileName(), path("templates/mine.mvl"));
     prompter.queuePath(QString());
-    actions().Save2->trigger();
+    actions().saveAsAction->trigger();
     ASSERT_EQ(prompter.count(Kind::SaveFile), 2);
     for (const auto& asked : prompter.asked()) {
         EXPECT_EQ(asked.directory, path("templates"));

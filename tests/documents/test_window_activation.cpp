@@ -13,7 +13,7 @@ namespace {
 struct ClosedWindow {
     const char* name;
     // Opens the window and closes it again as a user would.
-    std::function<void(TMainForm&)> openAndClose;
+    std::function<void(MainWindow&)> openAndClose;
 };
 
 // Closes the modal window that comes up while command runs by Escape, once
@@ -30,16 +30,16 @@ void EscapeFromModal(QAction* command) {
 
 TEST_F(DocumentsTest, ClosingAWindowOfTheProgramGivesTheKeyboardBackToTheMainWindow) {
     const std::vector<ClosedWindow> cases = {
-        {"About box", [](TMainForm& f) { EscapeFromModal(f.Actions().About1); }},
-        {"HTML window", [](TMainForm& f) { EscapeFromModal(f.Actions().BuildHTML1); }},
-        {"Web Browser dialog", [](TMainForm& f) { EscapeFromModal(f.Actions().WebBrowser1); }},
-        {"Image Quality dialog", [](TMainForm& f) { EscapeFromModal(f.Actions().ImageQuality1); }},
-        {"publish report", [](TMainForm& f) { EscapeFromModal(f.Actions().Publish1); }},
-        {"templates dialog", [](TMainForm& f) { EscapeFromModal(f.Actions().Templet1); }},
+        {"About box", [](MainWindow& f) { EscapeFromModal(f.mainActions().aboutAction); }},
+        {"HTML window", [](MainWindow& f) { EscapeFromModal(f.mainActions().buildHtmlAction); }},
+        {"Web Browser dialog", [](MainWindow& f) { EscapeFromModal(f.mainActions().webBrowserAction); }},
+        {"Image Quality dialog", [](MainWindow& f) { EscapeFromModal(f.mainActions().ImageQuality1); }},
+        {"publish report", [](MainWindow& f) { EscapeFromModal(f.mainActions().publishAction); }},
+        {"templates dialog", [](MainWindow& f) { EscapeFromModal(f.mainActions().templatesAction); }},
         {"help window",
-         [](TMainForm& f) {
+         [](MainWindow& f) {
              f.findChild<QToolButton*>("SpeedButton1")->click();
-             QWidget& help = f.Help().HelpWindow();
+             QWidget& help = f.helpCommands().helpPageWindow();
              ASSERT_TRUE(QTest::qWaitFor([&help] { return QApplication::activeWindow() == &help; }));
              QTest::keyClick(&help, Qt::Key_Escape);
              ASSERT_FALSE(help.isVisible());
@@ -61,7 +61,7 @@ TEST_F(DocumentsTest, ClosingAWindowOfTheProgramGivesTheKeyboardBackToTheMainWin
         prompter.queuePath(file);
         QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
         EXPECT_TRUE(fileHas(file, typed.toStdString() + "#$@"));
-        form->SetCurrentFileName(QString());
+        form->setCurrentFileName(QString());
     }
 }
 

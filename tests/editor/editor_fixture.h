@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "editor/main_actions.h"
-#include "editor/main_form.h"
+#include "editor/main_window.h"
 #include "platform/memory_settings_store.h"
 #include "support/qt_printers.h"
 #include "support/recording_shell.h"
@@ -36,29 +36,29 @@ class EditorTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        MainFormOptions options;
+        MainWindowOptions options;
         options.programFolder = std::filesystem::path(dir.path().toStdString());
         options.registerFileType = false;
-        form = std::make_unique<TMainForm>(prompter, settings, shell, options);
+        form = std::make_unique<MainWindow>(prompter, settings, shell, options);
         form->show();
         QApplication::processEvents();
     }
 
-    QTreeWidget* tree() const { return form->Tree(); }
+    QTreeWidget* tree() const { return form->treeWidget(); }
     QTreeWidgetItem* root() const { return tree()->topLevelItem(0); }
-    TreeWidgetDesignTree& nodes() const { return form->DesignTreeAdapter(); }
-    MainActions& actions() const { return form->Actions(); }
-    TItemArray& items() const { return form->Agent().Items; }
+    TreeWidgetDesignTree& nodes() const { return form->designTreeAdapter(); }
+    MainActions& actions() const { return form->mainActions(); }
+    SliderItemList& items() const { return form->documentAgent().Items; }
 
     // Adds a node with an item record named by its tooltip and its caption,
     // as Insert does but under any parent.
     QTreeWidgetItem* add(QTreeWidgetItem* parent, const std::string& name) {
         const int p = nodes().indexOf(parent);
         const int n = nodes().addChild(p, name);
-        TItemData record = TkeltAppletAgent::MakeNewItem();
+        SliderItem record = DocumentAgent::MakeNewItem();
         record.ToolTip = name;
         record.Level = std::to_string(nodes().depth(n) - 1);
-        form->Agent().InsertItem(n - 1, record);
+        form->documentAgent().InsertItem(n - 1, record);
         parent->setExpanded(true);
         return nodes().item(n);
     }
@@ -90,11 +90,11 @@ protected:
     // Tabs shown, in order.
     QStringList visibleTabs() const {
         QStringList tabs;
-        for (int i = 0; i < form->Pages()->count(); ++i)
-            if (form->Pages()->isTabVisible(i)) tabs << form->Pages()->tabText(i);
+        for (int i = 0; i < form->propertyTabs()->count(); ++i)
+            if (form->propertyTabs()->isTabVisible(i)) tabs << form->propertyTabs()->tabText(i);
         return tabs;
     }
-    QString activeTab() const { return form->Pages()->tabText(form->Pages()->currentIndex()); }
+    QString activeTab() const { return form->propertyTabs()->tabText(form->propertyTabs()->currentIndex()); }
 
     // The states of the four commands, checked to agree on the popup, the
     // tool bar and the Item menu.
@@ -105,15 +105,17 @@ protected:
             EXPECT_EQ(x->isEnabled(), z->isEnabled()) << x->objectName().toStdString();
             return x->isEnabled();
         };
-        return {same(a.Insert1, a.tlbtnInsert, a.Insert2), same(a.Delete1, a.tlbtnDelete, a.Delete2),
-                same(a.MoveUp1, a.tlbtnMoveUp, a.MoveUp2), same(a.MoveDown1, a.tlbtnMoveDown, a.MoveDown2)};
+        return {same(a.popupInsertAction, a.insertTool, a.insertAction),
+                same(a.popupDeleteAction, a.deleteTool, a.deleteAction),
+                same(a.popupMoveUpAction, a.moveUpTool, a.moveUpAction),
+                same(a.popupMoveDownAction, a.moveDownTool, a.moveDownAction)};
     }
 
     QTemporaryDir dir;
     ScriptedPrompter prompter;
     MemorySettingsStore settings;
     RecordingShell shell;
-    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<MainWindow> form;
 };
 
 }  // namespace marivel::test

@@ -34,14 +34,14 @@ protected:
     // Shows the page named and answers it laid out.
     QWidget* show(const char* name) {
         if (QLatin1String(name) == QLatin1String("tbshtItemGeneral")) {
-            if (items().empty()) form->Insert1Click();
+            if (items().empty()) form->insertItem();
             select(root()->child(0));
         } else {
             select(root());
-            form->Pages()->setCurrentWidget(form->findChild<QWidget*>(QLatin1String(name)));
+            form->propertyTabs()->setCurrentWidget(form->findChild<QWidget*>(QLatin1String(name)));
         }
         QApplication::processEvents();
-        return form->Pages()->currentWidget();
+        return form->propertyTabs()->currentWidget();
     }
     QWidget* on(QWidget* page, const char* name) {
         auto* w = page->findChild<QWidget*>(QLatin1String(name));

@@ -49,12 +49,12 @@ protected:
 
     // Clicks the link button; while the tip is up, act() plays the user and
     // the tip is closed with OK. Answers how many tips were shown.
-    int clickLink(const std::function<void(TfrmMsgBox_LinkTip&)>& act = {}) {
+    int clickLink(const std::function<void(LinkTipDialog&)>& act = {}) {
         int shown = 0;
         QTimer poll;
         poll.setInterval(5);
         QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* tip = qobject_cast<TfrmMsgBox_LinkTip*>(QApplication::activeModalWidget());
+            auto* tip = qobject_cast<LinkTipDialog*>(QApplication::activeModalWidget());
             if (!tip || !tip->isVisible()) return;
             ++shown;
             EXPECT_EQ(tip->windowTitle(), "Important Tip");
@@ -74,7 +74,7 @@ protected:
 };
 
 TEST_F(ItemPageTest, LoadShowsTrimmedFieldsAndCommitBuildsAFreshRecord) {
-    TItemData stored;
+    SliderItem stored;
     stored.ImageFile = "slider1.jpg";
     stored.OriginalImagePath = "  /pics/a.jpg ";
     stored.Link = "\thttp://example.com/ ";
@@ -89,7 +89,7 @@ TEST_F(ItemPageTest, LoadShowsTrimmedFieldsAndCommitBuildsAFreshRecord) {
     EXPECT_EQ(link(), "http://example.com/");
 
     child<QLineEdit>("edt_IToolTip")->setText(QStringLiteral("  typed tip \t"));
-    TItemData expected;
+    SliderItem expected;
     expected.OriginalImagePath = "/pics/a.jpg";
     expected.Link = "http://example.com/";
     expected.Target = "_blank";
@@ -174,7 +174,7 @@ TEST_F(ItemPageTest, LinkPickerPutsTheFileUrlIntoTheUrlBoxAndMarksModified) {
 TEST_F(ItemPageTest, TickingTheTipBoxSkipsTheTipNextTime) {
     prompter.setStrict(false);
     EXPECT_EQ(showTip().status, SettingsStore::Status::Missing);
-    EXPECT_EQ(clickLink([](TfrmMsgBox_LinkTip& tip) { tip.checkBox()->click(); }), 1);
+    EXPECT_EQ(clickLink([](LinkTipDialog& tip) { tip.checkBox()->click(); }), 1);
     EXPECT_EQ(showTip().status, SettingsStore::Status::Ok);
     EXPECT_EQ(showTip().value, 0);
     EXPECT_TRUE(settings.keyExists(Hive::CurrentUser, QStringLiteral("\\Software\\Kelt")));
@@ -189,7 +189,7 @@ TEST_F(ItemPageTest, TickingTheTipBoxSkipsTheTipNextTime) {
 
 TEST_F(ItemPageTest, UntickingBeforeClosingBringsTheTipBack) {
     prompter.setStrict(false);
-    EXPECT_EQ(clickLink([](TfrmMsgBox_LinkTip& tip) {
+    EXPECT_EQ(clickLink([](LinkTipDialog& tip) {
                   tip.checkBox()->click();
                   tip.checkBox()->click();
               }),
@@ -208,7 +208,7 @@ TEST_F(ItemPageTest, UnreadableTipSettingSkipsTheTip) {
 
 TEST_F(ItemPageTest, FailedWriteIsReportedOnlyWhenBringingTheTipBack) {
     prompter.setStrict(false);
-    EXPECT_EQ(clickLink([this](TfrmMsgBox_LinkTip& tip) {
+    EXPECT_EQ(clickLink([this](LinkTipDialog& tip) {
                   settings.setFailing(true);
                   tip.checkBox()->click();  // tick: ignored
                   EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Error), 0);
@@ -231,7 +231,7 @@ TEST_F(ItemPageTest, LinkTipFitsItsTextsAtAnyFontSize) {
         SCOPED_TRACE(scale);
         QFont font = standard;
         font.setPointSizeF(standard.pointSizeF() * scale);
-        TfrmMsgBox_LinkTip tip(settings, prompter);
+        LinkTipDialog tip(settings, prompter);
         if (scale != 1.0) tip.setFont(font);
         tip.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&tip));
@@ -336,10 +336,10 @@ TEST(BoundTextTest, PastedLineBreaksBecomeTheBlanksTheEditShows) {
     }
     // What reaches the records has no line break either.
     item.findChild<QLineEdit*>("edt_IToolTip")->setFocus();
-    TAppletData applet;
+    SliderSettings applet;
     script.apply(applet);
     path.apply(applet);
-    const TItemData record = item.commit();
+    const SliderItem record = item.commit();
     for (const std::string& field : {applet.SliderName, applet.RootDirLocal, applet.RootDirRemote,
                                      record.OriginalImagePath, record.Link, record.Target, record.ToolTip})
         EXPECT_EQ(field.find_first_of("\r\n"), std::string::npos) << field;

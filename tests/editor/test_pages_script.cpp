@@ -28,17 +28,17 @@ namespace {
 
 using test::ScriptedPrompter;
 
-TAppletData defaultProject() {
+SliderSettings defaultProject() {
     test::TempDir folder;
-    TkeltAppletAgent agent(folder.path());
+    DocumentAgent agent(folder.path());
     agent.ResetProject();
     return agent.GetAppletData();
 }
 
 // Every field different from the defaults and from each other, so a control
 // wired to the wrong field shows up.
-TAppletData distinctProject() {
-    TAppletData d;
+SliderSettings distinctProject() {
+    SliderSettings d;
     d.SliderName = "Gallery";
     d.CfgName = "Gallerycfg";
     d.DivId = "Gallery_div";
@@ -85,8 +85,8 @@ protected:
         if (!w) ADD_FAILURE() << "no control " << name;
         return w;
     }
-    TAppletData commit() const {
-        TAppletData d = defaultProject();
+    SliderSettings commit() const {
+        SliderSettings d = defaultProject();
         script.apply(d);
         path.apply(d);
         return d;
@@ -106,21 +106,21 @@ TEST_F(ScriptPageTest, PagesCarryTheirTabNames) {
 }
 
 TEST_F(ScriptPageTest, CommitOfTheDefaultProjectDerivesLowerCaseNames) {
-    const TAppletData defaults = defaultProject();
+    const SliderSettings defaults = defaultProject();
     script.load(defaults);
     path.load(defaults);
-    const TAppletData d = commit();
+    const SliderSettings d = commit();
     EXPECT_EQ(d.CfgName, "VSlider1cfg");
     EXPECT_EQ(d.CfgNameCopy, "VSlider1cfg");
     EXPECT_EQ(d.DivId, "VSlider1_div");
-    TAppletData expected = defaults;
+    SliderSettings expected = defaults;
     expected.CfgName = expected.CfgNameCopy = "VSlider1cfg";
     expected.DivId = "VSlider1_div";
     EXPECT_EQ(d, expected);
 }
 
 TEST_F(ScriptPageTest, EveryFieldRoundTripsThroughItsOwnControl) {
-    const TAppletData d = distinctProject();
+    const SliderSettings d = distinctProject();
     script.load(d);
     path.load(d);
     EXPECT_EQ(commit(), d);
@@ -129,7 +129,7 @@ TEST_F(ScriptPageTest, EveryFieldRoundTripsThroughItsOwnControl) {
 TEST_F(ScriptPageTest, NameIsTrimmedBeforeTheDerivedNamesAreBuilt) {
     script.load(defaultProject());
     child<QLineEdit>(script, "edt_pSliderName")->setText(QStringLiteral("  Gallery \t "));
-    const TAppletData d = commit();
+    const SliderSettings d = commit();
     EXPECT_EQ(d.SliderName, "Gallery");
     EXPECT_EQ(d.CfgName, "Gallerycfg");
     EXPECT_EQ(d.CfgNameCopy, "Gallerycfg");
@@ -138,13 +138,13 @@ TEST_F(ScriptPageTest, NameIsTrimmedBeforeTheDerivedNamesAreBuilt) {
 
 TEST_F(ScriptPageTest, ApplyLeavesFieldsOfTheOtherPageAlone) {
     script.load(distinctProject());
-    TAppletData d;
+    SliderSettings d;
     d.RootDirLocal = "keep";
     d.RootDirLocalChecked = "x";
     script.apply(d);
     EXPECT_EQ(d.RootDirLocal, "keep");
     EXPECT_EQ(d.RootDirLocalChecked, "x");
-    TAppletData e;
+    SliderSettings e;
     e.SliderName = "keep";
     path.apply(e);
     EXPECT_EQ(e.SliderName, "keep");
@@ -170,7 +170,7 @@ TEST_F(ScriptPageTest, BorderStylesAreStoredAsTheirPosition) {
     for (const Row& row :
          {Row{"3", QStringLiteral("solid"), "3"}, Row{"0", QStringLiteral("none"), "0"},
           Row{"9", QStringLiteral("outset"), "9"}, Row{"10", QString(), "-1"}, Row{"-1", QString(), "-1"}}) {
-        TAppletData d = defaultProject();
+        SliderSettings d = defaultProject();
         d.ContainerBorderStyle = row.stored;
         script.load(d);
         EXPECT_EQ(container->currentText(), row.shown) << row.stored;
@@ -179,27 +179,27 @@ TEST_F(ScriptPageTest, BorderStylesAreStoredAsTheirPosition) {
 }
 
 TEST_F(ScriptPageTest, NonIntegerStoredNumbersFailTheLoadAfterEarlierControlsWereFilled) {
-    std::string TAppletData::*numeric[] = {&TAppletData::Width,
-                                           &TAppletData::Height,
-                                           &TAppletData::Step,
-                                           &TAppletData::Delay,
-                                           &TAppletData::Gap,
-                                           &TAppletData::TrailerSpace,
-                                           &TAppletData::ImageBorderWidth,
-                                           &TAppletData::ImageBorderStyle,
-                                           &TAppletData::ContainerBorderWidth,
-                                           &TAppletData::ContainerBorderStyle};
+    std::string SliderSettings::*numeric[] = {&SliderSettings::Width,
+                                              &SliderSettings::Height,
+                                              &SliderSettings::Step,
+                                              &SliderSettings::Delay,
+                                              &SliderSettings::Gap,
+                                              &SliderSettings::TrailerSpace,
+                                              &SliderSettings::ImageBorderWidth,
+                                              &SliderSettings::ImageBorderStyle,
+                                              &SliderSettings::ContainerBorderWidth,
+                                              &SliderSettings::ContainerBorderStyle};
     for (auto field : numeric) {
         for (const char* bad : {"", "12a", " 5", "1.5"}) {
             script.load(defaultProject());
-            TAppletData d = defaultProject();
+            SliderSettings d = defaultProject();
             d.SliderName = "Fresh";
             d.*field = bad;
             EXPECT_THROW(script.load(d), Error) << "'" << bad << "'";
             EXPECT_EQ(child<QLineEdit>(script, "edt_pSliderName")->text(), "Fresh");
         }
     }
-    TAppletData d = defaultProject();
+    SliderSettings d = defaultProject();
     d.Width = "77";
     d.Height = "x";
     script.load(defaultProject());
@@ -209,7 +209,7 @@ TEST_F(ScriptPageTest, NonIntegerStoredNumbersFailTheLoadAfterEarlierControlsWer
 }
 
 TEST_F(ScriptPageTest, BrokenColourTextFailsTheLoad) {
-    TAppletData d = defaultProject();
+    SliderSettings d = defaultProject();
     d.ImageBorderColor = "GG0000";
     EXPECT_THROW(script.load(d), Error);
 }
@@ -220,13 +220,13 @@ TEST_F(ScriptPageTest, ColourPickCommitsTheChosenColourIntoItsOwnField) {
     struct Row {
         const char* swatch;
         QColor chosen;
-        std::string TAppletData::*field;
+        std::string SliderSettings::*field;
         const char* hex;
     };
     for (const Row& row :
-         {Row{"pnl_pBgColor", Qt::red, &TAppletData::BgColor, "FF0000"},
-          Row{"pnl_pImageBorderColor", QColor(0x12, 0x34, 0x56), &TAppletData::ImageBorderColor, "123456"},
-          Row{"pnl_pContainerBorderColor", QColor(0, 0, 0xFE), &TAppletData::ContainerBorderColor,
+         {Row{"pnl_pBgColor", Qt::red, &SliderSettings::BgColor, "FF0000"},
+          Row{"pnl_pImageBorderColor", QColor(0x12, 0x34, 0x56), &SliderSettings::ImageBorderColor, "123456"},
+          Row{"pnl_pContainerBorderColor", QColor(0, 0, 0xFE), &SliderSettings::ContainerBorderColor,
               "0000FE"}}) {
         auto* swatch = child<ColorSwatch>(script, row.swatch);
         const QColor before = swatch->color();
@@ -301,17 +301,17 @@ TEST_F(ScriptPageTest, LongTextsSurviveLoadTypingAndCommitOnEveryPage) {
     struct Row {
         QWidget* page;
         const char* name;
-        std::string TAppletData::*slider;   // a slider field,
-        std::string TItemData::*itemField;  // or an item field
+        std::string SliderSettings::*slider;  // a slider field,
+        std::string SliderItem::*itemField;   // or an item field
     };
     for (const Row& row : {
-             Row{&script, "edt_pSliderName", &TAppletData::SliderName, nullptr},
-             Row{&path, "edtpInternalUse_RootDir_Local", &TAppletData::RootDirLocal, nullptr},
-             Row{&path, "edtpInternalUse_RootDir_Remote", &TAppletData::RootDirRemote, nullptr},
-             Row{&item, "edtOriginalImagePath", nullptr, &TItemData::OriginalImagePath},
-             Row{&item, "cmbx_ILink", nullptr, &TItemData::Link},
-             Row{&item, "cmbx_ITarget", nullptr, &TItemData::Target},
-             Row{&item, "edt_IToolTip", nullptr, &TItemData::ToolTip},
+             Row{&script, "edt_pSliderName", &SliderSettings::SliderName, nullptr},
+             Row{&path, "edtpInternalUse_RootDir_Local", &SliderSettings::RootDirLocal, nullptr},
+             Row{&path, "edtpInternalUse_RootDir_Remote", &SliderSettings::RootDirRemote, nullptr},
+             Row{&item, "edtOriginalImagePath", nullptr, &SliderItem::OriginalImagePath},
+             Row{&item, "cmbx_ILink", nullptr, &SliderItem::Link},
+             Row{&item, "cmbx_ITarget", nullptr, &SliderItem::Target},
+             Row{&item, "edt_IToolTip", nullptr, &SliderItem::ToolTip},
          }) {
         SCOPED_TRACE(row.name);
         auto committed = [&] {
@@ -319,11 +319,11 @@ TEST_F(ScriptPageTest, LongTextsSurviveLoadTypingAndCommitOnEveryPage) {
             return commit().*row.slider;
         };
         if (row.itemField) {
-            TItemData record;
+            SliderItem record;
             record.*row.itemField = text;
             item.load(record);
         } else {
-            TAppletData data = defaultProject();
+            SliderSettings data = defaultProject();
             data.*row.slider = text;
             script.load(data);
             path.load(data);
@@ -481,7 +481,7 @@ TEST_F(ScriptPageTest, SpinEditEmptiedOrOvershotCommitsTheRangeEnds) {
     QTest::keyClicks(delay->findChild<QLineEdit*>(), QStringLiteral("12345"));  // "3912345"
     leave(delay);
     EXPECT_EQ(delay->text(), "9999");
-    const TAppletData d = commit();
+    const SliderSettings d = commit();
     EXPECT_EQ(d.Width, "-9999");
     EXPECT_EQ(d.Delay, "9999");
 }
@@ -499,7 +499,7 @@ TEST_F(ScriptPageTest, RadioButtonsFollowTheStoredChoice) {
     for (const Row& row :
          {Row{"1", true, false, "1"}, Row{"0", false, true, "0"}, Row{"2", false, false, "0"},
           Row{"", false, false, "0"}, Row{" 1", false, false, "0"}, Row{"1", true, false, "1"}}) {
-        TAppletData d = defaultProject();
+        SliderSettings d = defaultProject();
         d.RootDirLocalChecked = row.stored;
         path.load(d);
         EXPECT_EQ(local->isChecked(), row.local) << row.stored;
@@ -516,7 +516,7 @@ TEST_F(ScriptPageTest, RootDirectoriesAreCommittedTrimmed) {
     child<QLineEdit>(path, "edtpInternalUse_RootDir_Local")->setText(QStringLiteral(" file:///home/me/ "));
     child<QLineEdit>(path, "edtpInternalUse_RootDir_Remote")
         ->setText(QStringLiteral("\thttp://a.example/  "));
-    const TAppletData d = commit();
+    const SliderSettings d = commit();
     EXPECT_EQ(d.RootDirLocal, "file:///home/me/");
     EXPECT_EQ(d.RootDirRemote, "http://a.example/");
 }

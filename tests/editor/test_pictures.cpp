@@ -173,22 +173,22 @@ TEST_F(Pictures, InsertPicturesAddsReadablePhotosInNaturalOrderUnderTheSelectedN
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        form->ClearModified();
-        form->Documents().New1Click();
+        form->clearModified();
+        form->documentCommands().newProject();
         if (row.underItem) {
             select(add(root(), "first"));
             items()[0].OriginalImagePath = "first";
-            form->LoadItemPane(0);  // the page shows what the item holds
+            form->loadItemPage(0);  // the page shows what the item holds
         }
-        form->Agent().ProjectFolder = folder();
-        form->ClearModified();
+        form->documentAgent().ProjectFolder = folder();
+        form->clearModified();
         prompter.clear();
         prompter.queuePaths(row.chosen);
         actions().insertPicturesMenuItem->trigger();
         EXPECT_EQ(paths(), row.expectedPaths);
         EXPECT_EQ(levels(), row.expectedLevels);
         EXPECT_EQ(int(items().size()), nodes().count() - 1);
-        EXPECT_EQ(form->Modified(), !row.expectedPaths.empty());
+        EXPECT_EQ(form->isModified(), !row.expectedPaths.empty());
         EXPECT_EQ(prompter.count(Kind::Error), row.refused ? 1 : 0);
         if (row.refused) {
             EXPECT_EQ(prompter.last()->text.count('\n'), row.refused);
@@ -258,11 +258,11 @@ TEST_F(Pictures, DroppedFilesAndFoldersGoWhereTheyWereDroppedAndProjectsOpen) {
     };
     // Between A and B: the folder's JPEGs (not its sub-folder's, not the
     // text file) in natural order, then the loose photo.
-    form->Run([&] { form->DropFilesOnTree({loose, shots}, root(), 1); });
+    form->run([&] { form->dropFilesOnTree({loose, shots}, root(), 1); });
     EXPECT_EQ(names(), (Names{"A", "loose.jpg", "s9.jpg", "s10.jpg", "B"}));
     EXPECT_EQ(prompter.count(Kind::Error), 0);
     // Onto A: its last children.
-    form->Run([&] { form->DropFilesOnTree({loose}, a, -1); });
+    form->run([&] { form->dropFilesOnTree({loose}, a, -1); });
     EXPECT_EQ(names(), (Names{"A", "loose.jpg", "loose.jpg", "s9.jpg", "s10.jpg", "B"}));
     EXPECT_EQ(levels(), (Names{"0", "1", "0", "0", "0", "0"}));
     EXPECT_EQ(treeNames().size(), items().size());
@@ -271,9 +271,9 @@ TEST_F(Pictures, DroppedFilesAndFoldersGoWhereTheyWereDroppedAndProjectsOpen) {
     // the unsaved changes first.
     const fs::path project = folder() / "saved.mvl";
     {
-        TkeltAppletAgent saved(folder());
+        DocumentAgent saved(folder());
         saved.ResetProject();
-        TItemData item = TkeltAppletAgent::MakeNewItem();
+        SliderItem item = DocumentAgent::MakeNewItem();
         item.Level = "0";
         saved.Items = {item};
         saved.SaveProject(project);
@@ -281,11 +281,11 @@ TEST_F(Pictures, DroppedFilesAndFoldersGoWhereTheyWereDroppedAndProjectsOpen) {
     prompter.clear();
     prompter.queueAnswer(Prompter::Answer::No);
     const QUrl projectUrl = QUrl::fromLocalFile(QString::fromStdString(project.string()));
-    form->Run([&] { form->DropFilesOnTree({loose, projectUrl}, a, -1); });
+    form->run([&] { form->dropFilesOnTree({loose, projectUrl}, a, -1); });
     EXPECT_EQ(prompter.count(Kind::YesNoCancel), 1);
     EXPECT_EQ(prompter.count(Kind::Error), 0);
     EXPECT_EQ(items().size(), 1u);
-    EXPECT_EQ(form->CurrentFileName().toStdString(), project.string());
+    EXPECT_EQ(form->currentFileName().toStdString(), project.string());
 
     // Through the window's own drag and drop events: a project dropped on a
     // text field opens instead of becoming its text; a picture dropped on a
@@ -300,11 +300,11 @@ TEST_F(Pictures, DroppedFilesAndFoldersGoWhereTheyWereDroppedAndProjectsOpen) {
         QApplication::processEvents();
         return enter.isAccepted() && drop.isAccepted();
     };
-    form->SetCurrentFileName(QString());
+    form->setCurrentFileName(QString());
     auto* name = form->findChild<QLineEdit*>("edt_pSliderName");
     const QString nameBefore = name->text();
     EXPECT_TRUE(dropOn(name, name->rect().center(), {projectUrl}));
-    EXPECT_EQ(form->CurrentFileName().toStdString(), project.string());
+    EXPECT_EQ(form->currentFileName().toStdString(), project.string());
     EXPECT_EQ(name->text(), nameBefore);
     EXPECT_TRUE(dropOn(tree()->viewport(), tree()->visualItemRect(nodes().item(1)).center(), {loose}));
     EXPECT_EQ(levels(), (Names{"0", "1"}));
@@ -317,7 +317,7 @@ TEST_F(Pictures, ThumbnailsShowThePhotoAndFallBackToTheItemPicture) {
     actions().insertPicturesMenuItem->trigger();
     QTreeWidgetItem* broken = add(root(), "broken");
     items().back().OriginalImagePath = textFile("broken.jpg").toStdString();
-    form->RefreshItemDecorations();
+    form->refreshItemDecorations();
     settle();
     const QTreeWidgetItem* blue = root()->child(0);
     const QTreeWidgetItem* red = root()->child(1);
@@ -340,11 +340,11 @@ TEST_F(Pictures, ThumbnailsShowThePhotoAndFallBackToTheItemPicture) {
     EXPECT_EQ(red->icon(0).pixmap(16, 16).toImage(), icons::itemNode().pixmap(16, 16).toImage());
     EXPECT_EQ(tree()->iconSize(), QSize(16, 16));
     EXPECT_FALSE(ReadSetting(settings, kShowThumbnailsSetting));
-    MainFormOptions options;
+    MainWindowOptions options;
     options.programFolder = folder();
     options.registerFileType = false;
-    TMainForm second(prompter, settings, shell, options);
-    EXPECT_FALSE(second.Actions().thumbnailsMenuItem->isChecked());
+    MainWindow second(prompter, settings, shell, options);
+    EXPECT_FALSE(second.mainActions().thumbnailsMenuItem->isChecked());
 }
 
 TEST_F(Pictures, ChoosingAPictureUpdatesCaptionIconPreviewAndTooltip) {
@@ -373,7 +373,7 @@ TEST_F(Pictures, ChoosingAPictureUpdatesCaptionIconPreviewAndTooltip) {
         QApplication::processEvents();
         EXPECT_EQ(node->text(0).toStdString(), row.caption);
         EXPECT_EQ(!preview->pixmap().isNull(), row.previewShown);
-        const QString tip = form->ItemToolTip(node);
+        const QString tip = form->itemToolTip(node);
         EXPECT_TRUE(tip.contains(row.size)) << tip.toStdString();
         EXPECT_TRUE(tip.contains("Picture: " + row.chosen)) << tip.toStdString();
         EXPECT_TRUE(tip.contains("Link: http://example.org/a (_blank)")) << tip.toStdString();

@@ -31,18 +31,18 @@ protected:
 
 TEST_F(TreeCommands, MoveUpSwapsTheLastItemWithItsPreviousSibling) {
     select(blue);
-    actions().MoveUp2->trigger();
+    actions().moveUpAction->trigger();
     EXPECT_EQ(itemNames(), (Names{"Red", "Blue", "Green"}));
     EXPECT_EQ(treeNames(), (Names{"Red", "Blue", "Green"}));
     EXPECT_EQ(tree()->currentItem(), blue);
-    EXPECT_EQ(form->CurrentItemNode(), blue);
+    EXPECT_EQ(form->currentItemNode(), blue);
     EXPECT_EQ(commands(), (Commands{false, true, true, true}));
 }
 
 TEST_F(TreeCommands, FirstItemCanOnlyMoveDown) {
     select(red);
     EXPECT_EQ(commands(), (Commands{false, true, false, true}));
-    actions().tlbtnMoveDown->trigger();
+    actions().moveDownTool->trigger();
     EXPECT_EQ(itemNames(), (Names{"Green", "Red", "Blue"}));
     EXPECT_EQ(treeNames(), (Names{"Green", "Red", "Blue"}));
     EXPECT_EQ(tree()->currentItem(), red);
@@ -50,15 +50,15 @@ TEST_F(TreeCommands, FirstItemCanOnlyMoveDown) {
 }
 
 TEST_F(TreeCommands, MovesWithoutASiblingOnlyMarkTheProjectModified) {
-    form->ClearModified();
+    form->clearModified();
     select(root());
-    form->ClearModified();
-    form->MoveUp1Click();
-    EXPECT_TRUE(form->Modified());
-    form->MoveDown1Click();
+    form->clearModified();
+    form->moveItemUp();
+    EXPECT_TRUE(form->isModified());
+    form->moveItemDown();
     EXPECT_EQ(itemNames(), (Names{"Red", "Green", "Blue"}));
     select(blue);
-    form->MoveDown1Click();
+    form->moveItemDown();
     EXPECT_EQ(itemNames(), (Names{"Red", "Green", "Blue"}));
 }
 
@@ -68,12 +68,12 @@ TEST_F(TreeCommands, NodeWithChildrenMovesUpPastALeafWithItsRecordsInOrder) {
     add(green, "Green1");
     ASSERT_EQ(itemNames(), (Names{"Red", "Green", "Green1", "Blue", "Blue1", "Blue2"}));
     select(blue);
-    form->MoveUp1Click();
+    form->moveItemUp();
     EXPECT_EQ(itemNames(), (Names{"Red", "Blue", "Blue1", "Blue2", "Green", "Green1"}));
     EXPECT_EQ(treeNames(), itemNames());
     EXPECT_EQ(levels(), (Names{"0", "0", "1", "1", "0", "1"}));
     EXPECT_EQ(blue->childCount(), 2);
-    form->MoveUp1Click();
+    form->moveItemUp();
     EXPECT_EQ(itemNames(), (Names{"Blue", "Blue1", "Blue2", "Red", "Green", "Green1"}));
     EXPECT_EQ(treeNames(), itemNames());
     EXPECT_EQ(commands(), (Commands{false, true, false, true}));
@@ -86,7 +86,7 @@ TEST_F(TreeCommands, MoveDownPassesASiblingWithChildrenInsideASubtree) {
     add(b, "B1");
     add(b, "B2");
     select(a);
-    form->MoveDown1Click();
+    form->moveItemDown();
     EXPECT_EQ(itemNames(), (Names{"Red", "Green", "B", "B1", "B2", "A", "A1", "Blue"}));
     EXPECT_EQ(treeNames(), itemNames());
     EXPECT_EQ(tree()->currentItem(), a);
@@ -97,8 +97,8 @@ TEST_F(TreeCommands, MoveDownPassesASiblingWithChildrenInsideASubtree) {
 TEST_F(TreeCommands, PageOfAMovedItemIsSavedToItsNewIndex) {
     select(blue);
     form->findChild<QLineEdit*>("edt_IToolTip")->setText("  Navy  ");
-    form->MoveUp1Click();
-    form->MoveUp1Click();
+    form->moveItemUp();
+    form->moveItemUp();
     select(green);  // the selection change writes Blue's page back
     EXPECT_EQ(itemNames(), (Names{"Navy", "Red", "Green"}));
 }
@@ -108,12 +108,12 @@ TEST_F(TreeCommands, DeletingANodeWithChildrenAtTheEndRemovesItsRecords) {
     add(blue, "Blue2");
     select(blue);
     prompter.queueAnswer(Prompter::Answer::Yes);
-    actions().Delete1->trigger();
+    actions().popupDeleteAction->trigger();
     ASSERT_EQ(prompter.count(Kind::YesNo), 1);
     EXPECT_EQ(prompter.last()->text, "Are you sure to delete this item and all its children?");
     EXPECT_EQ(itemNames(), (Names{"Red", "Green"}));
     EXPECT_EQ(treeNames(), itemNames());
-    EXPECT_EQ(form->CurrentItemNode(), tree()->currentItem());  // the selection change ran for the new node
+    EXPECT_EQ(form->currentItemNode(), tree()->currentItem());  // the selection change ran for the new node
     EXPECT_TRUE(prompter.allAnswersUsed());
 }
 
@@ -123,45 +123,45 @@ TEST_F(TreeCommands, DeletingTheLastChildOfANodeFindsTheEndOfItsSubtreeAboveIt) 
     add(red, "B");
     select(a);
     prompter.queueAnswer(Prompter::Answer::Cancel);  // anything but No deletes
-    form->Delete1Click();
+    form->deleteItem();
     EXPECT_EQ(itemNames(), (Names{"Red", "B", "Green", "Blue"}));
     EXPECT_EQ(treeNames(), itemNames());
     select(node("B"));
     prompter.queueAnswer(Prompter::Answer::Yes);
-    form->Delete1Click();
+    form->deleteItem();
     EXPECT_EQ(itemNames(), (Names{"Red", "Green", "Blue"}));
     EXPECT_EQ(treeNames(), itemNames());
 }
 
 TEST_F(TreeCommands, AnsweringNoKeepsEverythingButMarksTheProjectModified) {
     select(green);
-    form->ClearModified();
+    form->clearModified();
     prompter.queueAnswer(Prompter::Answer::No);
-    form->Delete1Click();
+    form->deleteItem();
     EXPECT_EQ(itemNames(), (Names{"Red", "Green", "Blue"}));
     EXPECT_EQ(tree()->currentItem(), green);
-    EXPECT_TRUE(form->Modified());
+    EXPECT_TRUE(form->isModified());
 }
 
 TEST_F(TreeCommands, RootCannotBeDeleted) {
     select(root());
-    form->ClearModified();
-    actions().tlbtnDelete->trigger();  // still enabled right after start
+    form->clearModified();
+    actions().deleteTool->trigger();  // still enabled right after start
     ASSERT_EQ(prompter.count(Kind::Error), 1);
     EXPECT_EQ(prompter.last()->text, "Root item cannot be deleted.");
     EXPECT_EQ(prompter.count(Kind::YesNo), 0);
     EXPECT_EQ(itemNames(), (Names{"Red", "Green", "Blue"}));
-    EXPECT_TRUE(form->Modified());
+    EXPECT_TRUE(form->isModified());
 }
 
 TEST_F(TreeCommands, InsertAddsALastChildOfTheRootWithANewRecord) {
     select(root());
-    form->ClearModified();
-    actions().Insert2->trigger();
+    form->clearModified();
+    actions().insertAction->trigger();
     ASSERT_EQ(root()->childCount(), 4);
     EXPECT_EQ(root()->child(3)->text(0), "Item");
     ASSERT_EQ(items().size(), 4u);
-    const TItemData& added = items()[3];
+    const SliderItem& added = items()[3];
     EXPECT_EQ(added.Level, "0");
     EXPECT_EQ(added.Target, "_self");
     EXPECT_EQ(added.ImageWidth, "160");
@@ -169,8 +169,8 @@ TEST_F(TreeCommands, InsertAddsALastChildOfTheRootWithANewRecord) {
     EXPECT_EQ(added.Link, "");
     EXPECT_EQ(tree()->currentItem(), root());
     EXPECT_EQ(activeTab(), "Script");
-    EXPECT_TRUE(form->Modified());
-    EXPECT_TRUE(actions().Save1->isEnabled());
+    EXPECT_TRUE(form->isModified());
+    EXPECT_TRUE(actions().saveAction->isEnabled());
 }
 
 // Whatever part of a long tree is in view, the node Insert adds shows.
@@ -184,7 +184,7 @@ TEST_F(TreeCommands, InsertedNodeShowsInALongTree) {
         else
             tree()->scrollToBottom();
         QApplication::processEvents();
-        actions().tlbtnInsert->trigger();
+        actions().insertTool->trigger();
         QApplication::processEvents();
         QTreeWidgetItem* added = root()->child(root()->childCount() - 1);
         EXPECT_EQ(added->text(0), "Item");
@@ -206,7 +206,7 @@ TEST_F(TreeCommands, SelectingAnotherItemSavesTheShownItemFirst) {
     EXPECT_EQ(items()[0].Level, "");
     EXPECT_EQ(form->findChild<QLineEdit*>("edt_IToolTip")->text(), "Green");
     EXPECT_EQ(visibleTabs(), QStringList{"Item General"});
-    EXPECT_EQ(form->CurrentItemNode(), green);
+    EXPECT_EQ(form->currentItemNode(), green);
 }
 
 TEST_F(TreeCommands, SelectingTheRootBringsBackTheSliderPagesAndSavesTheItem) {
@@ -216,34 +216,34 @@ TEST_F(TreeCommands, SelectingTheRootBringsBackTheSliderPagesAndSavesTheItem) {
     EXPECT_EQ(visibleTabs(), (QStringList{"Script", "Path"}));
     EXPECT_EQ(activeTab(), "Script");
     EXPECT_EQ(items()[0].ToolTip, "Crimson");
-    EXPECT_EQ(form->CurrentItemNode(), red);  // kept, so selecting again changes nothing
+    EXPECT_EQ(form->currentItemNode(), red);  // kept, so selecting again changes nothing
     select(red);
     EXPECT_EQ(items()[0].ToolTip, "Crimson");
 }
 
 TEST_F(TreeCommands, SelectingAnItemMarksTheProjectModified) {
-    form->ClearModified();
+    form->clearModified();
     select(green);
-    EXPECT_TRUE(form->Modified());
-    EXPECT_TRUE(actions().tlbtnSave->isEnabled());
+    EXPECT_TRUE(form->isModified());
+    EXPECT_TRUE(actions().saveTool->isEnabled());
 }
 
 TEST_F(TreeCommands, DeletingTheOnlyItemReturnsToTheRoot) {
     select(blue);
     prompter.queueAnswer(Prompter::Answer::Yes);
-    form->Delete1Click();
+    form->deleteItem();
     select(green);
     prompter.queueAnswer(Prompter::Answer::Yes);
-    form->Delete1Click();
+    form->deleteItem();
     select(red);
     prompter.queueAnswer(Prompter::Answer::Yes);
-    form->Delete1Click();
+    form->deleteItem();
     EXPECT_TRUE(items().empty());
     EXPECT_EQ(nodes().count(), 1);
     EXPECT_EQ(tree()->currentItem(), root());
     EXPECT_EQ(visibleTabs(), (QStringList{"Script", "Path"}));
     EXPECT_EQ(activeTab(), "Script");
-    EXPECT_EQ(form->CurrentItemNode(), nullptr);
+    EXPECT_EQ(form->currentItemNode(), nullptr);
     EXPECT_EQ(commands(), (Commands{true, false, false, false}));
 }
 
@@ -267,7 +267,7 @@ TEST_F(TreeCommands, RightClickSelectsTheNodeTheMenuCommandsActOn) {
     QTest::mouseClick(tree()->viewport(), Qt::RightButton, {}, rect.center());
     EXPECT_EQ(tree()->currentItem(), blue);
     EXPECT_EQ(commands(), (Commands{false, true, true, false}));
-    actions().MoveUp1->trigger();
+    actions().popupMoveUpAction->trigger();
     EXPECT_EQ(itemNames(), (Names{"Red", "Blue", "Green"}));
 }
 
@@ -319,9 +319,9 @@ TEST_F(TreeCommands, MenuKeyOpensThePopupAtTheSelectedNodeInView) {
 
 TEST_F(TreeCommands, ItemToItemKeepsTheActivePage) {
     select(red);
-    const int last = form->LastPageIndex();
+    const int last = form->lastPageIndex();
     select(blue);
-    EXPECT_EQ(form->LastPageIndex(), last);
+    EXPECT_EQ(form->lastPageIndex(), last);
     EXPECT_EQ(activeTab(), "Item General");
 }
 
@@ -376,7 +376,7 @@ TEST_F(TreeCommands, CollapsingANodeThatHoldsTheSelectionSelectsIt) {
             if (row.expected == root()) {
                 EXPECT_EQ(visibleTabs(), (QStringList{"Script", "Path"}));
             } else {
-                EXPECT_EQ(form->CurrentItemNode(), row.expected);
+                EXPECT_EQ(form->currentItemNode(), row.expected);
                 EXPECT_EQ(tip->text(), row.expected->text(0));
             }
         }
@@ -445,7 +445,7 @@ TEST_F(TreeCommands, KeyboardMovesRefreshTheCommandsOnTheRootToo) {
     // Insert works at once, and the new item goes under the root.
     select(red);
     QTest::keyClick(tree(), Qt::Key_Up);
-    actions().tlbtnInsert->trigger();
+    actions().insertTool->trigger();
     EXPECT_EQ(items().size(), 4u);
 }
 
@@ -468,11 +468,12 @@ TEST_F(TreeCommands, PageKeysNeverOpenAPageOfTheOtherKindOfNode) {
     for (QTreeWidgetItem* selected : {root(), green}) {
         select(selected);
         const QStringList allowed = visibleTabs();
-        QWidget* inPage = form->Pages()->currentWidget()->findChild<QLineEdit*>();
+        QWidget* inPage = form->propertyTabs()->currentWidget()->findChild<QLineEdit*>();
         ASSERT_NE(inPage, nullptr);
         for (const Key& key : keys) {
             for (int i = 0; i < 3; ++i) {
-                QWidget* target = key.onTabBar ? static_cast<QWidget*>(form->Pages()->tabBar()) : inPage;
+                QWidget* target =
+                    key.onTabBar ? static_cast<QWidget*>(form->propertyTabs()->tabBar()) : inPage;
                 QTest::keyClick(target, key.key, key.modifiers);
                 EXPECT_TRUE(allowed.contains(activeTab()))
                     << selected->text(0).toStdString() << ": key " << key.key << " showed "
@@ -518,9 +519,9 @@ TEST_F(TreeCommands, MovesKeepTheExpansionOfEveryNode) {
         std::map<QTreeWidgetItem*, bool> expanded;
         for (int i = 0; i < nodes().count(); ++i) expanded[nodes().item(i)] = nodes().item(i)->isExpanded();
         if (row.up)
-            actions().tlbtnMoveUp->trigger();
+            actions().moveUpTool->trigger();
         else
-            actions().tlbtnMoveDown->trigger();
+            actions().moveDownTool->trigger();
         ASSERT_NE(treeNames(), order);
         ASSERT_EQ(treeNames(), itemNames());
         for (const auto& [n, wasExpanded] : expanded)
@@ -555,9 +556,9 @@ TEST_F(TreeCommands, MovedNodeStaysInViewAtTheEdgesOfTheTree) {
         QApplication::processEvents();
         for (int i = 0; i < 8; ++i) {
             if (row.up)
-                actions().tlbtnMoveUp->trigger();
+                actions().moveUpTool->trigger();
             else
-                actions().tlbtnMoveDown->trigger();
+                actions().moveDownTool->trigger();
             QApplication::processEvents();
             ASSERT_EQ(tree()->currentItem(), moving);
             EXPECT_TRUE(tree()->viewport()->rect().contains(tree()->visualItemRect(moving))) << "move " << i;
@@ -567,13 +568,13 @@ TEST_F(TreeCommands, MovedNodeStaysInViewAtTheEdgesOfTheTree) {
 }
 
 TEST_F(EditorTest, ThousandsOfItemsStayConsistentThroughCommands) {
-    for (int i = 0; i < 3000; ++i) form->Insert1Click();
+    for (int i = 0; i < 3000; ++i) form->insertItem();
     ASSERT_EQ(items().size(), 3000u);
     select(root()->child(2999));
-    for (int i = 0; i < 50; ++i) form->MoveUp1Click();
+    for (int i = 0; i < 50; ++i) form->moveItemUp();
     EXPECT_EQ(nodes().indexOf(tree()->currentItem()), 2950);
     prompter.queueAnswer(Prompter::Answer::Yes);
-    form->Delete1Click();
+    form->deleteItem();
     EXPECT_EQ(items().size(), 2999u);
     EXPECT_EQ(nodes().count(), 3000);
 }

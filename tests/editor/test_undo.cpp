@@ -39,8 +39,8 @@ public:
         add(parent, "G2");
         add(add(root(), "Blue"), "B1");
         save();
-        form->ClearModified();
-        form->OpenProjectByPath(file);
+        form->clearModified();
+        form->openProjectByPath(file);
         red = named("Red");
         green = named("Green");
         g1 = named("G1");
@@ -54,7 +54,7 @@ public:
         prompter.queuePath(file);
         // Saving under its own name again asks whether to replace it.
         if (QFileInfo::exists(file)) prompter.queueAnswer(Prompter::Answer::Yes);
-        form->Documents().Save2Click();
+        form->documentCommands().saveProjectAs();
         return ReadBytes(std::filesystem::path(file.toStdString()));
     }
     template <typename T>
@@ -113,15 +113,15 @@ void PrintTo(const StepCase& c, std::ostream* os) {
 class UndoEveryStep : public UndoTest, public ::testing::WithParamInterface<StepCase> {};
 
 const StepCase kStepCases[] = {
-    {"Insert", "&Undo Insert", "Script", nullptr, [](UndoTest& t) { t.form->Insert1Click(); }},
+    {"Insert", "&Undo Insert", "Script", nullptr, [](UndoTest& t) { t.form->insertItem(); }},
     {"DeleteBlock", "&Undo Delete", "Item General", "Green",
      [](UndoTest& t) {
          t.prompter.queueAnswer(Prompter::Answer::Yes);
-         t.form->Delete1Click();
+         t.form->deleteItem();
      }},
-    {"MoveUpPastBlock", "&Undo Move Up", "Item General", "Blue", [](UndoTest& t) { t.form->MoveUp1Click(); }},
+    {"MoveUpPastBlock", "&Undo Move Up", "Item General", "Blue", [](UndoTest& t) { t.form->moveItemUp(); }},
     {"MoveDownBlock", "&Undo Move Down", "Item General", "Green",
-     [](UndoTest& t) { t.form->MoveDown1Click(); }},
+     [](UndoTest& t) { t.form->moveItemDown(); }},
     {"DragBlockIntoLeaf", "&Undo Move", "Item General", "Green",
      [](UndoTest& t) { t.form->moveNode(t.named("Green"), t.named("Red"), Place::Into); }},
     {"DragLeafOutOfBlock", "&Undo Move", "Item General", "G1",
@@ -148,12 +148,12 @@ const StepCase kStepCases[] = {
     {"InsertPictures", "&Undo Insert Pictures", "Script", nullptr,
      [](UndoTest& t) {
          t.prompter.queuePaths({t.jpeg("b.jpg"), t.jpeg("a.jpg")});
-         t.form->InsertPicturesClick();
+         t.form->insertPicturesWithDialog();
      }},
     {"DropPictures", "&Undo Drop Pictures", "Item General", "Green",
      [](UndoTest& t) {
          const QList<QUrl> urls{QUrl::fromLocalFile(t.jpeg("c.jpg"))};
-         t.form->Run([&] { t.form->DropFilesOnTree(urls, t.named("Green"), -1); });
+         t.form->run([&] { t.form->dropFilesOnTree(urls, t.named("Green"), -1); });
      }},
     {"PictureDialog", "&Undo Original Image Path", "Item General", "G1",
      [](UndoTest& t) {
@@ -169,26 +169,26 @@ TEST_P(UndoEveryStep, UndoSavesAsBeforeTheStepAndRedoAsAfterIt) {
     const StepCase& c = GetParam();
     select(c.selectFirst ? named(c.selectFirst) : root());
     const std::string before = save();
-    form->ClearModified();
+    form->clearModified();
     const std::vector<int> depthsBefore = treeDepths();
 
     c.step(*this);
     EXPECT_EQ(undoText(), QString::fromLatin1(c.undoCaption));
-    EXPECT_TRUE(form->Modified());
+    EXPECT_TRUE(form->isModified());
     const Names namesAfter = itemNames();
     const std::vector<int> depthsAfter = treeDepths();
 
     actions().undoAction->trigger();
     EXPECT_EQ(treeDepths(), depthsBefore);
-    EXPECT_FALSE(form->Modified());
-    EXPECT_FALSE(actions().Save1->isEnabled());
+    EXPECT_FALSE(form->isModified());
+    EXPECT_FALSE(actions().saveAction->isEnabled());
     EXPECT_EQ(activeTab(), QString::fromLatin1(c.pageAfterUndo));
     EXPECT_EQ(redoText(),
               QString::fromLatin1(c.undoCaption).replace(QStringLiteral("&Undo"), QStringLiteral("&Redo")));
     EXPECT_EQ(save(), before);
 
     actions().redoAction->trigger();
-    EXPECT_TRUE(form->Modified());
+    EXPECT_TRUE(form->isModified());
     EXPECT_EQ(itemNames(), namesAfter);
     EXPECT_EQ(treeDepths(), depthsAfter);
     EXPECT_FALSE(actions().redoAction->isEnabled());
@@ -196,7 +196,7 @@ TEST_P(UndoEveryStep, UndoSavesAsBeforeTheStepAndRedoAsAfterIt) {
     ASSERT_NE(after, before) << "the step changed nothing that is saved";
     // And once more, now from a saved state after the step.
     actions().undoAction->trigger();
-    EXPECT_TRUE(form->Modified());
+    EXPECT_TRUE(form->isModified());
     EXPECT_EQ(save(), before);
 }
 
@@ -224,8 +224,8 @@ class DragReorder : public UndoTest, public ::testing::WithParamInterface<DragCa
 TEST_P(DragReorder, SavesAsTheMoveCommandsDo) {
     const DragCase& c = GetParam();
     select(named(c.moving));
-    for (int i = 0; i < c.ups; ++i) form->MoveUp1Click();
-    for (int i = 0; i < c.downs; ++i) form->MoveDown1Click();
+    for (int i = 0; i < c.ups; ++i) form->moveItemUp();
+    for (int i = 0; i < c.downs; ++i) form->moveItemDown();
     const Names moved = itemNames();
     const std::vector<int> movedDepths = treeDepths();
     const std::string byCommands = save();
@@ -266,7 +266,7 @@ TEST_F(UndoTest, DragIntoAnotherNodeReparentsTheBlockAndItsLevels) {
     EXPECT_TRUE(red->isExpanded());
     EXPECT_TRUE(green->isExpanded());
     EXPECT_EQ(tree()->currentItem(), green);
-    EXPECT_EQ(form->CurrentItemNode(), green);
+    EXPECT_EQ(form->currentItemNode(), green);
 
     // Out again, after Blue: the last block of the array.
     form->moveNode(green, blue, Place::After);
@@ -285,7 +285,7 @@ TEST_F(UndoTest, DragIntoAnotherNodeReparentsTheBlockAndItsLevels) {
     EXPECT_TRUE(restored->isExpanded());
     EXPECT_FALSE(named("Red")->isExpanded());
     EXPECT_EQ(tree()->currentItem(), restored);
-    EXPECT_EQ(form->CurrentItemNode(), restored);
+    EXPECT_EQ(form->currentItemNode(), restored);
 }
 
 // Moves the tree refuses, whether they come from a drop or a caller.
@@ -351,25 +351,25 @@ TEST_F(UndoTest, TypingIntoOneFieldInSeveralVisitsIsOneStep) {
     type(control<QComboBox>("cmbx_ITarget")->lineEdit(), "x");
     EXPECT_EQ(undoText(), "&Undo Target");
     type(tip, "c");  // another field came between: a step of its own
-    EXPECT_EQ(form->Agent().Items[0].ToolTip, "abc");
+    EXPECT_EQ(form->documentAgent().Items[0].ToolTip, "abc");
 
     actions().undoAction->trigger();
-    EXPECT_EQ(form->Agent().Items[0].ToolTip, "ab");
+    EXPECT_EQ(form->documentAgent().Items[0].ToolTip, "ab");
     EXPECT_EQ(tip->text(), "ab");
     actions().undoAction->trigger();
-    EXPECT_EQ(form->Agent().Items[0].Target, "_self");
+    EXPECT_EQ(form->documentAgent().Items[0].Target, "_self");
     actions().undoAction->trigger();
-    EXPECT_EQ(form->Agent().Items[0].ToolTip, "Red");
+    EXPECT_EQ(form->documentAgent().Items[0].ToolTip, "Red");
     EXPECT_EQ(tip->text(), "Red");
     EXPECT_FALSE(actions().undoAction->isEnabled());
-    EXPECT_FALSE(form->Modified());
+    EXPECT_FALSE(form->isModified());
 }
 
 // Undo commits the pages first: what was typed and not yet committed becomes
 // the step Undo takes back, and Redo gives it back; nothing typed is lost.
 TEST_F(UndoTest, UndoTakesBackUncommittedTypingAsAStepOfItsOwn) {
     save();
-    form->Insert1Click();
+    form->insertItem();
     auto* name = control<QLineEdit>("edt_pSliderName");
     QTest::keyClicks(name, "Typed");
     actions().undoAction->trigger();
@@ -379,7 +379,7 @@ TEST_F(UndoTest, UndoTakesBackUncommittedTypingAsAStepOfItsOwn) {
     EXPECT_EQ(redoText(), "&Redo Name");
     actions().redoAction->trigger();
     EXPECT_EQ(name->text(), "VSlider1Typed");
-    EXPECT_EQ(form->Agent().AppletData.SliderName, "VSlider1Typed");
+    EXPECT_EQ(form->documentAgent().AppletData.SliderName, "VSlider1Typed");
 }
 
 // Undoing an edit of an item shows that item again; selecting items,
@@ -396,13 +396,13 @@ TEST_F(UndoTest, SelectionSaveAndNewAreNoSteps) {
     EXPECT_EQ(tree()->currentItem(), red);
     EXPECT_EQ(activeTab(), "Item General");
     EXPECT_EQ(control<QLineEdit>("edt_IToolTip")->text(), "Red");
-    EXPECT_TRUE(form->Modified());  // the last save held the tooltip
+    EXPECT_TRUE(form->isModified());  // the last save held the tooltip
     actions().redoAction->trigger();
-    EXPECT_FALSE(form->Modified());
+    EXPECT_FALSE(form->isModified());
 
     prompter.queueAnswer(Prompter::Answer::No);
-    form->Insert1Click();
-    actions().New1->trigger();
+    form->insertItem();
+    actions().newAction->trigger();
     EXPECT_FALSE(actions().undoAction->isEnabled());
     EXPECT_FALSE(actions().redoAction->isEnabled());
     EXPECT_EQ(undoText(), "&Undo");
@@ -412,7 +412,7 @@ TEST_F(UndoTest, SelectionSaveAndNewAreNoSteps) {
 // nothing left there, the same keys undo and redo the project.
 TEST_F(UndoTest, UndoKeysInABoxGoToTheProjectOnceTheBoxHasNothingToTakeBack) {
     save();
-    form->Insert1Click();
+    form->insertItem();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     auto* name = control<QLineEdit>("edt_pSliderName");

@@ -147,7 +147,7 @@ void CheckNumbers(const std::string& text) {
     } catch (const Error&) {
     }
     try {
-        const TColor colour = HexToColor(text);
+        const BgrColor colour = HexToColor(text);
         Require(colour <= 0xFFFFFF, "a colour beyond 24 bits");
         if (text.size() == 6) {
             std::string upper = text;

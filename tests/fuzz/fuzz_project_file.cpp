@@ -29,9 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto out = fuzz::ScratchFolder() / "out.mvl";
     fuzz::WriteFile(in, data, size);
 
-    TkeltAppletAgent agent(fuzz::ScratchFolder());
+    DocumentAgent agent(fuzz::ScratchFolder());
     agent.ResetProject();
-    const TAppletData before = agent.AppletData;
+    const SliderSettings before = agent.AppletData;
     MemoryDesignTree tree;
     LoadResult result;
     try {
@@ -48,12 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Require(tree.count() == static_cast<int>(agent.Items.size()) + 1, "tree and items apart");
     for (int i = 1; i < tree.count(); ++i) Require(tree.depth(i) >= 1, "a node above the items");
-    for (const TItemData& item : agent.Items)
+    for (const SliderItem& item : agent.Items)
         for (const std::string* field : {&item.ImageFile, &item.ToolTip, &item.Link, &item.Level})
             Require(IsValidUtf8(*field), "text read is not UTF-8");
 
     agent.SaveProject(out);
-    TkeltAppletAgent again(fuzz::ScratchFolder());
+    DocumentAgent again(fuzz::ScratchFolder());
     MemoryDesignTree rebuilt;
     LoadResult reread = LoadResult::NoProject;
     try {

@@ -26,7 +26,7 @@ TEST(ExtractField, FindsFieldsBetweenSeparators) {
 }
 
 TEST(ExtractField, JoinedRecordSplitsBackIntoItsFields) {
-    const TStringArray fields{"VSlider1", "", "x y", "#$", "last"};
+    const FieldStrings fields{"VSlider1", "", "x y", "#$", "last"};
     const std::string line = JoinRecordLine(fields, "#$@");
     EXPECT_EQ(line, "VSlider1#$@#$@x y#$@#$#$@last#$@");
     for (int n = 1; n <= 5; ++n) EXPECT_EQ(ExtractField(line, n, "#$@"), fields[n - 1]);
@@ -41,7 +41,7 @@ TEST(Colours, ConvertBetweenValueAndWebOrder) {
     EXPECT_EQ(HexToColor(""), 0u);
     EXPECT_EQ(ColorToHex(HexToColor("DBEAF5")), "DBEAF5");
     EXPECT_EQ(ColorToHex(HexToColor("dbeaf5")), "DBEAF5");
-    for (TColor c : {0x000001u, 0x00FF00u, 0xABCDEFu, 0x7F7F80u}) EXPECT_EQ(HexToColor(ColorToHex(c)), c);
+    for (BgrColor c : {0x000001u, 0x00FF00u, 0xABCDEFu, 0x7F7F80u}) EXPECT_EQ(HexToColor(ColorToHex(c)), c);
     // Short texts are read piece by piece: "ABC" gives the pieces "", "C", "AB".
     EXPECT_EQ(HexToColor("ABC"), 0xCABu);
 }

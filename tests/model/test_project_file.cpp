@@ -50,7 +50,7 @@ class ProjectFile : public ::testing::Test {
 protected:
     TempDir dir;
     RecordingDisplay display;
-    TkeltAppletAgent agent{dir.path(), &display};
+    DocumentAgent agent{dir.path(), &display};
     MemoryDesignTree tree;
 
     void SetUp() override { agent.ResetProject(); }
@@ -65,7 +65,7 @@ protected:
             const int node = tree.addChild(lastAtDepth[static_cast<std::size_t>(d - 1)], "Item");
             lastAtDepth.resize(static_cast<std::size_t>(d) + 1);
             lastAtDepth[static_cast<std::size_t>(d)] = node;
-            TItemData item = TkeltAppletAgent::MakeNewItem();
+            SliderItem item = DocumentAgent::MakeNewItem();
             item.ToolTip = "P" + std::to_string(i + 1);
             agent.InsertItem(node - 1, item);
         }
@@ -80,7 +80,7 @@ protected:
 };
 
 TEST_F(ProjectFile, NewProjectWithOneItemIsWrittenByteForByte) {
-    TItemData item = TkeltAppletAgent::MakeNewItem();
+    SliderItem item = DocumentAgent::MakeNewItem();
     item.Level = "0";
     agent.InsertItem(0, item);
     agent.SaveProject(dir / "p.mvl");
@@ -109,10 +109,10 @@ TEST_F(ProjectFile, RoundTripKeepsTreeShapeAndOrder) {
         buildTree(depths);
         agent.AppletData.SliderName = "Gallery";
         const std::string before = Shape(tree);
-        const TItemArray items = agent.Items;
+        const SliderItemList items = agent.Items;
         agent.SaveProject(dir / "round.mvl");
 
-        TkeltAppletAgent reader(dir.path());
+        DocumentAgent reader(dir.path());
         MemoryDesignTree rebuilt;
         ASSERT_EQ(reader.LoadProject(dir / "round.mvl", rebuilt), LoadResult::Loaded);
         EXPECT_EQ(Shape(rebuilt), before);
@@ -181,7 +181,7 @@ TEST_F(ProjectFile, TextThatIsNotUtf8IsReadAsWindows1252) {
         EXPECT_EQ(agent.AppletData.SliderName, row.appletRead);
         // Saved, the text is UTF-8 and reads back the same.
         agent.SaveProject(dir / "again.mvl");
-        TkeltAppletAgent reader(dir.path());
+        DocumentAgent reader(dir.path());
         MemoryDesignTree rebuilt;
         ASSERT_EQ(reader.LoadProject(dir / "again.mvl", rebuilt), LoadResult::Loaded);
         EXPECT_EQ(reader.Items, agent.Items);
@@ -191,8 +191,8 @@ TEST_F(ProjectFile, TextThatIsNotUtf8IsReadAsWindows1252) {
 
 TEST_F(ProjectFile, ForeignFilesAreRefusedAndChangeNothing) {
     buildTree({1, 2});
-    const TItemArray items = agent.Items;
-    const TAppletData applet = agent.AppletData;
+    const SliderItemList items = agent.Items;
+    const SliderSettings applet = agent.AppletData;
     std::string trailingBlank = ProjectText(ItemLine("x", "0"), "Other#$@");
     trailingBlank.replace(trailingBlank.find("\r\nMarivel\r\n"), 11, "\r\nMarivel \r\n");
 
@@ -270,7 +270,7 @@ TEST_F(ProjectFile, TruncatedFilesKeepTreeAndItemsInStep) {
 
 TEST_F(ProjectFile, NonNumericLevelFailsAndLeavesEverythingAsItWas) {
     buildTree({1, 1});
-    const TItemArray items = agent.Items;
+    const SliderItemList items = agent.Items;
     try {
         load(ProjectText(ItemLine("a", "0") + ItemLine("b", "one"), "Changed#$@"));
         FAIL() << "loaded a file with a bad level";
@@ -299,7 +299,7 @@ TEST_F(ProjectFile, FailedSaveKeepsThePreviousFileByteForByte) {
     buildTree({1, 2});
     agent.SaveProject(dir / "keep.mvl");
     const std::string before = ReadBytes(dir / "keep.mvl");
-    for (int i = 0; i < 2000; ++i) agent.InsertItem(0, TkeltAppletAgent::MakeNewItem());
+    for (int i = 0; i < 2000; ++i) agent.InsertItem(0, DocumentAgent::MakeNewItem());
     agent.Items[0].Level = "0";
     {
         FileSizeLimit limit(4096);
@@ -323,7 +323,7 @@ TEST_F(ProjectFile, ValuesTheFileCannotKeepAreRefusedBeforeWriting) {
     agent.SaveProject(dir / "keep.mvl");
     const std::string before = ReadBytes(dir / "keep.mvl");
     struct Row {
-        std::function<void(TkeltAppletAgent&)> set;
+        std::function<void(DocumentAgent&)> set;
         std::string message;  // empty: saved and read back unchanged
     };
     const Row rows[] = {
@@ -342,7 +342,7 @@ TEST_F(ProjectFile, ValuesTheFileCannotKeepAreRefusedBeforeWriting) {
         agent.ResetProject();
         buildTree({1, 2});
         row.set(agent);
-        const TItemArray items = agent.Items;
+        const SliderItemList items = agent.Items;
         if (row.message.empty()) {
             agent.SaveProject(dir / "other.mvl");
             agent.Items.clear();

@@ -9,13 +9,13 @@
 namespace marivel {
 namespace {
 
-TItemData Named(const std::string& name) {
-    TItemData item;
+SliderItem Named(const std::string& name) {
+    SliderItem item;
     item.ToolTip = name;
     return item;
 }
 
-std::string Names(const TkeltAppletAgent& agent) {
+std::string Names(const DocumentAgent& agent) {
     std::string names;
     for (const auto& item : agent.Items) names += item.ToolTip + " ";
     return names;
@@ -23,7 +23,7 @@ std::string Names(const TkeltAppletAgent& agent) {
 
 class Records : public ::testing::Test {
 protected:
-    TkeltAppletAgent agent{std::filesystem::temp_directory_path()};
+    DocumentAgent agent{std::filesystem::temp_directory_path()};
     void fill(std::initializer_list<const char*> names) {
         agent.Items.clear();
         for (auto n : names) agent.Items.push_back(Named(n));
@@ -31,35 +31,35 @@ protected:
 };
 
 TEST_F(Records, NewAgentAndNewProject) {
-    EXPECT_EQ(agent.AppletData, TAppletData{});
+    EXPECT_EQ(agent.AppletData, SliderSettings{});
     EXPECT_EQ(agent.EngineFiles,
               (std::vector<std::string>{"tessaline.js", "tessalinecfg.js", "tessaline.css"}));
     EXPECT_EQ(agent.Separator, "#$@");
     agent.Items.push_back(Named("x"));
     agent.ResetProject();
     EXPECT_TRUE(agent.Items.empty());
-    EXPECT_EQ(TkeltAppletAgent::AppletDataToStrings(agent.GetAppletData()),
-              (TStringArray{"VSlider1", "VSlider1Cfg", "VSlider1_DIV", "168", "400", "1", "39",
+    EXPECT_EQ(DocumentAgent::AppletDataToStrings(agent.GetAppletData()),
+              (FieldStrings{"VSlider1", "VSlider1Cfg", "VSlider1_DIV", "168", "400", "1", "39",
                             "0",        "0",           "FFFFFF",       "",    "4",   "2", "DBEAF5",
                             "4",        "0",           "FFFF00",       "",    "",    "1"}));
-    const TItemData fresh = TkeltAppletAgent::MakeNewItem();
-    EXPECT_EQ(TkeltAppletAgent::ItemToStrings(fresh),
-              (TStringArray{"", "", "", "_self", "", "160", "120", "", ""}));
+    const SliderItem fresh = DocumentAgent::MakeNewItem();
+    EXPECT_EQ(DocumentAgent::ItemToStrings(fresh),
+              (FieldStrings{"", "", "", "_self", "", "160", "120", "", ""}));
 }
 
 TEST_F(Records, StringConversionsKeepFieldOrder) {
-    TStringArray strings;
+    FieldStrings strings;
     for (int i = 0; i < 20; ++i) strings.push_back("f" + std::to_string(i));
-    const TAppletData data = TkeltAppletAgent::StringsToAppletData(strings);
+    const SliderSettings data = DocumentAgent::StringsToAppletData(strings);
     EXPECT_EQ(data.SliderName, "f0");
     EXPECT_EQ(data.BgColor, "f9");
     EXPECT_EQ(data.RootDirLocalChecked, "f19");
-    EXPECT_EQ(TkeltAppletAgent::AppletDataToStrings(data), strings);
-    const TStringArray itemStrings{"a", "b", "c", "d", "e", "f", "g", "h", "i"};
-    const TItemData item = TkeltAppletAgent::StringsToItem(itemStrings);
+    EXPECT_EQ(DocumentAgent::AppletDataToStrings(data), strings);
+    const FieldStrings itemStrings{"a", "b", "c", "d", "e", "f", "g", "h", "i"};
+    const SliderItem item = DocumentAgent::StringsToItem(itemStrings);
     EXPECT_EQ(item.Link, "c");
     EXPECT_EQ(item.Level, "h");
-    EXPECT_EQ(TkeltAppletAgent::ItemToStrings(item), itemStrings);
+    EXPECT_EQ(DocumentAgent::ItemToStrings(item), itemStrings);
 }
 
 TEST_F(Records, InsertBoundaries) {
@@ -100,18 +100,18 @@ TEST_F(Records, SwapBoundaries) {
 
 TEST_F(Records, GettersAndSettersCopyAndIgnoreBadIndices) {
     fill({"a", "b"});
-    TItemData copy = agent.GetItem(1);
+    SliderItem copy = agent.GetItem(1);
     copy.ToolTip = "changed";
     EXPECT_EQ(agent.Items[1].ToolTip, "b");  // the getter handed out a copy
     agent.SetItem(copy, 1);
     agent.SetItem(Named("nowhere"), 2);
     EXPECT_EQ(Names(agent), "a changed ");
-    EXPECT_EQ(agent.GetItem(7), TItemData{});
+    EXPECT_EQ(agent.GetItem(7), SliderItem{});
 }
 
 // The item commands move whole blocks with repeated swaps: every record of
 // the moving block bubbles past the other block.
-void MoveBlockUp(TkeltAppletAgent& agent, int s, int k, int m) {
+void MoveBlockUp(DocumentAgent& agent, int s, int k, int m) {
     for (int j = 0; j < m; ++j)
         for (int t = 0; t < k; ++t) agent.SwapWithPrevious(s + j - t);
 }

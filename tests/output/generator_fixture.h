@@ -32,7 +32,7 @@ protected:
     // Adds a node under `parent` and its item; answers the node's index.
     int AddItem(const std::string& originalPath, int parent = 0) {
         const int node = tree.addChild(parent, "Image");
-        TItemData item = PublishingAgent::MakeNewItem();
+        SliderItem item = PublishingAgent::MakeNewItem();
         item.OriginalImagePath = originalPath;
         item.Link = "http://";
         item.Level = std::to_string(tree.depth(node) - 1);

@@ -119,7 +119,7 @@ TEST_F(Generator, WorkedExampleGivesTheThreeFilesByteForByte) {
                      "</body>",
                      "</html>"}));
 
-    const TItemData item = agent->GetItem(0);
+    const SliderItem item = agent->GetItem(0);
     EXPECT_EQ(item.ImageFile, "slider0.jpg");
     EXPECT_EQ(item.ImageWidth, "168");
     EXPECT_EQ(item.ImageHeight, "126");
@@ -163,13 +163,13 @@ TEST_F(Generator, BorderAllowanceGoesIntoTheFilesButNotTheModel) {
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.ctorTail);
-        TAppletData& a = agent->AppletData;
+        SliderSettings& a = agent->AppletData;
         a.ImageBorderStyle = r.imageStyle;
         a.ImageBorderWidth = r.imageWidth;
         a.ContainerBorderStyle = r.containerStyle;
         a.ContainerBorderWidth = r.containerWidth;
         a.Height = r.height;
-        const TAppletData entered = a;
+        const SliderSettings entered = a;
         // Twice: a second run must not add the allowance again.
         for (int run = 0; run < 2; ++run) {
             agent->MakeHTMLCodes(dir / "page.html", tree);
@@ -206,7 +206,7 @@ TEST_F(Generator, AHeightThatDoesNotFitIsRefusedNamingTheField) {
         SCOPED_TRACE(r.height + " " + r.imageWidth + " " + r.containerWidth);
         WriteBytes(program / "tessaline.css", "old css");
         fs::remove(dir / "page.html");
-        TAppletData& a = agent->AppletData;
+        SliderSettings& a = agent->AppletData;
         a.Height = r.height;
         a.ImageBorderWidth = r.imageWidth;
         a.ImageBorderStyle = r.imageStyle;
@@ -364,7 +364,7 @@ TEST_F(Generator, ValuesWrittenOutsideScriptStringsMustBeWhatTheyStandFor) {
     // A project file may hold anything; these values are written bare into
     // the script, so text there would run as the visitor's script.
     const std::string photo = Photo("photo.jpg", 64, 48);
-    TAppletData applet = agent->AppletData;
+    SliderSettings applet = agent->AppletData;
     applet.Height = "40";
     applet.ImageBorderStyle = "0";
     applet.ContainerBorderStyle = "0";

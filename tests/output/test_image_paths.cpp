@@ -129,9 +129,9 @@ TEST_F(ImagePaths, TheSavedFileAndTheModelAreRebasedOnlyWhenTheWholeSaveSucceeds
     const std::vector<std::string> before = {"images/a.jpg", "../new/sub/d.jpg", "images/gone.jpg"};
     const std::vector<std::string> after = {(dir / "old/images/a.jpg").string(), "sub/d.jpg",
                                             "images/gone.jpg"};
-    auto originals = [](const TItemArray& items) {
+    auto originals = [](const SliderItemList& items) {
         std::vector<std::string> paths;
-        for (const TItemData& item : items) paths.push_back(item.OriginalImagePath);
+        for (const SliderItem& item : items) paths.push_back(item.OriginalImagePath);
         return paths;
     };
     auto saved = [&] {
@@ -193,7 +193,7 @@ TEST_F(ImagePaths, AReadOnlyProgramFolderIsOnlyRead) {
     split.ResetProject();
     split.AppletData = agent->AppletData;
     const int node = tree.addChild(0, "Image");
-    TItemData item = PublishingAgent::MakeNewItem();
+    SliderItem item = PublishingAgent::MakeNewItem();
     item.OriginalImagePath = Photo("old/images/b.jpg", 200, 100);
     item.Level = std::to_string(tree.depth(node) - 1);
     split.InsertItem(0, item);

@@ -154,7 +154,7 @@ TEST(Leftovers, EachEditorHasAFolderOfItsOwnAndAKilledOnesGoesAtTheNextStart) {
     for (auto [agent, tree, photo] :
          {std::tuple{&a, &treeA, tmp / "gone.jpg"}, {&b, &treeB, tmp / "b.jpg"}}) {
         agent->ResetProject();
-        TItemData item = TkeltAppletAgent::MakeNewItem();
+        SliderItem item = DocumentAgent::MakeNewItem();
         item.OriginalImagePath = photo.string();
         item.ImageFile = "slider0.jpg";
         item.Level = "0";

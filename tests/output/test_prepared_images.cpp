@@ -317,7 +317,7 @@ TEST_F(PreparedImages, AFailingImageEndsTheRunWhereAPassInOrderWould) {
         EXPECT_EQ(agent->Items[0].ImageHeight, "126");
         EXPECT_EQ(agent->Items[1].ImageFile, "slider1.jpg");
         for (int k = 2; k < 5; ++k) {
-            const TItemData& item = agent->Items[static_cast<std::size_t>(k)];
+            const SliderItem& item = agent->Items[static_cast<std::size_t>(k)];
             EXPECT_EQ(item.ImageFile + " " + item.ImageWidth + " " + item.ImageHeight,
                       "old" + std::to_string(k) + ".jpg 7 9");
         }

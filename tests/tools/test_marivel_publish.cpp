@@ -79,7 +79,7 @@ protected:
         PublishingAgent agent(dir.path());
         agent.ResetProject();
         for (std::size_t k = 0; k < sources.size(); ++k) {
-            TItemData item = PublishingAgent::MakeNewItem();
+            SliderItem item = PublishingAgent::MakeNewItem();
             item.OriginalImagePath = sources[k];
             item.ToolTip = "Tom's photo " + std::to_string(k);
             item.Level = "0";
@@ -202,7 +202,7 @@ fs::path OtherProject(const fs::path& folder, const std::string& sliderName, con
     agent.AppletData.CfgName = sliderName + "cfg";
     agent.AppletData.ImageBorderColor = colour;
     for (std::size_t k = 0; k < sources.size(); ++k) {
-        TItemData item = PublishingAgent::MakeNewItem();
+        SliderItem item = PublishingAgent::MakeNewItem();
         item.OriginalImagePath = sources[k];
         item.Level = "0";
         agent.InsertItem(static_cast<int>(k), item);

@@ -9,7 +9,7 @@
 
 #include "editor/item_page.h"
 #include "editor/main_actions.h"
-#include "editor/main_form.h"
+#include "editor/main_window.h"
 #include "editor/path_page.h"
 #include "editor/script_page.h"
 #include "platform/local_text.h"
@@ -19,34 +19,35 @@ namespace marivel {
 namespace {
 
 // What a step of one field is called, by the field's position in its record.
-const char* const kSliderFieldNames[TAppletData::FieldCount] = {"Name",
-                                                                "Name",
-                                                                "Name",
-                                                                "Width",
-                                                                "Height",
-                                                                "Step",
-                                                                "Delay",
-                                                                "Gap",
-                                                                "Trailer Space",
-                                                                "Background Color",
-                                                                "Name",
-                                                                "Image Border Width",
-                                                                "Image Border Style",
-                                                                "Image Border Color",
-                                                                "Slider Border Width",
-                                                                "Slider Border Style",
-                                                                "Slider Border Color",
-                                                                "Root Directory for Local Computer",
-                                                                "Root Directory for Web Server",
-                                                                "Path Replacement"};
-const char* const kItemFieldNames[TItemData::FieldCount] = {
+const char* const kSliderFieldNames[SliderSettings::FieldCount] = {"Name",
+                                                                   "Name",
+                                                                   "Name",
+                                                                   "Width",
+                                                                   "Height",
+                                                                   "Step",
+                                                                   "Delay",
+                                                                   "Gap",
+                                                                   "Trailer Space",
+                                                                   "Background Color",
+                                                                   "Name",
+                                                                   "Image Border Width",
+                                                                   "Image Border Style",
+                                                                   "Image Border Color",
+                                                                   "Slider Border Width",
+                                                                   "Slider Border Style",
+                                                                   "Slider Border Color",
+                                                                   "Root Directory for Local Computer",
+                                                                   "Root Directory for Web Server",
+                                                                   "Path Replacement"};
+const char* const kItemFieldNames[SliderItem::FieldCount] = {
     "Item", "Original Image Path", "URL", "Target", "Tooltip", "Item", "Item", "Item", "Item"};
 // Slider fields from this position on are edited on the "Path" page.
 constexpr int kFirstPathField = 17;
 
 }  // namespace
 
-TMainForm::UndoStep::UndoStep(TMainForm& form, QString caption) : form_(form), caption_(std::move(caption)) {
+MainWindow::UndoStep::UndoStep(MainWindow& form, QString caption)
+    : form_(form), caption_(std::move(caption)) {
     if (form_.stepDepth_ == 0) {
         form_.commitFieldEdits(true, true);
         before_ = form_.currentView();
@@ -54,7 +55,7 @@ TMainForm::UndoStep::UndoStep(TMainForm& form, QString caption) : form_(form), c
     ++form_.stepDepth_;
 }
 
-TMainForm::UndoStep::~UndoStep() {
+MainWindow::UndoStep::~UndoStep() {
     if (--form_.stepDepth_ > 0) return;
     // A destructor must not throw; a state that cannot be taken leaves the
     // history as it was, and the next step compares against it.
@@ -70,28 +71,29 @@ TMainForm::UndoStep::~UndoStep() {
     }
 }
 
-void TMainForm::RunStep(const QString& caption, const std::function<void()>& command) {
-    Run([&] {
+void MainWindow::runStep(const QString& caption, const std::function<void()>& command) {
+    run([&] {
         UndoStep step(*this, caption);
         command();
     });
 }
 
-bool TMainForm::historyQuiet() const {
+bool MainWindow::historyQuiet() const {
     // Inside a command, while a state is put back, and while a project is
     // being read or cleared, what the pages and the tree hold is no edit.
     return stepDepth_ > 0 || restoring_ || suppressTreeEvents_;
 }
 
-EditorView TMainForm::currentView() const {
-    return {selectedIndex(), currentItemNode_ ? indexOf(currentItemNode_) : -1, pgcntrl1->currentIndex()};
+EditorView MainWindow::currentView() const {
+    return {selectedIndex(), currentItemNode_ ? indexOf(currentItemNode_) : -1,
+            propertyTabs_->currentIndex()};
 }
 
-ProjectState TMainForm::captureProject() const {
+ProjectState MainWindow::captureProject() const {
     ProjectState state;
     state.applet = agent_->AppletData;
     const int count = designTree_->count();
-    const TItemArray& items = agent_->Items;
+    const SliderItemList& items = agent_->Items;
     state.nodes.reserve(size_t(std::max(0, count - 1)));
     for (int i = 1; i < count; ++i) {
         QTreeWidgetItem* node = designTree_->item(i);
@@ -107,31 +109,31 @@ ProjectState TMainForm::captureProject() const {
     return state;
 }
 
-// What CommitPanes stores, but only where the user changed a shown field,
+// What commitPages stores, but only where the user changed a shown field,
 // and without settling the spin edits' texts. A commit the user did not ask
 // for must change neither what a field shows nor the record: a commit
 // empties the fields the generator computes, and for an item whose picture
 // is missing those are saved as they stand, so an undo after it would not
 // give back the file saved before.
-void TMainForm::commitPagesQuietly() {
-    TAppletData shown;
+void MainWindow::commitPagesQuietly() {
+    SliderSettings shown;
     scriptPage_->apply(shown);
     pathPage_->apply(shown);
     if (!sameShownFields(shown, agent_->AppletData)) agent_->SetAppletData(shown);
     if (!currentItemNode_) return;
     const int index = indexOf(currentItemNode_) - 1;
     if (index < 0 || size_t(index) >= agent_->Items.size()) return;
-    const TItemData item = itemPage_->commit();
+    const SliderItem item = itemPage_->commit();
     if (!sameShownFields(item, agent_->Items[size_t(index)])) agent_->SetItem(item, index);
 }
 
-void TMainForm::commitFieldEdits(bool typed, bool wholeProject) {
+void MainWindow::commitFieldEdits(bool typed, bool wholeProject) {
     if (historyQuiet()) return;
     commitPagesQuietly();
     recordFieldEdits(typed, wholeProject);
 }
 
-void TMainForm::recordFieldEdits(bool typed, bool wholeProject) {
+void MainWindow::recordFieldEdits(bool typed, bool wholeProject) {
     if (historyQuiet()) return;
     if (historyPending_) {
         resetHistory();
@@ -144,7 +146,7 @@ void TMainForm::recordFieldEdits(bool typed, bool wholeProject) {
     // start from holds the tree's expansion too.
     const ProjectState& last = history_->baseline();
     const int shown = currentItemNode_ ? indexOf(currentItemNode_) - 1 : -1;
-    const TItemArray& items = agent_->Items;
+    const SliderItemList& items = agent_->Items;
     if (!wholeProject && sameShownFields(agent_->AppletData, last.applet) &&
         last.nodes.size() == items.size() &&
         (shown < 0 || (size_t(shown) < items.size() &&
@@ -171,13 +173,13 @@ void TMainForm::recordFieldEdits(bool typed, bool wholeProject) {
     if (history_->record(std::move(now), caption, mergeKey, where, where)) updateUndoCommands();
 }
 
-void TMainForm::resetHistory() {
+void MainWindow::resetHistory() {
     history_->reset(captureProject());
     historyPending_ = false;
     updateUndoCommands();
 }
 
-void TMainForm::ProjectSaved() {
+void MainWindow::ProjectSaved() {
     // The save committed the pages and recorded what they held; what the
     // save itself changed (computed fields, image paths written anew for the
     // file's folder) is no step of the user's.
@@ -190,22 +192,22 @@ void TMainForm::ProjectSaved() {
     updateUndoCommands();
 }
 
-void TMainForm::undo() {
+void MainWindow::undo() {
     commitFieldEdits(true, true);
     if (historyQuiet() || historyPending_ || !history_->canUndo()) return;
     restoreProject(history_->undo());
 }
 
-void TMainForm::redo() {
+void MainWindow::redo() {
     commitFieldEdits(true, true);
     if (historyQuiet() || historyPending_ || !history_->canRedo()) return;
     restoreProject(history_->redo());
 }
 
-void TMainForm::rebuildTree(const ProjectState& state) {
+void MainWindow::rebuildTree(const ProjectState& state) {
     currentItemNode_ = nullptr;
     StructuralEdit edit(*this);
-    trvwDesignPanel->setUpdatesEnabled(false);
+    designTreeWidget_->setUpdatesEnabled(false);
     designTree_->reset("Marivel");
     // parents[d]: the last node met at depth d, the parent of a node at d + 1.
     std::vector<int> parents{0};
@@ -218,10 +220,10 @@ void TMainForm::rebuildTree(const ProjectState& state) {
     for (size_t i = 0; i < state.nodes.size(); ++i)
         if (state.nodes[i].expanded) designTree_->item(int(i) + 1)->setExpanded(true);
     designTree_->root()->setExpanded(state.rootExpanded);
-    trvwDesignPanel->setUpdatesEnabled(true);
+    designTreeWidget_->setUpdatesEnabled(true);
 }
 
-void TMainForm::restoreProject(const UndoHistory::Applied& applied) {
+void MainWindow::restoreProject(const UndoHistory::Applied& applied) {
     const ProjectState& state = applied.state;
     restoring_ = true;
     struct Done {
@@ -230,7 +232,7 @@ void TMainForm::restoreProject(const UndoHistory::Applied& applied) {
     } done{restoring_};
 
     agent_->AppletData = state.applet;
-    TItemArray& items = agent_->Items;
+    SliderItemList& items = agent_->Items;
     if (applied.structural || items.size() != state.nodes.size()) {
         items.clear();
         items.reserve(state.nodes.size());
@@ -253,23 +255,23 @@ void TMainForm::restoreProject(const UndoHistory::Applied& applied) {
     if (!selected) selected = designTree_->root();
     {
         StructuralEdit edit(*this);
-        trvwDesignPanel->setCurrentItem(selected);
+        designTreeWidget_->setCurrentItem(selected);
         selected->setSelected(true);
     }
-    trvwDesignPanel->scrollToItem(selected);
-    LoadAppletPane();
-    if (currentItemNode_) LoadItemPane(view.current - 1);
-    UpdateItemCommands();
-    if (view.page >= 0 && view.page < pgcntrl1->count() && pgcntrl1->isTabVisible(view.page))
-        pgcntrl1->setCurrentIndex(view.page);
+    designTreeWidget_->scrollToItem(selected);
+    loadSliderPages();
+    if (currentItemNode_) loadItemPage(view.current - 1);
+    updateItemCommands();
+    if (view.page >= 0 && view.page < propertyTabs_->count() && propertyTabs_->isTabVisible(view.page))
+        propertyTabs_->setCurrentIndex(view.page);
     // A rebuilt tree has plain icons, and a restored picture path may name
     // another photo: the thumbnails follow the restored items.
-    RefreshItemDecorations();
+    refreshItemDecorations();
     setModifiedState(!history_->atClean());
     updateUndoCommands();
 }
 
-void TMainForm::updateUndoCommands() {
+void MainWindow::updateUndoCommands() {
     MainActions& a = *actions_;
     const bool undoable = !historyPending_ && history_->canUndo();
     const bool redoable = !historyPending_ && history_->canRedo();

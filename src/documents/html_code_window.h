@@ -10,19 +10,19 @@ namespace marivel {
 // The HTML code window: created hidden at start and kept for the whole run,
 // so the page of the last build stays in it from one build to the next. It is
 // only ever shown modally by Build HTML.
-class TformHTML final : public QDialog {
+class HtmlCodeWindow final : public QDialog {
     Q_OBJECT
 public:
-    explicit TformHTML(QWidget* parent = nullptr);
-    QPlainTextEdit* memo() const { return memoHTMLBuild; }
+    explicit HtmlCodeWindow(QWidget* parent = nullptr);
+    QPlainTextEdit* memo() const { return codeText; }
 
     // Copies the whole text, whatever part of it is selected.
-    void Button2Click();
+    void copyAllText();
 
 private:
-    QPlainTextEdit* memoHTMLBuild;
-    QPushButton* Button1;
-    QPushButton* Button2;
+    QPlainTextEdit* codeText;
+    QPushButton* okButton;
+    QPushButton* copyButton;
 };
 
 }  // namespace marivel

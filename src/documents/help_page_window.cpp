@@ -1,4 +1,4 @@
-#include "documents/help_window.h"
+#include "documents/help_page_window.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -19,21 +19,21 @@ bool isPage(const QString& path) {
 
 }  // namespace
 
-TfrmHelp::TfrmHelp(Shell& shell, QWidget* parent)
-    : QDialog(parent, Qt::Tool), shell_(shell), WebBrowser1(new QTextBrowser(this)) {
+HelpPageWindow::HelpPageWindow(Shell& shell, QWidget* parent)
+    : QDialog(parent, Qt::Tool), shell_(shell), pageView(new QTextBrowser(this)) {
     setObjectName(QStringLiteral("frmHelp"));
     setWindowTitle(QStringLiteral("Help"));
     setFixedSize(402, 428);
     move(265, 180);
-    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
-    WebBrowser1->setGeometry(0, 0, 401, 427);
-    WebBrowser1->setOpenLinks(false);
-    connect(WebBrowser1, &QTextBrowser::anchorClicked, this, &TfrmHelp::followLink);
+    pageView->setObjectName(QStringLiteral("WebBrowser1"));
+    pageView->setGeometry(0, 0, 401, 427);
+    pageView->setOpenLinks(false);
+    connect(pageView, &QTextBrowser::anchorClicked, this, &HelpPageWindow::followLink);
 }
 
-void TfrmHelp::Navigate(const QString& url) {
+void HelpPageWindow::navigate(const QString& url) {
     if (!url.startsWith(kFileScheme, Qt::CaseInsensitive)) {
-        WebBrowser1->setSource(QUrl(url));
+        pageView->setSource(QUrl(url));
         return;
     }
     // The path is taken back whole: a URL parser would read "#" as the start
@@ -44,23 +44,23 @@ void TfrmHelp::Navigate(const QString& url) {
         path = path.mid(1);
         path[1] = QLatin1Char(':');
     }
-    WebBrowser1->setSource(QUrl::fromLocalFile(path));
+    pageView->setSource(QUrl::fromLocalFile(path));
 }
 
-QUrl TfrmHelp::source() const {
-    return WebBrowser1->source();
+QUrl HelpPageWindow::source() const {
+    return pageView->source();
 }
 
-void TfrmHelp::followLink(const QUrl& link) {
-    const QUrl target = WebBrowser1->source().resolved(link);
+void HelpPageWindow::followLink(const QUrl& link) {
+    const QUrl target = pageView->source().resolved(link);
     if (!target.isLocalFile()) {
         shell_.openDocument(target.toString());
         return;
     }
     const QString path = target.toLocalFile();
-    const QString shownFolder = QFileInfo(WebBrowser1->source().toLocalFile()).absolutePath();
+    const QString shownFolder = QFileInfo(pageView->source().toLocalFile()).absolutePath();
     if (isPage(path) && QFileInfo(path).absolutePath() == shownFolder) {
-        WebBrowser1->setSource(target);
+        pageView->setSource(target);
         return;
     }
     shell_.openDocument(path);

@@ -1,6 +1,6 @@
 // The browser choice: detection of the registered browsers, what the dialog
 // loads from the stored choice, its rules while shown, what OK and Cancel
-// store, and where LaunchBrowser sends the page.
+// store, and where launchBrowser sends the page.
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,8 +12,8 @@
 #include <optional>
 #include <variant>
 
+#include "documents/browser_choice_dialog.h"
 #include "documents/browser_test_support.h"
-#include "documents/web_browser_dialog.h"
 #include "platform/ini_settings_store.h"
 #include "platform/memory_settings_store.h"
 #include "support/qt_printers.h"
@@ -30,7 +30,7 @@ using Hive = SettingsStore::Hive;
 
 enum class Ticked { Default, Known, Specified, None, Several };
 
-Ticked TickedOf(const TformWebBrowser& d) {
+Ticked TickedOf(const BrowserChoiceDialog& d) {
     const bool a = d.findChild<QRadioButton*>("RadioButtonBrowserDefault")->isChecked();
     const bool b = d.findChild<QRadioButton*>("RadioButtonBrowserKnownInSystem")->isChecked();
     const bool c = d.findChild<QRadioButton*>("RadioButtonBrowserUserSpecify")->isChecked();
@@ -56,17 +56,18 @@ protected:
         where.searchPath = {QString::fromStdString(bin.string())};
         return where;
     }
-    std::unique_ptr<TformWebBrowser> dialog(int browsers, SettingsStore* store = nullptr) {
+    std::unique_ptr<BrowserChoiceDialog> dialog(int browsers, SettingsStore* store = nullptr) {
         return dialogAt(installed(browsers), store);
     }
-    std::unique_ptr<TformWebBrowser> dialogAt(const BrowserLocations& where, SettingsStore* store = nullptr) {
-        return std::make_unique<TformWebBrowser>(store ? *store : settings, prompter, shell, where);
+    std::unique_ptr<BrowserChoiceDialog> dialogAt(const BrowserLocations& where,
+                                                  SettingsStore* store = nullptr) {
+        return std::make_unique<BrowserChoiceDialog>(store ? *store : settings, prompter, shell, where);
     }
-    static QComboBox* list(TformWebBrowser& d) { return d.findChild<QComboBox*>("ComboBoxBrowserList"); }
-    static QLineEdit* edit(TformWebBrowser& d) {
+    static QComboBox* list(BrowserChoiceDialog& d) { return d.findChild<QComboBox*>("ComboBoxBrowserList"); }
+    static QLineEdit* edit(BrowserChoiceDialog& d) {
         return d.findChild<QLineEdit*>("editSpecifiedBrowserFileName");
     }
-    static QRadioButton* radio(TformWebBrowser& d, const char* name) {
+    static QRadioButton* radio(BrowserChoiceDialog& d, const char* name) {
         return d.findChild<QRadioButton*>(name);
     }
 
@@ -128,7 +129,7 @@ TEST_F(BrowserDialogTest, LoadsTheStoredChoiceUntilAValueIsMissingOrOfTheWrongKi
         Store(store, row.stored);
         const int before = store.valueCount();
         auto d = dialog(row.browsers, &store);
-        EXPECT_EQ(int(d->KnownBrowsers.size()), row.browsers);
+        EXPECT_EQ(int(d->knownBrowsers_.size()), row.browsers);
         EXPECT_EQ(list(*d)->count(), row.browsers);
         EXPECT_EQ(TickedOf(*d), row.ticked);
         EXPECT_EQ(list(*d)->currentIndex(), row.line);
@@ -140,9 +141,9 @@ TEST_F(BrowserDialogTest, LoadsTheStoredChoiceUntilAValueIsMissingOrOfTheWrongKi
 
 TEST_F(BrowserDialogTest, TheListTheRadioButtonsAndTheBrowseButtonFollowTheUser) {
     auto d = dialog(2);
-    ASSERT_EQ(d->KnownBrowsers.size(), 2u);
-    EXPECT_EQ(d->KnownBrowsers[0].Name, "Firefox");
-    EXPECT_EQ(d->KnownBrowsers[1].Name, "Chromium");
+    ASSERT_EQ(d->knownBrowsers_.size(), 2u);
+    EXPECT_EQ(d->knownBrowsers_[0].Name, "Firefox");
+    EXPECT_EQ(d->knownBrowsers_[1].Name, "Chromium");
     d->show();
     // Choosing a line ticks the known browser.
     list(*d)->setFocus();
@@ -193,21 +194,21 @@ std::optional<Choice> ReadChoice(const SettingsStore& store) {
 }
 
 TEST_F(BrowserDialogTest, OkStoresTheFiveValuesAndCancelStoresNothing) {
-    auto pickLine = [](TformWebBrowser& d) {
+    auto pickLine = [](BrowserChoiceDialog& d) {
         list(d)->setCurrentIndex(1);
         emit list(d)->activated(1);
     };
-    auto browse = [this](TformWebBrowser& d) {
+    auto browse = [this](BrowserChoiceDialog& d) {
         prompter.queuePath("/usr/local/bin/my-browser");
         d.findChild<QToolButton*>("spdbtnOpenExeFile")->click();
     };
-    auto ownProgram = [](TformWebBrowser& d) {
+    auto ownProgram = [](BrowserChoiceDialog& d) {
         radio(d, "RadioButtonBrowserUserSpecify")->click();
         edit(d)->setText("/opt/b r/x");
     };
     struct Row {
         const char* name;
-        std::function<void(TformWebBrowser&)> change;
+        std::function<void(BrowserChoiceDialog&)> change;
         const char* button;
         std::optional<Choice> stored;
     };
@@ -282,7 +283,7 @@ TEST_F(BrowserDialogTest, LaunchSendsThePageWholeToTheChosenBrowser) {
         shell.opened.clear();
         shell.started.clear();
         auto d = dialogAt(where, &store);
-        EXPECT_EQ(d->LaunchBrowser("/tmp/a folder/preview/", "~preview.html"),
+        EXPECT_EQ(d->launchBrowser("/tmp/a folder/preview/", "~preview.html"),
                   row.opened || !row.started.empty());
         EXPECT_EQ(shell.opened, row.opened ? std::vector<QString>{page} : std::vector<QString>{});
         EXPECT_EQ(shell.started, row.started);
@@ -309,7 +310,7 @@ TEST_F(BrowserDialogTest, RegisteredBrowsersAreListedFirstWhenTheirProgramExists
     struct Row {
         const char* name;
         std::function<void(MemorySettingsStore&)> plant;
-        std::vector<TWebBrowserNamePath> expected;
+        std::vector<BrowserNameAndPath> expected;
     };
     const QString sep = QDir::separator();
     const Row rows[] = {
@@ -347,7 +348,7 @@ TEST_F(BrowserDialogTest, RegisteredBrowsersAreListedFirstWhenTheirProgramExists
         MemorySettingsStore store;
         row.plant(store);
         auto d = dialogAt(where, &store);
-        EXPECT_EQ(d->KnownBrowsers, row.expected);
+        EXPECT_EQ(d->knownBrowsers_, row.expected);
         EXPECT_EQ(list(*d)->count(), int(row.expected.size()));
         EXPECT_EQ(list(*d)->itemText(0), row.expected.front().Name);
     }

@@ -1,4 +1,4 @@
-#include "editor/main_form.h"
+#include "editor/main_window.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>
@@ -96,19 +96,19 @@ QString JoinCommandLine(const QStringList& arguments) {
     return joined.mid(begin, end - begin);
 }
 
-void OpenCommandLineProject(TMainForm& form, const QStringList& arguments) {
+void OpenCommandLineProject(MainWindow& form, const QStringList& arguments) {
     const QString path = JoinCommandLine(arguments);
     if (path.isEmpty()) return;
-    form.SetModifiedFlag(false);
+    form.setModifiedFlag(false);
     try {
-        form.OpenProjectByPath(path);
+        form.openProjectByPath(path);
     } catch (...) {
         // Dropped on purpose: the user asked for no command yet.
     }
 }
 
-TMainForm::TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, MainFormOptions options,
-                     QWidget* parent)
+MainWindow::MainWindow(Prompter& prompter, SettingsStore& settings, Shell& shell, MainWindowOptions options,
+                       QWidget* parent)
     : QMainWindow(parent),
       prompter_(prompter),
       settings_(settings),
@@ -123,7 +123,7 @@ TMainForm::TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, 
     installPictures();
     installHintLine();
     installUndoKeys();
-    FormCreate();
+    initialize();
     // The HTML code window and then the help window come with these
     // commands: created hidden now and kept for the whole run.
     preview_ = std::make_unique<PreviewCommands>(*this, options_.browsers);
@@ -131,19 +131,19 @@ TMainForm::TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, 
     itemPage_->setProjectFolder([this] { return agent_->ProjectFolder; });
 }
 
-TMainForm::~TMainForm() {
+MainWindow::~MainWindow() {
     // The pages' change handlers must not reach a half-destroyed window.
     if (scriptPage_) scriptPage_->disconnect(this);
     if (pathPage_) pathPage_->disconnect(this);
     if (itemPage_) itemPage_->disconnect(this);
-    if (trvwDesignPanel) trvwDesignPanel->disconnect(this);
+    if (designTreeWidget_) designTreeWidget_->disconnect(this);
 }
 
-QTreeWidget* TMainForm::Tree() const {
-    return trvwDesignPanel;
+QTreeWidget* MainWindow::treeWidget() const {
+    return designTreeWidget_;
 }
 
-void TMainForm::buildLayout() {
+void MainWindow::buildLayout() {
     resize(781, 524);
     QFont font = this->font();
     font.setFamily(QStringLiteral("Sans Serif"));
@@ -161,41 +161,41 @@ void TMainForm::buildLayout() {
     splitter_->setHandleWidth(3);
     splitter_->setChildrenCollapsible(false);
 
-    pnlTreeView = new QWidget(splitter_);
-    pnlTreeView->setObjectName(QStringLiteral("pnlTreeView"));
-    auto* treeLayout = new QVBoxLayout(pnlTreeView);
+    treePanel_ = new QWidget(splitter_);
+    treePanel_->setObjectName(QStringLiteral("pnlTreeView"));
+    auto* treeLayout = new QVBoxLayout(treePanel_);
     treeLayout->setContentsMargins(0, 0, 0, 0);
-    trvwDesignPanel = new DesignTreeWidget(pnlTreeView);
-    trvwDesignPanel->setObjectName(QStringLiteral("trvwDesignPanel"));
-    trvwDesignPanel->setHeaderHidden(true);
-    trvwDesignPanel->setColumnCount(1);
-    trvwDesignPanel->setIndentation(19);
-    trvwDesignPanel->setIconSize(QSize(16, 16));
-    trvwDesignPanel->setSelectionMode(QAbstractItemView::SingleSelection);
-    trvwDesignPanel->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    trvwDesignPanel->setUniformRowHeights(true);
-    trvwDesignPanel->setContextMenuPolicy(Qt::CustomContextMenu);
-    trvwDesignPanel->setToolTip(kTreeHint);
-    trvwDesignPanel->setProperty("hint", kTreeHint);
-    treeLayout->addWidget(trvwDesignPanel);
+    designTreeWidget_ = new DesignTreeWidget(treePanel_);
+    designTreeWidget_->setObjectName(QStringLiteral("trvwDesignPanel"));
+    designTreeWidget_->setHeaderHidden(true);
+    designTreeWidget_->setColumnCount(1);
+    designTreeWidget_->setIndentation(19);
+    designTreeWidget_->setIconSize(QSize(16, 16));
+    designTreeWidget_->setSelectionMode(QAbstractItemView::SingleSelection);
+    designTreeWidget_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    designTreeWidget_->setUniformRowHeights(true);
+    designTreeWidget_->setContextMenuPolicy(Qt::CustomContextMenu);
+    designTreeWidget_->setToolTip(kTreeHint);
+    designTreeWidget_->setProperty("hint", kTreeHint);
+    treeLayout->addWidget(designTreeWidget_);
     designTree_ =
-        std::make_unique<TreeWidgetDesignTree>(*trvwDesignPanel, icons::itemNode(), icons::rootNode());
+        std::make_unique<TreeWidgetDesignTree>(*designTreeWidget_, icons::itemNode(), icons::rootNode());
 
-    pgcntrl1 = new QTabWidget(splitter_);
-    pgcntrl1->setObjectName(QStringLiteral("pgcntrl1"));
-    pgcntrl1->setMinimumSize(433, 420);
+    propertyTabs_ = new QTabWidget(splitter_);
+    propertyTabs_->setObjectName(QStringLiteral("pgcntrl1"));
+    propertyTabs_->setMinimumSize(433, 420);
     scriptPage_ = new ScriptPage(prompter_, settings_);
     itemPage_ = new ItemPage(prompter_, settings_);
     pathPage_ = new PathPage(prompter_, settings_);
     scriptPage_->setObjectName(QStringLiteral("tbshtScript"));
     itemPage_->setObjectName(QStringLiteral("tbshtItemGeneral"));
     pathPage_->setObjectName(QStringLiteral("tbshtPath"));
-    pgcntrl1->addTab(scriptPage_, QStringLiteral("Script"));
-    pgcntrl1->addTab(itemPage_, QStringLiteral("Item General"));
-    pgcntrl1->addTab(pathPage_, QStringLiteral("Path"));
+    propertyTabs_->addTab(scriptPage_, QStringLiteral("Script"));
+    propertyTabs_->addTab(itemPage_, QStringLiteral("Item General"));
+    propertyTabs_->addTab(pathPage_, QStringLiteral("Path"));
 
-    splitter_->addWidget(pnlTreeView);
-    splitter_->addWidget(pgcntrl1);
+    splitter_->addWidget(treePanel_);
+    splitter_->addWidget(propertyTabs_);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
     splitter_->setSizes({337, 781 - 337 - 3});
@@ -207,84 +207,84 @@ void TMainForm::buildLayout() {
     }
 }
 
-void TMainForm::bind(std::initializer_list<QAction*> actions, const std::function<void()>& command) {
+void MainWindow::bind(std::initializer_list<QAction*> actions, const std::function<void()>& command) {
     for (QAction* action : actions)
-        connect(action, &QAction::triggered, this, [this, command] { Run(command); });
+        connect(action, &QAction::triggered, this, [this, command] { run(command); });
 }
 
-void TMainForm::connectCommands() {
+void MainWindow::connectCommands() {
     MainActions& a = *actions_;
-    bind({a.Insert1, a.Insert2, a.tlbtnInsert}, [this] { Insert1Click(); });
-    bind({a.Delete1, a.Delete2, a.tlbtnDelete}, [this] { Delete1Click(); });
-    bind({a.MoveUp1, a.MoveUp2, a.tlbtnMoveUp}, [this] { MoveUp1Click(); });
-    bind({a.MoveDown1, a.MoveDown2, a.tlbtnMoveDown}, [this] { MoveDown1Click(); });
+    bind({a.popupInsertAction, a.insertAction, a.insertTool}, [this] { insertItem(); });
+    bind({a.popupDeleteAction, a.deleteAction, a.deleteTool}, [this] { deleteItem(); });
+    bind({a.popupMoveUpAction, a.moveUpAction, a.moveUpTool}, [this] { moveItemUp(); });
+    bind({a.popupMoveDownAction, a.moveDownAction, a.moveDownTool}, [this] { moveItemDown(); });
     bind({a.undoAction}, [this] { undo(); });
     bind({a.redoAction}, [this] { redo(); });
     connectDocumentCommands();
     // The output and help commands are made after the menus are connected:
     // each click reaches them anew.
-    bind({a.BuildHTML1, a.tlbtnBuildHTML}, [this] { preview_->BuildHTML1Click(); });
-    bind({a.Preview1, a.tlbtnPreview}, [this] { preview_->Preview1Click(); });
-    bind({a.Publish1}, [this] { preview_->Publish1Click(); });
-    bind({a.WebBrowser1}, [this] { preview_->WebBrowser1Click(); });
+    bind({a.buildHtmlAction, a.buildHtmlTool}, [this] { preview_->showHtmlCode(); });
+    bind({a.previewAction, a.previewTool}, [this] { preview_->previewInBrowser(); });
+    bind({a.publishAction}, [this] { preview_->showPublishReport(); });
+    bind({a.webBrowserAction}, [this] { preview_->chooseWebBrowser(); });
     bind({a.ImageQuality1}, [this] { chooseImageQuality(); });
 
-    connect(a.ToolBar1, &QAction::triggered, this, &TMainForm::ToolBar1Click);
-    connect(a.StatusBar2, &QAction::triggered, this, &TMainForm::StatusBar2Click);
+    connect(a.toolBarAction, &QAction::triggered, this, &MainWindow::showToolBar);
+    connect(a.statusBarAction, &QAction::triggered, this, &MainWindow::showStatusLine);
     // The window's own tool-bar menu would hide the bar behind the tick's back.
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    bind({a.Topic1, a.tlbtnHelp}, [this] { help_->Topic1Click(); });
-    bind({a.ViewSample1}, [this] { help_->ViewSample1Click(); });
-    bind({a.Homepage1}, [this] { help_->Homepage1Click(); });
-    bind({a.ContactUs1}, [this] { help_->ContactUs1Click(); });
-    bind({a.About1}, [this] { help_->About1Click(); });
+    bind({a.helpTopicsAction, a.helpTool}, [this] { help_->showHelpTopics(); });
+    bind({a.viewSampleAction}, [this] { help_->viewSample(); });
+    bind({a.homepageAction}, [this] { help_->openHomepage(); });
+    bind({a.contactUsAction}, [this] { help_->openContactPage(); });
+    bind({a.aboutAction}, [this] { help_->showAbout(); });
 
-    connect(trvwDesignPanel, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current) { Run([&] { trvwDesignPanelChange(current); }); });
-    connect(trvwDesignPanel, &DesignTreeWidget::mousePressed, this,
-            [this] { Run([this] { trvwDesignPanelMouseDown(); }); });
-    connect(trvwDesignPanel, &QWidget::customContextMenuRequested, this, &TMainForm::showTreePopup);
-    connect(trvwDesignPanel, &DesignTreeWidget::moveRequested, this,
+    connect(designTreeWidget_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { run([&] { treeSelectionChanged(current); }); });
+    connect(designTreeWidget_, &DesignTreeWidget::mousePressed, this,
+            [this] { run([this] { treeMousePressed(); }); });
+    connect(designTreeWidget_, &QWidget::customContextMenuRequested, this, &MainWindow::showTreePopup);
+    connect(designTreeWidget_, &DesignTreeWidget::moveRequested, this,
             [this](QTreeWidgetItem* node, QTreeWidgetItem* target, DesignTreeWidget::DropPlace place) {
-                Run([&] { moveNode(node, target, place); });
+                run([&] { moveNode(node, target, place); });
             });
 }
 
-void TMainForm::connectDocumentCommands() {
+void MainWindow::connectDocumentCommands() {
     MainActions& a = *actions_;
-    bind({a.New1, a.tlbtnNew}, [this] { documents_->New1Click(); });
-    bind({a.Open1, a.tlbtnOpen}, [this] { documents_->Open1Click(); });
-    bind({a.Save1, a.tlbtnSave}, [this] { documents_->Save1Click(); });
-    bind({a.Save2}, [this] { documents_->Save2Click(); });
-    bind({a.Templet1}, [this] { documents_->Templet1Click(); });
-    bind({a.SaveAsTemplate1}, [this] { documents_->SaveAsTemplate1Click(); });
-    connect(a.Exit1, &QAction::triggered, this, &QWidget::close);
+    bind({a.newAction, a.newTool}, [this] { documents_->newProject(); });
+    bind({a.openAction, a.openTool}, [this] { documents_->openWithDialog(); });
+    bind({a.saveAction, a.saveTool}, [this] { documents_->saveProject(); });
+    bind({a.saveAsAction}, [this] { documents_->saveProjectAs(); });
+    bind({a.templatesAction}, [this] { documents_->showTemplates(); });
+    bind({a.saveAsTemplateAction}, [this] { documents_->saveAsTemplate(); });
+    connect(a.exitAction, &QAction::triggered, this, &QWidget::close);
 }
 
-void TMainForm::connectPages() {
-    connect(scriptPage_, &ScriptPage::modified, this, &TMainForm::MarkModified);
-    connect(pathPage_, &PathPage::modified, this, &TMainForm::MarkModified);
-    connect(itemPage_, &ItemPage::modified, this, &TMainForm::MarkModified);
+void MainWindow::connectPages() {
+    connect(scriptPage_, &ScriptPage::modified, this, &MainWindow::markModified);
+    connect(pathPage_, &PathPage::modified, this, &MainWindow::markModified);
+    connect(itemPage_, &ItemPage::modified, this, &MainWindow::markModified);
     // Leaving a field, or picking a value from a list or a dialog, commits
     // the pages: each such edit is one step of the undo history.
-    auto fieldEdited = [this](bool typed) { Run([this, typed] { commitFieldEdits(typed); }); };
+    auto fieldEdited = [this](bool typed) { run([this, typed] { commitFieldEdits(typed); }); };
     connect(scriptPage_, &ScriptPage::editFinished, this, fieldEdited);
     connect(pathPage_, &PathPage::editFinished, this, fieldEdited);
     connect(itemPage_, &ItemPage::editFinished, this, fieldEdited);
     // The ten group help buttons share one handler, told apart by their tags.
-    auto groupHelp = [this](int tag) { Run([this, tag] { help_->SpeedButton1Click(tag); }); };
+    auto groupHelp = [this](int tag) { run([this, tag] { help_->showGroupHelp(tag); }); };
     connect(scriptPage_, &ScriptPage::helpRequested, this, groupHelp);
     connect(pathPage_, &PathPage::helpRequested, this, groupHelp);
     connect(itemPage_, &ItemPage::helpRequested, this, groupHelp);
 }
 
-void TMainForm::chooseImageQuality() {
+void MainWindow::chooseImageQuality() {
     ImageQualityDialog dialog(settings_, this);
     if (dialog.exec() == QDialog::Accepted) agent_->Quality = dialog.chosen();
 }
 
-void TMainForm::FormCreate() {
+void MainWindow::initialize() {
     const std::filesystem::path writable =
         options_.writableFolder.empty() ? options_.programFolder : options_.writableFolder;
     agent_ = std::make_unique<PublishingAgent>(ProgramFolders{options_.programFolder, writable}, statusLine_);
@@ -297,19 +297,19 @@ void TMainForm::FormCreate() {
     resetTree();
     suppressTreeEvents_ = false;
     agent_->ResetProject();
-    LoadAppletPane();
+    loadSliderPages();
     setWindowTitle(QStringLiteral("Marivel"));
     registerFileType();
     // A list that cannot be read is told, and the editor starts without it.
-    RunGuarded([this] { documents_->LoadRecentFilesMenu(); });
-    ClearModified();
+    runGuarded([this] { documents_->loadRecentFilesMenu(); });
+    clearModified();
     lastPageIndex_ = kNeverArranged;
     // The item commands stay as the designer made them (all enabled) until
     // the tree is first used; their handlers guard the root.
-    UpdatePageTabs();
+    updatePageTabs();
 }
 
-void TMainForm::registerFileType() {
+void MainWindow::registerFileType() {
     if (!options_.registerFileType) return;
     FileTypeRegistration registration;
     registration.executable =
@@ -327,17 +327,17 @@ void TMainForm::registerFileType() {
 #endif
 }
 
-void TMainForm::setModifiedState(bool modified) {
+void MainWindow::setModifiedState(bool modified) {
     modified_ = modified;
-    actions_->tlbtnSave->setEnabled(modified);
-    actions_->Save1->setEnabled(modified);
+    actions_->saveTool->setEnabled(modified);
+    actions_->saveAction->setEnabled(modified);
 }
 
-void TMainForm::MarkModified() {
+void MainWindow::markModified() {
     setModifiedState(true);
 }
 
-void TMainForm::ClearModified() {
+void MainWindow::clearModified() {
     setModifiedState(false);
     // Start, New and Open end here with the new project shown: the history
     // starts from it.
@@ -346,49 +346,49 @@ void TMainForm::ClearModified() {
 
 // --- pages ------------------------------------------------------------------------
 
-void TMainForm::SaveAppletPane() {
+void MainWindow::commitSliderPages() {
     scriptPage_->settleNumbers();
-    TAppletData slider;
+    SliderSettings slider;
     scriptPage_->apply(slider);
     pathPage_->apply(slider);
     agent_->SetAppletData(slider);
 }
 
-void TMainForm::LoadAppletPane() {
-    const TAppletData slider = agent_->GetAppletData();
+void MainWindow::loadSliderPages() {
+    const SliderSettings slider = agent_->GetAppletData();
     scriptPage_->load(slider);
     pathPage_->load(slider);
 }
 
-void TMainForm::SaveItemPane(int index) {
+void MainWindow::commitItemPage(int index) {
     agent_->SetItem(itemPage_->commit(), index);
     // A path typed into the page shows on its node once it is committed.
     if (decorations_) decorations_->refresh(designTree_->item(index + 1));
 }
 
-void TMainForm::LoadItemPane(int index) {
+void MainWindow::loadItemPage(int index) {
     itemPage_->load(agent_->GetItem(index));
 }
 
-void TMainForm::ShowItemImagePath() {
+void MainWindow::showItemImagePath() {
     if (currentItemNode_)
         itemPage_->showImagePath(agent_->GetItem(indexOf(currentItemNode_) - 1).OriginalImagePath);
 }
 
-void TMainForm::CommitPanes() {
-    SaveAppletPane();
-    if (currentItemNode_) SaveItemPane(indexOf(currentItemNode_) - 1);
+void MainWindow::commitPages() {
+    commitSliderPages();
+    if (currentItemNode_) commitItemPage(indexOf(currentItemNode_) - 1);
     // What the user typed reaches the history before the command's own work.
     recordFieldEdits(true);
 }
 
 // --- hint line --------------------------------------------------------------------
 
-void TMainForm::installHintLine() {
+void MainWindow::installHintLine() {
     QList<QWidget*> controls;
     for (const char* name : kHintControls)
         if (auto* w = findChild<QWidget*>(QLatin1String(name))) controls << w;
-    controls << pnlTreeView << trvwDesignPanel << trvwDesignPanel->viewport();
+    controls << treePanel_ << designTreeWidget_ << designTreeWidget_->viewport();
     for (QToolButton* b : actions_->toolButtons()) controls << b;
     controls << actions_->button(actions_->insertPicturesTool);
     for (QWidget* w : controls) {
@@ -397,7 +397,7 @@ void TMainForm::installHintLine() {
     }
 }
 
-void TMainForm::installUndoKeys() {
+void MainWindow::installUndoKeys() {
     auto* passing = new UndoKeyPassing(this);
     for (QWidget* page : {static_cast<QWidget*>(scriptPage_), static_cast<QWidget*>(pathPage_),
                           static_cast<QWidget*>(itemPage_)}) {
@@ -410,19 +410,19 @@ void TMainForm::installUndoKeys() {
     }
 }
 
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (takeProjectDrop(event)) return true;
-    if (event->type() == QEvent::ToolTip && watched == trvwDesignPanel->viewport()) {
+    if (event->type() == QEvent::ToolTip && watched == designTreeWidget_->viewport()) {
         // Item nodes tell their picture, size, link and tooltip; elsewhere
         // the tree's own tooltip shows.
         const auto* help = static_cast<QHelpEvent*>(event);
-        QTreeWidgetItem* node = trvwDesignPanel->itemAt(help->pos());
+        QTreeWidgetItem* node = designTreeWidget_->itemAt(help->pos());
         if (node && node->parent()) {
             QToolTip::showText(help->globalPos(),
                                QStringLiteral("<p style='white-space:pre'>%1</p>")
-                                   .arg(ItemToolTip(node).toHtmlEscaped().replace(QLatin1Char('\n'),
+                                   .arg(itemToolTip(node).toHtmlEscaped().replace(QLatin1Char('\n'),
                                                                                   QStringLiteral("<br>"))),
-                               trvwDesignPanel->viewport());
+                               designTreeWidget_->viewport());
             return true;
         }
     }
@@ -433,54 +433,54 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         const auto* move = static_cast<QMouseEvent*>(event);
         const MoveKey key{move->timestamp(), move->globalPosition()};
         auto* control = qobject_cast<QWidget*>(watched);
-        if (control == trvwDesignPanel->viewport()) control = trvwDesignPanel;
+        if (control == designTreeWidget_->viewport()) control = designTreeWidget_;
         if (control && !(key == lastMove_)) {
             lastMove_ = key;
-            spnedtApWidthMouseMove(control);
+            showControlHint(control);
         }
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TMainForm::spnedtApWidthMouseMove(QWidget* control) {
+void MainWindow::showControlHint(QWidget* control) {
     if (suppressTreeEvents_) return;
     statusLine_->showHint(control->property("hint").toString());
 }
 
 // --- documents --------------------------------------------------------------------
 
-void TMainForm::OpenProjectByPath(const QString& path) {
-    documents_->OpenProjectByPath(path);
+void MainWindow::openProjectByPath(const QString& path) {
+    documents_->openProjectByPath(path);
 }
 
-void TMainForm::ShowRoot(bool expandItems) {
+void MainWindow::showRoot(bool expandItems) {
     // The view lays out expanded nodes level by level on the stack, so a file
     // nested tens of thousands of levels deep would crash it when expanded
     // whole; no project a person reads nests anywhere near this far.
     constexpr int kExpandedLevels = 200;
-    if (expandItems) trvwDesignPanel->expandRecursively(trvwDesignPanel->rootIndex(), kExpandedLevels);
+    if (expandItems) designTreeWidget_->expandRecursively(designTreeWidget_->rootIndex(), kExpandedLevels);
     selectRoot();
-    RefreshItemDecorations();
+    refreshItemDecorations();
     // The root is selected without a mouse press: the commands still had
     // the states of the node selected before (Insert disabled, Delete
     // enabled), so a new project could not get its first item.
-    UpdateItemCommands();
+    updateItemCommands();
 }
 
-QMenu* TMainForm::RecentFilesMenu() const {
-    return actions_->mnitRecentFiles;
+QMenu* MainWindow::recentFilesMenu() const {
+    return actions_->recentFilesSubmenu;
 }
 
-bool TMainForm::RunGuarded(const std::function<void()>& command) {
+bool MainWindow::runGuarded(const std::function<void()>& command) {
     bool completed = false;
-    Run([&] {
+    run([&] {
         command();
         completed = true;
     });
     return completed;
 }
 
-void TMainForm::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (statusLine_->keepingAlive()) {
         // Asked to close while a save or preview is under way: the question
         // about unsaved changes comes once the operation is over.
@@ -489,22 +489,22 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         return;
     }
     bool close = false;
-    Run([&] { close = documents_->FormCloseQuery(); });
+    run([&] { close = documents_->mayClose(); });
     if (close)
         event->accept();
     else
         event->ignore();
 }
 
-void TMainForm::ToolBar1Click(bool shown) {
-    actions_->tlbr1->setVisible(shown);
-    actions_->ToolBar1->setChecked(shown);
+void MainWindow::showToolBar(bool shown) {
+    actions_->toolBar->setVisible(shown);
+    actions_->toolBarAction->setChecked(shown);
 }
 
-void TMainForm::StatusBar2Click(bool shown) {
+void MainWindow::showStatusLine(bool shown) {
     // The hint line and the progress bar live on the status bar and go with it.
     statusLine_->setVisible(shown);
-    actions_->StatusBar2->setChecked(shown);
+    actions_->statusBarAction->setChecked(shown);
 }
 
 }  // namespace marivel

@@ -10,7 +10,7 @@
 
 #include "editor/item_page.h"
 #include "editor/main_actions.h"
-#include "editor/main_form.h"
+#include "editor/main_window.h"
 #include "platform/prompter.h"
 
 namespace marivel {
@@ -21,15 +21,15 @@ constexpr int kItemTab = 1;
 constexpr int kPathTab = 2;
 }  // namespace
 
-int TMainForm::indexOf(QTreeWidgetItem* node) const {
+int MainWindow::indexOf(QTreeWidgetItem* node) const {
     return designTree_->indexOf(node);
 }
 
-int TMainForm::selectedIndex() const {
-    return designTree_->indexOf(trvwDesignPanel->currentItem());
+int MainWindow::selectedIndex() const {
+    return designTree_->indexOf(designTreeWidget_->currentItem());
 }
 
-void TMainForm::resetTree() {
+void MainWindow::resetTree() {
     // A new or opened project starts a new history once it is shown.
     history_->reset(ProjectState{});
     historyPending_ = true;
@@ -44,17 +44,17 @@ void TMainForm::resetTree() {
     selectRoot();
 }
 
-void TMainForm::selectRoot() {
+void MainWindow::selectRoot() {
     StructuralEdit edit(*this);
     QTreeWidgetItem* root = designTree_->root();
-    trvwDesignPanel->setCurrentItem(root);
+    designTreeWidget_->setCurrentItem(root);
     if (root) root->setSelected(true);
 }
 
-void TMainForm::Insert1Click() {
+void MainWindow::insertItem() {
     UndoStep step(*this, QStringLiteral("Insert"));
-    MarkModified();
-    TItemData record = TkeltAppletAgent::MakeNewItem();
+    markModified();
+    SliderItem record = DocumentAgent::MakeNewItem();
     const int selected = selectedIndex();
     if (selected < 0) return;
     int added;
@@ -68,13 +68,13 @@ void TMainForm::Insert1Click() {
     // In a tree longer than the view the new last node would appear below
     // it, and Insert would seem to do nothing. The selection stays where
     // it was.
-    trvwDesignPanel->scrollToItem(designTree_->item(added));
-    UpdateItemCommands();
+    designTreeWidget_->scrollToItem(designTree_->item(added));
+    updateItemCommands();
 }
 
-void TMainForm::Delete1Click() {
+void MainWindow::deleteItem() {
     UndoStep step(*this, QStringLiteral("Delete"));
-    MarkModified();
+    markModified();
     const int a = selectedIndex();
     if (a <= 0) {
         prompter_.error(this, QStringLiteral("Root item cannot be deleted."));
@@ -96,17 +96,17 @@ void TMainForm::Delete1Click() {
     }
     // The widget has picked the node to select now; the selection-change
     // algorithm runs for it against the shortened tree and array.
-    QTreeWidgetItem* now = trvwDesignPanel->currentItem();
+    QTreeWidgetItem* now = designTreeWidget_->currentItem();
     if (!now) {
         selectRoot();
-        now = trvwDesignPanel->currentItem();
+        now = designTreeWidget_->currentItem();
     }
     now->setSelected(true);
-    trvwDesignPanelChange(now);
-    UpdateItemCommands();
+    treeSelectionChanged(now);
+    updateItemCommands();
 }
 
-void TMainForm::CountDescendants(QTreeWidgetItem* node) {
+void MainWindow::countDescendants(QTreeWidgetItem* node) {
     // The same sum as counting each node's direct children recursively, with
     // an explicit stack so deep trees cannot overflow the call stack.
     std::vector<QTreeWidgetItem*> pending{node};
@@ -118,9 +118,9 @@ void TMainForm::CountDescendants(QTreeWidgetItem* node) {
     }
 }
 
-int TMainForm::descendantsOf(int index) {
+int MainWindow::descendantsOf(int index) {
     descendantCount_ = 0;
-    CountDescendants(designTree_->item(index));
+    countDescendants(designTree_->item(index));
     return descendantCount_;
 }
 
@@ -129,8 +129,8 @@ int TMainForm::descendantsOf(int index) {
 // `before` and its descendants). Each record of the moving block bubbles up
 // past the whole earlier block, so both keep their inner order; the tree
 // node then follows. The selected node stays selected.
-void TMainForm::moveBlockBefore(int moving, int before) {
-    QTreeWidgetItem* selectedNode = trvwDesignPanel->currentItem();
+void MainWindow::moveBlockBefore(int moving, int before) {
+    QTreeWidgetItem* selectedNode = designTreeWidget_->currentItem();
     const int first = moving - 1;
     const int movingDescendants = descendantsOf(moving);
     const int passedDescendants = descendantsOf(before);
@@ -138,36 +138,36 @@ void TMainForm::moveBlockBefore(int moving, int before) {
         for (int t = j; t >= j - passedDescendants; --t) agent_->SwapWithPrevious(t);
     StructuralEdit edit(*this);
     designTree_->moveBefore(moving, before);
-    trvwDesignPanel->setCurrentItem(selectedNode);
+    designTreeWidget_->setCurrentItem(selectedNode);
     selectedNode->setSelected(true);
     // Move Down shifts the selected node without making it current anew, so
     // the view would not follow it: a user moving an item past the edge of
     // the tree would lose sight of what the next Move acts on.
-    trvwDesignPanel->scrollToItem(selectedNode);
+    designTreeWidget_->scrollToItem(selectedNode);
 }
 
-void TMainForm::MoveUp1Click() {
+void MainWindow::moveItemUp() {
     UndoStep step(*this, QStringLiteral("Move Up"));
-    MarkModified();
+    markModified();
     const int selected = selectedIndex();
     const int previous = selected > 0 ? designTree_->previousSibling(selected) : -1;
     if (previous >= 0) moveBlockBefore(selected, previous);
-    UpdateItemCommands();
+    updateItemCommands();
 }
 
-void TMainForm::MoveDown1Click() {
+void MainWindow::moveItemDown() {
     UndoStep step(*this, QStringLiteral("Move Down"));
-    MarkModified();
+    markModified();
     const int selected = selectedIndex();
     const int next = selected > 0 ? designTree_->nextSibling(selected) : -1;
     if (next >= 0) moveBlockBefore(next, selected);
-    UpdateItemCommands();
+    updateItemCommands();
 }
 
-void TMainForm::moveNode(QTreeWidgetItem* node, QTreeWidgetItem* target, DesignTreeWidget::DropPlace place) {
+void MainWindow::moveNode(QTreeWidgetItem* node, QTreeWidgetItem* target, DesignTreeWidget::DropPlace place) {
     UndoStep step(*this, QStringLiteral("Move"));
     if (!DesignTreeWidget::canMove(node, target, place)) return;
-    MarkModified();
+    markModified();
     using Place = DesignTreeWidget::DropPlace;
     QTreeWidgetItem* parent = place == Place::Into ? target : target->parent();
     int row = place == Place::Into ? target->childCount() : parent->indexOfChild(target);
@@ -178,13 +178,13 @@ void TMainForm::moveNode(QTreeWidgetItem* node, QTreeWidgetItem* target, DesignT
     const int from = indexOf(node);
     const int size = designTree_->subtreeSize(from);
     const int oldDepth = designTree_->depth(from);
-    QTreeWidgetItem* wasCurrent = trvwDesignPanel->currentItem();
+    QTreeWidgetItem* wasCurrent = designTreeWidget_->currentItem();
     int to;
     {
         StructuralEdit edit(*this);
         designTree_->moveSubtree(node, parent, row);
         to = indexOf(node);
-        trvwDesignPanel->setCurrentItem(wasCurrent);
+        designTreeWidget_->setCurrentItem(wasCurrent);
     }
     // The block's records move as the node's block did: the other records
     // keep their order, so the item of node n is still record n - 1.
@@ -196,17 +196,17 @@ void TMainForm::moveNode(QTreeWidgetItem* node, QTreeWidgetItem* target, DesignT
             agent_->Items[size_t(k - 1)].Level = std::to_string(designTree_->depth(k) - 1);
     // The selection follows the moved node; selecting it anew commits the
     // page of the item shown before, as any selection change does.
-    if (trvwDesignPanel->currentItem() != node) trvwDesignPanel->setCurrentItem(node);
+    if (designTreeWidget_->currentItem() != node) designTreeWidget_->setCurrentItem(node);
     node->setSelected(true);
-    trvwDesignPanel->scrollToItem(node);
-    UpdateItemCommands();
+    designTreeWidget_->scrollToItem(node);
+    updateItemCommands();
 }
 
-void TMainForm::trvwDesignPanelChange(QTreeWidgetItem* current) {
+void MainWindow::treeSelectionChanged(QTreeWidgetItem* current) {
     if (suppressTreeEvents_ || structuralEdit_ || !current) return;
-    UpdatePageTabs();
+    updatePageTabs();
     if (currentItemNode_) {
-        SaveItemPane(indexOf(currentItemNode_) - 1);
+        commitItemPage(indexOf(currentItemNode_) - 1);
         // What was typed for the item shown so far is its own step, taken
         // while the page still belongs to that item.
         recordFieldEdits(true);
@@ -216,26 +216,26 @@ void TMainForm::trvwDesignPanelChange(QTreeWidgetItem* current) {
         // Reaching the root from the keyboard (or by a collapse) brings no
         // mouse press that would refresh the commands, and Insert, which
         // only the root allows, would stay disabled.
-        UpdateItemCommands();
+        updateItemCommands();
         return;
     }
     if (currentItemNode_ != current) {
         currentItemNode_ = current;
-        LoadItemPane(s - 1);
+        loadItemPage(s - 1);
     }
-    UpdateItemCommands();
-    MarkModified();
+    updateItemCommands();
+    markModified();
 }
 
-void TMainForm::trvwDesignPanelMouseDown() {
+void MainWindow::treeMousePressed() {
     if (suppressTreeEvents_) return;
-    if (QTreeWidgetItem* node = trvwDesignPanel->currentItem()) {
+    if (QTreeWidgetItem* node = designTreeWidget_->currentItem()) {
         node->setSelected(true);
-        UpdateItemCommands();
+        updateItemCommands();
     }
 }
 
-void TMainForm::showTreePopup(const QPoint& position) {
+void MainWindow::showTreePopup(const QPoint& position) {
     // The press that opened the menu has already selected the node under the
     // mouse, so every entry acts on the node the user right-clicked.
     QPoint at = position;
@@ -243,40 +243,40 @@ void TMainForm::showTreePopup(const QPoint& position) {
     // scrolled out of view: the menu would open away from the tree, even
     // outside the window. The node is brought into view and the menu opens
     // at it.
-    if (!trvwDesignPanel->viewport()->rect().contains(at)) {
-        if (QTreeWidgetItem* node = trvwDesignPanel->currentItem()) {
-            trvwDesignPanel->scrollToItem(node);
-            at = trvwDesignPanel->visualItemRect(node).center();
+    if (!designTreeWidget_->viewport()->rect().contains(at)) {
+        if (QTreeWidgetItem* node = designTreeWidget_->currentItem()) {
+            designTreeWidget_->scrollToItem(node);
+            at = designTreeWidget_->visualItemRect(node).center();
         }
-        const QSize view = trvwDesignPanel->viewport()->size();
+        const QSize view = designTreeWidget_->viewport()->size();
         at.setX(std::clamp(at.x(), 0, std::max(0, view.width() - 1)));
         at.setY(std::clamp(at.y(), 0, std::max(0, view.height() - 1)));
     }
-    actions_->popup->exec(trvwDesignPanel->viewport()->mapToGlobal(at));
+    actions_->popup->exec(designTreeWidget_->viewport()->mapToGlobal(at));
 }
 
-void TMainForm::UpdateItemCommands() {
+void MainWindow::updateItemCommands() {
     const int s = selectedIndex();
     const bool item = s > 0;
     MainActions& a = *actions_;
-    a.Insert1->setEnabled(s == 0);
-    a.Delete1->setEnabled(item);
-    a.MoveUp1->setEnabled(item && designTree_->previousSibling(s) >= 0);
-    a.MoveDown1->setEnabled(item && designTree_->nextSibling(s) >= 0);
+    a.popupInsertAction->setEnabled(s == 0);
+    a.popupDeleteAction->setEnabled(item);
+    a.popupMoveUpAction->setEnabled(item && designTree_->previousSibling(s) >= 0);
+    a.popupMoveDownAction->setEnabled(item && designTree_->nextSibling(s) >= 0);
     const std::pair<QAction*, std::pair<QAction*, QAction*>> copies[] = {
-        {a.Insert1, {a.tlbtnInsert, a.Insert2}},
-        {a.Delete1, {a.tlbtnDelete, a.Delete2}},
-        {a.MoveUp1, {a.tlbtnMoveUp, a.MoveUp2}},
-        {a.MoveDown1, {a.tlbtnMoveDown, a.MoveDown2}},
+        {a.popupInsertAction, {a.insertTool, a.insertAction}},
+        {a.popupDeleteAction, {a.deleteTool, a.deleteAction}},
+        {a.popupMoveUpAction, {a.moveUpTool, a.moveUpAction}},
+        {a.popupMoveDownAction, {a.moveDownTool, a.moveDownAction}},
     };
     for (const auto& [from, to] : copies) {
         to.first->setEnabled(from->isEnabled());
         to.second->setEnabled(from->isEnabled());
     }
-    UpdatePageTabs();
+    updatePageTabs();
 }
 
-void TMainForm::UpdatePageTabs() {
+void MainWindow::updatePageTabs() {
     const int s = selectedIndex();
     if (lastPageIndex_ != kNeverArranged && (s == lastPageIndex_ || (s > 0 && lastPageIndex_ > 0))) return;
     const bool root = s <= 0;
@@ -286,14 +286,14 @@ void TMainForm::UpdatePageTabs() {
     const std::pair<int, bool> tabs[] = {{kScriptTab, root}, {kPathTab, root}, {kItemTab, !root}};
     for (const auto& [tab, shown] : tabs) {
         if (!shown) continue;
-        pgcntrl1->setTabEnabled(tab, true);
-        pgcntrl1->setTabVisible(tab, true);
+        propertyTabs_->setTabEnabled(tab, true);
+        propertyTabs_->setTabVisible(tab, true);
     }
-    pgcntrl1->setCurrentIndex(root ? kScriptTab : kItemTab);
+    propertyTabs_->setCurrentIndex(root ? kScriptTab : kItemTab);
     for (const auto& [tab, shown] : tabs) {
         if (shown) continue;
-        pgcntrl1->setTabVisible(tab, false);
-        pgcntrl1->setTabEnabled(tab, false);
+        propertyTabs_->setTabVisible(tab, false);
+        propertyTabs_->setTabEnabled(tab, false);
     }
     lastPageIndex_ = s;
 }

@@ -29,7 +29,7 @@ namespace {
 
 using Kind = ScriptedPrompter::Kind;
 
-QLabel* hintLine(TMainForm& form) {
+QLabel* hintLine(MainWindow& form) {
     return form.findChild<QLabel*>("stctxtHint");
 }
 
@@ -51,14 +51,14 @@ TEST_F(EditorTest, StartsWithTheRootSelectedTheSliderPagesAndNothingToSave) {
     EXPECT_TRUE(root()->isSelected());
     EXPECT_EQ(visibleTabs(), (QStringList{"Script", "Path"}));
     EXPECT_EQ(activeTab(), "Script");
-    EXPECT_FALSE(form->Modified());
-    EXPECT_FALSE(actions().Save1->isEnabled());
+    EXPECT_FALSE(form->isModified());
+    EXPECT_FALSE(actions().saveAction->isEnabled());
     EXPECT_FALSE(form->findChild<QToolButton*>("tlbtnSave")->isEnabled());
     EXPECT_EQ(commands(), (Commands{true, true, true, true}));  // untouched until the tree is used
-    EXPECT_EQ(form->CurrentItemNode(), nullptr);
-    EXPECT_TRUE(form->CurrentFileName().isEmpty());
-    EXPECT_FALSE(form->SuppressTreeEvents());
-    EXPECT_EQ(form->LastPageIndex(), 0);
+    EXPECT_EQ(form->currentItemNode(), nullptr);
+    EXPECT_TRUE(form->currentFileName().isEmpty());
+    EXPECT_FALSE(form->treeEventsSuppressed());
+    EXPECT_EQ(form->lastPageIndex(), 0);
     EXPECT_TRUE(items().empty());
     EXPECT_EQ(hintLine(*form)->text(), "");
     EXPECT_EQ(form->findChild<QProgressBar*>("prgrsbrMainFormBottom")->value(), 0);
@@ -79,8 +79,8 @@ TEST_F(EditorTest, EveryNamedControlExists) {
         "BuildHTML1", "Publish1",   "WebBrowser1", "Topic1",  "ViewSample1", "Homepage1",       "ContactUs1",
         "About1",     "Insert1",    "Delete1",     "MoveUp1", "MoveDown1"};
     for (const char* name : menuEntries) EXPECT_NE(form->findChild<QAction*>(name), nullptr) << name;
-    EXPECT_EQ(actions().Save1->shortcut(), QKeySequence("Ctrl+S"));
-    EXPECT_EQ(actions().Preview1->shortcut(), QKeySequence("Ctrl+P"));
+    EXPECT_EQ(actions().saveAction->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_EQ(actions().previewAction->shortcut(), QKeySequence("Ctrl+P"));
     EXPECT_EQ(actions().toolButtons().size(), 10);
     QStringList menus;
     for (QAction* a : form->menuBar()->actions()) menus << a->text();
@@ -141,21 +141,21 @@ TEST_F(EditorTest, HintLineWatchesEveryListedControl) {
 }
 
 TEST_F(EditorTest, ToggleViewsHideTheToolBarAndTheWholeBottomLine) {
-    actions().StatusBar2->trigger();
-    EXPECT_FALSE(actions().StatusBar2->isChecked());
+    actions().statusBarAction->trigger();
+    EXPECT_FALSE(actions().statusBarAction->isChecked());
     EXPECT_FALSE(form->findChild<QWidget*>("StatusBar1")->isVisible());
     EXPECT_FALSE(hintLine(*form)->isVisible());
     EXPECT_FALSE(form->findChild<QWidget*>("prgrsbrMainFormBottom")->isVisible());
-    actions().ToolBar1->trigger();
-    EXPECT_FALSE(actions().tlbr1->isVisible());
-    actions().StatusBar2->trigger();
-    actions().ToolBar1->trigger();
+    actions().toolBarAction->trigger();
+    EXPECT_FALSE(actions().toolBar->isVisible());
+    actions().statusBarAction->trigger();
+    actions().toolBarAction->trigger();
     EXPECT_TRUE(hintLine(*form)->isVisible());
-    EXPECT_TRUE(actions().tlbr1->isVisible());
+    EXPECT_TRUE(actions().toolBar->isVisible());
 }
 
 TEST_F(EditorTest, BottomLineShowsActivityAndResetsOnEveryExit) {
-    StatusLine& line = form->Status();
+    StatusLine& line = form->statusLine();
     auto* bar = form->findChild<QProgressBar*>("prgrsbrMainFormBottom");
     try {
         ActivityScope scope(line, "Saving Data ... ...", true);
@@ -198,7 +198,7 @@ TEST_F(EditorTest, TheWindowStaysAliveWhileImagesArePreparedAndACloseWaitsForThe
         form->close();
         closedMeanwhile = !form->isVisible();
     });
-    form->Agent().MakeHTMLCodes(folder / "page.html", nodes());
+    form->documentAgent().MakeHTMLCodes(folder / "page.html", nodes());
     EXPECT_TRUE(hintMeanwhile.startsWith("Preparing images ... ")) << hintMeanwhile.toStdString();
     EXPECT_TRUE(hintMeanwhile.endsWith(" of 3")) << hintMeanwhile.toStdString();
     EXPECT_FALSE(closedMeanwhile);
@@ -264,14 +264,14 @@ class OpenByPath : public EditorTest {
 protected:
     // A project with a nested item, written by the core itself.
     QString writeProject(const QString& name) {
-        TkeltAppletAgent writer(std::filesystem::path(dir.path().toStdString()));
+        DocumentAgent writer(std::filesystem::path(dir.path().toStdString()));
         writer.ResetProject();
         writer.AppletData.SliderName = "Gallery";
         writer.AppletData.Width = "321";
         MemoryDesignTree layout;
         for (const auto& [caption, parent] : {std::pair{"A", 0}, {"A1", 1}, {"B", 0}}) {
             const int n = layout.addChild(parent, caption);
-            TItemData item = TkeltAppletAgent::MakeNewItem();
+            SliderItem item = DocumentAgent::MakeNewItem();
             item.ToolTip = caption;
             item.Level = std::to_string(layout.depth(n) - 1);
             writer.InsertItem(n - 1, item);
@@ -284,20 +284,20 @@ protected:
 
 TEST_F(OpenByPath, RebuildsTheTreeAndFillsThePages) {
     const QString path = writeProject("my project.mvl");
-    form->Insert1Click();
+    form->insertItem();
     select(root()->child(0));
     prompter.queueAnswer(Prompter::Answer::No);  // the inserted item is given up
-    form->OpenProjectByPath(path);
+    form->openProjectByPath(path);
     EXPECT_EQ(itemNames(), (std::vector<std::string>{"A", "A1", "B"}));
     EXPECT_EQ(nodes().count(), 4);
     EXPECT_EQ(nodes().depth(2), 2);
     EXPECT_EQ(tree()->currentItem(), root());
     EXPECT_EQ(visibleTabs(), (QStringList{"Script", "Path"}));
     EXPECT_EQ(form->findChild<QLineEdit*>("edt_pSliderName")->text(), "Gallery");
-    EXPECT_EQ(form->CurrentFileName(), path);
-    EXPECT_EQ(form->CurrentItemNode(), nullptr);
-    EXPECT_FALSE(form->Modified());
-    EXPECT_FALSE(form->SuppressTreeEvents());
+    EXPECT_EQ(form->currentFileName(), path);
+    EXPECT_EQ(form->currentItemNode(), nullptr);
+    EXPECT_FALSE(form->isModified());
+    EXPECT_FALSE(form->treeEventsSuppressed());
     // The reader reported through the bottom line and left it clean.
     EXPECT_EQ(hintLine(*form)->text(), "");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -315,13 +315,13 @@ TEST_F(OpenByPath, NewAndOpenLeaveTheCommandsOfTheRoot) {
         std::function<void()> act;
     };
     const Row rows[] = {
-        {"new", [&] { actions().New1->trigger(); }},
-        {"open", [&] { form->OpenProjectByPath(path); }},
-        {"open of the same project again", [&] { form->OpenProjectByPath(path); }},
+        {"new", [&] { actions().newAction->trigger(); }},
+        {"open", [&] { form->openProjectByPath(path); }},
+        {"open of the same project again", [&] { form->openProjectByPath(path); }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        if (root()->childCount() == 0) form->Insert1Click();
+        if (root()->childCount() == 0) form->insertItem();
         select(root()->child(root()->childCount() - 1));
         ASSERT_FALSE(commands().insert);
         ASSERT_TRUE(commands().remove);
@@ -329,7 +329,7 @@ TEST_F(OpenByPath, NewAndOpenLeaveTheCommandsOfTheRoot) {
         row.act();
         ASSERT_EQ(tree()->currentItem(), root());
         ASSERT_EQ(commands(), (Commands{true, false, false, false}));
-        actions().tlbtnInsert->trigger();
+        actions().insertTool->trigger();
         EXPECT_EQ(root()->child(root()->childCount() - 1)->text(0), "Item");
     }
 }
@@ -345,46 +345,46 @@ TEST_F(OpenByPath, FileOfAnotherProductIsRefusedAndTheEditorStaysConsistent) {
     out.write(text);
     out.close();
 
-    form->Insert1Click();
-    form->Insert1Click();
+    form->insertItem();
+    form->insertItem();
     prompter.queueAnswer(Prompter::Answer::No);
-    form->OpenProjectByPath(out.fileName());
+    form->openProjectByPath(out.fileName());
     ASSERT_EQ(prompter.count(Kind::Error), 1);
     EXPECT_EQ(prompter.last()->text, "This file wasn't saved by Marivel 1.1, open failed!");
     EXPECT_EQ(items().size(), 2u);
     EXPECT_EQ(nodes().count(), 3);  // the tree matches the model again
     EXPECT_EQ(tree()->currentItem(), root());
-    EXPECT_TRUE(form->CurrentFileName().isEmpty());
-    EXPECT_FALSE(form->SuppressTreeEvents());
+    EXPECT_TRUE(form->currentFileName().isEmpty());
+    EXPECT_FALSE(form->treeEventsSuppressed());
     select(root()->child(1));  // and the commands work on it
     EXPECT_EQ(visibleTabs(), QStringList{"Item General"});
 }
 
 TEST_F(OpenByPath, MissingFileFailsThroughTheCallerAndLeavesTheProject) {
-    form->Insert1Click();
+    form->insertItem();
     prompter.queueAnswer(Prompter::Answer::No);
-    EXPECT_ANY_THROW(form->OpenProjectByPath(dir.filePath("absent.mvl")));
+    EXPECT_ANY_THROW(form->openProjectByPath(dir.filePath("absent.mvl")));
     EXPECT_EQ(nodes().count(), 2);
     EXPECT_EQ(items().size(), 1u);
-    form->OpenProjectByPath("");  // an empty path does nothing
+    form->openProjectByPath("");  // an empty path does nothing
     EXPECT_EQ(nodes().count(), 2);
 }
 
 TEST_F(OpenByPath, OpenCommandShowsErrorsInTheStandardBox) {
     prompter.queuePath(dir.filePath("absent.mvl"));
-    actions().Open1->trigger();
+    actions().openAction->trigger();
     ASSERT_EQ(prompter.count(Kind::Error), 1);
     EXPECT_EQ(prompter.last()->caption, "Tessaline");
     EXPECT_EQ(nodes().count(), 1);
     prompter.queuePath("");  // a cancelled dialog opens nothing
-    actions().tlbtnOpen->trigger();
+    actions().openTool->trigger();
     EXPECT_EQ(prompter.count(Kind::Error), 1);
 }
 
 TEST_F(EditorTest, CommittingThePanesBuildsTheWholeSliderRecordAndTheShownItem) {
-    const TAppletData before = form->Agent().GetAppletData();
-    form->CommitPanes();
-    TAppletData after = form->Agent().GetAppletData();
+    const SliderSettings before = form->documentAgent().GetAppletData();
+    form->commitPages();
+    SliderSettings after = form->documentAgent().GetAppletData();
     EXPECT_EQ(after.CfgName, before.SliderName + "cfg");
     EXPECT_EQ(after.CfgNameCopy, before.SliderName + "cfg");
     EXPECT_EQ(after.DivId, before.SliderName + "_div");
@@ -394,21 +394,21 @@ TEST_F(EditorTest, CommittingThePanesBuildsTheWholeSliderRecordAndTheShownItem) 
     after.DivId = before.DivId;
     EXPECT_EQ(after, before);
 
-    form->Insert1Click();
+    form->insertItem();
     select(root()->child(0));
     form->findChild<QLineEdit*>("edt_IToolTip")->setText(" tip ");
     form->findChild<QLineEdit*>("edt_pSliderName")->setText("  Gallery  ");
-    form->CommitPanes();
+    form->commitPages();
     EXPECT_EQ(items()[0].ToolTip, "tip");
-    EXPECT_EQ(form->Agent().AppletData.SliderName, "Gallery");
-    EXPECT_EQ(form->Agent().AppletData.DivId, "Gallery_div");
+    EXPECT_EQ(form->documentAgent().AppletData.SliderName, "Gallery");
+    EXPECT_EQ(form->documentAgent().AppletData.DivId, "Gallery_div");
 }
 
 // A choice the user makes on a page is as much an unsaved change as typing:
 // right after a save, it alone must enable Save and bring the question about
 // unsaved changes when the window closes.
 TEST_F(EditorTest, ChoicesTheUserMakesAfterASaveAreNotLostOnClosing) {
-    form->Insert1Click();
+    form->insertItem();
     auto* styleList = form->findChild<QComboBox*>("cmbx_pImageBorderStyle");
     auto* frameStyle = form->findChild<QComboBox*>("cmbx_pContainerBorderStyle");
     auto* upload = form->findChild<QRadioButton*>("rdbtnpInternalUse_RootDir_Local_Checked2");
@@ -416,8 +416,8 @@ TEST_F(EditorTest, ChoicesTheUserMakesAfterASaveAreNotLostOnClosing) {
     auto* imagePath = form->findChild<QLineEdit*>("edtOriginalImagePath");
     auto* pick = form->findChild<QToolButton*>("spdbtnOriginalImagePath");
     auto onPage = [this](QWidget* page) {
-        select(page == form->Item() ? root()->child(0) : root());
-        form->Pages()->setCurrentWidget(page);
+        select(page == form->itemPage() ? root()->child(0) : root());
+        form->propertyTabs()->setCurrentWidget(page);
         QApplication::processEvents();
     };
     struct Row {
@@ -426,19 +426,19 @@ TEST_F(EditorTest, ChoicesTheUserMakesAfterASaveAreNotLostOnClosing) {
         std::function<void()> act;
     };
     const Row rows[] = {
-        {"image border style by the keyboard", form->Script(),
+        {"image border style by the keyboard", form->scriptPage(),
          [&] { QTest::keyClick(styleList, Qt::Key_Down); }},
-        {"slider border style by the wheel", form->Script(),
+        {"slider border style by the wheel", form->scriptPage(),
          [&] {
              QWheelEvent wheel(QPointF(5, 5), frameStyle->mapToGlobal(QPointF(5, 5)), QPoint(),
                                QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
              QApplication::sendEvent(frameStyle, &wheel);
          }},
-        {"upload choice by the mouse", form->Path(), [&] { QTest::mouseClick(upload, Qt::LeftButton); }},
-        {"local choice by the space bar", form->Path(), [&] { QTest::keyClick(local, Qt::Key_Space); }},
-        {"image path typed", form->Item(),
+        {"upload choice by the mouse", form->pathPage(), [&] { QTest::mouseClick(upload, Qt::LeftButton); }},
+        {"local choice by the space bar", form->pathPage(), [&] { QTest::keyClick(local, Qt::Key_Space); }},
+        {"image path typed", form->itemPage(),
          [&] { QTest::keyClicks(imagePath, QStringLiteral("/pics/a.jpg")); }},
-        {"image picked", form->Item(),
+        {"image picked", form->itemPage(),
          [&] {
              prompter.queuePath(QStringLiteral("/pics/b.jpg"));
              pick->click();
@@ -447,20 +447,20 @@ TEST_F(EditorTest, ChoicesTheUserMakesAfterASaveAreNotLostOnClosing) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         onPage(row.page);
-        TAppletData applet;
-        form->Script()->apply(applet);
-        form->Path()->apply(applet);
-        const TItemData item = form->Item()->commit();
-        form->ClearModified();
+        SliderSettings applet;
+        form->scriptPage()->apply(applet);
+        form->pathPage()->apply(applet);
+        const SliderItem item = form->itemPage()->commit();
+        form->clearModified();
         row.act();
-        EXPECT_TRUE(form->Modified());
-        EXPECT_TRUE(actions().tlbtnSave->isEnabled());
+        EXPECT_TRUE(form->isModified());
+        EXPECT_TRUE(actions().saveTool->isEnabled());
         // The change is really there, on the page (and, for a finished edit,
         // in the model already: each is a step of the undo history).
-        TAppletData shown;
-        form->Script()->apply(shown);
-        form->Path()->apply(shown);
-        EXPECT_TRUE(!(applet == shown) || !(form->Item()->commit() == item));
+        SliderSettings shown;
+        form->scriptPage()->apply(shown);
+        form->pathPage()->apply(shown);
+        EXPECT_TRUE(!(applet == shown) || !(form->itemPage()->commit() == item));
         prompter.queueAnswer(Prompter::Answer::Cancel);
         EXPECT_FALSE(form->close());
         EXPECT_EQ(prompter.count(Kind::YesNoCancel), 1);
@@ -487,18 +487,18 @@ TEST_F(EditorTest, CommitShowsTheNumberItStoresInTheSpinEditBeingTyped) {
         QTest::keyClick(edit, Qt::Key_Delete);
         QTest::keyClicks(edit, row.typed);
         ASSERT_EQ(edit->text(), row.typed);
-        form->CommitPanes();
-        EXPECT_EQ(form->Agent().AppletData.Width, row.stored);
+        form->commitPages();
+        EXPECT_EQ(form->documentAgent().AppletData.Width, row.stored);
         EXPECT_EQ(edit->text().toStdString(), row.stored);
     }
 }
 
 TEST_F(EditorTest, PageEditsMarkTheProjectModified) {
     form->findChild<QLineEdit*>("edt_pSliderName")->setText("Other");
-    EXPECT_TRUE(form->Modified());
-    EXPECT_TRUE(actions().Save1->isEnabled());
-    form->ClearModified();
-    EXPECT_FALSE(actions().tlbtnSave->isEnabled());
+    EXPECT_TRUE(form->isModified());
+    EXPECT_TRUE(actions().saveAction->isEnabled());
+    form->clearModified();
+    EXPECT_FALSE(actions().saveTool->isEnabled());
 }
 
 }  // namespace
@@ -512,7 +512,7 @@ TEST(MainFormStart, RegistersProjectFilesForThisProgramAndIgnoresFailures) {
     ScriptedPrompter prompter;
     MemorySettingsStore settings;
     RecordingShell shell;
-    MainFormOptions options;
+    MainWindowOptions options;
     options.programFolder = std::filesystem::path(dir.path().toStdString());
     options.executable = "/opt/new place/marivel";
     options.dataHome = dir.filePath("data");
@@ -523,7 +523,7 @@ TEST(MainFormStart, RegistersProjectFilesForThisProgramAndIgnoresFailures) {
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         old.write("[Desktop Entry]\nExec=\"/old/marivel\" %f\n");
     }
-    TMainForm form(prompter, settings, shell, options);
+    MainWindow form(prompter, settings, shell, options);
     QFile entry(dir.filePath("data/applications/marivel-portable.desktop"));
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
     EXPECT_TRUE(entry.readAll().contains("Exec=\"/opt/new place/marivel\" %f"));
@@ -533,7 +533,7 @@ TEST(MainFormStart, RegistersProjectFilesForThisProgramAndIgnoresFailures) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     options.dataHome = dir.filePath("blocked");
-    TMainForm second(prompter, settings, shell, options);
+    MainWindow second(prompter, settings, shell, options);
     EXPECT_EQ(second.windowTitle(), "Marivel");
     EXPECT_TRUE(prompter.asked().empty());
 }
@@ -547,9 +547,9 @@ namespace {
 class CommandLineStart : public EditorTest {
 protected:
     QString sample() {
-        TkeltAppletAgent writer(std::filesystem::path(dir.path().toStdString()));
+        DocumentAgent writer(std::filesystem::path(dir.path().toStdString()));
         writer.ResetProject();
-        TItemData item = TkeltAppletAgent::MakeNewItem();
+        SliderItem item = DocumentAgent::MakeNewItem();
         item.Level = "0";
         writer.InsertItem(0, item);
         QDir().mkpath(dir.filePath("My Work"));
@@ -562,25 +562,25 @@ protected:
 TEST_F(CommandLineStart, PathSplitAtItsSpaceIsJoinedAndOpened) {
     const QString path = sample();
     const qsizetype space = path.indexOf(' ');
-    form->MarkModified();  // nothing may be asked about it
+    form->markModified();  // nothing may be asked about it
     OpenCommandLineProject(*form, {path.left(space), path.mid(space + 1)});
-    EXPECT_EQ(form->CurrentFileName(), path);
+    EXPECT_EQ(form->currentFileName(), path);
     EXPECT_EQ(nodes().count(), 2);
-    EXPECT_FALSE(form->Modified());
+    EXPECT_FALSE(form->isModified());
     EXPECT_TRUE(prompter.asked().empty());
 }
 
 TEST_F(CommandLineStart, BlankOrMissingProjectsOpenNothingAndSayNothing) {
     OpenCommandLineProject(*form, {"   "});
     OpenCommandLineProject(*form, {});
-    EXPECT_TRUE(form->CurrentFileName().isEmpty());
-    form->MarkModified();
+    EXPECT_TRUE(form->currentFileName().isEmpty());
+    form->markModified();
     OpenCommandLineProject(*form, {dir.filePath("absent.mvl")});
     EXPECT_TRUE(prompter.asked().empty());
     EXPECT_EQ(nodes().count(), 1);
     EXPECT_EQ(tree()->currentItem(), root());
-    EXPECT_FALSE(form->Modified());             // cleared before the open ...
-    EXPECT_TRUE(actions().Save1->isEnabled());  // ... without touching the Save commands
+    EXPECT_FALSE(form->isModified());                // cleared before the open ...
+    EXPECT_TRUE(actions().saveAction->isEnabled());  // ... without touching the Save commands
 }
 
 }  // namespace

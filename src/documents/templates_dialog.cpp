@@ -1,4 +1,4 @@
-#include "documents/templet_dialog.h"
+#include "documents/templates_dialog.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -22,7 +22,7 @@ namespace marivel {
 
 namespace fs = std::filesystem;
 
-const QString TfrmTemplet::kValueName = QStringLiteral("ShowTempletsDialog");
+const QString TemplatesDialog::kValueName = QStringLiteral("ShowTempletsDialog");
 
 namespace {
 
@@ -58,8 +58,8 @@ protected:
 
 }  // namespace
 
-TfrmTemplet::TfrmTemplet(fs::path shippedFolder, fs::path ownFolder, SettingsStore& settings,
-                         Handlers handlers, QWidget* parent)
+TemplatesDialog::TemplatesDialog(fs::path shippedFolder, fs::path ownFolder, SettingsStore& settings,
+                                 Handlers handlers, QWidget* parent)
     : QDialog(parent, kFixedDialogFlags),
       shippedFolder_(std::move(shippedFolder)),
       ownFolder_(std::move(ownFolder)),
@@ -77,41 +77,41 @@ TfrmTemplet::TfrmTemplet(fs::path shippedFolder, fs::path ownFolder, SettingsSto
     setModal(true);
     setFixedSize(416, 216);
 
-    TempletList = new TemplateList(this);
-    TempletList->setObjectName(QStringLiteral("TempletList"));
-    TempletList->setSelectionMode(QAbstractItemView::SingleSelection);
-    TempletList->setUniformItemSizes(true);
-    Label1 = new QLabel(
+    templateList = new TemplateList(this);
+    templateList->setObjectName(QStringLiteral("TempletList"));
+    templateList->setSelectionMode(QAbstractItemView::SingleSelection);
+    templateList->setUniformItemSizes(true);
+    instructionLabel = new QLabel(
         QStringLiteral("Click OK to open selected template or cancel to create a new project."), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setWordWrap(true);
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setAutoDefault(false);
-    chckbxDontShow = new QCheckBox(QStringLiteral("Do not show this dialog again."), this);
-    chckbxDontShow->setObjectName(QStringLiteral("chckbxDontShow"));
+    instructionLabel->setObjectName(QStringLiteral("Label1"));
+    instructionLabel->setWordWrap(true);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("BitBtn1"));
+    okButton->setDefault(true);
+    cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton->setObjectName(QStringLiteral("BitBtn2"));
+    cancelButton->setAutoDefault(false);
+    doNotShowCheck = new QCheckBox(QStringLiteral("Do not show this dialog again."), this);
+    doNotShowCheck->setObjectName(QStringLiteral("chckbxDontShow"));
 
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(chckbxDontShow);
+    bottom->addWidget(doNotShowCheck);
     bottom->addStretch();
-    bottom->addWidget(BitBtn1);
-    bottom->addWidget(BitBtn2);
+    bottom->addWidget(okButton);
+    bottom->addWidget(cancelButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(TempletList, 1);
-    layout->addWidget(Label1);
+    layout->addWidget(templateList, 1);
+    layout->addWidget(instructionLabel);
     layout->addLayout(bottom);
 
-    connect(TempletList, &QListWidget::itemDoubleClicked, this, &TfrmTemplet::TempletListDblClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TfrmTemplet::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TfrmTemplet::BitBtn2Click);
-    connect(chckbxDontShow, &QCheckBox::clicked, this, &TfrmTemplet::chckbxDontShowClick);
-    FormCreate();
+    connect(templateList, &QListWidget::itemDoubleClicked, this, &TemplatesDialog::openDoubleClickedTemplate);
+    connect(okButton, &QPushButton::clicked, this, &TemplatesDialog::openSelectedTemplate);
+    connect(cancelButton, &QPushButton::clicked, this, &TemplatesDialog::startWithoutTemplate);
+    connect(doNotShowCheck, &QCheckBox::clicked, this, &TemplatesDialog::storeDoNotShow);
+    initialize();
 }
 
-void TfrmTemplet::FormCreate() {
+void TemplatesDialog::initialize() {
     std::map<QString, QString> byName;
     if (shippedFolder_ != ownFolder_) addTemplates(shippedFolder_, byName);
     addTemplates(ownFolder_, byName);  // the user's own take the place of shipped ones
@@ -120,30 +120,30 @@ void TfrmTemplet::FormCreate() {
         return a.first.compare(b.first, Qt::CaseInsensitive) < 0;
     });
     for (const auto& [name, path] : templates) {
-        auto* item = new QListWidgetItem(name, TempletList);
+        auto* item = new QListWidgetItem(name, templateList);
         item->setData(Qt::UserRole, path);
         item->setToolTip(QDir::toNativeSeparators(path));
     }
 }
 
-QString TfrmTemplet::selectedPath() const {
-    const QList<QListWidgetItem*> selected = TempletList->selectedItems();
+QString TemplatesDialog::selectedPath() const {
+    const QList<QListWidgetItem*> selected = templateList->selectedItems();
     if (selected.isEmpty()) return QString();
     return QDir::toNativeSeparators(selected.first()->data(Qt::UserRole).toString());
 }
 
-void TfrmTemplet::showEvent(QShowEvent* event) {
-    FormShow();
+void TemplatesDialog::showEvent(QShowEvent* event) {
+    showStoredChoice();
     CentreOnScreen(*this);
     QDialog::showEvent(event);
 }
 
-void TfrmTemplet::FormShow() {
+void TemplatesDialog::showStoredChoice() {
     // A value that cannot be read is taken as "do not show", so the box is ticked.
-    chckbxDontShow->setChecked(!ShouldShowDialog(settings_, kValueName));
+    doNotShowCheck->setChecked(!ShouldShowDialog(settings_, kValueName));
 }
 
-void TfrmTemplet::chckbxDontShowClick(bool ticked) {
+void TemplatesDialog::storeDoNotShow(bool ticked) {
     const bool ok = StoreUserSetting(settings_, kValueName, !ticked);
     // Losing "do not show" costs nothing; losing "show again" would go unseen.
     if (!ok && !ticked && handlers_.showError)
@@ -151,29 +151,29 @@ void TfrmTemplet::chckbxDontShowClick(bool ticked) {
             QStringLiteral("The choice to show the templates dialog again could not be stored"));
 }
 
-void TfrmTemplet::TempletListDblClick() {
+void TemplatesDialog::openDoubleClickedTemplate() {
     const QString path = selectedPath();
     // A template that fails to open leaves the list up to choose another.
     if (!path.isEmpty() && !handlers_.openProject(path)) return;
     done(QDialog::Accepted);
 }
 
-void TfrmTemplet::BitBtn1Click() {
+void TemplatesDialog::openSelectedTemplate() {
     const QString path = selectedPath();
     if (!path.isEmpty()) handlers_.openProject(path);
     done(QDialog::Accepted);
 }
 
-void TfrmTemplet::BitBtn2Click() {
+void TemplatesDialog::startWithoutTemplate() {
     handlers_.newProject();
     done(QDialog::Rejected);
 }
 
-void TfrmTemplet::reject() {
-    BitBtn2Click();
+void TemplatesDialog::reject() {
+    startWithoutTemplate();
 }
 
-void TfrmTemplet::closeEvent(QCloseEvent* event) {
+void TemplatesDialog::closeEvent(QCloseEvent* event) {
     // Closed by the window manager: no choice was made, so nothing is run.
     if (isVisible()) done(QDialog::Rejected);
     event->accept();

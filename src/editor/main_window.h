@@ -45,7 +45,7 @@ class StatusLine;
 
 // Where the main window finds the world around it. Tests point the program
 // folder and the desktop data folder at temporary folders.
-struct MainFormOptions {
+struct MainWindowOptions {
     std::filesystem::path programFolder;   // the folder of the executable: what ships
     std::filesystem::path writableFolder;  // where the program writes; empty: the program folder
     // This editor's own folder for the generated scripts and the preview
@@ -61,35 +61,35 @@ struct MainFormOptions {
 // The main window: owns the document agent, the design tree, the property
 // pages and the editor state, and conducts the commands between them. The
 // document commands reach it as their DocumentHost.
-class TMainForm final : public QMainWindow, public DocumentHost {
+class MainWindow final : public QMainWindow, public DocumentHost {
     Q_OBJECT
 public:
-    TMainForm(Prompter& prompter, SettingsStore& settings, Shell& shell, MainFormOptions options,
-              QWidget* parent = nullptr);
-    ~TMainForm() override;
+    MainWindow(Prompter& prompter, SettingsStore& settings, Shell& shell, MainWindowOptions options,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // --- editor state ------------------------------------------------------------
-    bool Modified() const override { return modified_; }
-    void MarkModified();
-    void ClearModified() override;
+    bool isModified() const override { return modified_; }
+    void markModified();
+    void clearModified() override;
     // The start-up sets it without touching the Save commands, so that
     // opening the command-line project asks no question about saving.
-    void SetModifiedFlag(bool modified) { modified_ = modified; }
-    QTreeWidgetItem* CurrentItemNode() const { return currentItemNode_; }
-    bool SuppressTreeEvents() const { return suppressTreeEvents_; }
-    const QString& CurrentFileName() const override { return currentFileName_; }
-    void SetCurrentFileName(const QString& path) override { currentFileName_ = path; }
-    int LastPageIndex() const { return lastPageIndex_; }
+    void setModifiedFlag(bool modified) { modified_ = modified; }
+    QTreeWidgetItem* currentItemNode() const { return currentItemNode_; }
+    bool treeEventsSuppressed() const { return suppressTreeEvents_; }
+    const QString& currentFileName() const override { return currentFileName_; }
+    void setCurrentFileName(const QString& path) override { currentFileName_ = path; }
+    int lastPageIndex() const { return lastPageIndex_; }
 
     // --- pages and model ---------------------------------------------------------
-    void SaveAppletPane();
-    void LoadAppletPane() override;
-    void ShowItemImagePath() override;
-    void SaveItemPane(int index);
-    void LoadItemPane(int index);
-    // SaveAppletPane, then SaveItemPane for CurrentItemNode when it is set:
+    void commitSliderPages();
+    void loadSliderPages() override;
+    void showItemImagePath() override;
+    void commitItemPage(int index);
+    void loadItemPage(int index);
+    // commitSliderPages, then commitItemPage for currentItemNode when it is set:
     // what every save, build and preview does first.
-    void CommitPanes() override;
+    void commitPages() override;
 
     // --- undo and redo ---------------------------------------------------------------
     // Makes everything done to the project while it lives one undo step,
@@ -99,22 +99,22 @@ public:
     // only the outermost one is recorded. A command that changes nothing
     // the user can see or save makes no step.
     //
-    //     TMainForm::UndoStep step(form, QStringLiteral("Insert Pictures"));
+    //     MainWindow::UndoStep step(form, QStringLiteral("Insert Pictures"));
     //     ... change the model and the tree together ...
     class UndoStep {
     public:
-        UndoStep(TMainForm& form, QString caption);
+        UndoStep(MainWindow& form, QString caption);
         ~UndoStep();
         UndoStep(const UndoStep&) = delete;
         UndoStep& operator=(const UndoStep&) = delete;
 
     private:
-        TMainForm& form_;
+        MainWindow& form_;
         QString caption_;
         EditorView before_;
     };
     // Runs command as one undo step, through the standard error box.
-    void RunStep(const QString& caption, const std::function<void()>& command);
+    void runStep(const QString& caption, const std::function<void()>& command);
     // Undo and Redo of the Edit menu. Each commits the pages first.
     void undo();
     void redo();
@@ -131,22 +131,22 @@ public:
     // Moves node with its subtree before or after target, or to be its last
     // child, as one undo step: what dropping a dragged node does.
     void moveNode(QTreeWidgetItem* node, QTreeWidgetItem* target, DesignTreeWidget::DropPlace place);
-    void Insert1Click();
+    void insertItem();
     // Shows the image quality choice; OK stores it and the next generation
     // uses it.
     void chooseImageQuality();
-    void Delete1Click();
-    void MoveUp1Click();
-    void MoveDown1Click();
-    void UpdateItemCommands();
-    void UpdatePageTabs();
-    void CountDescendants(QTreeWidgetItem* node);
-    int DescendantCount() const { return descendantCount_; }
+    void deleteItem();
+    void moveItemUp();
+    void moveItemDown();
+    void updateItemCommands();
+    void updatePageTabs();
+    void countDescendants(QTreeWidgetItem* node);
+    int descendantCount() const { return descendantCount_; }
 
     // --- pictures ------------------------------------------------------------------
     // Insert Pictures: one item per JPEG the user chooses, as the last
     // children of the selected node.
-    void InsertPicturesClick();
+    void insertPicturesWithDialog();
     // The one road by which pictures become items, for Insert Pictures and
     // for files dropped on the tree: one item per readable JPEG among files,
     // in natural name order, as children of node parentIndex from its child
@@ -154,55 +154,55 @@ public:
     // its picture path and prepared size filled in. Files that are no
     // readable JPEG are named in one message afterwards. Answers how many
     // items were added.
-    int InsertPictures(int parentIndex, int row, const QStringList& files);
+    int insertPictures(int parentIndex, int row, const QStringList& files);
     // Files dropped on the tree from a file manager: a project file among
     // them is opened as Open opens one, else the pictures are inserted.
-    void DropFilesOnTree(const QList<QUrl>& urls, QTreeWidgetItem* parent, int row);
+    void dropFilesOnTree(const QList<QUrl>& urls, QTreeWidgetItem* parent, int row);
     // View > Thumbnails.
-    void ThumbnailsClick(bool shown);
+    void showThumbnails(bool shown);
     // The tooltip of an item node: its picture, prepared size, link and
     // tooltip, as they stand (the shown item's page included).
-    QString ItemToolTip(QTreeWidgetItem* node) const;
+    QString itemToolTip(QTreeWidgetItem* node) const;
     // Every item node's icon anew, after the tree was rebuilt.
-    void RefreshItemDecorations();
+    void refreshItemDecorations();
     ItemDecorations& Decorations() const { return *decorations_; }
     PictureThumbnails& Pictures() const { return *pictures_; }
 
     // --- documents -----------------------------------------------------------------
     // Opens the project file at path (nothing for an empty path), asking
     // first about unsaved changes. Errors go to the caller.
-    void OpenProjectByPath(const QString& path);
-    DocumentCommands& Documents() const { return *documents_; }
+    void openProjectByPath(const QString& path);
+    DocumentCommands& documentCommands() const { return *documents_; }
 
     // --- DocumentHost ---------------------------------------------------------------
-    DesignTree& ProjectTree() override { return *designTree_; }
-    void ResetTree() override { resetTree(); }
-    void ResumeTreeEvents() override { suppressTreeEvents_ = false; }
-    void ShowRoot(bool expandItems) override;
+    DesignTree& projectTree() override { return *designTree_; }
+    void reduceTreeToRoot() override { resetTree(); }
+    void resumeTreeEvents() override { suppressTreeEvents_ = false; }
+    void showRoot(bool expandItems) override;
     void ProjectSaved() override;
-    SettingsStore& Settings() const override { return settings_; }
-    Shell& SystemShell() const override { return shell_; }
-    QWidget* DialogParent() override { return this; }
-    QMenu* RecentFilesMenu() const override;
-    bool RunGuarded(const std::function<void()>& command) override;
+    SettingsStore& settingsStore() const override { return settings_; }
+    Shell& systemShell() const override { return shell_; }
+    QWidget* dialogParent() override { return this; }
+    QMenu* recentFilesMenu() const override;
+    bool runGuarded(const std::function<void()>& command) override;
 
     // --- parts for the application and the tests ----------------------------------
-    PublishingAgent& Agent() override { return *agent_; }
-    TreeWidgetDesignTree& DesignTreeAdapter() { return *designTree_; }
-    QTreeWidget* Tree() const;
-    MainActions& Actions() const { return *actions_; }
-    StatusLine& Status() const { return *statusLine_; }
-    QTabWidget* Pages() const { return pgcntrl1; }
-    ScriptPage* Script() const { return scriptPage_; }
-    PathPage* Path() const { return pathPage_; }
-    ItemPage* Item() const { return itemPage_; }
-    Prompter& Prompts() const override { return prompter_; }
-    PreviewCommands& Preview() const { return *preview_; }
-    HelpCommands& Help() const { return *help_; }
+    PublishingAgent& documentAgent() override { return *agent_; }
+    TreeWidgetDesignTree& designTreeAdapter() { return *designTree_; }
+    QTreeWidget* treeWidget() const;
+    MainActions& mainActions() const { return *actions_; }
+    StatusLine& statusLine() const { return *statusLine_; }
+    QTabWidget* propertyTabs() const { return propertyTabs_; }
+    ScriptPage* scriptPage() const { return scriptPage_; }
+    PathPage* pathPage() const { return pathPage_; }
+    ItemPage* itemPage() const { return itemPage_; }
+    Prompter& prompts() const override { return prompter_; }
+    PreviewCommands& previewCommands() const { return *preview_; }
+    HelpCommands& helpCommands() const { return *help_; }
 
     // Runs a command of the user through the standard error box.
     template <typename Command>
-    void Run(Command&& command) {
+    void run(Command&& command) {
         RunCommand(prompter_, this, std::forward<Command>(command));
     }
 
@@ -222,7 +222,7 @@ private:
     static constexpr int kItemTab = 1;
     static constexpr int kPathTab = 2;
 
-    void FormCreate();
+    void initialize();
     void buildLayout();
     // Runs command through the standard error box whenever one of the
     // actions is triggered.
@@ -244,20 +244,20 @@ private:
     void resetTree();
     void selectRoot();
 
-    void trvwDesignPanelChange(QTreeWidgetItem* current);
-    void trvwDesignPanelMouseDown();
-    void spnedtApWidthMouseMove(QWidget* control);
+    void treeSelectionChanged(QTreeWidgetItem* current);
+    void treeMousePressed();
+    void showControlHint(QWidget* control);
     void showTreePopup(const QPoint& position);
 
-    void ToolBar1Click(bool shown);
-    void StatusBar2Click(bool shown);
+    void showToolBar(bool shown);
+    void showStatusLine(bool shown);
 
     int selectedIndex() const;
     int descendantsOf(int index);
     void moveBlockBefore(int moving, int before);
     int indexOf(QTreeWidgetItem* node) const;
 
-    // Undo and redo (main_form_undo.cpp).
+    // Undo and redo (main_window_undo.cpp).
     ProjectState captureProject() const;
     EditorView currentView() const;
     void commitPagesQuietly();
@@ -273,20 +273,20 @@ private:
     // widget moves its current item around during removals and moves, at
     // moments when the absolute indexes do not yet match the item array.
     struct StructuralEdit {
-        explicit StructuralEdit(TMainForm& form) : form_(form), was_(form.structuralEdit_) {
+        explicit StructuralEdit(MainWindow& form) : form_(form), was_(form.structuralEdit_) {
             form_.structuralEdit_ = true;
         }
         ~StructuralEdit() { form_.structuralEdit_ = was_; }
         StructuralEdit(const StructuralEdit&) = delete;
         StructuralEdit& operator=(const StructuralEdit&) = delete;
-        TMainForm& form_;
+        MainWindow& form_;
         bool was_;
     };
 
     Prompter& prompter_;
     SettingsStore& settings_;
     Shell& shell_;
-    MainFormOptions options_;
+    MainWindowOptions options_;
     std::unique_ptr<PublishingAgent> agent_;
     std::unique_ptr<DocumentCommands> documents_;
 
@@ -315,10 +315,10 @@ private:
 
     MainActions* actions_ = nullptr;
     StatusLine* statusLine_ = nullptr;
-    QWidget* pnlTreeView = nullptr;
-    DesignTreeWidget* trvwDesignPanel = nullptr;
+    QWidget* treePanel_ = nullptr;
+    DesignTreeWidget* designTreeWidget_ = nullptr;
     QSplitter* splitter_ = nullptr;
-    QTabWidget* pgcntrl1 = nullptr;
+    QTabWidget* propertyTabs_ = nullptr;
     ScriptPage* scriptPage_ = nullptr;
     ItemPage* itemPage_ = nullptr;
     PathPage* pathPage_ = nullptr;
@@ -337,6 +337,6 @@ QString JoinCommandLine(const QStringList& arguments);
 // Start-up: opens the project named by the command-line arguments, if any.
 // Nothing is asked about unsaved changes and nothing is reported: a project
 // that cannot be opened leaves the editor as the failed open left it.
-void OpenCommandLineProject(TMainForm& form, const QStringList& arguments);
+void OpenCommandLineProject(MainWindow& form, const QStringList& arguments);
 
 }  // namespace marivel

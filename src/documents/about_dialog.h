@@ -12,36 +12,36 @@ class Shell;
 // The About box: the program's name, version and maker, the maker's two
 // addresses as links, and the legal notice. Made by each About command,
 // shown modally and let go of when it closes.
-class TformAbout final : public QDialog {
+class AboutDialog final : public QDialog {
     Q_OBJECT
 public:
     static const QString kRightsNotice;
     static const QString kLegalWarning;
 
-    explicit TformAbout(Shell& shell, QWidget* parent = nullptr);
+    explicit AboutDialog(Shell& shell, QWidget* parent = nullptr);
 
-    QLabel* Image1;
-    QLabel* lblProductName;
-    QLabel* lblProductVersion;
-    QLabel* Label5;
-    QLabel* Label2;
-    QLabel* Label8;
-    QLabel* Label3;
-    QLabel* Label10;
-    QLabel* Comments;
-    QPushButton* Button1;
+    QLabel* productIcon;
+    QLabel* productNameLabel;
+    QLabel* productVersionLabel;
+    QLabel* rightsLabel;
+    QLabel* webSiteLabel;
+    QLabel* homepageLink;
+    QLabel* techSupportLabel;
+    QLabel* supportLink;
+    QLabel* commentsLabel;
+    QPushButton* okButton;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    void FormCreate();
-    void Label8Click();
-    void Label10Click();
-    void Label8MouseMove();
-    void Label10MouseMove();
-    void FormMouseMove();
+    void initialize();
+    void openProductPage();
+    void openSupportPage();
+    void highlightHomepageLink();
+    void highlightSupportLink();
+    void restoreLinkColours();
 
     Shell& shell_;
 };

@@ -1,5 +1,5 @@
 // Pictures in the main window: Insert Pictures and files dropped from a
-// file manager (both through InsertPictures), project files dropped on the
+// file manager (both through insertPictures), project files dropped on the
 // window, the items' thumbnails and tooltips.
 #include <QAction>
 #include <QDir>
@@ -18,7 +18,7 @@
 #include "editor/item_decorations.h"
 #include "editor/item_page.h"
 #include "editor/main_actions.h"
-#include "editor/main_form.h"
+#include "editor/main_window.h"
 #include "editor/picture_files.h"
 #include "editor/picture_thumbnails.h"
 #include "editor/script_page.h"
@@ -57,9 +57,9 @@ std::string PicturePathFor(const QString& file, const fs::path& projectFolder) {
 
 }  // namespace
 
-void TMainForm::installPictures() {
+void MainWindow::installPictures() {
     pictures_ = new PictureThumbnails(this);
-    decorations_ = new ItemDecorations(*trvwDesignPanel, *pictures_, icons::itemNode(),
+    decorations_ = new ItemDecorations(*designTreeWidget_, *pictures_, icons::itemNode(),
                                        [this](QTreeWidgetItem* node) { return pictureFileOf(node); });
     itemPage_->setPictures(pictures_);
     const bool shown = ReadSetting(settings_, kShowThumbnailsSetting);
@@ -68,17 +68,17 @@ void TMainForm::installPictures() {
 
     MainActions& a = *actions_;
     for (QAction* action : {a.insertPicturesMenuItem, a.insertPicturesPopupItem, a.insertPicturesTool})
-        connect(action, &QAction::triggered, this, [this] { Run([this] { InsertPicturesClick(); }); });
-    connect(a.thumbnailsMenuItem, &QAction::triggered, this, &TMainForm::ThumbnailsClick);
-    connect(trvwDesignPanel, &DesignTreeWidget::filesDropped, this,
+        connect(action, &QAction::triggered, this, [this] { run([this] { insertPicturesWithDialog(); }); });
+    connect(a.thumbnailsMenuItem, &QAction::triggered, this, &MainWindow::showThumbnails);
+    connect(designTreeWidget_, &DesignTreeWidget::filesDropped, this,
             [this](const QList<QUrl>& urls, QTreeWidgetItem* parent, int row) {
                 const int parentIndex = indexOf(parent);
                 runWhenIdle([this, urls, parentIndex, row] {
                     if (QTreeWidgetItem* node = designTree_->item(parentIndex))
-                        Run([&] { DropFilesOnTree(urls, node, row); });
+                        run([&] { dropFilesOnTree(urls, node, row); });
                 });
             });
-    connect(itemPage_, &ItemPage::pictureChosen, this, &TMainForm::pictureChosen);
+    connect(itemPage_, &ItemPage::pictureChosen, this, &MainWindow::pictureChosen);
     acceptProjectDropsEverywhere();
 }
 
@@ -87,7 +87,7 @@ void TMainForm::installPictures() {
 // A drop is taken up once the drop itself has ended (the file manager waits
 // for it), and once no operation is under way: one that keeps the window
 // painting lets timers run, and the drop then waits its turn.
-void TMainForm::runWhenIdle(std::function<void()> step, int delay) {
+void MainWindow::runWhenIdle(std::function<void()> step, int delay) {
     QTimer::singleShot(delay, this, [this, step = std::move(step)]() mutable {
         if (statusLine_->keepingAlive())
             runWhenIdle(std::move(step), 50);
@@ -96,7 +96,7 @@ void TMainForm::runWhenIdle(std::function<void()> step, int delay) {
     });
 }
 
-void TMainForm::InsertPicturesClick() {
+void MainWindow::insertPicturesWithDialog() {
     const int selected = selectedIndex();
     if (selected < 0) return;
     const QStringList files =
@@ -104,10 +104,10 @@ void TMainForm::InsertPicturesClick() {
     if (files.isEmpty()) return;
     WriteSetting(settings_, kPicturesFolderSetting, QFileInfo(files.first()).absolutePath());
     UndoStep step(*this, QStringLiteral("Insert Pictures"));
-    InsertPictures(selected, -1, files);
+    insertPictures(selected, -1, files);
 }
 
-int TMainForm::InsertPictures(int parentIndex, int row, const QStringList& given) {
+int MainWindow::insertPictures(int parentIndex, int row, const QStringList& given) {
     if (given.isEmpty() || !designTree_->item(parentIndex)) return 0;
     QStringList files = given;
     SortByNaturalName(files);
@@ -130,7 +130,7 @@ int TMainForm::InsertPictures(int parentIndex, int row, const QStringList& given
     }
 
     QStringList refused;
-    std::vector<TItemData> records;
+    std::vector<SliderItem> records;
     const int width = scriptPage_->shownWidth();
     for (qsizetype k = 0; k < files.size(); ++k) {
         const HeaderRead& read = headers[size_t(k)];
@@ -138,7 +138,7 @@ int TMainForm::InsertPictures(int parentIndex, int row, const QStringList& given
             refused << QFileInfo(files[k]).fileName();
             continue;
         }
-        TItemData record = TkeltAppletAgent::MakeNewItem();
+        SliderItem record = DocumentAgent::MakeNewItem();
         record.OriginalImagePath =
             PicturePathFor(QFileInfo(files[k]).absoluteFilePath(), agent_->ProjectFolder);
         // The size the next generation gives it; a width it cannot scale to
@@ -155,7 +155,7 @@ int TMainForm::InsertPictures(int parentIndex, int row, const QStringList& given
     }
 
     if (!records.empty()) {
-        MarkModified();
+        markModified();
         int first;
         {
             StructuralEdit edit(*this);
@@ -169,37 +169,37 @@ int TMainForm::InsertPictures(int parentIndex, int row, const QStringList& given
             agent_->InsertItem(first - 1 + int(k), records[k]);
         }
         for (size_t k = 0; k < records.size(); ++k) decorations_->refresh(designTree_->item(first + int(k)));
-        trvwDesignPanel->scrollToItem(designTree_->item(first + int(records.size()) - 1));
-        UpdateItemCommands();
+        designTreeWidget_->scrollToItem(designTree_->item(first + int(records.size()) - 1));
+        updateItemCommands();
     }
     if (!refused.isEmpty()) prompter_.error(this, NotAddedMessage(refused));
     return int(records.size());
 }
 
-void TMainForm::DropFilesOnTree(const QList<QUrl>& urls, QTreeWidgetItem* parent, int row) {
+void MainWindow::dropFilesOnTree(const QList<QUrl>& urls, QTreeWidgetItem* parent, int row) {
     const DroppedFiles dropped = SortOutDrop(urls);
     if (!dropped.project.isEmpty()) {
-        OpenProjectByPath(dropped.project);
+        openProjectByPath(dropped.project);
         return;
     }
     const int parentIndex = indexOf(parent);
     if (parentIndex < 0 || dropped.pictures.isEmpty()) return;
     UndoStep step(*this, QStringLiteral("Drop Pictures"));
-    InsertPictures(parentIndex, row, dropped.pictures);
+    insertPictures(parentIndex, row, dropped.pictures);
 }
 
 // --- project files dropped on the window ----------------------------------------------
 
-void TMainForm::acceptProjectDropsEverywhere() {
+void MainWindow::acceptProjectDropsEverywhere() {
     setAcceptDrops(true);
     // Text fields take dropped files as text of their own; a project file
     // dropped on one opens instead.
     for (QWidget* w : findChildren<QWidget*>())
-        if (w->acceptDrops() && w != trvwDesignPanel && w != trvwDesignPanel->viewport())
+        if (w->acceptDrops() && w != designTreeWidget_ && w != designTreeWidget_->viewport())
             w->installEventFilter(this);
 }
 
-bool TMainForm::takeProjectDrop(QEvent* event) {
+bool MainWindow::takeProjectDrop(QEvent* event) {
     const QEvent::Type type = event->type();
     if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
     auto* drop = static_cast<QDropEvent*>(event);
@@ -207,35 +207,35 @@ bool TMainForm::takeProjectDrop(QEvent* event) {
     if (project.isEmpty()) return false;
     drop->setDropAction(Qt::CopyAction);
     drop->accept();
-    if (type == QEvent::Drop) runWhenIdle([this, project] { Run([&] { OpenProjectByPath(project); }); });
+    if (type == QEvent::Drop) runWhenIdle([this, project] { run([&] { openProjectByPath(project); }); });
     return true;
 }
 
-void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     if (!takeProjectDrop(event)) QMainWindow::dragEnterEvent(event);
 }
 
-void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
     if (!takeProjectDrop(event)) QMainWindow::dragMoveEvent(event);
 }
 
-void TMainForm::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
     if (!takeProjectDrop(event)) QMainWindow::dropEvent(event);
 }
 
 // --- thumbnails, captions and tooltips ---------------------------------------------------
 
-void TMainForm::ThumbnailsClick(bool shown) {
+void MainWindow::showThumbnails(bool shown) {
     actions_->thumbnailsMenuItem->setChecked(shown);
     decorations_->setEnabled(shown);
     WriteSetting(settings_, kShowThumbnailsSetting, shown);
 }
 
-void TMainForm::RefreshItemDecorations() {
+void MainWindow::refreshItemDecorations() {
     decorations_->refreshAll();
 }
 
-QString TMainForm::pictureFileOf(QTreeWidgetItem* node) const {
+QString MainWindow::pictureFileOf(QTreeWidgetItem* node) const {
     const int index = indexOf(node);
     if (index <= 0 || index > int(agent_->Items.size())) return {};
     if (node == currentItemNode_) return itemPage_->shownPictureFile();
@@ -246,7 +246,7 @@ QString TMainForm::pictureFileOf(QTreeWidgetItem* node) const {
 
 // A picture chosen with "..." shows at once: the node loses the warning
 // caption when the file is there, and takes the new thumbnail.
-void TMainForm::pictureChosen() {
+void MainWindow::pictureChosen() {
     if (!currentItemNode_) return;
     if (fromQt(currentItemNode_->text(0)) == kMissingCaption &&
         QFileInfo(pictureFileOf(currentItemNode_)).isFile())
@@ -254,10 +254,10 @@ void TMainForm::pictureChosen() {
     decorations_->refresh(currentItemNode_);
 }
 
-QString TMainForm::ItemToolTip(QTreeWidgetItem* node) const {
+QString MainWindow::itemToolTip(QTreeWidgetItem* node) const {
     const int index = indexOf(node);
     if (index <= 0 || index > int(agent_->Items.size())) return {};
-    const TItemData item = node == currentItemNode_ ? itemPage_->commit() : agent_->GetItem(index - 1);
+    const SliderItem item = node == currentItemNode_ ? itemPage_->commit() : agent_->GetItem(index - 1);
     auto orNone = [](const std::string& text) {
         return text.empty() ? QStringLiteral("(none)") : toQt(Trim(text));
     };

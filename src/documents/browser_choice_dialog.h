@@ -34,32 +34,32 @@ inline const QString kSpecifiedPath = QStringLiteral("SpecifiedBrowserExePath");
 // Every creation detects the browsers again and loads the stored choice into
 // the controls; OK stores the controls, Cancel stores nothing. Preview makes
 // one without showing it, only to launch.
-class TformWebBrowser final : public QDialog {
+class BrowserChoiceDialog final : public QDialog {
     Q_OBJECT
 public:
-    TformWebBrowser(SettingsStore& settings, Prompter& prompter, Shell& shell, const BrowserLocations& where,
-                    QWidget* parent = nullptr);
+    BrowserChoiceDialog(SettingsStore& settings, Prompter& prompter, Shell& shell,
+                        const BrowserLocations& where, QWidget* parent = nullptr);
 
     // Detected at creation; entry i is line i of the browser list.
-    std::vector<TWebBrowserNamePath> KnownBrowsers;
+    std::vector<BrowserNameAndPath> knownBrowsers_;
 
     // Opens folder + fileName (joined as they are; the folder ends with a
     // separator) in the chosen browser. Known browsers and the user's program
     // receive the path as one argument, blanks and all. "Use Known Browser"
     // without a selected line opens the default browser. False when nothing
     // could be started, including when no choice is ticked at all.
-    bool LaunchBrowser(const QString& folder, const QString& fileName);
+    bool launchBrowser(const QString& folder, const QString& fileName);
 
-    void bitbtnOkClick();
-    void spdbtnOpenExeFileClick();
+    void acceptChoice();
+    void browseForProgram();
 
 private:
     void buildLayout();
-    void FormCreate(const BrowserLocations& where);
+    void initialize(const BrowserLocations& where);
     void loadStoredChoice();
     void storeChoice();
-    void ComboBoxBrowserListChange();
-    void RadioButtonBrowserKnownInSystemClick();
+    void browserListActivated();
+    void knownBrowserChosen();
     // Ticking one button unticks the other two; unticking touches only that
     // button, so all three can end up unticked.
     void tick(QRadioButton* button, bool on);
@@ -68,17 +68,17 @@ private:
     Prompter& prompter_;
     Shell& shell_;
 
-    QGroupBox* GroupBox1;
+    QGroupBox* choiceGroup;
     QButtonGroup* choice_;
-    QRadioButton* RadioButtonBrowserDefault;
-    QRadioButton* RadioButtonBrowserKnownInSystem;
-    QComboBox* ComboBoxBrowserList;
-    QRadioButton* RadioButtonBrowserUserSpecify;
-    QLabel* Label1;
+    QRadioButton* defaultBrowserButton;
+    QRadioButton* knownBrowserButton;
+    QComboBox* knownBrowserList;
+    QRadioButton* specifiedBrowserButton;
+    QLabel* programLabel;
     QLineEdit* editSpecifiedBrowserFileName;
-    QToolButton* spdbtnOpenExeFile;
-    QPushButton* bitbtnOk;
-    QPushButton* bitbtnCancel;
+    QToolButton* browseProgramButton;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
 };
 
 // The filter of the dialog that picks the user's program. Programs on Linux

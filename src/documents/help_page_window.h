@@ -12,16 +12,16 @@ class Shell;
 // The help window: a small tool window at its own place on the screen,
 // created hidden at start and kept for the whole run. Closing it only hides
 // it; the next help button shows it again, where it was, with the new page.
-class TfrmHelp final : public QDialog {
+class HelpPageWindow final : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmHelp(Shell& shell, QWidget* parent = nullptr);
-    QTextBrowser* browser() const { return WebBrowser1; }
+    explicit HelpPageWindow(Shell& shell, QWidget* parent = nullptr);
+    QTextBrowser* browser() const { return pageView; }
 
     // Loads the page a URL names. A file URL is taken as "file://" followed
     // by the path exactly as it stands (blanks, "#", "%" and letters beyond
     // ASCII included), as the help buttons make them.
-    void Navigate(const QString& url);
+    void navigate(const QString& url);
     // The page shown, as a local file URL.
     QUrl source() const;
 
@@ -31,7 +31,7 @@ private:
     void followLink(const QUrl& link);
 
     Shell& shell_;
-    QTextBrowser* WebBrowser1;
+    QTextBrowser* pageView;
 };
 
 }  // namespace marivel

@@ -23,7 +23,7 @@ class SettingsStore;
 // has the name of a shipped one is listed in its place (it is usually the
 // shipped one, changed and saved by the user). A portable program has one
 // folder for both.
-class TfrmTemplet final : public QDialog {
+class TemplatesDialog final : public QDialog {
     Q_OBJECT
 public:
     static const QString kValueName;  // "ShowTempletsDialog"
@@ -41,17 +41,17 @@ public:
     // Creates the user's templates folder when it is missing; throws Error
     // "Cannot create <folder>" when that fails and there is no shipped folder
     // to list either, so the dialog never shows.
-    TfrmTemplet(std::filesystem::path shippedFolder, std::filesystem::path ownFolder, SettingsStore& settings,
-                Handlers handlers, QWidget* parent = nullptr);
+    TemplatesDialog(std::filesystem::path shippedFolder, std::filesystem::path ownFolder,
+                    SettingsStore& settings, Handlers handlers, QWidget* parent = nullptr);
 
     // The full path of the selected template; empty when none is selected.
     QString selectedPath() const;
 
-    QListWidget* TempletList;
-    QLabel* Label1;
-    QPushButton* BitBtn1;
-    QPushButton* BitBtn2;
-    QCheckBox* chckbxDontShow;
+    QListWidget* templateList;
+    QLabel* instructionLabel;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
+    QCheckBox* doNotShowCheck;
 
 public slots:
     // Escape and the Cancel button both mean "start a new project".
@@ -62,12 +62,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void FormCreate();
-    void FormShow();
-    void TempletListDblClick();
-    void BitBtn1Click();
-    void BitBtn2Click();
-    void chckbxDontShowClick(bool ticked);
+    void initialize();
+    void showStoredChoice();
+    void openDoubleClickedTemplate();
+    void openSelectedTemplate();
+    void startWithoutTemplate();
+    void storeDoNotShow(bool ticked);
 
     std::filesystem::path shippedFolder_;
     std::filesystem::path ownFolder_;
