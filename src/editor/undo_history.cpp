@@ -4,6 +4,8 @@
 #include <iterator>
 #include <utility>
 
+#include "model/record_fields.h"
+
 namespace marivel {
 
 namespace {
@@ -24,36 +26,10 @@ bool sameShape(const std::vector<NodeRecord>& a, const std::vector<NodeRecord>& 
                       [](const auto& x, const auto& y) { return x.depth == y.depth; });
 }
 
-// The fields of the slider record a page shows, by position: the three
-// names derived from the slider name are not among them.
-const std::string SliderSettings::*const kShownAppletFields[] = {
-    &SliderSettings::SliderName,
-    &SliderSettings::Width,
-    &SliderSettings::Height,
-    &SliderSettings::Step,
-    &SliderSettings::Delay,
-    &SliderSettings::Gap,
-    &SliderSettings::TrailerSpace,
-    &SliderSettings::BgColor,
-    &SliderSettings::ImageBorderWidth,
-    &SliderSettings::ImageBorderStyle,
-    &SliderSettings::ImageBorderColor,
-    &SliderSettings::ContainerBorderWidth,
-    &SliderSettings::ContainerBorderStyle,
-    &SliderSettings::ContainerBorderColor,
-    &SliderSettings::RootDirLocal,
-    &SliderSettings::RootDirRemote,
-    &SliderSettings::RootDirLocalChecked,
-};
+// The fields of the slider record a page shows, by their position in the
+// record: the three names derived from the slider name are not among them.
 constexpr int kShownAppletPositions[] = {0, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 19};
-
 // The item page shows these four; the others are computed by the generator.
-const std::string SliderItem::*const kShownItemFields[] = {
-    &SliderItem::OriginalImagePath,
-    &SliderItem::Link,
-    &SliderItem::Target,
-    &SliderItem::ToolTip,
-};
 constexpr int kShownItemPositions[] = {1, 2, 3, 4};
 
 // The run [first, first + removed) of a that stands as [first, first + added)
@@ -96,14 +72,14 @@ void widen(std::size_t& first, std::vector<NodeRecord>& kept, std::vector<NodeRe
 }  // namespace
 
 bool sameShownFields(const SliderSettings& a, const SliderSettings& b) {
-    for (const auto field : kShownAppletFields)
-        if (a.*field != b.*field) return false;
+    for (const int f : kShownAppletPositions)
+        if (a.*kAppletFields[f] != b.*kAppletFields[f]) return false;
     return true;
 }
 
 bool sameShownFields(const SliderItem& a, const SliderItem& b) {
-    for (const auto field : kShownItemFields)
-        if (a.*field != b.*field) return false;
+    for (const int f : kShownItemPositions)
+        if (a.*kItemFields[f] != b.*kItemFields[f]) return false;
     return true;
 }
 
@@ -140,14 +116,13 @@ void UndoHistory::absorb(ProjectState now) {
 std::vector<FieldChange> UndoHistory::shownChanges(const ProjectState& a, const ProjectState& b) {
     std::vector<FieldChange> changes;
     if (!sameShape(a.nodes, b.nodes)) return changes;
-    for (std::size_t k = 0; k < std::size(kShownAppletFields); ++k)
-        if (a.applet.*kShownAppletFields[k] != b.applet.*kShownAppletFields[k])
-            changes.push_back({-1, kShownAppletPositions[k]});
+    for (const int f : kShownAppletPositions)
+        if (a.applet.*kAppletFields[f] != b.applet.*kAppletFields[f]) changes.push_back({-1, f});
     for (std::size_t i = 0; i < a.nodes.size(); ++i) {
         if (a.nodes[i].item == b.nodes[i].item) continue;
-        for (std::size_t k = 0; k < std::size(kShownItemFields); ++k)
-            if (a.nodes[i].item.*kShownItemFields[k] != b.nodes[i].item.*kShownItemFields[k])
-                changes.push_back({int(i), kShownItemPositions[k]});
+        for (const int f : kShownItemPositions)
+            if (a.nodes[i].item.*kItemFields[f] != b.nodes[i].item.*kItemFields[f])
+                changes.push_back({int(i), f});
     }
     return changes;
 }
