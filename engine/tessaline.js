@@ -241,6 +241,8 @@
     if (canMove) {
       // Outside the clipping box: never scrolled away or cut.
       if (getComputedStyle(host).position === 'static') host.style.position = 'relative';
+      // The stylesheet shows the button while the pointer or focus is in here.
+      host.classList.add('sliderhost');
       btn = el('button', 'position:absolute;z-index:1', 0, 'sliderpause');
       btn.type = 'button';
       attr(btn, 'aria-label', 'Pause');

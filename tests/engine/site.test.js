@@ -28,7 +28,13 @@ describe('the slider on a site', { timeout: 180000 }, () => {
       await page.emulateMedia({ reducedMotion });
       await page.goto(s.url);
       assert.deepEqual(await state(page), start);
+      const shown = () => page.$eval('.sliderpause', (b) => getComputedStyle(b).opacity === '1');
+      assert.equal(await shown(), start[0] === 'true', 'hidden until wanted, shown while paused');
+      await page.hover('.slidercontainer');
+      assert.ok(await shown(), 'shown while the pointer is in the slider');
+      await page.mouse.move(700, 500);
       await page.keyboard.press('Tab'); // the first Tab stop
+      assert.ok(await shown(), 'shown while it has the focus');
       await page.keyboard.press('Enter');
       const pressed = start[0] === 'false';
       assert.deepEqual(await state(page), [String(pressed), pressed ? 'paused' : 'running']);

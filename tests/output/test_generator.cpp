@@ -83,7 +83,7 @@ TEST_F(Generator, WorkedExampleGivesTheThreeFilesByteForByte) {
                      "margin:0;padding:0;border:2px solid #FFF;border-radius:50%;background:rgba(0,0,0,.6);",
                      "cursor:pointer;opacity:0;",
                      "}",
-                     ".slidercontainer:hover .sliderpause,.slidercontainer:focus-within .sliderpause,"
+                     ".sliderhost:hover .sliderpause,.sliderhost:focus-within .sliderpause,"
                      ".sliderpause[aria-pressed=true]{opacity:1;}",
                      "@media (hover:none){.sliderpause{opacity:1;}}",
                      ".sliderpause::before{content:\"\";display:block;box-sizing:border-box;margin:auto;"
