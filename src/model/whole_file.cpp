@@ -69,15 +69,6 @@ mode_t NewFileMode() {
     return mode.load();
 }
 
-fs::path TemporarySibling(const fs::path& target) {
-    // Same folder as the target, so the final rename cannot cross devices.
-    // The name starts with a dot and ends in .tmp, so it is neither published
-    // nor mistaken for the target by a directory listing.
-    static thread_local std::mt19937 random{std::random_device{}()};
-    const auto stamp = std::to_string(::getpid()) + "-" + std::to_string(random() & 0xFFFFFF);
-    return target.parent_path() / ("." + target.filename().string() + "." + stamp + ".tmp");
-}
-
 // The file a write to `target` replaces: the target itself, or the file its
 // symbolic link names (so the link survives the rename). Throws when the
 // target exists but cannot or must not be replaced.
@@ -238,6 +229,15 @@ bool CopyWholeFile(const fs::path& source, const fs::path& target, Durability du
     }
     out.commit();
     return true;
+}
+
+fs::path TemporarySibling(const fs::path& target) {
+    // Same folder as the target, so the final rename cannot cross devices.
+    // The name starts with a dot and ends in .tmp, so it is neither published
+    // nor mistaken for the target by a directory listing.
+    static thread_local std::mt19937 random{std::random_device{}()};
+    const auto stamp = std::to_string(::getpid()) + "-" + std::to_string(random() & 0xFFFFFF);
+    return target.parent_path() / ("." + target.filename().string() + "." + stamp + ".tmp");
 }
 
 std::optional<std::string> TemporarySiblingTarget(std::string_view fileName) {

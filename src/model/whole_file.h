@@ -85,6 +85,12 @@ void WriteWholeFile(const std::filesystem::path& target, std::string_view bytes,
 bool CopyWholeFile(const std::filesystem::path& source, const std::filesystem::path& target,
                    Durability durability = Durability::Synced);
 
+// A fresh name for a temporary file beside target: ".NAME.PID-NUMBER.tmp" in
+// the target's folder, so the final rename cannot cross devices and a
+// listing neither publishes it nor takes it for the target. Writers that
+// must create files beside a target themselves take their names from here.
+std::filesystem::path TemporarySibling(const std::filesystem::path& target);
+
 // The file a temporary file that WholeFileWriter makes beside its target
 // stands for: NAME for ".NAME.PID-NUMBER.tmp", nothing for any other name.
 // Every clean-up of a killed writer's files recognises them by this alone.

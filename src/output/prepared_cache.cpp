@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <random>
 #include <vector>
 
 #include "model/descriptor_closer.h"
@@ -112,12 +111,10 @@ bool IsUntrustedFileSystem(long type) {
 // of writing through it: someone who swapped an entry for a link to the
 // user's notes cannot make a publish overwrite them.
 void WriteEntry(const fs::path& path, std::string_view bytes) {
-    static thread_local std::mt19937 random{std::random_device{}()};
     fs::path temp;
     int fd = -1;
     for (int attempt = 0; attempt < 10 && fd < 0; ++attempt) {
-        temp = path.parent_path() / ("." + path.filename().string() + "." + std::to_string(::getpid()) + "-" +
-                                     std::to_string(random() & 0xFFFFFF) + ".tmp");
+        temp = TemporarySibling(path);
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) return;
     }
