@@ -6,6 +6,9 @@
 
 namespace marivel {
 
+// The activity message while a save waits for another save into its folder.
+inline constexpr const char* kWaitingForFolderHint = "Waiting for another save into this folder ... ...";
+
 // Makes one user's saves into the same folder take turns, from this program,
 // another editor or marivel-publish, so the folder always holds one save's
 // files.

@@ -12,7 +12,6 @@
 
 #include "model/agent.h"
 #include "model/error.h"
-#include "model/folder_lock.h"
 #include "model/save_lock.h"
 #include "model/text_file.h"
 #include "model/whole_file.h"

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "model/error.h"
-#include "model/folder_lock.h"
 #include "model/image_quality.h"
 #include "model/memory_tree.h"
+#include "model/save_lock.h"
 #include "output/memory_gate.h"
 #include "output/publish_plan.h"
 #include "output/publishing_agent.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "model/error.h"
-#include "model/folder_lock.h"
+#include "model/save_lock.h"
 #include "model/whole_file.h"
 #include "support/temp_dir.h"
 
@@ -212,13 +212,15 @@ TEST(WholeFile, OthersNeverReadItHalfMadeAndItIsSyncedWithTheTargetsMode) {
     }
 }
 
-TEST(FolderLock, OneHolderAtATimeAndTheOthersWait) {
+TEST(SaveLock, OneHolderAtATimeAndTheOthersWait) {
     TempDir dir;
+    const fs::path locks = dir / "locks";
     std::atomic<int> inside{0}, most{0}, waited{0};
     auto work = [&] {
         for (int round = 0; round < 20; ++round) {
-            FolderLock lock(dir.path(), [&] { ++waited; });
-            EXPECT_TRUE(lock.held());
+            SaveLock lock(
+                dir.path(), [&](std::chrono::milliseconds) { return ++waited, true; }, locks);
+            EXPECT_EQ(lock.state(), SaveLock::State::Held);
             const int now = ++inside;
             int seen = most.load();
             while (now > seen && !most.compare_exchange_weak(seen, now)) {
@@ -233,9 +235,10 @@ TEST(FolderLock, OneHolderAtATimeAndTheOthersWait) {
     c.join();
     EXPECT_EQ(most.load(), 1);
     EXPECT_GT(waited.load(), 0);
-    EXPECT_THROW(FolderLock(dir / "missing"), Error);
+    EXPECT_EQ(fs::status(locks).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_THROW(SaveLock(dir / "missing", {}, locks), Error);
     WriteBytes(dir / "file", "x");
-    EXPECT_THROW(FolderLock(dir / "file"), Error);
+    EXPECT_THROW(SaveLock(dir / "file", {}, locks), Error);
 }
 
 }  // namespace

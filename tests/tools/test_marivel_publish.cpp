@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "model/agent.h"
-#include "model/folder_lock.h"
 #include "model/memory_tree.h"
 #include "model/save_lock.h"
 #include "output/publishing_agent.h"
