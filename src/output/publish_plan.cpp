@@ -87,7 +87,8 @@ PublishPlan PlanPublish(const DocumentAgent& agent, const DesignTree& tree, cons
     plan.siteFiles.push_back(kStyleSheetFile);
     plan.siteFiles.push_back(plan.projectFile);
     plan.siteFiles.push_back(plan.reportFile());
-    const std::vector<bool> again = PreparedAgain(agent, tree);
+    plan.preparedAgain = PreparedAgain(agent, tree);
+    const std::vector<bool>& again = plan.preparedAgain;
     std::unordered_set<std::string> seen;
     const bool doubled = agent.Quality.density == Density::Double;
     for (std::size_t k = 0; k < agent.Items.size(); ++k) {
@@ -148,8 +149,8 @@ std::vector<ForeignFiles> FilesOfOtherProjects(const PublishPlan& plan) {
     return foreign;
 }
 
-void CheckPreparedImageNames(const DocumentAgent& agent, const DesignTree& tree, const PublishPlan& plan) {
-    const std::vector<bool> again = PreparedAgain(agent, tree);
+void CheckPreparedImageNames(const DocumentAgent& agent, const PublishPlan& plan) {
+    const std::vector<bool>& again = plan.preparedAgain;
     // By name in lower case: the item whose new image gets it, and the
     // first item that keeps it (with the name as it keeps it).
     std::unordered_map<std::string, std::size_t> renewed;

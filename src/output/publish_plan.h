@@ -21,6 +21,9 @@ struct PublishPlan {
     // The prepared images published, without repeats: the new names of the
     // items prepared again, the kept names of the others.
     std::vector<std::string> images;
+    // By item: whether the generation prepares its image again (the tree
+    // walks it and its original image exists) rather than keeping its name.
+    std::vector<bool> preparedAgain;
 
     std::string pageFile() const { return baseName + ".html"; }
     std::string reportFile() const { return baseName + "_PublishReport.txt"; }
@@ -60,7 +63,7 @@ std::vector<ForeignFiles> FilesOfOtherProjects(const PublishPlan& plan);
 // script, the project file, the report, or another item's image. Published,
 // such an image would replace that file (a project pack's script run as the
 // engine, the project file by an old one) or show another item's picture.
-void CheckPreparedImageNames(const DocumentAgent& agent, const DesignTree& tree, const PublishPlan& plan);
+void CheckPreparedImageNames(const DocumentAgent& agent, const PublishPlan& plan);
 
 // Throws the error of the first file of the plan that could not be written
 // now, before any is written.

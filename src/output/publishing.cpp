@@ -113,7 +113,7 @@ bool PublishingAgent::SaveAndPublishProject(const fs::path& projectFile, DesignT
     // after the page and scripts are already published.
     CheckProjectCanBeStored();
     const PublishPlan plan = PlanPublish(*this, tree, projectFile);
-    CheckPreparedImageNames(*this, tree, plan);
+    CheckPreparedImageNames(*this, plan);
     std::vector<fs::path> published;
     for (const std::string& name : plan.files()) published.push_back(folder / name);
     CheckOriginalsAreNotReplaced(Items, ProjectFolder, published);
