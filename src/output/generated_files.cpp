@@ -260,4 +260,17 @@ std::vector<std::string> PageLines(const SliderSettings& applet,
     };
 }
 
+std::vector<std::string> PageHeadCodeLines(const std::vector<std::string>& engineFiles) {
+    return {
+        "<link href=\"./" + engineFiles.at(2) + "\" type=text/css rel=stylesheet>",
+        "<script language=\"javascript\" src=\"./" + engineFiles.at(0) + "\"></script>",
+        "<script language=\"javascript\" src=\"./" + engineFiles.at(1) + "\"></script>",
+    };
+}
+
+std::vector<std::string> PageDivLines(const SliderSettings& applet, const SliderItemList& /*items*/) {
+    return {"<div id=\"" + EscapeForHtmlAttribute(applet.DivId) + "\" style=\"width:" + Bare(applet.Width) +
+            "px;height:" + Bare(applet.Height) + "px;\"></div>"};
+}
+
 }  // namespace marivel

@@ -47,6 +47,13 @@ std::vector<std::string> StyleSheetLines(const SliderSettings& applet);
 std::vector<std::string> ConfigScriptLines(const SliderSettings& applet, const SliderItemList& items);
 std::vector<std::string> PageLines(const SliderSettings& applet, const std::vector<std::string>& engineFiles);
 
+// What a site's own page needs to show the slider, for Copy Head Code, Copy
+// Div and Insert into Page: the head code (the stylesheet link and the two
+// script lines, in the order the sample page has them) and the slider's
+// <div>. `applet` holds the adjusted values, `items` the published items.
+std::vector<std::string> PageHeadCodeLines(const std::vector<std::string>& engineFiles);
+std::vector<std::string> PageDivLines(const SliderSettings& applet, const SliderItemList& items);
+
 // The "saved from url" comment of the page's first line: the address length
 // as four decimal digits, then the address.
 std::string SavedFromUrlLine(std::string_view address);
