@@ -1,4 +1,4 @@
-/* Tessaline 1.2 slider engine: an endless vertical image slider moved by one
+/* Tessaline 1.3 slider engine: an endless vertical image slider moved by one
  * compositor animation. Contract and design notes: engine/README.md. */
 (function (win, doc) {
   'use strict';
@@ -33,33 +33,53 @@
     e.style[k] = v + 'px';
   }
 
-  // Starts once the div exists. Images are found beside the calling script.
-  function BKag(divId, width, height, step, delay, gap, trailerSpace, bgColor, items) {
-    var s = doc.currentScript, id = str(divId), host = doc.getElementById(id), c = {
+  function on(target, type, fn) {
+    target.addEventListener(type, fn);
+  }
+
+  // Starts once the page is parsed (until then the div's fallback pictures
+  // are still arriving) and the div exists. Images are found beside the
+  // configuration script, which passes its address as `src`.
+  function BKag(divId, width, height, step, delay, gap, trailerSpace, bgColor, items, ib, cb, src) {
+    var s = doc.currentScript, id = str(divId), c = {
       width: whole(width), height: whole(height), gap: whole(gap), trailer: whole(trailerSpace),
       speed: num(step) / Math.max(num(delay), 10), // px/ms
       bg: str(bgColor), items: Array.isArray(items) ? items : [],
-      name: id.replace(/_div$/, ''), base: (s && s.src) || doc.baseURI
+      name: id.replace(/_div$/, ''), base: src || (s && s.src) || doc.baseURI
     };
-    if (host) return start(c, host);
-    var mo = new MutationObserver(function () {
-      host = doc.getElementById(id);
-      if (host) {
-        mo.disconnect();
-        start(c, host);
-      }
-    });
-    mo.observe(doc.documentElement, { childList: true, subtree: true });
+    function find() {
+      var host = doc.getElementById(id), mo;
+      if (host) return start(c, host);
+      mo = new MutationObserver(function () {
+        host = doc.getElementById(id);
+        if (host) {
+          mo.disconnect();
+          start(c, host);
+        }
+      });
+      mo.observe(doc.documentElement, { childList: true, subtree: true });
+    }
+    if (doc.readyState == 'loading') on(doc, 'DOMContentLoaded', find);
+    else find();
   }
 
   function start(c, host) {
+    // Two projects of one name: the first keeps the div, the second keeps
+    // out of it (its own div still shows its fallback pictures).
+    if (host.buah) return console.warn('Tessaline: a second slider "' + c.name +
+      '" on this page is not shown; give each project its own Name');
+    host.buah = 1;
+    host.textContent = ''; // the fallback links
+    // A group named by the page (aria-labelledby, aria-label, title), never by
+    // the internal id.
+    attr(host, 'role', 'group');
+    attr(host, 'aria-roledescription', 'slider');
+    if (!host.title && !host.getAttribute('aria-label') && !host.getAttribute('aria-labelledby')) {
+      attr(host, 'aria-label', 'Image slider');
+    }
     var box = el('div', 'position:relative;overflow:hidden;box-sizing:content-box;padding:0;margin:0', host,
       'slidercontainer');
     box.style.backgroundColor = /^([0-9a-f]{3}){1,2}$/i.test(c.bg) ? '#' + c.bg : c.bg;
-    attr(box, 'role', 'group'); // named by the page's div, else after the slider
-    var named = host.getAttribute('aria-labelledby');
-    if (named) attr(box, 'aria-labelledby', named);
-    else attr(box, 'aria-label', host.getAttribute('aria-label') || c.name);
     var track = el('div', 'position:relative', box);
     var run = el('div', 'display:flow-root', track);
     var list = c.items.filter(function (it) {
@@ -85,7 +105,7 @@
     var iby = is ? sum(is, 'borderTopWidth', 'borderBottomWidth') : 0;
     var bx = sum(bs, 'borderLeftWidth', 'borderRightWidth'), by = sum(bs, 'borderTopWidth', 'borderBottomWidth');
     var full = Math.max(0, c.height - by), parent = host.parentElement, speed = c.speed;
-    var scale, period, view, spans, copies, clones = [], canMove;
+    var scale, period, view, spans, copies, clones = [], loops, canMove;
 
     // Sizes the column at f (< 1 to fit a narrow parent); copies fill the view.
     function layout(f) {
@@ -119,7 +139,8 @@
         clones.push(cl);
         copies.push(cl.getElementsByTagName('img'));
       }
-      canMove = n && imgs.length && speed && track.animate;
+      loops = n && imgs.length && track.animate;
+      canMove = loops && speed;
     }
     function fitting() {
       var room = parent.clientWidth - sum(getComputedStyle(parent), 'paddingLeft', 'paddingRight');
@@ -128,8 +149,8 @@
     }
     layout(fitting());
 
-    var anim = null, steps, distance, duration, dpr, timer, btn;
-    var hover = false, focus = false, user = false, done = [];
+    var anim, steps, distance, duration, dpr, timer, btn, user;
+    var hover = false, focus = false, wait = false, flying = 0, took = 500, got = [];
     var reduce = win.matchMedia('(prefers-reduced-motion: reduce)'), still = reduce.matches;
 
     // Offset shown, in px; seeking goes to the middle of a step.
@@ -144,33 +165,56 @@
     function here() {
       return anim ? getOffset() : box.scrollTop;
     }
+    // Paused by the visitor's button (held whatever the system's settings
+    // do), else by reduced motion; also while pointed at, focused, hidden,
+    // or before a picture that has not arrived.
     function sync() {
-      if (anim) anim[user || hover || focus || doc.hidden ? 'pause' : 'play']();
+      var p = user == null ? still : user;
+      if (btn) attr(btn, 'aria-pressed', p);
+      if (anim) anim[!canMove || p || hover || focus || doc.hidden || wait ? 'pause' : 'play']();
     }
 
-    function load(from, to) {
-      var a = mod(from, period), b = a + to - from;
-      spans.forEach(function (s, i) {
-        var meets = to - from >= period || (s[0] < b && s[1] > a) || (s[0] + period < b && s[1] + period > a);
-        if (done[i] || !meets) return;
-        done[i] = 1;
-        var file = str(list[i][6] && win.devicePixelRatio > 1.25 ? list[i][6] : list[i][0]);
-        if (file) {
-          file = new URL(file, c.base).href;
-          copies.forEach(function (r) {
-            r[i].src = file;
-          });
-        }
+    function ask(i) {
+      var it = list[i], file = str(it[6] && win.devicePixelRatio > 1.25 ? it[6] : it[0]), t = Date.now();
+      got[i] = 1;
+      if (!file) return (got[i] = 2);
+      flying++;
+      imgs[i].onload = imgs[i].onerror = function () {
+        imgs[i].onload = imgs[i].onerror = null;
+        took = Math.max(took * 0.75, Date.now() - t);
+        got[i] = 2;
+        flying--;
+        schedule();
+      };
+      file = new URL(file, c.base).href;
+      copies.forEach(function (r) {
+        r[i].src = file;
       });
     }
-    // Files for what is in view or comes in the next view plus 16 s,
-    // checked again halfway; still, for a view around.
+    // Pictures are asked for in the order they come into view, at most 6 at
+    // a time, as far ahead as the speed and the time a picture took to
+    // arrive call for; the motion waits before a picture that is not here.
+    // Woken by each arrival and by a timer for when the motion needs more.
     function schedule() {
       clearTimeout(timer);
-      var o = here(), v = Math.abs(speed), ahead = 2 * view + 16000 * v;
-      if (!anim) return load(Math.max(0, o - view), o + 2 * view);
-      load(speed > 0 ? o : o - ahead, o + view + (speed > 0 ? ahead : 0));
-      timer = setTimeout(schedule, ahead / 2 / v);
+      var o = here(), a = mod(o, period), v = canMove ? Math.abs(speed) : 0, far = view + v * (1500 + 4 * took);
+      var want = [], first = 1e9, next = 1e9, margin = v * 150;
+      spans.forEach(function (s, i) {
+        var d = !anim ? Math.max(s[0] - o - view, o - s[1]) : speed < 0 ?
+          a - s[1] + (s[0] >= a + view ? period : 0) : s[0] - a - view + (s[1] <= a ? period : 0);
+        if (!(got[i] > 1) && d < first) first = d;
+        if (!got[i]) {
+          if (d <= far) want.push([d, i]);
+          else if (d < next) next = d;
+        }
+      });
+      want.sort(function (x, y) {
+        return x[0] - y[0];
+      });
+      for (var k = 0; k < want.length && flying < 6; k++) ask(want[k][1]);
+      wait = first < margin;
+      sync();
+      if (v && !wait) timer = setTimeout(schedule, Math.max(50, Math.min(first - margin, next - far) / v));
     }
 
     // The browser places the moving layer at whole CSS pixels of the page:
@@ -183,32 +227,25 @@
       return 'translate(' + phase(r.left + scrollX + box.clientLeft) + 'px,' +
         (phase(r.top + scrollY + box.clientTop) + y) + 'px)';
     }
-    // One step per device pixel, over the period rounded to device pixels.
+    // One step per device pixel, over the period rounded to device pixels;
+    // a slider with step 0 gets a paused one, for browsing by hand.
     function animate(o) {
       var r = box.getBoundingClientRect();
-      dpr = win.devicePixelRatio || 1;
-      steps = Math.max(1, Math.round(period * dpr));
-      distance = steps / dpr;
-      duration = distance / Math.abs(speed);
-      anim = track.animate([{ transform: at(0, r) }, { transform: at(-distance, r) }],
-        { duration: duration, iterations: Infinity, easing: 'steps(' + steps + ')',
-          direction: speed < 0 ? 'reverse' : 'normal' });
-      setOffset(o);
-      sync();
-    }
-
-    // Moving: clipped, copies shown. Still: the run, scrolled by hand.
-    function setMode(o) {
-      var moving = canMove && !still;
       if (anim) anim.cancel();
       anim = null;
-      clones.forEach(function (e) {
-        e.style.display = moving ? 'flow-root' : 'none';
-      });
-      box.style.overflowY = moving ? 'hidden' : 'auto';
-      track.style.willChange = moving ? 'transform' : '';
-      box.scrollTop = moving ? 0 : o;
-      if (moving) animate(o);
+      if (loops) {
+        dpr = win.devicePixelRatio || 1;
+        steps = Math.max(1, Math.round(period * dpr));
+        distance = steps / dpr;
+        duration = distance / (Math.abs(speed) || 0.025);
+        track.style.willChange = 'transform';
+        anim = track.animate([{ transform: at(0, r) }, { transform: at(-distance, r) }],
+          { duration: duration, iterations: Infinity, easing: 'steps(' + steps + ')',
+            direction: speed < 0 ? 'reverse' : 'normal' });
+        setOffset(o);
+      } else {
+        box.style.overflowY = 'auto'; // no animation: scrolled by hand
+      }
       schedule();
     }
 
@@ -216,7 +253,7 @@
       var f = fitting(), o = here(), p = period;
       if (f === scale) return;
       layout(f);
-      setMode((o * period) / p || 0);
+      animate((o * period) / p || 0);
     }
 
     // Focus or find-in-page scrolled the clipped box: make it offset.
@@ -234,33 +271,49 @@
       if (want !== o) setOffset(want);
     }
 
-    function press(paused) {
-      user = paused;
-      if (btn) attr(btn, 'aria-pressed', paused);
+    // The next (d = 1) or previous (d = -1) picture at the top of the view.
+    function go(d) {
+      var o = getOffset(), a = mod(o, period), t = d > 0 ? period : spans[spans.length - 1][0] - period;
+      spans.forEach(function (s) {
+        if (d > 0 ? s[0] > a + 0.5 && s[0] < t : s[0] < a - 0.5 && s[0] > t) t = s[0];
+      });
+      setOffset(o - a + t);
+      schedule();
     }
-    if (canMove) {
-      // Outside the clipping box: never scrolled away or cut.
+    // Outside the clipping box: never scrolled away or cut; the first Tab stops.
+    function button(cls, label, fn) {
+      var b = el('button', 'position:absolute;z-index:1', 0, cls);
+      b.type = 'button';
+      attr(b, 'aria-label', label);
+      b.onclick = fn;
+      return host.insertBefore(b, box);
+    }
+    if (loops) {
       if (getComputedStyle(host).position === 'static') host.style.position = 'relative';
-      // The stylesheet shows the button while the pointer or focus is in here.
+      // The stylesheet shows the buttons while the pointer or focus is in here.
       host.classList.add('sliderhost');
-      btn = el('button', 'position:absolute;z-index:1', 0, 'sliderpause');
-      btn.type = 'button';
-      attr(btn, 'aria-label', 'Pause');
-      host.insertBefore(btn, box); // first Tab stop
-      btn.onclick = function () {
-        press(!user); // held until the visitor plays again
-        if (still && !user) {
-          still = false;
-          setMode(here());
+      if (canMove) {
+        btn = button('sliderpause', 'Pause', function () {
+          user = !(user == null ? still : user); // held until the visitor plays again
+          sync();
+        });
+      }
+      button('sliderprev', 'Previous picture', function () {
+        go(-1);
+      });
+      button('slidernext', 'Next picture', function () {
+        go(1);
+      });
+      // Browsing by keyboard; the wheel is left to the page.
+      on(host, 'keydown', function (e) {
+        var d = { ArrowDown: 1, ArrowUp: -1 }[e.key];
+        if (d) {
+          e.preventDefault();
+          go(d);
         }
-        sync();
-      };
+      });
     }
-    press(still);
 
-    function on(target, type, fn) {
-      target.addEventListener(type, fn);
-    }
     on(host, 'pointerenter', function () {
       hover = true;
       sync();
@@ -271,8 +324,8 @@
     });
     on(host, 'focusin', function (e) {
       unscroll();
-      // A link reached by keyboard, not a click and not the button.
-      focus = e.target !== btn && e.target.matches(':focus-visible');
+      // A link reached by keyboard, not a click and not a button.
+      focus = e.target.tagName != 'BUTTON' && e.target.matches(':focus-visible');
       sync(); // pause first: seeking a running animation drifts
       if (focus && anim) {
         reveal(e.target);
@@ -289,7 +342,7 @@
       schedule();
     });
     on(win, 'resize', function () {
-      if (anim) setMode(here()); // zoomed or moved: new pixel size and grid
+      if (anim) animate(here()); // zoomed or moved: new pixel size and grid
     });
     on(doc, 'visibilitychange', sync);
     // Next frame: not resizing the parent while it is observed.
@@ -297,12 +350,12 @@
       requestAnimationFrame(fit);
     }).observe(parent);
     reduce.onchange = function () {
-      press(still = reduce.matches);
-      setMode(here());
+      still = reduce.matches;
+      sync();
     };
-    setMode(0);
+    animate(0);
   }
 
   win.BKag = BKag;
-  win.buah = { version: '1.2' };
+  win.buah = { version: '1.3' };
 })(window, document);

@@ -10,6 +10,7 @@
 #include "model/error.h"
 #include "model/field_codec.h"
 #include "model/record_fields.h"
+#include "model/text_encoding.h"
 #include "output/script_text.h"
 
 namespace marivel {
@@ -147,6 +148,20 @@ constexpr const char* kControlRules[] = {
     ".sliderpause[aria-pressed=true]::before{width:0;margin-left:9px;border-color:transparent #FFF;"
     "border-width:6px 0 6px 10px;}",
     ".slidercontainer a:focus-visible{outline-offset:-3px;}",
+    // Previous and next, smaller, left of the pause button: browsing by
+    // hand without the wheel, which stays the page's. Shown with the pause
+    // button, and whenever the slider is paused.
+    ".sliderprev,.slidernext{",
+    "position:absolute;top:9px;z-index:1;box-sizing:border-box;width:24px;height:24px;margin:0;padding:0;",
+    "border:2px solid #FFF;border-radius:50%;background:rgba(0,0,0,.6);cursor:pointer;opacity:0;",
+    "}",
+    ".sliderprev{right:68px;}.slidernext{right:40px;}",
+    ".sliderhost:hover .sliderprev,.sliderhost:hover .slidernext,.sliderhost:focus-within .sliderprev,"
+    ".sliderhost:focus-within .slidernext,.sliderpause[aria-pressed=true]~button{opacity:1;}",
+    "@media (hover:none){.sliderprev,.slidernext{opacity:1;}}",
+    ".sliderprev::before,.slidernext::before{content:\"\";display:block;width:0;margin:auto;"
+    "border:solid transparent;border-width:0 5px 7px;border-bottom-color:#FFF;}",
+    ".slidernext::before{border-width:7px 5px 0;border-color:#FFF transparent transparent;}",
 };
 
 std::vector<std::string> Banner(std::string_view version) {
@@ -181,10 +196,100 @@ std::string ItemLine(const std::string& name, const SliderItem& item) {
            Bare(item.ImageHeight) + doubled + "]);";
 }
 
+// The configuration script records its own address as it runs (the engine
+// may come before or after it, async or from another folder), and the
+// engine finds the pictures beside that address.
+constexpr const char* kScriptAddress = "(document.currentScript||{}).src";
+constexpr const char* kAddressParameter = "tessalineSrc";
+
 std::string ConstructorLine(const SliderSettings& a) {
-    return "new BKag(" + Quoted(a.DivId) + "," + Bare(a.Width) + "," + Bare(a.Height) + "," + Bare(a.Step) +
-           "," + Bare(a.Delay) + "," + Bare(a.Gap) + "," + Bare(a.TrailerSpace) + "," + Quoted(a.BgColor) +
-           "," + a.CfgName + "," + Bare(a.ImageBorderWidth) + "," + Bare(a.ContainerBorderWidth) + ");};";
+    // Inside the script's own function: the array and the address are its
+    // parameters, so a global of another script changes neither.
+    return "new window.BKag(" + Quoted(a.DivId) + "," + Bare(a.Width) + "," + Bare(a.Height) + "," +
+           Bare(a.Step) + "," + Bare(a.Delay) + "," + Bare(a.Gap) + "," + Bare(a.TrailerSpace) + "," +
+           Quoted(a.BgColor) + "," + a.CfgName + "," + Bare(a.ImageBorderWidth) + "," +
+           Bare(a.ContainerBorderWidth) + "," + kAddressParameter + ");};";
+}
+
+// A whole number of a size field, or 0 when the field holds none: the page's
+// fallback skips what it cannot size instead of refusing the whole page.
+int SizeOrZero(const std::string& text) {
+    try {
+        return std::max(0, StrToInt(text));
+    } catch (const Error&) {
+        return 0;
+    }
+}
+
+// The pictures as plain links, for visitors without scripts and for
+// crawlers; the engine replaces them when it starts. Items without a
+// prepared picture are left out, as the engine leaves them out; an item
+// without a link gives the bare picture, as in the slider.
+std::vector<std::string> FallbackLines(const SliderSettings& applet, const SliderItemList& items) {
+    std::vector<std::string> lines;
+    for (const SliderItem& item : items) {
+        const int height = SizeOrZero(item.ImageHeight);
+        if (item.ImageFile.empty() || height == 0) continue;
+        const int width = SizeOrZero(item.ImageWidth) > 0 ? SizeOrZero(item.ImageWidth) : SizeOrZero(applet.Width);
+        const std::string img = "<img src=\"" + EscapeForHtmlAttribute(item.ImageFile) + "\" alt=\"" +
+                                EscapeForHtmlAttribute(item.ToolTip) + "\" width=\"" + std::to_string(width) +
+                                "\" height=\"" + std::to_string(height) + "\" loading=\"lazy\">";
+        if (item.Link.empty()) {
+            lines.push_back(img);
+            continue;
+        }
+        const std::string target = item.Target.empty() || item.Target == "_self"
+                                       ? ""
+                                       : " target=\"" + EscapeForHtmlAttribute(item.Target) + "\"";
+        lines.push_back("<a href=\"" + EscapeForHtmlAttribute(EncodeLinkQuery(item.Link)) + "\"" + target + ">" +
+                        img + "</a>");
+    }
+    return lines;
+}
+
+// The slider's <div>, with `attributes` after its id and the fallback
+// inside; a project without pictures keeps the one-line empty div.
+std::vector<std::string> DivLines(const SliderSettings& applet, const SliderItemList& items,
+                                  const std::string& attributes) {
+    const std::string open = "<div id=\"" + EscapeForHtmlAttribute(applet.DivId) + "\"" + attributes + ">";
+    std::vector<std::string> lines = FallbackLines(applet, items);
+    if (lines.empty()) return {open + "</div>"};
+    lines.insert(lines.begin(), open);
+    lines.push_back("</div>");
+    return lines;
+}
+
+// The id as a CSS identifier: what is not a letter, digit, "_" or "-", and
+// a leading digit or "-", becomes a hexadecimal escape, so any id (and any
+// text beyond ASCII, whatever the stylesheet is read as) selects exactly
+// its <div> and nothing else of the page.
+std::string CssIdentifier(std::string_view id) {
+    std::string out;
+    char hex[16];
+    for (std::size_t i = 0; i < id.size();) {
+        const DecodedChar c = DecodeCharAt(id, i);
+        const bool plain = c.codePoint < 0x80 && (std::isalnum(static_cast<int>(c.codePoint)) != 0 ||
+                                                  c.codePoint == '_' || c.codePoint == '-');
+        const bool leading = i == 0 && (std::isdigit(static_cast<int>(c.codePoint)) != 0 || c.codePoint == '-');
+        if (plain && !leading) {
+            out += static_cast<char>(c.codePoint);
+        } else {
+            std::snprintf(hex, sizeof hex, "\\%x ", static_cast<unsigned>(c.codePoint));
+            out += hex;
+        }
+        i += c.length;
+    }
+    return out;
+}
+
+// The slider's size as a rule for its <div>, so the pasted <div> needs no
+// style attribute (which a strict style policy refuses). Its fallback
+// pictures scroll inside it, one under the other.
+std::vector<std::string> DivRules(const SliderSettings& applet) {
+    if (applet.DivId.empty()) return {};
+    const std::string id = "#" + CssIdentifier(applet.DivId);
+    return {id + "{width:" + Bare(applet.Width) + "px;height:" + Bare(applet.Height) + "px;overflow:auto;}",
+            id + ">a>img," + id + ">img{display:block;}"};
 }
 
 }  // namespace
@@ -202,6 +307,7 @@ std::vector<std::string> StyleSheetLines(const SliderSettings& applet) {
     // here so a designer can restyle them, and loaded from a file so a page
     // with a strict style policy needs no inline style for them.
     for (const char* line : kControlRules) lines.push_back(line);
+    for (std::string& line : DivRules(applet)) lines.push_back(std::move(line));
     return lines;
 }
 
@@ -211,16 +317,20 @@ std::vector<std::string> ConfigScriptLines(const SliderSettings& applet, const S
     for (const SliderItem& item : items) lines.push_back(ItemLine(n, item));
     lines.push_back("function CI" + n + "(ipa){");
     // No string is ever evaluated (a strict script policy refuses eval and
-    // string timers), and the array exists before the constructor names it,
-    // also when no item line created it.
+    // string timers), and the function below is handed an array also when no
+    // item line created one.
     const std::string ensure = "window." + n + "cfg=window." + n + "cfg||[];";
     lines.push_back(ensure);
     lines.push_back(n + "cfg[" + n + "cfg.length]=ipa;};");
+    // Each script takes its own items into its own function and empties the
+    // global array, so a second script of the same name (a second project
+    // left at the default name) starts its own list instead of adding to
+    // the first one's. The retry timer names the function of this script.
+    lines.push_back("(function(" + applet.CfgName + "," + kAddressParameter + "){window." + n + "cfg=[];");
     lines.push_back("function Init" + n + "(){");
-    lines.push_back("if (!window.buah){setTimeout(Init" + n + ",350);return;};");
-    lines.push_back(ensure);
+    lines.push_back("if (!window.buah){window.setTimeout(Init" + n + ",350);return;};");
     lines.push_back(ConstructorLine(applet));
-    lines.push_back("Init" + n + "();");
+    lines.push_back("Init" + n + "();})(window." + n + "cfg||[]," + kScriptAddress + ");");
     return lines;
 }
 
@@ -230,9 +340,9 @@ std::string SavedFromUrlLine(std::string_view address) {
     return "<!-- saved from url=(" + std::string(length) + ")" + std::string(address) + " -->";
 }
 
-std::vector<std::string> PageLines(const SliderSettings& applet,
-                                   const std::vector<std::string>& engineFiles) {
-    return {
+std::vector<std::string> PageLines(const SliderSettings& applet, const std::vector<std::string>& engineFiles,
+                                   const SliderItemList& items) {
+    std::vector<std::string> lines{
         SavedFromUrlLine(kSiteAddress),
         "<html>",
         "<head>",
@@ -252,12 +362,14 @@ std::vector<std::string> PageLines(const SliderSettings& applet,
         "",
         "<!-- Please insert the <div> below to your Web page where you would -->",
         "<!-- like to include the menu. -->",
-        "<div id=\"" + EscapeForHtmlAttribute(applet.DivId) + "\" style=\"width:" + Bare(applet.Width) +
-            "px;height:" + Bare(applet.Height) + "px;\"></div>",
-        "",
-        "</body>",
-        "</html>",
     };
+    // The sample keeps its div's style attribute; the fallback goes inside.
+    for (std::string& line : DivLines(applet, items,
+                                      " style=\"width:" + Bare(applet.Width) + "px;height:" + Bare(applet.Height) +
+                                          "px;\""))
+        lines.push_back(std::move(line));
+    for (const char* line : {"", "</body>", "</html>"}) lines.push_back(line);
+    return lines;
 }
 
 std::vector<std::string> PageHeadCodeLines(const std::vector<std::string>& engineFiles) {
@@ -268,9 +380,8 @@ std::vector<std::string> PageHeadCodeLines(const std::vector<std::string>& engin
     };
 }
 
-std::vector<std::string> PageDivLines(const SliderSettings& applet, const SliderItemList& /*items*/) {
-    return {"<div id=\"" + EscapeForHtmlAttribute(applet.DivId) + "\" style=\"width:" + Bare(applet.Width) +
-            "px;height:" + Bare(applet.Height) + "px;\"></div>"};
+std::vector<std::string> PageDivLines(const SliderSettings& applet, const SliderItemList& items) {
+    return DivLines(applet, items, "");
 }
 
 }  // namespace marivel

@@ -42,15 +42,22 @@ void CheckScriptValues(const SliderSettings& applet, const SliderItemList& items
                        const std::vector<bool>& replaced);
 
 // The lines of the three generated files (without line ends). `applet` holds
-// the adjusted values; item texts are escaped for their script strings.
+// the adjusted values; item texts are escaped for their script strings and,
+// in the page's fallback pictures, for HTML attributes. The stylesheet sizes
+// the slider's <div> by its id; the page's div keeps its style attribute too.
 std::vector<std::string> StyleSheetLines(const SliderSettings& applet);
 std::vector<std::string> ConfigScriptLines(const SliderSettings& applet, const SliderItemList& items);
-std::vector<std::string> PageLines(const SliderSettings& applet, const std::vector<std::string>& engineFiles);
+std::vector<std::string> PageLines(const SliderSettings& applet, const std::vector<std::string>& engineFiles,
+                                   const SliderItemList& items);
 
 // What a site's own page needs to show the slider, for Copy Head Code, Copy
 // Div and Insert into Page: the head code (the stylesheet link and the two
 // script lines, in the order the sample page has them) and the slider's
 // <div>. `applet` holds the adjusted values, `items` the published items.
+// The div carries no style attribute (the stylesheet sizes it) and holds
+// the items' prepared pictures as plain links, in item order:
+// <a href><img src alt width height loading="lazy"></a>, a bare <img> for
+// an item without a link; items without a prepared picture are left out.
 std::vector<std::string> PageHeadCodeLines(const std::vector<std::string>& engineFiles);
 std::vector<std::string> PageDivLines(const SliderSettings& applet, const SliderItemList& items);
 

@@ -147,7 +147,7 @@ void PublishingAgent::MakeHTMLCodes(const fs::path& pagePath, DesignTree& tree) 
 
     WriteTextLines(WorkFolder() / EngineFiles[2], StyleSheetLines(written));
     WriteTextLines(WorkFolder() / EngineFiles[1], ConfigScriptLines(written, Items));
-    WriteTextLines(pagePath, PageLines(written, EngineFiles));
+    WriteTextLines(pagePath, PageLines(written, EngineFiles, Items));
 }
 
 }  // namespace marivel

@@ -24,7 +24,7 @@ QString Joined(const std::vector<std::string>& lines, const char* end) {
 
 // The page the generator makes of the agent's current model.
 QString PageOf(const DocumentAgent& agent) {
-    QString text = Joined(PageLines(AdjustBorders(agent.AppletData), agent.EngineFiles), "\n");
+    QString text = Joined(PageLines(AdjustBorders(agent.AppletData), agent.EngineFiles, agent.Items), "\n");
     text.chop(1);
     return text;
 }

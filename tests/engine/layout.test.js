@@ -1,12 +1,12 @@
 'use strict';
 // What a published page shows: the contract with the generated files, the
 // layout of container, images, borders and loop, and late or several sliders.
-const { describe, it, before, after } = require('node:test');
+const { describe, it, before, after, afterEach } = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
-const { launch, open, sliderState } = require('./support/browser');
-const { makeSlider } = require('./support/project');
+const { launch, open, sliderState, closePages, withBrowser } = require('./support/browser');
+const { divOf, makeSlider } = require('./support/project');
 
 const TRICKY_TIP = `Tom's "best" </script><img src=x onerror="window.pwned=1">`;
 
@@ -23,6 +23,7 @@ describe('published slider layout', { timeout: 120000 }, () => {
   after(async () => {
     await browser.close();
   });
+  afterEach(closePages);
 
   it('shows every item with its image, link, target and texts, from its own folder', async () => {
     const s = makeSlider({
@@ -187,7 +188,7 @@ describe('published slider layout', { timeout: 120000 }, () => {
     assert.ok(html.indexOf('tessalinecfg.js') < html.indexOf('<div id='), 'the page fills the div late');
 
     // The div is added by the page's own script a moment after loading.
-    const late = html.replace(/<div id="VSlider1_div"[^>]*><\/div>/,
+    const late = html.replace(divOf(),
       '<script>setTimeout(function(){var d=document.createElement("div");d.id="VSlider1_div";' +
       'document.body.appendChild(d);},300);</script>');
     const latePage = path.join(s.out, 'late.html');
@@ -216,7 +217,7 @@ describe('published slider layout', { timeout: 120000 }, () => {
     await waiting.waitForSelector('.slidercontainer img.sliderimages');
     assert.deepEqual(waiting.problems, []);
 
-    const none = html.replace(/<div id="VSlider1_div"[^>]*><\/div>/, '');
+    const none = html.replace(divOf(), '');
     const nonePage = path.join(s.out, 'none.html');
     fs.writeFileSync(nonePage, none, 'latin1');
     const empty = await open(browser.context, 'file://' + nonePage);
@@ -236,10 +237,10 @@ describe('published slider layout', { timeout: 120000 }, () => {
       .replace(/'slider(\d+)\.jpg'/g, "'right$1.jpg'");
     fs.writeFileSync(path.join(a.out, 'rightcfg.js'), cfg, 'latin1');
     fs.copyFileSync(path.join(b.out, 'slider0.jpg'), path.join(a.out, 'right0.jpg'));
-    const bDiv = fs.readFileSync(b.page, 'latin1').match(/<div id="Right_div"[^>]*><\/div>/)[0];
+    const bDiv = fs.readFileSync(b.page, 'latin1').match(divOf('Right_div'))[0].replace(/slider(\d)/g, 'right$1');
     const html = fs.readFileSync(a.page, 'latin1')
       .replace('<!-- END -->', '<script language="javascript" src="./rightcfg.js"></script>\r\n<!-- END -->')
-      .replace(/(<div id="Left_div"[^>]*><\/div>)/, `$1\r\n${bDiv}`);
+      .replace(divOf('Left_div'), (d) => `${d}\r\n${bDiv}`);
     const pagePath = path.join(a.out, 'both.html');
     fs.writeFileSync(pagePath, html, 'latin1');
 

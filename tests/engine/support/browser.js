@@ -46,10 +46,32 @@ async function launch(contextOptions = {}) {
   };
 }
 
+// Every page opened, for closePages(): a suite's afterEach closes them
+// whether its test passed or failed, so a failed assertion never leaves a
+// page running until the process times out.
+const opened = new Set();
+async function closePages() {
+  const pages = [...opened];
+  opened.clear();
+  await Promise.all(pages.map((p) => p.close().catch(() => {})));
+}
+
+// Launches a browser for fn(browser) and closes it whatever fn does.
+async function withBrowser(contextOptions, fn) {
+  const browser = await launch(contextOptions);
+  try {
+    return await fn(browser);
+  } finally {
+    await browser.close();
+  }
+}
+
 // Opens url in a new page that records uncaught errors, console errors and
 // failed requests other than the ones a test expects (`allowMissing`).
 async function open(context, url, { allowMissing = [] } = {}) {
   const page = await context.newPage();
+  opened.add(page);
+  page.on('close', () => opened.delete(page));
   page.problems = [];
   page.on('pageerror', (e) => page.problems.push('page error: ' + e.message));
   page.on('console', (m) => {
@@ -122,4 +144,4 @@ async function sliderState(page, index = 0) {
   }, index);
 }
 
-module.exports = { launch, open, sliderState };
+module.exports = { launch, open, sliderState, closePages, withBrowser };

@@ -133,4 +133,9 @@ function makeSlider(options = {}, dir = tempDir()) {
   return { dir, out, page, url: 'file://' + page, log, applet };
 }
 
-module.exports = { binDir, tempDir, makeJpeg, makeFlatJpeg, projectText, publish, makeSlider };
+// The slider's <div> in a published page, with the fallback pictures inside.
+function divOf(id = 'VSlider1_div') {
+  return new RegExp(`<div id="${id}"[^>]*>[\\s\\S]*?</div>`);
+}
+
+module.exports = { divOf, binDir, tempDir, makeJpeg, makeFlatJpeg, projectText, publish, makeSlider };
