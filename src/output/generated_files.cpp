@@ -230,7 +230,8 @@ std::vector<std::string> FallbackLines(const SliderSettings& applet, const Slide
     for (const SliderItem& item : items) {
         const int height = SizeOrZero(item.ImageHeight);
         if (item.ImageFile.empty() || height == 0) continue;
-        const int width = SizeOrZero(item.ImageWidth) > 0 ? SizeOrZero(item.ImageWidth) : SizeOrZero(applet.Width);
+        const int width =
+            SizeOrZero(item.ImageWidth) > 0 ? SizeOrZero(item.ImageWidth) : SizeOrZero(applet.Width);
         const std::string img = "<img src=\"" + EscapeForHtmlAttribute(item.ImageFile) + "\" alt=\"" +
                                 EscapeForHtmlAttribute(item.ToolTip) + "\" width=\"" + std::to_string(width) +
                                 "\" height=\"" + std::to_string(height) + "\" loading=\"lazy\">";
@@ -241,8 +242,8 @@ std::vector<std::string> FallbackLines(const SliderSettings& applet, const Slide
         const std::string target = item.Target.empty() || item.Target == "_self"
                                        ? ""
                                        : " target=\"" + EscapeForHtmlAttribute(item.Target) + "\"";
-        lines.push_back("<a href=\"" + EscapeForHtmlAttribute(EncodeLinkQuery(item.Link)) + "\"" + target + ">" +
-                        img + "</a>");
+        lines.push_back("<a href=\"" + EscapeForHtmlAttribute(EncodeLinkQuery(item.Link)) + "\"" + target +
+                        ">" + img + "</a>");
     }
     return lines;
 }
@@ -270,7 +271,8 @@ std::string CssIdentifier(std::string_view id) {
         const DecodedChar c = DecodeCharAt(id, i);
         const bool plain = c.codePoint < 0x80 && (std::isalnum(static_cast<int>(c.codePoint)) != 0 ||
                                                   c.codePoint == '_' || c.codePoint == '-');
-        const bool leading = i == 0 && (std::isdigit(static_cast<int>(c.codePoint)) != 0 || c.codePoint == '-');
+        const bool leading =
+            i == 0 && (std::isdigit(static_cast<int>(c.codePoint)) != 0 || c.codePoint == '-');
         if (plain && !leading) {
             out += static_cast<char>(c.codePoint);
         } else {
@@ -364,9 +366,9 @@ std::vector<std::string> PageLines(const SliderSettings& applet, const std::vect
         "<!-- like to include the menu. -->",
     };
     // The sample keeps its div's style attribute; the fallback goes inside.
-    for (std::string& line : DivLines(applet, items,
-                                      " style=\"width:" + Bare(applet.Width) + "px;height:" + Bare(applet.Height) +
-                                          "px;\""))
+    for (std::string& line :
+         DivLines(applet, items,
+                  " style=\"width:" + Bare(applet.Width) + "px;height:" + Bare(applet.Height) + "px;\""))
         lines.push_back(std::move(line));
     for (const char* line : {"", "</body>", "</html>"}) lines.push_back(line);
     return lines;

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
 #include "generator_fixture.h"
 #include "model/error.h"
+#include "output/generated_files.h"
 
 namespace marivel {
 namespace {
@@ -28,14 +30,16 @@ protected:
     static std::vector<std::string> ScriptTail(const std::string& constructor) {
         // No eval and no string timer: a page with a strict script policy
         // runs them, and the array exists even without an item line.
+        // Each script takes its items and its own address into its own
+        // function, so a second script of the same name starts a new list.
         return {"function CIVSlider1(ipa){",
                 "window.VSlider1cfg=window.VSlider1cfg||[];",
                 "VSlider1cfg[VSlider1cfg.length]=ipa;};",
+                "(function(VSlider1cfg,tessalineSrc){window.VSlider1cfg=[];",
                 "function InitVSlider1(){",
-                "if (!window.buah){setTimeout(InitVSlider1,350);return;};",
-                "window.VSlider1cfg=window.VSlider1cfg||[];",
+                "if (!window.buah){window.setTimeout(InitVSlider1,350);return;};",
                 constructor,
-                "InitVSlider1();"};
+                "InitVSlider1();})(window.VSlider1cfg||[],(document.currentScript||{}).src);"};
     }
     std::vector<std::string> ScriptWith(const std::vector<std::string>& items, const std::string& ctor) {
         auto lines = ScriptBanner();
@@ -64,36 +68,53 @@ TEST_F(Generator, WorkedExampleGivesTheThreeFilesByteForByte) {
     const fs::path page = dir / "page.html";
     agent->MakeHTMLCodes(page, tree);
 
-    EXPECT_EQ(Css(),
-              Lines({"/*",
-                     "Tessaline 1.0",
-                     "Made with Marivel 1.1, (C) Kelt Software",
-                     "https://www.kelt.example/marivel/",
-                     "https://www.kelt.example/support/",
-                     "*/",
-                     ".slidercontainer{",
-                     "BORDER:#FFFF00 0px none;",
-                     "}",
-                     ".sliderimages{",
-                     "BORDER:#DBEAF5 4px dashed;",
-                     "}",
-                     ".sliderpause{",
-                     "position:absolute;top:6px;right:6px;z-index:1;box-sizing:border-box;"
-                     "width:30px;height:30px;",
-                     "margin:0;padding:0;border:2px solid #FFF;border-radius:50%;background:rgba(0,0,0,.6);",
-                     "cursor:pointer;opacity:0;",
-                     "}",
-                     ".sliderhost:hover .sliderpause,.sliderhost:focus-within .sliderpause,"
-                     ".sliderpause[aria-pressed=true]{opacity:1;}",
-                     "@media (hover:none){.sliderpause{opacity:1;}}",
-                     ".sliderpause::before{content:\"\";display:block;box-sizing:border-box;margin:auto;"
-                     "width:10px;height:12px;border:solid #FFF;border-width:0 3px;}",
-                     ".sliderpause[aria-pressed=true]::before{width:0;margin-left:9px;"
-                     "border-color:transparent #FFF;border-width:6px 0 6px 10px;}",
-                     ".slidercontainer a:focus-visible{outline-offset:-3px;}"}));
+    EXPECT_EQ(
+        Css(),
+        Lines({"/*",
+               "Tessaline 1.0",
+               "Made with Marivel 1.1, (C) Kelt Software",
+               "https://www.kelt.example/marivel/",
+               "https://www.kelt.example/support/",
+               "*/",
+               ".slidercontainer{",
+               "BORDER:#FFFF00 0px none;",
+               "}",
+               ".sliderimages{",
+               "BORDER:#DBEAF5 4px dashed;",
+               "}",
+               ".sliderpause{",
+               "position:absolute;top:6px;right:6px;z-index:1;box-sizing:border-box;"
+               "width:30px;height:30px;",
+               "margin:0;padding:0;border:2px solid #FFF;border-radius:50%;background:rgba(0,0,0,.6);",
+               "cursor:pointer;opacity:0;",
+               "}",
+               ".sliderhost:hover .sliderpause,.sliderhost:focus-within .sliderpause,"
+               ".sliderpause[aria-pressed=true]{opacity:1;}",
+               "@media (hover:none){.sliderpause{opacity:1;}}",
+               ".sliderpause::before{content:\"\";display:block;box-sizing:border-box;margin:auto;"
+               "width:10px;height:12px;border:solid #FFF;border-width:0 3px;}",
+               ".sliderpause[aria-pressed=true]::before{width:0;margin-left:9px;"
+               "border-color:transparent #FFF;border-width:6px 0 6px 10px;}",
+               ".slidercontainer a:focus-visible{outline-offset:-3px;}",
+               ".sliderprev,.slidernext{",
+               "position:absolute;top:9px;z-index:1;box-sizing:border-box;width:24px;height:24px;margin:0;"
+               "padding:0;",
+               "border:2px solid #FFF;border-radius:50%;background:rgba(0,0,0,.6);cursor:pointer;opacity:0;",
+               "}",
+               ".sliderprev{right:68px;}.slidernext{right:40px;}",
+               ".sliderhost:hover .sliderprev,.sliderhost:hover .slidernext,.sliderhost:focus-within "
+               ".sliderprev,.sliderhost:focus-within .slidernext,.sliderpause[aria-pressed=true]~button"
+               "{opacity:1;}",
+               "@media (hover:none){.sliderprev,.slidernext{opacity:1;}}",
+               ".sliderprev::before,.slidernext::before{content:\"\";display:block;width:0;margin:auto;"
+               "border:solid transparent;border-width:0 5px 7px;border-bottom-color:#FFF;}",
+               ".slidernext::before{border-width:7px 5px 0;border-color:#FFF transparent transparent;}",
+               "#VSlider1_div{width:168px;height:408px;overflow:auto;}",
+               "#VSlider1_div>a>img,#VSlider1_div>img{display:block;}"}));
     EXPECT_EQ(Script(),
               Lines(ScriptWith({"CIVSlider1(['slider0.jpg','http://','_self','',168,126]);"},
-                               "new BKag('VSlider1_div',168,408,1,39,0,0,'FFFFFF',VSlider1cfg,4,0);};")));
+                               "new window.BKag('VSlider1_div',168,408,1,39,0,0,'FFFFFF',VSlider1cfg,4,0,"
+                               "tessalineSrc);};")));
     EXPECT_EQ(ReadBytes(page),
               Lines({"<!-- saved from url=(0025)https://www.kelt.example/ -->",
                      "<html>",
@@ -114,7 +135,10 @@ TEST_F(Generator, WorkedExampleGivesTheThreeFilesByteForByte) {
                      "",
                      "<!-- Please insert the <div> below to your Web page where you would -->",
                      "<!-- like to include the menu. -->",
-                     "<div id=\"VSlider1_div\" style=\"width:168px;height:408px;\"></div>",
+                     "<div id=\"VSlider1_div\" style=\"width:168px;height:408px;\">",
+                     "<a href=\"http://\"><img src=\"slider0.jpg\" alt=\"\" width=\"168\" height=\"126\" "
+                     "loading=\"lazy\"></a>",
+                     "</div>",
                      "",
                      "</body>",
                      "</html>"}));
@@ -133,7 +157,9 @@ TEST_F(Generator, WorkedExampleGivesTheThreeFilesByteForByte) {
 TEST_F(Generator, ProjectWithoutItemsWritesBannerAndFixedLinesOnly) {
     agent->MakeHTMLCodes(dir / "page.html", tree);
     EXPECT_EQ(Script(),
-              Lines(ScriptWith({}, "new BKag('VSlider1_div',168,408,1,39,0,0,'FFFFFF',VSlider1cfg,4,0);};")));
+              Lines(ScriptWith({},
+                               "new window.BKag('VSlider1_div',168,408,1,39,0,0,'FFFFFF',VSlider1cfg,4,0,"
+                               "tessalineSrc);};")));
     EXPECT_FALSE(fs::exists(agent->PreviewFolder()));
     EXPECT_TRUE(agent->PreviewFiles.empty());
 }
@@ -173,7 +199,8 @@ TEST_F(Generator, BorderAllowanceGoesIntoTheFilesButNotTheModel) {
         // Twice: a second run must not add the allowance again.
         for (int run = 0; run < 2; ++run) {
             agent->MakeHTMLCodes(dir / "page.html", tree);
-            EXPECT_NE(Script().find("new BKag('VSlider1_div',168," + r.ctorTail + ");};"), std::string::npos);
+            EXPECT_NE(Script().find("new window.BKag('VSlider1_div',168," + r.ctorTail + ",tessalineSrc);};"),
+                      std::string::npos);
             EXPECT_NE(Css().find(r.containerRule + "\r\n}\r\n.sliderimages{\r\n" + r.imageRule),
                       std::string::npos);
             const std::string height = r.ctorTail.substr(0, r.ctorTail.find(','));
@@ -244,7 +271,7 @@ TEST_F(Generator, TextBeyondAsciiReachesThePageAsEscapesAndStaysRawInTheModel) {
             "'Caf\\u00e9 \\u65e5\\u672c',168,100]);"),
         std::string::npos)
         << script;
-    EXPECT_NE(script.find("new BKag('zon\\u00e9_div',"), std::string::npos) << script;
+    EXPECT_NE(script.find("new window.BKag('zon\\u00e9_div',"), std::string::npos) << script;
     EXPECT_NE(page.find("<div id=\"zon&#233;_div\" style="), std::string::npos) << page;
     EXPECT_EQ(agent->Items[0].ToolTip, tip);
     EXPECT_EQ(agent->Items[0].Link, link);
@@ -430,7 +457,8 @@ TEST_F(Generator, ValuesWrittenOutsideScriptStringsMustBeWhatTheyStandFor) {
         r.set(*agent);
         if (r.expected.empty()) {
             agent->MakeHTMLCodes(dir / "page.html", tree);
-            EXPECT_NE(Script().find("new BKag('VSlider1_div'," + r.constructor + ","), std::string::npos)
+            EXPECT_NE(Script().find("new window.BKag('VSlider1_div'," + r.constructor + ","),
+                      std::string::npos)
                 << Script();
             EXPECT_NE(Script().find(r.sizes), std::string::npos) << Script();
             EXPECT_NE(ReadBytes(dir / "page.html").find(r.page), std::string::npos);
@@ -445,6 +473,94 @@ TEST_F(Generator, ZeroWidthIsFineWhenNoImageHasToBeScaled) {
     AddItem("");
     agent->AppletData.Width = "0";
     EXPECT_NO_THROW(agent->MakeHTMLCodes(dir / "page.html", tree));
+}
+
+}  // namespace
+}  // namespace marivel
+
+namespace marivel {
+namespace {
+
+// What a designer pastes (Copy Div, Insert into Page) and what the sample
+// page shows: the pictures as plain links in item order, for visitors
+// without scripts; no style attribute on the pasted div.
+TEST(PageDiv, HoldsThePreparedPicturesAsLinksInItemOrder) {
+    SliderSettings applet;
+    applet.DivId = "VSlider1_div";
+    applet.Width = "168";
+    applet.Height = "408";
+    auto item = [](std::string file, std::string link, std::string target, std::string tip, std::string w,
+                   std::string h) {
+        SliderItem it;
+        it.ImageFile = file;
+        it.Link = link;
+        it.Target = target;
+        it.ToolTip = tip;
+        it.ImageWidth = w;
+        it.ImageHeight = h;
+        return it;
+    };
+    const SliderItemList items = {
+        item("slider0.jpg", "http://a.example/?q=\"x\"&y=\xC3\xA9", "_blank", "Tom's <b> caf\xC3\xA9", "168",
+             "126"),
+        item("", "http://never.example/", "_self", "never prepared", "", ""),
+        item("slider2.jpg", "", "_self", "no link", "", "90"),   // no width: the slider's
+        item("slider3.jpg", "x.html", "_self", "", "168", "0"),  // no height: no place
+        item("slider4.jpg", "y.html", "", "", "abc", "12x"),     // sizes that are no numbers
+        item("slider5.jpg", "z.html", "_self", "", "168", "40"),
+    };
+    const std::vector<std::string> pasted = PageDivLines(applet, items);
+    const std::vector<std::string> expected = {
+        "<div id=\"VSlider1_div\">",
+        "<a href=\"http://a.example/?q=&quot;x&quot;&amp;y=%C3%A9\" target=\"_blank\"><img "
+        "src=\"slider0.jpg\" "
+        "alt=\"Tom&#39;s &lt;b&gt; caf&#233;\" width=\"168\" height=\"126\" loading=\"lazy\"></a>",
+        "<img src=\"slider2.jpg\" alt=\"no link\" width=\"168\" height=\"90\" loading=\"lazy\">",
+        "<a href=\"z.html\"><img src=\"slider5.jpg\" alt=\"\" width=\"168\" height=\"40\" "
+        "loading=\"lazy\"></a>",
+        "</div>",
+    };
+    EXPECT_EQ(pasted, expected);
+
+    // The sample page keeps its style attribute around the same fallback.
+    const std::vector<std::string> page =
+        PageLines(applet, {"tessaline.js", "tessalinecfg.js", "tessaline.css"}, items);
+    auto at =
+        std::find(page.begin(), page.end(), "<div id=\"VSlider1_div\" style=\"width:168px;height:408px;\">");
+    ASSERT_NE(at, page.end());
+    EXPECT_EQ(std::vector<std::string>(at + 1, at + static_cast<long>(expected.size())),
+              std::vector<std::string>(expected.begin() + 1, expected.end()));
+
+    // Nothing prepared: the one-line empty div, as before.
+    EXPECT_EQ(PageDivLines(applet, {items[1]}), std::vector<std::string>{"<div id=\"VSlider1_div\"></div>"});
+}
+
+// The stylesheet sizes the div by its id, escaped so that any id selects
+// exactly its div and no id can end the rule.
+TEST(PageDiv, TheStylesheetSizesTheDivByItsId) {
+    struct Row {
+        std::string id, selector;  // empty selector: no rule
+    };
+    const Row rows[] = {
+        {"VSlider1_div", "#VSlider1_div"},        {"zon\xC3\xA9_div", "#zon\\e9 _div"},
+        {"1st-slider", "#\\31 st-slider"},        {"-9", "#\\2d 9"},
+        {"a b\"}{x", "#a\\20 b\\22 \\7d \\7b x"}, {"", ""},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.id);
+        SliderSettings applet;
+        applet.DivId = r.id;
+        applet.Width = "120";
+        applet.Height = "300";
+        applet.ImageBorderWidth = applet.ContainerBorderWidth = "0";
+        applet.ImageBorderStyle = applet.ContainerBorderStyle = "0";
+        const std::vector<std::string> css = StyleSheetLines(applet);
+        const std::string size = r.selector + "{width:120px;height:300px;overflow:auto;}";
+        const bool found = std::find(css.begin(), css.end(), size) != css.end();
+        EXPECT_EQ(found, !r.selector.empty());
+        if (!r.selector.empty()) continue;
+        for (const std::string& line : css) EXPECT_NE(line.rfind("#", 0), 0U) << line;
+    }
 }
 
 }  // namespace
