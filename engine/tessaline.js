@@ -37,9 +37,8 @@
     target.addEventListener(type, fn);
   }
 
-  // Starts once the page is parsed (until then the div's fallback pictures
-  // are still arriving) and the div exists. Images are found beside the
-  // configuration script, which passes its address as `src`.
+  // Starts once the div exists. Images are found beside the configuration
+  // script, which passes its address as `src`.
   function BKag(divId, width, height, step, delay, gap, trailerSpace, bgColor, items, ib, cb, src) {
     var s = doc.currentScript, id = str(divId), c = {
       width: whole(width), height: whole(height), gap: whole(gap), trailer: whole(trailerSpace),
@@ -47,20 +46,16 @@
       bg: str(bgColor), items: Array.isArray(items) ? items : [],
       name: id.replace(/_div$/, ''), base: src || (s && s.src) || doc.baseURI
     };
-    function find() {
-      var host = doc.getElementById(id), mo;
-      if (host) return start(c, host);
-      mo = new MutationObserver(function () {
-        host = doc.getElementById(id);
-        if (host) {
-          mo.disconnect();
-          start(c, host);
-        }
-      });
-      mo.observe(doc.documentElement, { childList: true, subtree: true });
-    }
-    if (doc.readyState == 'loading') on(doc, 'DOMContentLoaded', find);
-    else find();
+    var host = doc.getElementById(id), mo;
+    if (host) return start(c, host);
+    mo = new MutationObserver(function () {
+      host = doc.getElementById(id);
+      if (host) {
+        mo.disconnect();
+        start(c, host);
+      }
+    });
+    mo.observe(doc.documentElement, { childList: true, subtree: true });
   }
 
   function start(c, host) {
@@ -69,7 +64,15 @@
     if (host.buah) return console.warn('Tessaline: a second slider "' + c.name +
       '" on this page is not shown; give each project its own Name');
     host.buah = 1;
-    host.textContent = ''; // the fallback links
+    // The fallback links go, also those the parser has yet to add: before
+    // any layout, so their lazy pictures are never fetched.
+    function clear() {
+      [].slice.call(host.childNodes).forEach(function (n) {
+        if (!n.t) host.removeChild(n);
+      });
+    }
+    clear();
+    new MutationObserver(clear).observe(host, { childList: true });
     // A group named by the page (aria-labelledby, aria-label, title), never by
     // the internal id.
     attr(host, 'role', 'group');
@@ -79,6 +82,7 @@
     }
     var box = el('div', 'position:relative;overflow:hidden;box-sizing:content-box;padding:0;margin:0', host,
       'slidercontainer');
+    box.t = 1;
     box.style.backgroundColor = /^([0-9a-f]{3}){1,2}$/i.test(c.bg) ? '#' + c.bg : c.bg;
     var track = el('div', 'position:relative', box);
     var run = el('div', 'display:flow-root', track);
@@ -286,6 +290,7 @@
       b.type = 'button';
       attr(b, 'aria-label', label);
       b.onclick = fn;
+      b.t = 1;
       return host.insertBefore(b, box);
     }
     if (loops) {
