@@ -218,7 +218,10 @@
       for (var k = 0; k < want.length && flying < 6; k++) ask(want[k][1]);
       wait = first < margin;
       sync();
-      if (v && !wait) timer = setTimeout(schedule, Math.max(50, Math.min(first - margin, next - far) / v));
+      // Nothing left to ask for or wait on: no timer (a delay beyond 2^31 ms
+      // would fire at once).
+      next = Math.min(first - margin, next - far);
+      if (v && !wait && next < 1e8) timer = setTimeout(schedule, Math.max(50, next / v));
     }
 
     // The browser places the moving layer at whole CSS pixels of the page:
