@@ -280,6 +280,7 @@
 
     // The next (d = 1) or previous (d = -1) picture at the top of the view.
     function go(d) {
+      if (!anim) return; // refitted too short to loop
       var o = getOffset(), a = mod(o, period), t = d > 0 ? period : spans[spans.length - 1][0] - period;
       spans.forEach(function (s) {
         if (d > 0 ? s[0] > a + 0.5 && s[0] < t : s[0] < a - 0.5 && s[0] > t) t = s[0];
