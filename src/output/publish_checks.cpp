@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
@@ -52,6 +53,18 @@ bool HasScheme(const std::string& link, std::string* scheme) {
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.') return false;
     }
     return false;
+}
+
+bool LooksLikeSiteName(const std::string& link) {
+    const std::string first = link.substr(0, link.find_first_of("/?#"));
+    const std::size_t dot = first.rfind('.');
+    if (dot == std::string::npos || dot == 0) return false;
+    std::string last = first.substr(dot + 1);
+    std::transform(last.begin(), last.end(), last.begin(),
+                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    static const char* const files[] = {"htm", "html", "shtml", "xhtml", "php",  "asp", "aspx", "jsp", "cfm",
+                                        "jpg", "jpeg", "png",   "gif",   "webp", "svg", "pdf",  "txt", "xml"};
+    return std::find(std::begin(files), std::end(files), last) == std::end(files);
 }
 
 std::string Megabytes(std::uintmax_t bytes) {
@@ -124,18 +137,19 @@ std::string LinkProblem(const std::string& link) {
         if (c == ' ') return "its link \"" + link + "\" is no valid address: it holds a space (write %20)";
         if (c < 0x20 || c == 0x7F)
             return "its link \"" + link + "\" is no valid address: it holds a control character";
+        if (c == '\\')
+            return "its link \"" + link + "\" is no valid address: it holds a backslash (addresses use /)";
         if (c == '"' || c == '<' || c == '>')
             return "its link \"" + link + "\" is no valid address: it holds the character " +
                    static_cast<char>(c);
     }
     if (!HasScheme(trimmed, &scheme)) {
-        // "/shop/", "./a.html", "#top" and "?page=2" are addresses on the
-        // site itself, written that way on purpose.
-        if (std::string_view("/.#?").find(trimmed[0]) != std::string_view::npos) return {};
+        // "images/a.jpg", "/shop/" and "page.html" are addresses on the site
+        // itself; what starts like a site's name ("www.example.com") was
+        // meant as one and would be looked for as a file beside the page.
+        if (!LooksLikeSiteName(trimmed)) return {};
         return "its link \"" + link +
-               "\" has no scheme such as https://: the browser looks for a file of that name beside the page "
-               "(write ./" +
-               trimmed + " if that is meant)";
+               "\" has no scheme such as https://: the browser looks for a file of that name beside the page";
     }
     const std::string rest = trimmed.substr(scheme.size() + 1);
     if ((scheme == "http" || scheme == "https" || scheme == "ftp") &&
