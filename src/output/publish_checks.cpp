@@ -79,7 +79,8 @@ std::string ItemList(const std::vector<int>& items) {
     return text;
 }
 
-void CheckFirstViewWeight(const SliderSettings& applet, const SliderItemList& items, const fs::path& prepared,
+void CheckFirstViewWeight(const SliderSettings& applet, const SliderItemList& items,
+                          const fs::path& projectFolder, const fs::path& prepared,
                           std::vector<CheckFinding>& out) {
     const std::vector<int> first = FirstLoadedItems(applet, items);
     std::set<std::string> seen, seenDouble;
@@ -89,7 +90,10 @@ void CheckFirstViewWeight(const SliderSettings& applet, const SliderItemList& it
     for (int k : first) {
         const SliderItem& item = items[static_cast<std::size_t>(k)];
         std::error_code ec;
-        if (!item.ImageFile.empty() && seen.insert(item.ImageFile).second) {
+        if (item.ImageFile.empty()) {
+            // Not prepared yet; one without a picture never is, and shows nothing.
+            if (SourceImageExists(item.OriginalImagePath, projectFolder)) ++unknown;
+        } else if (seen.insert(item.ImageFile).second) {
             const std::uintmax_t size = fs::file_size(prepared / item.ImageFile, ec);
             if (ec)
                 ++unknown;
@@ -269,7 +273,7 @@ std::vector<CheckFinding> CheckBeforePublishing(const SliderSettings& applet, co
                                                                  : CheckKind::InvalidLink,
                 problem);
     }
-    CheckFirstViewWeight(applet, items, preparedFolder, out);
+    CheckFirstViewWeight(applet, items, projectFolder, preparedFolder, out);
     return out;
 }
 
