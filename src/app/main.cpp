@@ -6,7 +6,9 @@
 // MARIVEL_DEVELOPER_HOOKS defined: it also answers MARIVEL_STARTUP_REPORT and
 // MARIVEL_SCREENSHOT_DIR. It is never installed.
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QTimer>
+#include <cstdio>
 #include <optional>
 
 #include "app/automation.h"
@@ -27,7 +29,89 @@
 #include "platform/qt_prompter.h"
 #include "platform/shell.h"
 
+namespace {
+
+// The options Qt's application object takes for itself; accepted here so
+// that "-platform offscreen" or "-style fusion" still reach it.
+const char* const kQtValueOptions[] = {"platform",
+                                       "platformpluginpath",
+                                       "platformtheme",
+                                       "plugin",
+                                       "qwindowgeometry",
+                                       "qwindowicon",
+                                       "qwindowtitle",
+                                       "display",
+                                       "geometry",
+                                       "title",
+                                       "name",
+                                       "style",
+                                       "stylesheet",
+                                       "session",
+                                       "qmljsdebugger",
+                                       "visual",
+                                       "im",
+                                       "inputstyle"};
+const char* const kQtFlagOptions[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+
+struct CommandLine {
+    std::optional<int> exitCode;  // set: print nothing more, start no window
+    QStringList projectWords;     // the project path, possibly split at blanks
+};
+
+// Read before the application object exists: "--help" and "--version" need
+// no display, and a mistyped option must not open the editor.
+CommandLine ReadCommandLine(int argc, char** argv) {
+    QStringList arguments;
+    for (int k = 0; k < argc; ++k) arguments << QString::fromLocal8Bit(argv[k]);
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        QStringLiteral("Marivel builds a vertically scrolling image slider for a web page.\n"
+                       "Saving a project publishes the page, scripts and pictures beside it."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
+    parser.addOption(help);
+    parser.addOption(version);
+    for (const char* name : kQtValueOptions) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : kQtFlagOptions) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    parser.addPositionalArgument(
+        QStringLiteral("project"),
+        QStringLiteral("The project file (.mvl) to open. A path with blanks may be given "
+                       "in several words; they are joined with single blanks."),
+        QStringLiteral("[PROJECT.mvl]"));
+    CommandLine line;
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "marivel: %s\nTry \"marivel --help\".\n", qPrintable(parser.errorText()));
+        line.exitCode = 2;
+    } else if (parser.isSet(help)) {
+        // Without an application object Qt cannot name the program.
+        QString text = parser.helpText();
+        text.replace(QStringLiteral("<executable_name>"), QStringLiteral("marivel"));
+        std::fputs(qPrintable(text), stdout);
+        line.exitCode = 0;
+    } else if (parser.isSet(version)) {
+        std::printf("marivel %s\n", MARIVEL_VERSION);
+        line.exitCode = 0;
+    }
+    line.projectWords = parser.positionalArguments();
+    return line;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    const CommandLine commandLine = ReadCommandLine(argc, argv);
+    if (commandLine.exitCode) return *commandLine.exitCode;
     marivel::ReturnLargeBlocksToTheSystem();
 #ifdef MARIVEL_DEVELOPER_HOOKS
     QElapsedTimer sinceStart;
@@ -73,7 +157,7 @@ int main(int argc, char** argv) {
     // bare X server) the editor would start without the keyboard.
     mainForm.activateWindow();
 
-    marivel::OpenCommandLineProject(mainForm, QCoreApplication::arguments().mid(1));
+    marivel::OpenCommandLineProject(mainForm, commandLine.projectWords);
 
 #ifdef MARIVEL_DEVELOPER_HOOKS
     // MARIVEL_STARTUP_REPORT=1: print how long it took until the main window

@@ -213,4 +213,16 @@ bool BrowserChoiceDialog::launchBrowser(const QString& folder, const QString& fi
     return false;
 }
 
+QString BrowserChoiceDialog::launchCommandText(const QString& folder, const QString& fileName) const {
+    const QString target = folder + fileName;
+    const int line = knownBrowserList->currentIndex();
+    if (specifiedBrowserButton->isChecked())
+        return CommandText(editSpecifiedBrowserFileName->text(), {target});
+    if (knownBrowserButton->isChecked() && line >= 0 && line < static_cast<int>(knownBrowsers_.size()))
+        return CommandText(knownBrowsers_[static_cast<std::size_t>(line)].Path, {target});
+    if (defaultBrowserButton->isChecked() || knownBrowserButton->isChecked())
+        return QStringLiteral("the desktop's default browser for \"%1\"").arg(target);
+    return QStringLiteral("no browser (none is chosen in Web Browser)");
+}
+
 }  // namespace marivel

@@ -49,6 +49,8 @@ public:
     // without a selected line opens the default browser. False when nothing
     // could be started, including when no choice is ticked at all.
     bool launchBrowser(const QString& folder, const QString& fileName);
+    // The command launchBrowser runs, as a message shows it.
+    QString launchCommandText(const QString& folder, const QString& fileName) const;
 
     void acceptChoice();
     void browseForProgram();

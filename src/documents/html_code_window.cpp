@@ -1,6 +1,8 @@
 #include "documents/html_code_window.h"
 
+#include <QClipboard>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -14,7 +16,10 @@ HtmlCodeWindow::HtmlCodeWindow(QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       codeText(new QPlainTextEdit(this)),
       okButton(new QPushButton(QStringLiteral("&OK"), this)),
-      copyButton(new QPushButton(QStringLiteral("&Copy to Clipboard"), this)) {
+      copyButton(new QPushButton(QStringLiteral("&Copy to Clipboard"), this)),
+      insertButton(new QPushButton(QStringLiteral("Insert into &Page..."), this)),
+      copyHeadButton(new QPushButton(QStringLiteral("Copy &Head Code"), this)),
+      copyDivButton(new QPushButton(QStringLiteral("Copy &Div"), this)) {
     setObjectName(QStringLiteral("formHTML"));
     setWindowTitle(QStringLiteral("HTML"));
     setModal(true);
@@ -33,10 +38,24 @@ HtmlCodeWindow::HtmlCodeWindow(QWidget* parent)
     copyButton->setObjectName(QStringLiteral("Button2"));
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(copyButton, &QPushButton::clicked, this, &HtmlCodeWindow::copyAllText);
+    insertButton->setObjectName(QStringLiteral("btnInsertIntoPage"));
+    copyHeadButton->setObjectName(QStringLiteral("btnCopyHeadCode"));
+    copyDivButton->setObjectName(QStringLiteral("btnCopyDiv"));
+    insertButton->setToolTip(
+        QStringLiteral("Put the slider into a page of your site, at <!-- Marivel slider --> "
+                       "or before </body>"));
+    for (QPushButton* button : {insertButton, copyHeadButton, copyDivButton}) button->setEnabled(false);
+    connect(insertButton, &QPushButton::clicked, this, &HtmlCodeWindow::insertIntoPageRequested);
+    connect(copyHeadButton, &QPushButton::clicked, this, &HtmlCodeWindow::copyHeadCode);
+    connect(copyDivButton, &QPushButton::clicked, this, &HtmlCodeWindow::copyDiv);
 
     // The buttons keep to the lower right corner, Copy right of OK; the text
-    // takes every other pixel when the window is resized.
+    // takes every other pixel when the window is resized. What serves a
+    // site's own page stands apart, on the left.
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(insertButton);
+    buttons->addWidget(copyHeadButton);
+    buttons->addWidget(copyDivButton);
     buttons->addStretch();
     buttons->addWidget(okButton);
     buttons->addWidget(copyButton);
@@ -51,6 +70,20 @@ HtmlCodeWindow::HtmlCodeWindow(QWidget* parent)
 void HtmlCodeWindow::copyAllText() {
     codeText->selectAll();
     codeText->copy();
+}
+
+void HtmlCodeWindow::setPageCode(const QString& headCode, const QString& divCode) {
+    headCode_ = headCode;
+    divCode_ = divCode;
+    for (QPushButton* button : {insertButton, copyHeadButton, copyDivButton}) button->setEnabled(true);
+}
+
+void HtmlCodeWindow::copyHeadCode() {
+    QGuiApplication::clipboard()->setText(headCode_);
+}
+
+void HtmlCodeWindow::copyDiv() {
+    QGuiApplication::clipboard()->setText(divCode_);
 }
 
 }  // namespace marivel

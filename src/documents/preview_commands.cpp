@@ -1,7 +1,10 @@
 #include "documents/preview_commands.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -12,10 +15,14 @@
 #include "documents/html_code_window.h"
 #include "documents/publish_report_dialog.h"
 #include "model/text_file.h"
+#include "output/generated_files.h"
+#include "output/page_insertion.h"
+#include "output/publish_checks.h"
 #include "output/publishing_agent.h"
 #include "output/scratch_folder.h"
 #include "platform/local_text.h"
 #include "platform/prompter.h"
+#include "platform/shell.h"
 
 namespace marivel {
 
@@ -53,7 +60,10 @@ QString folderText(const fs::path& folder) {
 }  // namespace
 
 PreviewCommands::PreviewCommands(DocumentHost& host, BrowserLocations browsers)
-    : host_(host), browsers_(std::move(browsers)), htmlCodeWindow_(new HtmlCodeWindow(host.dialogParent())) {}
+    : host_(host), browsers_(std::move(browsers)), htmlCodeWindow_(new HtmlCodeWindow(host.dialogParent())) {
+    QObject::connect(htmlCodeWindow_, &HtmlCodeWindow::insertIntoPageRequested, htmlCodeWindow_,
+                     [this] { insertIntoPage(); });
+}
 
 bool PreviewCommands::buildHtmlCode() {
     if (host_.projectTree().count() < 2) {
@@ -65,7 +75,40 @@ bool PreviewCommands::buildHtmlCode() {
     const fs::path page = scratch.path() / kBuildPage;
     host_.documentAgent().MakeHTMLCodes(page, host_.projectTree());
     htmlCodeWindow_->memo()->setPlainText(toText(ReadTextLines(page)));
+    const PublishingAgent& agent = host_.documentAgent();
+    headLines_ = PageHeadCodeLines(agent.EngineFiles);
+    divLines_ = PageDivLines(AdjustBorders(agent.AppletData), agent.Items);
+    htmlCodeWindow_->setPageCode(toText(headLines_), toText(divLines_));
     return true;
+}
+
+void PreviewCommands::insertIntoPage() {
+    host_.runGuarded([this] {
+        const QString projectFile = host_.currentFileName();
+        const QString start = projectFile.isEmpty() ? QString() : QFileInfo(projectFile).absolutePath();
+        const QString chosen =
+            host_.prompts().openFile(htmlCodeWindow_, QStringLiteral("Insert into Page"),
+                                     QStringLiteral("Web pages (*.html *.htm);;Any file (*)"), start);
+        if (chosen.isEmpty()) return;
+        const fs::path page = toLocalPath(chosen);
+        const QString name = QDir::toNativeSeparators(chosen);
+        QString text;
+        if (InsertIntoPageFile(page, headLines_, divLines_) == PageInsertResult::Unchanged) {
+            text = QStringLiteral("\"%1\" already holds this slider; nothing was changed.").arg(name);
+        } else {
+            text =
+                QStringLiteral("The slider was inserted into \"%1\". The page as it was is kept in \"%2\".")
+                    .arg(name, QDir::toNativeSeparators(toQt(PageBackupPath(page).string())));
+        }
+        // The page names the scripts beside itself; without them it shows nothing.
+        std::error_code ec;
+        if (!fs::exists(page.parent_path() / kConfigScriptFile, ec))
+            text += QStringLiteral(
+                        " Its folder holds no published slider yet: save the project into \"%1\", "
+                        "so the scripts and pictures lie beside the page.")
+                        .arg(folderText(page.parent_path()));
+        host_.prompts().information(htmlCodeWindow_, QStringLiteral("Insert into Page"), text);
+    });
 }
 
 void PreviewCommands::showHtmlCode() {
@@ -88,9 +131,24 @@ void PreviewCommands::previewInBrowser() {
 
     BrowserChoiceDialog browser(host_.settingsStore(), host_.prompts(), host_.systemShell(), browsers_,
                                 host_.dialogParent());
-    // Nothing else would tell the user that no browser is coming.
-    if (!browser.launchBrowser(folderText(agent.PreviewFolder()), QLatin1String(kPreviewPage)))
+    // Nothing else would tell the user that no browser is coming: a browser
+    // that is not there, or that quits at once with an error, is named.
+    Shell& shell = host_.systemShell();
+    Prompter& prompts = host_.prompts();
+    QWidget* parent = host_.dialogParent();
+    shell.watchLaunches(htmlCodeWindow_, [&prompts, parent](const QString& message) {
+        prompts.error(parent, message, QString());
+    });
+    const bool started =
+        browser.launchBrowser(folderText(agent.PreviewFolder()), QLatin1String(kPreviewPage));
+    shell.watchLaunches(nullptr, {});
+    if (!started) {
         agent.Display().setHint(fromQt(kBrowserNotStarted));
+        prompts.error(parent, kBrowserNotStarted.chopped(1) + QStringLiteral(": ") +
+                                  browser.launchCommandText(folderText(agent.PreviewFolder()),
+                                                            QLatin1String(kPreviewPage)) +
+                                  QLatin1Char('.'));
+    }
 }
 
 void PreviewCommands::showPublishReport() {
@@ -100,8 +158,15 @@ void PreviewCommands::showPublishReport() {
         host_.documentAgent().MakePublishReport(scratch.path(), kReportFile);
         host_.documentAgent().CopyToPreview(scratch.path() / kReportFile);
     }
+    PublishingAgent& agent = host_.documentAgent();
     PublishReportDialog dialog(host_.dialogParent());
-    dialog.memo()->setPlainText(toText(ReadTextLines(host_.documentAgent().PreviewFolder() / kReportFile)));
+    dialog.memo()->setPlainText(toText(ReadTextLines(agent.PreviewFolder() / kReportFile)));
+    // The checks only tell; nothing they find stops a save.
+    dialog.setChecks(
+        CheckBeforePublishing(agent.AppletData, agent.Items, agent.ProjectFolder, agent.PreviewFolder()));
+    QWidget* window = host_.dialogParent();
+    QObject::connect(&dialog, &PublishReportDialog::itemChosen, &dialog,
+                     [window](int item) { SelectDesignTreeNode(window, item + 1); });
     dialog.exec();
 }
 
@@ -109,6 +174,18 @@ void PreviewCommands::chooseWebBrowser() {
     BrowserChoiceDialog dialog(host_.settingsStore(), host_.prompts(), host_.systemShell(), browsers_,
                                host_.dialogParent());
     dialog.exec();
+}
+
+void SelectDesignTreeNode(QWidget* window, int node) {
+    auto* tree = window ? window->findChild<QTreeWidget*>(QStringLiteral("trvwDesignPanel")) : nullptr;
+    if (!tree || node < 0) return;
+    int index = 0;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it, ++index) {
+        if (index != node) continue;
+        tree->setCurrentItem(*it);
+        tree->scrollToItem(*it);
+        return;
+    }
 }
 
 }  // namespace marivel

@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "documents/browser_detection.h"
 
@@ -32,7 +34,11 @@ public:
     // browser. With nothing to build it stops after the message, rather than
     // showing a page that is not the current project.
     void previewInBrowser();
-    // Writes the report for the current model and shows it.
+    // Puts the head code and the slider's <div> of the last build into a page
+    // of the user's site the user picks, keeping one backup of it.
+    void insertIntoPage();
+    // Writes the report for the current model and shows it with the checks
+    // before publishing; a double-click on a check selects its item.
     void showPublishReport();
     void chooseWebBrowser();
 
@@ -46,6 +52,14 @@ private:
     DocumentHost& host_;
     BrowserLocations browsers_;
     HtmlCodeWindow* htmlCodeWindow_;  // owned by the host's dialog parent
+    // The head code and the <div> lines of the last build, for Insert into Page.
+    std::vector<std::string> headLines_;
+    std::vector<std::string> divLines_;
 };
+
+// Makes node `node` (pre-order, the root 0) of the window's design tree the
+// current one, as a click on it would. The one place the documents reach
+// into the tree: the Publish report's checks go to their items this way.
+void SelectDesignTreeNode(QWidget* window, int node);
 
 }  // namespace marivel

@@ -18,6 +18,7 @@
 #include "model/memory_tree.h"
 #include "model/save_lock.h"
 #include "output/memory_gate.h"
+#include "output/publish_checks.h"
 #include "output/publish_plan.h"
 #include "output/publishing_agent.h"
 #include "output/scratch_folder.h"
@@ -30,7 +31,7 @@ using marivel::Error;
 
 constexpr const char* kUsage =
     "Usage: marivel-publish PROJECT.mvl [--out FOLDER] [--wait SECONDS] [--force]\n"
-    "                       [--resize=exact|smooth] [--density=1|2]\n"
+    "                       [--resize=exact|smooth] [--density=1|2] [--check]\n"
     "\n"
     "Publishes a Marivel project without the editor, as saving it in the editor\n"
     "does: prepares every item's image and writes the page (NAME.html), the\n"
@@ -73,6 +74,11 @@ constexpr const char* kUsage =
     "  --density=1        one copy per item, at the slider width\n"
     "  --density=2        also a copy at twice the size (NAME@2x.jpg) for\n"
     "                     high-density screens, where the original is large enough\n"
+    "  --check            write nothing; list what a visitor would suffer from\n"
+    "                     (missing, enlarged or repeated pictures, pictures with\n"
+    "                     no description, bad or javascript: links, a first view\n"
+    "                     above 1 MB, the default slider name), one line each;\n"
+    "                     exits with 1 when there is any, 0 when there is none\n"
     "  --help             show this text\n";
 
 struct Arguments {
@@ -83,6 +89,7 @@ struct Arguments {
     std::optional<marivel::ResizeMode> resize;
     std::optional<marivel::Density> density;
     bool help = false;
+    bool check = false;
 };
 
 constexpr int kLongestWait = 24 * 60 * 60;
@@ -124,6 +131,8 @@ Arguments ParseArguments(int argc, char** argv) {
             args.waitSeconds = WaitSeconds(argv[++i]);
         } else if (arg.rfind("--wait=", 0) == 0) {
             args.waitSeconds = WaitSeconds(arg.substr(7));
+        } else if (arg == "--check") {
+            args.check = true;
         } else if (arg == "--force") {
             args.force = true;
         } else if (const auto resize = OptionValue("--resize", argc, argv, i)) {
@@ -209,7 +218,23 @@ void PrintItems(const marivel::PublishingAgent& agent, const marivel::DesignTree
     }
 }
 
-void Publish(const Arguments& args, const fs::path& programFolder) {
+// --check: the project is generated into a private folder only, so the
+// first view is weighed by the copies a save would publish.
+int CheckProject(marivel::PublishingAgent& agent, marivel::MemoryDesignTree& tree) {
+    marivel::ScratchFolder pages;
+    agent.MakeHTMLCodes(pages.path() / "page.html", tree);
+    int failed = 0;
+    for (const marivel::CheckFinding& finding : marivel::CheckBeforePublishing(
+             agent.AppletData, agent.Items, agent.ProjectFolder, agent.PreviewFolder())) {
+        std::cout << finding.text << "\n";
+        if (finding.failed()) ++failed;
+    }
+    if (failed == 0) std::cout << "No problems found.\n";
+    agent.ClearPreview();
+    return failed ? 1 : 0;
+}
+
+int Publish(const Arguments& args, const fs::path& programFolder) {
     const fs::path project = fs::absolute(args.project);
     if (!fs::is_regular_file(project)) throw Error("Cannot open the project \"" + project.string() + "\"");
 
@@ -240,6 +265,7 @@ void Publish(const Arguments& args, const fs::path& programFolder) {
     // As when the editor opens a project: the images prepared by its last
     // save stand in for originals that are gone.
     agent.CopyResourceFiles(project.parent_path());
+    if (args.check) return CheckProject(agent, tree);
 
     fs::create_directories(folder, ec);
     if (ec) throw Error("Cannot create the folder \"" + folder.string() + "\". " + ec.message());
@@ -256,6 +282,7 @@ void Publish(const Arguments& args, const fs::path& programFolder) {
     PrintItems(agent, tree);
     std::cout << "report: " << (folder / plan.reportFile()).string() << "\n";
     agent.ClearPreview();
+    return 0;
 }
 
 }  // namespace
@@ -274,8 +301,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
-        Publish(args, ProgramFolder(argv[0]));
-        return 0;
+        return Publish(args, ProgramFolder(argv[0]));
     } catch (const std::exception& e) {
         std::cerr << "marivel-publish: " << e.what() << "\n";
         return 1;

@@ -1,6 +1,8 @@
 // Previews that start real programs through the desktop shell: a browser
 // the user named and the desktop's opener, both stand-in scripts that record
 // the arguments they were given.
+#include <QElapsedTimer>
+
 #include "documents/launch_recorder.h"
 #include "documents/preview_commands.h"
 #include "documents/preview_fixture.h"
@@ -54,11 +56,46 @@ TEST_F(RealLaunch, TheDefaultBrowserOpensThroughTheDesktopOpener) {
         << lines[1];
 }
 
-TEST_F(RealLaunch, AnOwnProgramThatIsNotThereLeavesWordOnTheHintLine) {
+TEST_F(RealLaunch, AnOwnProgramThatIsNotThereIsNamedInAnErrorAndOnTheHintLine) {
     ChooseOwnProgram(settings, dir / "no such browser");
     actions().previewAction->trigger();
-    EXPECT_TRUE(prompter.asked().empty());
     EXPECT_EQ(hint(), PreviewCommands::kBrowserNotStarted);
+    ASSERT_EQ(prompter.count(ScriptedPrompter::Kind::Error), 1);
+    EXPECT_EQ(prompter.last()->text, QStringLiteral("The web browser could not be started: \"%1\" \"%2\".")
+                                         .arg(QString::fromStdString((dir / "no such browser").string()),
+                                              QString::fromStdString(page())));
+}
+
+// A browser that starts and quits at once with an error is named, with what
+// it said; one that runs on, or ends well, is not reported.
+TEST_F(RealLaunch, AnOwnProgramThatEndsWithAnErrorIsNamedWithWhatItSaid) {
+    const fs::path browser = dir / "bad browser";
+    WriteBytes(browser, "#!/bin/sh\necho \"cannot open display\" >&2\nexit 3\n");
+    fs::permissions(browser, fs::perms::owner_all);
+    ChooseOwnProgram(settings, browser);
+    actions().previewAction->trigger();
+    QElapsedTimer waited;
+    waited.start();
+    while (prompter.asked().empty() && waited.elapsed() < DesktopShell::kWatchMilliseconds)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_EQ(prompter.count(ScriptedPrompter::Kind::Error), 1);
+    const QString text = prompter.last()->text;
+    EXPECT_TRUE(
+        text.startsWith(QStringLiteral("The web browser did not start: the command \"%1\" \"%2\" ended "
+                                       "with exit code 3.")
+                            .arg(QString::fromStdString(browser.string()), QString::fromStdString(page()))))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("It said:\ncannot open display"))) << text.toStdString();
+
+    // The same browser fixed: it ends well, and nothing more is said.
+    const fs::path record = dir / "launched.txt";
+    WriteRecorder(browser, record);
+    prompter.clear();
+    actions().previewAction->trigger();
+    WaitForRecord(record);
+    waited.restart();
+    while (waited.elapsed() < 500) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_TRUE(prompter.asked().empty());
 }
 
 }  // namespace

@@ -1,15 +1,19 @@
 // Build HTML, Preview and Publish from the main window: what the user sees in
 // the dialogs, what lands in the preview folder, and what is left behind.
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTextCursor>
 
 #include "documents/html_code_window.h"
 #include "documents/preview_commands.h"
 #include "documents/preview_fixture.h"
 #include "output/generated_files.h"
+#include "output/page_insertion.h"
 
 namespace marivel::test {
 namespace {
@@ -70,6 +74,94 @@ TEST_F(PreviewTest, BuildHtmlShowsExactlyTheGeneratedPageAndCopiesAllOfIt) {
     EXPECT_EQ(WithModalWindows([&] { actions().buildHtmlTool->trigger(); }), 1);
     EXPECT_EQ(&form->previewCommands().htmlCodeWindow(), &html);
     EXPECT_EQ(Memo(*form)->toPlainText(), PageOf(form->documentAgent()));
+}
+
+// The two pieces a site's own page needs, copied apart or put into the page.
+TEST_F(PreviewTest, BuildHtmlCopiesHeadCodeAndDivAndInsertsThemIntoAPage) {
+    addItem(photo("a.jpg", 320, 200));
+    const fs::path page = dir / "site" / "index.html";
+    fs::create_directories(page.parent_path());
+    const std::string original =
+        "<html>\r\n<head>\r\n</head>\r\n<body>\r\n<h1>Me</h1>\r\n</body>\r\n</html>\r\n";
+    WriteBytes(page, original);
+    HtmlCodeWindow& html = form->previewCommands().htmlCodeWindow();
+    EXPECT_FALSE(html.findChild<QPushButton*>("btnInsertIntoPage")->isEnabled()) << "nothing built yet";
+
+    QString head, div;
+    prompter.queuePath(QString::fromStdString(page.string()));
+    WithModalWindows([&] { actions().buildHtmlAction->trigger(); },
+                     [&](QWidget* w) {
+                         w->findChild<QPushButton*>("btnCopyHeadCode")->click();
+                         head = QApplication::clipboard()->text();
+                         w->findChild<QPushButton*>("btnCopyDiv")->click();
+                         div = QApplication::clipboard()->text();
+                         w->findChild<QPushButton*>("btnInsertIntoPage")->click();
+                     });
+    const PublishingAgent& agent = form->documentAgent();
+    const std::vector<std::string> headLines = PageHeadCodeLines(agent.EngineFiles);
+    const std::vector<std::string> divLines = PageDivLines(AdjustBorders(agent.AppletData), agent.Items);
+    QString expectedHead = Joined(headLines, "\n"), expectedDiv = Joined(divLines, "\n");
+    expectedHead.chop(1);
+    expectedDiv.chop(1);
+    EXPECT_EQ(head, expectedHead);
+    EXPECT_EQ(div, expectedDiv);
+    EXPECT_EQ(ReadBytes(page), InsertIntoPage(original, headLines, divLines));
+    EXPECT_EQ(ReadBytes(PageBackupPath(page)), original);
+    ASSERT_EQ(prompter.count(Kind::Information), 1)
+        << (prompter.last() ? prompter.last()->text.toStdString() : "");
+    EXPECT_TRUE(prompter.last()->text.contains("index.html~"));
+    EXPECT_TRUE(prompter.last()->text.contains("holds no published slider yet"))
+        << "the scripts are not beside it";
+
+    // A page that cannot be edited safely: the standard error box, the page kept.
+    WriteBytes(page, "<body></body>");
+    prompter.clear();
+    prompter.queuePath(QString::fromStdString(page.string()));
+    WithModalWindows([&] { actions().buildHtmlAction->trigger(); },
+                     [&](QWidget* w) { w->findChild<QPushButton*>("btnInsertIntoPage")->click(); });
+    ASSERT_EQ(prompter.count(Kind::Error), 1);
+    EXPECT_TRUE(prompter.last()->text.contains("no </head>")) << prompter.last()->text.toStdString();
+    EXPECT_EQ(ReadBytes(page), "<body></body>");
+}
+
+// The checks below the report name their items; a double-click goes to one.
+TEST_F(PreviewTest, PublishListsTheChecksAndADoubleClickSelectsTheItem) {
+    addItem(photo("a.jpg", 320, 200));
+    addItem(photo("narrow.jpg", 100, 200));
+    items()[0].ToolTip = "First";
+    items()[1].ToolTip = "Second";
+    items()[0].Link = "www.example.com";
+    QStringList lines;
+    int height = 0;
+    WithModalWindows([&] { actions().publishAction->trigger(); },
+                     [&](QWidget* w) {
+                         auto* list = w->findChild<QListWidget*>("lstPublishChecks");
+                         ASSERT_NE(list, nullptr);
+                         EXPECT_TRUE(list->isVisible());
+                         for (int k = 0; k < list->count(); ++k) lines << list->item(k)->text();
+                         height = w->height();
+                         QListWidgetItem* second =
+                             list->findItems("Item 2 (narrow.jpg)", Qt::MatchStartsWith).value(0);
+                         ASSERT_NE(second, nullptr);
+                         const QRect place = list->visualItemRect(second);
+                         // A user's double-click: a click, then the second press.
+                         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
+                         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, place.center());
+                         EXPECT_FALSE(w->isVisible()) << "the dialog closes on the user's way to the item";
+                     });
+    EXPECT_GT(height, 303);
+    EXPECT_TRUE(lines.contains(
+        QStringLiteral("Slider: its name is still \"VSlider1\": two sliders of that name on one "
+                       "page get in each other's way. Give it a name of its own (Script, "
+                       "General)")))
+        << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.filter("Item 1 (a.jpg): its link \"www.example.com\" has no scheme").size(), 1)
+        << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.filter("Item 2 (narrow.jpg): its picture is 100 pixels wide").size(), 1);
+    auto* tree = form->findChild<QTreeWidget*>("trvwDesignPanel");
+    ASSERT_NE(tree->currentItem(), nullptr);
+    EXPECT_EQ(tree->currentItem()->parent(), tree->topLevelItem(0));
+    EXPECT_EQ(tree->topLevelItem(0)->indexOfChild(tree->currentItem()), 1);
 }
 
 TEST_F(PreviewTest, WithoutItemsBothCommandsSaySoAndNeitherBuildsNorOpensAnything) {

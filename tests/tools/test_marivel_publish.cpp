@@ -146,6 +146,29 @@ TEST_F(MarivelPublish, ShipsAWorkingSample) {
     EXPECT_EQ(ReadBytes(dir / "site" / "slider3.jpg"), ReadBytes(sample.parent_path() / "slider3.jpg"));
 }
 
+TEST_F(MarivelPublish, CheckListsProblemsWritesNothingAndFailsOnlyWhenThereAreAny) {
+    const fs::path bad = Project("bad.mvl", {Photo("small.jpg", 100, 80), "gone.jpg"});
+    ToolRun run = Publish(Quote(bad.string()) + " --check");
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.out.find("Slider: its name is still \"VSlider1\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Item 1 (small.jpg): its picture is 100 pixels wide"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Item 2 (gone.jpg): its picture"), std::string::npos) << run.out;
+    EXPECT_FALSE(fs::exists(dir / "project" / "bad.html")) << "--check publishes nothing";
+
+    PublishingAgent agent(dir.path());
+    MemoryDesignTree tree("Marivel");
+    ASSERT_EQ(agent.LoadProject(bad, tree), LoadResult::Loaded);
+    agent.AppletData.SliderName = "Holiday";
+    agent.Items.resize(1);
+    agent.Items[0].OriginalImagePath = Photo("wide.jpg", 400, 300);
+    agent.Items[0].Link = "https://example.com/";
+    agent.SaveProject(bad);
+    run = Publish(Quote(bad.string()) + " --check");
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(run.out, "No problems found.\n");
+}
+
 TEST_F(MarivelPublish, ErrorsGiveOneLineAndANonZeroExit) {
     WriteBytes(dir / "foreign.mvl", "<Product_Name>\r\nSomething else\r\n</Product_Name>\r\n");
     WriteBytes(dir / "empty.mvl", "<Product_Name>\r\nMarivel\r\n</Product_Name>\r\n");
