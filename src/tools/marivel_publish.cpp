@@ -22,6 +22,8 @@
 #include "output/publishing_agent.h"
 #include "output/scratch_folder.h"
 #include "output/script_text.h"
+#include "upload/server_address.h"
+#include "upload/upload_command.h"
 
 namespace {
 
@@ -31,6 +33,8 @@ using marivel::Error;
 constexpr const char* kUsage =
     "Usage: marivel-publish PROJECT.mvl [--out FOLDER] [--wait SECONDS] [--force]\n"
     "                       [--resize=exact|smooth] [--density=1|2]\n"
+    "                       [--upload URL [--dry-run] [--check-server] [--ca-file FILE]\n"
+    "                        [--allow-unencrypted]]\n"
     "\n"
     "Publishes a Marivel project without the editor, as saving it in the editor\n"
     "does: prepares every item's image and writes the page (NAME.html), the\n"
@@ -63,6 +67,18 @@ constexpr const char* kUsage =
     "1 on any error (refused project file, unreadable image, unwritable folder)\n"
     "and 2 on wrong arguments.\n"
     "\n"
+    "With --upload, the published files a web site needs (the page, scripts,\n"
+    "stylesheet and images; not the project file or the report) then go to the\n"
+    "server folder URL: sftp://user@host[:port]/path, ftps://user@host/path\n"
+    "(explicit TLS), https://host/path (WebDAV), or ftp:// with\n"
+    "--allow-unencrypted. Only new and changed files go up, pictures first and the\n"
+    "page last, each under a temporary name renamed over the old file; files an\n"
+    "earlier upload put there that this save no longer publishes are removed last,\n"
+    "and no other file. Passwords come from MARIVEL_UPLOAD_PASSWORD or ~/.netrc;\n"
+    "SFTP also uses the SSH agent and ~/.ssh keys, and checks ~/.ssh/known_hosts.\n"
+    "Exits with 0 when everything is on the server, 3 when the upload changed\n"
+    "nothing there, 4 when it stopped after replacing some files (it says which).\n"
+    "\n"
     "Options:\n"
     "  --out FOLDER       publish into FOLDER (created when missing)\n"
     "  --wait SECONDS     wait at most SECONDS for another save into the folder\n"
@@ -73,6 +89,11 @@ constexpr const char* kUsage =
     "  --density=1        one copy per item, at the slider width\n"
     "  --density=2        also a copy at twice the size (NAME@2x.jpg) for\n"
     "                     high-density screens, where the original is large enough\n"
+    "  --upload URL       upload the published files to the server folder URL\n"
+    "  --dry-run          with --upload: print what would go up and be removed\n"
+    "  --check-server     with --upload: compare with the server's listing too\n"
+    "  --ca-file FILE     trust the certificate authorities in FILE (TLS)\n"
+    "  --allow-unencrypted  allow ftp://, which sends passwords readable\n"
     "  --help             show this text\n";
 
 struct Arguments {
@@ -83,6 +104,7 @@ struct Arguments {
     std::optional<marivel::ResizeMode> resize;
     std::optional<marivel::Density> density;
     bool help = false;
+    std::optional<marivel::UploadCommand> upload;
 };
 
 constexpr int kLongestWait = 24 * 60 * 60;
@@ -104,6 +126,52 @@ std::optional<std::string> OptionValue(const std::string& name, int argc, char**
     if (arg != name) return std::nullopt;
     if (i + 1 >= argc) throw std::invalid_argument(name + " needs a value");
     return std::string(argv[++i]);
+}
+
+// The options of --upload. The server address is checked here, so a wrong
+// one stops the run before anything is published.
+std::optional<std::string> uploadUrl;
+bool dryRun = false, checkServer = false, allowUnencrypted = false;
+std::optional<fs::path> caFile;
+
+bool ParseUploadOption(Arguments&, int argc, char** argv, int& i) {
+    const std::string arg = argv[i];
+    if (const auto url = OptionValue("--upload", argc, argv, i)) {
+        uploadUrl = *url;
+    } else if (const auto file = OptionValue("--ca-file", argc, argv, i)) {
+        caFile = fs::absolute(*file);
+    } else if (arg == "--dry-run") {
+        dryRun = true;
+    } else if (arg == "--check-server") {
+        checkServer = true;
+    } else if (arg == "--allow-unencrypted") {
+        allowUnencrypted = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void CheckUploadOptions(Arguments& args) {
+    if (!uploadUrl) {
+        if (dryRun || checkServer || caFile || allowUnencrypted)
+            throw std::invalid_argument("--dry-run, --check-server, --ca-file and --allow-unencrypted go with --upload");
+        return;
+    }
+    marivel::UploadCommand command;
+    try {
+        command.address = marivel::ParseServerAddress(*uploadUrl);
+    } catch (const Error& e) {
+        throw std::invalid_argument(e.what());
+    }
+    if (command.address.protocol == marivel::Protocol::Ftp && !allowUnencrypted)
+        throw std::invalid_argument("ftp:// sends the password and files unencrypted; use sftp:// or ftps://, "
+                                    "or give --allow-unencrypted");
+    command.dryRun = dryRun;
+    command.checkServer = checkServer;
+    command.allowUnencrypted = allowUnencrypted;
+    command.caFile = caFile.value_or(fs::path());
+    args.upload = command;
 }
 
 // Throws std::invalid_argument with the complaint.
@@ -134,6 +202,7 @@ Arguments ParseArguments(int argc, char** argv) {
             args.density = marivel::ParseDensity(*density);
             if (!args.density)
                 throw std::invalid_argument("--density takes 1 or 2, not \"" + *density + "\"");
+        } else if (ParseUploadOption(args, argc, argv, i)) {
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw std::invalid_argument("unknown option " + arg);
         } else if (haveProject) {
@@ -144,6 +213,7 @@ Arguments ParseArguments(int argc, char** argv) {
         }
     }
     if (!args.help && !haveProject) throw std::invalid_argument("no project file given");
+    CheckUploadOptions(args);
     return args;
 }
 
@@ -209,7 +279,7 @@ void PrintItems(const marivel::PublishingAgent& agent, const marivel::DesignTree
     }
 }
 
-void Publish(const Arguments& args, const fs::path& programFolder) {
+marivel::PublishPlan Publish(const Arguments& args, const fs::path& programFolder) {
     const fs::path project = fs::absolute(args.project);
     if (!fs::is_regular_file(project)) throw Error("Cannot open the project \"" + project.string() + "\"");
 
@@ -256,6 +326,7 @@ void Publish(const Arguments& args, const fs::path& programFolder) {
     PrintItems(agent, tree);
     std::cout << "report: " << (folder / plan.reportFile()).string() << "\n";
     agent.ClearPreview();
+    return plan;
 }
 
 }  // namespace
@@ -274,7 +345,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
-        Publish(args, ProgramFolder(argv[0]));
+        const marivel::PublishPlan plan = Publish(args, ProgramFolder(argv[0]));
+        if (args.upload) return marivel::RunUploadCommand(*args.upload, plan, std::cout, std::cerr);
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "marivel-publish: " << e.what() << "\n";
