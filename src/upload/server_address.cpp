@@ -79,7 +79,7 @@ ServerAddress ParseServerAddress(const std::string& url) {
     if (HasControlCharacter(url)) throw Error("The web server address holds a control character");
     std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
     if (!parsed) throw Error("Out of memory");
-    if (curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK)
+    if (curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), CURLU_NON_SUPPORT_SCHEME | CURLU_PATH_AS_IS) != CURLUE_OK)
         throw Error("The web server address " + quoted +
                     " is not a valid address such as sftp://user@host/path");
     ServerAddress address;
@@ -111,7 +111,13 @@ ServerAddress ParseServerAddress(const std::string& url) {
         throw Error("The user name in the web server address is not valid");
     const std::string port = Part(parsed.get(), CURLUPART_PORT);
     address.port = port.empty() ? DefaultPort(address.protocol) : std::stoi(port);
-    std::string folder = Part(parsed.get(), CURLUPART_PATH, CURLU_URLDECODE);
+    // Kept as written ("a/../b" is refused below, not quietly made "b"),
+    // and refused when it does not decode.
+    char* rawFolder = nullptr;
+    if (curl_url_get(parsed.get(), CURLUPART_PATH, &rawFolder, CURLU_URLDECODE) != CURLUE_OK || !rawFolder)
+        throw Error("The folder in the web server address " + quoted + " is not valid");
+    std::string folder = rawFolder;
+    curl_free(rawFolder);
     if (folder.empty() || folder.front() != '/') folder.insert(folder.begin(), '/');
     if (folder.back() != '/') folder += '/';
     if (HasControlCharacter(folder) || folder.find('\\') != std::string::npos)

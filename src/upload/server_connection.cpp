@@ -173,10 +173,14 @@ void ServerConnection::prepare() {
     curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT, options_.connectSeconds);
     curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl_, CURLOPT_LOW_SPEED_TIME, options_.stallSeconds);
+    // FTP waits this long for each answer, the one after a failed transfer too.
+    curl_easy_setopt(curl_, CURLOPT_SERVER_RESPONSE_TIMEOUT, options_.stallSeconds);
     curl_easy_setopt(curl_, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl_, CURLOPT_XFERINFOFUNCTION, &ServerConnection::onProgress);
     curl_easy_setopt(curl_, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, &Discard);
+    // Bigger pieces keep SFTP's pipelined writes full.
+    curl_easy_setopt(curl_, CURLOPT_UPLOAD_BUFFERSIZE, 512L * 1024);
     // The address's own protocol only: no redirect leads elsewhere.
     const char* protocol = address_.protocol == Protocol::Sftp     ? "sftp"
                            : address_.protocol == Protocol::WebDav ? "https"
