@@ -104,7 +104,10 @@ struct Arguments {
     std::optional<marivel::ResizeMode> resize;
     std::optional<marivel::Density> density;
     bool help = false;
-    std::optional<marivel::UploadCommand> upload;
+    std::optional<std::string> uploadUrl;
+    bool dryRun = false, checkServer = false, allowUnencrypted = false;
+    std::optional<fs::path> caFile;
+    std::optional<marivel::UploadCommand> upload;  // made of the five above
 };
 
 constexpr int kLongestWait = 24 * 60 * 60;
@@ -128,24 +131,21 @@ std::optional<std::string> OptionValue(const std::string& name, int argc, char**
     return std::string(argv[++i]);
 }
 
-// The options of --upload. The server address is checked here, so a wrong
-// one stops the run before anything is published.
-std::optional<std::string> uploadUrl;
-bool dryRun = false, checkServer = false, allowUnencrypted = false;
-std::optional<fs::path> caFile;
-
-bool ParseUploadOption(Arguments&, int argc, char** argv, int& i) {
+// The options of --upload. The server address is checked once all are
+// read, so a wrong one stops the run before anything is published.
+bool ParseUploadOption(Arguments& args, int argc, char** argv, int& i) {
+    std::optional<std::string>& uploadUrl = args.uploadUrl;
     const std::string arg = argv[i];
     if (const auto url = OptionValue("--upload", argc, argv, i)) {
         uploadUrl = *url;
     } else if (const auto file = OptionValue("--ca-file", argc, argv, i)) {
-        caFile = fs::absolute(*file);
+        args.caFile = fs::absolute(*file);
     } else if (arg == "--dry-run") {
-        dryRun = true;
+        args.dryRun = true;
     } else if (arg == "--check-server") {
-        checkServer = true;
+        args.checkServer = true;
     } else if (arg == "--allow-unencrypted") {
-        allowUnencrypted = true;
+        args.allowUnencrypted = true;
     } else {
         return false;
     }
@@ -153,24 +153,26 @@ bool ParseUploadOption(Arguments&, int argc, char** argv, int& i) {
 }
 
 void CheckUploadOptions(Arguments& args) {
-    if (!uploadUrl) {
-        if (dryRun || checkServer || caFile || allowUnencrypted)
-            throw std::invalid_argument("--dry-run, --check-server, --ca-file and --allow-unencrypted go with --upload");
+    if (!args.uploadUrl) {
+        if (args.dryRun || args.checkServer || args.caFile || args.allowUnencrypted)
+            throw std::invalid_argument(
+                "--dry-run, --check-server, --ca-file and --allow-unencrypted go with --upload");
         return;
     }
     marivel::UploadCommand command;
     try {
-        command.address = marivel::ParseServerAddress(*uploadUrl);
+        command.address = marivel::ParseServerAddress(*args.uploadUrl);
     } catch (const Error& e) {
         throw std::invalid_argument(e.what());
     }
-    if (command.address.protocol == marivel::Protocol::Ftp && !allowUnencrypted)
-        throw std::invalid_argument("ftp:// sends the password and files unencrypted; use sftp:// or ftps://, "
-                                    "or give --allow-unencrypted");
-    command.dryRun = dryRun;
-    command.checkServer = checkServer;
-    command.allowUnencrypted = allowUnencrypted;
-    command.caFile = caFile.value_or(fs::path());
+    if (command.address.protocol == marivel::Protocol::Ftp && !args.allowUnencrypted)
+        throw std::invalid_argument(
+            "ftp:// sends the password and files unencrypted; use sftp:// or ftps://, "
+            "or give --allow-unencrypted");
+    command.dryRun = args.dryRun;
+    command.checkServer = args.checkServer;
+    command.allowUnencrypted = args.allowUnencrypted;
+    command.caFile = args.caFile.value_or(fs::path());
     args.upload = command;
 }
 

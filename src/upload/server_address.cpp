@@ -56,6 +56,19 @@ int DefaultPort(Protocol protocol) {
     }
 }
 
+// The address with anything between "://" and the last '@' of its host
+// part cut down to the user name.
+std::string ServerAddressWithoutPassword(const std::string& url) {
+    const std::size_t scheme = url.find("://");
+    if (scheme == std::string::npos) return url;
+    const std::size_t hostEnd = std::min(url.find('/', scheme + 3), url.size());
+    const std::size_t at = url.rfind('@', hostEnd);
+    if (at == std::string::npos || at < scheme) return url;
+    const std::size_t colon = url.find(':', scheme + 3);
+    if (colon == std::string::npos || colon > at) return url;
+    return url.substr(0, colon) + url.substr(at);
+}
+
 }  // namespace
 
 bool IsSafeRemoteName(const std::string& name) {
@@ -74,14 +87,16 @@ std::string ServerAddress::text() const {
 }
 
 ServerAddress ParseServerAddress(const std::string& url) {
-    const std::string quoted = "\"" + url + "\"";
+    // The address as typed is never repeated in a message: it may hold a
+    // password.
+    const std::string quoted = "\"" + ServerAddressWithoutPassword(url) + "\"";
     if (url.empty()) throw Error("No web server address is given");
     if (HasControlCharacter(url)) throw Error("The web server address holds a control character");
     std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
     if (!parsed) throw Error("Out of memory");
-    if (curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), CURLU_NON_SUPPORT_SCHEME | CURLU_PATH_AS_IS) != CURLUE_OK)
-        throw Error("The web server address " + quoted +
-                    " is not a valid address such as sftp://user@host/path");
+    if (curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), CURLU_NON_SUPPORT_SCHEME | CURLU_PATH_AS_IS) !=
+        CURLUE_OK)
+        throw Error("The web server address is not valid. It looks like sftp://user@host/path");
     ServerAddress address;
     const std::string scheme = Part(parsed.get(), CURLUPART_SCHEME);
     if (scheme == "sftp")
@@ -98,8 +113,9 @@ ServerAddress ParseServerAddress(const std::string& url) {
     // A password in the address would end up in the settings, the record of
     // uploads and the process list.
     if (!Part(parsed.get(), CURLUPART_PASSWORD).empty())
-        throw Error("The web server address holds a password. Leave it out: it is asked for, kept in "
-                    "the system keyring, or read from ~/.netrc or MARIVEL_UPLOAD_PASSWORD");
+        throw Error(
+            "The web server address holds a password. Leave it out: it is asked for, kept in "
+            "the system keyring, or read from ~/.netrc or MARIVEL_UPLOAD_PASSWORD");
     if (!Part(parsed.get(), CURLUPART_QUERY).empty() || !Part(parsed.get(), CURLUPART_FRAGMENT).empty())
         throw Error("The web server address " + quoted + " names a folder, without '?' or '#'");
     address.user = Part(parsed.get(), CURLUPART_USER, CURLU_URLDECODE);

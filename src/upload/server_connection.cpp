@@ -55,7 +55,8 @@ std::string Quoted(const std::string& path) {
 
 std::string Base64(const unsigned char* data, std::size_t size) {
     std::string text(4 * ((size + 2) / 3) + 1, '\0');
-    const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()), data, static_cast<int>(size));
+    const int length =
+        EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()), data, static_cast<int>(size));
     text.resize(static_cast<std::size_t>(length));
     return text;
 }
@@ -65,9 +66,9 @@ std::string KeyBlob(const curl_khkey& key) {
     if (key.len) return std::string(key.key, key.len);
     const std::string text = key.key;
     std::string blob(3 * (text.size() / 4) + 3, '\0');
-    const int length = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(blob.data()),
-                                       reinterpret_cast<const unsigned char*>(text.data()),
-                                       static_cast<int>(text.size()));
+    const int length =
+        EVP_DecodeBlock(reinterpret_cast<unsigned char*>(blob.data()),
+                        reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
     if (length < 0) return {};
     blob.resize(static_cast<std::size_t>(length));
     // Padding of the base64 decodes to zero bytes the blob does not have.
@@ -103,7 +104,9 @@ std::size_t Collect(char* data, std::size_t size, std::size_t count, void* self)
     return bytes;
 }
 
-std::size_t Discard(char*, std::size_t size, std::size_t count, void*) { return size * count; }
+std::size_t Discard(char*, std::size_t size, std::size_t count, void*) {
+    return size * count;
+}
 
 void GlobalInit() {
     static std::once_flag once;
@@ -133,9 +136,13 @@ ServerConnection::ServerConnection(ServerAddress address, UploadOptions options)
     if (!curl_) throw Error("Cannot start the upload: libcurl did not start");
 }
 
-ServerConnection::~ServerConnection() { curl_easy_cleanup(curl_); }
+ServerConnection::~ServerConnection() {
+    curl_easy_cleanup(curl_);
+}
 
-std::string ServerConnection::remotePath(const std::string& name) const { return address_.folder + name; }
+std::string ServerConnection::remotePath(const std::string& name) const {
+    return address_.folder + name;
+}
 
 std::string ServerConnection::url(const std::string& name) const {
     std::string scheme;
@@ -254,7 +261,8 @@ int ServerConnection::onHostKey(CURL*, const curl_khkey* known, const curl_khkey
                 ::chmod(connection->options_.sshFolder.c_str(), 0700);
                 return CURLKHSTAT_FINE_ADD_TO_FILE;
             }
-            connection->hostKeyRefusal_ = "The SSH server " + host + " is not among the known hosts, and it was " +
+            connection->hostKeyRefusal_ = "The SSH server " + host +
+                                          " is not among the known hosts, and it was " +
                                           "not trusted. Its key is " + question.keyType + " " + offered;
             return CURLKHSTAT_REJECT;
         }
@@ -283,7 +291,8 @@ void ServerConnection::perform(const std::string& what) {
     if (curl_easy_getinfo(curl_, CURLINFO_SIZE_UPLOAD_T, &sent) == CURLE_OK && sent > 0)
         bytesSent_ += static_cast<std::uint64_t>(sent);
     long headers = 0;
-    if (address_.protocol == Protocol::WebDav && curl_easy_getinfo(curl_, CURLINFO_REQUEST_SIZE, &headers) == CURLE_OK)
+    if (address_.protocol == Protocol::WebDav &&
+        curl_easy_getinfo(curl_, CURLINFO_REQUEST_SIZE, &headers) == CURLE_OK)
         bytesSent_ += static_cast<std::uint64_t>(headers);
     if (result == CURLE_OK) return;
     const std::string server = address_.text();
@@ -299,7 +308,8 @@ void ServerConnection::perform(const std::string& what) {
                         ". Check the user name and the password or key (" + reason + ")");
         case CURLE_PEER_FAILED_VERIFICATION:
         case CURLE_SSL_CACERT_BADFILE:
-            throw Error("The certificate of " + server + " is not trusted, so nothing was sent (" + reason + ")");
+            throw Error("The certificate of " + server + " is not trusted, so nothing was sent (" + reason +
+                        ")");
         case CURLE_USE_SSL_FAILED:
             throw Error("The server " + server + " does not offer TLS, so nothing was sent (" + reason + ")");
         case CURLE_COULDNT_RESOLVE_HOST:
@@ -341,11 +351,12 @@ std::vector<RemoteEntry> ServerConnection::list() {
     const long code = responseCode();
     if (code == 401)
         throw Error("The server " + address_.text() + " refused the login" +
-                    (address_.user.empty() ? "" : " of \"" + address_.user + "\"") + ". Check the user name and password");
+                    (address_.user.empty() ? "" : " of \"" + address_.user + "\"") +
+                    ". Check the user name and password");
     if (code == 404) throw Error("The folder " + address_.text() + " does not exist on the server");
     if (code != 207)
-        throw Error("The server " + address_.text() + " did not list the folder (HTTP " + std::to_string(code) +
-                    "). Is it a WebDAV server?");
+        throw Error("The server " + address_.text() + " did not list the folder (HTTP " +
+                    std::to_string(code) + "). Is it a WebDAV server?");
     return ParsePropfindListing(body_, address_.folder);
 }
 
@@ -364,7 +375,8 @@ void ServerConnection::upload(const fs::path& local, const std::string& name) {
         // the old one goes just before: the name is missing for one round
         // trip, never half-written.
         after = Append(std::move(after), "*rm " + Quoted(remotePath(name)));
-        after = Append(std::move(after), "rename " + Quoted(remotePath(temporary)) + " " + Quoted(remotePath(name)));
+        after = Append(std::move(after),
+                       "rename " + Quoted(remotePath(temporary)) + " " + Quoted(remotePath(name)));
     } else {
         // The renames run in the folder the file went into.
         after = Append(std::move(after), "RNFR " + temporary);
@@ -378,7 +390,8 @@ void ServerConnection::upload(const fs::path& local, const std::string& name) {
     perform("sending " + name);
 }
 
-void ServerConnection::uploadWebDav(const fs::path& local, const std::string& temporary, const std::string& name) {
+void ServerConnection::uploadWebDav(const fs::path& local, const std::string& temporary,
+                                    const std::string& name) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(local.c_str(), "rb"));
     if (!file) throw Error("Cannot read \"" + local.string() + "\"");
     std::error_code ec;
@@ -390,9 +403,11 @@ void ServerConnection::uploadWebDav(const fs::path& local, const std::string& te
     curl_easy_setopt(curl_, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(ec ? 0 : size));
     perform("sending " + name);
     long code = responseCode();
-    if (code == 401) throw Error("The server " + address_.text() + " refused the login. Check the user name and password");
+    if (code == 401)
+        throw Error("The server " + address_.text() + " refused the login. Check the user name and password");
     if (code < 200 || code > 299)
-        throw Error("The server " + address_.text() + " refused " + name + " (HTTP " + std::to_string(code) + ")");
+        throw Error("The server " + address_.text() + " refused " + name + " (HTTP " + std::to_string(code) +
+                    ")");
     prepare();
     HeaderList headers = Append(Append(nullptr, "Destination: " + url(name)), "Overwrite: T");
     curl_easy_setopt(curl_, CURLOPT_URL, url(temporary).c_str());
@@ -401,8 +416,8 @@ void ServerConnection::uploadWebDav(const fs::path& local, const std::string& te
     perform("renaming " + name);
     code = responseCode();
     if (code < 200 || code > 299)
-        throw Error("The server " + address_.text() + " did not rename the new " + name + " over the old (HTTP " +
-                    std::to_string(code) + ")");
+        throw Error("The server " + address_.text() + " did not rename the new " + name +
+                    " over the old (HTTP " + std::to_string(code) + ")");
 }
 
 void ServerConnection::remove(const std::string& name) {

@@ -71,9 +71,11 @@ private:
     std::string url(const std::string& name) const;
     std::string remotePath(const std::string& name) const;
     long responseCode() const;
-    void uploadWebDav(const std::filesystem::path& local, const std::string& temporary, const std::string& name);
+    void uploadWebDav(const std::filesystem::path& local, const std::string& temporary,
+                      const std::string& name);
     static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent);
-    static int onHostKey(CURL*, const curl_khkey* known, const curl_khkey* found, curl_khmatch match, void* self);
+    static int onHostKey(CURL*, const curl_khkey* known, const curl_khkey* found, curl_khmatch match,
+                         void* self);
 
     ServerAddress address_;
     UploadOptions options_;

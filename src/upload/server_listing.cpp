@@ -39,7 +39,8 @@ int HexValue(char c) {
 std::string PercentDecoded(std::string_view text) {
     std::string out;
     for (std::size_t k = 0; k < text.size(); ++k) {
-        if (text[k] == '%' && k + 2 < text.size() && HexValue(text[k + 1]) >= 0 && HexValue(text[k + 2]) >= 0) {
+        if (text[k] == '%' && k + 2 < text.size() && HexValue(text[k + 1]) >= 0 &&
+            HexValue(text[k + 2]) >= 0) {
             out += static_cast<char>(HexValue(text[k + 1]) * 16 + HexValue(text[k + 2]));
             k += 2;
         } else {

@@ -36,7 +36,8 @@ int RunUploadCommand(const UploadCommand& command, const PublishPlan& plan, std:
         if (command.dryRun) {
             const UploadPlan planned = PlanUploadFromRecord(request);
             out << "would upload to " << command.address.text() << ":\n";
-            for (const LocalFile& file : planned.puts) out << "  put " << file.name << " (" << file.size << " bytes)\n";
+            for (const LocalFile& file : planned.puts)
+                out << "  put " << file.name << " (" << file.size << " bytes)\n";
             for (const std::string& name : planned.removals) out << "  remove " << name << "\n";
             out << planned.puts.size() << " files (" << planned.bytesToSend() << " bytes) to upload, "
                 << planned.removals.size() << " to remove, " << planned.unchanged.size() << " unchanged\n";
@@ -47,7 +48,8 @@ int RunUploadCommand(const UploadCommand& command, const PublishPlan& plan, std:
         return kUploadNothing;
     }
     UploadOptions options;
-    if (const char* password = std::getenv("MARIVEL_UPLOAD_PASSWORD")) options.password = std::string(password);
+    if (const char* password = std::getenv("MARIVEL_UPLOAD_PASSWORD"))
+        options.password = std::string(password);
     options.caFile = command.caFile;
     options.allowUnencrypted = command.allowUnencrypted;
     options.trustNewHost = [&](const HostKeyQuestion& question) { return AskOnTerminal(question, err); };
@@ -55,7 +57,8 @@ int RunUploadCommand(const UploadCommand& command, const PublishPlan& plan, std:
     const UploadOutcome outcome = Upload(request, options, [&](const UploadProgress& progress) {
         if (progress.step != shown) {
             shown = progress.step;
-            out << "[" << progress.step << "/" << progress.steps << "] " << progress.file << "\n" << std::flush;
+            out << "[" << progress.step << "/" << progress.steps << "] " << progress.file << "\n"
+                << std::flush;
         }
         return true;
     });
@@ -63,9 +66,9 @@ int RunUploadCommand(const UploadCommand& command, const PublishPlan& plan, std:
         err << "marivel-publish: " << outcome.error << "\n";
         return outcome.result == UploadOutcome::Result::Partial ? kUploadPartial : kUploadNothing;
     }
-    out << "uploaded " << outcome.replaced.size() << " files (" << outcome.plan.bytesToSend() << " bytes of files, "
-        << outcome.bytesSent << " bytes sent), removed " << outcome.removed.size() << ", "
-        << outcome.plan.unchanged.size() << " unchanged\n";
+    out << "uploaded " << outcome.replaced.size() << " files (" << outcome.plan.bytesToSend()
+        << " bytes of files, " << outcome.bytesSent << " bytes sent), removed " << outcome.removed.size()
+        << ", " << outcome.plan.unchanged.size() << " unchanged\n";
     return kUploadComplete;
 }
 

@@ -32,7 +32,9 @@ bool ParseNumber(std::string_view text, std::uint64_t& value, int base) {
 
 }  // namespace
 
-fs::path UploadManifest::DefaultFolder() { return UserDataFolder() / "uploads"; }
+fs::path UploadManifest::DefaultFolder() {
+    return UserDataFolder() / "uploads";
+}
 
 UploadManifest UploadManifest::Load(const fs::path& folder, const std::string& key) {
     UploadManifest manifest;
@@ -67,8 +69,7 @@ UploadManifest UploadManifest::Load(const fs::path& folder, const std::string& k
 void UploadManifest::save() const {
     std::error_code ec;
     fs::create_directories(path_.parent_path(), ec);
-    if (ec)
-        throw Error("Cannot create the folder \"" + path_.parent_path().string() + "\". " + ec.message());
+    if (ec) throw Error("Cannot create the folder \"" + path_.parent_path().string() + "\". " + ec.message());
     AtomicTextWriter writer(path_);
     writer.writeLine(kHeader);
     writer.writeLine(key_);

@@ -12,9 +12,9 @@
 #include <memory>
 #include <set>
 
+#include "model/agent.h"
 #include "model/error.h"
 #include "output/publish_plan.h"
-#include "model/agent.h"
 #include "upload/server_address.h"
 
 namespace marivel {
@@ -96,8 +96,8 @@ UploadPlan PlanUpload(const std::vector<LocalFile>& files, const UploadManifest&
     for (const LocalFile& file : files) {
         published.insert(file.name);
         const auto recorded = manifest.files().find(file.name);
-        bool send = recorded == manifest.files().end() ||
-                    !(recorded->second == UploadedFile{file.size, file.hash});
+        bool send =
+            recorded == manifest.files().end() || !(recorded->second == UploadedFile{file.size, file.hash});
         if (listing) {
             const auto there = onServer.find(file.name);
             send = send || there == onServer.end() || there->second != file.size;
@@ -121,7 +121,8 @@ std::string TemporaryRemoteName(const std::string& name) {
 bool IsTemporaryRemoteName(const std::string& name) {
     const std::string prefix = kTemporaryPrefix, suffix = kTemporarySuffix;
     if (name.size() != prefix.size() + 16 + suffix.size()) return false;
-    if (name.compare(0, prefix.size(), prefix) != 0 || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+    if (name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
         return false;
     return name.find_first_not_of("0123456789abcdef", prefix.size()) == prefix.size() + 16;
 }

@@ -17,8 +17,10 @@ std::string Stopped(const std::string& reason, const UploadOutcome& outcome) {
     if (!text.empty() && text.back() != '.') text += '.';
     if (outcome.replaced.empty() && outcome.removed.empty())
         return text + "\nNothing on the server was changed";
-    if (!outcome.replaced.empty()) text += "\nAlready replaced on the server: " + Joined(outcome.replaced) + ".";
-    if (!outcome.removed.empty()) text += "\nAlready removed from the server: " + Joined(outcome.removed) + ".";
+    if (!outcome.replaced.empty())
+        text += "\nAlready replaced on the server: " + Joined(outcome.replaced) + ".";
+    if (!outcome.removed.empty())
+        text += "\nAlready removed from the server: " + Joined(outcome.removed) + ".";
     return text + "\nEvery other file there is as it was; the next upload finishes the job";
 }
 

@@ -14,8 +14,8 @@ namespace marivel {
 
 // Where an upload stands, for the progress display.
 struct UploadProgress {
-    std::string file;            // the file going up or being removed now
-    std::size_t step = 0;        // 1-based, of `steps`
+    std::string file;      // the file going up or being removed now
+    std::size_t step = 0;  // 1-based, of `steps`
     std::size_t steps = 0;
     std::uint64_t bytesDone = 0;  // of the files' bytes, over the whole upload
     std::uint64_t bytesTotal = 0;

@@ -91,12 +91,13 @@ struct Credentials {
             " -days 2 -extfile ext"
             " && openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes"
             " -keyout stranger.key -out stranger.pem -days 2 -subj '/CN=Stranger CA'");
-        Write(folder / "htpasswd", "web:" + [&] {
-            Run("openssl passwd -apr1 secret > " + f + "/hash");
-            std::string hash = ReadBytes(folder / "hash");
-            while (!hash.empty() && hash.back() == '\n') hash.pop_back();
-            return hash;
-        }() + "\n");
+        Write(
+            folder / "htpasswd", "web:" + [&] {
+                Run("openssl passwd -apr1 secret > " + f + "/hash");
+                std::string hash = ReadBytes(folder / "hash");
+                while (!hash.empty() && hash.back() == '\n') hash.pop_back();
+                return hash;
+            }() + "\n");
     }
     ~Credentials() {
         std::error_code ec;
@@ -111,10 +112,14 @@ const Credentials& Shared() {
 
 }  // namespace
 
-fs::path TestServer::credentials() { return Shared().folder; }
+fs::path TestServer::credentials() {
+    return Shared().folder;
+}
 
 void Run(const std::string& command) {
-    const std::string quiet = "(" + command + ") >/tmp/marivel-upload-run.$$ 2>&1 || { cat /tmp/marivel-upload-run.$$; rm -f /tmp/marivel-upload-run.$$; exit 1; }; rm -f /tmp/marivel-upload-run.$$";
+    const std::string quiet = "(" + command +
+                              ") >/tmp/marivel-upload-run.$$ 2>&1 || { cat /tmp/marivel-upload-run.$$; rm -f "
+                              "/tmp/marivel-upload-run.$$; exit 1; }; rm -f /tmp/marivel-upload-run.$$";
     if (std::system(quiet.c_str()) != 0) throw std::runtime_error("failed: " + command);
 }
 
@@ -155,14 +160,19 @@ void TestServer::writeSshd() {
     fs::create_directories("/run/sshd", ec);
     const fs::path keys = Shared().folder;
     fs::copy_file(keys / "id_ed25519.pub", dir_ / "authorized_keys");
-    Write(dir_ / "sshd_config", "Port " + std::to_string(port_) +
-                                    "\nListenAddress 127.0.0.1\nHostKey " + (keys / "host_key").string() +
-                                    "\nPidFile " + (dir_ / "sshd.pid").string() + "\nAuthorizedKeysFile " +
-                                    (dir_ / "authorized_keys").string() +
-                                    "\nStrictModes no\nPasswordAuthentication no\nKbdInteractiveAuthentication no\n"
-                                    "PermitRootLogin prohibit-password\nUsePAM no\nSubsystem sftp internal-sftp\n"
-                                    "LogLevel VERBOSE\n");
-    command_ = {"/usr/sbin/sshd", "-D", "-e", "-f", (dir_ / "sshd_config").string(), "-E",
+    Write(dir_ / "sshd_config",
+          "Port " + std::to_string(port_) + "\nListenAddress 127.0.0.1\nHostKey " +
+              (keys / "host_key").string() + "\nPidFile " + (dir_ / "sshd.pid").string() +
+              "\nAuthorizedKeysFile " + (dir_ / "authorized_keys").string() +
+              "\nStrictModes no\nPasswordAuthentication no\nKbdInteractiveAuthentication no\n"
+              "PermitRootLogin prohibit-password\nUsePAM no\nSubsystem sftp internal-sftp\n"
+              "LogLevel VERBOSE\n");
+    command_ = {"/usr/sbin/sshd",
+                "-D",
+                "-e",
+                "-f",
+                (dir_ / "sshd_config").string(),
+                "-E",
                 (dir_ / "server.log").string()};
 }
 
@@ -198,21 +208,22 @@ void TestServer::writeNginx() {
     fs::create_directories(dir_ / "tmp");
     const fs::path keys = Shared().folder;
     const std::string d = dir_.path().string();
-    Write(dir_ / "nginx.conf",
-          "load_module /usr/lib/nginx/modules/ngx_http_dav_ext_module.so;\n"
-          "daemon off;\nmaster_process on;\nworker_processes 1;\n" +
-              std::string(::geteuid() == 0 ? "user root;\n" : "") + "pid " + d + "/nginx.pid;\nerror_log " + d +
-              "/server.log;\nevents { worker_connections 64; }\nhttp {\n access_log off;\n"
-              " client_body_temp_path " +
-              d + "/tmp/body;\n proxy_temp_path " + d + "/tmp/proxy;\n fastcgi_temp_path " + d +
-              "/tmp/fcgi;\n uwsgi_temp_path " + d + "/tmp/uwsgi;\n scgi_temp_path " + d +
-              "/tmp/scgi;\n server {\n  listen 127.0.0.1:" + std::to_string(port_) +
-              " ssl;\n  ssl_certificate " + (keys / "server.pem").string() + ";\n  ssl_certificate_key " +
-              (keys / "server.key").string() + ";\n  root " + root.string() +
-              ";\n  client_max_body_size 0;\n  location / {\n   auth_basic upload;\n   auth_basic_user_file " +
-              (keys / "htpasswd").string() +
-              ";\n   dav_methods PUT DELETE MKCOL COPY MOVE;\n   dav_ext_methods PROPFIND OPTIONS;\n"
-              "   create_full_put_path on;\n  }\n }\n}\n");
+    Write(
+        dir_ / "nginx.conf",
+        "load_module /usr/lib/nginx/modules/ngx_http_dav_ext_module.so;\n"
+        "daemon off;\nmaster_process on;\nworker_processes 1;\n" +
+            std::string(::geteuid() == 0 ? "user root;\n" : "") + "pid " + d + "/nginx.pid;\nerror_log " + d +
+            "/server.log;\nevents { worker_connections 64; }\nhttp {\n access_log off;\n"
+            " client_body_temp_path " +
+            d + "/tmp/body;\n proxy_temp_path " + d + "/tmp/proxy;\n fastcgi_temp_path " + d +
+            "/tmp/fcgi;\n uwsgi_temp_path " + d + "/tmp/uwsgi;\n scgi_temp_path " + d +
+            "/tmp/scgi;\n server {\n  listen 127.0.0.1:" + std::to_string(port_) +
+            " ssl;\n  ssl_certificate " + (keys / "server.pem").string() + ";\n  ssl_certificate_key " +
+            (keys / "server.key").string() + ";\n  root " + root.string() +
+            ";\n  client_max_body_size 0;\n  location / {\n   auth_basic upload;\n   auth_basic_user_file " +
+            (keys / "htpasswd").string() +
+            ";\n   dav_methods PUT DELETE MKCOL COPY MOVE;\n   dav_ext_methods PROPFIND OPTIONS;\n"
+            "   create_full_put_path on;\n  }\n }\n}\n");
     command_ = {"/usr/sbin/nginx", "-c", (dir_ / "nginx.conf").string(), "-p", d};
 }
 
@@ -235,7 +246,8 @@ void TestServer::start() {
             pid_ = -1;
             throw std::runtime_error(command_[0] + " ended at once: " + log());
         }
-        if (std::chrono::steady_clock::now() > until) throw std::runtime_error(command_[0] + " did not start");
+        if (std::chrono::steady_clock::now() > until)
+            throw std::runtime_error(command_[0] + " did not start");
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
@@ -248,7 +260,8 @@ void TestServer::kill() {
     ::waitpid(pid_, nullptr, 0);
     pid_ = -1;
     // The port is free again once the listening socket is gone.
-    for (int k = 0; k < 200 && Accepts(port_); ++k) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int k = 0; k < 200 && Accepts(port_); ++k)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
 void TestServer::pause(bool stopped) {
@@ -305,6 +318,8 @@ std::string TestServer::hostKeyFingerprint() const {
     return print;
 }
 
-std::string TestServer::log() const { return ReadBytes(dir_ / "server.log") + ReadBytes(dir_ / "stdout.log"); }
+std::string TestServer::log() const {
+    return ReadBytes(dir_ / "server.log") + ReadBytes(dir_ / "stdout.log");
+}
 
 }  // namespace marivel::test

@@ -73,12 +73,11 @@ TEST(PlanUploadTest, SendsNewAndChangedInOrderAndRemovesOnlyRecordedLeftovers) {
     record.put("slider9.jpg", {100, 4});  // a deleted item's
     record.put("tessaline.js", {50, 5});
     const std::vector<LocalFile> files = {
-        File("slider0.jpg", FileRole::Picture, 100, 2),      // unchanged
-        File("slider1.jpg", FileRole::Picture, 100, 33),     // same size, other bytes
-        File("slider2.jpg", FileRole::Picture, 7, 6),        // new
+        File("slider0.jpg", FileRole::Picture, 100, 2),        // unchanged
+        File("slider1.jpg", FileRole::Picture, 100, 33),       // same size, other bytes
+        File("slider2.jpg", FileRole::Picture, 7, 6),          // new
         File("tessaline.js", FileRole::StyleOrEngine, 51, 5),  // other size
-        File("tessalinecfg.js", FileRole::ConfigScript, 8, 7),
-        File("page.html", FileRole::Page, 10, 1),
+        File("tessalinecfg.js", FileRole::ConfigScript, 8, 7), File("page.html", FileRole::Page, 10, 1),
     };
     const UploadPlan plan = PlanUpload(files, record);
     EXPECT_EQ(Names(plan.puts),
@@ -91,8 +90,9 @@ TEST(PlanUploadTest, SendsNewAndChangedInOrderAndRemovesOnlyRecordedLeftovers) {
     // again; the unrecorded user's file there is never removed.
     const std::vector<RemoteEntry> listing = {{"slider0.jpg", 99}, {"mine.txt", 3}, {"slider9.jpg", 100}};
     const UploadPlan checked = PlanUpload(files, record, listing);
-    EXPECT_EQ(Names(checked.puts), (std::vector<std::string>{"slider0.jpg", "slider1.jpg", "slider2.jpg",
-                                                             "tessaline.js", "tessalinecfg.js", "page.html"}));
+    EXPECT_EQ(Names(checked.puts),
+              (std::vector<std::string>{"slider0.jpg", "slider1.jpg", "slider2.jpg", "tessaline.js",
+                                        "tessalinecfg.js", "page.html"}));
     EXPECT_EQ(checked.removals, std::vector<std::string>{"slider9.jpg"});
 }
 
@@ -104,7 +104,8 @@ TEST(UploadManifestTest, KeepsEachServerApartAndRefusesADamagedRecord) {
     EXPECT_EQ(UploadManifest::Load(dir.path(), "sftp://a/x/").files(), one.files());
     EXPECT_TRUE(UploadManifest::Load(dir.path(), "sftp://a/y/").files().empty());
     for (const char* damage : {"12\tzz\tname.jpg", "12\t1\t../x", "12\t1", "-1\t1\tname.jpg"}) {
-        test::WriteBytes(one.path(), std::string("Marivel upload record 1\r\nsftp://a/x/\r\n") + damage + "\r\n");
+        test::WriteBytes(one.path(),
+                         std::string("Marivel upload record 1\r\nsftp://a/x/\r\n") + damage + "\r\n");
         EXPECT_THROW(UploadManifest::Load(dir.path(), "sftp://a/x/"), Error) << damage;
     }
 }
@@ -114,7 +115,8 @@ TEST(TemporaryNameTest, IsFixedInLengthAndToldApartFromUserFiles) {
     EXPECT_TRUE(IsTemporaryRemoteName(temporary));
     EXPECT_LT(temporary.size(), 40u);
     EXPECT_NE(TemporaryRemoteName("a.jpg"), TemporaryRemoteName("b.jpg"));
-    for (const char* user : {".marivel-upload-0123.part", "slider0.jpg", ".marivel-upload-0123456789abcdeg.part"})
+    for (const char* user :
+         {".marivel-upload-0123.part", "slider0.jpg", ".marivel-upload-0123456789abcdeg.part"})
         EXPECT_FALSE(IsTemporaryRemoteName(user)) << user;
 }
 
@@ -126,7 +128,9 @@ TEST(ServerListingTest, ReadsLongListingsAsHostile) {
         "-rw-r--r--    1 0 0 12 Dec 08 23:31  leading blank.jpg\n"
         "-rw-r--r--    1 0 0 5 Dec 08 23:31 ../../etc/passwd\n"
         "-rw-r--r--    1 0 0 5 Dec 08 23:31 ..\n"
-        "-rw-r--r--    1 0 0 5 Dec 08 23:31 " + huge + "\n"
+        "-rw-r--r--    1 0 0 5 Dec 08 23:31 " +
+        huge +
+        "\n"
         "-rw-r--r--    1 0 0 -5 Dec 08 23:31 negative\n"
         "-rw-r--r--    1 0 0 99999999999999999999999 Dec 08 23:31 overflow\n"
         "lrwxrwxrwx    1 0 0 11 Dec 08 23:31 link -> /etc/passwd\n"
@@ -149,8 +153,10 @@ TEST(ServerListingTest, ReadsPropfindAnswersAsHostile) {
         "</D:getcontentlength><D:resourcetype/></D:prop></D:propstat></D:response>"
         "<d:response><d:href>https://host/site/x&amp;y.js</d:href><d:propstat><d:prop><d:getcontentlength>3"
         "</d:getcontentlength></d:prop></d:propstat></d:response>"
-        "<D:response><D:href>/site/..%2F..%2Fetc</D:href><D:getcontentlength>1</D:getcontentlength></D:response>"
-        "<D:response><D:href>/site/sub/deep.jpg</D:href><D:getcontentlength>1</D:getcontentlength></D:response>"
+        "<D:response><D:href>/site/..%2F..%2Fetc</D:href><D:getcontentlength>1</D:getcontentlength></"
+        "D:response>"
+        "<D:response><D:href>/site/sub/deep.jpg</D:href><D:getcontentlength>1</D:getcontentlength></"
+        "D:response>"
         "<D:response><D:href>/other/z.jpg</D:href><D:getcontentlength>1</D:getcontentlength></D:response>"
         "<D:response><D:href>/site/nolength.jpg</D:href></D:response>"
         "<D:response><D:href>/site/unclosed.jpg</D:href><D:getcontentlength>1";

@@ -39,7 +39,8 @@ FileRole RoleOf(const std::string& name) {
 // and page.
 Files FirstSave() {
     Files files;
-    for (unsigned k = 0; k < 4; ++k) files["slider" + std::to_string(k) + ".jpg"] = Bytes(20000 + 1000 * k, k);
+    for (unsigned k = 0; k < 4; ++k)
+        files["slider" + std::to_string(k) + ".jpg"] = Bytes(20000 + 1000 * k, k);
     files["tessaline.js"] = Bytes(10000, 10);
     files["tessaline.css"] = "div { }";
     files["tessalinecfg.js"] = "var images = ['slider0.jpg','slider1.jpg','slider2.jpg','slider3.jpg'];";
@@ -50,7 +51,9 @@ Files FirstSave() {
 // The files as a failure message can show them: long ones by size and hash.
 Files Shown(Files files) {
     for (auto& [name, bytes] : files)
-        if (bytes.size() > 80) bytes = std::to_string(bytes.size()) + " bytes #" + std::to_string(std::hash<std::string>()(bytes));
+        if (bytes.size() > 80)
+            bytes =
+                std::to_string(bytes.size()) + " bytes #" + std::to_string(std::hash<std::string>()(bytes));
     return files;
 }
 
@@ -69,7 +72,8 @@ protected:
 
     // Writes the save into the local folder (only it) and uploads it.
     UploadOutcome upload(const Files& save, UploadOptions options,
-                         const std::function<bool(const UploadProgress&)>& progress = {}, bool check = false) {
+                         const std::function<bool(const UploadProgress&)>& progress = {},
+                         bool check = false) {
         fs::remove_all(local);
         fs::create_directories(local);
         UploadRequest request{server.address(), local, {}, check, records};
@@ -98,9 +102,9 @@ TEST_P(UploadTo, SendsOnlyWhatChangedPicturesFirstPageLast) {
     Files save = FirstSave();
     const UploadOutcome first = upload(save);
     ASSERT_EQ(first.result, UploadOutcome::Result::Complete) << first.error;
-    EXPECT_EQ(first.replaced, (std::vector<std::string>{"slider0.jpg", "slider1.jpg", "slider2.jpg", "slider3.jpg",
-                                                        "tessaline.css", "tessaline.js", "tessalinecfg.js",
-                                                        "Holiday.html"}));
+    EXPECT_EQ(first.replaced,
+              (std::vector<std::string>{"slider0.jpg", "slider1.jpg", "slider2.jpg", "slider3.jpg",
+                                        "tessaline.css", "tessaline.js", "tessalinecfg.js", "Holiday.html"}));
     EXPECT_EQ(Contents(server.site()), Shown(save));
 
     save["slider2.jpg"] = Bytes(30000, 99);
@@ -110,7 +114,8 @@ TEST_P(UploadTo, SendsOnlyWhatChangedPicturesFirstPageLast) {
     ASSERT_EQ(second.result, UploadOutcome::Result::Complete) << second.error;
     EXPECT_EQ(second.replaced, (std::vector<std::string>{"slider2.jpg", "tessalinecfg.js", "Holiday.html"}));
     EXPECT_EQ(Contents(server.site()), Shown(save));
-    const std::uint64_t files = save["slider2.jpg"].size() + save["tessalinecfg.js"].size() + save["Holiday.html"].size();
+    const std::uint64_t files =
+        save["slider2.jpg"].size() + save["tessalinecfg.js"].size() + save["Holiday.html"].size();
     // SFTP and FTP count the files' bytes; WebDAV adds its request headers.
     EXPECT_GE(second.bytesSent, files);
     // WebDAV: a PUT and a MOVE per file, each a few hundred bytes of headers.
@@ -210,10 +215,12 @@ TEST_P(UploadTo, AWrongLoginIsRefusedClearlyAndChangesNothing) {
     fs::create_directories(local);
     WriteBytes(local / "slider0.jpg", "picture");
     const UploadedFile hashed = HashFile(local / "slider0.jpg");
-    const UploadOutcome outcome =
-        Upload({ParseServerAddress(url), local, {{"slider0.jpg", FileRole::Picture, hashed.size, hashed.hash}}, false,
-                records},
-               options);
+    const UploadOutcome outcome = Upload({ParseServerAddress(url),
+                                          local,
+                                          {{"slider0.jpg", FileRole::Picture, hashed.size, hashed.hash}},
+                                          false,
+                                          records},
+                                         options);
     EXPECT_EQ(outcome.result, UploadOutcome::Result::Nothing);
     EXPECT_NE(outcome.error.find("refused the login"), std::string::npos) << outcome.error;
     EXPECT_NE(outcome.error.find("Nothing on the server was changed"), std::string::npos);
@@ -226,7 +233,8 @@ TEST_P(UploadTo, HostileNamesInTheServerFolderAreLeftAlone) {
     // Names that a careless reader of the listing would take for "..", for
     // a path out of the folder, or for a file of the publish.
     const std::vector<std::string> hostile = {std::string(255, 'x'), "a\n-rw-r--r-- 1 0 0 5 Dec 8 23:31 ..",
-                                              "..%2F..%2Fescape", " slider0.jpg", "&#47;..&#47;..", "]]><D:href>..",
+                                              "..%2F..%2Fescape",    " slider0.jpg",
+                                              "&#47;..&#47;..",      "]]><D:href>..",
                                               "slider1.jpg\r"};
     for (const std::string& name : hostile) WriteBytes(server.site() / name, "hostile");
     fs::create_directory(server.site() / "tessalinecfg.js.d");
@@ -241,7 +249,8 @@ TEST_P(UploadTo, HostileNamesInTheServerFolderAreLeftAlone) {
     EXPECT_FALSE(fs::exists(server.site().parent_path().parent_path() / "escape"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, UploadTo, ::testing::Values(Protocol::Sftp, Protocol::Ftps, Protocol::WebDav), Name);
+INSTANTIATE_TEST_SUITE_P(Servers, UploadTo,
+                         ::testing::Values(Protocol::Sftp, Protocol::Ftps, Protocol::WebDav), Name);
 
 class UploadOverTls : public UploadTo {};
 
@@ -283,7 +292,8 @@ TEST_F(SftpHostKey, AnUnknownHostIsAskedAboutAndAChangedKeyIsRefusedBeforeLogin)
         fs::create_directories(local);
         WriteBytes(local / "slider0.jpg", row.what);
         fs::remove(server.site() / "slider0.jpg");
-        WriteBytes(server.sshFolder() / "known_hosts", row.otherKeyKnown ? server.otherHostKeyLine() + "\n" : "");
+        WriteBytes(server.sshFolder() / "known_hosts",
+                   row.otherKeyKnown ? server.otherHostKeyLine() + "\n" : "");
         const std::string logBefore = server.log();
         std::vector<HostKeyQuestion> questions;
         UploadOptions options = server.options();
@@ -292,8 +302,11 @@ TEST_F(SftpHostKey, AnUnknownHostIsAskedAboutAndAChangedKeyIsRefusedBeforeLogin)
             return row.answer;
         };
         const UploadedFile hashed = HashFile(local / "slider0.jpg");
-        const UploadRequest request{server.address(), local, {{"slider0.jpg", FileRole::Picture, hashed.size, hashed.hash}},
-                                    false, work / "records"};
+        const UploadRequest request{server.address(),
+                                    local,
+                                    {{"slider0.jpg", FileRole::Picture, hashed.size, hashed.hash}},
+                                    false,
+                                    work / "records"};
         const UploadOutcome outcome = Upload(request, options);
         EXPECT_EQ(outcome.result, row.result) << outcome.error;
         ASSERT_EQ(questions.size(), row.asked ? 1u : 0u);
