@@ -1,4 +1,4 @@
-#include "test_servers.h"
+#include "upload/test_servers.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

@@ -9,7 +9,7 @@
 #include "model/memory_tree.h"
 #include "output/publishing_agent.h"
 #include "support/test_jpeg.h"
-#include "test_servers.h"
+#include "upload/test_servers.h"
 
 namespace marivel {
 namespace {

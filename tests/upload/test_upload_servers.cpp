@@ -8,7 +8,7 @@
 #include <map>
 #include <random>
 
-#include "test_servers.h"
+#include "upload/test_servers.h"
 #include "upload/upload_manifest.h"
 #include "upload/uploader.h"
 
