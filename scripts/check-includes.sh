@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails when an #include points against the layers' arrows:
-#   model/ and output/ include no Qt header (the core builds without Qt),
+#   model/, output/ and upload/ include no Qt header (the core and the
+#   uploader build without Qt), and the core includes nothing from upload/,
 #   model/ includes nothing from output/ (output builds on the model),
 #   only editor/ and app/ include editor headers (the main window's layer
 #   is the top one; documents/ reaches it through DocumentHost).
@@ -30,8 +31,9 @@ report() {
     status=1
 }
 
-report "no Qt header in model/ or output/" "$(includes 'Q[A-Za-z]+|Qt[A-Za-z]*/' model output)"
+report "no Qt header in model/, output/ or upload/" "$(includes 'Q[A-Za-z]+|Qt[A-Za-z]*/' model output upload)"
 report "no output/ header in model/" "$(includes 'output/' model)"
+report "no upload/ header in model/ or output/" "$(includes 'upload/' model output)"
 others=$(find "$src" -mindepth 1 -maxdepth 1 -type d ! -name editor ! -name app -printf '%f\n' | sort)
 # shellcheck disable=SC2086
 report "editor/ headers only in editor/ and app/" "$(includes 'editor/' $others)"

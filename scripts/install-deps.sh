@@ -6,7 +6,8 @@
 # recommends) builds the checked core and the fuzz targets. dpkg-dev (for the
 # package's library dependencies), desktop-file-utils, appstream and lintian
 # make and check the Debian package. Qt WebEngine draws the live preview;
-# libcurl (SFTP through libssh2, FTPS, WebDAV over HTTPS) and QtKeychain upload
+# libcurl (SFTP through libssh2, FTPS, WebDAV over HTTPS; libssl for the SSH key
+# fingerprints) and QtKeychain upload
 # to the web server, and the upload tests start real sshd, vsftpd and nginx
 # servers on 127.0.0.1. ccache shares compiled objects between build folders.
 set -euo pipefail
@@ -24,7 +25,7 @@ packages=(
   dpkg-dev desktop-file-utils appstream lintian
   libxxhash-dev ccache
   qt6-webengine-dev libqt6webenginecore6-bin qt6-webchannel-dev
-  libcurl4-openssl-dev qtkeychain-qt6-dev
+  libcurl4-openssl-dev libssl-dev qtkeychain-qt6-dev
   openssh-server openssh-client vsftpd nginx libnginx-mod-http-dav-ext openssl
 )
 

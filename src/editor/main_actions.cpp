@@ -87,11 +87,18 @@ void MainActions::buildMenus() {
     buildHtmlAction = make("BuildHTML1", QStringLiteral("Build &HTML..."), Picture::BuildHtml);
     publishAction = make("Publish1", QStringLiteral("Pu&blish..."));
     script->addActions({previewAction, buildHtmlAction, publishAction});
+    // Upload to the web server.
+    uploadAction = make("Upload1", QStringLiteral("&Upload..."));
+    uploadAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    script->addAction(uploadAction);
 
     QMenu* option = bar->addMenu(QStringLiteral("&Option"));
     webBrowserAction = make("WebBrowser1", QStringLiteral("Web &Browser..."));
     ImageQuality1 = make("ImageQuality1", QStringLiteral("Image &Quality..."));
     option->addActions({webBrowserAction, ImageQuality1});
+    // Upload to the web server.
+    webServerAction = make("WebServer1", QStringLiteral("Web &Server..."));
+    option->addAction(webServerAction);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     helpTopicsAction = make("Topic1", QStringLiteral("Help &Topics"), Picture::Help);

@@ -48,9 +48,11 @@ public:
     QAction* previewAction;
     QAction* buildHtmlAction;
     QAction* publishAction;
+    QAction* uploadAction;  // upload to the web server
     // Option
     QAction* webBrowserAction;
     QAction* ImageQuality1;
+    QAction* webServerAction;  // upload to the web server
     // Help
     QAction* helpTopicsAction;
     QAction* viewSampleAction;

@@ -24,6 +24,7 @@
 #include "documents/help_commands.h"
 #include "documents/image_quality_dialog.h"
 #include "documents/preview_commands.h"
+#include "documents/upload_commands.h"
 #include "editor/icon_set.h"
 #include "editor/item_decorations.h"
 #include "editor/item_page.h"
@@ -128,6 +129,7 @@ MainWindow::MainWindow(Prompter& prompter, SettingsStore& settings, Shell& shell
     // commands: created hidden now and kept for the whole run.
     preview_ = std::make_unique<PreviewCommands>(*this, options_.browsers);
     help_ = std::make_unique<HelpCommands>(*this);
+    upload_ = new UploadCommands(*this, statusLine_, this);  // upload to the web server
     itemPage_->setProjectFolder([this] { return agent_->ProjectFolder; });
 }
 
@@ -228,6 +230,9 @@ void MainWindow::connectCommands() {
     bind({a.publishAction}, [this] { preview_->showPublishReport(); });
     bind({a.webBrowserAction}, [this] { preview_->chooseWebBrowser(); });
     bind({a.ImageQuality1}, [this] { chooseImageQuality(); });
+    // Upload to the web server.
+    bind({a.uploadAction}, [this] { upload_->upload(); });
+    bind({a.webServerAction}, [this] { upload_->chooseServer(); });
 
     connect(a.toolBarAction, &QAction::triggered, this, &MainWindow::showToolBar);
     connect(a.statusBarAction, &QAction::triggered, this, &MainWindow::showStatusLine);

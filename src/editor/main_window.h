@@ -37,6 +37,7 @@ class MainActions;
 class PathPage;
 class PictureThumbnails;
 class PreviewCommands;
+class UploadCommands;
 class Prompter;
 class ScriptPage;
 class SettingsStore;
@@ -324,6 +325,7 @@ private:
     PathPage* pathPage_ = nullptr;
     std::unique_ptr<TreeWidgetDesignTree> designTree_;
     std::unique_ptr<PreviewCommands> preview_;
+    UploadCommands* upload_ = nullptr;  // upload to the web server; a child of the window
     std::unique_ptr<HelpCommands> help_;
     PictureThumbnails* pictures_ = nullptr;
     ItemDecorations* decorations_ = nullptr;

@@ -23,6 +23,8 @@
 #include "output/publishing_agent.h"
 #include "output/scratch_folder.h"
 #include "output/script_text.h"
+#include "upload/server_address.h"
+#include "upload/upload_command.h"
 
 namespace {
 
@@ -32,6 +34,8 @@ using marivel::Error;
 constexpr const char* kUsage =
     "Usage: marivel-publish PROJECT.mvl [--out FOLDER] [--wait SECONDS] [--force]\n"
     "                       [--resize=exact|smooth] [--density=1|2] [--check]\n"
+    "                       [--upload URL [--dry-run] [--check-server] [--ca-file FILE]\n"
+    "                        [--allow-unencrypted]]\n"
     "\n"
     "Publishes a Marivel project without the editor, as saving it in the editor\n"
     "does: prepares every item's image and writes the page (NAME.html), the\n"
@@ -64,6 +68,18 @@ constexpr const char* kUsage =
     "1 on any error (refused project file, unreadable image, unwritable folder)\n"
     "and 2 on wrong arguments.\n"
     "\n"
+    "With --upload, the published files a web site needs (the page, scripts,\n"
+    "stylesheet and images; not the project file or the report) then go to the\n"
+    "server folder URL: sftp://user@host[:port]/path, ftps://user@host/path\n"
+    "(explicit TLS), https://host/path (WebDAV), or ftp:// with\n"
+    "--allow-unencrypted. Only new and changed files go up, pictures first and the\n"
+    "page last, each under a temporary name renamed over the old file; files an\n"
+    "earlier upload put there that this save no longer publishes are removed last,\n"
+    "and no other file. Passwords come from MARIVEL_UPLOAD_PASSWORD or ~/.netrc;\n"
+    "SFTP also uses the SSH agent and ~/.ssh keys, and checks ~/.ssh/known_hosts.\n"
+    "Exits with 0 when everything is on the server, 3 when the upload changed\n"
+    "nothing there, 4 when it stopped after replacing some files (it says which).\n"
+    "\n"
     "Options:\n"
     "  --out FOLDER       publish into FOLDER (created when missing)\n"
     "  --wait SECONDS     wait at most SECONDS for another save into the folder\n"
@@ -79,6 +95,11 @@ constexpr const char* kUsage =
     "                     no description, bad or javascript: links, a first view\n"
     "                     above 1 MB, the default slider name), one line each;\n"
     "                     exits with 1 when there is any, 0 when there is none\n"
+    "  --upload URL       upload the published files to the server folder URL\n"
+    "  --dry-run          with --upload: print what would go up and be removed\n"
+    "  --check-server     with --upload: compare with the server's listing too\n"
+    "  --ca-file FILE     trust the certificate authorities in FILE (TLS)\n"
+    "  --allow-unencrypted  allow ftp://, which sends passwords readable\n"
     "  --help             show this text\n";
 
 struct Arguments {
@@ -90,6 +111,10 @@ struct Arguments {
     std::optional<marivel::Density> density;
     bool help = false;
     bool check = false;
+    std::optional<std::string> uploadUrl;
+    bool dryRun = false, checkServer = false, allowUnencrypted = false;
+    std::optional<fs::path> caFile;
+    std::optional<marivel::UploadCommand> upload;  // made of the five above
 };
 
 constexpr int kLongestWait = 24 * 60 * 60;
@@ -111,6 +136,52 @@ std::optional<std::string> OptionValue(const std::string& name, int argc, char**
     if (arg != name) return std::nullopt;
     if (i + 1 >= argc) throw std::invalid_argument(name + " needs a value");
     return std::string(argv[++i]);
+}
+
+// The options of --upload. The server address is checked once all are
+// read, so a wrong one stops the run before anything is published.
+bool ParseUploadOption(Arguments& args, int argc, char** argv, int& i) {
+    std::optional<std::string>& uploadUrl = args.uploadUrl;
+    const std::string arg = argv[i];
+    if (const auto url = OptionValue("--upload", argc, argv, i)) {
+        uploadUrl = *url;
+    } else if (const auto file = OptionValue("--ca-file", argc, argv, i)) {
+        args.caFile = fs::absolute(*file);
+    } else if (arg == "--dry-run") {
+        args.dryRun = true;
+    } else if (arg == "--check-server") {
+        args.checkServer = true;
+    } else if (arg == "--allow-unencrypted") {
+        args.allowUnencrypted = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void CheckUploadOptions(Arguments& args) {
+    if (!args.uploadUrl) {
+        if (args.dryRun || args.checkServer || args.caFile || args.allowUnencrypted)
+            throw std::invalid_argument(
+                "--dry-run, --check-server, --ca-file and --allow-unencrypted go with --upload");
+        return;
+    }
+    if (args.check) throw std::invalid_argument("--check writes nothing, so it does not go with --upload");
+    marivel::UploadCommand command;
+    try {
+        command.address = marivel::ParseServerAddress(*args.uploadUrl);
+    } catch (const Error& e) {
+        throw std::invalid_argument(e.what());
+    }
+    if (command.address.protocol == marivel::Protocol::Ftp && !args.allowUnencrypted)
+        throw std::invalid_argument(
+            "ftp:// sends the password and files unencrypted; use sftp:// or ftps://, "
+            "or give --allow-unencrypted");
+    command.dryRun = args.dryRun;
+    command.checkServer = args.checkServer;
+    command.allowUnencrypted = args.allowUnencrypted;
+    command.caFile = args.caFile.value_or(fs::path());
+    args.upload = command;
 }
 
 // Throws std::invalid_argument with the complaint.
@@ -143,6 +214,7 @@ Arguments ParseArguments(int argc, char** argv) {
             args.density = marivel::ParseDensity(*density);
             if (!args.density)
                 throw std::invalid_argument("--density takes 1 or 2, not \"" + *density + "\"");
+        } else if (ParseUploadOption(args, argc, argv, i)) {
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw std::invalid_argument("unknown option " + arg);
         } else if (haveProject) {
@@ -153,6 +225,7 @@ Arguments ParseArguments(int argc, char** argv) {
         }
     }
     if (!args.help && !haveProject) throw std::invalid_argument("no project file given");
+    CheckUploadOptions(args);
     return args;
 }
 
@@ -234,7 +307,14 @@ int CheckProject(marivel::PublishingAgent& agent, marivel::MemoryDesignTree& tre
     return failed ? 1 : 0;
 }
 
-int Publish(const Arguments& args, const fs::path& programFolder) {
+// What a run did: the plan of the files it published, or with --check the
+// checks' exit code (and no plan).
+struct PublishOutcome {
+    marivel::PublishPlan plan;
+    std::optional<int> checkExit;
+};
+
+PublishOutcome Publish(const Arguments& args, const fs::path& programFolder) {
     const fs::path project = fs::absolute(args.project);
     if (!fs::is_regular_file(project)) throw Error("Cannot open the project \"" + project.string() + "\"");
 
@@ -265,7 +345,7 @@ int Publish(const Arguments& args, const fs::path& programFolder) {
     // As when the editor opens a project: the images prepared by its last
     // save stand in for originals that are gone.
     agent.CopyResourceFiles(project.parent_path());
-    if (args.check) return CheckProject(agent, tree);
+    if (args.check) return {{}, CheckProject(agent, tree)};
 
     fs::create_directories(folder, ec);
     if (ec) throw Error("Cannot create the folder \"" + folder.string() + "\". " + ec.message());
@@ -282,7 +362,7 @@ int Publish(const Arguments& args, const fs::path& programFolder) {
     PrintItems(agent, tree);
     std::cout << "report: " << (folder / plan.reportFile()).string() << "\n";
     agent.ClearPreview();
-    return 0;
+    return {plan, std::nullopt};
 }
 
 }  // namespace
@@ -301,7 +381,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
-        return Publish(args, ProgramFolder(argv[0]));
+        const PublishOutcome outcome = Publish(args, ProgramFolder(argv[0]));
+        if (outcome.checkExit) return *outcome.checkExit;
+        if (args.upload) return marivel::RunUploadCommand(*args.upload, outcome.plan, std::cout, std::cerr);
+        return 0;
     } catch (const std::exception& e) {
         std::cerr << "marivel-publish: " << e.what() << "\n";
         return 1;
