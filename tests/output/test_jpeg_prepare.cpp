@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <functional>
 
 #include <cstdlib>
 #include <string>
@@ -8,6 +12,8 @@
 #include "model/error.h"
 #include "output/exif_orientation.h"
 #include "output/jpeg_prepare.h"
+#include "output/jpeg_probe.h"
+#include "support/outcome_within.h"
 #include "support/temp_dir.h"
 #include "support/test_jpeg.h"
 
@@ -204,6 +210,45 @@ TEST_F(Prepare, UndecodableFilesFailWithTheFileAndTheReason) {
     }
     EXPECT_THROW(PrepareSliderImage(dir / "missing.jpg", dir / "out.jpg", 168), Error);
     EXPECT_THROW(PrepareSliderImage(dir / "good.jpg", dir / "no" / "out.jpg", 168), Error);
+}
+
+// A FIFO dropped on the tree, or put in a photo's place while a publish
+// runs, is refused at once by every reader of pictures: none waits for a
+// writer that never comes, nor reads a device without end.
+TEST_F(Prepare, APictureThatIsNoFileIsRefusedAtOnce) {
+    using Arrange = std::function<void(const fs::path&)>;
+    const std::pair<const char*, Arrange> kinds[] = {
+        {"a FIFO", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
+        {"a link to a FIFO",
+         [](const fs::path& p) {
+             ASSERT_EQ(::mkfifo((p.string() + ".fifo").c_str(), 0600), 0);
+             fs::create_symlink(p.string() + ".fifo", p);
+         }},
+        {"a link to /dev/zero", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }},
+    };
+    using Read = std::function<void(const fs::path&)>;
+    const std::pair<const char*, Read> readers[] = {
+        {"publishing", [&](const fs::path& p) { PrepareSliderImage(p, dir / "out.jpg", 168); }},
+        {"the editor's header reader", [](const fs::path& p) { ReadJpegHeader(p); }},
+        {"thumbnails", [](const fs::path& p) { DecodeReducedJpeg(p, 64, 64); }},
+    };
+    for (const auto& [kind, arrange] : kinds) {
+        const fs::path picture = dir / "pipe.jpg";
+        arrange(picture);
+        for (const auto& [reader, read] : readers) {
+            SCOPED_TRACE(std::string(kind) + ", " + reader);
+            const auto outcome = test::OutcomeWithin(std::chrono::seconds(20), [&, &read = read] {
+                read(picture);
+                return std::string("read");
+            });
+            ASSERT_TRUE(outcome) << "still reading after 20 s";
+            EXPECT_NE(outcome->find("\"" + picture.string() + "\""), std::string::npos) << *outcome;
+            EXPECT_NE(outcome->find("It is not a regular file"), std::string::npos) << *outcome;
+        }
+        fs::remove(picture);
+        fs::remove(picture.string() + ".fifo");
+    }
+    EXPECT_FALSE(fs::exists(dir / "out.jpg"));
 }
 
 TEST_F(Prepare, SlightlyTruncatedPhotoStillGivesACopy) {

@@ -1,11 +1,18 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <chrono>
+#include <optional>
+#include <string>
+
+#include "model/image_quality.h"
 
 #include "platform/ini_settings_store.h"
 #include "platform/memory_settings_store.h"
+#include "support/outcome_within.h"
 #include "support/qt_printers.h"
 
 namespace marivel {
@@ -132,6 +139,50 @@ TEST(IniSettingsStore, DamagedValuesAndUnreadableFilesAreUnreadableNotMissing) {
     ASSERT_TRUE(QDir(dir.path()).mkdir("HKEY_LOCAL_MACHINE.ini"));
     EXPECT_EQ(store.readString(Hive::LocalMachine, kKey, "x").status, Status::Unreadable);
     EXPECT_FALSE(store.writeString(Hive::LocalMachine, kKey, "x", "y"));
+}
+
+// The editor reads settings through its store, marivel-publish through
+// ReadStoredImageQuality: on every file both must give the same answer.
+TEST(IniSettingsStore, TheEditorAndMarivelPublishReadASettingAlike) {
+    const std::string name = "Kelt\\Marivel\\1.1\\Settings\\ImageDensity";
+    struct Row {
+        const char* name;
+        std::string text;           // of the settings file; empty: a FIFO
+        std::optional<int> number;  // read by both; nothing: unreadable
+    };
+    const Row rows[] = {
+        {"as the store writes it", "[Software]\n" + name + "=dword:00000002\n", 2},
+        {"fewer digits", "[Software]\n" + name + "=dword:2\n", 2},
+        {"with 0x", "[Software]\n" + name + "=dword:0x2\n", std::nullopt},
+        {"with a sign", "[Software]\n" + name + "=dword:+2\n", std::nullopt},
+        {"nine digits", "[Software]\n" + name + "=dword:000000002\n", std::nullopt},
+        {"no digits", "[Software]\n" + name + "=dword:\n", std::nullopt},
+        {"an escape closing the section", "[Softwar%65]\n" + name + "=dword:00000002\n", 2},
+        {"given twice", "[Software]\n" + name + "=dword:00000001\n" + name + "=dword:00000002\n", 2},
+        {"a FIFO", "", std::nullopt},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        const QString file = dir.filePath("HKEY_CURRENT_USER.ini");
+        if (row.text.empty()) {
+            ASSERT_EQ(::mkfifo(file.toLocal8Bit().constData(), 0600), 0);
+        } else {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(row.text.c_str());
+        }
+        const auto outcome = test::OutcomeWithin(std::chrono::seconds(20), [&] {
+            const auto editor =
+                IniSettingsStore(dir.path()).readInteger(Hive::CurrentUser, kKey, "ImageDensity");
+            const ImageQuality publish = ReadStoredImageQuality(file.toStdString());
+            return (editor.status == Status::Ok ? std::to_string(editor.value) : std::string("unreadable")) +
+                   " " + std::to_string(static_cast<int>(publish.density));
+        });
+        ASSERT_TRUE(outcome) << "still reading after 20 s";
+        EXPECT_EQ(*outcome, row.number ? std::to_string(*row.number) + " " + std::to_string(*row.number)
+                                       : std::string("unreadable 1"));
+    }
 }
 
 TEST(IniSettingsStore, WriteIntoAFolderThatCannotBeCreatedFails) {
