@@ -48,7 +48,8 @@ SaveLock::SaveLock(const fs::path& folder, const KeepWaiting& keepWaiting, const
         throw Error(FileErrorMessage("Cannot open folder", folder, errno));
     if (!S_ISDIR(target.st_mode)) throw Error(FileErrorMessage("Cannot open folder", folder, ENOTDIR));
     if (!MakePrivateFolder(lockFolder)) {
-        problem_ = "the lock folder \"" + lockFolder.string() + "\" is not a private folder of this user";
+        problem_ = "the lock folder \"" + lockFolder.string() +
+                   "\" cannot be made, or is not a private folder of this user";
         return;
     }
 

@@ -2,7 +2,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 
 #include <string>
 
@@ -47,67 +46,43 @@ TEST(UserFolders, WithoutAUsableHomeTheAccountsFolderIsUsed) {
 }
 
 // Scratch and session folders go in the runtime folder only when nobody
-// else can enter it or swap it; else in the cache folder.
+// else can enter or swap it; else in the cache folder.
 TEST(UserFolders, TheRuntimeFolderIsUsedOnlyWhenItIsTheUsersOwnAndPrivate) {
     test::TempDir dir;
     ScopedEnv cache("XDG_CACHE_HOME", (dir / "cache").c_str());
     struct Row {
-        const char* name;
-        std::function<fs::path()> arrange;
-        bool used;
-        bool needsRoot = false;
-    };
-    const auto folder = [&](const char* name, fs::perms mode) {
-        return [&dir, name, mode] {
-            fs::create_directory(dir / name);
-            fs::permissions(dir / name, mode);
-            return dir / name;
-        };
+        std::string name;
+        int mode;
+        bool link, theirs, used;
     };
     const Row rows[] = {
-        {"own, 0700", folder("private", fs::perms::owner_all), true},
-        {"own, 0755", folder("open", fs::perms(0755)), false},
-        {"own, 0777", folder("everyones", fs::perms::all), false},
-        {"a link to an own 0700 folder",
-         [&] {
-             fs::create_directory(dir / "real");
-             fs::permissions(dir / "real", fs::perms::owner_all);
-             fs::create_directory_symlink(dir / "real", dir / "link");
-             return dir / "link";
-         },
-         false},
-        {"missing", [&] { return dir / "missing"; }, false},
-        {"another user's, 0700",
-         [&] {
-             const fs::path f = folder("theirs", fs::perms::owner_all)();
-             EXPECT_EQ(::chown(f.c_str(), 65534, 65534), 0);
-             return f;
-         },
-         false, true},
+        {"own", 0700, false, false, true},     {"open", 0755, false, false, false},
+        {"shared", 0777, false, false, false}, {"linked", 0700, true, false, false},
+        {"theirs", 0700, false, true, false},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        if (row.needsRoot && ::geteuid() != 0) continue;  // only root gives a folder away
-        const fs::path runtime = row.arrange();
+        if (row.theirs && ::geteuid() != 0) continue;  // only root gives a folder away
+        const fs::path real = dir / row.name, runtime = row.link ? dir / (row.name + "-link") : real;
+        fs::create_directory(real);
+        fs::permissions(real, fs::perms(row.mode));
+        if (row.theirs) {
+            ASSERT_EQ(::chown(real.c_str(), 65534, 65534), 0);
+        }
+        if (row.link) fs::create_directory_symlink(real, runtime);
         ScopedEnv env("XDG_RUNTIME_DIR", runtime.c_str());
-        EXPECT_EQ(UserRuntimeFolder(), row.used ? runtime / "Marivel" : dir / "cache" / "Marivel");
+        EXPECT_EQ(UserRuntimeFolder(), row.used ? runtime / "Marivel" : dir / "cache" / "Marivel")
+            << row.name;
     }
 }
 
-// The save lock's folder: one for every run of the user, however it was
+// The save lock's folder is one for every run of the user, however it was
 // started, so a desktop run and a cron job take the same lock.
-TEST(UserFolders, TheAccountsCacheFolderIgnoresTheEnvironment) {
-    const fs::path expected = AccountCacheFolder();
-    EXPECT_EQ(expected.filename(), "Marivel");
-    EXPECT_TRUE(expected.is_absolute()) << expected;
-    const char* const values[] = {nullptr, "/elsewhere"};
-    for (const char* home : values)
-        for (const char* cache : values)
-            for (const char* runtime : values) {
-                ScopedEnv a("HOME", home), b("XDG_CACHE_HOME", cache), c("XDG_RUNTIME_DIR", runtime);
-                EXPECT_EQ(AccountCacheFolder(), expected);
-                EXPECT_EQ(SaveLock::DefaultLockFolder(), expected / "locks");
-            }
+TEST(UserFolders, TheLockFolderIgnoresTheEnvironment) {
+    const fs::path expected = AccountCacheFolder() / "locks";
+    for (const char* value : {static_cast<const char*>(nullptr), "/elsewhere"}) {
+        ScopedEnv home("HOME", value), cache("XDG_CACHE_HOME", value), runtime("XDG_RUNTIME_DIR", value);
+        EXPECT_EQ(SaveLock::DefaultLockFolder(), expected);
+    }
 }
 
 }  // namespace

@@ -281,9 +281,7 @@ TEST(SaveLock, OneHolderAtATimeAndTheOthersWait) {
     EXPECT_EQ(fs::status(locks).permissions() & fs::perms::all, fs::perms::owner_all);
     // Where no lock can be had, the lock says why, for the notice.
     const SaveLock none(dir.path(), {}, dir / "file");
-    EXPECT_EQ(none.state(), SaveLock::State::Unavailable);
-    EXPECT_NE(none.problem().find("\"" + (dir / "file").string() + "\""), std::string::npos)
-        << none.problem();
+    EXPECT_NE(none.problem().find("\"" + (dir / "file").string() + "\" cannot be made"), std::string::npos);
 }
 
 }  // namespace

@@ -42,6 +42,12 @@ TEST(Leftovers, ScratchFoldersThatNoRunHoldsAreRemoved) {
     std::optional<ScratchFolder> running(std::in_place);  // a run still going on
     ASSERT_EQ(running->path().parent_path(), base);
     MakeOld(running->path());
+    const auto photos = [](const fs::path& f) {
+        fs::create_directory(f);
+        WriteBytes(f / "holiday.jpg", "photo");
+        MakeOld(f);
+        return f;
+    };
     struct Row {
         const char* name;
         std::function<fs::path()> arrange;  // the folder looked at
@@ -60,24 +66,8 @@ TEST(Leftovers, ScratchFoldersThatNoRunHoldsAreRemoved) {
          true},
         {"the folder of a run still going on", [&] { return running->path(); }, false},
         // The user's own folder of that very name, without our mark.
-        {"a folder of the user's photos",
-         [&] {
-             const fs::path f = base / "marivel-2024";
-             fs::create_directory(f);
-             WriteBytes(f / "holiday.jpg", "photo");
-             MakeOld(f);
-             return f;
-         },
-         false},
-        {"the same in the temporary folder",
-         [&] {
-             const fs::path f = tmp / "marivel-2025";
-             fs::create_directory(f);
-             WriteBytes(f / "holiday.jpg", "photo");
-             MakeOld(f);
-             return f;
-         },
-         false},
+        {"a folder of the user's photos", [&] { return photos(base / "marivel-2024"); }, false},
+        {"the same in the temporary folder", [&] { return photos(tmp / "marivel-2025"); }, false},
         {"a mark naming another folder",
          [&] {
              const fs::path f = base / "marivel-31";

