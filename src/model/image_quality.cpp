@@ -44,7 +44,7 @@ std::string_view Trimmed(std::string_view text) {
 std::optional<std::string> ReadIniValue(const fs::path& file, const std::string& path) {
     std::string content;
     try {
-        content = ReadUserFile(file, kSettingsFile);
+        content = ReadUserFile(file, kSettingsFileKind);
     } catch (const Error&) {
         return std::nullopt;
     }

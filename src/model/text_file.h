@@ -37,7 +37,7 @@ void WriteTextLines(const std::filesystem::path& path, const std::vector<std::st
 class TextLineReader {
 public:
     explicit TextLineReader(const std::filesystem::path& path,
-                            const FileKind& kind = kTextFile);  // throws Error
+                            const FileKind& kind = kTextFileKind);  // throws Error
     // The whole text, to convert it before reading; lines read so far are
     // no longer valid after a change.
     std::string& text() { return content_; }
@@ -51,6 +51,7 @@ private:
     std::size_t position_ = 0;
 };
 
-std::vector<std::string> ReadTextLines(const std::filesystem::path& path, const FileKind& kind = kTextFile);
+std::vector<std::string> ReadTextLines(const std::filesystem::path& path,
+                                       const FileKind& kind = kTextFileKind);
 
 }  // namespace marivel

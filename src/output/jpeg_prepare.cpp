@@ -805,7 +805,7 @@ int OpenSourceImage(const std::filesystem::path& source) {
     // The photo may have been swapped for a FIFO since it was found: the
     // open must not wait for a writer, and only a regular file is read.
     std::string reason;
-    const int fd = OpenUserFile(source, kPictureFile, reason);
+    const int fd = OpenUserFile(source, kPictureFileKind, reason);
     if (fd < 0) throw Error(PreparationError(source, reason));
     return fd;
 }

@@ -154,7 +154,7 @@ struct FileCloser {
 std::unique_ptr<ProbeJob> Probe(const std::filesystem::path& path, bool decode, int boxWidth, int boxHeight) {
     // A FIFO or a device among the pictures is refused, never waited on.
     std::string reason;
-    const int fd = OpenUserFile(path, kPictureFile, reason);
+    const int fd = OpenUserFile(path, kPictureFileKind, reason);
     if (fd < 0) throw Error("Cannot read the picture \"" + path.string() + "\": " + reason);
     std::unique_ptr<std::FILE, FileCloser> file(::fdopen(fd, "rb"));
     if (!file) {

@@ -114,11 +114,11 @@ std::vector<std::string> FilesLastPublishedWith(const fs::path& projectFile) {
     // A report too large to be one of ours is refused, with its size: read
     // whole it would take all memory, and skipped it would let its
     // project's files be replaced unnoticed.
-    const bool tooLarge = fs::file_size(report, ec) > kReportFile.largest && !ec;
+    const bool tooLarge = fs::file_size(report, ec) > kReportFileKind.largest && !ec;
     try {
         // The report lists each script and image on a line of its own,
         // indented by two blanks.
-        for (const std::string& line : ReadTextLines(report, kReportFile))
+        for (const std::string& line : ReadTextLines(report, kReportFileKind))
             if (line.size() > 2 && line.compare(0, 2, "  ") == 0 && IsPlainName(line.substr(2)))
                 files.push_back(line.substr(2));
     } catch (const Error&) {

@@ -47,7 +47,7 @@ QString hiveFileName(SettingsStore::Hive hive) {
 // makes on its descriptor.
 bool IsReadableSettingsFile(const QString& file) {
     std::string reason;
-    const int fd = OpenUserFile(toLocalPath(file), kSettingsFile, reason);
+    const int fd = OpenUserFile(toLocalPath(file), kSettingsFileKind, reason);
     if (fd < 0) return false;
     ::close(fd);
     return true;

@@ -63,13 +63,14 @@ TEST(TextFiles, OnlyRegularFilesOfTheirKindsSizeAreRead) {
         std::string error;  // empty: read
     };
     const Row rows[] = {
-        {"fifo", 0, kProjectFile, "It is not a regular file"},
-        {"/dev/zero", 0, kSettingsFile, "It is not a regular file"},
-        {"folder", 0, kReportFile, "Is a directory"},
-        {"", 300 * kMebibyte, kProjectFile, "Project file is 300.0 MiB; it may be at most 256.0 MiB"},
-        {"", std::uintmax_t{1} << 40, kReportFile, "Publish report is 1.0 TiB; it may be at most 64.0 MiB"},
-        {"", kSettingsFile.largest, kSettingsFile, ""},
-        {"", kSettingsFile.largest + 1, kSettingsFile,
+        {"fifo", 0, kProjectFileKind, "It is not a regular file"},
+        {"/dev/zero", 0, kSettingsFileKind, "It is not a regular file"},
+        {"folder", 0, kReportFileKind, "Is a directory"},
+        {"", 300 * kMebibyte, kProjectFileKind, "Project file is 300.0 MiB; it may be at most 256.0 MiB"},
+        {"", std::uintmax_t{1} << 40, kReportFileKind,
+         "Publish report is 1.0 TiB; it may be at most 64.0 MiB"},
+        {"", kSettingsFileKind.largest, kSettingsFileKind, ""},
+        {"", kSettingsFileKind.largest + 1, kSettingsFileKind,
          "Settings file is 4194305 bytes; it may be at most 4194304 bytes"},
     };
     for (const Row& row : rows) {
