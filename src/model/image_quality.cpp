@@ -1,8 +1,11 @@
 #include "model/image_quality.h"
 
+#include <cctype>
 #include <cstdlib>
-#include <fstream>
+#include <string>
 
+#include "model/error.h"
+#include "model/user_file.h"
 #include "model/user_folders.h"
 
 namespace marivel {
@@ -17,15 +20,11 @@ namespace {
 std::string Unescape(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            const std::string hex(text.substr(i + 1, 2));
-            char* end = nullptr;
-            const long value = std::strtol(hex.c_str(), &end, 16);
-            if (end == hex.c_str() + 2) {
-                out += static_cast<char>(value);
-                i += 2;
-                continue;
-            }
+        if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+            out += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
+            i += 2;
+            continue;
         }
         out += text[i] == '\\' ? '/' : text[i];
     }
@@ -39,15 +38,23 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-// The raw text of the value at `path` ("Software/.../Settings/Name").
+// The raw text of the value at `path` ("Software/.../Settings/Name"). The
+// file is opened as every file the user names is: never waiting on a FIFO,
+// never reading without end.
 std::optional<std::string> ReadIniValue(const fs::path& file, const std::string& path) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
+    std::string content;
+    try {
+        content = ReadUserFile(file, kSettingsFileKind);
+    } catch (const Error&) {
+        return std::nullopt;
+    }
     std::string section;
-    std::string line;
     std::optional<std::string> found;
-    while (std::getline(in, line)) {
-        const std::string_view text = Trimmed(line);
+    for (std::size_t start = 0; start < content.size();) {
+        std::size_t end = content.find('\n', start);
+        if (end == std::string::npos) end = content.size();
+        const std::string_view text = Trimmed(std::string_view(content).substr(start, end - start));
+        start = end + 1;
         if (text.empty() || text.front() == ';') continue;
         if (text.front() == '[' && text.back() == ']') {
             section = Unescape(text.substr(1, text.size() - 2));
@@ -66,20 +73,34 @@ std::optional<std::string> ReadIniValue(const fs::path& file, const std::string&
     return found;
 }
 
-// A 32-bit integer as the settings store writes it: "dword:" and 1 to 8
-// hexadecimal digits.
 std::optional<std::int32_t> ReadIniInteger(const fs::path& file, const std::string& name) {
     const auto raw = ReadIniValue(file, "Software/Kelt/Marivel/1.1/Settings/" + name);
-    if (!raw || raw->rfind("dword:", 0) != 0) return std::nullopt;
-    const std::string digits = raw->substr(6);
-    if (digits.empty() || digits.size() > 8) return std::nullopt;
-    char* end = nullptr;
-    const unsigned long bits = std::strtoul(digits.c_str(), &end, 16);
-    if (end != digits.c_str() + digits.size()) return std::nullopt;
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
+    return raw ? ParseStoredInteger(*raw) : std::nullopt;
 }
 
 }  // namespace
+
+std::optional<std::int32_t> ParseStoredInteger(std::string_view raw) {
+    constexpr std::string_view kPrefix = "dword:";
+    if (raw.substr(0, kPrefix.size()) != kPrefix) return std::nullopt;
+    const std::string_view digits = raw.substr(kPrefix.size());
+    // Digits only: strtoul alone would also take "0x2", " 2" or "+2".
+    if (digits.empty() || digits.size() > 8) return std::nullopt;
+    std::uint32_t bits = 0;
+    for (const char c : digits) {
+        int value;
+        if (c >= '0' && c <= '9')
+            value = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            value = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            value = c - 'A' + 10;
+        else
+            return std::nullopt;
+        bits = bits << 4 | static_cast<std::uint32_t>(value);
+    }
+    return static_cast<std::int32_t>(bits);
+}
 
 std::optional<ResizeMode> ParseResizeMode(std::string_view text) {
     if (text == "exact") return ResizeMode::Exact;

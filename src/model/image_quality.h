@@ -45,6 +45,11 @@ std::string QualityKeyText(const ImageQuality& quality);
 // dialog writes them, marivel-publish reads them too.
 inline constexpr const char* kResizeModeSetting = "ImageResizeMode";  // ResizeMode's number
 inline constexpr const char* kDensitySetting = "ImageDensity";        // Density's number
+// A 32-bit integer as the settings store writes it: "dword:" and 1 to 8
+// hexadecimal digits, nothing else (not "0x2", not " 2"). The editor's
+// settings store and marivel-publish both read integers through this one
+// rule, so they never disagree about a setting.
+std::optional<std::int32_t> ParseStoredInteger(std::string_view raw);
 // The values as stored; out-of-range numbers give nothing.
 std::optional<ResizeMode> ResizeModeFromNumber(std::int32_t number);
 std::optional<Density> DensityFromNumber(std::int32_t number);

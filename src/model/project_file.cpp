@@ -45,7 +45,7 @@ constexpr std::string_view kItemsClose = "</Item_Parameters>";
 // store for good.
 class TagReader {
 public:
-    explicit TagReader(const std::filesystem::path& path) : reader_(path) {
+    explicit TagReader(const std::filesystem::path& path) : reader_(path, kProjectFileKind) {
         reader_.text() = ToUtf8(std::move(reader_.text()));
     }
     bool take() { return reader_.next(current_); }

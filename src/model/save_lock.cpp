@@ -22,13 +22,6 @@ namespace {
 
 constexpr std::chrono::milliseconds kPollInterval{40};
 
-// A folder of this user that nobody else may enter or write to.
-bool IsPrivateFolder(const fs::path& folder) {
-    struct stat st;
-    return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
-           (st.st_mode & 077) == 0;
-}
-
 // Makes the lock folder (owner only) when missing; false when it is not, or
 // cannot be made, a private folder of this user.
 bool MakePrivateFolder(const fs::path& folder) {
@@ -44,11 +37,9 @@ bool MakePrivateFolder(const fs::path& folder) {
 }  // namespace
 
 fs::path SaveLock::DefaultLockFolder() {
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
-        const fs::path folder(runtime);
-        if (folder.is_absolute() && IsPrivateFolder(folder)) return folder / "marivel-locks";
-    }
-    return UserCacheFolder() / "locks";
+    // Not the runtime folder: cron, ssh and build scripts often run without
+    // it, and would take other locks than the desktop's runs.
+    return AccountCacheFolder() / "locks";
 }
 
 SaveLock::SaveLock(const fs::path& folder, const KeepWaiting& keepWaiting, const fs::path& lockFolder) {
@@ -56,14 +47,21 @@ SaveLock::SaveLock(const fs::path& folder, const KeepWaiting& keepWaiting, const
     if (::stat(folder.c_str(), &target) != 0)
         throw Error(FileErrorMessage("Cannot open folder", folder, errno));
     if (!S_ISDIR(target.st_mode)) throw Error(FileErrorMessage("Cannot open folder", folder, ENOTDIR));
-    if (!MakePrivateFolder(lockFolder)) return;
+    if (!MakePrivateFolder(lockFolder)) {
+        problem_ = "the lock folder \"" + lockFolder.string() +
+                   "\" cannot be made, or is not a private folder of this user";
+        return;
+    }
 
     char name[64];
     std::snprintf(name, sizeof name, "%llx-%llx.lock", static_cast<unsigned long long>(target.st_dev),
                   static_cast<unsigned long long>(target.st_ino));
     const fs::path file = lockFolder / name;
-    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return;
+    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
+    if (fd < 0) {
+        problem_ = FileErrorMessage("the lock file", file, errno);
+        return;
+    }
     const auto start = std::chrono::steady_clock::now();
     for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
@@ -72,7 +70,10 @@ SaveLock::SaveLock(const fs::path& folder, const KeepWaiting& keepWaiting, const
             return;
         }
         if (errno == EINTR) continue;
-        if (errno != EWOULDBLOCK) break;  // no locks on this file system
+        if (errno != EWOULDBLOCK) {
+            problem_ = "the file system of \"" + lockFolder.string() + "\" has no locks";
+            break;
+        }
         waited_ = true;
         const auto waitedSoFar =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);

@@ -3,18 +3,22 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <string>
 
 namespace marivel {
 
 // The activity message while a save waits for another save into its folder.
 inline constexpr const char* kWaitingForFolderHint = "Waiting for another save into this folder ... ...";
+// The start of the message, given once per run, that saves go on without
+// taking turns because no lock can be had; the reason follows.
+inline const std::string kNoTurnsHint = "Saves into a folder cannot take turns: ";
 
 // Makes one user's saves into the same folder take turns, from this program,
 // another editor or marivel-publish, so the folder always holds one save's
 // files.
 //
-// The lock is a file in a folder only this user can write (the per-user
-// runtime folder, else the user's cache folder), named after the saved
+// The lock is a file in a folder only this user can write (in the account's
+// own cache folder, the same for every run of the user), named after the saved
 // folder's device and inode, so every spelling of the folder (links, "..")
 // meets the same lock. Nobody else can take it: a lock on the site folder
 // itself could be taken by anyone who may read the folder, and would freeze
@@ -38,16 +42,19 @@ public:
     SaveLock& operator=(const SaveLock&) = delete;
 
     State state() const { return state_; }
+    // Why no lock could be had (state Unavailable), for telling the user.
+    const std::string& problem() const { return problem_; }
     bool waited() const { return waited_; }
 
-    // "$XDG_RUNTIME_DIR/marivel-locks" when the runtime folder is the
-    // user's own and closed to others, else "<user cache>/locks".
+    // "~/.cache/Marivel/locks", with the home folder of the account (see
+    // AccountCacheFolder), whatever the environment says.
     static std::filesystem::path DefaultLockFolder();
 
 private:
     int fd_ = -1;
     State state_ = State::Unavailable;
     bool waited_ = false;
+    std::string problem_;
 };
 
 }  // namespace marivel

@@ -1,7 +1,5 @@
 #include "model/text_file.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "model/error.h"
@@ -25,21 +23,8 @@ void WriteTextLines(const std::filesystem::path& path, const std::vector<std::st
     writer.commit();
 }
 
-TextLineReader::TextLineReader(const std::filesystem::path& path) {
-    if (std::filesystem::is_directory(path)) throw Error(FileErrorMessage("Cannot open file", path, EISDIR));
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) throw Error(FileErrorMessage("Cannot open file", path, errno));
-    std::error_code sizeUnknown;
-    const auto size = std::filesystem::file_size(path, sizeUnknown);
-    if (!sizeUnknown) content_.reserve(static_cast<std::size_t>(size));
-    char chunk[65536];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) content_.append(chunk, got);
-    const bool failed = std::ferror(file);
-    const int err = errno;
-    std::fclose(file);
-    if (failed) throw Error(FileErrorMessage("Cannot read file", path, err));
-}
+TextLineReader::TextLineReader(const std::filesystem::path& path, const FileKind& kind)
+    : content_(ReadUserFile(path, kind)) {}
 
 bool TextLineReader::next(std::string_view& line) {
     if (position_ >= content_.size()) return false;
@@ -64,8 +49,8 @@ std::size_t TextLineReader::remainingLines() const {
     return lines;
 }
 
-std::vector<std::string> ReadTextLines(const std::filesystem::path& path) {
-    TextLineReader reader(path);
+std::vector<std::string> ReadTextLines(const std::filesystem::path& path, const FileKind& kind) {
+    TextLineReader reader(path, kind);
     std::vector<std::string> lines;
     std::string_view line;
     while (reader.next(line)) lines.emplace_back(line);

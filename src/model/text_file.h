@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/file_error.h"
+#include "model/user_file.h"
 #include "model/whole_file.h"
 
 namespace marivel {
@@ -31,10 +32,12 @@ void WriteTextLines(const std::filesystem::path& path, const std::vector<std::st
 
 // Reads a text file line by line; lines may end with CR LF or LF. The file
 // is read whole when the reader is made (project and page files are small),
-// and the lines are handed out as views into that copy.
+// and the lines are handed out as views into that copy. The file is opened
+// as OpenUserFile does: only a regular file no larger than its kind allows.
 class TextLineReader {
 public:
-    explicit TextLineReader(const std::filesystem::path& path);  // throws Error
+    explicit TextLineReader(const std::filesystem::path& path,
+                            const FileKind& kind = kTextFileKind);  // throws Error
     // The whole text, to convert it before reading; lines read so far are
     // no longer valid after a change.
     std::string& text() { return content_; }
@@ -48,6 +51,7 @@ private:
     std::size_t position_ = 0;
 };
 
-std::vector<std::string> ReadTextLines(const std::filesystem::path& path);
+std::vector<std::string> ReadTextLines(const std::filesystem::path& path,
+                                       const FileKind& kind = kTextFileKind);
 
 }  // namespace marivel

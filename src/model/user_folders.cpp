@@ -1,6 +1,7 @@
 #include "model/user_folders.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -46,9 +47,25 @@ fs::path UserCacheFolder() {
     return BaseFolder("XDG_CACHE_HOME", ".cache");
 }
 
+bool IsPrivateFolder(const fs::path& folder) {
+    struct stat st;
+    return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & 077) == 0;
+}
+
 fs::path UserRuntimeFolder() {
+    // A runtime folder that another user owns or may enter could be swapped
+    // under us, and would receive the project's files.
     const fs::path runtime = AbsoluteFromEnvironment("XDG_RUNTIME_DIR");
-    return runtime.empty() ? UserCacheFolder() : runtime / "Marivel";
+    return !runtime.empty() && IsPrivateFolder(runtime) ? runtime / "Marivel" : UserCacheFolder();
+}
+
+fs::path AccountCacheFolder() {
+    const passwd* entry = ::getpwuid(::geteuid());
+    const fs::path home = entry && entry->pw_dir && *entry->pw_dir && fs::path(entry->pw_dir).is_absolute()
+                              ? fs::path(entry->pw_dir)
+                              : HomeFolder();
+    return home / ".cache" / "Marivel";
 }
 
 }  // namespace marivel

@@ -14,9 +14,19 @@ namespace marivel {
 std::filesystem::path UserDataFolder();
 std::filesystem::path UserCacheFolder();
 // "$XDG_RUNTIME_DIR/Marivel" for what lives only while the program runs
-// (the system empties it when the user logs out); the cache folder when
-// the variable is unset, empty or not absolute.
+// (the system empties it when the user logs out), when that folder is the
+// user's own with mode 0700; else the cache folder (also when the variable
+// is unset, empty or not absolute).
 std::filesystem::path UserRuntimeFolder();
+
+// The cache folder of the account itself, "~/.cache/Marivel" with the home
+// folder from the password database: the same for every run of the user,
+// whatever its environment says (a desktop session, cron, ssh and a build
+// script set different variables). For what all of them must share.
+std::filesystem::path AccountCacheFolder();
+
+// A folder (not a link) of this user that nobody else may enter or write to.
+bool IsPrivateFolder(const std::filesystem::path& folder);
 
 // The user's home folder: $HOME, or the password database's entry when HOME
 // is unset or not absolute.

@@ -29,20 +29,27 @@ namespace {
 constexpr std::string_view kNotRegular = "It is not a regular file";
 constexpr std::string_view kStrangersLink = "It is a link of another user in a shared folder";
 
-// A link in a folder anyone may write to (sticky, like /tmp) that neither we
-// nor the folder's owner made: following it would let that user choose what
-// we overwrite. The system's own protection against this does not help, as
-// the link is resolved here and the file replaced by a rename.
-bool IsStrangersLink(const fs::path& target, const struct stat& link) {
-    if (link.st_uid == ::geteuid()) return false;
+// Whether another user may have put the link there: a link that we did not
+// make. Followed, it would let that user choose which of our files is
+// overwritten (a colleague in a shared site folder, anyone in /tmp), and
+// the system's protection against this does not help, as the link is
+// resolved here and the file replaced by a rename.
+bool IsStrangersLink(const struct stat& link) {
+    return link.st_uid != ::geteuid();
+}
+
+// Whether a stranger's link at `target` is to be refused rather than
+// replaced: in a sticky folder (like /tmp) a file is its owner's to remove,
+// unless the folder's owner made it.
+bool IsLockedInPlace(const fs::path& target, const struct stat& link) {
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     struct stat dir;
     if (::stat(folder.c_str(), &dir) != 0) return true;
-    const bool shared = (dir.st_mode & S_ISVTX) != 0 && (dir.st_mode & S_IWOTH) != 0;
-    return shared && link.st_uid != dir.st_uid;
+    return (dir.st_mode & S_ISVTX) != 0 && link.st_uid != dir.st_uid;
 }
 
 std::atomic<SyncCall> gSyncCall{&::fsync};
+std::atomic<TemporaryNameCall> gTemporaryName{&TemporarySibling};
 
 int SyncFile(int fd) {
     return gSyncCall.load()(fd);
@@ -78,8 +85,13 @@ fs::path ReplacedFile(const fs::path& target) {
     fs::path replaced = target;
     struct stat st = link;
     if (S_ISLNK(link.st_mode)) {
-        if (IsStrangersLink(target, link))
-            throw Error(FileErrorMessage("Cannot write file", target, kStrangersLink));
+        if (IsStrangersLink(link)) {
+            // Never followed, in any folder: the link itself is replaced by
+            // the written file, or refused where it cannot be.
+            if (IsLockedInPlace(target, link))
+                throw Error(FileErrorMessage("Cannot write file", target, kStrangersLink));
+            return target;
+        }
         if (::stat(target.c_str(), &st) != 0) return target;  // a dangling link is simply replaced
         std::error_code ec;
         replaced = fs::canonical(target, ec);
@@ -121,12 +133,16 @@ SyncCall ReplaceSyncCall(SyncCall call) {
     return gSyncCall.exchange(call ? call : &::fsync);
 }
 
+TemporaryNameCall ReplaceTemporaryNameCall(TemporaryNameCall call) {
+    return gTemporaryName.exchange(call ? call : &TemporarySibling);
+}
+
 WholeFileWriter::WholeFileWriter(const fs::path& target, Durability durability)
     : target_(target), final_(ReplacedFile(target)), durability_(durability) {
     // Another writer may have picked the same name in the same instant:
     // exclusive creation fails then, and a fresh name is tried.
     for (int attempt = 0; attempt < 10 && !file_; ++attempt) {
-        temp_ = TemporarySibling(final_);
+        temp_ = gTemporaryName.load()(final_);
         // Readable too, to compare with the target before replacing it; the
         // owner's alone until it is complete (see commit()).
         const int fd = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -176,8 +192,10 @@ void WholeFileWriter::commit() {
     if (std::fflush(file_) != 0) fail("Cannot write file", errno);
     // The file being replaced, if any: compared with, and its permission
     // bits kept.
+    // A link at final_ (a stranger's or a dangling one) is replaced, not
+    // what it points to: its target is neither compared nor looked at.
     struct stat old;
-    const bool replacing = ::stat(final_.c_str(), &old) == 0;
+    const bool replacing = ::lstat(final_.c_str(), &old) == 0 && S_ISREG(old.st_mode);
     // A target that already holds these bytes is left as it is: a save that
     // changed nothing rewrites nothing, and costs no sync.
     if (replacing && HoldsSameBytes(::fileno(file_), final_, old, durability_ == Durability::Synced)) {

@@ -31,8 +31,11 @@ enum class Durability { Synced, Unsynced };
 // the target's permission bits (a new file: what the umask leaves of 0666)
 // just before it is renamed.
 //
-// The target must be a regular file or not exist. A symbolic link is
-// followed, so the file it names is replaced and the link stays. A target
+// The target must be a regular file or not exist. A symbolic link of the
+// user's own is followed, so the file it names is replaced and the link
+// stays. A link that another user made is never followed, in any folder:
+// it is replaced by the written file, or refused where the folder does not
+// let it be replaced (sticky, like /tmp). A target
 // that is a folder, a FIFO, a device or a socket, or a file the process may
 // not write, is refused before anything is written. Errors are
 // marivel::Error naming the target and the reason.
@@ -73,6 +76,12 @@ void CheckCanReplace(const std::filesystem::path& target);
 // answers the call it replaced.
 using SyncCall = int (*)(int fd);
 SyncCall ReplaceSyncCall(SyncCall call);
+
+// How WholeFileWriter names its temporary file (TemporarySibling). A test
+// puts its own in place to make two writers pick the same name; answers the
+// call it replaced.
+using TemporaryNameCall = std::filesystem::path (*)(const std::filesystem::path& target);
+TemporaryNameCall ReplaceTemporaryNameCall(TemporaryNameCall call);
 
 // Writes `bytes` over target through WholeFileWriter.
 void WriteWholeFile(const std::filesystem::path& target, std::string_view bytes,

@@ -20,6 +20,7 @@
 
 #include "model/descriptor_closer.h"
 #include "model/error.h"
+#include "model/user_file.h"
 #include "model/whole_file.h"
 #include "output/content_hash.h"
 #include "output/memory_gate.h"
@@ -801,8 +802,11 @@ PreparedCopy PrepareSliderCopy(int fd, const std::filesystem::path& source, int 
 }
 
 int OpenSourceImage(const std::filesystem::path& source) {
-    const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw Error(PreparationError(source, std::strerror(errno)));
+    // The photo may have been swapped for a FIFO since it was found: the
+    // open must not wait for a writer, and only a regular file is read.
+    std::string reason;
+    const int fd = OpenUserFile(source, kPictureFileKind, reason);
+    if (fd < 0) throw Error(PreparationError(source, reason));
     return fd;
 }
 

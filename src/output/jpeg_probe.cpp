@@ -1,5 +1,7 @@
 #include "output/jpeg_probe.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -17,6 +19,7 @@
 #include <jpeglib.h>
 
 #include "model/error.h"
+#include "model/user_file.h"
 #include "output/jpeg_prepare.h"
 
 namespace marivel {
@@ -149,8 +152,16 @@ struct FileCloser {
 
 // Runs the probe on path; the job's picture (if any) belongs to the caller.
 std::unique_ptr<ProbeJob> Probe(const std::filesystem::path& path, bool decode, int boxWidth, int boxHeight) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) throw Error("Cannot read the picture \"" + path.string() + "\": " + std::strerror(errno));
+    // A FIFO or a device among the pictures is refused, never waited on.
+    std::string reason;
+    const int fd = OpenUserFile(path, kPictureFileKind, reason);
+    if (fd < 0) throw Error("Cannot read the picture \"" + path.string() + "\": " + reason);
+    std::unique_ptr<std::FILE, FileCloser> file(::fdopen(fd, "rb"));
+    if (!file) {
+        const int err = errno;
+        ::close(fd);
+        throw Error("Cannot read the picture \"" + path.string() + "\": " + std::strerror(err));
+    }
     auto job = std::make_unique<ProbeJob>();
     std::memset(job.get(), 0, sizeof(ProbeJob));
     job->file = file.get();

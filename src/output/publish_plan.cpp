@@ -111,13 +111,18 @@ std::vector<std::string> FilesLastPublishedWith(const fs::path& projectFile) {
     if (!fs::is_regular_file(report, ec)) return {};
     std::vector<std::string> files{base + ".html", projectFile.filename().string(),
                                    report.filename().string()};
+    // A report too large to be one of ours is refused, with its size: read
+    // whole it would take all memory, and skipped it would let its
+    // project's files be replaced unnoticed.
+    const bool tooLarge = fs::file_size(report, ec) > kReportFileKind.largest && !ec;
     try {
         // The report lists each script and image on a line of its own,
         // indented by two blanks.
-        for (const std::string& line : ReadTextLines(report))
+        for (const std::string& line : ReadTextLines(report, kReportFileKind))
             if (line.size() > 2 && line.compare(0, 2, "  ") == 0 && IsPlainName(line.substr(2)))
                 files.push_back(line.substr(2));
     } catch (const Error&) {
+        if (tooLarge) throw;
         // A report that cannot be read tells nothing beyond its own name.
     }
     return files;

@@ -1,6 +1,7 @@
 // Publishing: the save routine that puts everything a web site needs next to
 // the project file, and the publish report that lists what to upload.
 
+#include <atomic>
 #include <chrono>
 #include <exception>
 #include <filesystem>
@@ -163,6 +164,11 @@ bool PublishingAgent::SaveAndPublishProject(const fs::path& projectFile, DesignT
     std::error_code ec;
     const fs::path absolute = fs::absolute(folder, ec);
     ProjectFolder = ec ? folder : absolute;
+    // Saved without taking turns: said once per run, after the save, so
+    // that its own messages do not cover it at once.
+    static std::atomic<bool> toldNoTurns{false};
+    if (lock->state() == SaveLock::State::Unavailable && !toldNoTurns.exchange(true))
+        Display().setHint(kNoTurnsHint + lock->problem());
     return true;
 }
 

@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kTemporaryPrefix = "marivel-";
+constexpr const char* kScratchPrefix = "marivel-";
 // A folder is made under this prefix (and the final name), locked, and only
 // then renamed to its final name.
 constexpr const char* kPendingPrefix = ".new-";
@@ -38,11 +38,27 @@ bool HasPrefixAndDigits(const std::string& name, const std::string& prefix) {
            IsDigits(std::string_view(name).substr(prefix.size()));
 }
 
+// Whether `folder` (open as `dirFd`) carries the mark that a run of ours
+// wrote into it when it made it, naming it `name`. Only such a folder is
+// ever removed: a folder of the user's that merely looks like ours (their
+// "marivel-2024" full of photos) carries none.
+bool CarriesOurMark(int dirFd, const std::string& name) {
+    const int fd = ::openat(dirFd, kScratchMarkFile, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    const DescriptorCloser closer(fd);
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) return false;
+    const std::string expected = ScratchMark(name);
+    std::string text(expected.size() + 1, '\0');
+    const ssize_t got = ::read(fd, text.data(), text.size());
+    return got == static_cast<ssize_t>(expected.size()) && text.compare(0, expected.size(), expected) == 0;
+}
+
 // Removes the folders of this user under `base` that no run holds any more:
 // a run that was killed leaves its folder behind, with every prepared image
-// in it. Pending folders (killed between making and naming them) must also
-// have settled; so must named ones when `settle` is set.
-void RemoveAbandonedFolders(const fs::path& base, const std::string& prefix, bool settle) {
+// in it. Only folders that carry our mark are removed; pending ones (killed
+// between making and naming them) must also have settled.
+void RemoveAbandonedFolders(const fs::path& base, const std::string& prefix) {
     std::error_code ec;
     for (fs::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
@@ -52,16 +68,30 @@ void RemoveAbandonedFolders(const fs::path& base, const std::string& prefix, boo
         if (::lstat(it->path().c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
             status.st_uid != ::geteuid())
             continue;
-        if ((pending || settle) && !IsOwnSettledLeftover(status)) continue;
+        if (pending && !IsOwnSettledLeftover(status)) continue;
         const int fd = ::open(it->path().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) continue;
         const DescriptorCloser closer(fd);
+        // The mark names the folder by its final name, also while pending.
+        const std::string named = pending ? name.substr(std::string(kPendingPrefix).size()) : name;
         // A live run holds its folder's lock for as long as it lives.
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && CarriesOurMark(fd, named)) {
             std::error_code ignored;
             fs::remove_all(it->path(), ignored);
         }
     }
+}
+
+// Writes the mark into the folder open as `dirFd`; a folder without one is
+// simply never cleared by a later run.
+void WriteMark(int dirFd, const std::string& name) {
+    const int fd =
+        ::openat(dirFd, kScratchMarkFile, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    const DescriptorCloser closer(fd);
+    const std::string mark = ScratchMark(name);
+    if (::write(fd, mark.data(), mark.size()) != static_cast<ssize_t>(mark.size()))
+        ::unlinkat(dirFd, kScratchMarkFile, 0);
 }
 
 // Renames without replacing: an empty folder of the same name would be
@@ -90,19 +120,28 @@ void PrepareBase(const fs::path& base) {
 }  // namespace
 
 ScratchFolder::ScratchFolder() {
+    try {
+        PrepareBase(ScratchBaseFolder());
+        make(ScratchBaseFolder(), kScratchPrefix);
+        return;
+    } catch (const Error&) {
+        // A home that cannot be written to (a service account, a read-only
+        // home): the folder is made in the system's temporary folder then,
+        // private all the same.
+    }
     std::error_code ec;
     const fs::path base = fs::temp_directory_path(ec);
     if (ec) throw Error("Cannot find the temporary folder. " + ec.message());
-    make(base, kTemporaryPrefix, true);
+    make(base, kScratchPrefix);
 }
 
 ScratchFolder::ScratchFolder(const fs::path& base, const std::string& prefix) {
     PrepareBase(base);
-    make(base, prefix, false);
+    make(base, prefix);
 }
 
-void ScratchFolder::make(const fs::path& base, const std::string& prefix, bool settle) {
-    RemoveAbandonedFolders(base, prefix, settle);
+void ScratchFolder::make(const fs::path& base, const std::string& prefix) {
+    RemoveAbandonedFolders(base, prefix);
     std::random_device seed;
     std::mt19937_64 random(seed());
     int err = 0;
@@ -118,6 +157,9 @@ void ScratchFolder::make(const fs::path& base, const std::string& prefix, bool s
         // Where the file system has no locks the folder is still private,
         // and no other run can lock it away either.
         if (fd >= 0) ::flock(fd, LOCK_EX | LOCK_NB);
+        // Marked as ours under the lock, before it has the name a later run
+        // looks for: only a marked folder is ever cleared away.
+        if (fd >= 0) WriteMark(fd, prefix + digits);
         fs::path named = base / (prefix + digits);
         if (RenameNew(pending, named)) {
             path_ = std::move(named);
@@ -141,6 +183,14 @@ ScratchFolder::~ScratchFolder() {
 
 fs::path EditorSessionsFolder() {
     return UserRuntimeFolder() / "sessions";
+}
+
+fs::path ScratchBaseFolder() {
+    return UserRuntimeFolder() / "scratch";
+}
+
+std::string ScratchMark(const std::string& folderName) {
+    return "Marivel scratch folder " + folderName + "\n";
 }
 
 }  // namespace marivel

@@ -1,10 +1,17 @@
 #include "platform/ini_settings_store.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
+#include <optional>
+#include <string>
+
+#include "model/image_quality.h"
+#include "model/user_file.h"
+#include "platform/local_text.h"
 
 namespace marivel {
 
@@ -34,6 +41,18 @@ QString hiveFileName(SettingsStore::Hive hive) {
     return QStringLiteral("HKEY_OTHER.ini");
 }
 
+// Whether QSettings may be let loose on the file: a regular file of a
+// sensible size. A FIFO would block the reading thread for good, a link to
+// /dev/zero fill the memory; the check is the one marivel-publish's reader
+// makes on its descriptor.
+bool IsReadableSettingsFile(const QString& file) {
+    std::string reason;
+    const int fd = OpenUserFile(toLocalPath(file), kSettingsFileKind, reason);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
 }  // namespace
 
 IniSettingsStore::IniSettingsStore(QString folder) : folder_(std::move(folder)) {}
@@ -52,7 +71,7 @@ SettingsStore::Read<QString> IniSettingsStore::readRaw(Hive hive, const QString&
     const QString file = fileOf(hive);
     QFileInfo info(file);
     if (!info.exists()) return {Status::Missing, {}};
-    if (!info.isFile() || !info.isReadable()) return {Status::Unreadable, {}};
+    if (!IsReadableSettingsFile(file)) return {Status::Unreadable, {}};
     QSettings settings(file, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError) return {Status::Unreadable, {}};
     settings.beginGroup(groupOf(key));
@@ -67,12 +86,10 @@ SettingsStore::Read<qint32> IniSettingsStore::readInteger(Hive hive, const QStri
                                                           const QString& name) const {
     auto raw = readRaw(hive, key, name);
     if (raw.status != Status::Ok) return {raw.status, 0};
-    static const QRegularExpression dword(QStringLiteral("^dword:[0-9a-fA-F]{1,8}$"));
-    if (!dword.match(raw.value).hasMatch()) return {Status::Unreadable, 0};
-    bool ok = false;
-    const quint32 bits = raw.value.mid(kDwordPrefix.size()).toUInt(&ok, 16);
-    if (!ok) return {Status::Unreadable, 0};
-    return {Status::Ok, static_cast<qint32>(bits)};
+    // The one rule marivel-publish reads its settings by too.
+    const std::optional<std::int32_t> number = ParseStoredInteger(raw.value.toStdString());
+    if (!number) return {Status::Unreadable, 0};
+    return {Status::Ok, *number};
 }
 
 SettingsStore::Read<QString> IniSettingsStore::readString(Hive hive, const QString& key,
@@ -86,6 +103,8 @@ SettingsStore::Read<QString> IniSettingsStore::readString(Hive hive, const QStri
 
 bool IniSettingsStore::writeRaw(Hive hive, const QString& key, const QString& name, const QString& raw) {
     if (!QDir().mkpath(folder_)) return false;
+    // QSettings reads the file before it writes it back.
+    if (QFileInfo::exists(fileOf(hive)) && !IsReadableSettingsFile(fileOf(hive))) return false;
     QSettings settings(fileOf(hive), QSettings::IniFormat);
     if (settings.status() != QSettings::NoError) return false;
     settings.beginGroup(groupOf(key));
@@ -108,7 +127,7 @@ bool IniSettingsStore::writeString(Hive hive, const QString& key, const QString&
 
 bool IniSettingsStore::keyExists(Hive hive, const QString& key) const {
     const QString file = fileOf(hive);
-    if (!QFileInfo::exists(file)) return false;
+    if (!QFileInfo::exists(file) || !IsReadableSettingsFile(file)) return false;
     QSettings settings(file, QSettings::IniFormat);
     settings.beginGroup(groupOf(key));
     return !settings.childKeys().isEmpty() || !settings.childGroups().isEmpty();

@@ -249,6 +249,7 @@ public:
         if (text == marivel::kWaitingForFolderHint)
             std::cerr << "marivel-publish: waiting for another save into \"" << folder_.string()
                       << "\" to finish" << std::endl;
+        if (text.rfind(marivel::kNoTurnsHint, 0) == 0) std::cerr << "marivel-publish: " << text << std::endl;
     }
     void setBusy(bool) override {}
     void setProgressMaximum(int) override {}

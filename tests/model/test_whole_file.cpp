@@ -57,6 +57,16 @@ TEST(WholeFile, ReplacesRegularFilesAndRefusesEverythingElse) {
              ASSERT_EQ(::lchown(t.c_str(), 65534, 65534), 0);
          },
          "It is a link of another user in a shared folder", true},
+        // A colleague's link in a group-writable site folder: the file it
+        // names is not ours to overwrite; the link gives way to the file.
+        {"a link of another user in a group-writable folder",
+         [](const fs::path& t) {
+             WriteBytes(t.parent_path() / "victim", "precious");
+             fs::create_symlink("victim", t);
+             ASSERT_EQ(::chmod(t.parent_path().c_str(), 02775), 0);
+             ASSERT_EQ(::lchown(t.c_str(), 65534, 65534), 0);
+         },
+         "", true},
         {"an own link in a shared folder",
          [](const fs::path& t) {
              WriteBytes(t.parent_path() / "mine", "old");
@@ -76,6 +86,9 @@ TEST(WholeFile, ReplacesRegularFilesAndRefusesEverythingElse) {
         if (row.error.empty()) {
             EXPECT_TRUE(CopyWholeFile(dir / "source", target));
             EXPECT_EQ(ReadBytes(target), "new bytes");
+            if (fs::exists(dir / "victim")) {
+                EXPECT_EQ(ReadBytes(dir / "victim"), "precious");
+            }
         } else {
             try {
                 CopyWholeFile(dir / "source", target);
@@ -212,6 +225,28 @@ TEST(WholeFile, OthersNeverReadItHalfMadeAndItIsSyncedWithTheTargetsMode) {
     }
 }
 
+fs::path gClash;
+int gClashes = 0;
+fs::path ClashingName(const fs::path&) {
+    return gClashes-- > 0 ? gClash : gClash.parent_path() / ".target.1-1.tmp";
+}
+
+TEST(WholeFile, ATemporaryNameTakenByAnotherWriterIsNotUsed) {
+    TempDir dir;
+    gClash = dir / ".target.1-0.tmp";
+    WriteBytes(gClash, "another writer's");
+    const TemporaryNameCall before = ReplaceTemporaryNameCall(&ClashingName);
+    gClashes = 2;
+    EXPECT_NO_THROW(WriteWholeFile(dir / "target", "mine"));
+    EXPECT_EQ(ReadBytes(dir / "target"), "mine");
+    EXPECT_EQ(ReadBytes(gClash), "another writer's");
+    gClashes = 1000;
+    EXPECT_THROW(WriteWholeFile(dir / "target", "never"), Error);
+    ReplaceTemporaryNameCall(before);
+    EXPECT_EQ(ReadBytes(dir / "target"), "mine");
+    EXPECT_EQ(Entries(dir.path()), 2u);
+}
+
 TEST(SaveLock, OneHolderAtATimeAndTheOthersWait) {
     TempDir dir;
     const fs::path locks = dir / "locks";
@@ -239,6 +274,14 @@ TEST(SaveLock, OneHolderAtATimeAndTheOthersWait) {
     EXPECT_THROW(SaveLock(dir / "missing", {}, locks), Error);
     WriteBytes(dir / "file", "x");
     EXPECT_THROW(SaveLock(dir / "file", {}, locks), Error);
+
+    // A lock folder that was opened to others is closed again before use.
+    ASSERT_EQ(::chmod(locks.c_str(), 0755), 0);
+    EXPECT_EQ(SaveLock(dir.path(), {}, locks).state(), SaveLock::State::Held);
+    EXPECT_EQ(fs::status(locks).permissions() & fs::perms::all, fs::perms::owner_all);
+    // Where no lock can be had, the lock says why, for the notice.
+    const SaveLock none(dir.path(), {}, dir / "file");
+    EXPECT_NE(none.problem().find("\"" + (dir / "file").string() + "\" cannot be made"), std::string::npos);
 }
 
 }  // namespace

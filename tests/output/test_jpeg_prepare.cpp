@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <functional>
+#include <iterator>
 
 #include <cstdlib>
 #include <string>
@@ -8,6 +12,8 @@
 #include "model/error.h"
 #include "output/exif_orientation.h"
 #include "output/jpeg_prepare.h"
+#include "output/jpeg_probe.h"
+#include "support/outcome_within.h"
 #include "support/temp_dir.h"
 #include "support/test_jpeg.h"
 
@@ -204,6 +210,32 @@ TEST_F(Prepare, UndecodableFilesFailWithTheFileAndTheReason) {
     }
     EXPECT_THROW(PrepareSliderImage(dir / "missing.jpg", dir / "out.jpg", 168), Error);
     EXPECT_THROW(PrepareSliderImage(dir / "good.jpg", dir / "no" / "out.jpg", 168), Error);
+}
+
+// A FIFO dropped on the tree (or behind a link in a dropped folder), or put
+// in a photo's place while a publish runs, is refused at once by every
+// reader of pictures: none waits for a writer, nor reads a device for good.
+TEST_F(Prepare, APictureThatIsNoFileIsRefusedAtOnce) {
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    const std::function<void(const fs::path&)> readers[] = {
+        [&](const fs::path& p) { PrepareSliderImage(p, dir / "out.jpg", 168); },  // publishing
+        [](const fs::path& p) { ReadJpegHeader(p); },                             // the editor
+        [](const fs::path& p) { DecodeReducedJpeg(p, 64, 64); },                  // thumbnails
+    };
+    for (const char* target : {"", "fifo", "/dev/zero"}) {
+        const fs::path picture = *target ? dir / "link.jpg" : dir / "fifo";
+        if (*target) fs::create_symlink(target, picture);
+        for (std::size_t k = 0; k < std::size(readers); ++k) {
+            SCOPED_TRACE(picture.string() + " -> " + target + ", reader " + std::to_string(k));
+            const auto outcome = test::OutcomeWithin(20, [&] { return readers[k](picture), std::string(); });
+            ASSERT_TRUE(outcome) << "still reading after 20 s";
+            EXPECT_NE(outcome->find("\"" + picture.string() + "\": It is not a regular file"),
+                      std::string::npos)
+                << *outcome;
+        }
+        fs::remove(dir / "link.jpg");
+    }
+    EXPECT_FALSE(fs::exists(dir / "out.jpg"));
 }
 
 TEST_F(Prepare, SlightlyTruncatedPhotoStillGivesACopy) {

@@ -27,11 +27,27 @@ void MakeOld(const fs::path& path) {
     fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(2));
 }
 
+// A folder as a killed run of ours leaves it: marked as ours.
+void Mark(const fs::path& folder, const std::string& name) {
+    WriteBytes(folder / kScratchMarkFile, ScratchMark(name));
+}
+
 TEST(Leftovers, ScratchFoldersThatNoRunHoldsAreRemoved) {
     test::TempDir tmp;
-    const test::ScopedEnv env("TMPDIR", tmp.path().c_str());
+    // Scratch folders go in a private runtime folder, never in the shared
+    // temporary folder.
+    const test::ScopedEnv env("XDG_RUNTIME_DIR", tmp.path().c_str());
+    const test::ScopedEnv temporary("TMPDIR", tmp.path().c_str());
+    const fs::path base = tmp / "Marivel" / "scratch";
     std::optional<ScratchFolder> running(std::in_place);  // a run still going on
+    ASSERT_EQ(running->path().parent_path(), base);
     MakeOld(running->path());
+    const auto photos = [](const fs::path& f) {
+        fs::create_directory(f);
+        WriteBytes(f / "holiday.jpg", "photo");
+        MakeOld(f);
+        return f;
+    };
     struct Row {
         const char* name;
         std::function<fs::path()> arrange;  // the folder looked at
@@ -41,41 +57,46 @@ TEST(Leftovers, ScratchFoldersThatNoRunHoldsAreRemoved) {
     const Row rows[] = {
         {"a killed run's folder with its images",
          [&] {
-             const fs::path f = tmp / "marivel-123456";
+             const fs::path f = base / "marivel-123456";
              fs::create_directory(f);
              WriteBytes(f / "slider0.jpg", "prepared");
-             MakeOld(f);
+             Mark(f, "marivel-123456");
              return f;
          },
          true},
         {"the folder of a run still going on", [&] { return running->path(); }, false},
-        {"a folder just made, not yet locked",
+        // The user's own folder of that very name, without our mark.
+        {"a folder of the user's photos", [&] { return photos(base / "marivel-2024"); }, false},
+        {"the same in the temporary folder", [&] { return photos(tmp / "marivel-2025"); }, false},
+        {"a mark naming another folder",
          [&] {
-             fs::create_directory(tmp / "marivel-7");
-             return tmp / "marivel-7";
+             const fs::path f = base / "marivel-31";
+             fs::create_directory(f);
+             Mark(f, "marivel-32");
+             return f;
          },
          false},
         {"a folder of another name",
          [&] {
-             fs::create_directory(tmp / "marivel-fuzz-12");
-             MakeOld(tmp / "marivel-fuzz-12");
-             return tmp / "marivel-fuzz-12";
+             fs::create_directory(base / "marivel-fuzz-12");
+             Mark(base / "marivel-fuzz-12", "marivel-fuzz-12");
+             return base / "marivel-fuzz-12";
          },
          false},
         {"a link to a folder",
          [&] {
              fs::create_directory(tmp / "kept");
-             MakeOld(tmp / "kept");
-             fs::create_directory_symlink(tmp / "kept", tmp / "marivel-99");
+             Mark(tmp / "kept", "marivel-99");
+             fs::create_directory_symlink(tmp / "kept", base / "marivel-99");
              return tmp / "kept";
          },
          false},
         {"another user's folder",
          [&] {
-             const fs::path f = tmp / "marivel-55";
+             const fs::path f = base / "marivel-55";
              fs::create_directory(f);
+             Mark(f, "marivel-55");
              EXPECT_EQ(::chown(f.c_str(), 65534, 65534), 0);
-             MakeOld(f);
              return f;
          },
          false, true},
@@ -87,6 +108,8 @@ TEST(Leftovers, ScratchFoldersThatNoRunHoldsAreRemoved) {
         {
             const ScratchFolder next;
             EXPECT_NE(next.path(), folder);
+            EXPECT_EQ(ReadBytes(next.path() / kScratchMarkFile),
+                      ScratchMark(next.path().filename().string()));
         }
         EXPECT_EQ(fs::exists(folder), !row.removed);
     }
@@ -107,6 +130,7 @@ TEST(Leftovers, EachEditorHasAFolderOfItsOwnAndAKilledOnesGoesAtTheNextStart) {
          [&] {
              fs::create_directories(base / "editor-123" / "preview");
              WriteBytes(base / "editor-123" / "preview" / "slider0.jpg", "another project's picture");
+             Mark(base / "editor-123", "editor-123");
              return base / "editor-123";
          },
          true},
@@ -120,6 +144,7 @@ TEST(Leftovers, EachEditorHasAFolderOfItsOwnAndAKilledOnesGoesAtTheNextStart) {
         {"one left unnamed long ago",
          [&] {
              fs::create_directory(base / ".new-editor-78");
+             Mark(base / ".new-editor-78", "editor-78");
              MakeOld(base / ".new-editor-78");
              return base / ".new-editor-78";
          },

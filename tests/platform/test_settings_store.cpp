@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <string>
+#include <utility>
+
+#include "model/image_quality.h"
 
 #include "platform/ini_settings_store.h"
 #include "platform/memory_settings_store.h"
+#include "support/outcome_within.h"
 #include "support/qt_printers.h"
 
 namespace marivel {
@@ -132,6 +138,40 @@ TEST(IniSettingsStore, DamagedValuesAndUnreadableFilesAreUnreadableNotMissing) {
     ASSERT_TRUE(QDir(dir.path()).mkdir("HKEY_LOCAL_MACHINE.ini"));
     EXPECT_EQ(store.readString(Hive::LocalMachine, kKey, "x").status, Status::Unreadable);
     EXPECT_FALSE(store.writeString(Hive::LocalMachine, kKey, "x", "y"));
+}
+
+// The editor reads settings through its store, marivel-publish through
+// ReadStoredImageQuality: on every file both must give the same answer.
+TEST(IniSettingsStore, TheEditorAndMarivelPublishReadASettingAlike) {
+    const std::string key = "\nKelt\\Marivel\\1.1\\Settings\\ImageDensity=dword:";
+    const std::pair<std::string, std::string> rows[] = {
+        // The file ("" for a FIFO); what the editor, then marivel-publish read.
+        {"[Software]" + key + "00000002", "2 2"},
+        {"[Software]" + key + "2", "2 2"},
+        {"[Software]" + key + "0x2", "unreadable 1"},
+        {"[Software]" + key + "+2", "unreadable 1"},
+        {"[Software]" + key + "000000002", "unreadable 1"},
+        {"[Software]" + key, "unreadable 1"},
+        {"[Softwar%65]" + key + "00000002", "2 2"},
+        {"[Software]" + key + "00000001" + key + "00000002", "2 2"},
+        {"", "unreadable 1"},
+    };
+    for (const auto& [text, expected] : rows) {
+        SCOPED_TRACE(text);
+        QTemporaryDir dir;
+        const QString file = dir.filePath("HKEY_CURRENT_USER.ini");
+        QFile f(file);
+        ASSERT_TRUE(text.empty() ? ::mkfifo(file.toLocal8Bit().constData(), 0600) == 0
+                                 : f.open(QIODevice::WriteOnly) && f.write(text.c_str()) > 0);
+        f.close();
+        const auto outcome = test::OutcomeWithin(20, [&] {
+            const auto editor =
+                IniSettingsStore(dir.path()).readInteger(Hive::CurrentUser, kKey, "ImageDensity");
+            return (editor.status == Status::Ok ? std::to_string(editor.value) : std::string("unreadable")) +
+                   " " + std::to_string(static_cast<int>(ReadStoredImageQuality(file.toStdString()).density));
+        });
+        EXPECT_EQ(outcome.value_or("still reading after 20 s"), expected);
+    }
 }
 
 TEST(IniSettingsStore, WriteIntoAFolderThatCannotBeCreatedFails) {
