@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     double started = -1, returned = -1;
     QTimer::singleShot(50, [&] {
         started = clock.nsecsElapsed() / 1e6;
-        form.mainActions().insertPicturesMenuItem->trigger();
+        form.mainActions().insertPicturesAction->trigger();
         returned = clock.nsecsElapsed() / 1e6;
     });
     // The last node is shown with the first paint after the command.
@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
     const bool lastVisible = viewport->rect().intersects(form.treeWidget()->visualItemRect(last));
 
     // Then the thumbnails, made in the background.
-    while (form.Pictures().busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    while (form.editor().Pictures().busy()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     const double thumbnailsDone = clock.nsecsElapsed() / 1e6;
 
     std::printf("photos: %lld, items added: %d, error boxes: %d\n", static_cast<long long>(files.size()),
@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
         form.treeWidget()->setCurrentItem(second);
         settle.restart();
         while (settle.elapsed() < 500) {
-            form.Pictures().waitForIdle();
+            form.editor().Pictures().waitForIdle();
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
         }
         form.grab().save(shots.filePath(QStringLiteral("item-page.png")));

@@ -74,8 +74,8 @@ int SaveScreenshots(MainWindow& form, Shell& shell, const QString& folder) {
     };
     form.raise();
     form.activateWindow();
-    if (form.documentAgent().Items.empty()) {
-        for (int i = 0; i < 4; ++i) form.insertItem();
+    if (form.editor().documentAgent().Items.empty()) {
+        for (int i = 0; i < 4; ++i) form.editor().insertItem();
     }
     QTreeWidget* tree = form.treeWidget();
     tree->setCurrentItem(tree->topLevelItem(0));

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QMenu>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -85,7 +86,11 @@ private:
     std::optional<QTemporaryDir> copies_;
 };
 
-DocumentCommands::DocumentCommands(DocumentHost& host) : host_(host) {}
+DocumentCommands::DocumentCommands(DocumentHost& host)
+    : host_(host), watcher_(std::make_unique<QFileSystemWatcher>()) {
+    QObject::connect(watcher_.get(), &QFileSystemWatcher::fileChanged, watcher_.get(),
+                     [this](const QString& path) { host_.runGuarded([&] { projectFileChanged(path); }); });
+}
 
 DocumentCommands::~DocumentCommands() = default;
 
@@ -191,12 +196,20 @@ bool DocumentCommands::saveCurrent() {
     // installed Marivel, a project on a read-only medium) is saved as one
     // without a name would be: the user chooses where its copy goes, and its
     // pictures are still found from there.
-    if (!host_.currentFileName().isEmpty() && canSaveInPlace(host_.currentFileName())) {
+    const QString current = host_.currentFileName();
+    bool inPlace = !current.isEmpty() && canSaveInPlace(current);
+    if (inPlace) {
+        const WriteOver answer = askAboutChangedFile(current);
+        if (answer == WriteOver::Cancel) return false;
+        inPlace = answer == WriteOver::Overwrite;
+    }
+    if (inPlace) {
         // Saved over the very file it was opened from or last saved to,
         // whatever its name ends in.
-        if (!publishTo(host_.currentFileName())) return false;
+        if (!publishTo(current)) return false;
         host_.ProjectSaved();
         host_.clearModified();
+        rememberProjectFile(current);
         return true;
     }
     const QString path = askSaveName();
@@ -206,8 +219,59 @@ bool DocumentCommands::saveCurrent() {
     // project as unsaved and as untitled as it was.
     host_.clearModified();
     host_.setCurrentFileName(path);
+    rememberProjectFile(path);
     listSavedProject(path);
     return true;
+}
+
+void DocumentCommands::rememberProjectFile(const QString& path) {
+    if (!watcher_->files().isEmpty()) watcher_->removePaths(watcher_->files());
+    knownFile_.reset();
+    if (path.isEmpty()) return;
+    knownFile_ = StampProjectFile(path);
+    if (knownFile_) watcher_->addPath(path);
+}
+
+DocumentCommands::WriteOver DocumentCommands::askAboutChangedFile(const QString& path) {
+    // Another editor, a colleague or a sync tool saved the file since: a
+    // save over it would lose what they wrote. A file that is gone (or is
+    // no file any more) holds nothing to lose; the save tells what fails.
+    const auto now = StampProjectFile(path);
+    if (!knownFile_ || !now || now == knownFile_) return WriteOver::Overwrite;
+    const QString question = QFileInfo(path).fileName() +
+                             QStringLiteral(
+                                 " was changed by another program since it was opened or saved here.\n"
+                                 "Yes overwrites it, No saves this project as another file, "
+                                 "Cancel saves nothing.");
+    switch (host_.prompts().yesNoCancel(dialogParent(), question)) {
+        case Prompter::Answer::Yes:
+            return WriteOver::Overwrite;
+        case Prompter::Answer::No:
+            return WriteOver::SaveAs;
+        case Prompter::Answer::Cancel:
+            break;
+    }
+    return WriteOver::Cancel;
+}
+
+void DocumentCommands::projectFileChanged(const QString& path) {
+    if (path != host_.currentFileName()) return;
+    // A file replaced by a rename is no longer watched: the new one is.
+    if (!watcher_->files().contains(path) && QFileInfo::exists(path)) watcher_->addPath(path);
+    if (askingReload_ || host_.isModified() || QApplication::activeModalWidget()) return;
+    const auto now = StampProjectFile(path);
+    if (!now || now == knownFile_) return;
+    askingReload_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{askingReload_};
+    const QString question =
+        QFileInfo(path).fileName() +
+        QStringLiteral(" was changed by another program.\nDo you want to open it again?");
+    if (host_.prompts().yesNo(dialogParent(), question) != Prompter::Answer::Yes) return;
+    PreviewStash stash(host_.documentAgent());
+    readProjectFile(path, stash);
 }
 
 void DocumentCommands::saveProject() {
@@ -220,6 +284,7 @@ void DocumentCommands::saveProjectAs() {
     if (path.isEmpty() || !publishTo(path)) return;
     host_.ProjectSaved();
     host_.setCurrentFileName(path);
+    rememberProjectFile(path);
     listSavedProject(path);
 }
 
@@ -237,6 +302,7 @@ void DocumentCommands::newProject() {
     if (!askToSaveChanges()) return;
     host_.documentAgent().ClearPreview();
     host_.setCurrentFileName(QString());
+    rememberProjectFile(QString());
     host_.reduceTreeToRoot();
     host_.resumeTreeEvents();
     host_.documentAgent().ResetProject();
@@ -308,6 +374,7 @@ DocumentCommands::OpenOutcome DocumentCommands::readProjectFile(const QString& g
     host_.resumeTreeEvents();
     host_.loadSliderPages();
     host_.setCurrentFileName(path);
+    rememberProjectFile(path);
     completing([&] { agent.CopyResourceFiles(file.parent_path()); });
     host_.showRoot(true);
     host_.clearModified();

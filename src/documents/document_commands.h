@@ -3,8 +3,12 @@
 #include <QString>
 #include <filesystem>
 #include <memory>
+#include <optional>
+
+#include "documents/project_file_stamp.h"
 
 class QAction;
+class QFileSystemWatcher;
 class QWidget;
 
 namespace marivel {
@@ -46,6 +50,10 @@ public:
     // Run whenever the main window is about to close: true when it may.
     bool mayClose();
 
+    // The project file changed on disk (the watcher's report): while there
+    // are no unsaved changes the user is offered to read it again.
+    void projectFileChanged(const QString& path);
+
     void loadRecentFilesMenu();
     void addRecentFile(const QString& path);
     void openRecentFile(const QAction* item);
@@ -70,12 +78,23 @@ private:
     void listSavedProject(const QString& path);
     OpenOutcome readProjectFile(const QString& path, PreviewStash& stash);
     QWidget* dialogParent() const;
+    // What the project file holds now is what was read or last written;
+    // the watcher follows it from now on (an empty path: no file).
+    void rememberProjectFile(const QString& path);
+    // Before Save writes over the project file: when another program
+    // changed it since, the user chooses to overwrite it (Yes), save as
+    // another file (No) or save nothing (Cancel).
+    enum class WriteOver { Overwrite, SaveAs, Cancel };
+    WriteOver askAboutChangedFile(const QString& path);
     std::filesystem::path ProgramFolder() const;
 
     DocumentHost& host_;
     // The folder the save dialog starts in (empty: the platform's choice).
     QString saveDialogFolder_;
     int completedOpens_ = 0;
+    std::optional<ProjectFileStamp> knownFile_;
+    std::unique_ptr<QFileSystemWatcher> watcher_;
+    bool askingReload_ = false;
 };
 
 }  // namespace marivel

@@ -18,8 +18,10 @@
 #include "output/generated_files.h"
 #include "output/page_insertion.h"
 #include "output/publish_checks.h"
+#include "output/publish_plan.h"
 #include "output/publishing_agent.h"
 #include "output/scratch_folder.h"
+#include "output/source_images.h"
 #include "platform/local_text.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
@@ -153,12 +155,32 @@ void PreviewCommands::previewInBrowser() {
 
 void PreviewCommands::showPublishReport() {
     host_.commitPages();
-    {
-        ScratchFolder scratch;
-        host_.documentAgent().MakePublishReport(scratch.path(), kReportFile);
-        host_.documentAgent().CopyToPreview(scratch.path() / kReportFile);
-    }
     PublishingAgent& agent = host_.documentAgent();
+    {
+        // The report lists what the next save publishes. The records only
+        // know the prepared names of the last build, and an item committed
+        // since knows none: the names are taken from the save's own plan,
+        // so every item is listed whatever was clicked or built.
+        const QString file =
+            host_.currentFileName().isEmpty() ? QStringLiteral("Untitled.mvl") : host_.currentFileName();
+        const PublishPlan plan = PlanPublish(agent, host_.projectTree(), toLocalPath(file));
+        const bool doubled = agent.Quality.density == Density::Double;
+        SliderItemList planned = agent.Items;
+        for (std::size_t k = 0; k < planned.size(); ++k) {
+            if (k >= plan.preparedAgain.size() || !plan.preparedAgain[k]) continue;
+            planned[k].ImageFile = PreparedImageName(int(k));
+            planned[k].DoubleImageFile = doubled ? DoubleDensityImageName(int(k)) : std::string();
+        }
+        std::swap(planned, agent.Items);
+        struct PutBack {
+            SliderItemList& a;
+            SliderItemList& b;
+            ~PutBack() { std::swap(a, b); }
+        } putBack{planned, agent.Items};
+        ScratchFolder scratch;
+        agent.MakePublishReport(scratch.path(), kReportFile);
+        agent.CopyToPreview(scratch.path() / kReportFile);
+    }
     PublishReportDialog dialog(host_.dialogParent());
     dialog.memo()->setPlainText(toText(ReadTextLines(agent.PreviewFolder() / kReportFile)));
     // The checks only tell; nothing they find stops a save.

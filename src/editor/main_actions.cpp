@@ -5,6 +5,7 @@
 #include <QMenuBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 
 #include "editor/icon_set.h"
 
@@ -12,111 +13,120 @@ namespace marivel {
 
 using icons::Picture;
 
-MainActions::MainActions(QMainWindow& window) : QObject(&window), window_(window) {
+namespace {
+// The popup's entries carried names of their own before they became the
+// Item menu's actions; lookups by those names still find them.
+constexpr const char* kAliasProperty = "alias";
+}  // namespace
+
+MainActions::MainActions(QMainWindow& window, QUndoStack& undoStack) : QObject(&window), window_(window) {
     setObjectName(QStringLiteral("MainActions"));
-    buildMenus();
+    buildMenus(undoStack);
     buildToolBar();
     buildPopup();
 }
 
-QAction* MainActions::make(const char* name, const QString& caption, Picture picture) {
+QAction* MainActions::add(QMenu* menu, const char* name, const QString& caption, Picture picture) {
     auto* action = new QAction(caption, &window_);
     action->setObjectName(QLatin1String(name));
     if (picture != Picture::None) action->setIcon(icons::picture(picture));
+    if (menu) menu->addAction(action);
     return action;
 }
 
-void MainActions::buildMenus() {
+QAction* MainActions::byName(const QString& name) const {
+    for (QAction* action : window_.findChildren<QAction*>())
+        if (action->objectName() == name || action->property(kAliasProperty).toString() == name)
+            return action;
+    return nullptr;
+}
+
+void MainActions::buildMenus(QUndoStack& undoStack) {
     QMenuBar* bar = window_.menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
-    QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    newAction = make("New1", QStringLiteral("&New..."), Picture::New);
+    fileMenu = bar->addMenu(QStringLiteral("&File"));
+    newAction = add(fileMenu, "New1", QStringLiteral("&New..."), Picture::New);
     newAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    openAction = make("Open1", QStringLiteral("&Open..."), Picture::Open);
+    openAction = add(fileMenu, "Open1", QStringLiteral("&Open..."), Picture::Open);
     openAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    saveAction = make("Save1", QStringLiteral("&Save"), Picture::Save);
+    saveAction = add(fileMenu, "Save1", QStringLiteral("&Save"), Picture::Save);
     saveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    saveAsAction = make("Save2", QStringLiteral("Save &As..."));
-    templatesAction = make("Templet1", QStringLiteral("&Templates"));
-    saveAsTemplateAction = make("SaveAsTemplate1", QStringLiteral("S&ave As Template"));
-    exitAction = make("Exit1", QStringLiteral("E&xit"));
-    file->addActions({newAction, openAction, saveAction, saveAsAction});
-    file->addSeparator();
-    file->addActions({templatesAction, saveAsTemplateAction});
-    file->addSeparator();
-    recentFilesSubmenu = file->addMenu(QStringLiteral("&Recent Files"));
+    saveAsAction = add(fileMenu, "Save2", QStringLiteral("Save &As..."));
+    fileMenu->addSeparator();
+    templatesAction = add(fileMenu, "Templet1", QStringLiteral("&Templates"));
+    saveAsTemplateAction = add(fileMenu, "SaveAsTemplate1", QStringLiteral("S&ave As Template"));
+    fileMenu->addSeparator();
+    recentFilesSubmenu = fileMenu->addMenu(QStringLiteral("&Recent Files"));
     recentFilesSubmenu->setObjectName(QStringLiteral("mnitRecentFiles"));
-    file->addSeparator();
-    file->addAction(exitAction);
+    fileMenu->addSeparator();
+    exitAction = add(fileMenu, "Exit1", QStringLiteral("E&xit"));
 
-    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
-    edit->setObjectName(QStringLiteral("mnitEdit"));
-    undoAction = make("mnitUndo", QStringLiteral("&Undo"));
+    editMenu = bar->addMenu(QStringLiteral("&Edit"));
+    editMenu->setObjectName(QStringLiteral("mnitEdit"));
+    // The stack keeps the captions ("&Undo Delete") and the enabled states.
+    undoAction = undoStack.createUndoAction(&window_, QStringLiteral("&Undo"));
+    undoAction->setObjectName(QStringLiteral("mnitUndo"));
     undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    redoAction = make("mnitRedo", QStringLiteral("&Redo"));
+    redoAction = undoStack.createRedoAction(&window_, QStringLiteral("&Redo"));
+    redoAction->setObjectName(QStringLiteral("mnitRedo"));
     redoAction->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    // The editor commits what was typed before it undoes: the main window
+    // connects the actions to it instead of to the stack.
     for (QAction* a : {undoAction, redoAction}) {
-        a->setEnabled(false);
-        edit->addAction(a);
+        QObject::disconnect(a, &QAction::triggered, &undoStack, nullptr);
+        editMenu->addAction(a);
     }
 
-    QMenu* view = bar->addMenu(QStringLiteral("&View"));
-    toolBarAction = make("ToolBar1", QStringLiteral("&Tool Bar"));
-    statusBarAction = make("StatusBar2", QStringLiteral("&Status Bar"));
-    thumbnailsMenuItem = make("thumbnailsMenuItem", QStringLiteral("&Thumbnails"));
+    viewMenu = bar->addMenu(QStringLiteral("&View"));
+    toolBarAction = add(viewMenu, "ToolBar1", QStringLiteral("&Tool Bar"));
+    statusBarAction = add(viewMenu, "StatusBar2", QStringLiteral("&Status Bar"));
+    thumbnailsMenuItem = add(viewMenu, "thumbnailsMenuItem", QStringLiteral("&Thumbnails"));
     for (QAction* a : {toolBarAction, statusBarAction, thumbnailsMenuItem}) {
         a->setCheckable(true);
         a->setChecked(true);
-        view->addAction(a);
     }
 
-    QMenu* item = bar->addMenu(QStringLiteral("&Item"));
-    insertAction = make("Insert2", QStringLiteral("I&nsert"), Picture::Insert);
-    deleteAction = make("Delete2", QStringLiteral("&Delete"), Picture::Delete);
-    moveUpAction = make("MoveUp2", QStringLiteral("Move &Up"), Picture::MoveUp);
-    moveDownAction = make("MoveDown2", QStringLiteral("Move &Down"), Picture::MoveDown);
-    insertPicturesMenuItem = insertPictures("insertPicturesMenuItem");
-    insertPicturesMenuItem->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
-    item->addActions({insertAction, insertPicturesMenuItem, deleteAction, moveUpAction, moveDownAction});
+    itemMenu = bar->addMenu(QStringLiteral("&Item"));
+    insertAction = add(itemMenu, "Insert2", QStringLiteral("I&nsert"), Picture::Insert);
+    insertPicturesAction = add(itemMenu, "insertPicturesMenuItem", QStringLiteral("Insert &Pictures..."),
+                               Picture::insertPictures);
+    insertPicturesAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
+    deleteAction = add(itemMenu, "Delete2", QStringLiteral("&Delete"), Picture::Delete);
+    moveUpAction = add(itemMenu, "MoveUp2", QStringLiteral("Move &Up"), Picture::MoveUp);
+    moveDownAction = add(itemMenu, "MoveDown2", QStringLiteral("Move &Down"), Picture::MoveDown);
+    const std::pair<QAction*, const char*> aliases[] = {{insertAction, "Insert1"},
+                                                        {deleteAction, "Delete1"},
+                                                        {moveUpAction, "MoveUp1"},
+                                                        {moveDownAction, "MoveDown1"},
+                                                        {insertPicturesAction, "insertPicturesPopupItem"}};
+    for (const auto& [action, alias] : aliases) action->setProperty(kAliasProperty, QLatin1String(alias));
 
-    QMenu* script = bar->addMenu(QStringLiteral("&Script"));
-    previewAction = make("Preview1", QStringLiteral("&Preview"), Picture::Preview);
+    scriptMenu = bar->addMenu(QStringLiteral("&Script"));
+    previewAction = add(scriptMenu, "Preview1", QStringLiteral("&Preview"), Picture::Preview);
     previewAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    buildHtmlAction = make("BuildHTML1", QStringLiteral("Build &HTML..."), Picture::BuildHtml);
-    publishAction = make("Publish1", QStringLiteral("Pu&blish..."));
-    script->addActions({previewAction, buildHtmlAction, publishAction});
-    // Upload to the web server.
-    uploadAction = make("Upload1", QStringLiteral("&Upload..."));
+    buildHtmlAction = add(scriptMenu, "BuildHTML1", QStringLiteral("Build &HTML..."), Picture::BuildHtml);
+    publishAction = add(scriptMenu, "Publish1", QStringLiteral("Pu&blish..."));
+    uploadAction = add(scriptMenu, "Upload1", QStringLiteral("&Upload..."));
     uploadAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
-    script->addAction(uploadAction);
 
-    QMenu* option = bar->addMenu(QStringLiteral("&Option"));
-    webBrowserAction = make("WebBrowser1", QStringLiteral("Web &Browser..."));
-    ImageQuality1 = make("ImageQuality1", QStringLiteral("Image &Quality..."));
-    option->addActions({webBrowserAction, ImageQuality1});
-    // Upload to the web server.
-    webServerAction = make("WebServer1", QStringLiteral("Web &Server..."));
-    option->addAction(webServerAction);
+    optionMenu = bar->addMenu(QStringLiteral("&Option"));
+    webBrowserAction = add(optionMenu, "WebBrowser1", QStringLiteral("Web &Browser..."));
+    ImageQuality1 = add(optionMenu, "ImageQuality1", QStringLiteral("Image &Quality..."));
+    webServerAction = add(optionMenu, "WebServer1", QStringLiteral("Web &Server..."));
 
-    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
-    helpTopicsAction = make("Topic1", QStringLiteral("Help &Topics"), Picture::Help);
-    viewSampleAction = make("ViewSample1", QStringLiteral("View &Sample..."));
-    homepageAction = make("Homepage1", QStringLiteral("&Homepage"));
-    contactUsAction = make("ContactUs1", QStringLiteral("&Contact Us"));
-    aboutAction = make("About1", QStringLiteral("&About"));
-    help->addActions({helpTopicsAction, viewSampleAction});
-    help->addSeparator();
-    help->addActions({homepageAction, contactUsAction, aboutAction});
+    helpMenu = bar->addMenu(QStringLiteral("&Help"));
+    helpTopicsAction = add(helpMenu, "Topic1", QStringLiteral("Help &Topics"), Picture::Help);
+    viewSampleAction = add(helpMenu, "ViewSample1", QStringLiteral("View &Sample..."));
+    helpMenu->addSeparator();
+    homepageAction = add(helpMenu, "Homepage1", QStringLiteral("&Homepage"));
+    contactUsAction = add(helpMenu, "ContactUs1", QStringLiteral("&Contact Us"));
+    aboutAction = add(helpMenu, "About1", QStringLiteral("&About"));
 }
 
-QAction* MainActions::insertPictures(const char* name) {
-    return make(name, QStringLiteral("Insert &Pictures..."), Picture::insertPictures);
-}
-
-QAction* MainActions::tool(const char* name, Picture picture, const QString& hint) {
-    QAction* action = make(name, hint, picture);
+void MainActions::tool(QAction* action, const char* name, const QString& hint) {
+    // The button shows the hint as its tooltip; the menu keeps its caption.
     action->setToolTip(hint);
     toolBar->addAction(action);
     QToolButton* b = button(action);
@@ -124,7 +134,6 @@ QAction* MainActions::tool(const char* name, Picture picture, const QString& hin
     // The hint line shows this text when the mouse moves over the button.
     b->setProperty("hint", hint);
     b->setAutoRaise(true);
-    return action;
 }
 
 void MainActions::buildToolBar() {
@@ -137,44 +146,37 @@ void MainActions::buildToolBar() {
     toolBar->setContextMenuPolicy(Qt::PreventContextMenu);
     window_.addToolBar(Qt::TopToolBarArea, toolBar);
 
-    newTool = tool("tlbtnNew", Picture::New, QStringLiteral("Create a new project"));
-    openTool = tool("tlbtnOpen", Picture::Open,
-                    QStringLiteral("Open a project from the file that you saved before"));
-    saveTool = tool("tlbtnSave", Picture::Save, QStringLiteral("Save the current project to a file"));
+    tool(newAction, "tlbtnNew", QStringLiteral("Create a new project"));
+    tool(openAction, "tlbtnOpen", QStringLiteral("Open a project from the file that you saved before"));
+    tool(saveAction, "tlbtnSave", QStringLiteral("Save the current project to a file"));
     toolBar->addSeparator();
-    insertTool = tool("tlbtnInsert", Picture::Insert, QStringLiteral("Insert a new item"));
-    insertPicturesTool = tool("insertPicturesTool", Picture::insertPictures,
-                              QStringLiteral("Insert one item for each of the pictures you choose"));
-    deleteTool = tool("tlbtnDelete", Picture::Delete, QStringLiteral("Delete selected item"));
-    moveUpTool = tool("tlbtnMoveUp", Picture::MoveUp, QStringLiteral("Move the selected item up"));
-    moveDownTool = tool("tlbtnMoveDown", Picture::MoveDown, QStringLiteral("Move the selected item down"));
+    tool(insertAction, "tlbtnInsert", QStringLiteral("Insert a new item"));
+    tool(insertPicturesAction, "insertPicturesTool",
+         QStringLiteral("Insert one item for each of the pictures you choose"));
+    tool(deleteAction, "tlbtnDelete", QStringLiteral("Delete selected item"));
+    tool(moveUpAction, "tlbtnMoveUp", QStringLiteral("Move the selected item up"));
+    tool(moveDownAction, "tlbtnMoveDown", QStringLiteral("Move the selected item down"));
     toolBar->addSeparator();
-    buildHtmlTool = tool("tlbtnBuildHTML", Picture::BuildHtml, QStringLiteral("Build the HTML code"));
-    previewTool = tool("tlbtnPreview", Picture::Preview, QStringLiteral("preview the applet in web browser"));
+    tool(buildHtmlAction, "tlbtnBuildHTML", QStringLiteral("Build the HTML code"));
+    tool(previewAction, "tlbtnPreview", QStringLiteral("preview the applet in web browser"));
     toolBar->addSeparator();
-    helpTool = tool("tlbtnHelp", Picture::Help, QStringLiteral("Show help document"));
+    tool(helpTopicsAction, "tlbtnHelp", QStringLiteral("Show help document"));
 }
 
 void MainActions::buildPopup() {
     popup = new QMenu(&window_);
     popup->setObjectName(QStringLiteral("PopupMenu1"));
-    popupInsertAction = make("Insert1", QStringLiteral("I&nsert"), Picture::Insert);
-    popupDeleteAction = make("Delete1", QStringLiteral("&Delete"), Picture::Delete);
-    popupMoveUpAction = make("MoveUp1", QStringLiteral("Move &Up"), Picture::MoveUp);
-    popupMoveDownAction = make("MoveDown1", QStringLiteral("Move &Down"), Picture::MoveDown);
-    insertPicturesPopupItem = insertPictures("insertPicturesPopupItem");
-    popup->addActions({popupInsertAction, insertPicturesPopupItem, popupDeleteAction, popupMoveUpAction,
-                       popupMoveDownAction});
+    popup->addActions({insertAction, insertPicturesAction, deleteAction, moveUpAction, moveDownAction});
 }
 
-QToolButton* MainActions::button(QAction* toolAction) const {
-    return qobject_cast<QToolButton*>(toolBar->widgetForAction(toolAction));
+QToolButton* MainActions::button(QAction* action) const {
+    return qobject_cast<QToolButton*>(toolBar->widgetForAction(action));
 }
 
 QList<QToolButton*> MainActions::toolButtons() const {
     QList<QToolButton*> list;
-    for (QAction* a : {newTool, openTool, saveTool, insertTool, deleteTool, moveUpTool, moveDownTool,
-                       buildHtmlTool, previewTool, helpTool})
+    for (QAction* a : {newAction, openAction, saveAction, insertAction, deleteAction, moveUpAction,
+                       moveDownAction, buildHtmlAction, previewAction, helpTopicsAction})
         list << button(a);
     return list;
 }

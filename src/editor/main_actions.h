@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
+#include <QString>
 
 #include "editor/icon_set.h"
 
@@ -9,18 +11,37 @@ class QMainWindow;
 class QMenu;
 class QToolBar;
 class QToolButton;
+class QUndoStack;
 
 namespace marivel {
 
 // The main window's commands as the user reaches them: the main menu, the
-// tool bar "tlbr1" and the design tree's popup menu. Every entry is its own
-// action named like its control, because the item commands set the enabled
-// state of the popup entry, the tool button and the menu entry one by one.
-// Wiring the actions to behaviour is the main window's business.
+// tool bar "tlbr1" and the design tree's popup menu. Each command is one
+// action, shared by the menu, the tool bar and the popup: its enabled state
+// lives in one place. Wiring the actions to behaviour is the main window's
+// business; another command is one call of add().
 class MainActions final : public QObject {
     Q_OBJECT
 public:
-    explicit MainActions(QMainWindow& window);
+    // Undo and Redo follow undoStack: their captions name the step
+    // ("&Undo Delete") and they are enabled while there is one.
+    MainActions(QMainWindow& window, QUndoStack& undoStack);
+
+    // Adds an action named name (its objectName) to menu; also names it
+    // under alias when given, for lookups by the older popup names.
+    QAction* add(QMenu* menu, const char* name, const QString& caption,
+                 icons::Picture picture = icons::Picture::None);
+    // The action with that objectName or alias; nullptr when there is none.
+    QAction* byName(const QString& name) const;
+
+    // The menus, for the commands to add to them.
+    QMenu* fileMenu;
+    QMenu* editMenu;
+    QMenu* viewMenu;
+    QMenu* itemMenu;
+    QMenu* scriptMenu;
+    QMenu* optionMenu;
+    QMenu* helpMenu;
 
     // File
     QAction* newAction;
@@ -31,19 +52,19 @@ public:
     QAction* saveAsTemplateAction;
     QMenu* recentFilesSubmenu;
     QAction* exitAction;
-    // Edit: the captions name the step ("&Undo Delete").
+    // Edit
     QAction* undoAction;
     QAction* redoAction;
     // View
     QAction* toolBarAction;
     QAction* statusBarAction;
     QAction* thumbnailsMenuItem;  // "&Thumbnails", checked: photos as tree icons
-    // Item
+    // Item (also on the tool bar and in the popup)
     QAction* insertAction;
+    QAction* insertPicturesAction;
     QAction* deleteAction;
     QAction* moveUpAction;
     QAction* moveDownAction;
-    QAction* insertPicturesMenuItem;
     // Script
     QAction* previewAction;
     QAction* buildHtmlAction;
@@ -60,39 +81,21 @@ public:
     QAction* contactUsAction;
     QAction* aboutAction;
 
-    // Tool bar and its buttons' actions (the buttons carry the same names).
     QToolBar* toolBar;
-    QAction* newTool;
-    QAction* openTool;
-    QAction* saveTool;
-    QAction* insertTool;
-    QAction* insertPicturesTool;  // beside Insert; not one of the ten original buttons
-    QAction* deleteTool;
-    QAction* moveUpTool;
-    QAction* moveDownTool;
-    QAction* buildHtmlTool;
-    QAction* previewTool;
-    QAction* helpTool;
-
     // The design tree's popup menu.
     QMenu* popup;
-    QAction* popupInsertAction;
-    QAction* popupDeleteAction;
-    QAction* popupMoveUpAction;
-    QAction* popupMoveDownAction;
-    QAction* insertPicturesPopupItem;
 
-    QToolButton* button(QAction* toolAction) const;
-    // The ten tool buttons in their order on the bar.
+    // The tool button that shows action on the tool bar.
+    QToolButton* button(QAction* action) const;
+    // The ten tool buttons of the original bar, in their order.
     QList<QToolButton*> toolButtons() const;
 
 private:
-    QAction* make(const char* name, const QString& caption, icons::Picture picture = icons::Picture::None);
-    QAction* tool(const char* name, icons::Picture picture, const QString& hint);
-    QAction* insertPictures(const char* name);
-    void buildMenus();
+    void buildMenus(QUndoStack& undoStack);
     void buildToolBar();
     void buildPopup();
+    // Puts action on the tool bar as a button named name, showing hint.
+    void tool(QAction* action, const char* name, const QString& hint);
 
     QMainWindow& window_;
 };

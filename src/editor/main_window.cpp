@@ -5,11 +5,15 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDockWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSplitter>
@@ -18,6 +22,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
+#include <QTreeWidget>
+#include <QUndoView>
 #include <QVBoxLayout>
 
 #include "documents/document_commands.h"
@@ -26,14 +32,14 @@
 #include "documents/preview_commands.h"
 #include "documents/upload_commands.h"
 #include "editor/icon_set.h"
-#include "editor/item_decorations.h"
 #include "editor/item_page.h"
 #include "editor/main_actions.h"
 #include "editor/path_page.h"
+#include "editor/picture_files.h"
+#include "editor/project_document.h"
 #include "editor/script_page.h"
 #include "editor/status_line.h"
 #include "editor/window_activation.h"
-#include "model/field_codec.h"
 #include "platform/file_type_registration.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
@@ -100,7 +106,7 @@ QString JoinCommandLine(const QStringList& arguments) {
 void OpenCommandLineProject(MainWindow& form, const QStringList& arguments) {
     const QString path = JoinCommandLine(arguments);
     if (path.isEmpty()) return;
-    form.setModifiedFlag(false);
+    form.document().forgetChangesQuietly();
     try {
         form.openProjectByPath(path);
     } catch (...) {
@@ -118,27 +124,34 @@ MainWindow::MainWindow(Prompter& prompter, SettingsStore& settings, Shell& shell
     setObjectName(QStringLiteral("MainForm"));
     new WindowActivationReturn(*this);
     buildLayout();
-    documents_ = std::make_unique<DocumentCommands>(*this);
+    documents_ = std::make_unique<DocumentCommands>(*editor_);
     connectCommands();
-    connectPages();
-    installPictures();
+    buildDocks();
+    acceptProjectDropsEverywhere();
     installHintLine();
     installUndoKeys();
-    initialize();
+
+    PublishingAgent& agent = document_->agent();
+    agent.Quality = LoadImageQuality(settings_);
+    agent.SetWorkFolder(options_.workFolder);
+    editor_->startEmpty();
+    setWindowTitle(QStringLiteral("Marivel"));
+    registerFileType();
+    // A list that cannot be read is told, and the editor starts without it.
+    editor_->runGuarded([this] { documents_->loadRecentFilesMenu(); });
+    editor_->clearModified();
     // The HTML code window and then the help window come with these
     // commands: created hidden now and kept for the whole run.
-    preview_ = std::make_unique<PreviewCommands>(*this, options_.browsers);
-    help_ = std::make_unique<HelpCommands>(*this);
-    upload_ = new UploadCommands(*this, statusLine_, this);  // upload to the web server
-    itemPage_->setProjectFolder([this] { return agent_->ProjectFolder; });
+    preview_ = std::make_unique<PreviewCommands>(*editor_, options_.browsers);
+    help_ = std::make_unique<HelpCommands>(*editor_);
+    upload_ = new UploadCommands(*editor_, statusLine_, this);
 }
 
 MainWindow::~MainWindow() {
-    // The pages' change handlers must not reach a half-destroyed window.
-    if (scriptPage_) scriptPage_->disconnect(this);
-    if (pathPage_) pathPage_->disconnect(this);
-    if (itemPage_) itemPage_->disconnect(this);
     if (designTreeWidget_) designTreeWidget_->disconnect(this);
+    // The editor refers to the document: it goes first.
+    delete editor_;
+    editor_ = nullptr;
 }
 
 QTreeWidget* MainWindow::treeWidget() const {
@@ -153,18 +166,19 @@ void MainWindow::buildLayout() {
     setFont(font);
     setWindowIcon(icons::application());
 
-    actions_ = new MainActions(*this);
-
     statusLine_ = new StatusLine(this);
     setStatusBar(statusLine_);
+    const std::filesystem::path writable =
+        options_.writableFolder.empty() ? options_.programFolder : options_.writableFolder;
+    document_ =
+        std::make_unique<ProjectDocument>(ProgramFolders{options_.programFolder, writable}, statusLine_);
+    actions_ = new MainActions(*this, document_->undoStack());
 
-    splitter_ = new QSplitter(Qt::Horizontal, this);
-    splitter_->setObjectName(QStringLiteral("Splitter1"));
-    splitter_->setHandleWidth(3);
-    splitter_->setChildrenCollapsible(false);
-
-    treePanel_ = new QWidget(splitter_);
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("Splitter1"));
+    treePanel_ = new QWidget(splitter);
     treePanel_->setObjectName(QStringLiteral("pnlTreeView"));
+    treePanel_->setProperty("hint", kTreeHint);
     auto* treeLayout = new QVBoxLayout(treePanel_);
     treeLayout->setContentsMargins(0, 0, 0, 0);
     designTreeWidget_ = new DesignTreeWidget(treePanel_);
@@ -180,10 +194,8 @@ void MainWindow::buildLayout() {
     designTreeWidget_->setToolTip(kTreeHint);
     designTreeWidget_->setProperty("hint", kTreeHint);
     treeLayout->addWidget(designTreeWidget_);
-    designTree_ =
-        std::make_unique<TreeWidgetDesignTree>(*designTreeWidget_, icons::itemNode(), icons::rootNode());
 
-    propertyTabs_ = new QTabWidget(splitter_);
+    propertyTabs_ = new QTabWidget(splitter);
     propertyTabs_->setObjectName(QStringLiteral("pgcntrl1"));
     propertyTabs_->setMinimumSize(433, 420);
     scriptPage_ = new ScriptPage(prompter_, settings_);
@@ -196,17 +208,39 @@ void MainWindow::buildLayout() {
     propertyTabs_->addTab(itemPage_, QStringLiteral("Item General"));
     propertyTabs_->addTab(pathPage_, QStringLiteral("Path"));
 
-    splitter_->addWidget(treePanel_);
-    splitter_->addWidget(propertyTabs_);
-    splitter_->setStretchFactor(0, 0);
-    splitter_->setStretchFactor(1, 1);
-    splitter_->setSizes({337, 781 - 337 - 3});
-    setCentralWidget(splitter_);
+    splitter->addWidget(treePanel_);
+    splitter->addWidget(propertyTabs_);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({337, 781 - 337 - 3});
+    setCentralWidget(splitter);
 
+    editor_ = new ProjectEditor(
+        *document_,
+        {this, designTreeWidget_, propertyTabs_, scriptPage_, itemPage_, pathPage_, actions_, statusLine_},
+        prompter_, settings_, shell_);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.center() - QPoint(width() / 2, height() / 2));
     }
+}
+
+// View > Undo History: every step of the project, the saved one marked; a
+// click goes back or forward to that step.
+void MainWindow::buildDocks() {
+    historyDock_ = new QDockWidget(QStringLiteral("Undo History"), this);
+    historyDock_->setObjectName(QStringLiteral("undoHistoryDock"));
+    auto* view = new QUndoView(&document_->undoStack(), historyDock_);
+    view->setObjectName(QStringLiteral("undoHistoryView"));
+    view->setEmptyLabel(QStringLiteral("Opened project"));
+    view->setCleanIcon(icons::picture(icons::Picture::Save));
+    historyDock_->setWidget(view);
+    addDockWidget(Qt::RightDockWidgetArea, historyDock_);
+    historyDock_->hide();
+    QAction* shown = historyDock_->toggleViewAction();
+    shown->setText(QStringLiteral("Undo &History"));
+    shown->setObjectName(QStringLiteral("undoHistoryAction"));
+    actions_->viewMenu->addAction(shown);
 }
 
 void MainWindow::bind(std::initializer_list<QAction*> actions, const std::function<void()>& command) {
@@ -216,67 +250,44 @@ void MainWindow::bind(std::initializer_list<QAction*> actions, const std::functi
 
 void MainWindow::connectCommands() {
     MainActions& a = *actions_;
-    bind({a.popupInsertAction, a.insertAction, a.insertTool}, [this] { insertItem(); });
-    bind({a.popupDeleteAction, a.deleteAction, a.deleteTool}, [this] { deleteItem(); });
-    bind({a.popupMoveUpAction, a.moveUpAction, a.moveUpTool}, [this] { moveItemUp(); });
-    bind({a.popupMoveDownAction, a.moveDownAction, a.moveDownTool}, [this] { moveItemDown(); });
-    bind({a.undoAction}, [this] { undo(); });
-    bind({a.redoAction}, [this] { redo(); });
-    connectDocumentCommands();
+    ProjectEditor& e = *editor_;
+    bind({a.insertAction}, [&e] { e.insertItem(); });
+    bind({a.deleteAction}, [&e] { e.deleteItem(); });
+    bind({a.moveUpAction}, [&e] { e.moveItemUp(); });
+    bind({a.moveDownAction}, [&e] { e.moveItemDown(); });
+    bind({a.undoAction}, [&e] { e.undo(); });
+    bind({a.redoAction}, [&e] { e.redo(); });
+    bind({a.newAction}, [this] { documents_->newProject(); });
+    bind({a.openAction}, [this] { documents_->openWithDialog(); });
+    bind({a.saveAction}, [this] { documents_->saveProject(); });
+    bind({a.saveAsAction}, [this] { documents_->saveProjectAs(); });
+    bind({a.templatesAction}, [this] { documents_->showTemplates(); });
+    bind({a.saveAsTemplateAction}, [this] { documents_->saveAsTemplate(); });
+    connect(a.exitAction, &QAction::triggered, this, &QWidget::close);
     // The output and help commands are made after the menus are connected:
     // each click reaches them anew.
-    bind({a.buildHtmlAction, a.buildHtmlTool}, [this] { preview_->showHtmlCode(); });
-    bind({a.previewAction, a.previewTool}, [this] { preview_->previewInBrowser(); });
+    bind({a.buildHtmlAction}, [this] { preview_->showHtmlCode(); });
+    bind({a.previewAction}, [this] { preview_->previewInBrowser(); });
     bind({a.publishAction}, [this] { preview_->showPublishReport(); });
     bind({a.webBrowserAction}, [this] { preview_->chooseWebBrowser(); });
     bind({a.ImageQuality1}, [this] { chooseImageQuality(); });
-    // Upload to the web server.
     bind({a.uploadAction}, [this] { upload_->upload(); });
     bind({a.webServerAction}, [this] { upload_->chooseServer(); });
-
     connect(a.toolBarAction, &QAction::triggered, this, &MainWindow::showToolBar);
     connect(a.statusBarAction, &QAction::triggered, this, &MainWindow::showStatusLine);
     // The window's own tool-bar menu would hide the bar behind the tick's back.
     setContextMenuPolicy(Qt::NoContextMenu);
-
-    bind({a.helpTopicsAction, a.helpTool}, [this] { help_->showHelpTopics(); });
+    bind({a.helpTopicsAction}, [this] { help_->showHelpTopics(); });
     bind({a.viewSampleAction}, [this] { help_->viewSample(); });
     bind({a.homepageAction}, [this] { help_->openHomepage(); });
     bind({a.contactUsAction}, [this] { help_->openContactPage(); });
     bind({a.aboutAction}, [this] { help_->showAbout(); });
 
-    connect(designTreeWidget_, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current) { run([&] { treeSelectionChanged(current); }); });
-    connect(designTreeWidget_, &DesignTreeWidget::mousePressed, this,
-            [this] { run([this] { treeMousePressed(); }); });
     connect(designTreeWidget_, &QWidget::customContextMenuRequested, this, &MainWindow::showTreePopup);
-    connect(designTreeWidget_, &DesignTreeWidget::moveRequested, this,
-            [this](QTreeWidgetItem* node, QTreeWidgetItem* target, DesignTreeWidget::DropPlace place) {
-                run([&] { moveNode(node, target, place); });
-            });
-}
-
-void MainWindow::connectDocumentCommands() {
-    MainActions& a = *actions_;
-    bind({a.newAction, a.newTool}, [this] { documents_->newProject(); });
-    bind({a.openAction, a.openTool}, [this] { documents_->openWithDialog(); });
-    bind({a.saveAction, a.saveTool}, [this] { documents_->saveProject(); });
-    bind({a.saveAsAction}, [this] { documents_->saveProjectAs(); });
-    bind({a.templatesAction}, [this] { documents_->showTemplates(); });
-    bind({a.saveAsTemplateAction}, [this] { documents_->saveAsTemplate(); });
-    connect(a.exitAction, &QAction::triggered, this, &QWidget::close);
-}
-
-void MainWindow::connectPages() {
-    connect(scriptPage_, &ScriptPage::modified, this, &MainWindow::markModified);
-    connect(pathPage_, &PathPage::modified, this, &MainWindow::markModified);
-    connect(itemPage_, &ItemPage::modified, this, &MainWindow::markModified);
-    // Leaving a field, or picking a value from a list or a dialog, commits
-    // the pages: each such edit is one step of the undo history.
-    auto fieldEdited = [this](bool typed) { run([this, typed] { commitFieldEdits(typed); }); };
-    connect(scriptPage_, &ScriptPage::editFinished, this, fieldEdited);
-    connect(pathPage_, &PathPage::editFinished, this, fieldEdited);
-    connect(itemPage_, &ItemPage::editFinished, this, fieldEdited);
+    connect(editor_, &ProjectEditor::projectDropped, this,
+            [this](const QString& path) { openProjectByPath(path); });
+    // Save is there while the project differs from what was saved.
+    connect(document_.get(), &ProjectDocument::modifiedChanged, a.saveAction, &QAction::setEnabled);
     // The ten group help buttons share one handler, told apart by their tags.
     auto groupHelp = [this](int tag) { run([this, tag] { help_->showGroupHelp(tag); }); };
     connect(scriptPage_, &ScriptPage::helpRequested, this, groupHelp);
@@ -284,34 +295,17 @@ void MainWindow::connectPages() {
     connect(itemPage_, &ItemPage::helpRequested, this, groupHelp);
 }
 
+// Shows the image quality choice; OK stores it, the next generation uses
+// it, and a choice that differs makes the project unsaved: the next save
+// writes other files.
 void MainWindow::chooseImageQuality() {
     ImageQualityDialog dialog(settings_, this);
-    if (dialog.exec() == QDialog::Accepted) agent_->Quality = dialog.chosen();
-}
-
-void MainWindow::initialize() {
-    const std::filesystem::path writable =
-        options_.writableFolder.empty() ? options_.programFolder : options_.writableFolder;
-    agent_ = std::make_unique<PublishingAgent>(ProgramFolders{options_.programFolder, writable}, statusLine_);
-    agent_->Quality = LoadImageQuality(settings_);
-    agent_->SetWorkFolder(options_.workFolder);
-    currentItemNode_ = nullptr;
-    descendantCount_ = 0;
-    suppressTreeEvents_ = false;
-    currentFileName_.clear();
-    resetTree();
-    suppressTreeEvents_ = false;
-    agent_->ResetProject();
-    loadSliderPages();
-    setWindowTitle(QStringLiteral("Marivel"));
-    registerFileType();
-    // A list that cannot be read is told, and the editor starts without it.
-    runGuarded([this] { documents_->loadRecentFilesMenu(); });
-    clearModified();
-    lastPageIndex_ = kNeverArranged;
-    // The item commands stay as the designer made them (all enabled) until
-    // the tree is first used; their handlers guard the root.
-    updatePageTabs();
+    if (dialog.exec() != QDialog::Accepted) return;
+    PublishingAgent& agent = document_->agent();
+    const ImageQuality chosen = dialog.chosen();
+    if (chosen == agent.Quality) return;
+    agent.Quality = chosen;
+    document_->markUnrecordedChange();
 }
 
 void MainWindow::registerFileType() {
@@ -324,67 +318,12 @@ void MainWindow::registerFileType() {
     registration.runCacheUpdaters = options_.runCacheUpdaters;
     registration.icon = icons::application().pixmap(32, 32).toImage();
     // An installed program's package brings its own desktop entry.
-    registration.installed = !agent_->Folders().IsPortable();
+    registration.installed = !document_->agent().Folders().IsPortable();
     // A desktop that cannot take the association is no reason to stop.
     registration.writeFreedesktop();
 #ifdef Q_OS_WIN
     writeClassesRootAssociation(settings_, registration.executable);
 #endif
-}
-
-void MainWindow::setModifiedState(bool modified) {
-    modified_ = modified;
-    actions_->saveTool->setEnabled(modified);
-    actions_->saveAction->setEnabled(modified);
-}
-
-void MainWindow::markModified() {
-    setModifiedState(true);
-}
-
-void MainWindow::clearModified() {
-    setModifiedState(false);
-    // Start, New and Open end here with the new project shown: the history
-    // starts from it.
-    if (historyPending_ && !suppressTreeEvents_) resetHistory();
-}
-
-// --- pages ------------------------------------------------------------------------
-
-void MainWindow::commitSliderPages() {
-    scriptPage_->settleNumbers();
-    SliderSettings slider;
-    scriptPage_->apply(slider);
-    pathPage_->apply(slider);
-    agent_->SetAppletData(slider);
-}
-
-void MainWindow::loadSliderPages() {
-    const SliderSettings slider = agent_->GetAppletData();
-    scriptPage_->load(slider);
-    pathPage_->load(slider);
-}
-
-void MainWindow::commitItemPage(int index) {
-    agent_->SetItem(itemPage_->commit(), index);
-    // A path typed into the page shows on its node once it is committed.
-    if (decorations_) decorations_->refresh(designTree_->item(index + 1));
-}
-
-void MainWindow::loadItemPage(int index) {
-    itemPage_->load(agent_->GetItem(index));
-}
-
-void MainWindow::showItemImagePath() {
-    if (currentItemNode_)
-        itemPage_->showImagePath(agent_->GetItem(indexOf(currentItemNode_) - 1).OriginalImagePath);
-}
-
-void MainWindow::commitPages() {
-    commitSliderPages();
-    if (currentItemNode_) commitItemPage(indexOf(currentItemNode_) - 1);
-    // What the user typed reaches the history before the command's own work.
-    recordFieldEdits(true);
 }
 
 // --- hint line --------------------------------------------------------------------
@@ -395,7 +334,7 @@ void MainWindow::installHintLine() {
         if (auto* w = findChild<QWidget*>(QLatin1String(name))) controls << w;
     controls << treePanel_ << designTreeWidget_ << designTreeWidget_->viewport();
     for (QToolButton* b : actions_->toolButtons()) controls << b;
-    controls << actions_->button(actions_->insertPicturesTool);
+    controls << actions_->button(actions_->insertPicturesAction);
     for (QWidget* w : controls) {
         w->setMouseTracking(true);
         w->installEventFilter(this);
@@ -425,13 +364,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         if (node && node->parent()) {
             QToolTip::showText(help->globalPos(),
                                QStringLiteral("<p style='white-space:pre'>%1</p>")
-                                   .arg(itemToolTip(node).toHtmlEscaped().replace(QLatin1Char('\n'),
-                                                                                  QStringLiteral("<br>"))),
+                                   .arg(editor_->itemToolTip(node).toHtmlEscaped().replace(
+                                       QLatin1Char('\n'), QStringLiteral("<br>"))),
                                designTreeWidget_->viewport());
             return true;
         }
     }
-    if (event->type() == QEvent::MouseMove) {
+    if (event->type() == QEvent::MouseMove && !editor_->treeEventsSuppressed()) {
         // A move that a watched control leaves unhandled travels on to its
         // watched parent as a copy with the same time and screen position;
         // the innermost control's hint is the one to keep.
@@ -441,15 +380,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         if (control == designTreeWidget_->viewport()) control = designTreeWidget_;
         if (control && !(key == lastMove_)) {
             lastMove_ = key;
-            showControlHint(control);
+            statusLine_->showHint(control->property("hint").toString());
         }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void MainWindow::showControlHint(QWidget* control) {
-    if (suppressTreeEvents_) return;
-    statusLine_->showHint(control->property("hint").toString());
 }
 
 // --- documents --------------------------------------------------------------------
@@ -458,31 +392,38 @@ void MainWindow::openProjectByPath(const QString& path) {
     documents_->openProjectByPath(path);
 }
 
-void MainWindow::showRoot(bool expandItems) {
-    // The view lays out expanded nodes level by level on the stack, so a file
-    // nested tens of thousands of levels deep would crash it when expanded
-    // whole; no project a person reads nests anywhere near this far.
-    constexpr int kExpandedLevels = 200;
-    if (expandItems) designTreeWidget_->expandRecursively(designTreeWidget_->rootIndex(), kExpandedLevels);
-    selectRoot();
-    refreshItemDecorations();
-    // The root is selected without a mouse press: the commands still had
-    // the states of the node selected before (Insert disabled, Delete
-    // enabled), so a new project could not get its first item.
-    updateItemCommands();
+void MainWindow::acceptProjectDropsEverywhere() {
+    setAcceptDrops(true);
+    // Text fields take dropped files as text of their own; a project file
+    // dropped on one opens instead.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (w->acceptDrops() && w != designTreeWidget_ && w != designTreeWidget_->viewport())
+            w->installEventFilter(this);
 }
 
-QMenu* MainWindow::recentFilesMenu() const {
-    return actions_->recentFilesSubmenu;
+bool MainWindow::takeProjectDrop(QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QString project = DroppedProject(drop->mimeData()->urls());
+    if (project.isEmpty()) return false;
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    if (type == QEvent::Drop)
+        editor_->whenIdle([this, project] { run([&] { openProjectByPath(project); }); });
+    return true;
 }
 
-bool MainWindow::runGuarded(const std::function<void()>& command) {
-    bool completed = false;
-    run([&] {
-        command();
-        completed = true;
-    });
-    return completed;
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!takeProjectDrop(event)) QMainWindow::dragEnterEvent(event);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (!takeProjectDrop(event)) QMainWindow::dragMoveEvent(event);
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    if (!takeProjectDrop(event)) QMainWindow::dropEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -499,6 +440,28 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
     else
         event->ignore();
+}
+
+// --- tree popup and bars ----------------------------------------------------------------
+
+void MainWindow::showTreePopup(const QPoint& position) {
+    // The press that opened the menu has already selected the node under the
+    // mouse, so every entry acts on the node the user right-clicked.
+    QPoint at = position;
+    // The menu key asks for the menu at the selected node, which may be
+    // scrolled out of view: the menu would open away from the tree, even
+    // outside the window. The node is brought into view and the menu opens
+    // at it.
+    if (!designTreeWidget_->viewport()->rect().contains(at)) {
+        if (QTreeWidgetItem* node = designTreeWidget_->currentItem()) {
+            designTreeWidget_->scrollToItem(node);
+            at = designTreeWidget_->visualItemRect(node).center();
+        }
+        const QSize view = designTreeWidget_->viewport()->size();
+        at.setX(std::clamp(at.x(), 0, std::max(0, view.width() - 1)));
+        at.setY(std::clamp(at.y(), 0, std::max(0, view.height() - 1)));
+    }
+    actions_->popup->exec(designTreeWidget_->viewport()->mapToGlobal(at));
 }
 
 void MainWindow::showToolBar(bool shown) {

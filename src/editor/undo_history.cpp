@@ -26,12 +26,6 @@ bool sameShape(const std::vector<NodeRecord>& a, const std::vector<NodeRecord>& 
                       [](const auto& x, const auto& y) { return x.depth == y.depth; });
 }
 
-// The fields of the slider record a page shows, by their position in the
-// record: the three names derived from the slider name are not among them.
-constexpr int kShownAppletPositions[] = {0, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 19};
-// The item page shows these four; the others are computed by the generator.
-constexpr int kShownItemPositions[] = {1, 2, 3, 4};
-
 // The run [first, first + removed) of a that stands as [first, first + added)
 // in b: everything outside it is the same in both.
 struct Run {
@@ -52,13 +46,21 @@ std::vector<NodeRecord> slice(const std::vector<NodeRecord>& nodes, std::size_t 
     return {nodes.begin() + long(first), nodes.begin() + long(first + count)};
 }
 
-// Widens a step's run of nodes so that it also covers the change `run` from
-// `from` to `to`. `from` holds the step's `replaced` side at `first`; that
+NodePatch patchBetween(const std::vector<NodeRecord>& a, const std::vector<NodeRecord>& b) {
+    const Run run = differingRun(a, b, true);
+    return {run.first, slice(a, run.first, run.removed), slice(b, run.first, run.added)};
+}
+
+// Widens a patch's run of nodes so that it also covers the change `run` from
+// `from` to `to`. `from` holds the patch's `replaced` side at `first`; that
 // side becomes the matching part of `to`, while the `kept` side (the other
-// state of the step) gains the nodes of `from` around it, unchanged by the step.
+// state of the patch) gains the nodes of `from` around it, unchanged by it.
 void widen(std::size_t& first, std::vector<NodeRecord>& kept, std::vector<NodeRecord>& replaced,
            const std::vector<NodeRecord>& from, const std::vector<NodeRecord>& to, const Run& run) {
     if (run.removed == 0 && run.added == 0) return;
+    // An empty patch stands anywhere: it starts where the change does, so
+    // that it keeps no more nodes than the change touched.
+    if (kept.empty() && replaced.empty()) first = run.first;
     const std::size_t lo = std::min(first, run.first);
     const std::size_t hi = std::max(first + replaced.size(), run.first + run.removed);
     std::vector<NodeRecord> widened = slice(from, lo, first - lo);
@@ -69,159 +71,177 @@ void widen(std::size_t& first, std::vector<NodeRecord>& kept, std::vector<NodeRe
     first = lo;
 }
 
-}  // namespace
-
-bool sameShownFields(const SliderSettings& a, const SliderSettings& b) {
-    for (const int f : kShownAppletPositions)
-        if (a.*kAppletFields[f] != b.*kAppletFields[f]) return false;
-    return true;
-}
-
-bool sameShownFields(const SliderItem& a, const SliderItem& b) {
-    for (const int f : kShownItemPositions)
-        if (a.*kItemFields[f] != b.*kItemFields[f]) return false;
-    return true;
-}
-
-void UndoHistory::reset(ProjectState state) {
-    baseline_ = std::move(state);
-    steps_.clear();
-    position_ = 0;
-    clean_ = 0;
-}
-
-void UndoHistory::absorb(ProjectState now) {
-    // The change belongs to the state at the current position: the step
-    // that led here ends in it, and the step Redo would do starts from it.
-    // Undo and Redo then give back each state whole, computed fields too
-    // (a committed item whose picture is missing is saved with them empty).
-    // Opening and closing nodes between steps is the user's view, not a
-    // change to keep with a step.
-    const Run run = differingRun(baseline_.nodes, now.nodes, false);
-    if (position_ > 0) {
-        Step& done = steps_[position_ - 1];
-        widen(done.first, done.before, done.after, baseline_.nodes, now.nodes, run);
-        done.appletAfter = now.applet;
-        done.rootExpandedAfter = now.rootExpanded;
-    }
-    if (position_ < steps_.size()) {
-        Step& next = steps_[position_];
-        widen(next.first, next.after, next.before, baseline_.nodes, now.nodes, run);
-        next.appletBefore = now.applet;
-        next.rootExpandedBefore = now.rootExpanded;
-    }
-    baseline_ = std::move(now);
-}
-
-std::vector<FieldChange> UndoHistory::shownChanges(const ProjectState& a, const ProjectState& b) {
-    std::vector<FieldChange> changes;
-    if (!sameShape(a.nodes, b.nodes)) return changes;
-    for (const int f : kShownAppletPositions)
-        if (a.applet.*kAppletFields[f] != b.applet.*kAppletFields[f]) changes.push_back({-1, f});
-    for (std::size_t i = 0; i < a.nodes.size(); ++i) {
-        if (a.nodes[i].item == b.nodes[i].item) continue;
-        for (const int f : kShownItemPositions)
-            if (a.nodes[i].item.*kItemFields[f] != b.nodes[i].item.*kItemFields[f])
-                changes.push_back({int(i), f});
-    }
-    return changes;
-}
-
-bool UndoHistory::differsVisibly(const ProjectState& a, const ProjectState& b) {
-    if (!sameShape(a.nodes, b.nodes)) return true;
-    // Items of the same shape that moved differ in their shown fields too;
-    // identical items trading places change nothing anyone could see or save.
-    return !shownChanges(a, b).empty();
-}
-
-bool UndoHistory::record(ProjectState now, const std::string& caption, const std::string& mergeKey,
-                         const EditorView& before, const EditorView& after) {
-    if (!differsVisibly(baseline_, now)) {
-        absorb(std::move(now));
-        return false;
-    }
-    const Run run = differingRun(baseline_.nodes, now.nodes, true);
-    Step step;
-    step.caption = caption;
-    step.mergeKey = mergeKey;
-    step.first = run.first;
-    step.before = slice(baseline_.nodes, run.first, run.removed);
-    step.after = slice(now.nodes, run.first, run.added);
-    step.appletBefore = baseline_.applet;
-    step.appletAfter = now.applet;
-    step.rootExpandedBefore = baseline_.rootExpanded;
-    step.rootExpandedAfter = now.rootExpanded;
-    step.viewBefore = before;
-    step.viewAfter = after;
-    baseline_ = std::move(now);
-
-    // What was undone is gone once something new is done.
-    steps_.erase(steps_.begin() + long(position_), steps_.end());
-    if (clean_ > long(position_)) clean_ = -1;
-
-    if (!mergeKey.empty() && position_ > 0 && clean_ != long(position_)) {
-        Step& newest = steps_[position_ - 1];
-        if (newest.mergeKey == mergeKey && newest.first == step.first &&
-            newest.after.size() == step.before.size() && newest.before.size() == step.after.size()) {
-            newest.after = std::move(step.after);
-            newest.appletAfter = step.appletAfter;
-            newest.rootExpandedAfter = step.rootExpandedAfter;
-            newest.viewAfter = step.viewAfter;
-            const bool undone = newest.appletBefore == newest.appletAfter &&
-                                std::equal(newest.before.begin(), newest.before.end(), newest.after.begin(),
-                                           newest.after.end(), sameNode);
-            if (undone) {
-                steps_.pop_back();
-                --position_;
-            }
-            return true;
-        }
-    }
-    steps_.push_back(std::move(step));
-    ++position_;
-    if (steps_.size() > kMaxSteps) {
-        steps_.erase(steps_.begin());
-        --position_;
-        clean_ = clean_ > 0 ? clean_ - 1 : -1;
-    }
-    return true;
-}
-
-std::string UndoHistory::undoCaption() const {
-    return canUndo() ? steps_[position_ - 1].caption : std::string();
-}
-
-std::string UndoHistory::redoCaption() const {
-    return canRedo() ? steps_[position_].caption : std::string();
-}
-
-UndoHistory::Applied UndoHistory::apply(const Step& step, bool forward) {
-    const std::vector<NodeRecord>& from = forward ? step.before : step.after;
-    const std::vector<NodeRecord>& to = forward ? step.after : step.before;
-    auto& nodes = baseline_.nodes;
-    const auto at = nodes.begin() + long(step.first);
+// Puts one side of a patch in place of the other; answers whether the
+// shape of the tree changed.
+bool applyPatch(std::vector<NodeRecord>& nodes, const NodePatch& patch, bool forward) {
+    const std::vector<NodeRecord>& from = forward ? patch.before : patch.after;
+    const std::vector<NodeRecord>& to = forward ? patch.after : patch.before;
+    const auto at = nodes.begin() + long(patch.first);
     bool structural = from.size() != to.size();
     for (std::size_t i = 0; !structural && i < from.size(); ++i) structural = from[i].depth != to[i].depth;
     if (from.size() == to.size()) {
         std::copy(to.begin(), to.end(), at);
     } else {
         nodes.erase(at, at + long(from.size()));
-        nodes.insert(nodes.begin() + long(step.first), to.begin(), to.end());
+        nodes.insert(nodes.begin() + long(patch.first), to.begin(), to.end());
     }
-    baseline_.applet = forward ? step.appletAfter : step.appletBefore;
-    baseline_.rootExpanded = forward ? step.rootExpandedAfter : step.rootExpandedBefore;
-    baseline_.view = forward ? step.viewAfter : step.viewBefore;
-    return {baseline_, step.first, from.size(), to.size(), structural};
+    return structural;
 }
 
-UndoHistory::Applied UndoHistory::undo() {
-    --position_;
-    return apply(steps_[position_], false);
+std::size_t bytesOf(const std::string& text) {
+    return text.capacity() > 15 ? text.capacity() + 1 : 0;  // beyond the short-string buffer
 }
 
-UndoHistory::Applied UndoHistory::redo() {
-    ++position_;
-    return apply(steps_[position_ - 1], true);
+std::size_t bytesOf(const std::vector<NodeRecord>& nodes) {
+    std::size_t bytes = nodes.capacity() * sizeof(NodeRecord);
+    for (const NodeRecord& node : nodes) {
+        bytes += bytesOf(node.caption);
+        for (const auto& field : kItemFieldTable) bytes += bytesOf(node.item.*field.member);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+bool sameShownFields(const SliderSettings& a, const SliderSettings& b) {
+    for (const auto& field : kAppletFieldTable)
+        if (field.page != FieldPage::None && a.*field.member != b.*field.member) return false;
+    return true;
+}
+
+bool sameShownFields(const SliderItem& a, const SliderItem& b) {
+    for (const auto& field : kItemFieldTable)
+        if (field.page != FieldPage::None && a.*field.member != b.*field.member) return false;
+    return true;
+}
+
+std::vector<FieldChange> shownChanges(const ProjectState& a, const ProjectState& b) {
+    std::vector<FieldChange> changes;
+    if (!sameShape(a.nodes, b.nodes)) return changes;
+    for (std::size_t f = 0; f < std::size(kAppletFieldTable); ++f) {
+        const auto& field = kAppletFieldTable[f];
+        if (field.page != FieldPage::None && a.applet.*field.member != b.applet.*field.member)
+            changes.push_back({-1, int(f)});
+    }
+    for (std::size_t i = 0; i < a.nodes.size(); ++i) {
+        if (a.nodes[i].item == b.nodes[i].item) continue;
+        for (std::size_t f = 0; f < std::size(kItemFieldTable); ++f) {
+            const auto& field = kItemFieldTable[f];
+            if (field.page != FieldPage::None &&
+                a.nodes[i].item.*field.member != b.nodes[i].item.*field.member)
+                changes.push_back({int(i), int(f)});
+        }
+    }
+    return changes;
+}
+
+bool differsVisibly(const ProjectState& a, const ProjectState& b) {
+    if (!sameShape(a.nodes, b.nodes)) return true;
+    // Items of the same shape that moved differ in their shown fields too;
+    // identical items trading places change nothing anyone could see or save.
+    return !shownChanges(a, b).empty();
+}
+
+void applyMove(std::vector<NodeRecord>& nodes, const NodeMove& move) {
+    if (move.count == 0 || move.from == move.to || move.from + move.count > nodes.size() ||
+        move.to + move.count > nodes.size())
+        return;
+    const auto at = [&nodes](std::size_t i) { return nodes.begin() + long(i); };
+    if (move.to < move.from)
+        std::rotate(at(move.to), at(move.from), at(move.from + move.count));
+    else
+        std::rotate(at(move.from), at(move.from + move.count), at(move.to + move.count));
+}
+
+std::size_t UndoStep::bytes() const {
+    std::size_t total = sizeof(UndoStep) + bytesOf(caption) + bytesOf(mergeKey);
+    for (const NodePatch* patch : {&pre, &post}) total += bytesOf(patch->before) + bytesOf(patch->after);
+    for (const auto& field : kAppletFieldTable)
+        total += bytesOf(appletBefore.*field.member) + bytesOf(appletAfter.*field.member);
+    return total;
+}
+
+bool UndoStep::changesNothing() const {
+    auto unchanged = [](const NodePatch& p) {
+        return std::equal(p.before.begin(), p.before.end(), p.after.begin(), p.after.end(), sameNode);
+    };
+    return !move && appletBefore == appletAfter && unchanged(pre) && unchanged(post);
+}
+
+UndoStep makeStep(const ProjectState& before, const ProjectState& now, std::optional<NodeMove> move) {
+    UndoStep step;
+    if (move) {
+        std::vector<NodeRecord> moved = before.nodes;
+        applyMove(moved, *move);
+        step.post = patchBetween(moved, now.nodes);
+        step.move = move;
+    } else {
+        step.post = patchBetween(before.nodes, now.nodes);
+    }
+    step.appletBefore = before.applet;
+    step.appletAfter = now.applet;
+    step.rootExpandedBefore = before.rootExpanded;
+    step.rootExpandedAfter = now.rootExpanded;
+    return step;
+}
+
+bool foldInto(UndoStep& step, const UndoStep& later) {
+    if (step.move || later.move || !step.pre.before.empty() || !step.pre.after.empty() ||
+        !later.pre.before.empty() || !later.pre.after.empty())
+        return false;
+    // Where the step starts matters as much as how long it is: the same key
+    // over another run would undo the wrong nodes.
+    if (step.post.first != later.post.first || step.post.after.size() != later.post.before.size() ||
+        step.post.before.size() != later.post.after.size())
+        return false;
+    step.post.after = later.post.after;
+    step.appletAfter = later.appletAfter;
+    step.rootExpandedAfter = later.rootExpandedAfter;
+    step.viewAfter = later.viewAfter;
+    return true;
+}
+
+AppliedStep applyStep(ProjectState& state, const UndoStep& step, bool forward) {
+    auto& nodes = state.nodes;
+    bool structural = bool(step.move);
+    if (forward) {
+        structural = applyPatch(nodes, step.pre, true) || structural;
+        if (step.move) applyMove(nodes, *step.move);
+        structural = applyPatch(nodes, step.post, true) || structural;
+    } else {
+        structural = applyPatch(nodes, step.post, false) || structural;
+        if (step.move) applyMove(nodes, step.move->inverse());
+        structural = applyPatch(nodes, step.pre, false) || structural;
+    }
+    state.applet = forward ? step.appletAfter : step.appletBefore;
+    state.rootExpanded = forward ? step.rootExpandedAfter : step.rootExpandedBefore;
+    state.view = forward ? step.viewAfter : step.viewBefore;
+    // Without a change of shape the sides of both patches are as long as
+    // each other: the nodes to show anew lie between the two runs' ends.
+    std::size_t lo = nodes.size(), hi = 0;
+    for (const NodePatch* patch : {&step.pre, &step.post}) {
+        if (patch->before.empty() && patch->after.empty()) continue;
+        lo = std::min(lo, patch->first);
+        hi = std::max(hi, patch->first + patch->after.size());
+    }
+    if (lo > hi) lo = hi = 0;
+    return {lo, std::min(hi, nodes.size()) - std::min(lo, nodes.size()), structural};
+}
+
+void absorbAfter(UndoStep& done, const ProjectState& from, const ProjectState& to) {
+    // Opening and closing nodes between steps is the user's view, not a
+    // change to keep with a step.
+    const Run run = differingRun(from.nodes, to.nodes, false);
+    widen(done.post.first, done.post.before, done.post.after, from.nodes, to.nodes, run);
+    done.appletAfter = to.applet;
+    done.rootExpandedAfter = to.rootExpanded;
+}
+
+void absorbBefore(UndoStep& next, const ProjectState& from, const ProjectState& to) {
+    const Run run = differingRun(from.nodes, to.nodes, false);
+    widen(next.pre.first, next.pre.after, next.pre.before, from.nodes, to.nodes, run);
+    next.appletBefore = to.applet;
+    next.rootExpandedBefore = to.rootExpanded;
 }
 
 }  // namespace marivel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,94 +47,82 @@ struct FieldChange {
 // record's derived names and the fields the generator computes aside).
 bool sameShownFields(const SliderSettings& a, const SliderSettings& b);
 bool sameShownFields(const SliderItem& a, const SliderItem& b);
+// The shown fields that differ between two states with the same shape; an
+// empty answer for states that differ in shape.
+std::vector<FieldChange> shownChanges(const ProjectState& a, const ProjectState& b);
+// Whether the two states differ in anything the user sees on the pages or
+// in the tree's shape.
+bool differsVisibly(const ProjectState& a, const ProjectState& b);
 
-// The undo and redo steps of one project.
-//
-// The history keeps a baseline, the project as it was at the end of the
-// last step, and each step keeps only what it changed: the run of nodes
-// between the longest common head and tail of the node lists before and
-// after, and the slider record. A one-field edit thus costs one record and
-// a block move the records between its two places, whatever the size of the
-// project; finding the run compares the lists once, which a 10,000-item
-// project does in well under a millisecond.
-//
-// Changes no user would call an edit (the fields the generator recomputes,
-// the names derived from the slider name, captions, expansion) are taken into
-// the baseline without a step (absorb).
-class UndoHistory {
-public:
-    // How far back the user can go; the oldest step is dropped beyond it.
-    static constexpr std::size_t kMaxSteps = 1000;
-
-    // A new baseline and no steps; the baseline is the saved state.
-    void reset(ProjectState state);
-    const ProjectState& baseline() const { return baseline_; }
-    // now becomes the baseline; no step is made.
-    void absorb(ProjectState now);
-
-    // Makes the difference between the baseline and now one step, unless no
-    // shown field differs, in which case now is absorbed. A step whose
-    // mergeKey is not empty and equals that of the newest step, with the
-    // same run of nodes and no save in between, is folded into it (typing
-    // into one field in several visits); a fold that brings the project back
-    // to where the newest step began drops that step. Answers whether the
-    // project changed.
-    bool record(ProjectState now, const std::string& caption, const std::string& mergeKey,
-                const EditorView& before, const EditorView& after);
-
-    bool canUndo() const { return position_ > 0; }
-    bool canRedo() const { return position_ < steps_.size(); }
-    // The caption of the step Undo (Redo) would take back (do again).
-    std::string undoCaption() const;
-    std::string redoCaption() const;
-
-    // What an undo or redo turned the baseline into: the new state, and the
-    // run of nodes that differs from the state before (first node, and how
-    // many nodes stood there before and stand there now). structural tells
-    // whether the tree's shape changed.
-    struct Applied {
-        const ProjectState& state;
-        std::size_t first;
-        std::size_t removed;
-        std::size_t added;
-        bool structural;
-    };
-    // The caller checks canUndo / canRedo first.
-    Applied undo();
-    Applied redo();
-
-    // The current position is what the file on disk holds.
-    void markClean() { clean_ = long(position_); }
-    bool atClean() const { return clean_ == long(position_); }
-    std::size_t size() const { return steps_.size(); }
-
-    // The shown fields that differ between two states with the same shape;
-    // an empty answer for states that differ in shape.
-    static std::vector<FieldChange> shownChanges(const ProjectState& a, const ProjectState& b);
-    // Whether the two states differ in anything the user sees on the pages
-    // or in the tree's shape.
-    static bool differsVisibly(const ProjectState& a, const ProjectState& b);
-
-private:
-    struct Step {
-        std::string caption;
-        std::string mergeKey;
-        std::size_t first = 0;
-        std::vector<NodeRecord> before;
-        std::vector<NodeRecord> after;
-        SliderSettings appletBefore;
-        SliderSettings appletAfter;
-        bool rootExpandedBefore = true;
-        bool rootExpandedAfter = true;
-        EditorView viewBefore;
-        EditorView viewAfter;
-    };
-    Applied apply(const Step& step, bool forward);
-
-    ProjectState baseline_;
-    std::vector<Step> steps_;
-    std::size_t position_ = 0;  // steps before it are done, from it on undone
-    long clean_ = 0;            // -1: the saved state can no longer be reached
+// A block of nodes [from, from + count) taken out and put back so that it
+// starts at `to` (positions in the node list, as DocumentAgent::MoveItems).
+struct NodeMove {
+    std::size_t from = 0, count = 0, to = 0;
+    // The same move as seen from its result.
+    NodeMove inverse() const { return {to, count, from}; }
 };
+void applyMove(std::vector<NodeRecord>& nodes, const NodeMove& move);
+
+// The run [first, first + before.size()) of nodes that a change turns into
+// `after`: everything outside it is the same on both sides.
+struct NodePatch {
+    std::size_t first = 0;
+    std::vector<NodeRecord> before;
+    std::vector<NodeRecord> after;
+};
+
+// One undo step. It keeps only what it changed, so a one-field edit costs
+// one record whatever the size of the project: the run of nodes between the
+// longest common head and tail of the node lists before and after, and the
+// slider record. A move keeps the move itself, not the nodes between its
+// two places (dragging the first of 10,000 items below the last would
+// otherwise keep all of them twice), and a patch for what else changed
+// (levels of a block that changed parents, a target node that opened).
+//
+// Forward: `pre` (in the coordinates before the move), then the move, then
+// `post`. Backward in the opposite order. `pre` only grows when a change
+// that is no step is taken in before the step (see absorbBefore).
+struct UndoStep {
+    std::string caption;
+    // Typed steps of one field carry the same key and fold into one.
+    std::string mergeKey;
+    NodePatch pre;
+    std::optional<NodeMove> move;
+    NodePatch post;
+    SliderSettings appletBefore, appletAfter;
+    bool rootExpandedBefore = true, rootExpandedAfter = true;
+    EditorView viewBefore, viewAfter;
+
+    // What the step keeps in memory, roughly: the history's budget counts it.
+    std::size_t bytes() const;
+    // Whether the step, after a fold, leaves the project as it found it.
+    bool changesNothing() const;
+};
+
+// The step from `before` to `now`; move, when the command knows it moved a
+// block, is kept as such and the patch covers the rest.
+UndoStep makeStep(const ProjectState& before, const ProjectState& now, std::optional<NodeMove> move);
+
+// Folds `later` (a typed edit of the same field following `step` directly)
+// into step: false when the two do not cover the same run of nodes, in which
+// case step is left as it was.
+bool foldInto(UndoStep& step, const UndoStep& later);
+
+// What applying a step turned the state into: the run of nodes that differs
+// from the state before (when the shape did not change), and whether the
+// tree's shape changed.
+struct AppliedStep {
+    std::size_t first = 0;
+    std::size_t count = 0;
+    bool structural = false;
+};
+AppliedStep applyStep(ProjectState& state, const UndoStep& step, bool forward);
+
+// A change that is no step (the fields the generator recomputes, the
+// names derived from the slider name, captions, expansion) moves from
+// `from` to `to`: the step that ends in `from` (done) or starts from it
+// (next) takes it in, so that undo and redo give back each state whole.
+void absorbAfter(UndoStep& done, const ProjectState& from, const ProjectState& to);
+void absorbBefore(UndoStep& next, const ProjectState& from, const ProjectState& to);
 
 }  // namespace marivel

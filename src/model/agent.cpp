@@ -1,6 +1,7 @@
 #include "model/agent.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "model/field_codec.h"
@@ -11,7 +12,7 @@ namespace marivel {
 namespace {
 
 template <typename Record, std::size_t N>
-FieldStrings ToStrings(const Record& record, std::string Record::*const (&fields)[N]) {
+FieldStrings ToStrings(const Record& record, const std::array<std::string Record::*, N>& fields) {
     FieldStrings strings;
     strings.reserve(N);
     for (auto field : fields) strings.push_back(record.*field);
@@ -19,7 +20,7 @@ FieldStrings ToStrings(const Record& record, std::string Record::*const (&fields
 }
 
 template <typename Record, std::size_t N>
-Record FromStrings(const FieldStrings& strings, std::string Record::*const (&fields)[N]) {
+Record FromStrings(const FieldStrings& strings, const std::array<std::string Record::*, N>& fields) {
     Record record;
     for (std::size_t i = 0; i < N && i < strings.size(); ++i) record.*fields[i] = strings[i];
     return record;

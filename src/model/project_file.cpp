@@ -145,11 +145,11 @@ void DocumentAgent::CheckProjectCanBeStored() const {
     };
     for (std::size_t f = 0; f < std::size(kAppletFields); ++f)
         if (const auto why = UnstorableBecause(AppletData.*kAppletFields[f], Separator))
-            refuse(kAppletFieldNames[f], *why);
+            refuse(kAppletFieldTable[f].name, *why);
     for (std::size_t k = 0; k < Items.size(); ++k)
         for (std::size_t f = 0; f < std::size(kItemFields); ++f)
             if (const auto why = UnstorableBecause(Items[k].*kItemFields[f], Separator))
-                refuse(std::string(kItemFieldNames[f]) + " of item " + std::to_string(k + 1), *why);
+                refuse(std::string(kItemFieldTable[f].name) + " of item " + std::to_string(k + 1), *why);
 }
 
 void DocumentAgent::SaveProject(const std::filesystem::path& path) {

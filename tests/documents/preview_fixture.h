@@ -81,7 +81,7 @@ protected:
 
     fs::path preview() const { return program / "preview"; }
     MainActions& actions() const { return form->mainActions(); }
-    SliderItemList& items() const { return form->documentAgent().Items; }
+    SliderItemList& items() const { return form->editor().documentAgent().Items; }
 
     // A real JPEG of w x h in the test folder.
     std::string photo(const std::string& name, int w, int h) {
@@ -96,14 +96,14 @@ protected:
     // Adds an item under the root with the given source image, as Insert
     // does; the root stays selected, so no item page is committed over it.
     void addItem(const std::string& source, const std::string& imageFile = {}) {
-        TreeWidgetDesignTree& nodes = form->designTreeAdapter();
+        TreeWidgetDesignTree& nodes = form->editor().designTreeAdapter();
         const int n = nodes.addChild(0, "Image");
         SliderItem item = DocumentAgent::MakeNewItem();
         item.OriginalImagePath = source;
         item.ImageFile = imageFile;
         item.Link = "http://example.com/" + std::to_string(n);
         item.Level = "0";
-        form->documentAgent().InsertItem(n - 1, item);
+        form->editor().documentAgent().InsertItem(n - 1, item);
     }
 
     QString hint() const { return form->statusLine().hintLabel()->text(); }

@@ -64,7 +64,7 @@ TEST_P(askToSaveChanges, EitherCompletesTheCommandOrLeavesTheProjectAsItWas) {
     }
     type("Typed");
     WriteBytes(program() / "marker.jpg", "prepared");
-    form->documentAgent().CopyToPreview(program() / "marker.jpg");
+    form->editor().documentAgent().CopyToPreview(program() / "marker.jpg");
     prompter.clear();
 
     prompter.queueAnswer(c.answer);
@@ -94,11 +94,11 @@ TEST_P(askToSaveChanges, EitherCompletesTheCommandOrLeavesTheProjectAsItWas) {
     EXPECT_TRUE(prompter.allAnswersUsed());
     EXPECT_EQ(prompter.count(Kind::Error), c.saveFails ? 1 : 0);
     const bool replacedByNew = c.goesOn && command == Command::New;
-    EXPECT_EQ(form->currentFileName(), !c.goesOn ? current : replacedByNew ? QString() : target);
+    EXPECT_EQ(form->editor().currentFileName(), !c.goesOn ? current : replacedByNew ? QString() : target);
     EXPECT_EQ(slider(), !c.goesOn ? "Typed" : replacedByNew ? "VSlider1" : "Target");
     EXPECT_EQ(items().size(), !c.goesOn ? (c.titled ? 1u : 0u) : replacedByNew ? 0u : 2u);
     EXPECT_EQ(nodes().count(), int(items().size()) + 1);
-    EXPECT_EQ(form->isModified(), !c.goesOn);
+    EXPECT_EQ(form->editor().isModified(), !c.goesOn);
     EXPECT_EQ(fs::exists(program() / "preview" / "marker.jpg"), !c.goesOn);
     if (c.savedTo) {
         EXPECT_TRUE(fileHas(path(c.savedTo), "Typed#$@"));
@@ -166,7 +166,7 @@ TEST_P(CloseQuery, AsksAboutUnsavedChangesOnEveryWayOfClosing) {
         if (c.saveAs) prompter.queuePath(c.saveAs[0] ? path(c.saveAs) : QString());
     }
     WriteBytes(program() / "marker.jpg", "prepared");
-    form->documentAgent().CopyToPreview(program() / "marker.jpg");
+    form->editor().documentAgent().CopyToPreview(program() / "marker.jpg");
 
     if (way == Way::ExitCommand)
         actions().exitAction->trigger();
@@ -184,8 +184,8 @@ TEST_P(CloseQuery, AsksAboutUnsavedChangesOnEveryWayOfClosing) {
         EXPECT_TRUE(fileHas(path(c.savedTo), "Typed#$@"));
     }
     if (!c.closes) {
-        EXPECT_EQ(form->currentFileName(), current);
-        EXPECT_EQ(form->isModified(), c.modified);
+        EXPECT_EQ(form->editor().currentFileName(), current);
+        EXPECT_EQ(form->editor().isModified(), c.modified);
         EXPECT_EQ(slider(), c.modified ? "Typed" : "Current");
     }
 }
@@ -215,9 +215,9 @@ TEST_F(DocumentsTest, EveryCommandLeavesTheDocumentInItsStateWithSaveEnabledExac
         {"start", {}, "", false},
         {"a greyed Save does nothing", {Step::Save}, "", false},
         {"edit", {Step::Edit}, "", true},
-        {"selecting an item", {Step::Open, Step::SelectItem}, "p.mvl", true},
+        {"selecting an item is no change", {Step::Open, Step::SelectItem}, "p.mvl", false},
         {"Save of a titled project", {Step::Open, Step::Edit, Step::Save}, "p.mvl", false},
-        {"Save As keeps the flag set", {Step::Open, Step::Edit, Step::SaveAs}, "other.mvl", true},
+        {"Save As writes what differed", {Step::Open, Step::Edit, Step::SaveAs}, "other.mvl", false},
         {"Save As keeps the flag clear", {Step::Open, Step::SaveAs}, "other.mvl", false},
         {"New", {Step::Open, Step::Edit, Step::New}, "", false},
     };
@@ -229,7 +229,7 @@ TEST_F(DocumentsTest, EveryCommandLeavesTheDocumentInItsStateWithSaveEnabledExac
         actions().newAction->trigger();  // back to the start state whatever came before
         prompter.clear();
         for (Step step : c.steps) {
-            if ((step == Step::Open || step == Step::New) && form->isModified())
+            if ((step == Step::Open || step == Step::New) && form->editor().isModified())
                 prompter.queueAnswer(Answer::No);
             switch (step) {
                 case Step::Edit:
@@ -239,7 +239,7 @@ TEST_F(DocumentsTest, EveryCommandLeavesTheDocumentInItsStateWithSaveEnabledExac
                     select(root()->child(1));
                     break;
                 case Step::Save:
-                    actions().saveTool->trigger();
+                    actions().saveAction->trigger();
                     break;
                 case Step::SaveAs:
                     prompter.queuePath(path("other.mvl"));
@@ -253,44 +253,44 @@ TEST_F(DocumentsTest, EveryCommandLeavesTheDocumentInItsStateWithSaveEnabledExac
                     break;
                 case Step::Open:
                     prompter.queuePath(project);
-                    actions().openTool->trigger();
+                    actions().openAction->trigger();
                     break;
                 case Step::New:
-                    actions().newTool->trigger();
+                    actions().newAction->trigger();
                     break;
             }
         }
         EXPECT_TRUE(prompter.allAnswersUsed());
         EXPECT_EQ(prompter.count(Kind::Error), 0);
-        EXPECT_EQ(form->currentFileName(), c.file[0] ? path(c.file) : QString());
-        EXPECT_EQ(form->isModified(), c.modified);
+        EXPECT_EQ(form->editor().currentFileName(), c.file[0] ? path(c.file) : QString());
+        EXPECT_EQ(form->editor().isModified(), c.modified);
         EXPECT_EQ(actions().saveAction->isEnabled(), c.modified);
-        EXPECT_EQ(actions().button(actions().saveTool)->isEnabled(), c.modified);
+        EXPECT_EQ(actions().button(actions().saveAction)->isEnabled(), c.modified);
         EXPECT_TRUE(actions().saveAsAction->isEnabled());
         EXPECT_EQ(form->windowTitle(), "Marivel");
     }
 }
 
 TEST_F(DocumentsTest, SaveAsWithoutExtensionKeepsTheTypedNameAndWhatWasJustTyped) {
-    form->insertItem();
+    form->editor().insertItem();
     select(root()->child(0));
     edit("edt_IToolTip")->setText("typed tip");
     type("TypedName");
     fs::create_directory(program() / "a");
     prompter.queuePath(path("a/b"));
     actions().saveAsAction->trigger();
-    EXPECT_EQ(form->currentFileName(), path("a/b.mvl"));  // the file written, saved over from now on
+    EXPECT_EQ(form->editor().currentFileName(), path("a/b.mvl"));  // the file written, saved over from now on
     EXPECT_TRUE(fileHas(path("a/b.mvl"), "TypedName#$@"));
     EXPECT_TRUE(fileHas(path("a/b.mvl"), "typed tip#$@"));
     EXPECT_TRUE(fs::exists(program() / "a" / "b.html"));
     EXPECT_FALSE(fs::exists(program() / "a" / "b"));
-    EXPECT_TRUE(form->isModified());
+    EXPECT_FALSE(form->editor().isModified());  // nothing differs from the file just written
     EXPECT_EQ(recentCaptions(), QStringList{"&1 " + path("a/b.mvl")});  // the file that can be opened again
 
     type("Second");
     actions().saveAction->trigger();  // no dialog: the typed name is the file name now
     EXPECT_TRUE(fileHas(path("a/b.mvl"), "Second#$@"));
-    EXPECT_FALSE(form->isModified());
+    EXPECT_FALSE(form->editor().isModified());
     EXPECT_TRUE(prompter.allAnswersUsed());
 }
 
@@ -304,8 +304,8 @@ TEST_F(DocumentsTest, AFailedSaveLeavesTheStateTheTextAndTheWindowAsTheyWere) {
         command->trigger();
         ASSERT_EQ(prompter.count(Kind::Error), 1);
         EXPECT_TRUE(prompter.last()->text.startsWith("Cannot write file"));
-        EXPECT_TRUE(form->currentFileName().isEmpty());
-        EXPECT_TRUE(form->isModified());
+        EXPECT_TRUE(form->editor().currentFileName().isEmpty());
+        EXPECT_TRUE(form->editor().isModified());
         EXPECT_TRUE(actions().saveAction->isEnabled());
         EXPECT_EQ(slider(), command->objectName());
         EXPECT_TRUE(form->isVisible());
@@ -348,7 +348,7 @@ TEST_F(DocumentsTest, AFailedOrRefusedOpenKeepsThePreviousProjectAndItsPreparedI
     select(root()->child(1));
     edit("edt_IToolTip")->setText("typed tip");
     const std::string recent = recentFile();
-    const auto previewFiles = form->documentAgent().PreviewFiles;
+    const auto previewFiles = form->editor().documentAgent().PreviewFiles;
     for (const auto& [name, message] : cases) {
         SCOPED_TRACE(name);
         prompter.clear();
@@ -358,14 +358,14 @@ TEST_F(DocumentsTest, AFailedOrRefusedOpenKeepsThePreviousProjectAndItsPreparedI
         ASSERT_EQ(prompter.count(Kind::Error), 1);
         EXPECT_TRUE(prompter.last()->text.startsWith(message)) << prompter.last()->text.toStdString();
         EXPECT_EQ(prompter.asked()[1].filter, "Marivel Files (*.mvl)");
-        EXPECT_EQ(form->currentFileName(), previous);
-        EXPECT_TRUE(form->isModified());
+        EXPECT_EQ(form->editor().currentFileName(), previous);
+        EXPECT_TRUE(form->editor().isModified());
         EXPECT_EQ(items().size(), 2u);
         EXPECT_EQ(nodes().count(), 3);
         EXPECT_EQ(tree()->currentItem(), root()->child(1));
         EXPECT_EQ(edit("edt_IToolTip")->text(), "typed tip");
         EXPECT_EQ(recentFile(), recent);
-        EXPECT_EQ(form->documentAgent().PreviewFiles, previewFiles);
+        EXPECT_EQ(form->editor().documentAgent().PreviewFiles, previewFiles);
         EXPECT_EQ(ReadBytes(program() / "preview" / "slider1.jpg"), "image 1");
     }
     select(root());  // tree events work again
@@ -390,7 +390,7 @@ TEST_F(DocumentsTest, ANameWithoutExtensionAsksBeforeReplacingTheProjectFileItLe
         SCOPED_TRACE(c.typed);
         WriteBytes(program() / "b.mvl", "old project");
         fs::remove(program() / "c.mvl");
-        form->setCurrentFileName(QString());
+        form->editor().setCurrentFileName(QString());
         type("Typed");
         prompter.clear();
         prompter.queuePath(path(c.typed));
@@ -403,7 +403,7 @@ TEST_F(DocumentsTest, ANameWithoutExtensionAsksBeforeReplacingTheProjectFileItLe
         }
         const std::string project = c.typed[0] == 'c' ? "c.mvl" : "b.mvl";
         EXPECT_EQ(fileHas(path(project.c_str()), "Typed"), c.written);
-        EXPECT_EQ(form->currentFileName(), c.written ? path(project.c_str()) : QString());
+        EXPECT_EQ(form->editor().currentFileName(), c.written ? path(project.c_str()) : QString());
     }
 }
 
@@ -423,14 +423,14 @@ TEST_F(DocumentsTest, AProjectNestedTensOfThousandsOfLevelsDeepOpensAndGivesWayT
 
     form->openProjectByPath(deep);
     QApplication::processEvents();
-    EXPECT_EQ(form->currentFileName(), deep);
+    EXPECT_EQ(form->editor().currentFileName(), deep);
     EXPECT_EQ(nodes().count(), kLevels + 1);
     EXPECT_TRUE(tree()->currentItem() == root());
     EXPECT_TRUE(root()->child(0)->isExpanded());  // the first levels show as after any open
 
     actions().newAction->trigger();
     EXPECT_EQ(nodes().count(), 1);
-    EXPECT_TRUE(form->currentFileName().isEmpty());
+    EXPECT_TRUE(form->editor().currentFileName().isEmpty());
 }
 
 TEST_F(DocumentsTest, TheFileMenusShortcutsRunTheirCommands) {
@@ -441,11 +441,67 @@ TEST_F(DocumentsTest, TheFileMenusShortcutsRunTheirCommands) {
     QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(fileHas(path("keys.mvl"), "Typed#$@"));
     QTest::keyClick(form.get(), Qt::Key_N, Qt::ControlModifier);
-    EXPECT_TRUE(form->currentFileName().isEmpty());
+    EXPECT_TRUE(form->editor().currentFileName().isEmpty());
     prompter.queuePath(path("keys.mvl"));
     QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
-    EXPECT_EQ(form->currentFileName(), path("keys.mvl"));
+    EXPECT_EQ(form->editor().currentFileName(), path("keys.mvl"));
     EXPECT_TRUE(prompter.allAnswersUsed());
+}
+
+// Another program's save since the project was read or written is noticed
+// before Save writes over it: Yes overwrites, No saves as another file,
+// Cancel writes nothing. An unchanged file is saved without a question.
+TEST_F(DocumentsTest, SaveAsksBeforeWritingOverAFileAnotherProgramChanged) {
+    struct Row {
+        const char* what;
+        bool changed;
+        Answer answer;
+        bool overwritten;
+    };
+    const Row rows[] = {
+        {"unchanged", false, Answer::Yes, true},
+        {"overwrite", true, Answer::Yes, true},
+        {"save as", true, Answer::No, false},
+        {"cancel", true, Answer::Cancel, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        form->editor().clearModified();
+        const QString file = writeProject("P.mvl", "Mine");
+        form->openProjectByPath(file);
+        if (row.changed) writeProject("P.mvl", "Theirs", 2);
+        type("Edited");
+        prompter.clear();
+        if (row.changed) prompter.queueAnswer(row.answer);
+        if (row.answer == Answer::No) prompter.queuePath(path("Other.mvl"));
+        actions().saveAction->trigger();
+        EXPECT_EQ(prompter.count(Kind::YesNoCancel), row.changed ? 1 : 0);
+        EXPECT_EQ(fileHas(file, "Edited"), row.overwritten);
+        EXPECT_EQ(prompter.count(Kind::SaveFile), row.answer == Answer::No ? 1 : 0);
+        EXPECT_EQ(fileHas(path("Other.mvl"), "Edited"), row.answer == Answer::No);
+        EXPECT_EQ(form->editor().isModified(), row.answer == Answer::Cancel);
+        QFile::remove(path("Other.mvl"));
+    }
+}
+
+// While nothing is unsaved, another program's save is offered for reading
+// again; with unsaved changes Save asks instead.
+TEST_F(DocumentsTest, AChangedProjectFileIsOfferedForReadingAgainWhileNothingIsUnsaved) {
+    const QString file = writeProject("W.mvl", "Mine");
+    form->openProjectByPath(file);
+    prompter.clear();
+    prompter.queueAnswer(Answer::Yes);
+    writeProject("W.mvl", "Theirs", 2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return prompter.count(Kind::YesNo) == 1; }, 5000));
+    EXPECT_EQ(slider(), "Theirs");
+    EXPECT_EQ(items().size(), 2u);
+    EXPECT_FALSE(form->editor().isModified());
+
+    type("Edited");
+    writeProject("W.mvl", "Third", 3);
+    QTest::qWait(300);
+    EXPECT_EQ(prompter.count(Kind::YesNo), 1);
+    EXPECT_EQ(slider(), "Edited");
 }
 
 }  // namespace

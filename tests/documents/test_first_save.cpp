@@ -60,7 +60,7 @@ TEST_F(DocumentsTest, ASaveWritesExactlyTheFileOpenedOrTheFileTheTypedNameLeadsT
             EXPECT_EQ(prompter.last()->text, r.question);
         }
         EXPECT_TRUE(fileHas(path(r.written), "Edited#$@"));
-        EXPECT_EQ(form->currentFileName(), path(r.written));
+        EXPECT_EQ(form->editor().currentFileName(), path(r.written));
         if (*r.existing && std::string(r.existing) != r.written) {
             EXPECT_EQ(ReadBytes(program() / r.existing), "someone's file");
         }
@@ -142,7 +142,7 @@ TEST_F(DocumentsTest, ASaveWaitingForAnotherSaveIntoTheFolderCanBeCancelledWithN
     user.stop();
     EXPECT_TRUE(sawDialog);
     EXPECT_EQ(prompter.count(Kind::Error), 0);
-    EXPECT_TRUE(form->isModified());
+    EXPECT_TRUE(form->editor().isModified());
     EXPECT_FALSE(fileHas(project, "Edited"));
     EXPECT_FALSE(fs::exists(program() / "p.html"));
 
@@ -150,7 +150,7 @@ TEST_F(DocumentsTest, ASaveWaitingForAnotherSaveIntoTheFolderCanBeCancelledWithN
     other.reset();
     actions().saveAction->trigger();
     EXPECT_TRUE(fileHas(project, "Edited"));
-    EXPECT_FALSE(form->isModified());
+    EXPECT_FALSE(form->editor().isModified());
 }
 
 }  // namespace

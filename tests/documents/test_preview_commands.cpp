@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextCursor>
+#include <QTreeWidget>
 
 #include "documents/html_code_window.h"
 #include "documents/preview_commands.h"
@@ -60,7 +61,7 @@ TEST_F(PreviewTest, BuildHtmlShowsExactlyTheGeneratedPageAndCopiesAllOfIt) {
                                        });
     EXPECT_EQ(shown, 1);
     EXPECT_TRUE(prompter.asked().empty());
-    EXPECT_EQ(shownText, PageOf(form->documentAgent()));
+    EXPECT_EQ(shownText, PageOf(form->editor().documentAgent()));
     EXPECT_TRUE(shownText.contains("tessalinecfg.js"));
     EXPECT_EQ(QApplication::clipboard()->text(), shownText);
     // The page passed through a private folder: nothing in the working
@@ -71,9 +72,9 @@ TEST_F(PreviewTest, BuildHtmlShowsExactlyTheGeneratedPageAndCopiesAllOfIt) {
 
     // The same window again, with the page of the new build.
     addItem(photo("c.jpg", 100, 100));
-    EXPECT_EQ(WithModalWindows([&] { actions().buildHtmlTool->trigger(); }), 1);
+    EXPECT_EQ(WithModalWindows([&] { actions().buildHtmlAction->trigger(); }), 1);
     EXPECT_EQ(&form->previewCommands().htmlCodeWindow(), &html);
-    EXPECT_EQ(Memo(*form)->toPlainText(), PageOf(form->documentAgent()));
+    EXPECT_EQ(Memo(*form)->toPlainText(), PageOf(form->editor().documentAgent()));
 }
 
 // The two pieces a site's own page needs, copied apart or put into the page.
@@ -172,9 +173,9 @@ TEST_F(PreviewTest, WithoutItemsBothCommandsSaySoAndNeitherBuildsNorOpensAnythin
     };
     const Row rows[] = {
         {"Build HTML menu", &MainActions::buildHtmlAction, 1},
-        {"Build HTML button", &MainActions::buildHtmlTool, 1},
+        {"Build HTML button", &MainActions::buildHtmlAction, 1},
         {"Preview menu", &MainActions::previewAction, 0},
-        {"Preview button", &MainActions::previewTool, 0},
+        {"Preview button", &MainActions::previewAction, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -215,14 +216,14 @@ TEST_F(PreviewTest, PreviewCompletesThePreviewFolderAndOpensItsPage) {
         EXPECT_EQ(hint(), "");
     }
     EXPECT_EQ(items()[0].ImageFile, "slider0.jpg");
-    EXPECT_EQ(form->designTreeAdapter().caption(3), "Warning: Original image not found.");
+    EXPECT_EQ(form->editor().designTreeAdapter().caption(3), "Warning: Original image not found.");
     EXPECT_FALSE(QFile::exists("~tmp0001.txt"));
 }
 
 TEST_F(PreviewTest, PreviewCommitsThePagesFirst) {
     addItem(photo("a.jpg", 320, 200));
     form->findChild<QLineEdit*>("edt_pSliderName")->setText("Harbour");
-    form->treeWidget()->setCurrentItem(form->designTreeAdapter().item(1));
+    form->treeWidget()->setCurrentItem(form->editor().designTreeAdapter().item(1));
     form->findChild<QLineEdit*>("edt_IToolTip")->setText("Quay at dusk");
     actions().previewAction->trigger();
     const std::string script = ReadBytes(preview() / "tessalinecfg.js");
@@ -300,6 +301,24 @@ TEST_F(PreviewTest, PublishShowsTheReportOfTheModelWithoutWritingToTheWorkingDir
         EXPECT_EQ(FilesIn(preview()), std::set<std::string>{"PublishReport.txt"});
         EXPECT_EQ(FilesIn(program), (std::set<std::string>{"preview", "recentfile.dat", "tessaline.js"}));
     }
+}
+
+// The report lists every picture the next save publishes, whatever was
+// built, clicked or edited since: clicking items once left theirs out.
+TEST_F(PreviewTest, PublishListsEveryPictureOfTheNextSave) {
+    for (int i = 0; i < 5; ++i) addItem(photo("p" + std::to_string(i) + ".jpg", 64, 48));
+    ASSERT_TRUE(form->previewCommands().buildHtmlCode());
+    QTreeWidgetItem* root = form->treeWidget()->topLevelItem(0);
+    for (int i : {0, 3, 4}) form->treeWidget()->setCurrentItem(root->child(i));
+    form->findChild<QLineEdit*>("edt_IToolTip")->setText("edited");
+    QString text;
+    WithModalWindows(
+        [&] { actions().publishAction->trigger(); },
+        [&](QWidget* w) { text = w->findChild<QPlainTextEdit*>("memoPublishReport")->toPlainText(); });
+    EXPECT_TRUE(
+        text.contains("script files!\n  slider0.jpg\n  slider1.jpg\n  slider2.jpg\n  slider3.jpg\n"
+                      "  slider4.jpg\n\n"))
+        << text.toStdString();
 }
 
 TEST_F(PreviewTest, WebBrowserCommandShowsTheChoiceAndStoresItOnOk) {

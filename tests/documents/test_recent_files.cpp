@@ -64,7 +64,7 @@ TEST_F(DocumentsTest, OpensFillTheMenuWithTheStoredLinesAndAClickReopens) {
     EXPECT_EQ(recentCaptions(), (QStringList{"&1 " + opened[0], "&2 " + opened[1],
                                              "&3 " + QString(c).replace("&", "&&"), "&4 " + opened[3]}));
     recentEntry(c)->trigger();
-    EXPECT_EQ(form->currentFileName(), c);
+    EXPECT_EQ(form->editor().currentFileName(), c);
     EXPECT_EQ(recentCaptions().size(), 4);
     EXPECT_EQ(prompter.count(Kind::Error), 0);
 }
@@ -75,7 +75,7 @@ TEST_F(DocumentsTest, ARelativePathIsOpenedAndListedInFull) {
     QDir::setCurrent(dir.path());
     form->openProjectByPath("rel.mvl");
     QDir::setCurrent(was);
-    EXPECT_EQ(form->currentFileName(), project);
+    EXPECT_EQ(form->editor().currentFileName(), project);
     EXPECT_EQ(recentFile(), "&1 " + project.toStdString() + "\r\n");
 }
 
@@ -98,7 +98,7 @@ TEST(RecentFilesStart, AListThatCannotBeReadOrCreatedIsToldAndTheEditorStartsWit
             prompter.last()->text.startsWith(folderInItsPlace ? "Cannot open file" : "Cannot create file"));
         EXPECT_TRUE(form.mainActions().recentFilesSubmenu->isEmpty());
         EXPECT_FALSE(form.mainActions().recentFilesSubmenu->menuAction()->isEnabled());
-        EXPECT_FALSE(form.isModified());
+        EXPECT_FALSE(form.editor().isModified());
     }
 }
 
@@ -113,10 +113,10 @@ TEST_F(DocumentsTest, AListThatCannotBeWrittenIsToldAfterTheOpenHasCompleted) {
     }
     ASSERT_EQ(prompter.count(Kind::Error), 1);
     EXPECT_TRUE(prompter.last()->text.startsWith("Cannot write file")) << prompter.last()->text.toStdString();
-    EXPECT_EQ(form->currentFileName(), project);
+    EXPECT_EQ(form->editor().currentFileName(), project);
     EXPECT_EQ(slider(), "Opened");
     EXPECT_EQ(nodes().count(), 4);
-    EXPECT_FALSE(form->isModified());
+    EXPECT_FALSE(form->editor().isModified());
     EXPECT_EQ(recentFile(), "");
     EXPECT_TRUE(recentCaptions().isEmpty());
 }
@@ -136,11 +136,11 @@ TEST_F(DocumentsTest, APreviewFolderThatCannotBeMadeIsToldAfterTheOpenHasComplet
     fs::create_directories(program() / "preview" / "slider0.jpg");
 
     EXPECT_THROW(form->openProjectByPath(path("site/p.mvl")), std::exception);
-    EXPECT_EQ(form->currentFileName(), path("site/p.mvl"));
+    EXPECT_EQ(form->editor().currentFileName(), path("site/p.mvl"));
     EXPECT_EQ(slider(), "Opened");
     EXPECT_EQ(nodes().count(), 2);
     EXPECT_EQ(tree()->currentItem(), root());
-    EXPECT_FALSE(form->isModified());
+    EXPECT_FALSE(form->editor().isModified());
     EXPECT_EQ(recentCaptions().size(), 1);
 }
 

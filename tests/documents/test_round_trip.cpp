@@ -18,7 +18,7 @@ TEST_F(DocumentsTest, SaveNewAndTheRecentFilesMenuBringBackTheSameProject) {
         recipe.height = 240 + 24 * i;
         recipe.pixel = [c = colours[i]](int, int) { return c; };
         WriteJpeg(program() / "photos" / ("photo" + std::to_string(i) + ".jpg"), recipe);
-        actions().insertTool->trigger();
+        actions().insertAction->trigger();
     }
     for (int i = 0; i < 3; ++i) {
         select(root()->child(i));
@@ -28,16 +28,16 @@ TEST_F(DocumentsTest, SaveNewAndTheRecentFilesMenuBringBackTheSameProject) {
     type("Trip");
     const QString saved = path("site/My Slider.mvl");
     prompter.queuePath(saved);
-    actions().saveTool->trigger();
+    actions().saveAction->trigger();
     ASSERT_EQ(prompter.count(Kind::Error), 0);
 
-    actions().newTool->trigger();
+    actions().newAction->trigger();
     ASSERT_TRUE(items().empty());
     ASSERT_EQ(recentCaptions(), QStringList{"&1 " + saved});
     actions().recentFilesSubmenu->actions().first()->trigger();
 
-    EXPECT_EQ(form->currentFileName(), saved);
-    EXPECT_FALSE(form->isModified());
+    EXPECT_EQ(form->editor().currentFileName(), saved);
+    EXPECT_FALSE(form->editor().isModified());
     EXPECT_EQ(slider(), "Trip");
     ASSERT_EQ(nodes().count(), 4);
     for (int i = 0; i < 3; ++i) {

@@ -30,7 +30,7 @@ TEST_F(DocumentsTest, TheTemplatesDialogListsProjectFilesAndCreatesAMissingFolde
         dialog.okButton->click();  // nothing selected: just closes
     }));
     EXPECT_TRUE(fs::is_directory(program() / "templates"));
-    EXPECT_TRUE(form->currentFileName().isEmpty());
+    EXPECT_TRUE(form->editor().currentFileName().isEmpty());
 
     for (const char* name : {"b.mvl", "A.mvl", "c.txt", ".hidden.mvl"})
         WriteBytes(program() / "templates" / name, "");
@@ -63,9 +63,9 @@ TEST_F(DocumentsTest, CancelAndEscapeStartANewProjectAfterTheSavePrompt) {
                 dialog.cancelButton->click();
         }));
         EXPECT_TRUE(prompter.allAnswersUsed());
-        EXPECT_TRUE(form->currentFileName().isEmpty());
+        EXPECT_TRUE(form->editor().currentFileName().isEmpty());
         EXPECT_TRUE(items().empty());
-        EXPECT_FALSE(form->isModified());
+        EXPECT_FALSE(form->editor().isModified());
     }
 }
 
@@ -117,7 +117,7 @@ TEST_F(DocumentsTest, AChosenTemplateIsOpenedAsAnyProjectAndSavedBackIntoTheFold
         choose(dialog, "Gallery.mvl");
         emit dialog.templateList->itemDoubleClicked(dialog.templateList->currentItem());
     }));
-    EXPECT_EQ(form->currentFileName(), chosen);
+    EXPECT_EQ(form->editor().currentFileName(), chosen);
     EXPECT_EQ(items().size(), 2u);
     EXPECT_EQ(recentCaptions(), QStringList{"&1 " + chosen});
     type("Changed");
@@ -148,7 +148,7 @@ TEST_F(DocumentsTest, TheKeyboardChoosesTemplatesFromTheFirstLineOn) {
             ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.templateList->hasFocus(); }));
             for (const Qt::Key key : c.keys) QTest::keyClick(QApplication::focusWidget(), key);
         }));
-        EXPECT_EQ(form->currentFileName(),
+        EXPECT_EQ(form->editor().currentFileName(),
                   c.opened ? path(QStringLiteral("templates/") + c.opened) : QString());
     }
 }
@@ -158,7 +158,7 @@ TEST_F(DocumentsTest, SaveAsTemplateOffersTheTemplatesFolderFromThenOn) {
     prompter.queuePath(path("templates/mine.mvl"));
     actions().saveAsTemplateAction->trigger();
     EXPECT_TRUE(fileHas(path("templates/mine.mvl"), "Tmpl#$@"));
-    EXPECT_EQ(form->currentFileName(), path("templates/mine.mvl"));
+    EXPECT_EQ(form->editor().currentFileName(), path("templates/mine.mvl"));
     prompter.queuePath(QString());
     actions().saveAsAction->trigger();
     ASSERT_EQ(prompter.count(Kind::SaveFile), 2);

@@ -61,7 +61,7 @@ TEST_F(DocumentsTest, ClosingAWindowOfTheProgramGivesTheKeyboardBackToTheMainWin
         prompter.queuePath(file);
         QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
         EXPECT_TRUE(fileHas(file, typed.toStdString() + "#$@"));
-        form->setCurrentFileName(QString());
+        form->editor().setCurrentFileName(QString());
     }
 }
 

@@ -46,9 +46,9 @@ protected:
 
     QTreeWidget* tree() const { return form->treeWidget(); }
     QTreeWidgetItem* root() const { return tree()->topLevelItem(0); }
-    TreeWidgetDesignTree& nodes() const { return form->designTreeAdapter(); }
+    TreeWidgetDesignTree& nodes() const { return form->editor().designTreeAdapter(); }
     MainActions& actions() const { return form->mainActions(); }
-    SliderItemList& items() const { return form->documentAgent().Items; }
+    SliderItemList& items() const { return form->editor().documentAgent().Items; }
 
     // Adds a node with an item record named by its tooltip and its caption,
     // as Insert does but under any parent.
@@ -58,7 +58,7 @@ protected:
         SliderItem record = DocumentAgent::MakeNewItem();
         record.ToolTip = name;
         record.Level = std::to_string(nodes().depth(n) - 1);
-        form->documentAgent().InsertItem(n - 1, record);
+        form->editor().documentAgent().InsertItem(n - 1, record);
         parent->setExpanded(true);
         return nodes().item(n);
     }
@@ -105,10 +105,10 @@ protected:
             EXPECT_EQ(x->isEnabled(), z->isEnabled()) << x->objectName().toStdString();
             return x->isEnabled();
         };
-        return {same(a.popupInsertAction, a.insertTool, a.insertAction),
-                same(a.popupDeleteAction, a.deleteTool, a.deleteAction),
-                same(a.popupMoveUpAction, a.moveUpTool, a.moveUpAction),
-                same(a.popupMoveDownAction, a.moveDownTool, a.moveDownAction)};
+        return {same(a.insertAction, a.insertAction, a.insertAction),
+                same(a.deleteAction, a.deleteAction, a.deleteAction),
+                same(a.moveUpAction, a.moveUpAction, a.moveUpAction),
+                same(a.moveDownAction, a.moveDownAction, a.moveDownAction)};
     }
 
     QTemporaryDir dir;

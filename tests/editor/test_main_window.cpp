@@ -51,14 +51,14 @@ TEST_F(EditorTest, StartsWithTheRootSelectedTheSliderPagesAndNothingToSave) {
     EXPECT_TRUE(root()->isSelected());
     EXPECT_EQ(visibleTabs(), (QStringList{"Script", "Path"}));
     EXPECT_EQ(activeTab(), "Script");
-    EXPECT_FALSE(form->isModified());
+    EXPECT_FALSE(form->editor().isModified());
     EXPECT_FALSE(actions().saveAction->isEnabled());
     EXPECT_FALSE(form->findChild<QToolButton*>("tlbtnSave")->isEnabled());
     EXPECT_EQ(commands(), (Commands{true, true, true, true}));  // untouched until the tree is used
-    EXPECT_EQ(form->currentItemNode(), nullptr);
-    EXPECT_TRUE(form->currentFileName().isEmpty());
-    EXPECT_FALSE(form->treeEventsSuppressed());
-    EXPECT_EQ(form->lastPageIndex(), 0);
+    EXPECT_EQ(form->editor().currentItemNode(), nullptr);
+    EXPECT_TRUE(form->editor().currentFileName().isEmpty());
+    EXPECT_FALSE(form->editor().treeEventsSuppressed());
+    EXPECT_EQ(form->editor().lastPageIndex(), 0);
     EXPECT_TRUE(items().empty());
     EXPECT_EQ(hintLine(*form)->text(), "");
     EXPECT_EQ(form->findChild<QProgressBar*>("prgrsbrMainFormBottom")->value(), 0);
@@ -78,7 +78,7 @@ TEST_F(EditorTest, EveryNamedControlExists) {
         "ToolBar1",   "StatusBar2", "Insert2",     "Delete2", "MoveUp2",     "MoveDown2",       "Preview1",
         "BuildHTML1", "Publish1",   "WebBrowser1", "Topic1",  "ViewSample1", "Homepage1",       "ContactUs1",
         "About1",     "Insert1",    "Delete1",     "MoveUp1", "MoveDown1"};
-    for (const char* name : menuEntries) EXPECT_NE(form->findChild<QAction*>(name), nullptr) << name;
+    for (const char* name : menuEntries) EXPECT_NE(actions().byName(name), nullptr) << name;
     EXPECT_EQ(actions().saveAction->shortcut(), QKeySequence("Ctrl+S"));
     EXPECT_EQ(actions().previewAction->shortcut(), QKeySequence("Ctrl+P"));
     EXPECT_EQ(actions().toolButtons().size(), 10);
@@ -198,7 +198,7 @@ TEST_F(EditorTest, TheWindowStaysAliveWhileImagesArePreparedAndACloseWaitsForThe
         form->close();
         closedMeanwhile = !form->isVisible();
     });
-    form->documentAgent().MakeHTMLCodes(folder / "page.html", nodes());
+    form->editor().documentAgent().MakeHTMLCodes(folder / "page.html", nodes());
     EXPECT_TRUE(hintMeanwhile.startsWith("Preparing images ... ")) << hintMeanwhile.toStdString();
     EXPECT_TRUE(hintMeanwhile.endsWith(" of 3")) << hintMeanwhile.toStdString();
     EXPECT_FALSE(closedMeanwhile);
@@ -284,7 +284,7 @@ protected:
 
 TEST_F(OpenByPath, RebuildsTheTreeAndFillsThePages) {
     const QString path = writeProject("my project.mvl");
-    form->insertItem();
+    form->editor().insertItem();
     select(root()->child(0));
     prompter.queueAnswer(Prompter::Answer::No);  // the inserted item is given up
     form->openProjectByPath(path);
@@ -294,10 +294,10 @@ TEST_F(OpenByPath, RebuildsTheTreeAndFillsThePages) {
     EXPECT_EQ(tree()->currentItem(), root());
     EXPECT_EQ(visibleTabs(), (QStringList{"Script", "Path"}));
     EXPECT_EQ(form->findChild<QLineEdit*>("edt_pSliderName")->text(), "Gallery");
-    EXPECT_EQ(form->currentFileName(), path);
-    EXPECT_EQ(form->currentItemNode(), nullptr);
-    EXPECT_FALSE(form->isModified());
-    EXPECT_FALSE(form->treeEventsSuppressed());
+    EXPECT_EQ(form->editor().currentFileName(), path);
+    EXPECT_EQ(form->editor().currentItemNode(), nullptr);
+    EXPECT_FALSE(form->editor().isModified());
+    EXPECT_FALSE(form->editor().treeEventsSuppressed());
     // The reader reported through the bottom line and left it clean.
     EXPECT_EQ(hintLine(*form)->text(), "");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -321,7 +321,7 @@ TEST_F(OpenByPath, NewAndOpenLeaveTheCommandsOfTheRoot) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        if (root()->childCount() == 0) form->insertItem();
+        if (root()->childCount() == 0) form->editor().insertItem();
         select(root()->child(root()->childCount() - 1));
         ASSERT_FALSE(commands().insert);
         ASSERT_TRUE(commands().remove);
@@ -329,7 +329,7 @@ TEST_F(OpenByPath, NewAndOpenLeaveTheCommandsOfTheRoot) {
         row.act();
         ASSERT_EQ(tree()->currentItem(), root());
         ASSERT_EQ(commands(), (Commands{true, false, false, false}));
-        actions().insertTool->trigger();
+        actions().insertAction->trigger();
         EXPECT_EQ(root()->child(root()->childCount() - 1)->text(0), "Item");
     }
 }
@@ -345,8 +345,8 @@ TEST_F(OpenByPath, FileOfAnotherProductIsRefusedAndTheEditorStaysConsistent) {
     out.write(text);
     out.close();
 
-    form->insertItem();
-    form->insertItem();
+    form->editor().insertItem();
+    form->editor().insertItem();
     prompter.queueAnswer(Prompter::Answer::No);
     form->openProjectByPath(out.fileName());
     ASSERT_EQ(prompter.count(Kind::Error), 1);
@@ -354,14 +354,14 @@ TEST_F(OpenByPath, FileOfAnotherProductIsRefusedAndTheEditorStaysConsistent) {
     EXPECT_EQ(items().size(), 2u);
     EXPECT_EQ(nodes().count(), 3);  // the tree matches the model again
     EXPECT_EQ(tree()->currentItem(), root());
-    EXPECT_TRUE(form->currentFileName().isEmpty());
-    EXPECT_FALSE(form->treeEventsSuppressed());
+    EXPECT_TRUE(form->editor().currentFileName().isEmpty());
+    EXPECT_FALSE(form->editor().treeEventsSuppressed());
     select(root()->child(1));  // and the commands work on it
     EXPECT_EQ(visibleTabs(), QStringList{"Item General"});
 }
 
 TEST_F(OpenByPath, MissingFileFailsThroughTheCallerAndLeavesTheProject) {
-    form->insertItem();
+    form->editor().insertItem();
     prompter.queueAnswer(Prompter::Answer::No);
     EXPECT_ANY_THROW(form->openProjectByPath(dir.filePath("absent.mvl")));
     EXPECT_EQ(nodes().count(), 2);
@@ -377,14 +377,14 @@ TEST_F(OpenByPath, OpenCommandShowsErrorsInTheStandardBox) {
     EXPECT_EQ(prompter.last()->caption, "Tessaline");
     EXPECT_EQ(nodes().count(), 1);
     prompter.queuePath("");  // a cancelled dialog opens nothing
-    actions().openTool->trigger();
+    actions().openAction->trigger();
     EXPECT_EQ(prompter.count(Kind::Error), 1);
 }
 
 TEST_F(EditorTest, CommittingThePanesBuildsTheWholeSliderRecordAndTheShownItem) {
-    const SliderSettings before = form->documentAgent().GetAppletData();
-    form->commitPages();
-    SliderSettings after = form->documentAgent().GetAppletData();
+    const SliderSettings before = form->editor().documentAgent().GetAppletData();
+    form->editor().commitPages();
+    SliderSettings after = form->editor().documentAgent().GetAppletData();
     EXPECT_EQ(after.CfgName, before.SliderName + "cfg");
     EXPECT_EQ(after.CfgNameCopy, before.SliderName + "cfg");
     EXPECT_EQ(after.DivId, before.SliderName + "_div");
@@ -394,21 +394,21 @@ TEST_F(EditorTest, CommittingThePanesBuildsTheWholeSliderRecordAndTheShownItem) 
     after.DivId = before.DivId;
     EXPECT_EQ(after, before);
 
-    form->insertItem();
+    form->editor().insertItem();
     select(root()->child(0));
     form->findChild<QLineEdit*>("edt_IToolTip")->setText(" tip ");
     form->findChild<QLineEdit*>("edt_pSliderName")->setText("  Gallery  ");
-    form->commitPages();
+    form->editor().commitPages();
     EXPECT_EQ(items()[0].ToolTip, "tip");
-    EXPECT_EQ(form->documentAgent().AppletData.SliderName, "Gallery");
-    EXPECT_EQ(form->documentAgent().AppletData.DivId, "Gallery_div");
+    EXPECT_EQ(form->editor().documentAgent().AppletData.SliderName, "Gallery");
+    EXPECT_EQ(form->editor().documentAgent().AppletData.DivId, "Gallery_div");
 }
 
 // A choice the user makes on a page is as much an unsaved change as typing:
 // right after a save, it alone must enable Save and bring the question about
 // unsaved changes when the window closes.
 TEST_F(EditorTest, ChoicesTheUserMakesAfterASaveAreNotLostOnClosing) {
-    form->insertItem();
+    form->editor().insertItem();
     auto* styleList = form->findChild<QComboBox*>("cmbx_pImageBorderStyle");
     auto* frameStyle = form->findChild<QComboBox*>("cmbx_pContainerBorderStyle");
     auto* upload = form->findChild<QRadioButton*>("rdbtnpInternalUse_RootDir_Local_Checked2");
@@ -451,10 +451,10 @@ TEST_F(EditorTest, ChoicesTheUserMakesAfterASaveAreNotLostOnClosing) {
         form->scriptPage()->apply(applet);
         form->pathPage()->apply(applet);
         const SliderItem item = form->itemPage()->commit();
-        form->clearModified();
+        form->editor().clearModified();
         row.act();
-        EXPECT_TRUE(form->isModified());
-        EXPECT_TRUE(actions().saveTool->isEnabled());
+        EXPECT_TRUE(form->editor().isModified());
+        EXPECT_TRUE(actions().saveAction->isEnabled());
         // The change is really there, on the page (and, for a finished edit,
         // in the model already: each is a step of the undo history).
         SliderSettings shown;
@@ -487,18 +487,18 @@ TEST_F(EditorTest, CommitShowsTheNumberItStoresInTheSpinEditBeingTyped) {
         QTest::keyClick(edit, Qt::Key_Delete);
         QTest::keyClicks(edit, row.typed);
         ASSERT_EQ(edit->text(), row.typed);
-        form->commitPages();
-        EXPECT_EQ(form->documentAgent().AppletData.Width, row.stored);
+        form->editor().commitPages();
+        EXPECT_EQ(form->editor().documentAgent().AppletData.Width, row.stored);
         EXPECT_EQ(edit->text().toStdString(), row.stored);
     }
 }
 
 TEST_F(EditorTest, PageEditsMarkTheProjectModified) {
     form->findChild<QLineEdit*>("edt_pSliderName")->setText("Other");
-    EXPECT_TRUE(form->isModified());
+    EXPECT_TRUE(form->editor().isModified());
     EXPECT_TRUE(actions().saveAction->isEnabled());
-    form->clearModified();
-    EXPECT_FALSE(actions().saveTool->isEnabled());
+    form->editor().clearModified();
+    EXPECT_FALSE(actions().saveAction->isEnabled());
 }
 
 }  // namespace
@@ -562,24 +562,24 @@ protected:
 TEST_F(CommandLineStart, PathSplitAtItsSpaceIsJoinedAndOpened) {
     const QString path = sample();
     const qsizetype space = path.indexOf(' ');
-    form->markModified();  // nothing may be asked about it
+    form->editor().markModified();  // nothing may be asked about it
     OpenCommandLineProject(*form, {path.left(space), path.mid(space + 1)});
-    EXPECT_EQ(form->currentFileName(), path);
+    EXPECT_EQ(form->editor().currentFileName(), path);
     EXPECT_EQ(nodes().count(), 2);
-    EXPECT_FALSE(form->isModified());
+    EXPECT_FALSE(form->editor().isModified());
     EXPECT_TRUE(prompter.asked().empty());
 }
 
 TEST_F(CommandLineStart, BlankOrMissingProjectsOpenNothingAndSayNothing) {
     OpenCommandLineProject(*form, {"   "});
     OpenCommandLineProject(*form, {});
-    EXPECT_TRUE(form->currentFileName().isEmpty());
-    form->markModified();
+    EXPECT_TRUE(form->editor().currentFileName().isEmpty());
+    form->editor().markModified();
     OpenCommandLineProject(*form, {dir.filePath("absent.mvl")});
     EXPECT_TRUE(prompter.asked().empty());
     EXPECT_EQ(nodes().count(), 1);
     EXPECT_EQ(tree()->currentItem(), root());
-    EXPECT_FALSE(form->isModified());                // cleared before the open ...
+    EXPECT_FALSE(form->editor().isModified());       // cleared before the open ...
     EXPECT_TRUE(actions().saveAction->isEnabled());  // ... without touching the Save commands
 }
 

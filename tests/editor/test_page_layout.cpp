@@ -34,7 +34,7 @@ protected:
     // Shows the page named and answers it laid out.
     QWidget* show(const char* name) {
         if (QLatin1String(name) == QLatin1String("tbshtItemGeneral")) {
-            if (items().empty()) form->insertItem();
+            if (items().empty()) form->editor().insertItem();
             select(root()->child(0));
         } else {
             select(root());

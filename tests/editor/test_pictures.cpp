@@ -1,6 +1,7 @@
 // Pictures in the editor: Insert Pictures and file drops (one road into the
 // tree and the item array), the drop places, the thumbnails, the items'
 // tooltips and captions, and the header reader underneath.
+#include <QComboBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -128,8 +129,8 @@ protected:
         return out;
     }
     void settle() {
-        form->Pictures().waitForIdle();
-        form->Decorations().applyArrived();
+        form->editor().Pictures().waitForIdle();
+        form->editor().Decorations().applyArrived();
     }
     // The colour in the middle of a node's icon.
     QColor iconColour(QTreeWidgetItem* node) const {
@@ -173,22 +174,26 @@ TEST_F(Pictures, InsertPicturesAddsReadablePhotosInNaturalOrderUnderTheSelectedN
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        form->clearModified();
+        form->editor().clearModified();
         form->documentCommands().newProject();
         if (row.underItem) {
             select(add(root(), "first"));
             items()[0].OriginalImagePath = "first";
-            form->loadItemPage(0);  // the page shows what the item holds
+            form->editor().loadItemPage(0);  // the page shows what the item holds
         }
-        form->documentAgent().ProjectFolder = folder();
-        form->clearModified();
+        form->editor().documentAgent().ProjectFolder = folder();
+        form->editor().clearModified();
         prompter.clear();
         prompter.queuePaths(row.chosen);
-        actions().insertPicturesMenuItem->trigger();
+        actions().insertPicturesAction->trigger();
         EXPECT_EQ(paths(), row.expectedPaths);
         EXPECT_EQ(levels(), row.expectedLevels);
         EXPECT_EQ(int(items().size()), nodes().count() - 1);
-        EXPECT_EQ(form->isModified(), !row.expectedPaths.empty());
+        EXPECT_EQ(form->editor().isModified(), !row.expectedPaths.empty());
+        // The node that took the new items shows them.
+        if (row.underItem && row.expectedPaths.size() > 1) {
+            EXPECT_TRUE(nodes().item(1)->isExpanded());
+        }
         EXPECT_EQ(prompter.count(Kind::Error), row.refused ? 1 : 0);
         if (row.refused) {
             EXPECT_EQ(prompter.last()->text.count('\n'), row.refused);
@@ -204,7 +209,7 @@ TEST_F(Pictures, InsertPicturesAddsReadablePhotosInNaturalOrderUnderTheSelectedN
 
 TEST_F(Pictures, PreparedSizesFollowTheShownSliderWidth) {
     prompter.queuePaths({photo("w.jpg", 336, 200), photo("t.jpg", 160, 320)});
-    actions().insertPicturesTool->trigger();
+    actions().insertPicturesAction->trigger();
     ASSERT_EQ(items().size(), 2u);
     EXPECT_EQ(items()[0].ImageWidth + "x" + items()[0].ImageHeight, "168x336");  // t.jpg first
     EXPECT_EQ(items()[1].ImageWidth + "x" + items()[1].ImageHeight, "168x100");
@@ -258,11 +263,11 @@ TEST_F(Pictures, DroppedFilesAndFoldersGoWhereTheyWereDroppedAndProjectsOpen) {
     };
     // Between A and B: the folder's JPEGs (not its sub-folder's, not the
     // text file) in natural order, then the loose photo.
-    form->run([&] { form->dropFilesOnTree({loose, shots}, root(), 1); });
+    form->run([&] { form->editor().dropFilesOnTree({loose, shots}, root(), 1); });
     EXPECT_EQ(names(), (Names{"A", "loose.jpg", "s9.jpg", "s10.jpg", "B"}));
     EXPECT_EQ(prompter.count(Kind::Error), 0);
     // Onto A: its last children.
-    form->run([&] { form->dropFilesOnTree({loose}, a, -1); });
+    form->run([&] { form->editor().dropFilesOnTree({loose}, a, -1); });
     EXPECT_EQ(names(), (Names{"A", "loose.jpg", "loose.jpg", "s9.jpg", "s10.jpg", "B"}));
     EXPECT_EQ(levels(), (Names{"0", "1", "0", "0", "0", "0"}));
     EXPECT_EQ(treeNames().size(), items().size());
@@ -281,11 +286,11 @@ TEST_F(Pictures, DroppedFilesAndFoldersGoWhereTheyWereDroppedAndProjectsOpen) {
     prompter.clear();
     prompter.queueAnswer(Prompter::Answer::No);
     const QUrl projectUrl = QUrl::fromLocalFile(QString::fromStdString(project.string()));
-    form->run([&] { form->dropFilesOnTree({loose, projectUrl}, a, -1); });
+    form->run([&] { form->editor().dropFilesOnTree({loose, projectUrl}, a, -1); });
     EXPECT_EQ(prompter.count(Kind::YesNoCancel), 1);
     EXPECT_EQ(prompter.count(Kind::Error), 0);
     EXPECT_EQ(items().size(), 1u);
-    EXPECT_EQ(form->currentFileName().toStdString(), project.string());
+    EXPECT_EQ(form->editor().currentFileName().toStdString(), project.string());
 
     // Through the window's own drag and drop events: a project dropped on a
     // text field opens instead of becoming its text; a picture dropped on a
@@ -300,11 +305,11 @@ TEST_F(Pictures, DroppedFilesAndFoldersGoWhereTheyWereDroppedAndProjectsOpen) {
         QApplication::processEvents();
         return enter.isAccepted() && drop.isAccepted();
     };
-    form->setCurrentFileName(QString());
+    form->editor().setCurrentFileName(QString());
     auto* name = form->findChild<QLineEdit*>("edt_pSliderName");
     const QString nameBefore = name->text();
     EXPECT_TRUE(dropOn(name, name->rect().center(), {projectUrl}));
-    EXPECT_EQ(form->currentFileName().toStdString(), project.string());
+    EXPECT_EQ(form->editor().currentFileName().toStdString(), project.string());
     EXPECT_EQ(name->text(), nameBefore);
     EXPECT_TRUE(dropOn(tree()->viewport(), tree()->visualItemRect(nodes().item(1)).center(), {loose}));
     EXPECT_EQ(levels(), (Names{"0", "1"}));
@@ -314,10 +319,10 @@ TEST_F(Pictures, DroppedFilesAndFoldersGoWhereTheyWereDroppedAndProjectsOpen) {
 TEST_F(Pictures, ThumbnailsShowThePhotoAndFallBackToTheItemPicture) {
     prompter.queuePaths(
         {photo("red.jpg", 160, 90, {220, 20, 20}), photo("blue.jpg", 90, 160, {20, 20, 220})});
-    actions().insertPicturesMenuItem->trigger();
+    actions().insertPicturesAction->trigger();
     QTreeWidgetItem* broken = add(root(), "broken");
     items().back().OriginalImagePath = textFile("broken.jpg").toStdString();
-    form->refreshItemDecorations();
+    form->editor().refreshItemDecorations();
     settle();
     const QTreeWidgetItem* blue = root()->child(0);
     const QTreeWidgetItem* red = root()->child(1);
@@ -373,12 +378,15 @@ TEST_F(Pictures, ChoosingAPictureUpdatesCaptionIconPreviewAndTooltip) {
         QApplication::processEvents();
         EXPECT_EQ(node->text(0).toStdString(), row.caption);
         EXPECT_EQ(!preview->pixmap().isNull(), row.previewShown);
-        const QString tip = form->itemToolTip(node);
+        const QString tip = form->editor().itemToolTip(node);
         EXPECT_TRUE(tip.contains(row.size)) << tip.toStdString();
         EXPECT_TRUE(tip.contains("Picture: " + row.chosen)) << tip.toStdString();
         EXPECT_TRUE(tip.contains("Link: http://example.org/a (_blank)")) << tip.toStdString();
         EXPECT_TRUE(tip.contains("Tooltip: Dawn")) << tip.toStdString();
     }
+    // A link without a target names no target.
+    form->findChild<QComboBox*>("cmbx_ITarget")->setEditText("");
+    EXPECT_TRUE(form->editor().itemToolTip(node).contains("Link: http://example.org/a\n"));
     // The preview keeps the picture's shape inside its box.
     EXPECT_EQ(preview->pixmap().size(), QSize(120, 71));
     EXPECT_NE(node->icon(0).pixmap(32, 32).toImage(), icons::itemNode().pixmap(32, 32).toImage());

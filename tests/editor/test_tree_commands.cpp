@@ -35,14 +35,14 @@ TEST_F(TreeCommands, MoveUpSwapsTheLastItemWithItsPreviousSibling) {
     EXPECT_EQ(itemNames(), (Names{"Red", "Blue", "Green"}));
     EXPECT_EQ(treeNames(), (Names{"Red", "Blue", "Green"}));
     EXPECT_EQ(tree()->currentItem(), blue);
-    EXPECT_EQ(form->currentItemNode(), blue);
+    EXPECT_EQ(form->editor().currentItemNode(), blue);
     EXPECT_EQ(commands(), (Commands{false, true, true, true}));
 }
 
 TEST_F(TreeCommands, FirstItemCanOnlyMoveDown) {
     select(red);
     EXPECT_EQ(commands(), (Commands{false, true, false, true}));
-    actions().moveDownTool->trigger();
+    actions().moveDownAction->trigger();
     EXPECT_EQ(itemNames(), (Names{"Green", "Red", "Blue"}));
     EXPECT_EQ(treeNames(), (Names{"Green", "Red", "Blue"}));
     EXPECT_EQ(tree()->currentItem(), red);
@@ -50,15 +50,15 @@ TEST_F(TreeCommands, FirstItemCanOnlyMoveDown) {
 }
 
 TEST_F(TreeCommands, MovesWithoutASiblingOnlyMarkTheProjectModified) {
-    form->clearModified();
+    form->editor().clearModified();
     select(root());
-    form->clearModified();
-    form->moveItemUp();
-    EXPECT_TRUE(form->isModified());
-    form->moveItemDown();
+    form->editor().clearModified();
+    form->editor().moveItemUp();
+    EXPECT_TRUE(form->editor().isModified());
+    form->editor().moveItemDown();
     EXPECT_EQ(itemNames(), (Names{"Red", "Green", "Blue"}));
     select(blue);
-    form->moveItemDown();
+    form->editor().moveItemDown();
     EXPECT_EQ(itemNames(), (Names{"Red", "Green", "Blue"}));
 }
 
@@ -68,12 +68,12 @@ TEST_F(TreeCommands, NodeWithChildrenMovesUpPastALeafWithItsRecordsInOrder) {
     add(green, "Green1");
     ASSERT_EQ(itemNames(), (Names{"Red", "Green", "Green1", "Blue", "Blue1", "Blue2"}));
     select(blue);
-    form->moveItemUp();
+    form->editor().moveItemUp();
     EXPECT_EQ(itemNames(), (Names{"Red", "Blue", "Blue1", "Blue2", "Green", "Green1"}));
     EXPECT_EQ(treeNames(), itemNames());
     EXPECT_EQ(levels(), (Names{"0", "0", "1", "1", "0", "1"}));
     EXPECT_EQ(blue->childCount(), 2);
-    form->moveItemUp();
+    form->editor().moveItemUp();
     EXPECT_EQ(itemNames(), (Names{"Blue", "Blue1", "Blue2", "Red", "Green", "Green1"}));
     EXPECT_EQ(treeNames(), itemNames());
     EXPECT_EQ(commands(), (Commands{false, true, false, true}));
@@ -86,7 +86,7 @@ TEST_F(TreeCommands, MoveDownPassesASiblingWithChildrenInsideASubtree) {
     add(b, "B1");
     add(b, "B2");
     select(a);
-    form->moveItemDown();
+    form->editor().moveItemDown();
     EXPECT_EQ(itemNames(), (Names{"Red", "Green", "B", "B1", "B2", "A", "A1", "Blue"}));
     EXPECT_EQ(treeNames(), itemNames());
     EXPECT_EQ(tree()->currentItem(), a);
@@ -97,8 +97,8 @@ TEST_F(TreeCommands, MoveDownPassesASiblingWithChildrenInsideASubtree) {
 TEST_F(TreeCommands, PageOfAMovedItemIsSavedToItsNewIndex) {
     select(blue);
     form->findChild<QLineEdit*>("edt_IToolTip")->setText("  Navy  ");
-    form->moveItemUp();
-    form->moveItemUp();
+    form->editor().moveItemUp();
+    form->editor().moveItemUp();
     select(green);  // the selection change writes Blue's page back
     EXPECT_EQ(itemNames(), (Names{"Navy", "Red", "Green"}));
 }
@@ -108,12 +108,13 @@ TEST_F(TreeCommands, DeletingANodeWithChildrenAtTheEndRemovesItsRecords) {
     add(blue, "Blue2");
     select(blue);
     prompter.queueAnswer(Prompter::Answer::Yes);
-    actions().popupDeleteAction->trigger();
+    actions().deleteAction->trigger();
     ASSERT_EQ(prompter.count(Kind::YesNo), 1);
     EXPECT_EQ(prompter.last()->text, "Are you sure to delete this item and all its children?");
     EXPECT_EQ(itemNames(), (Names{"Red", "Green"}));
     EXPECT_EQ(treeNames(), itemNames());
-    EXPECT_EQ(form->currentItemNode(), tree()->currentItem());  // the selection change ran for the new node
+    EXPECT_EQ(form->editor().currentItemNode(),
+              tree()->currentItem());  // the selection change ran for the new node
     EXPECT_TRUE(prompter.allAnswersUsed());
 }
 
@@ -123,40 +124,40 @@ TEST_F(TreeCommands, DeletingTheLastChildOfANodeFindsTheEndOfItsSubtreeAboveIt) 
     add(red, "B");
     select(a);
     prompter.queueAnswer(Prompter::Answer::Cancel);  // anything but No deletes
-    form->deleteItem();
+    form->editor().deleteItem();
     EXPECT_EQ(itemNames(), (Names{"Red", "B", "Green", "Blue"}));
     EXPECT_EQ(treeNames(), itemNames());
     select(node("B"));
     prompter.queueAnswer(Prompter::Answer::Yes);
-    form->deleteItem();
+    form->editor().deleteItem();
     EXPECT_EQ(itemNames(), (Names{"Red", "Green", "Blue"}));
     EXPECT_EQ(treeNames(), itemNames());
 }
 
 TEST_F(TreeCommands, AnsweringNoKeepsEverythingButMarksTheProjectModified) {
     select(green);
-    form->clearModified();
+    form->editor().clearModified();
     prompter.queueAnswer(Prompter::Answer::No);
-    form->deleteItem();
+    form->editor().deleteItem();
     EXPECT_EQ(itemNames(), (Names{"Red", "Green", "Blue"}));
     EXPECT_EQ(tree()->currentItem(), green);
-    EXPECT_TRUE(form->isModified());
+    EXPECT_TRUE(form->editor().isModified());
 }
 
 TEST_F(TreeCommands, RootCannotBeDeleted) {
     select(root());
-    form->clearModified();
-    actions().deleteTool->trigger();  // still enabled right after start
+    form->editor().clearModified();
+    actions().deleteAction->trigger();  // still enabled right after start
     ASSERT_EQ(prompter.count(Kind::Error), 1);
     EXPECT_EQ(prompter.last()->text, "Root item cannot be deleted.");
     EXPECT_EQ(prompter.count(Kind::YesNo), 0);
     EXPECT_EQ(itemNames(), (Names{"Red", "Green", "Blue"}));
-    EXPECT_TRUE(form->isModified());
+    EXPECT_TRUE(form->editor().isModified());
 }
 
 TEST_F(TreeCommands, InsertAddsALastChildOfTheRootWithANewRecord) {
     select(root());
-    form->clearModified();
+    form->editor().clearModified();
     actions().insertAction->trigger();
     ASSERT_EQ(root()->childCount(), 4);
     EXPECT_EQ(root()->child(3)->text(0), "Item");
@@ -169,7 +170,7 @@ TEST_F(TreeCommands, InsertAddsALastChildOfTheRootWithANewRecord) {
     EXPECT_EQ(added.Link, "");
     EXPECT_EQ(tree()->currentItem(), root());
     EXPECT_EQ(activeTab(), "Script");
-    EXPECT_TRUE(form->isModified());
+    EXPECT_TRUE(form->editor().isModified());
     EXPECT_TRUE(actions().saveAction->isEnabled());
 }
 
@@ -184,7 +185,7 @@ TEST_F(TreeCommands, InsertedNodeShowsInALongTree) {
         else
             tree()->scrollToBottom();
         QApplication::processEvents();
-        actions().insertTool->trigger();
+        actions().insertAction->trigger();
         QApplication::processEvents();
         QTreeWidgetItem* added = root()->child(root()->childCount() - 1);
         EXPECT_EQ(added->text(0), "Item");
@@ -202,11 +203,12 @@ TEST_F(TreeCommands, SelectingAnotherItemSavesTheShownItemFirst) {
     EXPECT_EQ(items()[0].Link, "");  // pages are not bound live
     select(green);
     EXPECT_EQ(items()[0].Link, "http://example.com/red");
-    EXPECT_EQ(items()[0].ImageWidth, "");  // a commit writes a fresh record
-    EXPECT_EQ(items()[0].Level, "");
+    // Only what the page shows is taken: selecting is no change to the rest.
+    EXPECT_EQ(items()[0].ImageWidth, "160");
+    EXPECT_EQ(items()[0].Level, "0");
     EXPECT_EQ(form->findChild<QLineEdit*>("edt_IToolTip")->text(), "Green");
     EXPECT_EQ(visibleTabs(), QStringList{"Item General"});
-    EXPECT_EQ(form->currentItemNode(), green);
+    EXPECT_EQ(form->editor().currentItemNode(), green);
 }
 
 TEST_F(TreeCommands, SelectingTheRootBringsBackTheSliderPagesAndSavesTheItem) {
@@ -216,34 +218,35 @@ TEST_F(TreeCommands, SelectingTheRootBringsBackTheSliderPagesAndSavesTheItem) {
     EXPECT_EQ(visibleTabs(), (QStringList{"Script", "Path"}));
     EXPECT_EQ(activeTab(), "Script");
     EXPECT_EQ(items()[0].ToolTip, "Crimson");
-    EXPECT_EQ(form->currentItemNode(), red);  // kept, so selecting again changes nothing
+    EXPECT_EQ(form->editor().currentItemNode(), red);  // kept, so selecting again changes nothing
     select(red);
     EXPECT_EQ(items()[0].ToolTip, "Crimson");
 }
 
-TEST_F(TreeCommands, SelectingAnItemMarksTheProjectModified) {
-    form->clearModified();
+// Selecting is no change: nothing differs from what was saved.
+TEST_F(TreeCommands, SelectingAnItemLeavesTheProjectUnmodified) {
+    form->editor().clearModified();
     select(green);
-    EXPECT_TRUE(form->isModified());
-    EXPECT_TRUE(actions().saveTool->isEnabled());
+    EXPECT_FALSE(form->editor().isModified());
+    EXPECT_FALSE(actions().saveAction->isEnabled());
 }
 
 TEST_F(TreeCommands, DeletingTheOnlyItemReturnsToTheRoot) {
     select(blue);
     prompter.queueAnswer(Prompter::Answer::Yes);
-    form->deleteItem();
+    form->editor().deleteItem();
     select(green);
     prompter.queueAnswer(Prompter::Answer::Yes);
-    form->deleteItem();
+    form->editor().deleteItem();
     select(red);
     prompter.queueAnswer(Prompter::Answer::Yes);
-    form->deleteItem();
+    form->editor().deleteItem();
     EXPECT_TRUE(items().empty());
     EXPECT_EQ(nodes().count(), 1);
     EXPECT_EQ(tree()->currentItem(), root());
     EXPECT_EQ(visibleTabs(), (QStringList{"Script", "Path"}));
     EXPECT_EQ(activeTab(), "Script");
-    EXPECT_EQ(form->currentItemNode(), nullptr);
+    EXPECT_EQ(form->editor().currentItemNode(), nullptr);
     EXPECT_EQ(commands(), (Commands{true, false, false, false}));
 }
 
@@ -267,7 +270,7 @@ TEST_F(TreeCommands, RightClickSelectsTheNodeTheMenuCommandsActOn) {
     QTest::mouseClick(tree()->viewport(), Qt::RightButton, {}, rect.center());
     EXPECT_EQ(tree()->currentItem(), blue);
     EXPECT_EQ(commands(), (Commands{false, true, true, false}));
-    actions().popupMoveUpAction->trigger();
+    actions().moveUpAction->trigger();
     EXPECT_EQ(itemNames(), (Names{"Red", "Blue", "Green"}));
 }
 
@@ -319,9 +322,9 @@ TEST_F(TreeCommands, MenuKeyOpensThePopupAtTheSelectedNodeInView) {
 
 TEST_F(TreeCommands, ItemToItemKeepsTheActivePage) {
     select(red);
-    const int last = form->lastPageIndex();
+    const int last = form->editor().lastPageIndex();
     select(blue);
-    EXPECT_EQ(form->lastPageIndex(), last);
+    EXPECT_EQ(form->editor().lastPageIndex(), last);
     EXPECT_EQ(activeTab(), "Item General");
 }
 
@@ -376,7 +379,7 @@ TEST_F(TreeCommands, CollapsingANodeThatHoldsTheSelectionSelectsIt) {
             if (row.expected == root()) {
                 EXPECT_EQ(visibleTabs(), (QStringList{"Script", "Path"}));
             } else {
-                EXPECT_EQ(form->currentItemNode(), row.expected);
+                EXPECT_EQ(form->editor().currentItemNode(), row.expected);
                 EXPECT_EQ(tip->text(), row.expected->text(0));
             }
         }
@@ -445,7 +448,7 @@ TEST_F(TreeCommands, KeyboardMovesRefreshTheCommandsOnTheRootToo) {
     // Insert works at once, and the new item goes under the root.
     select(red);
     QTest::keyClick(tree(), Qt::Key_Up);
-    actions().insertTool->trigger();
+    actions().insertAction->trigger();
     EXPECT_EQ(items().size(), 4u);
 }
 
@@ -519,9 +522,9 @@ TEST_F(TreeCommands, MovesKeepTheExpansionOfEveryNode) {
         std::map<QTreeWidgetItem*, bool> expanded;
         for (int i = 0; i < nodes().count(); ++i) expanded[nodes().item(i)] = nodes().item(i)->isExpanded();
         if (row.up)
-            actions().moveUpTool->trigger();
+            actions().moveUpAction->trigger();
         else
-            actions().moveDownTool->trigger();
+            actions().moveDownAction->trigger();
         ASSERT_NE(treeNames(), order);
         ASSERT_EQ(treeNames(), itemNames());
         for (const auto& [n, wasExpanded] : expanded)
@@ -556,9 +559,9 @@ TEST_F(TreeCommands, MovedNodeStaysInViewAtTheEdgesOfTheTree) {
         QApplication::processEvents();
         for (int i = 0; i < 8; ++i) {
             if (row.up)
-                actions().moveUpTool->trigger();
+                actions().moveUpAction->trigger();
             else
-                actions().moveDownTool->trigger();
+                actions().moveDownAction->trigger();
             QApplication::processEvents();
             ASSERT_EQ(tree()->currentItem(), moving);
             EXPECT_TRUE(tree()->viewport()->rect().contains(tree()->visualItemRect(moving))) << "move " << i;
@@ -568,13 +571,13 @@ TEST_F(TreeCommands, MovedNodeStaysInViewAtTheEdgesOfTheTree) {
 }
 
 TEST_F(EditorTest, ThousandsOfItemsStayConsistentThroughCommands) {
-    for (int i = 0; i < 3000; ++i) form->insertItem();
+    for (int i = 0; i < 3000; ++i) form->editor().insertItem();
     ASSERT_EQ(items().size(), 3000u);
     select(root()->child(2999));
-    for (int i = 0; i < 50; ++i) form->moveItemUp();
+    for (int i = 0; i < 50; ++i) form->editor().moveItemUp();
     EXPECT_EQ(nodes().indexOf(tree()->currentItem()), 2950);
     prompter.queueAnswer(Prompter::Answer::Yes);
-    form->deleteItem();
+    form->editor().deleteItem();
     EXPECT_EQ(items().size(), 2999u);
     EXPECT_EQ(nodes().count(), 3000);
 }

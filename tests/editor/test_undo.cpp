@@ -9,10 +9,17 @@
 #include <QTest>
 #include <functional>
 
+#include <QDockWidget>
+#include <QTimer>
+#include <QUndoView>
+
 #include "documents/document_commands.h"
+#include "documents/image_quality_dialog.h"
 #include "editor/color_swatch.h"
 #include "editor/editor_fixture.h"
+#include "editor/project_document.h"
 #include "editor/spin_edit.h"
+#include "output/source_images.h"
 #include "support/temp_dir.h"
 #include "support/test_jpeg.h"
 
@@ -39,7 +46,7 @@ public:
         add(parent, "G2");
         add(add(root(), "Blue"), "B1");
         save();
-        form->clearModified();
+        form->editor().clearModified();
         form->openProjectByPath(file);
         red = named("Red");
         green = named("Green");
@@ -113,19 +120,20 @@ void PrintTo(const StepCase& c, std::ostream* os) {
 class UndoEveryStep : public UndoTest, public ::testing::WithParamInterface<StepCase> {};
 
 const StepCase kStepCases[] = {
-    {"Insert", "&Undo Insert", "Script", nullptr, [](UndoTest& t) { t.form->insertItem(); }},
+    {"Insert", "&Undo Insert", "Script", nullptr, [](UndoTest& t) { t.form->editor().insertItem(); }},
     {"DeleteBlock", "&Undo Delete", "Item General", "Green",
      [](UndoTest& t) {
          t.prompter.queueAnswer(Prompter::Answer::Yes);
-         t.form->deleteItem();
+         t.form->editor().deleteItem();
      }},
-    {"MoveUpPastBlock", "&Undo Move Up", "Item General", "Blue", [](UndoTest& t) { t.form->moveItemUp(); }},
+    {"MoveUpPastBlock", "&Undo Move Up", "Item General", "Blue",
+     [](UndoTest& t) { t.form->editor().moveItemUp(); }},
     {"MoveDownBlock", "&Undo Move Down", "Item General", "Green",
-     [](UndoTest& t) { t.form->moveItemDown(); }},
+     [](UndoTest& t) { t.form->editor().moveItemDown(); }},
     {"DragBlockIntoLeaf", "&Undo Move", "Item General", "Green",
-     [](UndoTest& t) { t.form->moveNode(t.named("Green"), t.named("Red"), Place::Into); }},
+     [](UndoTest& t) { t.form->editor().moveNode(t.named("Green"), t.named("Red"), Place::Into); }},
     {"DragLeafOutOfBlock", "&Undo Move", "Item General", "G1",
-     [](UndoTest& t) { t.form->moveNode(t.named("G1"), t.named("Red"), Place::Before); }},
+     [](UndoTest& t) { t.form->editor().moveNode(t.named("G1"), t.named("Red"), Place::Before); }},
     {"TypedName", "&Undo Name", "Script", nullptr,
      [](UndoTest& t) { t.type(t.control<QLineEdit>("edt_pSliderName"), "X"); }},
     {"TypedSpin", "&Undo Delay", "Script", nullptr,
@@ -139,6 +147,8 @@ const StepCase kStepCases[] = {
      }},
     {"TypedRootDirectory", "&Undo Root Directory for Web Server", "Path", nullptr,
      [](UndoTest& t) { t.type(t.control<QLineEdit>("edtpInternalUse_RootDir_Remote"), "http://x/"); }},
+    {"TypedLocalRootDirectory", "&Undo Root Directory for Local Computer", "Path", nullptr,
+     [](UndoTest& t) { t.type(t.control<QLineEdit>("edtpInternalUse_RootDir_Local"), "/srv/x"); }},
     {"ConversionChoice", "&Undo Path Replacement", "Path", nullptr,
      [](UndoTest& t) { t.control<QAbstractButton>("rdbtnpInternalUse_RootDir_Local_Checked2")->click(); }},
     {"TypedTooltip", "&Undo Tooltip", "Item General", "Red",
@@ -148,12 +158,12 @@ const StepCase kStepCases[] = {
     {"InsertPictures", "&Undo Insert Pictures", "Script", nullptr,
      [](UndoTest& t) {
          t.prompter.queuePaths({t.jpeg("b.jpg"), t.jpeg("a.jpg")});
-         t.form->insertPicturesWithDialog();
+         t.form->editor().insertPicturesWithDialog();
      }},
     {"DropPictures", "&Undo Drop Pictures", "Item General", "Green",
      [](UndoTest& t) {
          const QList<QUrl> urls{QUrl::fromLocalFile(t.jpeg("c.jpg"))};
-         t.form->run([&] { t.form->dropFilesOnTree(urls, t.named("Green"), -1); });
+         t.form->run([&] { t.form->editor().dropFilesOnTree(urls, t.named("Green"), -1); });
      }},
     {"PictureDialog", "&Undo Original Image Path", "Item General", "G1",
      [](UndoTest& t) {
@@ -169,18 +179,18 @@ TEST_P(UndoEveryStep, UndoSavesAsBeforeTheStepAndRedoAsAfterIt) {
     const StepCase& c = GetParam();
     select(c.selectFirst ? named(c.selectFirst) : root());
     const std::string before = save();
-    form->clearModified();
+    form->editor().clearModified();
     const std::vector<int> depthsBefore = treeDepths();
 
     c.step(*this);
     EXPECT_EQ(undoText(), QString::fromLatin1(c.undoCaption));
-    EXPECT_TRUE(form->isModified());
+    EXPECT_TRUE(form->editor().isModified());
     const Names namesAfter = itemNames();
     const std::vector<int> depthsAfter = treeDepths();
 
     actions().undoAction->trigger();
     EXPECT_EQ(treeDepths(), depthsBefore);
-    EXPECT_FALSE(form->isModified());
+    EXPECT_FALSE(form->editor().isModified());
     EXPECT_FALSE(actions().saveAction->isEnabled());
     EXPECT_EQ(activeTab(), QString::fromLatin1(c.pageAfterUndo));
     EXPECT_EQ(redoText(),
@@ -188,7 +198,7 @@ TEST_P(UndoEveryStep, UndoSavesAsBeforeTheStepAndRedoAsAfterIt) {
     EXPECT_EQ(save(), before);
 
     actions().redoAction->trigger();
-    EXPECT_TRUE(form->isModified());
+    EXPECT_TRUE(form->editor().isModified());
     EXPECT_EQ(itemNames(), namesAfter);
     EXPECT_EQ(treeDepths(), depthsAfter);
     EXPECT_FALSE(actions().redoAction->isEnabled());
@@ -196,7 +206,7 @@ TEST_P(UndoEveryStep, UndoSavesAsBeforeTheStepAndRedoAsAfterIt) {
     ASSERT_NE(after, before) << "the step changed nothing that is saved";
     // And once more, now from a saved state after the step.
     actions().undoAction->trigger();
-    EXPECT_TRUE(form->isModified());
+    EXPECT_TRUE(form->editor().isModified());
     EXPECT_EQ(save(), before);
 }
 
@@ -224,8 +234,8 @@ class DragReorder : public UndoTest, public ::testing::WithParamInterface<DragCa
 TEST_P(DragReorder, SavesAsTheMoveCommandsDo) {
     const DragCase& c = GetParam();
     select(named(c.moving));
-    for (int i = 0; i < c.ups; ++i) form->moveItemUp();
-    for (int i = 0; i < c.downs; ++i) form->moveItemDown();
+    for (int i = 0; i < c.ups; ++i) form->editor().moveItemUp();
+    for (int i = 0; i < c.downs; ++i) form->editor().moveItemDown();
     const Names moved = itemNames();
     const std::vector<int> movedDepths = treeDepths();
     const std::string byCommands = save();
@@ -234,7 +244,7 @@ TEST_P(DragReorder, SavesAsTheMoveCommandsDo) {
     ASSERT_NE(itemNames(), moved);
 
     select(named(c.moving));
-    form->moveNode(named(c.moving), named(c.target), c.place);
+    form->editor().moveNode(named(c.moving), named(c.target), c.place);
     EXPECT_EQ(itemNames(), moved);
     EXPECT_EQ(treeDepths(), movedDepths);
     EXPECT_EQ(tree()->currentItem(), named(c.moving));
@@ -258,7 +268,7 @@ TEST_F(UndoTest, DragIntoAnotherNodeReparentsTheBlockAndItsLevels) {
     red->setExpanded(false);
     select(green);
     const Names levelsBefore = levels();
-    form->moveNode(green, red, Place::Into);
+    form->editor().moveNode(green, red, Place::Into);
     EXPECT_EQ(itemNames(), (Names{"Red", "Green", "G1", "G2", "Blue", "B1"}));
     EXPECT_EQ(treeDepths(), (std::vector<int>{1, 2, 3, 3, 1, 2}));
     EXPECT_EQ(levels(), (Names{"0", "1", "2", "2", "0", "1"}));
@@ -266,10 +276,10 @@ TEST_F(UndoTest, DragIntoAnotherNodeReparentsTheBlockAndItsLevels) {
     EXPECT_TRUE(red->isExpanded());
     EXPECT_TRUE(green->isExpanded());
     EXPECT_EQ(tree()->currentItem(), green);
-    EXPECT_EQ(form->currentItemNode(), green);
+    EXPECT_EQ(form->editor().currentItemNode(), green);
 
     // Out again, after Blue: the last block of the array.
-    form->moveNode(green, blue, Place::After);
+    form->editor().moveNode(green, blue, Place::After);
     EXPECT_EQ(itemNames(), (Names{"Red", "Blue", "B1", "Green", "G1", "G2"}));
     EXPECT_EQ(levels(), (Names{"0", "0", "1", "0", "1", "1"}));
     EXPECT_EQ(undoText(), "&Undo Move");
@@ -285,7 +295,7 @@ TEST_F(UndoTest, DragIntoAnotherNodeReparentsTheBlockAndItsLevels) {
     EXPECT_TRUE(restored->isExpanded());
     EXPECT_FALSE(named("Red")->isExpanded());
     EXPECT_EQ(tree()->currentItem(), restored);
-    EXPECT_EQ(form->currentItemNode(), restored);
+    EXPECT_EQ(form->editor().currentItemNode(), restored);
 }
 
 // Moves the tree refuses, whether they come from a drop or a caller.
@@ -306,7 +316,7 @@ TEST_F(UndoTest, DropsIntoItselfBesideTheRootOrInPlaceAreRefused) {
         EXPECT_FALSE(DesignTreeWidget::canMove(r.node, r.target, r.place))
             << (r.node ? r.node->text(0).toStdString() : "none") << " to "
             << (r.target ? r.target->text(0).toStdString() : "none");
-        form->moveNode(r.node, r.target, r.place);
+        form->editor().moveNode(r.node, r.target, r.place);
     }
     EXPECT_EQ(itemNames(), (Names{"Red", "Green", "G1", "G2", "Blue", "B1"}));
     EXPECT_FALSE(actions().undoAction->isEnabled());
@@ -351,25 +361,25 @@ TEST_F(UndoTest, TypingIntoOneFieldInSeveralVisitsIsOneStep) {
     type(control<QComboBox>("cmbx_ITarget")->lineEdit(), "x");
     EXPECT_EQ(undoText(), "&Undo Target");
     type(tip, "c");  // another field came between: a step of its own
-    EXPECT_EQ(form->documentAgent().Items[0].ToolTip, "abc");
+    EXPECT_EQ(form->editor().documentAgent().Items[0].ToolTip, "abc");
 
     actions().undoAction->trigger();
-    EXPECT_EQ(form->documentAgent().Items[0].ToolTip, "ab");
+    EXPECT_EQ(form->editor().documentAgent().Items[0].ToolTip, "ab");
     EXPECT_EQ(tip->text(), "ab");
     actions().undoAction->trigger();
-    EXPECT_EQ(form->documentAgent().Items[0].Target, "_self");
+    EXPECT_EQ(form->editor().documentAgent().Items[0].Target, "_self");
     actions().undoAction->trigger();
-    EXPECT_EQ(form->documentAgent().Items[0].ToolTip, "Red");
+    EXPECT_EQ(form->editor().documentAgent().Items[0].ToolTip, "Red");
     EXPECT_EQ(tip->text(), "Red");
     EXPECT_FALSE(actions().undoAction->isEnabled());
-    EXPECT_FALSE(form->isModified());
+    EXPECT_FALSE(form->editor().isModified());
 }
 
 // Undo commits the pages first: what was typed and not yet committed becomes
 // the step Undo takes back, and Redo gives it back; nothing typed is lost.
 TEST_F(UndoTest, UndoTakesBackUncommittedTypingAsAStepOfItsOwn) {
     save();
-    form->insertItem();
+    form->editor().insertItem();
     auto* name = control<QLineEdit>("edt_pSliderName");
     QTest::keyClicks(name, "Typed");
     actions().undoAction->trigger();
@@ -379,7 +389,7 @@ TEST_F(UndoTest, UndoTakesBackUncommittedTypingAsAStepOfItsOwn) {
     EXPECT_EQ(redoText(), "&Redo Name");
     actions().redoAction->trigger();
     EXPECT_EQ(name->text(), "VSlider1Typed");
-    EXPECT_EQ(form->documentAgent().AppletData.SliderName, "VSlider1Typed");
+    EXPECT_EQ(form->editor().documentAgent().AppletData.SliderName, "VSlider1Typed");
 }
 
 // Undoing an edit of an item shows that item again; selecting items,
@@ -396,12 +406,12 @@ TEST_F(UndoTest, SelectionSaveAndNewAreNoSteps) {
     EXPECT_EQ(tree()->currentItem(), red);
     EXPECT_EQ(activeTab(), "Item General");
     EXPECT_EQ(control<QLineEdit>("edt_IToolTip")->text(), "Red");
-    EXPECT_TRUE(form->isModified());  // the last save held the tooltip
+    EXPECT_TRUE(form->editor().isModified());  // the last save held the tooltip
     actions().redoAction->trigger();
-    EXPECT_FALSE(form->isModified());
+    EXPECT_FALSE(form->editor().isModified());
 
     prompter.queueAnswer(Prompter::Answer::No);
-    form->insertItem();
+    form->editor().insertItem();
     actions().newAction->trigger();
     EXPECT_FALSE(actions().undoAction->isEnabled());
     EXPECT_FALSE(actions().redoAction->isEnabled());
@@ -412,7 +422,7 @@ TEST_F(UndoTest, SelectionSaveAndNewAreNoSteps) {
 // nothing left there, the same keys undo and redo the project.
 TEST_F(UndoTest, UndoKeysInABoxGoToTheProjectOnceTheBoxHasNothingToTakeBack) {
     save();
-    form->insertItem();
+    form->editor().insertItem();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     auto* name = control<QLineEdit>("edt_pSliderName");
@@ -437,6 +447,123 @@ TEST_F(UndoTest, EditMenuFollowsFileWithItsShortcuts) {
     EXPECT_EQ(actions().redoAction->shortcuts(),
               (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Shift+Z")),
                                    QKeySequence(QStringLiteral("Ctrl+Y"))}));
+}
+
+// --- what counts as a change ------------------------------------------------------
+
+// Looking is no change: selecting nodes, opening the pages and leaving fields
+// unchanged keep Save off, and closing asks nothing.
+TEST_F(UndoTest, SelectingAndLeavingFieldsUnchangedNeverModifies) {
+    prompter.clear();
+    for (QTreeWidgetItem* n : {red, g1, blue, root(), green}) {
+        const QPoint at = tree()->visualItemRect(n).center();
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, at);
+        ASSERT_EQ(tree()->currentItem(), n);
+    }
+    auto* tip = control<QLineEdit>("edt_IToolTip");
+    type(tip, "");  // Return in a field left as it was
+    type(control<QComboBox>("cmbx_ITarget")->lineEdit(), "");
+    select(root());
+    type(control<QLineEdit>("edt_pSliderName"), "");
+    form->propertyTabs()->setCurrentIndex(2);
+    EXPECT_FALSE(form->editor().isModified());
+    EXPECT_FALSE(actions().saveAction->isEnabled());
+    EXPECT_FALSE(actions().undoAction->isEnabled());
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(prompter.asked().empty());
+}
+
+// Typing taken back inside the box leaves nothing to save, before and after
+// the box is left.
+TEST_F(UndoTest, TypingTakenBackInsideTheBoxLeavesNothingToSave) {
+    select(red);
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    auto* tip = control<QLineEdit>("edt_IToolTip");
+    tip->setFocus();
+    tip->end(false);
+    QTest::keyClicks(tip, "xy");
+    EXPECT_TRUE(form->editor().isModified());
+    EXPECT_TRUE(actions().saveAction->isEnabled());
+    QTest::keyClick(tip, Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(tip->text(), "Red");
+    EXPECT_FALSE(form->editor().isModified());
+    EXPECT_FALSE(actions().saveAction->isEnabled());
+    QTest::keyClick(tip, Qt::Key_Tab);
+    EXPECT_FALSE(form->editor().isModified());
+    EXPECT_FALSE(actions().undoAction->isEnabled());
+}
+
+// Another image quality makes the next save write other files: Save is
+// offered and writes them; the same choice again changes nothing.
+TEST_F(UndoTest, AnotherImageQualityEnablesSaveAndTheSaveUsesIt) {
+    select(red);
+    control<QLineEdit>("edtOriginalImagePath")->setText(jpeg("wide.jpg"));
+    {
+        const QString wide = dir.filePath("wide.jpg");
+        WriteJpeg(std::filesystem::path(wide.toStdString()), {.width = 1200, .height = 900});
+    }
+    save();
+    form->editor().clearModified();
+    auto choose = [this](Density density) {
+        StoreImageQuality(settings, {ResizeMode::Exact, density});
+        QTimer::singleShot(0, [] {
+            if (auto* d = qobject_cast<ImageQualityDialog*>(QApplication::activeModalWidget()))
+                d->storeAndClose();
+        });
+        actions().ImageQuality1->trigger();
+    };
+    choose(Density::Single);
+    EXPECT_FALSE(form->editor().isModified());
+    choose(Density::Double);
+    EXPECT_TRUE(form->editor().isModified());
+    EXPECT_TRUE(actions().saveAction->isEnabled());
+    actions().saveAction->trigger();
+    EXPECT_FALSE(form->editor().isModified());
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(QString::fromStdString(DoubleDensityImageName(0)))));
+}
+
+// A pick from a dialog after typing into the same field is a step of its
+// own: Undo gives back what was typed.
+TEST_F(UndoTest, APickAfterTypingTheSameFieldIsAStepOfItsOwn) {
+    select(red);
+    auto* path = control<QLineEdit>("edtOriginalImagePath");
+    type(path, "/typed.jpg");
+    prompter.queuePath(QStringLiteral("/pictures/picked.jpg"));
+    control<QAbstractButton>("spdbtnOriginalImagePath")->click();
+    ASSERT_EQ(path->text(), "/pictures/picked.jpg");
+    actions().undoAction->trigger();
+    EXPECT_EQ(path->text(), "/typed.jpg");
+    EXPECT_EQ(undoText(), "&Undo Original Image Path");
+}
+
+// View > Undo History lists the steps; a click goes back to any of them.
+TEST_F(UndoTest, UndoHistoryDockListsTheStepsAndAClickGoesBack) {
+    QAction* shown = actions().byName(QStringLiteral("undoHistoryAction"));
+    ASSERT_NE(shown, nullptr);
+    shown->trigger();
+    ASSERT_TRUE(form->undoHistoryDock()->isVisible());
+    form->editor().insertItem();
+    select(red);
+    type(control<QLineEdit>("edt_IToolTip"), " tip");
+    form->editor().moveItemDown();
+    select(blue);
+    prompter.queueAnswer(Prompter::Answer::Yes);
+    form->editor().deleteItem();
+    select(root());
+    type(control<QLineEdit>("edt_pSliderName"), "X");
+    auto* view = form->undoHistoryDock()->findChild<QUndoView*>();
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->model()->rowCount(), 6);  // the opened project and five steps
+    EXPECT_EQ(view->model()->index(3, 0).data().toString(), "Move Down");
+    if (const QByteArray shots = qgetenv("MARIVEL_SHOTS"); !shots.isEmpty())
+        form->grab().save(QString::fromLocal8Bit(shots) + "/undo-history.png");
+
+    view->setCurrentIndex(view->model()->index(2, 0));
+    EXPECT_EQ(form->document().undoStack().index(), 2);
+    EXPECT_EQ(itemNames(), (Names{"Red tip", "Green", "G1", "G2", "Blue", "B1", ""}));
+    view->setCurrentIndex(view->model()->index(0, 0));
+    EXPECT_FALSE(form->editor().isModified());
 }
 
 }  // namespace

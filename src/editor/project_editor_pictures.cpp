@@ -1,6 +1,5 @@
-// Pictures in the main window: Insert Pictures and files dropped from a
-// file manager (both through insertPictures), project files dropped on the
-// window, the items' thumbnails and tooltips.
+// Pictures in the editor: Insert Pictures and files dropped from a file
+// manager (both through insertPictures), the items' thumbnails and tooltips.
 #include <QAction>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -18,9 +17,9 @@
 #include "editor/item_decorations.h"
 #include "editor/item_page.h"
 #include "editor/main_actions.h"
-#include "editor/main_window.h"
 #include "editor/picture_files.h"
 #include "editor/picture_thumbnails.h"
+#include "editor/project_editor.h"
 #include "editor/script_page.h"
 #include "editor/status_line.h"
 #include "model/error.h"
@@ -57,29 +56,28 @@ std::string PicturePathFor(const QString& file, const fs::path& projectFolder) {
 
 }  // namespace
 
-void MainWindow::installPictures() {
+void ProjectEditor::installPictures() {
     pictures_ = new PictureThumbnails(this);
-    decorations_ = new ItemDecorations(*designTreeWidget_, *pictures_, icons::itemNode(),
+    decorations_ = new ItemDecorations(*w_.tree, *pictures_, icons::itemNode(),
                                        [this](QTreeWidgetItem* node) { return pictureFileOf(node); });
-    itemPage_->setPictures(pictures_);
+    w_.itemPage->setPictures(pictures_);
     const bool shown = ReadSetting(settings_, kShowThumbnailsSetting);
-    actions_->thumbnailsMenuItem->setChecked(shown);
+    w_.actions->thumbnailsMenuItem->setChecked(shown);
     decorations_->setEnabled(shown);
 
-    MainActions& a = *actions_;
-    for (QAction* action : {a.insertPicturesMenuItem, a.insertPicturesPopupItem, a.insertPicturesTool})
-        connect(action, &QAction::triggered, this, [this] { run([this] { insertPicturesWithDialog(); }); });
-    connect(a.thumbnailsMenuItem, &QAction::triggered, this, &MainWindow::showThumbnails);
-    connect(designTreeWidget_, &DesignTreeWidget::filesDropped, this,
+    MainActions& a = *w_.actions;
+    connect(a.insertPicturesAction, &QAction::triggered, this,
+            [this] { run([this] { insertPicturesWithDialog(); }); });
+    connect(a.thumbnailsMenuItem, &QAction::triggered, this, &ProjectEditor::showThumbnails);
+    connect(w_.tree, &DesignTreeWidget::filesDropped, this,
             [this](const QList<QUrl>& urls, QTreeWidgetItem* parent, int row) {
                 const int parentIndex = indexOf(parent);
-                runWhenIdle([this, urls, parentIndex, row] {
-                    if (QTreeWidgetItem* node = designTree_->item(parentIndex))
+                whenIdle([this, urls, parentIndex, row] {
+                    if (QTreeWidgetItem* node = designTree_.item(parentIndex))
                         run([&] { dropFilesOnTree(urls, node, row); });
                 });
             });
-    connect(itemPage_, &ItemPage::pictureChosen, this, &MainWindow::pictureChosen);
-    acceptProjectDropsEverywhere();
+    connect(w_.itemPage, &ItemPage::pictureChosen, this, &ProjectEditor::pictureChosen);
 }
 
 // --- Insert Pictures and drops ----------------------------------------------------
@@ -87,28 +85,28 @@ void MainWindow::installPictures() {
 // A drop is taken up once the drop itself has ended (the file manager waits
 // for it), and once no operation is under way: one that keeps the window
 // painting lets timers run, and the drop then waits its turn.
-void MainWindow::runWhenIdle(std::function<void()> step, int delay) {
+void ProjectEditor::whenIdle(std::function<void()> step, int delay) {
     QTimer::singleShot(delay, this, [this, step = std::move(step)]() mutable {
-        if (statusLine_->keepingAlive())
-            runWhenIdle(std::move(step), 50);
+        if (w_.statusLine->keepingAlive())
+            whenIdle(std::move(step), 50);
         else
             step();
     });
 }
 
-void MainWindow::insertPicturesWithDialog() {
+void ProjectEditor::insertPicturesWithDialog() {
     const int selected = selectedIndex();
     if (selected < 0) return;
     const QStringList files =
-        prompter_.openPictures(this, kPictureFilter, ReadSetting(settings_, kPicturesFolderSetting));
+        prompter_.openPictures(w_.window, kPictureFilter, ReadSetting(settings_, kPicturesFolderSetting));
     if (files.isEmpty()) return;
     WriteSetting(settings_, kPicturesFolderSetting, QFileInfo(files.first()).absolutePath());
-    UndoStep step(*this, QStringLiteral("Insert Pictures"));
+    EditStep step(*this, QStringLiteral("Insert Pictures"));
     insertPictures(selected, -1, files);
 }
 
-int MainWindow::insertPictures(int parentIndex, int row, const QStringList& given) {
-    if (given.isEmpty() || !designTree_->item(parentIndex)) return 0;
+int ProjectEditor::insertPictures(int parentIndex, int row, const QStringList& given) {
+    if (given.isEmpty() || !designTree_.item(parentIndex)) return 0;
     QStringList files = given;
     SortByNaturalName(files);
     std::vector<fs::path> paths;
@@ -119,19 +117,19 @@ int MainWindow::insertPictures(int parentIndex, int row, const QStringList& give
     // repaints and the progress bar moves; the user's input waits.
     std::vector<HeaderRead> headers;
     {
-        ActivityScope activity(*statusLine_, "Reading Pictures ... ...", true);
-        statusLine_->setProgressMaximum(int(files.size()));
+        ActivityScope activity(*w_.statusLine, "Reading Pictures ... ...", true);
+        w_.statusLine->setProgressMaximum(int(files.size()));
         std::size_t shown = 0;
         headers = ReadJpegHeaders(paths, [&](std::size_t done) {
-            statusLine_->advanceProgress(int(done - shown));
+            w_.statusLine->advanceProgress(int(done - shown));
             shown = done;
-            statusLine_->keepAlive();
+            w_.statusLine->keepAlive();
         });
     }
 
     QStringList refused;
     std::vector<SliderItem> records;
-    const int width = scriptPage_->shownWidth();
+    const int width = w_.scriptPage->shownWidth();
     for (qsizetype k = 0; k < files.size(); ++k) {
         const HeaderRead& read = headers[size_t(k)];
         if (!read.header) {
@@ -140,7 +138,7 @@ int MainWindow::insertPictures(int parentIndex, int row, const QStringList& give
         }
         SliderItem record = DocumentAgent::MakeNewItem();
         record.OriginalImagePath =
-            PicturePathFor(QFileInfo(files[k]).absoluteFilePath(), agent_->ProjectFolder);
+            PicturePathFor(QFileInfo(files[k]).absoluteFilePath(), agent_.ProjectFolder);
         // The size the next generation gives it; a width it cannot scale to
         // leaves Insert's defaults (the generation then refuses the width).
         if (width > 0) {
@@ -155,98 +153,62 @@ int MainWindow::insertPictures(int parentIndex, int row, const QStringList& give
     }
 
     if (!records.empty()) {
-        markModified();
         int first;
         {
             StructuralEdit edit(*this);
-            first = designTree_->insertChildren(parentIndex, row,
-                                                std::vector<std::string>(records.size(), kItemCaption));
-            designTree_->item(parentIndex)->setExpanded(true);
+            first = designTree_.insertChildren(parentIndex, row,
+                                               std::vector<std::string>(records.size(), kItemCaption));
+            designTree_.item(parentIndex)->setExpanded(true);
         }
-        const std::string level = std::to_string(designTree_->depth(parentIndex));
+        const std::string level = std::to_string(designTree_.depth(parentIndex));
         for (size_t k = 0; k < records.size(); ++k) {
             records[k].Level = level;
-            agent_->InsertItem(first - 1 + int(k), records[k]);
+            agent_.InsertItem(first - 1 + int(k), records[k]);
         }
-        for (size_t k = 0; k < records.size(); ++k) decorations_->refresh(designTree_->item(first + int(k)));
-        designTreeWidget_->scrollToItem(designTree_->item(first + int(records.size()) - 1));
+        for (size_t k = 0; k < records.size(); ++k) decorations_->refresh(designTree_.item(first + int(k)));
+        w_.tree->scrollToItem(designTree_.item(first + int(records.size()) - 1));
         updateItemCommands();
     }
-    if (!refused.isEmpty()) prompter_.error(this, NotAddedMessage(refused));
+    if (!refused.isEmpty()) prompter_.error(w_.window, NotAddedMessage(refused));
     return int(records.size());
 }
 
-void MainWindow::dropFilesOnTree(const QList<QUrl>& urls, QTreeWidgetItem* parent, int row) {
+void ProjectEditor::dropFilesOnTree(const QList<QUrl>& urls, QTreeWidgetItem* parent, int row) {
     const DroppedFiles dropped = SortOutDrop(urls);
     if (!dropped.project.isEmpty()) {
-        openProjectByPath(dropped.project);
+        emit projectDropped(dropped.project);
         return;
     }
     const int parentIndex = indexOf(parent);
     if (parentIndex < 0 || dropped.pictures.isEmpty()) return;
-    UndoStep step(*this, QStringLiteral("Drop Pictures"));
+    EditStep step(*this, QStringLiteral("Drop Pictures"));
     insertPictures(parentIndex, row, dropped.pictures);
-}
-
-// --- project files dropped on the window ----------------------------------------------
-
-void MainWindow::acceptProjectDropsEverywhere() {
-    setAcceptDrops(true);
-    // Text fields take dropped files as text of their own; a project file
-    // dropped on one opens instead.
-    for (QWidget* w : findChildren<QWidget*>())
-        if (w->acceptDrops() && w != designTreeWidget_ && w != designTreeWidget_->viewport())
-            w->installEventFilter(this);
-}
-
-bool MainWindow::takeProjectDrop(QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
-    auto* drop = static_cast<QDropEvent*>(event);
-    const QString project = DroppedProject(drop->mimeData()->urls());
-    if (project.isEmpty()) return false;
-    drop->setDropAction(Qt::CopyAction);
-    drop->accept();
-    if (type == QEvent::Drop) runWhenIdle([this, project] { run([&] { openProjectByPath(project); }); });
-    return true;
-}
-
-void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (!takeProjectDrop(event)) QMainWindow::dragEnterEvent(event);
-}
-
-void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
-    if (!takeProjectDrop(event)) QMainWindow::dragMoveEvent(event);
-}
-
-void MainWindow::dropEvent(QDropEvent* event) {
-    if (!takeProjectDrop(event)) QMainWindow::dropEvent(event);
 }
 
 // --- thumbnails, captions and tooltips ---------------------------------------------------
 
-void MainWindow::showThumbnails(bool shown) {
-    actions_->thumbnailsMenuItem->setChecked(shown);
+void ProjectEditor::showThumbnails(bool shown) {
+    w_.actions->thumbnailsMenuItem->setChecked(shown);
     decorations_->setEnabled(shown);
     WriteSetting(settings_, kShowThumbnailsSetting, shown);
 }
 
-void MainWindow::refreshItemDecorations() {
+void ProjectEditor::refreshItemDecorations() {
     decorations_->refreshAll();
 }
 
-QString MainWindow::pictureFileOf(QTreeWidgetItem* node) const {
+QString ProjectEditor::pictureFileOf(QTreeWidgetItem* node) const {
     const int index = indexOf(node);
-    if (index <= 0 || index > int(agent_->Items.size())) return {};
-    if (node == currentItemNode_) return itemPage_->shownPictureFile();
+    if (index <= 0 || index > int(agent_.Items.size())) return {};
+    if (node == currentItemNode_) return w_.itemPage->shownPictureFile();
     const fs::path file =
-        SourceImagePath(agent_->Items[size_t(index - 1)].OriginalImagePath, agent_->ProjectFolder);
+        SourceImagePath(agent_.Items[size_t(index - 1)].OriginalImagePath, agent_.ProjectFolder);
     return file.empty() ? QString() : QFileInfo(toQt(file.string())).absoluteFilePath();
 }
 
 // A picture chosen with "..." shows at once: the node loses the warning
 // caption when the file is there, and takes the new thumbnail.
-void MainWindow::pictureChosen() {
+void ProjectEditor::pictureChosen() {
     if (!currentItemNode_) return;
     if (fromQt(currentItemNode_->text(0)) == kMissingCaption &&
         QFileInfo(pictureFileOf(currentItemNode_)).isFile())
@@ -254,10 +216,10 @@ void MainWindow::pictureChosen() {
     decorations_->refresh(currentItemNode_);
 }
 
-QString MainWindow::itemToolTip(QTreeWidgetItem* node) const {
+QString ProjectEditor::itemToolTip(QTreeWidgetItem* node) const {
     const int index = indexOf(node);
-    if (index <= 0 || index > int(agent_->Items.size())) return {};
-    const SliderItem item = node == currentItemNode_ ? itemPage_->commit() : agent_->GetItem(index - 1);
+    if (index <= 0 || index > int(agent_.Items.size())) return {};
+    const SliderItem item = node == currentItemNode_ ? w_.itemPage->commit() : agent_.GetItem(index - 1);
     auto orNone = [](const std::string& text) {
         return text.empty() ? QStringLiteral("(none)") : toQt(Trim(text));
     };
@@ -267,7 +229,7 @@ QString MainWindow::itemToolTip(QTreeWidgetItem* node) const {
         try {
             const JpegHeader header = ReadJpegHeader(toLocalPath(file));
             const ScaledSize scaled =
-                ComputeScaledSize(header.width, header.height, scriptPage_->shownWidth());
+                ComputeScaledSize(header.width, header.height, w_.scriptPage->shownWidth());
             size = QStringLiteral("%1 x %2 (from %3 x %4)")
                        .arg(scaled.width)
                        .arg(scaled.height)
