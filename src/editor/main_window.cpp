@@ -129,6 +129,7 @@ MainWindow::MainWindow(Prompter& prompter, SettingsStore& settings, Shell& shell
     preview_ = std::make_unique<PreviewCommands>(*this, options_.browsers);
     help_ = std::make_unique<HelpCommands>(*this);
     itemPage_->setProjectFolder([this] { return agent_->ProjectFolder; });
+    installLivePreview();
 }
 
 MainWindow::~MainWindow() {
@@ -281,7 +282,9 @@ void MainWindow::connectPages() {
 
 void MainWindow::chooseImageQuality() {
     ImageQualityDialog dialog(settings_, this);
-    if (dialog.exec() == QDialog::Accepted) agent_->Quality = dialog.chosen();
+    if (dialog.exec() != QDialog::Accepted) return;
+    agent_->Quality = dialog.chosen();
+    emit projectEdited();
 }
 
 void MainWindow::initialize() {

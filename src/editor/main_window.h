@@ -33,6 +33,7 @@ class DocumentCommands;
 class HelpCommands;
 class ItemDecorations;
 class ItemPage;
+class LivePreviewDock;
 class MainActions;
 class PathPage;
 class PictureThumbnails;
@@ -198,6 +199,8 @@ public:
     ItemPage* itemPage() const { return itemPage_; }
     Prompter& prompts() const override { return prompter_; }
     PreviewCommands& previewCommands() const { return *preview_; }
+    // View > Live Preview's pane; null when the editor is built without it.
+    LivePreviewDock* livePreview() const { return livePreview_; }
     HelpCommands& helpCommands() const { return *help_; }
 
     // Runs a command of the user through the standard error box.
@@ -205,6 +208,12 @@ public:
     void run(Command&& command) {
         RunCommand(prompter_, this, std::forward<Command>(command));
     }
+
+signals:
+    // The project's records may have changed (a step was recorded, undone
+    // or redone, a project was read, the image quality was chosen): what
+    // shows the project follows.
+    void projectEdited();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -232,6 +241,8 @@ private:
     void connectPages();
     void installHintLine();
     void installPictures();
+    // View > Live Preview (main_window_preview.cpp).
+    void installLivePreview();
     void acceptProjectDropsEverywhere();
     // Handles a drag or drop event that carries a project file; false for
     // any other event.
@@ -327,6 +338,7 @@ private:
     std::unique_ptr<HelpCommands> help_;
     PictureThumbnails* pictures_ = nullptr;
     ItemDecorations* decorations_ = nullptr;
+    LivePreviewDock* livePreview_ = nullptr;
 };
 
 // Start-up: the command-line arguments (without the program's own name),

@@ -281,6 +281,8 @@ void MainWindow::updateUndoCommands() {
                                    : QStringLiteral("&Undo"));
     a.redoAction->setText(redoable ? QStringLiteral("&Redo ") + toQt(history_->redoCaption())
                                    : QStringLiteral("&Redo"));
+    // Every recorded, undone or redone step and every project read ends here.
+    emit projectEdited();
 }
 
 }  // namespace marivel
