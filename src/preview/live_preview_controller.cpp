@@ -2,14 +2,7 @@
 
 #include <sys/stat.h>
 
-#include <QFile>
 #include <QUrl>
-#include <QWebChannel>
-#include <QWebEngineProfile>
-#include <QWebEngineScript>
-#include <QWebEngineScriptCollection>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
 #include <utility>
 
 #include "model/agent.h"
@@ -19,9 +12,8 @@
 #include "output/source_images.h"
 #include "platform/local_text.h"
 #include "platform/shell.h"
-#include "preview/preview_guard.h"
 #include "preview/preview_pictures.h"
-#include "preview/preview_script.h"
+#include "preview/preview_web.h"
 
 namespace marivel {
 
@@ -38,11 +30,6 @@ QString JsString(const std::string& text) {
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
-QString ReadResource(const QString& name) {
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
 }  // namespace
 
 LivePreviewController::LivePreviewController(std::function<const DocumentAgent&()> agent, Shell& shell,
@@ -57,73 +44,46 @@ LivePreviewController::LivePreviewController(std::function<const DocumentAgent&(
 }
 
 LivePreviewController::~LivePreviewController() {
-    // The page goes before its profile.
-    delete page_;
-    page_ = nullptr;
+    stop();
 }
 
-void LivePreviewController::attach(QWebEngineView* view) {
-    if (view_) return;
-    view_ = view;
+void LivePreviewController::stop() {
+    web_.reset();
+}
+
+bool LivePreviewController::start(QWidget* body) {
+    if (web_) return true;
     std::error_code ec;
     fs::create_directories(folder_, ec);
     ::chmod(folder_.c_str(), 0700);
-    cache_ = std::make_unique<PreparedImageCache>(PreparedImageCache::DefaultFolder());
-    pictures_ = new PreviewPictures(folder_, cache_.get(), this);
-    connect(pictures_, &PreviewPictures::pictureDone, this, [this] { arrived_.start(); });
-
-    // Off the record: no cookies, cache or history outlive the pane.
-    profile_ = new QWebEngineProfile(this);
-    profile_->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-    profile_->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    interceptor_ = new FolderOnlyInterceptor(toQt(folder_.string()), this);
-    profile_->setUrlRequestInterceptor(interceptor_);
-    QWebEngineSettings* settings = profile_->settings();
-    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
-    settings->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
-    settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
-    settings->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
-    settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
-    settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
-
-    page_ = new PreviewWebPage(profile_, this);
-    page_->setPageUrl(QUrl::fromLocalFile(toQt((folder_ / kPreviewPageFile).string())));
-    connect(page_, &PreviewWebPage::problem, this, &LivePreviewController::report);
-    connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
-        if (!ok) report(QStringLiteral("The preview page could not be shown."));
-    });
-    bridge_ = new PreviewBridge(this);
-    connect(bridge_, &PreviewBridge::clicked, this, &LivePreviewController::clicked);
-    connect(bridge_, &PreviewBridge::frameShown, this, [this](int generation) {
+    PreviewWeb::Hooks hooks;
+    hooks.clicked = [this](int position, bool openLink) { clicked(position, openLink); };
+    hooks.shown = [this](int generation) {
         shownGeneration_ = generation;
         // Pictures that arrived while the page loaded went to the page
         // before it: they are handed to this one now.
         if (generation == state_.generation) picturesArrived();
         emit frameShown(generation);
-    });
-    channel_ = new QWebChannel(this);
-    channel_->registerObject(QStringLiteral("preview"), bridge_);
-    page_->setWebChannel(channel_, QWebEngineScript::ApplicationWorld);
-    QWebEngineScript script;
-    script.setName(QStringLiteral("marivel-preview"));
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setWorldId(QWebEngineScript::ApplicationWorld);
-    script.setRunsOnSubFrames(false);
-    script.setSourceCode(ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js")) + PreviewPageScript());
-    page_->scripts().insert(script);
-    view_->setPage(page_);
-    view_->setZoomFactor(ratio_);
+    };
+    hooks.problem = [this](const QString& text) { report(text); };
+    QString error;
+    web_ = LoadPreviewWeb(toQt(folder_.string()), hooks, body, &error);
+    if (!web_) {
+        report(error);
+        return false;
+    }
+    cache_ = std::make_unique<PreparedImageCache>(PreparedImageCache::DefaultFolder());
+    pictures_ = new PreviewPictures(folder_, cache_.get(), this);
+    connect(pictures_, &PreviewPictures::pictureDone, this, [this] { arrived_.start(); });
+    web_->setZoom(ratio_);
     stale_ = true;
     if (active_) regenerate();
+    return true;
 }
 
 void LivePreviewController::projectChanged(What) {
     stale_ = true;
-    if (active_ && view_) settle_.start();
+    if (active_ && web_) settle_.start();
 }
 
 void LivePreviewController::pictureChanged(int) {
@@ -135,7 +95,7 @@ void LivePreviewController::pictureChanged(int) {
 
 void LivePreviewController::setActive(bool active) {
     active_ = active;
-    if (active_ && view_ && stale_) settle_.start();
+    if (active_ && web_ && stale_) settle_.start();
 }
 
 void LivePreviewController::refreshNow() {
@@ -168,7 +128,7 @@ std::vector<PreviewPicture> LivePreviewController::currentPictures(std::vector<s
 }
 
 void LivePreviewController::regenerate() {
-    if (!view_ || !active_) return;
+    if (!web_ || !active_) return;
     const DocumentAgent& agent = agent_();
     PreviewSnapshot snap{agent.AppletData, agent.Items, agent.ProjectFolder, agent.Quality};
     try {
@@ -195,13 +155,13 @@ void LivePreviewController::regenerate() {
     }
     stale_ = false;
     report(QString());
-    page_->load(QUrl::fromLocalFile(toQt((folder_ / kPreviewPageFile).string())));
+    web_->load(QUrl::fromLocalFile(toQt((folder_ / kPreviewPageFile).string())));
 }
 
 void LivePreviewController::picturesArrived() {
     // Until the page being loaded shows, there is nothing to hand the
     // pictures to; it shows the files it was written with.
-    if (!snapshot_ || !view_ || shownGeneration_ != state_.generation) return;
+    if (!snapshot_ || !web_ || shownGeneration_ != state_.generation) return;
     const std::vector<PreviewPicture> now = currentPictures(nullptr);
     QString script;
     bool relayout = false;
@@ -239,7 +199,12 @@ void LivePreviewController::selectItem(int item) {
     state_.selected = -1;
     for (std::size_t p = 0; p < site_.shownItems.size(); ++p)
         if (site_.shownItems[p] == item) state_.selected = int(p);
-    runInPage(QStringLiteral("marivelPreview.select(%1,true);").arg(state_.selected));
+    // A picture clicked in the pane is in view already: it is outlined
+    // where it stands, not moved to the top.
+    const bool reveal = item != clickedItem_;
+    clickedItem_ = -1;
+    runInPage(
+        QStringLiteral("marivelPreview.select(%1,%2);").arg(state_.selected).arg(reveal ? "true" : "false"));
 }
 
 void LivePreviewController::setPaused(bool paused) {
@@ -255,8 +220,8 @@ void LivePreviewController::setColumn(PreviewColumn column) {
 
 void LivePreviewController::setPixelRatio(int ratio) {
     ratio_ = ratio == 2 ? 2 : 1;
-    if (!view_) return;
-    view_->setZoomFactor(ratio_);
+    if (!web_) return;
+    web_->setZoom(ratio_);
     // The engine picks a picture's 1x or 2x file when it first loads it.
     stale_ = true;
     if (active_) settle_.start();
@@ -266,6 +231,7 @@ void LivePreviewController::clicked(int position, bool openLink) {
     if (position < 0 || std::size_t(position) >= site_.shownItems.size()) return;
     const int item = site_.shownItems[std::size_t(position)];
     if (!openLink) {
+        clickedItem_ = item;
         emit itemClicked(item);
         return;
     }
@@ -280,10 +246,8 @@ void LivePreviewController::clicked(int position, bool openLink) {
 }
 
 void LivePreviewController::runInPage(const QString& script) {
-    if (page_)
-        page_->runJavaScript(
-            QStringLiteral("window.marivelPreview&&(function(){") + script + QStringLiteral("})();"),
-            QWebEngineScript::ApplicationWorld);
+    if (web_)
+        web_->run(QStringLiteral("window.marivelPreview&&(function(){") + script + QStringLiteral("})();"));
 }
 
 void LivePreviewController::report(const QString& text) {

@@ -1,10 +1,8 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
-#include <QWebEngineView>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -14,30 +12,15 @@
 
 #include "preview/preview_site.h"
 
-class QWebChannel;
-class QWebEngineProfile;
+class QWidget;
 
 namespace marivel {
 
 class DocumentAgent;
-class FolderOnlyInterceptor;
 class PreparedImageCache;
 class PreviewPictures;
-class PreviewWebPage;
+class PreviewWeb;
 class Shell;
-
-// What the page's script may call: the channel's object "preview".
-class PreviewBridge final : public QObject {
-    Q_OBJECT
-public:
-    using QObject::QObject;
-    Q_INVOKABLE void pictureClicked(int position) { emit clicked(position, false); }
-    Q_INVOKABLE void openLink(int position) { emit clicked(position, true); }
-    Q_INVOKABLE void shown(int generation) { emit frameShown(generation); }
-signals:
-    void clicked(int position, bool openLink);
-    void frameShown(int generation);
-};
 
 // The live preview's work: keeps a copy of the project, writes the preview
 // page of that copy into the pane's folder, has the pictures prepared, and
@@ -59,13 +42,15 @@ public:
                           std::filesystem::path folder, QObject* parent = nullptr);
     ~LivePreviewController() override;
 
-    // Gives the controller the pane's web view: the web engine is started
-    // here, the first time the pane is shown, never before.
-    void attach(QWebEngineView* view);
-    bool attached() const { return view_ != nullptr; }
-    QWebEngineView* view() const { return view_; }
-    PreviewWebPage* page() const { return page_; }
-    FolderOnlyInterceptor* interceptor() const { return interceptor_; }
+    // Starts the web engine in the pane's body, the first time the pane is
+    // shown, never before. False, with the reason told as a problem, when
+    // the engine cannot be loaded.
+    bool start(QWidget* body);
+    bool attached() const { return web_ != nullptr; }
+    // The web engine, once started.
+    PreviewWeb* web() const { return web_.get(); }
+    // Ends the web engine (before the pane goes).
+    void stop();
     const std::filesystem::path& folder() const { return folder_; }
     const PreviewPageState& pageState() const { return state_; }
     // The items the page shows, in the engine's order.
@@ -113,12 +98,7 @@ private:
     std::unique_ptr<PreparedImageCache> cache_;
     PreviewPictures* pictures_ = nullptr;
 
-    QPointer<QWebEngineView> view_;
-    QWebEngineProfile* profile_ = nullptr;
-    FolderOnlyInterceptor* interceptor_ = nullptr;
-    PreviewWebPage* page_ = nullptr;
-    QWebChannel* channel_ = nullptr;
-    PreviewBridge* bridge_ = nullptr;
+    std::unique_ptr<PreviewWeb> web_;
 
     QTimer settle_;   // waits for a burst of changes to end
     QTimer arrived_;  // gathers pictures that arrive together
@@ -131,6 +111,7 @@ private:
     PreviewPageState state_;
     int shownGeneration_ = 0;  // the page that last drew its first frame
     int selectedItem_ = -1;
+    int clickedItem_ = -1;  // the item whose picture was just clicked in the pane
     int ratio_ = 1;
 };
 

@@ -4,12 +4,13 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
-#include <QWebEngineView>
 #include <utility>
 
 #include "preview/live_preview_controller.h"
+#include "preview/preview_web.h"
 
 namespace marivel {
 
@@ -46,7 +47,7 @@ LivePreviewDock::LivePreviewDock(std::function<const DocumentAgent&()> agent, Sh
 }
 
 LivePreviewDock::~LivePreviewDock() {
-    delete controller_->view();
+    controller_->stop();
 }
 
 void LivePreviewDock::buildToolBar(QVBoxLayout* layout) {
@@ -106,17 +107,20 @@ void LivePreviewDock::closeEvent(QCloseEvent* event) {
 
 void LivePreviewDock::showEvent(QShowEvent* event) {
     QDockWidget::showEvent(event);
+    if (controller_->attached() || starting_) return;
+    // The first showing starts the web engine, once the window has been
+    // painted: the editor is there at once, the slider follows.
+    starting_ = true;
+    QTimer::singleShot(0, this, &LivePreviewDock::startEngine);
+}
+
+void LivePreviewDock::startEngine() {
     if (controller_->attached()) return;
-    // The first showing starts the web engine.
-    auto* view = new QWebEngineView(body_);
-    view->setObjectName(QStringLiteral("livePreviewView"));
-    view->setContextMenuPolicy(Qt::NoContextMenu);
-    view->setAcceptDrops(false);
     auto* layout = new QVBoxLayout(body_);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view);
-    controller_->attach(view);
-    controller_->setActive(true);
+    if (!controller_->start(body_)) return;
+    layout->addWidget(controller_->web()->widget());
+    controller_->setActive(isVisible());
 }
 
 }  // namespace marivel

@@ -46,6 +46,7 @@ protected:
 
 private:
     void buildToolBar(QVBoxLayout* layout);
+    void startEngine();
 
     LivePreviewController* controller_;
     QWidget* body_;
@@ -53,6 +54,7 @@ private:
     QAction* pause_;
     QActionGroup* columns_;
     QActionGroup* ratios_;
+    bool starting_ = false;
 };
 
 }  // namespace marivel

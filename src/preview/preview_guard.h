@@ -12,7 +12,8 @@ namespace marivel {
 // Lets the pane load nothing but the files of its own folder: a project's
 // links and pictures may name any address, and the preview must never
 // fetch one (no request to a tracker, no file of the user's shown).
-class FolderOnlyInterceptor final : public QWebEngineUrlRequestInterceptor {
+// Exported for the tests, which check its rule without a page.
+class Q_DECL_EXPORT FolderOnlyInterceptor final : public QWebEngineUrlRequestInterceptor {
     Q_OBJECT
 public:
     // folder: the preview's folder, absolute.
@@ -30,6 +31,19 @@ private:
     QString folder_;  // clean, with a trailing slash
     mutable QMutex mutex_;
     QStringList log_;
+};
+
+// What the page's script may call: the channel's object "preview".
+class PreviewBridge final : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    Q_INVOKABLE void pictureClicked(int position) { emit clicked(position, false); }
+    Q_INVOKABLE void openLink(int position) { emit clicked(position, true); }
+    Q_INVOKABLE void shown(int generation) { emit frameShown(generation); }
+signals:
+    void clicked(int position, bool openLink);
+    void frameShown(int generation);
 };
 
 // The pane's page: stays on the preview page (link clicks and every other

@@ -9,15 +9,13 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
-#include <QWebEngineScript>
-#include <QWebEngineView>
 #include <functional>
 #include <string>
 
 #include "output/publishing_agent.h"
 #include "preview/live_preview_controller.h"
 #include "preview/live_preview_dock.h"
-#include "preview/preview_guard.h"
+#include "preview/preview_web.h"
 #include "support/recording_shell.h"
 #include "support/temp_dir.h"
 #include "support/test_jpeg.h"
@@ -67,12 +65,10 @@ protected:
     }
 
     LivePreviewController& preview() { return dock.controller(); }
-    QWebEnginePage* page() { return preview().view()->page(); }
-
-    QVariant eval(const QString& script, quint32 world = QWebEngineScript::MainWorld) {
+    QVariant eval(const QString& script, bool pageWorld = true) {
         QVariant result;
         bool done = false;
-        page()->runJavaScript(script, world, [&](const QVariant& v) {
+        preview().web()->evaluate(script, pageWorld, [&](const QVariant& v) {
             result = v;
             done = true;
         });
@@ -107,8 +103,7 @@ TEST_F(LivePreviewTest, WidthAndSpeedReachTheRunningEngineWithoutTouchingTheProj
                .toString()
                .toStdString()
         << " / "
-        << eval(QStringLiteral("typeof marivelPreview + ' ' + typeof qt + ' ' + typeof QWebChannel"),
-                QWebEngineScript::ApplicationWorld)
+        << eval(QStringLiteral("typeof marivelPreview + ' ' + typeof qt + ' ' + typeof QWebChannel"), false)
                .toString()
                .toStdString();
     const QString width = QStringLiteral("document.querySelector('.slidercontainer').style.width");
@@ -150,7 +145,7 @@ TEST_F(LivePreviewTest, ClickingAPictureSelectsItsItemAndNeverFollowsItsLink) {
     waitForPictures();
     preview().setPaused(true);
     QSignalSpy clicked(&preview(), &LivePreviewController::itemClicked);
-    const QUrl pageUrl = page()->url();
+    const QString pageUrl = eval(QStringLiteral("location.href")).toString();
     // The middle of the second picture of the first run, in the view.
     const QVariantList where =
         eval(QStringLiteral(
@@ -171,7 +166,7 @@ TEST_F(LivePreviewTest, ClickingAPictureSelectsItsItemAndNeverFollowsItsLink) {
                  .arg(point.y()))
             .toInt();
     ASSERT_GE(expected, 0);
-    QWidget* input = preview().view()->focusProxy();
+    QWidget* input = preview().web()->widget()->focusProxy();
     QTest::mouseClick(input, Qt::LeftButton, Qt::NoModifier, point);
     ASSERT_TRUE(WaitFor([&] { return clicked.count() == 1; }));
     EXPECT_EQ(clicked.at(0).at(0).toInt(), preview().shownItems().at(std::size_t(expected)));
@@ -182,7 +177,7 @@ TEST_F(LivePreviewTest, ClickingAPictureSelectsItsItemAndNeverFollowsItsLink) {
     EXPECT_EQ(shell.opened.front(), QStringLiteral("http://www.example.com/page%1.html").arg(expected));
     EXPECT_EQ(clicked.count(), 1);
     QTest::qWait(200);
-    EXPECT_EQ(page()->url(), pageUrl);
+    EXPECT_EQ(eval(QStringLiteral("location.href")).toString(), pageUrl);
 
     // Selecting an item in the tree outlines its picture in every run.
     preview().selectItem(2);
@@ -215,14 +210,14 @@ TEST_F(LivePreviewTest, NothingOutsideTheFolderIsEverRequested) {
                         "document.head.appendChild(s);")
              .arg(remote, sibling));
     const auto refused = [&](const QString& url) {
-        return preview().interceptor()->requestLog().contains(QStringLiteral("refused ") + url);
+        return preview().web()->requestLog().contains(QStringLiteral("refused ") + url);
     };
     EXPECT_TRUE(WaitFor([&] { return refused(sibling); }));
     EXPECT_TRUE(WaitFor([&] { return refused(QStringLiteral("file:///etc/hostname")); }));
     QTest::qWait(500);
     EXPECT_EQ(visits, 0);
     const QString folder = QUrl::fromLocalFile(QString::fromStdString((dir / "live").string())).toString();
-    for (const QString& line : preview().interceptor()->requestLog()) {
+    for (const QString& line : preview().web()->requestLog()) {
         if (line.startsWith(QStringLiteral("allowed "))) {
             EXPECT_TRUE(line.mid(8).startsWith(folder + "/")) << line.toStdString();
         }
