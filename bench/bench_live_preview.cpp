@@ -109,7 +109,6 @@ double median(std::vector<double> values) {
 int main(int argc, char** argv) {
     QElapsedTimer sinceStart;
     sinceStart.start();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     const QString shots = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     if (!shots.isEmpty()) QDir().mkpath(shots);

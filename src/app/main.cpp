@@ -33,9 +33,6 @@ int main(int argc, char** argv) {
     QElapsedTimer sinceStart;
     sinceStart.start();
 #endif
-    // The live preview's web engine, loaded when its pane is first shown,
-    // shares the window's graphics contexts; that is asked for up front.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     // The task bar text; the window caption stays "Marivel".
     QApplication::setApplicationName(QStringLiteral("Tessaline"));
