@@ -109,6 +109,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.kelt.example/marivel/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The live preview's web engine runs as its own program, which no library
+# dependency names; the shared libraries come through SHLIBDEPS.
+if(MARIVEL_BUILD_GUI AND MARIVEL_LIVE_PREVIEW)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6webenginecore6-bin")
+endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)

@@ -4,7 +4,11 @@
 #   uploader build without Qt), and the core includes nothing from upload/,
 #   model/ includes nothing from output/ (output builds on the model),
 #   only editor/ and app/ include editor headers (the main window's layer
-#   is the top one; documents/ reaches it through DocumentHost).
+#   is the top one; documents/ reaches it through DocumentHost),
+#   only editor/, app/ and preview/ include preview headers (the live
+#   preview sits beside documents/, below the main window), and only
+#   preview/ includes Qt WebEngine and WebChannel headers (the build can
+#   leave it out).
 # Usage: scripts/check-includes.sh [source folder, default src]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,6 +41,13 @@ report "no upload/ header in model/ or output/" "$(includes 'upload/' model outp
 others=$(find "$src" -mindepth 1 -maxdepth 1 -type d ! -name editor ! -name app -printf '%f\n' | sort)
 # shellcheck disable=SC2086
 report "editor/ headers only in editor/ and app/" "$(includes 'editor/' $others)"
+
+others=$(find "$src" -mindepth 1 -maxdepth 1 -type d ! -name editor ! -name app ! -name preview -printf '%f\n' | sort)
+# shellcheck disable=SC2086
+report "preview/ headers only in editor/, app/ and preview/" "$(includes 'preview/' $others)"
+# shellcheck disable=SC2086
+report "Qt WebEngine only in preview/" "$(includes 'QWebEngine|QWebChannel|QtWebEngine|QtWebChannel' $others editor app)"
+report "no editor/ or documents/ header in preview/" "$(includes 'editor/|documents/' preview)"
 
 [ $status -eq 0 ] && echo "includes follow the layers"
 exit $status

@@ -145,6 +145,7 @@ MainWindow::MainWindow(Prompter& prompter, SettingsStore& settings, Shell& shell
     preview_ = std::make_unique<PreviewCommands>(*editor_, options_.browsers);
     help_ = std::make_unique<HelpCommands>(*editor_);
     upload_ = new UploadCommands(*editor_, statusLine_, this);
+    installLivePreview();
 }
 
 MainWindow::~MainWindow() {
@@ -306,6 +307,7 @@ void MainWindow::chooseImageQuality() {
     if (chosen == agent.Quality) return;
     agent.Quality = chosen;
     document_->markUnrecordedChange();
+    emit projectEdited();
 }
 
 void MainWindow::registerFileType() {

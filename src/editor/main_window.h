@@ -27,6 +27,7 @@ namespace marivel {
 class DocumentCommands;
 class HelpCommands;
 class ItemPage;
+class LivePreviewDock;
 class MainActions;
 class PathPage;
 class PreviewCommands;
@@ -82,6 +83,8 @@ public:
     QDockWidget* undoHistoryDock() const { return historyDock_; }
     DocumentCommands& documentCommands() const { return *documents_; }
     PreviewCommands& previewCommands() const { return *preview_; }
+    // View > Live Preview's pane; null when the editor is built without it.
+    LivePreviewDock* livePreview() const { return livePreview_; }
     HelpCommands& helpCommands() const { return *help_; }
 
     // Runs a command of the user through the standard error box.
@@ -89,6 +92,11 @@ public:
     void run(Command&& command) {
         RunCommand(prompter_, this, std::forward<Command>(command));
     }
+
+signals:
+    // The image quality was chosen anew: what shows the prepared pictures
+    // follows (the document announces every other change itself).
+    void projectEdited();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -109,6 +117,8 @@ private:
     void connectCommands();
     void installHintLine();
     void installUndoKeys();
+    // View > Live Preview (main_window_preview.cpp).
+    void installLivePreview();
     void acceptProjectDropsEverywhere();
     // Handles a drag or drop event that carries a project file; false for
     // any other event.
@@ -146,6 +156,7 @@ private:
     ItemPage* itemPage_ = nullptr;
     PathPage* pathPage_ = nullptr;
     QDockWidget* historyDock_ = nullptr;
+    LivePreviewDock* livePreview_ = nullptr;
 };
 
 // Start-up: the command-line arguments (without the program's own name),

@@ -18,6 +18,8 @@ struct UserSetting {
 
 // View > Thumbnails: pictures of the items' photos as their tree icons.
 inline const UserSetting<bool> kShowThumbnailsSetting{QStringLiteral("ShowThumbnails"), true};
+// View > Live Preview: the preview pane is shown.
+inline const UserSetting<bool> kShowLivePreviewSetting{QStringLiteral("ShowLivePreview"), false};
 // The folder Insert Pictures opened its dialog in last.
 inline const UserSetting<QString> kPicturesFolderSetting{QStringLiteral("PicturesFolder"), QString()};
 
