@@ -86,7 +86,8 @@ Orientation ExifOrientation(const unsigned char* data, std::size_t size) {
 }
 
 ExifThumbnailPlace ExifThumbnail(const unsigned char* data, std::size_t size) {
-    if (!data || size < sizeof kExifHeader || std::memcmp(data, kExifHeader, sizeof kExifHeader) != 0) return {};
+    if (!data || size < sizeof kExifHeader || std::memcmp(data, kExifHeader, sizeof kExifHeader) != 0)
+        return {};
     TiffReader order(data + sizeof kExifHeader, size - sizeof kExifHeader);
     if (!order.readOrder()) return {};
     std::uint32_t first, second;

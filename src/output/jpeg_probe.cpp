@@ -27,11 +27,11 @@ namespace {
 // it needs is indeterminate after a longjmp and no C++ object is alive
 // across the setjmp.
 struct ProbeJob {
-    std::FILE* file;                // read from the file, or
-    const unsigned char* memory;    // from these bytes, whose orientation is preset
+    std::FILE* file;              // read from the file, or
+    const unsigned char* memory;  // from these bytes, whose orientation is preset
     std::size_t memorySize;
-    bool keepThumbnail;             // copy the Exif thumbnail out
-    unsigned char* thumbnail;       // malloc'ed, thumbnailSize bytes
+    bool keepThumbnail;        // copy the Exif thumbnail out
+    unsigned char* thumbnail;  // malloc'ed, thumbnailSize bytes
     std::size_t thumbnailSize;
     bool decode;
     int boxWidth;
@@ -78,9 +78,11 @@ void ReadHeader(ProbeJob* job) {
     jpeg_read_header(src, TRUE);
     // The first Exif block that names an orientation decides, as in browsers.
     Orientation o = job->memory ? job->orientation : Orientation::Upright;
-    for (jpeg_saved_marker_ptr m = src->marker_list; m && !job->memory && o == Orientation::Upright; m = m->next)
+    for (jpeg_saved_marker_ptr m = src->marker_list; m && !job->memory && o == Orientation::Upright;
+         m = m->next)
         if (m->marker == JPEG_APP0 + 1) o = ExifOrientation(m->data, m->data_length);
-    for (jpeg_saved_marker_ptr m = src->marker_list; m && job->keepThumbnail && !job->thumbnail; m = m->next) {
+    for (jpeg_saved_marker_ptr m = src->marker_list; m && job->keepThumbnail && !job->thumbnail;
+         m = m->next) {
         if (m->marker != JPEG_APP0 + 1) continue;
         const ExifThumbnailPlace place = ExifThumbnail(m->data, m->data_length);
         if (place.size == 0) continue;
@@ -191,8 +193,7 @@ JobPointer Probe(const std::filesystem::path& path, bool decode, int boxWidth, i
     job->file = file.get();
     job->decode = decode;
     job->keepThumbnail = keepThumbnail;
-    if (!RunProbe(job.get()))
-        throw Error("Cannot read the picture \"" + path.string() + "\": " + job->error);
+    if (!RunProbe(job.get())) throw Error("Cannot read the picture \"" + path.string() + "\": " + job->error);
     return job;
 }
 
@@ -216,7 +217,8 @@ ReducedPicture DecodeReducedJpeg(const std::filesystem::path& path, int boxWidth
     return PictureOf(*Probe(path, true, boxWidth, boxHeight));
 }
 
-std::optional<ReducedPicture> ReadExifThumbnail(const std::filesystem::path& path, int boxWidth, int boxHeight) {
+std::optional<ReducedPicture> ReadExifThumbnail(const std::filesystem::path& path, int boxWidth,
+                                                int boxHeight) {
     const JobPointer header = Probe(path, false, boxWidth, boxHeight, true);
     if (!header->thumbnail) return std::nullopt;
     JobPointer job = NewJob(boxWidth, boxHeight);
@@ -231,13 +233,14 @@ std::optional<ReducedPicture> ReadExifThumbnail(const std::filesystem::path& pat
     const long long width = swaps ? job->height : job->width, height = swaps ? job->width : job->height;
     // Only a thumbnail of the picture's own shape: many cameras pad the
     // thumbnail of a wide photo with black bars to 4:3.
-    const long long W = header->uprightWidth, H = header->uprightHeight;
-    if (std::llabs(width * H - height * W) * 50 > W * height) return std::nullopt;
+    const long long pictureWidth = header->uprightWidth, pictureHeight = header->uprightHeight;
+    if (std::llabs(width * pictureHeight - height * pictureWidth) * 50 > pictureWidth * height)
+        return std::nullopt;
     // ... and big enough for the box, which would show a smaller one blurred.
-    const double fit = std::min(static_cast<double>(job->boxWidth) / static_cast<double>(W),
-                                static_cast<double>(job->boxHeight) / static_cast<double>(H));
-    if (static_cast<double>(width) < fit * static_cast<double>(W) - 0.5 ||
-        static_cast<double>(height) < fit * static_cast<double>(H) - 0.5)
+    const double fit = std::min(static_cast<double>(job->boxWidth) / static_cast<double>(pictureWidth),
+                                static_cast<double>(job->boxHeight) / static_cast<double>(pictureHeight));
+    if (static_cast<double>(width) < fit * static_cast<double>(pictureWidth) - 0.5 ||
+        static_cast<double>(height) < fit * static_cast<double>(pictureHeight) - 0.5)
         return std::nullopt;
     return PictureOf(*job);
 }

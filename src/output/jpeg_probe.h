@@ -58,6 +58,7 @@ ReducedPicture DecodeReducedJpeg(const std::filesystem::path& path, int boxWidth
 // none, when it is damaged, when its shape is not the picture's (a padded
 // one), or when it is too small to cover the box. Throws Error as
 // ReadJpegHeader does.
-std::optional<ReducedPicture> ReadExifThumbnail(const std::filesystem::path& path, int boxWidth, int boxHeight);
+std::optional<ReducedPicture> ReadExifThumbnail(const std::filesystem::path& path, int boxWidth,
+                                                int boxHeight);
 
 }  // namespace marivel

@@ -97,7 +97,7 @@ PublishPlan PlanPublish(const DocumentAgent& agent, const DesignTree& tree, cons
         if (IsPlainName(name) && seen.insert(name).second) plan.images.push_back(name);
         // The double-density copy, where the generation may write one or the
         // item keeps one it had.
-        const std::string twice = !doubled  ? ""
+        const std::string twice = !doubled   ? ""
                                   : again[k] ? DoubleDensityImageName(static_cast<int>(k))
                                              : KeptDoubleImageName(item.ImageFile, agent.ProjectFolder);
         if (IsPlainName(twice) && seen.insert(twice).second) plan.images.push_back(twice);
@@ -175,8 +175,7 @@ void CheckPreparedImageNames(const DocumentAgent& agent, const PublishPlan& plan
         const std::string names[] = {image, doubled ? KeptDoubleImageName(image, agent.ProjectFolder) : ""};
         for (const std::string& name : names) {
             if (!IsPlainName(name)) continue;
-            const std::string item =
-                "The prepared image \"" + name + "\" of item " + std::to_string(k + 1);
+            const std::string item = "The prepared image \"" + name + "\" of item " + std::to_string(k + 1);
             const std::string advice = ". Choose the item's image again";
             for (const std::string& file : plan.siteFiles)
                 if (SameIgnoringCase(name, file))

@@ -62,7 +62,7 @@ TEST_F(Quality, EachModeWritesItsCopiesAndNamesThemWhereTheyAreUsed) {
         {kExact1, 1000, 750, false}, {kSmooth1, 1000, 750, false}, {kExact2, 1000, 750, true},
         {kSmooth2, 1000, 750, true}, {kSmooth2, 300, 225, false},  // narrower than twice the width
         {kExact2, 336, 251, false},                                // 168 x 126 would need 252 rows
-        {kSmooth2, 337, 253, true},  {kExact2, 336, 252, true},  // exactly twice
+        {kSmooth2, 337, 253, true},  {kExact2, 336, 252, true},    // exactly twice
     };
     std::string exactBytes;
     int run = 0;

@@ -282,10 +282,10 @@ std::string EarlierEntry(const char* magic, const std::string& key, const Prepar
     auto put = [&e](std::uint64_t value, int bytes) {
         for (int i = 0; i < bytes; ++i) e += static_cast<char>((value >> (8 * i)) & 0xFF);
     };
-    for (const std::uint64_t v :
-         {std::uint64_t{key.size()}, std::uint64_t{image.warning.size()}, std::uint64_t{jpeg.size()},
-          std::uint64_t(image.orientation), std::uint64_t(image.sourceWidth), std::uint64_t(image.sourceHeight),
-          std::uint64_t(image.size.width), std::uint64_t(image.size.height)})
+    for (const std::uint64_t v : {std::uint64_t{key.size()}, std::uint64_t{image.warning.size()},
+                                  std::uint64_t{jpeg.size()}, std::uint64_t(image.orientation),
+                                  std::uint64_t(image.sourceWidth), std::uint64_t(image.sourceHeight),
+                                  std::uint64_t(image.size.width), std::uint64_t(image.size.height)})
         put(v, 4);
     put(sourceHash, 8);
     put(1, 4);
@@ -304,7 +304,8 @@ TEST(PreparedCache, AnEntryOfTheEarlierLayoutIsPreparedAgainNeverRead) {
     const std::string key = PreparedImageCache::KeyOf(dir / "photo.jpg", photo.status(), 168);
     for (const char* magic : {"MVPREP02", "MVPREP03"}) {
         SCOPED_TRACE(magic);
-        WriteBytes(cache.entryPath(key), EarlierEntry(magic, key, Image(168, 126), "old", photo.check().hash));
+        WriteBytes(cache.entryPath(key),
+                   EarlierEntry(magic, key, Image(168, 126), "old", photo.check().hash));
         EXPECT_FALSE(Find(cache, key, photo));
         // The preparation that follows replaces it.
         cache.store(key, Image(168, 126), "new", photo.check());

@@ -68,7 +68,8 @@ TEST_F(SavePlan, ASaveThatCannotCompleteIsRefusedBeforeAnyFileIsWritten) {
              agent->Quality.density = Density::Double;
              agent->Items[1].ImageFile = "slider0@2x.jpg";
          },
-         "The prepared image \"slider0@2x.jpg\" of item 2 has the name of the image \"slider0@2x.jpg\" of item 1"},
+         "The prepared image \"slider0@2x.jpg\" of item 2 has the name of the image \"slider0@2x.jpg\" of "
+         "item 1"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -120,7 +121,10 @@ TEST_F(SavePlan, ThePlanNamesTheImagesOfTheDensityOnceAndOnlyInsideTheFolder) {
     const Row rows[] = {
         {Density::Single, "kept.jpg", "..", {"slider0.jpg", "kept.jpg"}},
         {Density::Double, "kept.jpg", ".", {"slider0.jpg", "slider0@2x.jpg", "kept.jpg", "kept@2x.jpg"}},
-        {Density::Double, "kept.jpg", "kept.jpg", {"slider0.jpg", "slider0@2x.jpg", "kept.jpg", "kept@2x.jpg"}},
+        {Density::Double,
+         "kept.jpg",
+         "kept.jpg",
+         {"slider0.jpg", "slider0@2x.jpg", "kept.jpg", "kept@2x.jpg"}},
         {Density::Double, "../kept.jpg", "", {"slider0.jpg", "slider0@2x.jpg"}},
     };
     for (const Row& row : rows) {

@@ -80,7 +80,8 @@ void Put(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes, bool bi
 
 }  // namespace
 
-std::vector<std::uint8_t> ExifBlock(int orientation, bool bigEndian, const std::vector<std::uint8_t>& thumbnail) {
+std::vector<std::uint8_t> ExifBlock(int orientation, bool bigEndian,
+                                    const std::vector<std::uint8_t>& thumbnail) {
     std::vector<std::uint8_t> out = {'E', 'x', 'i', 'f', 0, 0};
     out.push_back(bigEndian ? 'M' : 'I');
     out.push_back(bigEndian ? 'M' : 'I');
