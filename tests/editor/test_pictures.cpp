@@ -154,6 +154,7 @@ TEST(JpegProbe, TheCamerasThumbnailIsTakenOnlyWhereItWillDo) {
         {"just covering the box", 640, 480, 1, small, 160, true, 160},
         {"too small for the box", 640, 480, 1, small, 161, false, 0},
         {"padded to another shape", 640, 360, 1, small, 32, false, 0},
+        {"a shade narrower than the photo", 640, 500, 1, small, 32, false, 0},
         {"damaged", 640, 480, 1, damaged, 32, false, 0},
         {"none", 640, 480, 1, {}, 32, false, 0},
     };
