@@ -37,8 +37,12 @@ namespace {
 const QString kProjectFilter = QStringLiteral("Marivel Files (*.mvl)");
 const QString kRefused = QStringLiteral("This file wasn't saved by Marivel 1.1, open failed!");
 
-// How many replaced files the question names before it only counts the rest.
-constexpr std::size_t kNamesListed = 12;
+bool SameFolder(const fs::path& a, const fs::path& b) {
+    const auto first = IdentifyFile(a.empty() ? fs::path(".") : a);
+    return first && first == IdentifyFile(b.empty() ? fs::path(".") : b);
+}
+
+}  // namespace
 
 QString ListOfNames(const std::vector<std::string>& names) {
     QStringList shown;
@@ -48,13 +52,6 @@ QString ListOfNames(const std::vector<std::string>& names) {
         list += QStringLiteral(" and %1 more").arg(static_cast<qulonglong>(names.size() - kNamesListed));
     return list;
 }
-
-bool SameFolder(const fs::path& a, const fs::path& b) {
-    const auto first = IdentifyFile(a.empty() ? fs::path(".") : a);
-    return first && first == IdentifyFile(b.empty() ? fs::path(".") : b);
-}
-
-}  // namespace
 
 // Opening a project clears the preview folder before the file is read. When
 // the read then fails, the project stays, and so must the prepared images a
@@ -171,6 +168,18 @@ bool DocumentCommands::MayReplaceFilesBeside(const fs::path& projectFile) {
     return host_.prompts().okCancel(dialogParent(), question) == Prompter::Answer::Yes;
 }
 
+bool DocumentCommands::mayReplaceOtherProjectsFiles(const fs::path& projectFile) {
+    const PublishPlan plan = PlanPublish(host_.documentAgent(), host_.projectTree(), projectFile);
+    const std::vector<ForeignFiles> foreign = FilesOfOtherProjects(plan);
+    if (foreign.empty()) return true;
+    QString question = QStringLiteral("Saving here replaces files of another project:");
+    for (const ForeignFiles& other : foreign)
+        question += QStringLiteral(" %1 published %2;").arg(toQt(other.project), ListOfNames(other.files));
+    question.back() = QLatin1Char('.');
+    question += QStringLiteral("\nOK replaces them; Cancel saves nothing.");
+    return host_.prompts().okCancel(dialogParent(), question) == Prompter::Answer::Yes;
+}
+
 bool DocumentCommands::publishTo(const QString& path) {
     if (!host_.documentAgent().SaveAndPublishProject(toLocalPath(path), host_.projectTree())) return false;
     host_.showItemImagePath();
@@ -205,7 +214,9 @@ bool DocumentCommands::saveCurrent() {
     }
     if (inPlace) {
         // Saved over the very file it was opened from or last saved to,
-        // whatever its name ends in.
+        // whatever its name ends in; but not over what another project in
+        // the folder published without a word.
+        if (!mayReplaceOtherProjectsFiles(toLocalPath(current))) return false;
         if (!publishTo(current)) return false;
         host_.ProjectSaved();
         host_.clearModified();

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "documents/project_file_stamp.h"
 
@@ -15,6 +17,11 @@ namespace marivel {
 
 class DocumentHost;
 class PreviewStash;
+
+// How many file names a question names before it only counts the rest.
+constexpr std::size_t kNamesListed = 12;
+// The names joined by commas, at most kNamesListed of them, and "and N more".
+QString ListOfNames(const std::vector<std::string>& names);
 
 // The commands that create, open, save and close the one project the editor
 // holds, the templates and the recent-files list. They run the host's agent,
@@ -70,6 +77,10 @@ private:
     // Asks once, naming them, before a first save of the project into a
     // folder replaces files there that it did not write; false to cancel.
     bool MayReplaceFilesBeside(const std::filesystem::path& projectFile);
+    // Asks, naming them, before a save in place replaces files that another
+    // project in the folder published last (its page would then show this
+    // slider); false to cancel.
+    bool mayReplaceOtherProjectsFiles(const std::filesystem::path& projectFile);
     // False for a project file that Save must not write over where it lies.
     bool canSaveInPlace(const QString& path) const;
     // Saves into exactly that project file; false when the user gave up

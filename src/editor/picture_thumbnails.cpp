@@ -1,12 +1,22 @@
 #include "editor/picture_thumbnails.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QRunnable>
+#include <QSaveFile>
 #include <QTransform>
 #include <algorithm>
+#include <optional>
+#include <vector>
 
+#include "model/user_folders.h"
+#include "output/content_hash.h"
 #include "output/jpeg_probe.h"
 #include "platform/local_text.h"
 
@@ -37,18 +47,78 @@ QImage Upright(const QImage& stored, Orientation o) {
     return stored;
 }
 
-// Null when the file cannot be pictured.
-QImage MakePicture(const QString& file, QSize box) {
+QImage Fitted(const ReducedPicture& reduced, QSize box) {
+    const QImage stored(reduced.rgb.data(), reduced.width, reduced.height, reduced.width * 3,
+                        QImage::Format_RGB888);
+    return Upright(stored, reduced.orientation)
+        .scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// The hash of the bytes of the regular file at path; nothing for anything
+// else (a FIFO is never waited on).
+std::optional<std::uint64_t> ContentHashOf(const QString& file) {
+    const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return std::nullopt;
+    struct stat status;
+    std::optional<std::uint64_t> hash;
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) hash = HashOfFile(fd);
+    ::close(fd);
+    return hash;
+}
+
+// Null when the file cannot be pictured. A camera's own thumbnail is taken
+// where it will do; otherwise a picture made earlier of the same bytes, and
+// only then the photo is decoded (and what is made is kept for next time).
+QImage MakePicture(const QString& file, QSize box, const QString& cacheFolder) {
     try {
-        const ReducedPicture reduced = DecodeReducedJpeg(toLocalPath(file), box.width(), box.height());
-        const QImage stored(reduced.rgb.data(), reduced.width, reduced.height, reduced.width * 3,
-                            QImage::Format_RGB888);
-        return Upright(stored, reduced.orientation)
-            .scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-            .convertToFormat(QImage::Format_RGB32);
+        const std::filesystem::path path = toLocalPath(file);
+        if (const auto thumbnail = ReadExifThumbnail(path, box.width(), box.height()))
+            return Fitted(*thumbnail, box);
+        const std::optional<std::uint64_t> hash = cacheFolder.isEmpty() ? std::nullopt : ContentHashOf(file);
+        const QString kept = hash ? QStringLiteral("%1/%2-%3x%4.png")
+                                        .arg(cacheFolder)
+                                        .arg(*hash, 16, 16, QLatin1Char('0'))
+                                        .arg(box.width())
+                                        .arg(box.height())
+                                  : QString();
+        if (hash) {
+            const QImage earlier(kept, "PNG");
+            if (!earlier.isNull() && earlier.width() <= box.width() && earlier.height() <= box.height())
+                return earlier.convertToFormat(QImage::Format_RGB32);
+        }
+        const QImage made = Fitted(DecodeReducedJpeg(path, box.width(), box.height()), box);
+        if (hash) {
+            // Written whole or not at all; a cache that cannot be written
+            // only means the photo is decoded again next time.
+            QSaveFile out(kept);
+            if (out.open(QIODevice::WriteOnly) && made.save(&out, "PNG")) out.commit();
+        }
+        return made;
     } catch (const std::exception&) {
         return QImage();
     }
+}
+
+// The folder of the kept pictures, the user's alone; empty when it cannot
+// be made so. Beyond kKeptAtMost pictures the least recently made go.
+constexpr int kKeptAtMost = 4000;
+
+QString PrepareCacheFolder() {
+    const QString folder = toQt((UserCacheFolder() / "thumbnails").string());
+    if (!QDir().mkpath(folder)) return QString();
+    const std::string local = toLocalPath(folder).string();
+    struct stat status;
+    if (::lstat(local.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid())
+        return QString();
+    if ((status.st_mode & 077) != 0 && ::chmod(local.c_str(), 0700) != 0) return QString();
+    return folder;
+}
+
+void TrimCacheFolder(const QString& folder) {
+    QFileInfoList kept = QDir(folder).entryInfoList({QStringLiteral("*.png")}, QDir::Files, QDir::Time);
+    for (qsizetype k = kKeptAtMost * 3 / 4; kept.size() > kKeptAtMost && k < kept.size(); ++k)
+        QFile::remove(kept[k].filePath());
 }
 
 }  // namespace
@@ -57,6 +127,9 @@ PictureThumbnails::PictureThumbnails(QObject* parent) : QObject(parent) {
     // One core stays with the GUI thread, so the window keeps repainting
     // while a long list of photos is pictured.
     pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    cacheFolder_ = PrepareCacheFolder();
+    if (!cacheFolder_.isEmpty())
+        pool_.start(QRunnable::create([folder = cacheFolder_] { TrimCacheFolder(folder); }));
 }
 
 PictureThumbnails::~PictureThumbnails() {
@@ -80,8 +153,8 @@ PictureThumbnails::Picture PictureThumbnails::picture(const QString& file, QSize
     }
     if (!pending_.contains(key)) {
         pending_.insert(key);
-        pool_.start(QRunnable::create([this, key, file, box] {
-            const QImage image = MakePicture(file, box);
+        pool_.start(QRunnable::create([this, key, file, box, folder = cacheFolder_] {
+            const QImage image = MakePicture(file, box, folder);
             QMetaObject::invokeMethod(
                 this, [this, key, file, image] { deliver(key, file, image, image.isNull()); },
                 Qt::QueuedConnection);

@@ -11,11 +11,14 @@
 namespace marivel {
 
 // Small pictures of the items' photos: for the design tree's icons and the
-// item page's preview. A photo is decoded off the GUI thread at a reduced
-// DCT scale (a few per cent of a full decode), turned upright and fitted
-// into the asked box with its aspect kept. Each picture is made once per
-// run for each version of its file (its size and modification time), so
-// a photo replaced on disk is pictured anew.
+// item page's preview. Off the GUI thread, the camera's Exif thumbnail is
+// taken where it covers the box; otherwise the photo is decoded at a
+// reduced DCT scale (a few per cent of a full decode), and the picture is
+// kept in the user's cache folder ("thumbnails"), named by the hash of the
+// photo's bytes, for the next run. Either is turned upright and fitted into
+// the asked box with its aspect kept. Each picture is made once per run for
+// each version of its file (its size and modification time), so a photo
+// replaced on disk is pictured anew.
 class PictureThumbnails final : public QObject {
     Q_OBJECT
 public:
@@ -45,6 +48,7 @@ private:
     void deliver(const QString& key, const QString& file, const QImage& image, bool failed);
 
     QThreadPool pool_;
+    QString cacheFolder_;           // empty: nothing is kept between runs
     QHash<QString, Picture> made_;  // GUI thread only, like everything but the jobs
     QSet<QString> pending_;
 };

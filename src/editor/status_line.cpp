@@ -50,20 +50,33 @@ void StatusLine::setBusy(bool busy) {
         QApplication::restoreOverrideCursor();
 }
 
+void StatusLine::repaintProgress() {
+    if (sinceRepaint_.isValid() && sinceRepaint_.elapsed() < kRepaintMilliseconds) {
+        progress_->update();
+        return;
+    }
+    progress_->repaint();
+    sinceRepaint_.start();
+}
+
 void StatusLine::setProgressMaximum(int maximum) {
     progress_->setMaximum(maximum);
-    progress_->repaint();
+    repaintProgress();
 }
 
 void StatusLine::advanceProgress(int step) {
     const int next = std::min(progress_->value() + step, progress_->maximum());
+    // The bar repaints itself whenever its value moves by a pixel; with
+    // updates off it only takes the value, and the throttle paints.
+    progress_->setUpdatesEnabled(false);
     progress_->setValue(next);
-    progress_->repaint();
+    progress_->setUpdatesEnabled(true);
+    repaintProgress();
 }
 
 void StatusLine::resetProgress() {
     progress_->setValue(0);
-    progress_->repaint();
+    repaintProgress();
 }
 
 void StatusLine::keepAlive() {

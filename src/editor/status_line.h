@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QStatusBar>
 
 #include "model/activity_display.h"
@@ -13,7 +14,9 @@ namespace marivel {
 // The bottom line of the main window: the status bar "StatusBar1" with the
 // hint text "stctxtHint" and the progress bar "prgrsbrMainFormBottom" laid
 // over it. Long operations run without an event loop, so every change is
-// repainted at once; while they wait for work on other threads, keepAlive()
+// repainted at once (the progress bar at most about twenty times a second:
+// a save of a long project advances it hundreds of thousands of times);
+// while they wait for work on other threads, keepAlive()
 // lets the windows repaint without taking the user's input.
 class StatusLine final : public QStatusBar, public ActivityDisplay {
     Q_OBJECT
@@ -44,8 +47,16 @@ public:
     // The hint line as the mouse-move handler writes it.
     void showHint(const QString& text);
 
+    // Progress repaints are at least this far apart.
+    static constexpr int kRepaintMilliseconds = 50;
+
 private:
+    // Repaints the progress bar now when the last repaint is long enough
+    // ago; otherwise it is only marked for the next paint.
+    void repaintProgress();
+
     QLabel* hintText_;
+    QElapsedTimer sinceRepaint_;
     QProgressBar* progress_;
     QProgressDialog* waitDialog_ = nullptr;
     bool busy_ = false;

@@ -10,6 +10,9 @@ namespace {
 constexpr unsigned char kExifHeader[] = {'E', 'x', 'i', 'f', 0, 0};
 constexpr std::uint16_t kOrientationTag = 0x0112;
 constexpr std::uint16_t kShortType = 3;
+constexpr std::uint16_t kLongType = 4;
+constexpr std::uint16_t kThumbnailOffsetTag = 0x0201;
+constexpr std::uint16_t kThumbnailLengthTag = 0x0202;
 
 // Reads the TIFF structure in its own byte order, refusing every offset that
 // points outside it.
@@ -32,6 +35,17 @@ public:
         if (at > size_ || size_ - at < 2) return false;
         value = little_ ? static_cast<std::uint16_t>(data_[at] | data_[at + 1] << 8)
                         : static_cast<std::uint16_t>(data_[at] << 8 | data_[at + 1]);
+        return true;
+    }
+    std::size_t size() const { return size_; }
+    // A SHORT or LONG value that fits in an entry's value field.
+    bool number(std::size_t entry, std::uint32_t& value) const {
+        std::uint16_t type, shortValue;
+        std::uint32_t count;
+        if (!u16(entry + 2, type) || !u32(entry + 4, count) || count != 1) return false;
+        if (type == kLongType) return u32(entry + 8, value);
+        if (type != kShortType || !u16(entry + 8, shortValue)) return false;
+        value = shortValue;
         return true;
     }
     bool u32(std::size_t at, std::uint32_t& value) const {
@@ -69,6 +83,32 @@ Orientation ExifOrientation(const unsigned char* data, std::size_t size) {
         return static_cast<Orientation>(value);
     }
     return Orientation::Upright;
+}
+
+ExifThumbnailPlace ExifThumbnail(const unsigned char* data, std::size_t size) {
+    if (!data || size < sizeof kExifHeader || std::memcmp(data, kExifHeader, sizeof kExifHeader) != 0)
+        return {};
+    TiffReader order(data + sizeof kExifHeader, size - sizeof kExifHeader);
+    if (!order.readOrder()) return {};
+    std::uint32_t first, second;
+    std::uint16_t entries;
+    if (!order.u32(4, first) || !order.u16(first, entries) ||
+        !order.u32(std::size_t{first} + 2 + 12 * std::size_t{entries}, second) || second == 0 ||
+        second == first || !order.u16(second, entries))
+        return {};
+    std::uint32_t offset = 0, length = 0;
+    for (std::uint32_t i = 0; i < entries; ++i) {
+        const std::size_t entry = std::size_t{second} + 2 + 12 * std::size_t{i};
+        std::uint16_t tag;
+        if (!order.u16(entry, tag)) return {};
+        if (tag == kThumbnailOffsetTag && !order.number(entry, offset)) return {};
+        if (tag == kThumbnailLengthTag && !order.number(entry, length)) return {};
+    }
+    // A JPEG of at least its two markers, wholly inside the block.
+    if (length < 4 || offset > order.size() || order.size() - offset < length) return {};
+    const unsigned char* jpeg = data + sizeof kExifHeader + offset;
+    if (jpeg[0] != 0xFF || jpeg[1] != 0xD8) return {};
+    return {sizeof kExifHeader + offset, length};
 }
 
 }  // namespace marivel

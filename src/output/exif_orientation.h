@@ -23,4 +23,14 @@ inline bool SwapsSides(Orientation o) {
 // image directory counts as Upright: a picture is never turned on a guess.
 Orientation ExifOrientation(const unsigned char* data, std::size_t size);
 
+// Where an APP1 marker's payload keeps the small JPEG that cameras store for
+// a quick look (the second image directory's JPEGInterchangeFormat and its
+// length), counted from the payload's start; size 0 when there is none or
+// the block is not well formed.
+struct ExifThumbnailPlace {
+    std::size_t offset = 0;
+    std::size_t size = 0;
+};
+ExifThumbnailPlace ExifThumbnail(const unsigned char* data, std::size_t size);
+
 }  // namespace marivel

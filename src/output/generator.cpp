@@ -87,8 +87,12 @@ void PrepareItemImages(PublishingAgent& agent, DesignTree& tree, const std::vect
         const int node = static_cast<int>(k) + 1;
         if (!exists[k]) {
             // The item keeps the image name and size it had, so an image
-            // prepared earlier is still used.
+            // prepared earlier is still used, and so does its copy for
+            // screens of high density where there is one.
             tree.setCaption(node, kImageMissingCaption);
+            item.DoubleImageFile = agent.Quality.density == Density::Double
+                                       ? KeptDoubleImageName(item.ImageFile, agent.ProjectFolder)
+                                       : "";
             continue;
         }
         tree.setCaption(node, kImageCaption);

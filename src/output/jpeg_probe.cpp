@@ -30,7 +30,12 @@ namespace {
 // it needs is indeterminate after a longjmp and no C++ object is alive
 // across the setjmp.
 struct ProbeJob {
-    std::FILE* file;
+    std::FILE* file;              // read from the file, or
+    const unsigned char* memory;  // from these bytes, whose orientation is preset
+    std::size_t memorySize;
+    bool keepThumbnail;        // copy the Exif thumbnail out
+    unsigned char* thumbnail;  // malloc'ed, thumbnailSize bytes
+    std::size_t thumbnailSize;
     bool decode;
     int boxWidth;
     int boxHeight;
@@ -68,12 +73,27 @@ void OnProbeMessage(j_common_ptr, int) {}
 void ReadHeader(ProbeJob* job) {
     j_decompress_ptr src = &job->src;
     src->mem->max_memory_to_use = kMaxDecoderMemory;
-    jpeg_stdio_src(src, job->file);
+    if (job->memory)
+        jpeg_mem_src(src, job->memory, static_cast<unsigned long>(job->memorySize));
+    else
+        jpeg_stdio_src(src, job->file);
     jpeg_save_markers(src, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(src, TRUE);
-    Orientation o = Orientation::Upright;
-    for (jpeg_saved_marker_ptr m = src->marker_list; m && o == Orientation::Upright; m = m->next)
+    // The first Exif block that names an orientation decides, as in browsers.
+    Orientation o = job->memory ? job->orientation : Orientation::Upright;
+    for (jpeg_saved_marker_ptr m = src->marker_list; m && !job->memory && o == Orientation::Upright;
+         m = m->next)
         if (m->marker == JPEG_APP0 + 1) o = ExifOrientation(m->data, m->data_length);
+    for (jpeg_saved_marker_ptr m = src->marker_list; m && job->keepThumbnail && !job->thumbnail;
+         m = m->next) {
+        if (m->marker != JPEG_APP0 + 1) continue;
+        const ExifThumbnailPlace place = ExifThumbnail(m->data, m->data_length);
+        if (place.size == 0) continue;
+        job->thumbnail = static_cast<unsigned char*>(std::malloc(place.size));
+        if (!job->thumbnail) FailProbe(job, "out of memory");
+        std::memcpy(job->thumbnail, m->data + place.offset, place.size);
+        job->thumbnailSize = place.size;
+    }
     const auto pixels = static_cast<unsigned long long>(src->image_width) * src->image_height;
     if (pixels > kMaxSourcePixels) FailProbe(job, "the picture is larger than 400 megapixels");
     const bool swaps = SwapsSides(o);
@@ -150,8 +170,26 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-// Runs the probe on path; the job's picture (if any) belongs to the caller.
-std::unique_ptr<ProbeJob> Probe(const std::filesystem::path& path, bool decode, int boxWidth, int boxHeight) {
+struct JobFree {
+    void operator()(ProbeJob* job) const {
+        std::free(job->rgb);
+        std::free(job->thumbnail);
+        delete job;
+    }
+};
+using JobPointer = std::unique_ptr<ProbeJob, JobFree>;
+
+JobPointer NewJob(int boxWidth, int boxHeight) {
+    JobPointer job(new ProbeJob);
+    std::memset(job.get(), 0, sizeof(ProbeJob));
+    job->boxWidth = boxWidth < 1 ? 1 : boxWidth;
+    job->boxHeight = boxHeight < 1 ? 1 : boxHeight;
+    return job;
+}
+
+// Runs the probe on path.
+JobPointer Probe(const std::filesystem::path& path, bool decode, int boxWidth, int boxHeight,
+                 bool keepThumbnail = false) {
     // A FIFO or a device among the pictures is refused, never waited on.
     std::string reason;
     const int fd = OpenUserFile(path, kPictureFileKind, reason);
@@ -162,35 +200,60 @@ std::unique_ptr<ProbeJob> Probe(const std::filesystem::path& path, bool decode, 
         ::close(fd);
         throw Error("Cannot read the picture \"" + path.string() + "\": " + std::strerror(err));
     }
-    auto job = std::make_unique<ProbeJob>();
-    std::memset(job.get(), 0, sizeof(ProbeJob));
+    JobPointer job = NewJob(boxWidth, boxHeight);
     job->file = file.get();
     job->decode = decode;
-    job->boxWidth = boxWidth < 1 ? 1 : boxWidth;
-    job->boxHeight = boxHeight < 1 ? 1 : boxHeight;
-    if (!RunProbe(job.get())) {
-        std::free(job->rgb);
-        throw Error("Cannot read the picture \"" + path.string() + "\": " + job->error);
-    }
+    job->keepThumbnail = keepThumbnail;
+    if (!RunProbe(job.get())) throw Error("Cannot read the picture \"" + path.string() + "\": " + job->error);
     return job;
+}
+
+ReducedPicture PictureOf(const ProbeJob& job) {
+    ReducedPicture picture;
+    picture.width = job.width;
+    picture.height = job.height;
+    picture.orientation = job.orientation;
+    picture.rgb.assign(job.rgb, job.rgb + static_cast<std::size_t>(job.width) * job.height * 3);
+    return picture;
 }
 
 }  // namespace
 
 JpegHeader ReadJpegHeader(const std::filesystem::path& path) {
-    const std::unique_ptr<ProbeJob> job = Probe(path, false, 1, 1);
+    const JobPointer job = Probe(path, false, 1, 1);
     return JpegHeader{job->uprightWidth, job->uprightHeight, job->orientation};
 }
 
 ReducedPicture DecodeReducedJpeg(const std::filesystem::path& path, int boxWidth, int boxHeight) {
-    const std::unique_ptr<ProbeJob> job = Probe(path, true, boxWidth, boxHeight);
-    ReducedPicture picture;
-    picture.width = job->width;
-    picture.height = job->height;
-    picture.orientation = job->orientation;
-    picture.rgb.assign(job->rgb, job->rgb + static_cast<std::size_t>(job->width) * job->height * 3);
-    std::free(job->rgb);
-    return picture;
+    return PictureOf(*Probe(path, true, boxWidth, boxHeight));
+}
+
+std::optional<ReducedPicture> ReadExifThumbnail(const std::filesystem::path& path, int boxWidth,
+                                                int boxHeight) {
+    const JobPointer header = Probe(path, false, boxWidth, boxHeight, true);
+    if (!header->thumbnail) return std::nullopt;
+    JobPointer job = NewJob(boxWidth, boxHeight);
+    job->memory = header->thumbnail;
+    job->memorySize = header->thumbnailSize;
+    job->orientation = header->orientation;
+    job->decode = true;
+    // A damaged thumbnail only means the picture itself is decoded.
+    if (!RunProbe(job.get())) return std::nullopt;
+    // Stored the other way round from the picture: the sides swap.
+    const bool swaps = SwapsSides(header->orientation);
+    const long long width = swaps ? job->height : job->width, height = swaps ? job->width : job->height;
+    // Only a thumbnail of the picture's own shape: many cameras pad the
+    // thumbnail of a wide photo with black bars to 4:3.
+    const long long pictureWidth = header->uprightWidth, pictureHeight = header->uprightHeight;
+    if (std::llabs(width * pictureHeight - height * pictureWidth) * 50 > pictureWidth * height)
+        return std::nullopt;
+    // ... and big enough for the box, which would show a smaller one blurred.
+    const double fit = std::min(static_cast<double>(job->boxWidth) / static_cast<double>(pictureWidth),
+                                static_cast<double>(job->boxHeight) / static_cast<double>(pictureHeight));
+    if (static_cast<double>(width) < fit * static_cast<double>(pictureWidth) - 0.5 ||
+        static_cast<double>(height) < fit * static_cast<double>(pictureHeight) - 0.5)
+        return std::nullopt;
+    return PictureOf(*job);
 }
 
 std::vector<HeaderRead> ReadJpegHeaders(const std::vector<std::filesystem::path>& files,

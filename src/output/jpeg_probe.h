@@ -51,4 +51,14 @@ struct ReducedPicture {
 // data that leaves less than half of the picture.
 ReducedPicture DecodeReducedJpeg(const std::filesystem::path& path, int boxWidth, int boxHeight);
 
+// The small JPEG a camera keeps in the Exif block of the JPEG at path,
+// decoded (as DecodeReducedJpeg does, rows as stored, with the picture's
+// orientation): reading it costs the header, a millisecond where a reduced
+// decode of a large photo costs a tenth of a second. Nothing when there is
+// none, when it is damaged, when its shape is not the picture's (a padded
+// one), or when it is too small to cover the box. Throws Error as
+// ReadJpegHeader does.
+std::optional<ReducedPicture> ReadExifThumbnail(const std::filesystem::path& path, int boxWidth,
+                                                int boxHeight);
+
 }  // namespace marivel

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr char kMagic[8] = {'M', 'V', 'P', 'R', 'E', 'P', '0', '2'};
+constexpr char kMagic[8] = {'M', 'V', 'P', 'R', 'E', 'P', '0', '3'};
 constexpr std::size_t kSourceHashAt = sizeof kMagic + 8 * 4;
 constexpr std::size_t kFlagsAt = kSourceHashAt + 8;
 constexpr std::size_t kHeaderSize = kFlagsAt + 4;
@@ -39,12 +39,8 @@ constexpr std::uint64_t kLargestEntry = 64ULL << 20;
 // sixty images does not write sixty inodes.
 constexpr std::time_t kTouchAfterSeconds = 300;
 
-std::uint64_t Fnv1a(std::string_view bytes, std::uint64_t hash = 14695981039346656037ULL) {
-    for (const char c : bytes) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 1099511628211ULL;
-    }
-    return hash;
+std::uint64_t HashOf(std::string_view bytes) {
+    return ContentHash::Of(bytes.data(), bytes.size());
 }
 
 void PutU32(std::string& out, std::uint32_t value) {
@@ -205,7 +201,7 @@ bool PreparedImageCache::SameVersion(const struct stat& a, const struct stat& b)
 
 fs::path PreparedImageCache::entryPath(const std::string& key) const {
     static const char* digits = "0123456789abcdef";
-    std::uint64_t hash = Fnv1a(key);
+    std::uint64_t hash = HashOf(key);
     std::string name(16, '0');
     for (int i = 15; i >= 0; --i, hash >>= 4) name[static_cast<std::size_t>(i)] = digits[hash & 0xF];
     return folder_ / (name + ".entry");
@@ -229,7 +225,7 @@ std::optional<PreparedCopy> PreparedImageCache::find(const std::string& key, int
     if (kHeaderSize + keyLength + warningLength + jpegLength + kTrailerSize != e.size()) return std::nullopt;
     if (e.compare(kHeaderSize, keyLength, key) != 0 || keyLength != key.size()) return std::nullopt;
     const std::size_t body = e.size() - kTrailerSize;
-    if (Fnv1a(std::string_view(e.data(), body)) != GetLe(e, body, 8)) return std::nullopt;
+    if (HashOf(std::string_view(e.data(), body)) != GetLe(e, body, 8)) return std::nullopt;
     if (jpegLength == 0 || orientation < 1 || orientation > 8) return std::nullopt;
 
     SourceCheck source{GetLe(e, kSourceHashAt, 8), (GetLe(e, kFlagsAt, 4) & kVouchedFlag) != 0};
@@ -278,7 +274,7 @@ void PreparedImageCache::store(const std::string& key, const PreparedImage& imag
     entry += key;
     entry += image.warning;
     entry += jpeg;
-    PutU64(entry, Fnv1a(entry));
+    PutU64(entry, HashOf(entry));
     if (entry.size() > kLargestEntry) return;
     // Full disk, read-only folder: no copy kept.
     WriteEntry(entryPath(key), entry);

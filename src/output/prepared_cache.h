@@ -19,10 +19,11 @@ namespace marivel {
 //
 // Layout: one file per prepared copy, "<16 hex digits>.entry", directly in
 // the cache folder (by default "$XDG_CACHE_HOME/Marivel/prepared-images",
-// made owner-only). The digits are a 64-bit FNV-1a hash of the key text;
+// made owner-only). The digits are the XXH64 hash of the key text;
 // the key text itself is stored in the entry and compared, so two keys
 // with one hash only ever cost a preparation. An entry holds, in this order:
-//   8 bytes   "MVPREP02" (the layout's name and version)
+//   8 bytes   "MVPREP03" (the layout's name and version; entries of
+//             other versions are ignored and replaced)
 //   4 x u32   lengths of the key, the warning and the JPEG, and the orientation
 //   4 x u32   upright source width and height, prepared width and height
 //   u64       ContentHash of every byte of the source the copy was made from
@@ -30,7 +31,7 @@ namespace marivel {
 //   key       the key text (below)
 //   warning   libjpeg's first complaint about the source, often empty
 //   JPEG      the prepared copy, exactly the bytes a preparation gives
-//   u64       FNV-1a hash of every byte before it
+//   u64       XXH64 hash of every byte before it
 // All numbers are little-endian. An entry whose length, name, key or hash
 // does not match is treated as missing: it is prepared again and replaced,
 // never used.

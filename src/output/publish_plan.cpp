@@ -97,8 +97,9 @@ PublishPlan PlanPublish(const DocumentAgent& agent, const DesignTree& tree, cons
         if (IsPlainName(name) && seen.insert(name).second) plan.images.push_back(name);
         // The double-density copy, where the generation may write one or the
         // item keeps one it had.
-        const std::string twice =
-            again[k] ? (doubled ? DoubleDensityImageName(static_cast<int>(k)) : "") : item.DoubleImageFile;
+        const std::string twice = !doubled   ? ""
+                                  : again[k] ? DoubleDensityImageName(static_cast<int>(k))
+                                             : KeptDoubleImageName(item.ImageFile, agent.ProjectFolder);
         if (IsPlainName(twice) && seen.insert(twice).second) plan.images.push_back(twice);
     }
     return plan;
@@ -156,37 +157,49 @@ std::vector<ForeignFiles> FilesOfOtherProjects(const PublishPlan& plan) {
 
 void CheckPreparedImageNames(const DocumentAgent& agent, const PublishPlan& plan) {
     const std::vector<bool>& again = plan.preparedAgain;
-    // By name in lower case: the item whose new image gets it, and the
-    // first item that keeps it (with the name as it keeps it).
-    std::unordered_map<std::string, std::size_t> renewed;
-    for (std::size_t j = 0; j < again.size(); ++j)
-        if (again[j]) renewed.emplace(Lower(PreparedImageName(static_cast<int>(j))), j);
-    std::unordered_map<std::string, std::size_t> kept;
-    for (std::size_t k = 0; k < agent.Items.size(); ++k) {
-        const std::string& name = agent.Items[k].ImageFile;
-        if (again[k] || !IsPlainName(name)) continue;
-        const std::string item = "The prepared image \"" + name + "\" of item " + std::to_string(k + 1);
-        const std::string advice = ". Choose the item's image again";
-        for (const std::string& file : plan.siteFiles)
-            if (SameIgnoringCase(name, file))
-                throw Error(item + " has the name of the file \"" + file + "\" that this save writes" +
-                            advice);
-        const std::string lower = Lower(name);
-        std::size_t other = k;
-        if (const auto hit = renewed.find(lower); hit != renewed.end()) {
-            other = hit->second;
-        } else if (const auto [first, added] = kept.emplace(lower, k);
-                   !added && agent.Items[first->second].ImageFile != name) {
-            // Items that keep the very same name share one picture, as they
-            // always could; names that differ in case only are two files
-            // here and one on many web servers.
-            other = first->second;
+    const bool doubled = agent.Quality.density == Density::Double;
+    // By name in lower case: the item whose new image (or its copy at
+    // double density) gets it, and the first item that keeps it (with the
+    // name as it keeps it).
+    std::unordered_map<std::string, std::pair<std::size_t, std::string>> renewed;
+    for (std::size_t j = 0; j < again.size(); ++j) {
+        if (!again[j]) continue;
+        const std::string name = PreparedImageName(static_cast<int>(j));
+        renewed.emplace(Lower(name), std::make_pair(j, name));
+        if (doubled) {
+            const std::string twice = DoubleDensityImageName(static_cast<int>(j));
+            renewed.emplace(Lower(twice), std::make_pair(j, twice));
         }
-        if (other != k) {
-            const std::string otherName =
-                again[other] ? PreparedImageName(static_cast<int>(other)) : agent.Items[other].ImageFile;
-            throw Error(item + " has the name of the image \"" + otherName + "\" of item " +
-                        std::to_string(other + 1) + advice);
+    }
+    std::unordered_map<std::string, std::pair<std::size_t, std::string>> kept;
+    for (std::size_t k = 0; k < agent.Items.size(); ++k) {
+        if (again[k]) continue;
+        const std::string& image = agent.Items[k].ImageFile;
+        // A kept copy at double density can be replaced just as the kept
+        // image itself.
+        const std::string names[] = {image, doubled ? KeptDoubleImageName(image, agent.ProjectFolder) : ""};
+        for (const std::string& name : names) {
+            if (!IsPlainName(name)) continue;
+            const std::string item = "The prepared image \"" + name + "\" of item " + std::to_string(k + 1);
+            const std::string advice = ". Choose the item's image again";
+            for (const std::string& file : plan.siteFiles)
+                if (SameIgnoringCase(name, file))
+                    throw Error(item + " has the name of the file \"" + file + "\" that this save writes" +
+                                advice);
+            const std::string lower = Lower(name);
+            std::pair<std::size_t, std::string> other{k, name};
+            if (const auto hit = renewed.find(lower); hit != renewed.end()) {
+                other = hit->second;
+            } else if (const auto [first, added] = kept.emplace(lower, other);
+                       !added && first->second.second != name) {
+                // Items that keep the very same name share one picture, as
+                // they always could; names that differ in case only are two
+                // files here and one on many web servers.
+                other = first->second;
+            }
+            if (other.first != k)
+                throw Error(item + " has the name of the image \"" + other.second + "\" of item " +
+                            std::to_string(other.first + 1) + advice);
         }
     }
 }

@@ -71,6 +71,15 @@ std::string DoubleDensityImageName(int k) {
     return "slider" + std::to_string(k) + "@2x.jpg";
 }
 
+std::string KeptDoubleImageName(const std::string& imageFile, const fs::path& folder) {
+    if (imageFile.empty() || imageFile.find('/') != std::string::npos) return "";
+    const std::size_t dot = imageFile.rfind('.');
+    const std::size_t stem = dot == std::string::npos || dot == 0 ? imageFile.size() : dot;
+    const std::string name = imageFile.substr(0, stem) + "@2x" + imageFile.substr(stem);
+    std::error_code ec;
+    return fs::is_regular_file(folder / name, ec) ? name : "";
+}
+
 int GeneratedItemCount(const SliderItemList& items, const DesignTree& tree) {
     const int nodes = tree.count() - 1;
     const int count = static_cast<int>(items.size());

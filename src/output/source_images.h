@@ -46,6 +46,12 @@ private:
 std::string PreparedImageName(int k);
 // ... and its copy at twice the size, for screens of high density.
 std::string DoubleDensityImageName(int k);
+// The double-density copy an item that keeps its prepared image (its photo
+// is gone) keeps beside it: the kept name with "@2x" before its extension
+// ("slider3.jpg" gives "slider3@2x.jpg"), when that file is in the folder
+// the kept image is read from; empty otherwise. The project file does not
+// store it, so a project opened again keeps it too.
+std::string KeptDoubleImageName(const std::string& imageFile, const std::filesystem::path& folder);
 
 // How many items the image pass walks: one per tree node below the root.
 int GeneratedItemCount(const SliderItemList& items, const DesignTree& tree);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+#include "documents/document_commands.h"
 #include "documents_fixture.h"
 #include "model/save_lock.h"
 
@@ -118,6 +119,45 @@ TEST_F(DocumentsTest, AFirstSaveIntoAFolderAsksOnceBeforeReplacingFilesTheProjec
         EXPECT_EQ(fileHas(path("site/index.mvl"), slider + "#$@"), r.written);
         EXPECT_EQ(ReadBytes(site / "index.html") == "hand-written", !r.written);
         EXPECT_EQ(prompter.count(Kind::Error), 0);
+    }
+}
+
+TEST(ReplaceQuestion, NamesTwelveFilesAndCountsTheRest) {
+    struct Row {
+        std::size_t count;
+        const char* end;
+    } rows[] = {{1, "f1"}, {12, "f11, f12"}, {13, "f11, f12 and 1 more"}, {30, "f12 and 18 more"}};
+    for (const Row& row : rows) {
+        std::vector<std::string> names;
+        for (std::size_t i = 1; i <= row.count; ++i) names.push_back("f" + std::to_string(i));
+        const QString list = ListOfNames(names);
+        EXPECT_TRUE(list.endsWith(row.end)) << list.toStdString();
+        EXPECT_EQ(list.count(','), static_cast<qsizetype>(std::min<std::size_t>(row.count, 12) - 1));
+    }
+}
+
+TEST_F(DocumentsTest, ASaveInPlaceAsksBeforeReplacingWhatAnotherProjectPublishedThere) {
+    const fs::path site = program() / "site";
+    fs::create_directory(site);
+    writeProject("site/a.mvl", "A");
+    WriteBytes(site / "a_PublishReport.txt", "[Script file(s)]:\r\n  tessalinecfg.js\r\n  slider0.jpg\r\n");
+    WriteBytes(site / "tessalinecfg.js", "A's slider");
+    const QString b = writeProject("site/b.mvl", "B");
+    form->openProjectByPath(b);
+    const std::string question =
+        "Saving here replaces files of another project: a.mvl published tessalinecfg.js.\n"
+        "OK replaces them; Cancel saves nothing.";
+    for (const Answer answer : {Answer::Cancel, Answer::Yes}) {
+        SCOPED_TRACE(answer == Answer::Yes ? "confirmed" : "cancelled");
+        type("Edited");
+        prompter.clear();
+        prompter.queueAnswer(answer);
+        actions().saveAction->trigger();
+        EXPECT_TRUE(prompter.allAnswersUsed());
+        ASSERT_EQ(prompter.count(Kind::OkCancel), 1);
+        EXPECT_EQ(prompter.asked().back().text.toStdString(), question);
+        EXPECT_EQ(ReadBytes(site / "tessalinecfg.js") == "A's slider", answer != Answer::Yes);
+        EXPECT_EQ(fileHas(b, "Edited#$@"), answer == Answer::Yes);
     }
 }
 

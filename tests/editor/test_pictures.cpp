@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QToolButton>
 #include <QUrl>
+#include <chrono>
 #include <filesystem>
 
 #include "documents/document_commands.h"
@@ -21,8 +22,10 @@
 #include "editor/picture_files.h"
 #include "editor/picture_thumbnails.h"
 #include "model/error.h"
+#include "output/content_hash.h"
 #include "output/jpeg_probe.h"
 #include "platform/typed_settings.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 #include "support/test_jpeg.h"
 
@@ -47,6 +50,12 @@ TEST(PictureFiles, NaturalOrderComparesNumbersByValueAndLettersWithoutCase) {
         {"img.jpg", "img1.jpg", true},
         {"b.jpg", "a100.jpg", false},
         {"x99999999999999999999.jpg", "x100000000000000000000.jpg", true},
+        {"x0b.jpg", "x0a.jpg", false},  // a number of zeros is still a number
+        {"x0a.jpg", "x0b.jpg", true},
+        {"x0.jpg", "x00.jpg", true},
+        {"x00.jpg", "x0.jpg", false},
+        {"x0", "x1", true},
+        {"x00", "x", false},
     };
     for (const Row& row : rows) EXPECT_EQ(NaturalLess(row.a, row.b), row.less) << row.a << " < " << row.b;
     QStringList files{"/z/p10.jpg", "/a/p9.jpg", "/b/P1.jpg", "/a/p10.jpg"};
@@ -71,19 +80,35 @@ TEST(PictureFiles, TheMessageNamesAtMostTenFiles) {
 
 TEST(JpegProbe, HeadersGiveTheUprightSizeAndRefuseWhatIsNoJpeg) {
     TempDir dir;
-    WriteJpeg(dir.path() / "wide.jpg", {.width = 64, .height = 48});
-    WriteJpeg(dir.path() / "turned.jpg", {.width = 64, .height = 48, .orientation = 6});
-    WriteJpeg(dir.path() / "gray.jpg", {.width = 40, .height = 30, .model = JpegModel::Gray});
-    WriteJpeg(dir.path() / "cmyk.jpg", {.width = 40, .height = 30, .model = JpegModel::AdobeCmyk});
+    const auto orange = [](int, int) { return Rgb{200, 60, 30}; };
+    WriteJpeg(dir.path() / "wide.jpg", {.width = 64, .height = 48, .pixel = orange});
+    WriteJpeg(dir.path() / "turned.jpg", {.width = 64, .height = 48, .orientation = 6, .pixel = orange});
+    // The first Exif block decides.
+    WriteJpeg(dir.path() / "twice.jpg",
+              {.width = 64, .height = 48, .orientation = 6, .secondOrientation = 1, .pixel = orange});
+    WriteJpeg(dir.path() / "gray.jpg",
+              {.width = 40, .height = 30, .model = JpegModel::Gray, .pixel = orange});
+    WriteJpeg(dir.path() / "cmyk.jpg",
+              {.width = 40, .height = 30, .model = JpegModel::AdobeCmyk, .pixel = orange});
+    WriteJpeg(dir.path() / "plain cmyk.jpg",
+              {.width = 40, .height = 30, .model = JpegModel::PlainCmyk, .pixel = orange});
     QFile text(QString::fromStdString((dir.path() / "notes.jpg").string()));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("not a picture");
     text.close();
     struct Row {
         const char* name;
-        int width, height;  // 0: refused
-    } rows[] = {{"wide.jpg", 64, 48}, {"turned.jpg", 48, 64}, {"gray.jpg", 40, 30},
-                {"cmyk.jpg", 40, 30}, {"notes.jpg", 0, 0},    {"missing.jpg", 0, 0}};
+        int width, height;                // 0: refused
+        int reducedWidth, reducedHeight;  // as stored, decoded to cover 8 x 8
+        Rgb colour;
+    } rows[] = {{"wide.jpg", 64, 48, 8, 6, {200, 60, 30}},  // exactly an eighth covers it
+                {"turned.jpg", 48, 64, 8, 6, {200, 60, 30}},
+                {"twice.jpg", 48, 64, 8, 6, {200, 60, 30}},
+                {"gray.jpg", 40, 30, 10, 8, {60, 60, 60}},
+                {"cmyk.jpg", 40, 30, 10, 8, {200, 60, 30}},
+                {"plain cmyk.jpg", 40, 30, 10, 8, {200, 60, 30}},
+                {"notes.jpg", 0, 0, 0, 0, {}},
+                {"missing.jpg", 0, 0, 0, 0, {}}};
     std::vector<fs::path> files;
     for (const Row& row : rows) files.push_back(dir.path() / row.name);
     int waits = 0;
@@ -95,16 +120,159 @@ TEST(JpegProbe, HeadersGiveTheUprightSizeAndRefuseWhatIsNoJpeg) {
         if (!read[k].header) {
             EXPECT_NE(read[k].error.find(row.name), std::string::npos) << read[k].error;
             EXPECT_THROW(DecodeReducedJpeg(files[k], 8, 8), Error) << row.name;
+            EXPECT_THROW(ReadExifThumbnail(files[k], 8, 8), Error) << row.name;
             continue;
         }
         EXPECT_EQ(read[k].header->width, row.width) << row.name;
         EXPECT_EQ(read[k].header->height, row.height) << row.name;
-        // The reduced decode covers the box, never more than an eighth smaller.
+        // The reduced decode covers the box, at the smallest scale that does.
         const ReducedPicture small = DecodeReducedJpeg(files[k], 8, 8);
         EXPECT_EQ(small.rgb.size(), std::size_t(small.width) * small.height * 3) << row.name;
-        EXPECT_GE(std::max(small.width, small.height), 8) << row.name;
-        EXPECT_LE(std::max(small.width, small.height), 16) << row.name;
+        EXPECT_EQ(small.width, row.reducedWidth) << row.name;
+        EXPECT_EQ(small.height, row.reducedHeight) << row.name;
+        const std::size_t middle = (std::size_t(small.height / 2) * small.width + small.width / 2) * 3;
+        EXPECT_NEAR(small.rgb[middle], row.colour.r, 16) << row.name;
+        EXPECT_NEAR(small.rgb[middle + 1], row.colour.g, 16) << row.name;
+        EXPECT_NEAR(small.rgb[middle + 2], row.colour.b, 16) << row.name;
     }
+}
+
+TEST(JpegProbe, TheCamerasThumbnailIsTakenOnlyWhereItWillDo) {
+    TempDir dir;
+    const auto blue = [](int, int) { return Rgb{20, 20, 220}; };
+    const std::vector<std::uint8_t> small = JpegBytes({.width = 160, .height = 120, .pixel = blue});
+    const std::vector<std::uint8_t> damaged{0xFF, 0xD8, 0xFF, 0xDB, 0, 2, 1};
+    struct Row {
+        const char* name;
+        int width, height, orientation;
+        std::vector<std::uint8_t> thumbnail;
+        int box;
+        bool taken;
+        int decodedWidth;  // decoded at the scale that covers the box
+    } rows[] = {
+        {"a thumbnail of the photo's shape", 640, 480, 0, small, 32, true, 40},
+        {"turned: the photo's orientation applies", 640, 480, 6, small, 120, true, 160},
+        {"just covering the box", 640, 480, 1, small, 160, true, 160},
+        {"too small for the box", 640, 480, 1, small, 161, false, 0},
+        {"padded to another shape", 640, 360, 1, small, 32, false, 0},
+        {"a shade narrower than the photo", 640, 500, 1, small, 32, false, 0},
+        {"damaged", 640, 480, 1, damaged, 32, false, 0},
+        {"none", 640, 480, 1, {}, 32, false, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const fs::path photo = dir.path() / "photo.jpg";
+        WriteJpeg(photo, {.width = row.width,
+                          .height = row.height,
+                          .orientation = row.orientation,
+                          .exifThumbnail = row.thumbnail,
+                          .pixel = [](int, int) {
+                              return Rgb{220, 20, 20};
+                          }});
+        const std::optional<ReducedPicture> read = ReadExifThumbnail(photo, row.box, row.box);
+        ASSERT_EQ(read.has_value(), row.taken);
+        if (!read) continue;
+        EXPECT_EQ(read->width, row.decodedWidth);
+        EXPECT_EQ(read->height, row.decodedWidth * 3 / 4);
+        EXPECT_EQ(static_cast<int>(read->orientation), row.orientation == 0 ? 1 : row.orientation);
+        EXPECT_GT(read->rgb[2], 180);  // the thumbnail's blue, not the photo's red
+    }
+}
+
+// The pictures of the thumbnail maker on their own: upright, fresh, and
+// kept for the next run where the camera left none.
+QImage PictureNow(PictureThumbnails& pictures, const QString& file, QSize box) {
+    pictures.picture(file, box);
+    pictures.waitForIdle();
+    return pictures.picture(file, box).image;
+}
+
+bool Near(const QColor& a, const Rgb& b) {
+    return std::abs(a.red() - b.r) < 40 && std::abs(a.green() - b.g) < 40 && std::abs(a.blue() - b.b) < 40;
+}
+
+TEST(PictureThumbnailsTest, EveryOrientationStandsUprightWithOrWithoutTheCamerasThumbnail) {
+    TempDir dir;
+    ScopedEnv cache("XDG_CACHE_HOME", (dir.path() / "cache").c_str());
+    // Stored: red, green on top; blue, white below.
+    const Rgb red{230, 20, 20}, green{20, 200, 20}, blue{20, 20, 230}, white{250, 250, 250};
+    auto quadrants = [=](int w, int h) {
+        return
+            [=](int x, int y) { return y < h / 2 ? (x < w / 2 ? red : green) : (x < w / 2 ? blue : white); };
+    };
+    // The upright picture's top left, top right and bottom left.
+    const Rgb shown[8][3] = {
+        {red, green, blue}, {green, red, white}, {white, blue, green}, {blue, white, red},
+        {red, blue, green}, {blue, red, white},  {white, green, blue}, {green, white, red},
+    };
+    PictureThumbnails pictures;
+    for (const bool withThumbnail : {false, true})
+        for (int orientation = 1; orientation <= 8; ++orientation) {
+            SCOPED_TRACE(std::to_string(orientation) + (withThumbnail ? " from the thumbnail" : ""));
+            const fs::path photo = dir.path() / (std::to_string(orientation + 10 * withThumbnail) + ".jpg");
+            JpegRecipe recipe{.width = 256,
+                              .height = 128,
+                              .quality = 98,
+                              .orientation = orientation,
+                              .pixel = quadrants(256, 128)};
+            if (withThumbnail)
+                recipe.exifThumbnail =
+                    JpegBytes({.width = 128, .height = 64, .quality = 98, .pixel = quadrants(128, 64)});
+            WriteJpeg(photo, recipe);
+            const QImage image = PictureNow(pictures, QString::fromStdString(photo.string()), QSize(64, 64));
+            ASSERT_FALSE(image.isNull());
+            const int w = image.width(), h = image.height();
+            const QColor corners[3] = {image.pixelColor(w / 4, h / 4), image.pixelColor(3 * w / 4, h / 4),
+                                       image.pixelColor(w / 4, 3 * h / 4)};
+            for (int c = 0; c < 3; ++c) EXPECT_TRUE(Near(corners[c], shown[orientation - 1][c])) << c;
+        }
+}
+
+TEST(PictureThumbnailsTest, ARewrittenPhotoIsPicturedAnewAndAPictureMadeOnceIsKept) {
+    TempDir dir;
+    ScopedEnv cache("XDG_CACHE_HOME", (dir.path() / "cache").c_str());
+    const fs::path photo = dir.path() / "photo.jpg";
+    const QString file = QString::fromStdString(photo.string());
+    const QSize box(32, 32);
+    auto write = [&](Rgb colour, std::size_t size, fs::file_time_type time) {
+        std::vector<std::uint8_t> bytes =
+            JpegBytes({.width = 64, .height = 64, .pixel = [colour](int, int) { return colour; }});
+        bytes.resize(std::max(bytes.size(), size), 0);  // after the end marker: not read
+        WriteBytes(photo, std::string(bytes.begin(), bytes.end()));
+        fs::last_write_time(photo, time);
+    };
+    const auto then = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    PictureThumbnails pictures;
+    write({220, 20, 20}, 4000, then);
+    EXPECT_TRUE(Near(PictureNow(pictures, file, box).pixelColor(16, 16), {220, 20, 20}));
+    struct Row {
+        const char* name;
+        Rgb colour;
+        std::size_t size;
+        fs::file_time_type time;
+    } rows[] = {
+        {"the same size, a later time", {20, 20, 220}, 4000, then + std::chrono::seconds(5)},
+        {"another size, the same time", {20, 200, 20}, 4100, then + std::chrono::seconds(5)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        write(row.colour, row.size, row.time);
+        EXPECT_TRUE(Near(PictureNow(pictures, file, box).pixelColor(16, 16), row.colour));
+    }
+    // The picture made of these bytes is kept in the cache folder; a later
+    // run takes it from there instead of decoding the photo.
+    const QDir kept(QString::fromStdString((dir.path() / "cache" / "Marivel" / "thumbnails").string()));
+    EXPECT_EQ(kept.entryList({"*.png"}, QDir::Files).size(), 3);
+    const std::string bytes = ReadBytes(photo);
+    const QString current =
+        kept.filePath(QStringLiteral("%1-32x32.png")
+                          .arg(ContentHash::Of(bytes.data(), bytes.size()), 16, 16, QLatin1Char('0')));
+    ASSERT_TRUE(QFile::exists(current));
+    QImage marked(32, 32, QImage::Format_RGB32);
+    marked.fill(QColor(250, 250, 250));
+    ASSERT_TRUE(marked.save(current, "PNG"));
+    PictureThumbnails nextRun;
+    EXPECT_TRUE(Near(PictureNow(nextRun, file, box).pixelColor(16, 16), {250, 250, 250}));
 }
 
 // A main window whose project folder holds photos of known sizes and colours.

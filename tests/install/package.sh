@@ -12,6 +12,7 @@ deb=("$work"/marivel_*.deb)
 [ -f "${deb[0]}" ] || { echo "FAIL: no package made"; exit 1; }
 dpkg-deb -x "${deb[0]}" "$work/root"
 dpkg-deb -f "${deb[0]}" Depends | grep -q libqt6widgets6 || { echo "FAIL: the package does not depend on Qt"; exit 1; }
+dpkg-deb -f "${deb[0]}" Depends | grep -q libxxhash0 || { echo "FAIL: the package does not depend on libxxhash"; exit 1; }
 
 desktop-file-validate "$work/root/usr/share/applications/marivel.desktop"
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/example.kelt.marivel.metainfo.xml"

@@ -62,13 +62,14 @@ TEST_F(Quality, EachModeWritesItsCopiesAndNamesThemWhereTheyAreUsed) {
         {kExact1, 1000, 750, false}, {kSmooth1, 1000, 750, false}, {kExact2, 1000, 750, true},
         {kSmooth2, 1000, 750, true}, {kSmooth2, 300, 225, false},  // narrower than twice the width
         {kExact2, 336, 251, false},                                // 168 x 126 would need 252 rows
-        {kSmooth2, 337, 253, true},
+        {kSmooth2, 337, 253, true},  {kExact2, 336, 252, true},    // exactly twice
     };
     std::string exactBytes;
     int run = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(Name(row.quality) + " from " + std::to_string(row.sourceWidth));
-        const std::string photo = "p" + std::to_string(row.sourceWidth) + ".jpg";
+        const std::string photo =
+            "p" + std::to_string(row.sourceWidth) + "x" + std::to_string(row.sourceHeight) + ".jpg";
         if (!fs::exists(dir / photo)) Photo(photo, row.sourceWidth, row.sourceHeight);
         agent->Items.clear();
         tree.reset("Marivel");
@@ -110,6 +111,34 @@ TEST_F(Quality, EachModeWritesItsCopiesAndNamesThemWhereTheyAreUsed) {
         EXPECT_TRUE(!row.doubled || ReadBytes(site / "slider0@2x.jpg") == twice);
     }
     EXPECT_EQ(QualityKeyText(kExact1), "");  // copies cached before the choice stay valid
+}
+
+TEST_F(Quality, AnItemWhosePhotoIsGoneKeepsItsCopyForDenseScreens) {
+    const fs::path site = dir / "site";
+    fs::create_directory(site);
+    AddItem(Photo("first.jpg", 400, 300));
+    AddItem(Photo("second.jpg", 400, 300));
+    agent->Quality = kExact2;
+    agent->SaveAndPublish(site, "s.mvl", tree);
+    const std::string twice = ReadBytes(site / "slider1@2x.jpg");
+    fs::remove(dir / "second.jpg");
+    // Opened again: the project file names the kept image, not its copy.
+    for (const bool reopened : {false, true}) {
+        SCOPED_TRACE(reopened ? "opened again" : "as saved");
+        if (reopened) {
+            tree.reset("Marivel");
+            ASSERT_EQ(agent->LoadProject(site / "s.mvl", tree), LoadResult::Loaded);
+        }
+        agent->SaveAndPublish(site, "s.mvl", tree);
+        EXPECT_NE(ReadBytes(site / "tessalinecfg.js").find(",'slider1@2x.jpg']);"), std::string::npos);
+        EXPECT_NE(ReadBytes(site / "s_PublishReport.txt").find("  slider1.jpg\r\n  slider1@2x.jpg\r\n"),
+                  std::string::npos);
+        EXPECT_EQ(ReadBytes(site / "slider1@2x.jpg"), twice);
+    }
+    // At single density no copy is named, kept or new.
+    agent->Quality = kExact1;
+    agent->SaveAndPublish(site, "s.mvl", tree);
+    EXPECT_EQ(ReadBytes(site / "tessalinecfg.js").find("@2x"), std::string::npos);
 }
 
 // What a smooth copy is for: stripes finer than the copy's pixels come out

@@ -274,6 +274,46 @@ TEST(PreparedCache, NeverGivesAPictureForOtherBytesNorWritesThroughALink) {
     EXPECT_TRUE(fs::is_symlink(linkedEntry));
 }
 
+// An entry as the earlier layout wrote it: the same fields under another
+// name, closed by an FNV-1a hash instead of XXH64.
+std::string EarlierEntry(const char* magic, const std::string& key, const PreparedImage& image,
+                         const std::string& jpeg, std::uint64_t sourceHash) {
+    std::string e(magic, 8);
+    auto put = [&e](std::uint64_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) e += static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    for (const std::uint64_t v : {std::uint64_t{key.size()}, std::uint64_t{image.warning.size()},
+                                  std::uint64_t{jpeg.size()}, std::uint64_t(image.orientation),
+                                  std::uint64_t(image.sourceWidth), std::uint64_t(image.sourceHeight),
+                                  std::uint64_t(image.size.width), std::uint64_t(image.size.height)})
+        put(v, 4);
+    put(sourceHash, 8);
+    put(1, 4);
+    e += key + image.warning + jpeg;
+    std::uint64_t fnv = 14695981039346656037ULL;
+    for (const char c : e) fnv = (fnv ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    put(fnv, 8);
+    return e;
+}
+
+TEST(PreparedCache, AnEntryOfTheEarlierLayoutIsPreparedAgainNeverRead) {
+    test::TempDir dir;
+    PreparedImageCache cache(dir / "cache");
+    WriteBytes(dir / "photo.jpg", "photo");
+    const OpenSource photo(dir / "photo.jpg");
+    const std::string key = PreparedImageCache::KeyOf(dir / "photo.jpg", photo.status(), 168);
+    for (const char* magic : {"MVPREP02", "MVPREP03"}) {
+        SCOPED_TRACE(magic);
+        WriteBytes(cache.entryPath(key),
+                   EarlierEntry(magic, key, Image(168, 126), "old", photo.check().hash));
+        EXPECT_FALSE(Find(cache, key, photo));
+        // The preparation that follows replaces it.
+        cache.store(key, Image(168, 126), "new", photo.check());
+        EXPECT_EQ(ReadBytes(cache.entryPath(key)).substr(0, 8), "MVPREP03");
+        EXPECT_EQ(Find(cache, key, photo)->jpeg, "new");
+    }
+}
+
 TEST(ContentHashTest, IsTheSameInAnyPiecesAndMatchesKnownValues) {
     // Published XXH64 values (seed 0).
     const std::pair<std::string, std::uint64_t> known[] = {

@@ -10,6 +10,7 @@
 
 #include "generator_fixture.h"
 #include "model/error.h"
+#include "output/publish_plan.h"
 
 namespace marivel {
 namespace {
@@ -62,6 +63,13 @@ TEST_F(SavePlan, ASaveThatCannotCompleteIsRefusedBeforeAnyFileIsWritten) {
          "The prepared image \"p.html\" of item 2 has the name of the file \"p.html\""},
         {"an image named as another item's new image", [&] { agent->Items[1].ImageFile = "SLIDER0.jpg"; },
          "The prepared image \"SLIDER0.jpg\" of item 2 has the name of the image \"slider0.jpg\" of item 1"},
+        {"an image named as another item's new copy at double density",
+         [&] {
+             agent->Quality.density = Density::Double;
+             agent->Items[1].ImageFile = "slider0@2x.jpg";
+         },
+         "The prepared image \"slider0@2x.jpg\" of item 2 has the name of the image \"slider0@2x.jpg\" of "
+         "item 1"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -71,6 +79,7 @@ TEST_F(SavePlan, ASaveThatCannotCompleteIsRefusedBeforeAnyFileIsWritten) {
         WriteBytes(site / "p.html", "hand-written page");
         WriteBytes(site / "tessaline.js", "old engine");
         agent->ResetProject();
+        agent->Quality = {};
         agent->AppletData.CfgName = "VSlider1cfg";
         tree.reset("Marivel");
         AddItem(Photo("a.jpg", 200, 100));
@@ -94,6 +103,37 @@ TEST_F(SavePlan, ASaveThatCannotCompleteIsRefusedBeforeAnyFileIsWritten) {
     AddItem("gone too.jpg");
     agent->Items[2].ImageFile = "shared.jpg";
     EXPECT_TRUE(agent->SaveAndPublishProject(site / "p.mvl", tree));
+}
+
+TEST_F(SavePlan, ThePlanNamesTheImagesOfTheDensityOnceAndOnlyInsideTheFolder) {
+    AddItem(Photo("a.jpg", 400, 300));
+    AddItem("gone.jpg");
+    AddItem("gone too.jpg");
+    agent->ProjectFolder = site;
+    WriteBytes(site / "kept.jpg", "kept");
+    WriteBytes(site / "kept@2x.jpg", "kept twice");
+    using Names = std::vector<std::string>;
+    struct Row {
+        Density density;
+        std::string kept, keptToo;
+        Names images;
+    };
+    const Row rows[] = {
+        {Density::Single, "kept.jpg", "..", {"slider0.jpg", "kept.jpg"}},
+        {Density::Double, "kept.jpg", ".", {"slider0.jpg", "slider0@2x.jpg", "kept.jpg", "kept@2x.jpg"}},
+        {Density::Double,
+         "kept.jpg",
+         "kept.jpg",
+         {"slider0.jpg", "slider0@2x.jpg", "kept.jpg", "kept@2x.jpg"}},
+        {Density::Double, "../kept.jpg", "", {"slider0.jpg", "slider0@2x.jpg"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.keptToo);
+        agent->Quality.density = row.density;
+        agent->Items[1].ImageFile = row.kept;
+        agent->Items[2].ImageFile = row.keptToo;
+        EXPECT_EQ(PlanPublish(*agent, tree, site / "p.mvl").images, row.images);
+    }
 }
 
 TEST_F(SavePlan, AnErrorAfterTheFirstFileIsWrittenNamesWhatWasWritten) {

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+#include <unistd.h>
+
 #include <jpeglib.h>
 
 namespace marivel::test {
@@ -78,7 +80,8 @@ void Put(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes, bool bi
 
 }  // namespace
 
-std::vector<std::uint8_t> ExifBlock(int orientation, bool bigEndian) {
+std::vector<std::uint8_t> ExifBlock(int orientation, bool bigEndian,
+                                    const std::vector<std::uint8_t>& thumbnail) {
     std::vector<std::uint8_t> out = {'E', 'x', 'i', 'f', 0, 0};
     out.push_back(bigEndian ? 'M' : 'I');
     out.push_back(bigEndian ? 'M' : 'I');
@@ -107,8 +110,48 @@ std::vector<std::uint8_t> ExifBlock(int orientation, bool bigEndian) {
             Put(out, e.value, 4, bigEndian);
         }
     }
-    Put(out, 0, 4, bigEndian);  // no further directory
+    if (thumbnail.empty()) {
+        Put(out, 0, 4, bigEndian);  // no further directory
+        return out;
+    }
+    // Offsets count from the TIFF header, six bytes into the block.
+    const std::uint32_t second = static_cast<std::uint32_t>(out.size() - 6 + 4);
+    Put(out, second, 4, bigEndian);
+    Put(out, 3, 2, bigEndian);
+    const std::uint32_t data = second + 2 + 3 * 12 + 4;
+    const Entry thumbEntries[] = {
+        {0x0103, 3, 1, 6},  // compression: JPEG
+        {0x0201, 4, 1, data},
+        {0x0202, 4, 1, static_cast<std::uint32_t>(thumbnail.size())},
+    };
+    for (const Entry& e : thumbEntries) {
+        Put(out, e.tag, 2, bigEndian);
+        Put(out, e.type, 2, bigEndian);
+        Put(out, e.count, 4, bigEndian);
+        if (e.type == 3) {
+            Put(out, e.value, 2, bigEndian);
+            Put(out, 0, 2, bigEndian);
+        } else {
+            Put(out, e.value, 4, bigEndian);
+        }
+    }
+    Put(out, 0, 4, bigEndian);
+    out.insert(out.end(), thumbnail.begin(), thumbnail.end());
     return out;
+}
+
+std::vector<std::uint8_t> JpegBytes(const JpegRecipe& recipe) {
+    char name[] = "/tmp/marivel-test-jpeg-XXXXXX";
+    const int fd = ::mkstemp(name);
+    if (fd < 0) throw std::runtime_error("cannot make a temporary file");
+    ::close(fd);
+    WriteJpeg(name, recipe);
+    std::FILE* file = std::fopen(name, "rb");
+    std::vector<std::uint8_t> bytes;
+    for (int c; file && (c = std::fgetc(file)) != EOF;) bytes.push_back(static_cast<std::uint8_t>(c));
+    if (file) std::fclose(file);
+    ::unlink(name);
+    return bytes;
 }
 
 void WriteJpeg(const std::filesystem::path& path, const JpegRecipe& recipe) {
@@ -152,8 +195,12 @@ void WriteJpeg(const std::filesystem::path& path, const JpegRecipe& recipe) {
         jpeg_simple_progression(&c);
     }
     jpeg_start_compress(&c, TRUE);
-    if (recipe.orientation != 0) {
-        const auto exif = ExifBlock(recipe.orientation, recipe.bigEndianExif);
+    if (recipe.orientation != 0 || !recipe.exifThumbnail.empty()) {
+        const auto exif = ExifBlock(recipe.orientation, recipe.bigEndianExif, recipe.exifThumbnail);
+        jpeg_write_marker(&c, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
+    }
+    if (recipe.secondOrientation != 0) {
+        const auto exif = ExifBlock(recipe.secondOrientation, recipe.bigEndianExif);
         jpeg_write_marker(&c, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
     }
     for (int y = 0; y < recipe.height; ++y) {

@@ -35,6 +35,10 @@ struct JpegRecipe {
     // An Exif block (APP1) with this orientation tag (1 to 8); 0 writes none.
     int orientation = 0;
     bool bigEndianExif = false;  // "MM" byte order instead of "II"
+    // A JPEG kept as the Exif block's thumbnail (implies an Exif block).
+    std::vector<std::uint8_t> exifThumbnail{};
+    // A second Exif block after the first with this orientation; 0: none.
+    int secondOrientation = 0;
     std::function<Rgb(int x, int y)> pixel = [](int, int) { return Rgb{128, 128, 128}; };
 };
 
@@ -43,7 +47,11 @@ void WriteJpeg(const std::filesystem::path& path, const JpegRecipe& recipe);
 
 // The payload of an APP1 marker holding an Exif block whose first image
 // directory carries a few ordinary tags and the orientation tag.
-std::vector<std::uint8_t> ExifBlock(int orientation, bool bigEndian = false);
+// With a thumbnail, a second image directory points at it.
+std::vector<std::uint8_t> ExifBlock(int orientation, bool bigEndian = false,
+                                    const std::vector<std::uint8_t>& thumbnail = {});
+// The bytes WriteJpeg would write.
+std::vector<std::uint8_t> JpegBytes(const JpegRecipe& recipe);
 
 struct DecodedJpeg {
     int width = 0;
