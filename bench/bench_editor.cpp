@@ -148,7 +148,8 @@ void BM_Editor_DragFirstToEndAndUndo(benchmark::State& state) {
     QTreeWidget* tree = editor.form->treeWidget();
     for (auto _ : state) {
         QTreeWidgetItem* root = tree->topLevelItem(0);
-        editor.form->editor().moveNode(root->child(0), root->child(kItems - 1), DesignTreeWidget::DropPlace::After);
+        editor.form->editor().moveNode(root->child(0), root->child(kItems - 1),
+                                       DesignTreeWidget::DropPlace::After);
         editor.form->editor().undo();
     }
 }
