@@ -73,7 +73,7 @@ TEST_F(PreviewTest, TheOptionMenuChoiceRulesTheNextPreview) {
     for (QAction* menu : form->menuBar()->actions())
         if (menu->text() == "&Option")
             for (QAction* entry : menu->menu()->actions()) option << entry->text();
-    EXPECT_EQ(option, (QStringList{"Web &Browser...", "Image &Quality..."}));
+    EXPECT_EQ(option, (QStringList{"Web &Browser...", "Image &Quality...", "Web &Server..."}));
 
     QString caption;
     const int shown = WithModalWindows([&] { actions().ImageQuality1->trigger(); },

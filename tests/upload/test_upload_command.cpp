@@ -96,9 +96,11 @@ TEST_F(PublishAndUpload, SendsTheSiteThenOnlyWhatASaveChanged) {
 
     run = publish(upload);
     ASSERT_EQ(run.status, 0) << run.err;
-    // The page names no picture: it stays as it was.
-    EXPECT_NE(Steps(run.out).find("\n[1/2] slider1.jpg\n[2/2] tessalinecfg.js\nuploaded 2 files"),
-              std::string::npos)
+    // The page's fallback links carry each picture's size: the page goes
+    // last, after the picture and the configuration script it names.
+    EXPECT_NE(
+        Steps(run.out).find("\n[1/3] slider1.jpg\n[2/3] tessalinecfg.js\n[3/3] Trip.html\nuploaded 3 files"),
+        std::string::npos)
         << run.out;
     EXPECT_EQ(ReadBytes(server.site() / "slider1.jpg"), ReadBytes(dir / "out" / "slider1.jpg"));
 
