@@ -23,8 +23,8 @@ void MainWindow::installLivePreview() {
 #ifdef MARIVEL_LIVE_PREVIEW
     // The pane's files go into this editor's own folder, beside the preview
     // folder of Preview in the browser.
-    livePreview_ = new LivePreviewDock([this]() -> const DocumentAgent& { return document_->agent(); }, shell_,
-                                       document_->agent().WorkFolder() / "live-preview", this);
+    livePreview_ = new LivePreviewDock([this]() -> const DocumentAgent& { return document_->agent(); },
+                                       shell_, document_->agent().WorkFolder() / "live-preview", this);
     addDockWidget(Qt::RightDockWidgetArea, livePreview_);
     auto* toggle = new QAction(QStringLiteral("&Live Preview"), this);
     toggle->setObjectName(QStringLiteral("livePreviewMenuItem"));
@@ -49,18 +49,22 @@ void MainWindow::installLivePreview() {
     LivePreviewController& preview = livePreview_->controller();
     using What = LivePreviewController::What;
     ProjectDocument& document = *document_;
-    connect(&document, &ProjectDocument::settingsChanged, &preview, [&preview] { preview.projectChanged(What::Settings); });
-    connect(&document, &ProjectDocument::itemsChanged, &preview, [&preview] { preview.projectChanged(What::Items); });
+    connect(&document, &ProjectDocument::settingsChanged, &preview,
+            [&preview] { preview.projectChanged(What::Settings); });
+    connect(&document, &ProjectDocument::itemsChanged, &preview,
+            [&preview] { preview.projectChanged(What::Items); });
     connect(&document, &ProjectDocument::structureChanged, &preview,
             [&preview] { preview.projectChanged(What::Structure); });
-    connect(&document, &ProjectDocument::restored, &preview, [&preview] { preview.projectChanged(What::Structure); });
+    connect(&document, &ProjectDocument::restored, &preview,
+            [&preview] { preview.projectChanged(What::Structure); });
     connect(&document, &ProjectDocument::fileNameChanged, &preview,
             [&preview] { preview.projectChanged(What::Structure); });
     connect(&document, &ProjectDocument::pictureChanged, &preview, &LivePreviewController::pictureChanged);
     connect(this, &MainWindow::projectEdited, &preview, [&preview] { preview.projectChanged(What::Items); });
     connect(&document, &ProjectDocument::currentItemChanged, &preview, &LivePreviewController::selectItem);
     connect(&preview, &LivePreviewController::itemClicked, this, [this](int item) {
-        if (QTreeWidgetItem* node = editor_->designTreeAdapter().item(item + 1)) designTreeWidget_->setCurrentItem(node);
+        if (QTreeWidgetItem* node = editor_->designTreeAdapter().item(item + 1))
+            designTreeWidget_->setCurrentItem(node);
     });
 #endif
 }
