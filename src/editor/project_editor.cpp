@@ -245,6 +245,9 @@ void ProjectEditor::deleteItem() {
     const int size = designTree_.subtreeSize(a);
     for (int i = 0; i < size; ++i) agent_.DeleteItem(a - 1);
     currentItemNode_ = nullptr;
+    // A parent selected with its own items is one block: the page showed
+    // them all, and none of them is left.
+    sharedNodes_.clear();
     {
         StructuralEdit edit(*this);
         designTree_.removeSubtree(a);
