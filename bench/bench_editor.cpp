@@ -84,15 +84,15 @@ public:
         form = std::make_unique<MainWindow>(prompter, settings, shell, options);
         // Built as a project is read, then taken as saved: the undo history
         // starts from the whole project, as after Open.
-        TreeWidgetDesignTree& tree = form->designTreeAdapter();
+        TreeWidgetDesignTree& tree = form->editor().designTreeAdapter();
         for (int i = 0; i < kItems; ++i) {
             const int added = tree.addChild(0, "Item");
             SliderItem item = DocumentAgent::MakeNewItem();
             item.ToolTip = "Item " + std::to_string(i);
             item.Level = "0";
-            form->documentAgent().InsertItem(added - 1, item);
+            form->editor().documentAgent().InsertItem(added - 1, item);
         }
-        form->ProjectSaved();
+        form->editor().ProjectSaved();
     }
     QTemporaryDir dir;
     QtPrompter prompter;
@@ -114,15 +114,15 @@ void BM_Editor_MoveUpLastItem(benchmark::State& state) {
     QTreeWidgetItem* root = editor.form->treeWidget()->topLevelItem(0);
     editor.form->treeWidget()->setCurrentItem(root->child(kItems - 1));
     for (auto _ : state) {
-        editor.form->moveItemUp();
-        editor.form->moveItemDown();
+        editor.form->editor().moveItemUp();
+        editor.form->editor().moveItemDown();
     }
 }
 BENCHMARK(BM_Editor_MoveUpLastItem)->Unit(benchmark::kMicrosecond);
 
 void BM_Editor_InsertAtTheEnd(benchmark::State& state) {
     Editor editor;
-    for (auto _ : state) editor.form->insertItem();
+    for (auto _ : state) editor.form->editor().insertItem();
 }
 BENCHMARK(BM_Editor_InsertAtTheEnd)->Unit(benchmark::kMicrosecond);
 
@@ -136,7 +136,7 @@ void BM_Editor_FieldEditStep(benchmark::State& state) {
     int i = 0;
     for (auto _ : state) {
         tip->setText(QString::number(i++));
-        editor.form->commitFieldEdits(false);
+        editor.form->editor().commitFieldEdits(false);
     }
 }
 BENCHMARK(BM_Editor_FieldEditStep)->Unit(benchmark::kMicrosecond);
@@ -148,8 +148,9 @@ void BM_Editor_DragFirstToEndAndUndo(benchmark::State& state) {
     QTreeWidget* tree = editor.form->treeWidget();
     for (auto _ : state) {
         QTreeWidgetItem* root = tree->topLevelItem(0);
-        editor.form->moveNode(root->child(0), root->child(kItems - 1), DesignTreeWidget::DropPlace::After);
-        editor.form->undo();
+        editor.form->editor().moveNode(root->child(0), root->child(kItems - 1),
+                                       DesignTreeWidget::DropPlace::After);
+        editor.form->editor().undo();
     }
 }
 BENCHMARK(BM_Editor_DragFirstToEndAndUndo)->Unit(benchmark::kMillisecond);
@@ -160,10 +161,10 @@ void BM_Editor_UndoRedoFieldEdit(benchmark::State& state) {
     QTreeWidgetItem* root = editor.form->treeWidget()->topLevelItem(0);
     editor.form->treeWidget()->setCurrentItem(root->child(kItems / 2));
     editor.form->findChild<QLineEdit*>(QStringLiteral("edt_IToolTip"))->setText(QStringLiteral("typed"));
-    editor.form->commitFieldEdits(false);
+    editor.form->editor().commitFieldEdits(false);
     for (auto _ : state) {
-        editor.form->undo();
-        editor.form->redo();
+        editor.form->editor().undo();
+        editor.form->editor().redo();
     }
 }
 BENCHMARK(BM_Editor_UndoRedoFieldEdit)->Unit(benchmark::kMicrosecond);

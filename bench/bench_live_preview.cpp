@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
         QElapsedTimer clock;
         width->setValue(value);
         clock.start();
-        form.commitFieldEdits(false);
+        form.editor().commitFieldEdits(false);
         // The page of the change is the next one the controller writes.
         const int target = preview.pageState().generation + 1;
         const bool ok = waitFor([&] { return shown >= target; }, 10000);
@@ -179,7 +179,7 @@ int main(int argc, char** argv) {
                 *std::max_element(latencies.begin(), latencies.end()));
     // A wider slider for the picture after a width change.
     width->setValue(260);
-    form.commitFieldEdits(false);
+    form.editor().commitFieldEdits(false);
     const int wider = preview.pageState().generation + 1;
     waitFor([&] { return shown >= wider; }, 10000);
     QTest::qWait(2000);
@@ -194,7 +194,7 @@ int main(int argc, char** argv) {
     dock->ratioActions().at(0)->trigger();
 
     // A project whose links and pictures name web addresses.
-    PublishingAgent& agent = form.documentAgent();
+    PublishingAgent& agent = form.editor().documentAgent();
     for (std::size_t k = 0; k < agent.Items.size(); ++k) {
         agent.Items[k].OriginalImagePath = "http://www.example.com/photo" + std::to_string(k) + ".jpg";
         agent.Items[k].Link = "http://www.example.com/page" + std::to_string(k) + ".html";

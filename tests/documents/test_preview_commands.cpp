@@ -98,7 +98,7 @@ TEST_F(PreviewTest, BuildHtmlCopiesHeadCodeAndDivAndInsertsThemIntoAPage) {
                          div = QApplication::clipboard()->text();
                          w->findChild<QPushButton*>("btnInsertIntoPage")->click();
                      });
-    const PublishingAgent& agent = form->documentAgent();
+    const PublishingAgent& agent = form->editor().documentAgent();
     const std::vector<std::string> headLines = PageHeadCodeLines(agent.EngineFiles);
     const std::vector<std::string> divLines = PageDivLines(AdjustBorders(agent.AppletData), agent.Items);
     QString expectedHead = Joined(headLines, "\n"), expectedDiv = Joined(divLines, "\n");

@@ -50,11 +50,11 @@ TEST_F(UploadWindowTest, TheServerIsKeptPerProjectAndNeverWithAPassword) {
     ASSERT_EQ(messages.size(), 3);
     EXPECT_TRUE(messages[0].contains("holds a password")) << messages[0].toStdString();
     EXPECT_TRUE(messages[1].contains("Allow unencrypted FTP")) << messages[1].toStdString();
-    const auto stored = StoredWebServer(*form, project);
+    const auto stored = StoredWebServer(form->editor(), project);
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->url, "sftp://ann@example.org/www");
     // Another project has none of its own.
-    EXPECT_FALSE(StoredWebServer(*form, QString::fromStdString((program() / "Other.mvl").string())));
+    EXPECT_FALSE(StoredWebServer(form->editor(), QString::fromStdString((program() / "Other.mvl").string())));
 }
 
 TEST_F(UploadWindowTest, UploadsOnAWorkerThreadAndAsksAboutAnUnknownHost) {
@@ -65,7 +65,7 @@ TEST_F(UploadWindowTest, UploadsOnAWorkerThreadAndAsksAboutAnUnknownHost) {
     const QString project = writeProject("Trip.mvl", "Trip");
     form->openProjectByPath(project);
     actions().saveAction->trigger();
-    StoreWebServer(*form, project, {QString::fromStdString(server.url()), false});
+    StoreWebServer(form->editor(), project, {QString::fromStdString(server.url()), false});
 
     prompter.clear();
     prompter.queueAnswer(Answer::Yes);
