@@ -1,6 +1,8 @@
 #include "editor/item_decorations.h"
 
+#include <QFileInfo>
 #include <QPixmap>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -12,6 +14,26 @@ namespace {
 // The photo a node shows is kept on the node itself.
 constexpr int kFileRole = Qt::UserRole + 17;
 constexpr int kBatchMilliseconds = 60;
+// The caption of an item node whose picture is there (or not yet chosen).
+constexpr QLatin1String kPlainItemCaption("Item");
+
+// Paints the file name after the caption without storing it in the node:
+// the caption stays what the project and the history hold.
+class NamedCaptionDelegate final : public QStyledItemDelegate {
+public:
+    NamedCaptionDelegate(const ItemDecorations& decorations, QObject* parent)
+        : QStyledItemDelegate(parent), decorations_(decorations) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text = ItemDecorations::captionWithName(option->text, index.data(kFileRole).toString(),
+                                                        index.parent().isValid(), decorations_.namesShown());
+    }
+
+private:
+    const ItemDecorations& decorations_;
+};
 }  // namespace
 
 ItemDecorations::ItemDecorations(QTreeWidget& tree, PictureThumbnails& pictures, QIcon itemIcon,
@@ -26,6 +48,24 @@ ItemDecorations::ItemDecorations(QTreeWidget& tree, PictureThumbnails& pictures,
     connect(&batch_, &QTimer::timeout, this, &ItemDecorations::applyArrived);
     connect(&pictures_, &PictureThumbnails::ready, this, &ItemDecorations::pictureReady);
     tree_.setIconSize(QSize(kThumbnailSide, kThumbnailSide));
+    tree_.setItemDelegate(new NamedCaptionDelegate(*this, this));
+}
+
+void ItemDecorations::setNamesShown(bool on) {
+    namesShown_ = on;
+    // The rows' widths change with the names: the view lays them out anew.
+    tree_.doItemsLayout();
+    tree_.viewport()->update();
+}
+
+QString ItemDecorations::captionWithName(const QString& caption, const QString& file, bool itemNode,
+                                         bool names) {
+    if (!names || !itemNode || file.isEmpty() || caption != kPlainItemCaption) return caption;
+    return caption + QStringLiteral(" \u00B7 ") + QFileInfo(file).fileName();
+}
+
+QString ItemDecorations::shownCaption(const QTreeWidgetItem* node) const {
+    return captionWithName(node->text(0), fileShown(node), node->parent() != nullptr, namesShown_);
 }
 
 void ItemDecorations::setEnabled(bool on) {

@@ -40,6 +40,16 @@ public:
     void refreshAll();
     // The photo a node shows or waits for ("" for none).
     static QString fileShown(const QTreeWidgetItem* node);
+
+    // View > File Names: item nodes show their picture's file name after the
+    // caption ("Item · img10.jpg"), so one photo among many is found by name.
+    bool namesShown() const { return namesShown_; }
+    void setNamesShown(bool on);
+    // What the tree shows for node: its caption, and the picture's name
+    // after it when names are shown. A warning caption (a missing picture)
+    // stays as it is: the name would hide the warning.
+    QString shownCaption(const QTreeWidgetItem* node) const;
+    static QString captionWithName(const QString& caption, const QString& file, bool itemNode, bool names);
     // Puts the pictures that arrived since the last pass on their nodes (a
     // timer does so soon after they arrive).
     void applyArrived();
@@ -53,6 +63,7 @@ private:
     QIcon itemIcon_;
     std::function<QString(QTreeWidgetItem*)> fileOf_;
     bool enabled_ = true;
+    bool namesShown_ = true;
     // Pictures that arrived since the last pass over the tree: they are put
     // on the nodes in batches, one walk of the tree per batch, not per photo.
     QSet<QString> arrived_;

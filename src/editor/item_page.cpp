@@ -202,11 +202,49 @@ void ItemPage::showPreview() {
     pictureNote_->setText(note);
 }
 
+namespace {
+const QString kSeveralValues = QStringLiteral("(several values)");
+
+void showShared(QLineEdit* edit, bool differs) {
+    edit->setPlaceholderText(differs ? kSeveralValues : QString());
+}
+}  // namespace
+
 void ItemPage::load(const SliderItem& item) {
+    if (several_) {
+        several_ = false;
+        differing_ = {};
+        for (QLineEdit* edit : {linkList->lineEdit(), targetList->lineEdit(), toolTipEdit})
+            showShared(edit, false);
+        originalImagePathEdit->setEnabled(true);
+        browseImageButton->setEnabled(true);
+    }
     showImagePath(item.OriginalImagePath);
     linkList->setEditText(toQt(Trim(item.Link)));
     targetList->setEditText(toQt(Trim(item.Target)));
     toolTipEdit->setText(toQt(Trim(item.ToolTip)));
+}
+
+void ItemPage::loadShared(const SliderItem& shared, SharedFields differing) {
+    several_ = true;
+    differing_ = differing;
+    showImagePath({});
+    originalImagePathEdit->setEnabled(false);
+    browseImageButton->setEnabled(false);
+    linkList->setEditText(differing.link ? QString() : toQt(Trim(shared.Link)));
+    targetList->setEditText(differing.target ? QString() : toQt(Trim(shared.Target)));
+    toolTipEdit->setText(differing.toolTip ? QString() : toQt(Trim(shared.ToolTip)));
+    showShared(linkList->lineEdit(), differing.link);
+    showShared(targetList->lineEdit(), differing.target);
+    showShared(toolTipEdit, differing.toolTip);
+}
+
+ItemPage::SharedFields ItemPage::sharedFieldsSet() const {
+    // An empty differing field is one the user left alone: storing its
+    // emptiness would wipe every item's own value.
+    return {!differing_.link || !linkList->currentText().trimmed().isEmpty(),
+            !differing_.target || !targetList->currentText().trimmed().isEmpty(),
+            !differing_.toolTip || !toolTipEdit->text().trimmed().isEmpty()};
 }
 
 void ItemPage::showImagePath(const std::string& path) {

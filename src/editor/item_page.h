@@ -29,7 +29,25 @@ class ItemPage : public QWidget {
 public:
     ItemPage(Prompter& prompter, SettingsStore& settings, QWidget* parent = nullptr);
 
+    // Shows one item; the page leaves the several-items mode.
     void load(const SliderItem& item);
+
+    // The fields several selected items share; a field whose values differ
+    // is shown empty with the placeholder "(several values)", and stays
+    // each item's own until the user types into it.
+    struct SharedFields {
+        bool link = false;
+        bool target = false;
+        bool toolTip = false;
+    };
+    // Shows the fields shared by several items: shared holds the common
+    // values, differing the fields whose values differ. The picture, one per
+    // item, cannot be edited for several.
+    void loadShared(const SliderItem& shared, SharedFields differing);
+    bool showsSeveral() const { return several_; }
+    // The shared fields the user set: every field the items already share,
+    // and a differing one once something is typed into it.
+    SharedFields sharedFieldsSet() const;
     // Shows another text for the image path alone (after a save that wrote
     // it so it still names the same picture from the project's new place).
     void showImagePath(const std::string& path);
@@ -85,6 +103,8 @@ private:
     QLineEdit* toolTipEdit;
     QLabel* picturePreview_;
     QLabel* pictureNote_;  // under the preview: the picture's state
+    bool several_ = false;
+    SharedFields differing_;
 };
 
 }  // namespace marivel

@@ -53,9 +53,13 @@ void MainActions::buildMenus(QUndoStack& undoStack) {
     saveAction = add(fileMenu, "Save1", QStringLiteral("&Save"), Picture::Save);
     saveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     saveAsAction = add(fileMenu, "Save2", QStringLiteral("Save &As..."));
+    // "Save &As..." and "S&ave As Template" share their access key; each has
+    // a shortcut of its own, so neither needs the letter.
+    saveAsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     fileMenu->addSeparator();
     templatesAction = add(fileMenu, "Templet1", QStringLiteral("&Templates"));
     saveAsTemplateAction = add(fileMenu, "SaveAsTemplate1", QStringLiteral("S&ave As Template"));
+    saveAsTemplateAction->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
     fileMenu->addSeparator();
     recentFilesSubmenu = fileMenu->addMenu(QStringLiteral("&Recent Files"));
     recentFilesSubmenu->setObjectName(QStringLiteral("mnitRecentFiles"));
@@ -82,10 +86,18 @@ void MainActions::buildMenus(QUndoStack& undoStack) {
     viewMenu = bar->addMenu(QStringLiteral("&View"));
     toolBarAction = add(viewMenu, "ToolBar1", QStringLiteral("&Tool Bar"));
     statusBarAction = add(viewMenu, "StatusBar2", QStringLiteral("&Status Bar"));
-    thumbnailsMenuItem = add(viewMenu, "thumbnailsMenuItem", QStringLiteral("&Thumbnails"));
-    for (QAction* a : {toolBarAction, statusBarAction, thumbnailsMenuItem}) {
+    // "&Tool Bar" owns the T; the other View entries take letters of their own.
+    thumbnailsMenuItem = add(viewMenu, "thumbnailsMenuItem", QStringLiteral("Thum&bnails"));
+    fileNamesAction = add(viewMenu, "fileNamesMenuItem", QStringLiteral("File &Names"));
+    const std::pair<QAction*, QKeyCombination> viewKeys[] = {
+        {toolBarAction, Qt::CTRL | Qt::SHIFT | Qt::Key_T},
+        {statusBarAction, Qt::CTRL | Qt::SHIFT | Qt::Key_B},
+        {thumbnailsMenuItem, Qt::CTRL | Qt::SHIFT | Qt::Key_M},
+        {fileNamesAction, Qt::CTRL | Qt::SHIFT | Qt::Key_N}};
+    for (const auto& [a, key] : viewKeys) {
         a->setCheckable(true);
         a->setChecked(true);
+        a->setShortcut(QKeySequence(key));
     }
 
     itemMenu = bar->addMenu(QStringLiteral("&Item"));
@@ -96,6 +108,16 @@ void MainActions::buildMenus(QUndoStack& undoStack) {
     deleteAction = add(itemMenu, "Delete2", QStringLiteral("&Delete"), Picture::Delete);
     moveUpAction = add(itemMenu, "MoveUp2", QStringLiteral("Move &Up"), Picture::MoveUp);
     moveDownAction = add(itemMenu, "MoveDown2", QStringLiteral("Move &Down"), Picture::MoveDown);
+    // The three act on the tree's selection, so their keys work where the
+    // tree has the focus (the editor adds the actions to the tree): Del in
+    // a field of a page deletes text, Alt+Down in a list opens it.
+    const std::pair<QAction*, QKeyCombination> itemKeys[] = {{deleteAction, QKeyCombination(Qt::Key_Delete)},
+                                                             {moveUpAction, Qt::ALT | Qt::Key_Up},
+                                                             {moveDownAction, Qt::ALT | Qt::Key_Down}};
+    for (const auto& [a, key] : itemKeys) {
+        a->setShortcut(QKeySequence(key));
+        a->setShortcutContext(Qt::WidgetShortcut);
+    }
     const std::pair<QAction*, const char*> aliases[] = {{insertAction, "Insert1"},
                                                         {deleteAction, "Delete1"},
                                                         {moveUpAction, "MoveUp1"},

@@ -58,7 +58,8 @@ public:
     // View
     QAction* toolBarAction;
     QAction* statusBarAction;
-    QAction* thumbnailsMenuItem;  // "&Thumbnails", checked: photos as tree icons
+    QAction* thumbnailsMenuItem;  // "Thum&bnails", checked: photos as tree icons
+    QAction* fileNamesAction;     // "File &Names", checked: picture names after the captions
     // Item (also on the tool bar and in the popup)
     QAction* insertAction;
     QAction* insertPicturesAction;

@@ -188,7 +188,7 @@ void MainWindow::buildLayout() {
     designTreeWidget_->setColumnCount(1);
     designTreeWidget_->setIndentation(19);
     designTreeWidget_->setIconSize(QSize(16, 16));
-    designTreeWidget_->setSelectionMode(QAbstractItemView::SingleSelection);
+    designTreeWidget_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     designTreeWidget_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     designTreeWidget_->setUniformRowHeights(true);
     designTreeWidget_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -241,6 +241,7 @@ void MainWindow::buildDocks() {
     QAction* shown = historyDock_->toggleViewAction();
     shown->setText(QStringLiteral("Undo &History"));
     shown->setObjectName(QStringLiteral("undoHistoryAction"));
+    shown->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
     actions_->viewMenu->addAction(shown);
 }
 

@@ -40,6 +40,8 @@ ProjectEditor::ProjectEditor(ProjectDocument& document, EditorWidgets widgets, P
       designTree_(*widgets.tree, icons::itemNode(), icons::rootNode()) {
     connectWidgets();
     installPictures();
+    // Del, Alt+Up and Alt+Down act where the tree has the focus.
+    w_.tree->addActions({w_.actions->deleteAction, w_.actions->moveUpAction, w_.actions->moveDownAction});
     w_.itemPage->setProjectFolder([this] { return agent_.ProjectFolder; });
 }
 
@@ -53,6 +55,8 @@ ProjectEditor::~ProjectEditor() {
 void ProjectEditor::connectWidgets() {
     connect(w_.tree, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { run([&] { treeSelectionChanged(current); }); });
+    connect(w_.tree, &QTreeWidget::itemSelectionChanged, this,
+            [this] { run([this] { selectionSetChanged(); }); });
     connect(w_.tree, &DesignTreeWidget::mousePressed, this, [this] { run([this] { treeMousePressed(); }); });
     connect(w_.tree, &DesignTreeWidget::moveRequested, this,
             [this](QTreeWidgetItem* node, QTreeWidgetItem* target, DesignTreeWidget::DropPlace place) {
@@ -144,8 +148,9 @@ void ProjectEditor::showItemImagePath() {
 void ProjectEditor::commitPages() {
     commitSliderPages();
     if (currentItemNode_) commitItemPage(indexOf(currentItemNode_) - 1);
+    const bool shared = applySharedFields();
     // What the user typed reaches the history before the command's own work.
-    recordFieldEdits(true);
+    recordFieldEdits(true, shared);
 }
 
 void ProjectEditor::pagesEdited() {
@@ -171,6 +176,7 @@ void ProjectEditor::resetTree() {
     document_.resetHistory(ProjectState{});
     document_.setHistoryPending();
     currentItemNode_ = nullptr;
+    sharedNodes_.clear();
     document_.setCurrentItem(-1);
     suppressTreeEvents_ = true;
     {
@@ -223,6 +229,10 @@ void ProjectEditor::insertItem() {
 
 void ProjectEditor::deleteItem() {
     EditStep step(*this, QStringLiteral("Delete"));
+    if (const std::vector<int> blocks = selectedBlocks(); blocks.size() > 1) {
+        deleteBlocks(blocks);
+        return;
+    }
     const int a = selectedIndex();
     if (a <= 0) {
         prompter_.error(w_.window, QStringLiteral("Root item cannot be deleted."));
@@ -235,6 +245,9 @@ void ProjectEditor::deleteItem() {
     const int size = designTree_.subtreeSize(a);
     for (int i = 0; i < size; ++i) agent_.DeleteItem(a - 1);
     currentItemNode_ = nullptr;
+    // A parent selected with its own items is one block: the page showed
+    // them all, and none of them is left.
+    sharedNodes_.clear();
     {
         StructuralEdit edit(*this);
         designTree_.removeSubtree(a);
@@ -272,6 +285,10 @@ void ProjectEditor::moveBlockBefore(int moving, int before, EditStep& step) {
 
 void ProjectEditor::moveItemUp() {
     EditStep step(*this, QStringLiteral("Move Up"));
+    if (selectedBlocks().size() > 1) {
+        moveBlocks(true);
+        return;
+    }
     const int selected = selectedIndex();
     const int previous = selected > 0 ? designTree_.previousSibling(selected) : -1;
     if (previous >= 0) moveBlockBefore(selected, previous, step);
@@ -280,6 +297,10 @@ void ProjectEditor::moveItemUp() {
 
 void ProjectEditor::moveItemDown() {
     EditStep step(*this, QStringLiteral("Move Down"));
+    if (selectedBlocks().size() > 1) {
+        moveBlocks(false);
+        return;
+    }
     const int selected = selectedIndex();
     const int next = selected > 0 ? designTree_.nextSibling(selected) : -1;
     if (next >= 0) moveBlockBefore(next, selected, step);
@@ -328,6 +349,13 @@ void ProjectEditor::moveNode(QTreeWidgetItem* node, QTreeWidgetItem* target,
 void ProjectEditor::treeSelectionChanged(QTreeWidgetItem* current) {
     if (suppressTreeEvents_ || structuralEdit_ || !current) return;
     updatePageTabs();
+    // With several items selected the page shows what they share; the
+    // current node is one of them and has no page of its own.
+    if (selectedItemNodes().size() > 1) {
+        showSharedFields();
+        updateItemCommands();
+        return;
+    }
     // What was typed for the item shown so far is its own step, taken while
     // the page still belongs to that item. Selecting is no change: nothing
     // the user did not type reaches the records.
@@ -361,6 +389,22 @@ void ProjectEditor::updateItemCommands() {
     const bool item = s > 0;
     // One action per command serves the menu, the tool bar and the popup.
     MainActions& a = *w_.actions;
+    if (const std::vector<int> blocks = selectedBlocks(); blocks.size() > 1) {
+        // A block moves when its neighbour is not a selected block: a chain
+        // of selected blocks at the edge stays where it is.
+        auto movable = [&](bool up) {
+            return std::any_of(blocks.begin(), blocks.end(), [&](int b) {
+                const int n = up ? designTree_.previousSibling(b) : designTree_.nextSibling(b);
+                return n >= 0 && !designTree_.item(n)->isSelected();
+            });
+        };
+        a.insertAction->setEnabled(false);
+        a.deleteAction->setEnabled(true);
+        a.moveUpAction->setEnabled(movable(true));
+        a.moveDownAction->setEnabled(movable(false));
+        updatePageTabs();
+        return;
+    }
     a.insertAction->setEnabled(s == 0);
     a.deleteAction->setEnabled(item);
     a.moveUpAction->setEnabled(item && designTree_.previousSibling(s) >= 0);

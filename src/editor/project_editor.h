@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "documents/document_host.h"
 #include "editor/error_box.h"
@@ -127,6 +128,8 @@ public:
     // them is opened as Open opens one, else the pictures are inserted.
     void dropFilesOnTree(const QList<QUrl>& urls, QTreeWidgetItem* parent, int row);
     void showThumbnails(bool shown);
+    // View > File Names, remembered for the next run.
+    void showFileNames(bool shown);
     // Runs step once the event that asked for it has ended and no operation
     // is under way (one that keeps the window painting lets timers run).
     void whenIdle(std::function<void()> step, int delay = 0);
@@ -173,6 +176,22 @@ private:
     void resetTree();
     void selectRoot();
     void treeSelectionChanged(QTreeWidgetItem* current);
+    // --- several items selected ----------------------------------------------------
+    // The selected item nodes in tree order (the root left out).
+    QList<QTreeWidgetItem*> selectedItemNodes() const;
+    // The selected nodes whose ancestors are not selected, as absolute
+    // indexes in tree order: what Delete and Move act on.
+    std::vector<int> selectedBlocks() const;
+    void selectionSetChanged();
+    // Shows the fields the selected items share on the item page.
+    void showSharedFields();
+    // Stores what the item page shows for several items into each of them
+    // (the fields the user left alone excepted); answers whether a record
+    // changed.
+    bool applySharedFields();
+    void reselect(const QList<QTreeWidgetItem*>& nodes, QTreeWidgetItem* current);
+    void deleteBlocks(const std::vector<int>& blocks);
+    void moveBlocks(bool up);
     void treeMousePressed();
     void updatePageTabs();
     void moveBlockBefore(int moving, int before, EditStep& step);
@@ -222,6 +241,9 @@ private:
     static constexpr int kNeverArranged = -2009;
     int lastPageIndex_ = kNeverArranged;
     QTreeWidgetItem* currentItemNode_ = nullptr;
+    // The items whose shared fields the item page shows (two or more), or
+    // none while it shows one item.
+    QList<QTreeWidgetItem*> sharedNodes_;
     bool suppressTreeEvents_ = false;
     bool structuralEdit_ = false;
     int stepDepth_ = 0;

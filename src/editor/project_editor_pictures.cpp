@@ -64,8 +64,12 @@ void ProjectEditor::installPictures() {
     const bool shown = ReadSetting(settings_, kShowThumbnailsSetting);
     w_.actions->thumbnailsMenuItem->setChecked(shown);
     decorations_->setEnabled(shown);
+    const bool names = ReadSetting(settings_, kShowFileNamesSetting);
+    w_.actions->fileNamesAction->setChecked(names);
+    decorations_->setNamesShown(names);
 
     MainActions& a = *w_.actions;
+    connect(a.fileNamesAction, &QAction::triggered, this, &ProjectEditor::showFileNames);
     connect(a.insertPicturesAction, &QAction::triggered, this,
             [this] { run([this] { insertPicturesWithDialog(); }); });
     connect(a.thumbnailsMenuItem, &QAction::triggered, this, &ProjectEditor::showThumbnails);
@@ -191,6 +195,12 @@ void ProjectEditor::showThumbnails(bool shown) {
     w_.actions->thumbnailsMenuItem->setChecked(shown);
     decorations_->setEnabled(shown);
     WriteSetting(settings_, kShowThumbnailsSetting, shown);
+}
+
+void ProjectEditor::showFileNames(bool shown) {
+    w_.actions->fileNamesAction->setChecked(shown);
+    decorations_->setNamesShown(shown);
+    WriteSetting(settings_, kShowFileNamesSetting, shown);
 }
 
 void ProjectEditor::refreshItemDecorations() {

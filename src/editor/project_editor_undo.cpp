@@ -104,8 +104,11 @@ void ProjectEditor::commitPagesQuietly() {
 
 void ProjectEditor::commitFieldEdits(bool typed, bool wholeProject) {
     if (historyQuiet()) return;
+    // Several items edited at once change records the shown-item check
+    // below does not look at: the whole project is compared then.
+    const bool shared = applySharedFields();
     commitPagesQuietly();
-    recordFieldEdits(typed, wholeProject);
+    recordFieldEdits(typed, wholeProject || shared);
 }
 
 void ProjectEditor::recordFieldEdits(bool typed, bool wholeProject) {
@@ -172,6 +175,7 @@ void ProjectEditor::redo() {
 
 void ProjectEditor::rebuildTree(const ProjectState& state) {
     currentItemNode_ = nullptr;
+    sharedNodes_.clear();
     StructuralEdit edit(*this);
     w_.tree->setUpdatesEnabled(false);
     designTree_.reset("Marivel");
@@ -211,10 +215,17 @@ void ProjectEditor::showRestored(const AppliedStep& applied) {
         designTree_.root()->setExpanded(state.rootExpanded);
     }
 
-    const EditorView& view = state.view;
+    EditorView view = state.view;
     currentItemNode_ = view.current > 0 ? designTree_.item(view.current) : nullptr;
     QTreeWidgetItem* selected = designTree_.item(view.selected);
     if (!selected) selected = designTree_.root();
+    // The restored view selects one node: a step taken with several items
+    // selected shows the one that was current.
+    sharedNodes_.clear();
+    if (!currentItemNode_ && view.selected > 0 && w_.itemPage->showsSeveral()) {
+        currentItemNode_ = selected;
+        view.current = view.selected;
+    }
     {
         StructuralEdit edit(*this);
         w_.tree->setCurrentItem(selected);

@@ -6,6 +6,7 @@
 #include <QDragLeaveEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -87,6 +88,21 @@ void DesignTreeWidget::startDrag(Qt::DropActions /*supportedActions*/) {
     dragged_ = nullptr;
 }
 
+void DesignTreeWidget::keyPressEvent(QKeyEvent* event) {
+    const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (!menuKey && !shiftF10) {
+        QTreeWidget::keyPressEvent(event);
+        return;
+    }
+    // The menu acts on the selection, so it opens at the current node (the
+    // popup's owner brings a node scrolled out of view back first).
+    event->accept();
+    QPoint at = viewport()->rect().center();
+    if (QTreeWidgetItem* node = currentItem()) at = visualItemRect(node).center();
+    if (contextMenuPolicy() == Qt::CustomContextMenu) emit customContextMenuRequested(at);
+}
+
 void DesignTreeWidget::mousePressEvent(QMouseEvent* event) {
     QTreeWidget::mousePressEvent(event);
     emit mousePressed();
@@ -97,7 +113,18 @@ void DesignTreeWidget::mousePressEvent(QMouseEvent* event) {
 QItemSelectionModel::SelectionFlags DesignTreeWidget::selectionCommand(const QModelIndex& index,
                                                                        const QEvent* event) const {
     if (!index.isValid()) return QItemSelectionModel::NoUpdate;
+    // A node made current by the program is the one selected node, whatever
+    // keys the user happens to hold at that moment.
+    if (!event) return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
     const QItemSelectionModel::SelectionFlags flags = QTreeWidget::selectionCommand(index, event);
+    // Control+click adds a node to the selection or takes it out, but
+    // never takes out the last one: a tree with nothing selected would
+    // leave the pages and the commands without a node.
+    const QItemSelectionModel* model = selectionModel();
+    const bool keepsOne = model && (!model->isSelected(index) || model->selectedRows().size() > 1);
+    if ((flags & QItemSelectionModel::Toggle) && selectionMode() == QAbstractItemView::ExtendedSelection &&
+        keepsOne)
+        return flags;
     if (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
         return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
     return flags;

@@ -73,6 +73,8 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    // Shift+F10 and the Menu key open the popup at the current node.
+    void keyPressEvent(QKeyEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;

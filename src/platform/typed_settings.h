@@ -18,6 +18,8 @@ struct UserSetting {
 
 // View > Thumbnails: pictures of the items' photos as their tree icons.
 inline const UserSetting<bool> kShowThumbnailsSetting{QStringLiteral("ShowThumbnails"), true};
+// View > File Names: item nodes show their picture's file name.
+inline const UserSetting<bool> kShowFileNamesSetting{QStringLiteral("ShowFileNames"), true};
 // View > Live Preview: the preview pane is shown.
 inline const UserSetting<bool> kShowLivePreviewSetting{QStringLiteral("ShowLivePreview"), false};
 // The folder Insert Pictures opened its dialog in last.
