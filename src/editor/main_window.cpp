@@ -33,6 +33,7 @@
 #include "documents/upload_commands.h"
 #include "editor/icon_set.h"
 #include "editor/item_page.h"
+#include "editor/live_preview_hook.h"
 #include "editor/main_actions.h"
 #include "editor/path_page.h"
 #include "editor/picture_files.h"
@@ -145,7 +146,7 @@ MainWindow::MainWindow(Prompter& prompter, SettingsStore& settings, Shell& shell
     preview_ = std::make_unique<PreviewCommands>(*editor_, options_.browsers);
     help_ = std::make_unique<HelpCommands>(*editor_);
     upload_ = new UploadCommands(*editor_, statusLine_, this);
-    installLivePreview();
+    livePreview_ = InstallLivePreview(*this, settings_, shell_);
 }
 
 MainWindow::~MainWindow() {

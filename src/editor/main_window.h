@@ -117,8 +117,6 @@ private:
     void connectCommands();
     void installHintLine();
     void installUndoKeys();
-    // View > Live Preview (main_window_preview.cpp).
-    void installLivePreview();
     void acceptProjectDropsEverywhere();
     // Handles a drag or drop event that carries a project file; false for
     // any other event.
