@@ -124,9 +124,11 @@ void TrimCacheFolder(const QString& folder) {
 }  // namespace
 
 PictureThumbnails::PictureThumbnails(QObject* parent) : QObject(parent) {
-    // One core stays with the GUI thread, so the window keeps repainting
-    // while a long list of photos is pictured.
-    pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    // Every core pictures photos, at low priority: the GUI thread comes
+    // first whenever it has work, so the window keeps repainting while a
+    // long list of photos is pictured, and an idle window lends its core.
+    pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    pool_.setThreadPriority(QThread::LowPriority);
     cacheFolder_ = PrepareCacheFolder();
     if (!cacheFolder_.isEmpty())
         pool_.start(QRunnable::create([folder = cacheFolder_] { TrimCacheFolder(folder); }));
