@@ -22,12 +22,6 @@
 
 namespace marivel {
 
-namespace {
-constexpr int kScriptTab = 0;
-constexpr int kItemTab = 1;
-constexpr int kPathTab = 2;
-}  // namespace
-
 ProjectEditor::ProjectEditor(ProjectDocument& document, EditorWidgets widgets, Prompter& prompter,
                              SettingsStore& settings, Shell& shell)
     : QObject(widgets.window),

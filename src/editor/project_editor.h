@@ -45,6 +45,11 @@ struct EditorWidgets {
     StatusLine* statusLine;
 };
 
+// The property pages' places in the tab widget, as the layout adds them.
+inline constexpr int kScriptTab = 0;
+inline constexpr int kItemTab = 1;
+inline constexpr int kPathTab = 2;
+
 // Keeps the design tree and the three property pages in step with the
 // project document, and turns what the user does in them into operations
 // of the document: Insert, Delete, Move, drags, Insert Pictures, drops and

@@ -16,12 +16,6 @@
 
 namespace marivel {
 
-namespace {
-constexpr int kScriptTab = 0;
-constexpr int kItemTab = 1;
-constexpr int kPathTab = 2;
-}  // namespace
-
 ProjectEditor::EditStep::EditStep(ProjectEditor& editor, QString caption)
     : editor_(editor), caption_(std::move(caption)) {
     if (editor_.stepDepth_ == 0) {
