@@ -22,6 +22,7 @@
 #include "output/publishing_agent.h"
 #include "support/temp_dir.h"
 #include "support/test_jpeg.h"
+#include "support/tool_run.h"
 
 namespace marivel {
 namespace {
@@ -30,16 +31,11 @@ namespace fs = std::filesystem;
 using test::ReadBytes;
 using test::WriteBytes;
 
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
+using test::ToolRun;
 
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
+std::string Quote(const std::string& text) {
+    return test::ShellQuote(text);
+}
 
 class MarivelPublish : public ::testing::Test {
 protected:
@@ -53,16 +49,9 @@ protected:
 
     // Runs the tool from the test folder, so relative paths resolve there.
     ToolRun Publish(const std::string& arguments, const std::string& prefix = "") {
-        const std::string command = "cd " + Quote(dir.path().string()) + " && " + prefix +
-                                    Quote((program / "marivel-publish").string()) + " " + arguments + " >" +
-                                    Quote((dir / "stdout").string()) + " 2>" +
-                                    Quote((dir / "stderr").string());
-        const int raw = std::system(command.c_str());
-        ToolRun run;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = ReadBytes(dir / "stdout");
-        run.err = ReadBytes(dir / "stderr");
-        return run;
+        return test::RunTool("cd " + Quote(dir.path().string()) + " && " + prefix +
+                                 Quote((program / "marivel-publish").string()) + " " + arguments,
+                             dir.path());
     }
 
     std::string Photo(const std::string& name, int w, int h) {

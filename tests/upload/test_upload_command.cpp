@@ -2,13 +2,13 @@
 // photos, then the upload to a real SFTP server.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <set>
 
 #include "model/memory_tree.h"
 #include "output/publishing_agent.h"
 #include "support/test_jpeg.h"
+#include "support/tool_run.h"
 #include "upload/test_servers.h"
 
 namespace marivel {
@@ -17,16 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::ReadBytes;
 
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
+using test::ShellQuote;
+using test::ToolRun;
 
 class PublishAndUpload : public ::testing::Test {
 protected:
@@ -57,13 +49,12 @@ protected:
     }
 
     ToolRun publish(const std::string& arguments) {
-        const std::string command =
-            "HOME=" + Quote(server.home().string()) + " XDG_DATA_HOME=" + Quote((dir / "data").string()) +
-            " " + Quote((program / "marivel-publish").string()) + " " + Quote(project.string()) + " --out " +
-            Quote((dir / "out").string()) + " " + arguments + " </dev/null >" +
-            Quote((dir / "stdout").string()) + " 2>" + Quote((dir / "stderr").string());
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(dir / "stdout"), ReadBytes(dir / "stderr")};
+        return test::RunTool("HOME=" + ShellQuote(server.home().string()) +
+                                 " XDG_DATA_HOME=" + ShellQuote((dir / "data").string()) + " " +
+                                 ShellQuote((program / "marivel-publish").string()) + " " +
+                                 ShellQuote(project.string()) + " --out " +
+                                 ShellQuote((dir / "out").string()) + " " + arguments + " </dev/null",
+                             dir.path());
     }
 
     // The upload's own lines, without the publish's.
@@ -76,7 +67,7 @@ protected:
 };
 
 TEST_F(PublishAndUpload, SendsTheSiteThenOnlyWhatASaveChanged) {
-    const std::string upload = "--upload " + Quote(server.url());
+    const std::string upload = "--upload " + ShellQuote(server.url());
     ToolRun run = publish(upload);
     ASSERT_EQ(run.status, 0) << run.err;
     std::set<std::string> onServer;
@@ -133,7 +124,7 @@ TEST_F(PublishAndUpload, ExitCodesSayWhatReachedTheServer) {
         {"--upload 'sftp://ann:hunter2@/x'", 2, "not valid"},
         {"--dry-run", 2, "go with --upload"},
         // No terminal to ask on: an unknown host is refused.
-        {"--upload " + Quote(server.url()), 3, "not among the known hosts"},
+        {"--upload " + ShellQuote(server.url()), 3, "not among the known hosts"},
     };
     test::WriteBytes(server.sshFolder() / "known_hosts", "");
     for (const Row& row : rows) {
