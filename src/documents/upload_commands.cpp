@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStringList>
 #include <QThread>
 #include <QUrl>
 
@@ -29,6 +30,21 @@ const QString kKeyringService = QStringLiteral("Marivel upload");
 // A value name of the settings holds no path separators.
 QString ValueName(const QString& projectFile) {
     return QString::fromLatin1(QUrl::toPercentEncoding(projectFile));
+}
+
+QString Files(std::size_t count) {
+    return QStringLiteral("%1 file%2").arg(count).arg(count == 1 ? "" : "s");
+}
+
+// The names of a few files for the closing report, in brackets; a long
+// list is cut short rather than filling the bottom line.
+QString Named(const std::vector<std::string>& names) {
+    constexpr std::size_t kShown = 3;
+    if (names.empty()) return QString();
+    QStringList shown;
+    for (std::size_t i = 0; i < names.size() && i < kShown; ++i) shown << QString::fromStdString(names[i]);
+    if (names.size() > kShown) shown << QStringLiteral("...");
+    return QStringLiteral(" (") + shown.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
 }  // namespace
@@ -67,13 +83,19 @@ UploadCommands::~UploadCommands() {
 }
 
 bool UploadCommands::chooseServer() {
+    const std::optional<bool> check = askForServer();
+    if (check && *check) transfer(true);
+    return check.has_value();
+}
+
+std::optional<bool> UploadCommands::askForServer() {
     const QString project = host_.currentFileName();
     if (project.isEmpty())
         throw Error("Save the project first: the web server is kept for the project's file");
     WebServerDialog dialog(host_.dialogParent());
     if (const auto stored = StoredWebServer(host_, project))
         dialog.load(stored->url, stored->allowUnencrypted);
-    if (dialog.exec() != QDialog::Accepted) return false;
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     StoreWebServer(host_, project, {dialog.url(), dialog.allowUnencrypted()});
     if (dialog.rememberPassword() && !dialog.password().isEmpty()) {
         auto* job = new QKeychain::WritePasswordJob(kKeyringService);
@@ -89,7 +111,7 @@ bool UploadCommands::chooseServer() {
                                       job->errorString() +
                                       QStringLiteral("). It will be asked for each time."));
     }
-    return true;
+    return dialog.checkRequested();
 }
 
 std::optional<QString> UploadCommands::password(const ServerAddress& address) {
@@ -122,15 +144,22 @@ bool UploadCommands::askAboutHost(const HostKeyQuestion& question) {
     return host_.prompts().yesNo(host_.dialogParent(), text) == Prompter::Answer::Yes;
 }
 
-void UploadCommands::upload() {
+void UploadCommands::transfer(bool checkServer) {
     if (worker_) return;
     const QString project = host_.currentFileName();
     if (project.isEmpty() || host_.isModified())
         throw Error("Save the project before uploading: the upload sends the files the last save wrote");
-    if (!StoredWebServer(host_, project) && !chooseServer()) return;
+    if (!StoredWebServer(host_, project)) {
+        const std::optional<bool> check = askForServer();
+        if (!check) return;
+        checkServer = checkServer || *check;
+    }
     const WebServerChoice choice = *StoredWebServer(host_, project);
     UploadRequest request;
     request.address = ParseServerAddress(choice.url.toStdString());
+    // A missing record is an empty one: the check then puts every file,
+    // since only the record knows what a file on the server holds.
+    request.checkServer = checkServer;
     request.recordFolder = UploadManifest::DefaultFolder();
     const PublishPlan plan = PlanPublish(host_.documentAgent(), host_.projectTree(),
                                          std::filesystem::path(project.toLocal8Bit().toStdString()));
@@ -159,9 +188,11 @@ void UploadCommands::upload() {
     for (QWidget* widget :
          {static_cast<QWidget*>(label_), static_cast<QWidget*>(bar_), static_cast<QWidget*>(cancelButton_)})
         bottomLine_->addPermanentWidget(widget);
-    label_->setText(QStringLiteral("Connecting to %1 ...").arg(choice.url));
+    label_->setText((checkServer ? QStringLiteral("Checking %1 ...") : QStringLiteral("Connecting to %1 ..."))
+                        .arg(choice.url));
 
     cancelled_ = false;
+    checking_ = checkServer;
     outcome_ = std::make_shared<UploadOutcome>();
     auto outcome = outcome_;
     worker_ = QThread::create([this, request, options, outcome] {
@@ -202,9 +233,13 @@ void UploadCommands::done() {
     const UploadOutcome& outcome = *outcome_;
     const bool complete = outcome.result == UploadOutcome::Result::Complete;
     if (complete)
-        bottomLine_->showMessage(QStringLiteral("Uploaded %1 files, removed %2, %3 unchanged")
-                                     .arg(outcome.replaced.size())
+        bottomLine_->showMessage((checking_
+                                      ? QStringLiteral("Checked the server: uploaded %1%2, removed %3%4, "
+                                                       "%5 unchanged")
+                                      : QStringLiteral("Uploaded %1%2, removed %3%4, %5 unchanged"))
+                                     .arg(Files(outcome.replaced.size()), Named(outcome.replaced))
                                      .arg(outcome.removed.size())
+                                     .arg(Named(outcome.removed))
                                      .arg(outcome.plan.unchanged.size()));
     else
         host_.prompts().error(host_.dialogParent(), QString::fromStdString(outcome.error));

@@ -12,6 +12,7 @@
 #include "documents/documents_fixture.h"
 #include "documents/upload_commands.h"
 #include "documents/web_server_dialog.h"
+#include "editor/status_line.h"
 #include "support/scoped_env.h"
 #include "upload/test_servers.h"
 
@@ -64,7 +65,9 @@ TEST_F(UploadWindowTest, UploadsOnAWorkerThreadAndAsksAboutAnUnknownHost) {
     ScopedEnv data("XDG_DATA_HOME", (program() / "data").c_str());
     const QString project = writeProject("Trip.mvl", "Trip");
     form->openProjectByPath(project);
+    type("Trip2");  // an unmodified project is not written again
     actions().saveAction->trigger();
+    ASSERT_TRUE(fs::exists(program() / "Trip.html"));
     StoreWebServer(form->editor(), project, {QString::fromStdString(server.url()), false});
 
     prompter.clear();
@@ -81,10 +84,49 @@ TEST_F(UploadWindowTest, UploadsOnAWorkerThreadAndAsksAboutAnUnknownHost) {
     ASSERT_EQ(prompter.count(Kind::YesNo), 1);
     EXPECT_TRUE(prompter.last()->text.contains(QString::fromStdString(server.hostKeyFingerprint())));
     EXPECT_EQ(ReadBytes(server.site() / "Trip.html"), ReadBytes(program() / "Trip.html"));
+    EXPECT_TRUE(fs::exists(server.site() / "tessalinecfg.js"));
     EXPECT_FALSE(fs::exists(server.site() / "Trip.mvl"));
     EXPECT_NE(ReadBytes(server.sshFolder() / "known_hosts").find("ssh-ed25519"), std::string::npos);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(form->findChild<QPushButton*>("btnCancelUpload"), nullptr);
+}
+
+// A file removed from the server by hand while the record still claims it:
+// a plain upload trusts the record and sends nothing; Check the Server lists
+// the folder and puts it back, also with the record lost.
+TEST_F(UploadWindowTest, CheckTheServerPutsBackWhatWasRemovedByHand) {
+    TestServer server(Protocol::Sftp);
+    WriteBytes(server.sshFolder() / "known_hosts", server.hostKeyLine());
+    ScopedEnv home("HOME", server.home().c_str());
+    ScopedEnv data("XDG_DATA_HOME", (program() / "data").c_str());
+    const QString project = writeProject("Trip.mvl", "Trip");
+    form->openProjectByPath(project);
+    type("Trip2");
+    actions().saveAction->trigger();
+    StoreWebServer(form->editor(), project, {QString::fromStdString(server.url()), false});
+    QSignalSpy finished(form->findChild<UploadCommands*>(), &UploadCommands::finished);
+    const auto run = [&](QAction* command) {
+        finished.clear();
+        command->trigger();
+        EXPECT_TRUE(finished.wait(20000) && finished.at(0).at(0).toBool());
+        return form->statusLine().currentMessage().toStdString();
+    };
+    const fs::path config = server.site() / "tessalinecfg.js";
+    run(actions().uploadAction);
+    fs::remove(config);
+    EXPECT_EQ(run(actions().uploadAction), "Uploaded 0 files, removed 0, 4 unchanged");
+    EXPECT_FALSE(fs::exists(config));
+    EXPECT_EQ(run(actions().checkServerAction),
+              "Checked the server: uploaded 1 file (tessalinecfg.js), removed 0, 3 unchanged");
+    EXPECT_EQ(ReadBytes(config), ReadBytes(program() / "tessalinecfg.js"));
+    // Started from the Web Server dialog, without a record: nothing is known
+    // to be the same, so everything goes up once.
+    fs::remove(config);
+    fs::remove_all(program() / "data" / "Marivel" / "uploads");
+    QTimer::singleShot(
+        0, [] { QApplication::activeModalWidget()->findChild<QPushButton*>("btnCheckServer")->click(); });
+    EXPECT_EQ(run(actions().webServerAction).find("Checked the server: uploaded 4 files"), 0);
+    EXPECT_EQ(ReadBytes(config), ReadBytes(program() / "tessalinecfg.js"));
 }
 
 }  // namespace
