@@ -141,6 +141,10 @@ bool UploadCommands::askAboutHost(const HostKeyQuestion& question) {
             "Compare it with the one your provider shows. Trust this server and remember its key?")
             .arg(QString::fromStdString(question.host), QString::fromStdString(question.keyType),
                  QString::fromStdString(question.fingerprint));
+    // The first file's progress is shown already; nothing goes until the answer.
+    if (label_)
+        label_->setText(QStringLiteral("Waiting for your answer about %1 ...")
+                            .arg(QString::fromStdString(question.host)));
     return host_.prompts().yesNo(host_.dialogParent(), text) == Prompter::Answer::Yes;
 }
 
