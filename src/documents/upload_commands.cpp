@@ -70,6 +70,28 @@ void StoreWebServer(DocumentHost& host, const QString& projectFile, const WebSer
     if (!stored) throw Error("The web server could not be stored in the settings");
 }
 
+QString KeepPassword(const QString& server, const QString& password) {
+    auto* job = new QKeychain::WritePasswordJob(kKeyringService);
+    job->setKey(server);
+    job->setTextData(password);
+    QEventLoop wait;
+    QObject::connect(job, &QKeychain::Job::finished, &wait, &QEventLoop::quit);
+    job->start();
+    wait.exec();
+    return job->error() == QKeychain::NoError ? QString() : job->errorString();
+}
+
+std::optional<QString> KeptPassword(const QString& server) {
+    auto* job = new QKeychain::ReadPasswordJob(kKeyringService);
+    job->setKey(server);
+    QEventLoop wait;
+    QObject::connect(job, &QKeychain::Job::finished, &wait, &QEventLoop::quit);
+    job->start();
+    wait.exec();
+    if (job->error() != QKeychain::NoError) return std::nullopt;
+    return job->textData();
+}
+
 UploadCommands::UploadCommands(DocumentHost& host, QStatusBar* bottomLine, QObject* parent)
     : QObject(parent), host_(host), bottomLine_(bottomLine) {
     setObjectName(QStringLiteral("UploadCommands"));
@@ -98,30 +120,18 @@ std::optional<bool> UploadCommands::askForServer() {
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     StoreWebServer(host_, project, {dialog.url(), dialog.allowUnencrypted()});
     if (dialog.rememberPassword() && !dialog.password().isEmpty()) {
-        auto* job = new QKeychain::WritePasswordJob(kKeyringService);
-        job->setKey(QString::fromStdString(ParseServerAddress(dialog.url().toStdString()).text()));
-        job->setTextData(dialog.password());
-        QEventLoop wait;
-        connect(job, &QKeychain::Job::finished, &wait, &QEventLoop::quit);
-        job->start();
-        wait.exec();
-        if (job->error() != QKeychain::NoError)
+        const QString failed = KeepPassword(
+            QString::fromStdString(ParseServerAddress(dialog.url().toStdString()).text()), dialog.password());
+        if (!failed.isEmpty())
             host_.prompts().error(host_.dialogParent(),
                                   QStringLiteral("The password could not be kept in the system keyring (") +
-                                      job->errorString() +
-                                      QStringLiteral("). It will be asked for each time."));
+                                      failed + QStringLiteral("). It will be asked for each time."));
     }
     return dialog.checkRequested();
 }
 
 std::optional<QString> UploadCommands::password(const ServerAddress& address) {
-    auto* job = new QKeychain::ReadPasswordJob(kKeyringService);
-    job->setKey(QString::fromStdString(address.text()));
-    QEventLoop wait;
-    connect(job, &QKeychain::Job::finished, &wait, &QEventLoop::quit);
-    job->start();
-    wait.exec();
-    if (job->error() == QKeychain::NoError) return job->textData();
+    if (auto kept = KeptPassword(QString::fromStdString(address.text()))) return kept;
     // SSH logs in with the agent and the user's keys; the others need a
     // password, asked each time when the keyring holds none.
     if (address.protocol == Protocol::Sftp) return QString();

@@ -27,6 +27,13 @@ struct WebServerChoice {
 std::optional<WebServerChoice> StoredWebServer(const DocumentHost& host, const QString& projectFile);
 void StoreWebServer(DocumentHost& host, const QString& projectFile, const WebServerChoice& choice);
 
+// The system keyring (QtKeychain), one password per server address
+// (ServerAddress::text()). KeepPassword answers why it failed, empty when the
+// password is kept; KeptPassword answers nothing when the keyring holds none
+// or cannot be reached.
+QString KeepPassword(const QString& server, const QString& password);
+std::optional<QString> KeptPassword(const QString& server);
+
 // Script > Upload..., Script > Check the Server... and Option > Web
 // Server...: uploads the files of the last save on a worker thread, with the progress and a Cancel button in
 // the bottom line, so the window stays responsive. Passwords live in the system keyring (QtKeychain) or are
