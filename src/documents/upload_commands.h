@@ -35,9 +35,10 @@ QString KeepPassword(const QString& server, const QString& password);
 std::optional<QString> KeptPassword(const QString& server);
 
 // Script > Upload..., Script > Check the Server... and Option > Web
-// Server...: uploads the files of the last save on a worker thread, with the progress and a Cancel button in
-// the bottom line, so the window stays responsive. Passwords live in the system keyring (QtKeychain) or are
-// asked each time; an unknown SSH host is asked about with its fingerprint.
+// Server...: uploads the files of the last save on a worker thread, with the
+// progress and a Cancel button in the bottom line, so the window stays
+// responsive. Passwords live in the system keyring (QtKeychain) or are asked
+// each time; an unknown SSH host is asked about with its fingerprint.
 class UploadCommands : public QObject {
     Q_OBJECT
 public:
@@ -45,7 +46,7 @@ public:
     ~UploadCommands() override;
 
     // Option > Web Server...; false when the user cancelled the dialog. Its
-    // Check the Server button goes on to check().
+    // Check the Server button goes on to checkServer().
     bool chooseServer();
     void upload() { transfer(false); }
     // Also lists the server folder and puts what it lacks or holds at another
