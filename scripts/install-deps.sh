@@ -9,7 +9,9 @@
 # libcurl (SFTP through libssh2, FTPS, WebDAV over HTTPS; libssl for the SSH key
 # fingerprints) and QtKeychain upload
 # to the web server, and the upload tests start real sshd, vsftpd and nginx
-# servers on 127.0.0.1. ccache shares compiled objects between build folders.
+# servers on 127.0.0.1; the keyring test keeps a password in a gnome-keyring
+# of its own (Secret Service through libsecret) on a throw-away session bus
+# (dbus-daemon, dbus-send). ccache shares compiled objects between build folders.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -27,6 +29,7 @@ packages=(
   qt6-webengine-dev libqt6webenginecore6-bin qt6-webchannel-dev
   libcurl4-openssl-dev libssl-dev qtkeychain-qt6-dev
   openssh-server openssh-client vsftpd nginx libnginx-mod-http-dav-ext openssl
+  gnome-keyring libsecret-1-0 dbus-daemon dbus-bin
 )
 
 missing=()

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStringList>
 #include <QThread>
 #include <QUrl>
 
@@ -29,6 +30,21 @@ const QString kKeyringService = QStringLiteral("Marivel upload");
 // A value name of the settings holds no path separators.
 QString ValueName(const QString& projectFile) {
     return QString::fromLatin1(QUrl::toPercentEncoding(projectFile));
+}
+
+QString Files(std::size_t count) {
+    return QStringLiteral("%1 file%2").arg(count).arg(count == 1 ? "" : "s");
+}
+
+// The names of a few files for the closing report, in brackets; a long
+// list is cut short rather than filling the bottom line.
+QString Named(const std::vector<std::string>& names) {
+    constexpr std::size_t kShown = 3;
+    if (names.empty()) return QString();
+    QStringList shown;
+    for (std::size_t i = 0; i < names.size() && i < kShown; ++i) shown << QString::fromStdString(names[i]);
+    if (names.size() > kShown) shown << QStringLiteral("...");
+    return QStringLiteral(" (") + shown.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
 }  // namespace
@@ -54,6 +70,28 @@ void StoreWebServer(DocumentHost& host, const QString& projectFile, const WebSer
     if (!stored) throw Error("The web server could not be stored in the settings");
 }
 
+QString KeepPassword(const QString& server, const QString& password) {
+    auto* job = new QKeychain::WritePasswordJob(kKeyringService);
+    job->setKey(server);
+    job->setTextData(password);
+    QEventLoop wait;
+    QObject::connect(job, &QKeychain::Job::finished, &wait, &QEventLoop::quit);
+    job->start();
+    wait.exec();
+    return job->error() == QKeychain::NoError ? QString() : job->errorString();
+}
+
+std::optional<QString> KeptPassword(const QString& server) {
+    auto* job = new QKeychain::ReadPasswordJob(kKeyringService);
+    job->setKey(server);
+    QEventLoop wait;
+    QObject::connect(job, &QKeychain::Job::finished, &wait, &QEventLoop::quit);
+    job->start();
+    wait.exec();
+    if (job->error() != QKeychain::NoError) return std::nullopt;
+    return job->textData();
+}
+
 UploadCommands::UploadCommands(DocumentHost& host, QStatusBar* bottomLine, QObject* parent)
     : QObject(parent), host_(host), bottomLine_(bottomLine) {
     setObjectName(QStringLiteral("UploadCommands"));
@@ -67,39 +105,33 @@ UploadCommands::~UploadCommands() {
 }
 
 bool UploadCommands::chooseServer() {
+    const std::optional<bool> check = askForServer();
+    if (check && *check) transfer(true);
+    return check.has_value();
+}
+
+std::optional<bool> UploadCommands::askForServer() {
     const QString project = host_.currentFileName();
     if (project.isEmpty())
         throw Error("Save the project first: the web server is kept for the project's file");
     WebServerDialog dialog(host_.dialogParent());
     if (const auto stored = StoredWebServer(host_, project))
         dialog.load(stored->url, stored->allowUnencrypted);
-    if (dialog.exec() != QDialog::Accepted) return false;
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     StoreWebServer(host_, project, {dialog.url(), dialog.allowUnencrypted()});
     if (dialog.rememberPassword() && !dialog.password().isEmpty()) {
-        auto* job = new QKeychain::WritePasswordJob(kKeyringService);
-        job->setKey(QString::fromStdString(ParseServerAddress(dialog.url().toStdString()).text()));
-        job->setTextData(dialog.password());
-        QEventLoop wait;
-        connect(job, &QKeychain::Job::finished, &wait, &QEventLoop::quit);
-        job->start();
-        wait.exec();
-        if (job->error() != QKeychain::NoError)
+        const QString failed = KeepPassword(
+            QString::fromStdString(ParseServerAddress(dialog.url().toStdString()).text()), dialog.password());
+        if (!failed.isEmpty())
             host_.prompts().error(host_.dialogParent(),
                                   QStringLiteral("The password could not be kept in the system keyring (") +
-                                      job->errorString() +
-                                      QStringLiteral("). It will be asked for each time."));
+                                      failed + QStringLiteral("). It will be asked for each time."));
     }
-    return true;
+    return dialog.checkRequested();
 }
 
 std::optional<QString> UploadCommands::password(const ServerAddress& address) {
-    auto* job = new QKeychain::ReadPasswordJob(kKeyringService);
-    job->setKey(QString::fromStdString(address.text()));
-    QEventLoop wait;
-    connect(job, &QKeychain::Job::finished, &wait, &QEventLoop::quit);
-    job->start();
-    wait.exec();
-    if (job->error() == QKeychain::NoError) return job->textData();
+    if (auto kept = KeptPassword(QString::fromStdString(address.text()))) return kept;
     // SSH logs in with the agent and the user's keys; the others need a
     // password, asked each time when the keyring holds none.
     if (address.protocol == Protocol::Sftp) return QString();
@@ -119,18 +151,29 @@ bool UploadCommands::askAboutHost(const HostKeyQuestion& question) {
             "Compare it with the one your provider shows. Trust this server and remember its key?")
             .arg(QString::fromStdString(question.host), QString::fromStdString(question.keyType),
                  QString::fromStdString(question.fingerprint));
+    // The first file's progress is shown already; nothing goes until the answer.
+    if (label_)
+        label_->setText(QStringLiteral("Waiting for your answer about %1 ...")
+                            .arg(QString::fromStdString(question.host)));
     return host_.prompts().yesNo(host_.dialogParent(), text) == Prompter::Answer::Yes;
 }
 
-void UploadCommands::upload() {
+void UploadCommands::transfer(bool checkServer) {
     if (worker_) return;
     const QString project = host_.currentFileName();
     if (project.isEmpty() || host_.isModified())
         throw Error("Save the project before uploading: the upload sends the files the last save wrote");
-    if (!StoredWebServer(host_, project) && !chooseServer()) return;
+    if (!StoredWebServer(host_, project)) {
+        const std::optional<bool> check = askForServer();
+        if (!check) return;
+        checkServer = checkServer || *check;
+    }
     const WebServerChoice choice = *StoredWebServer(host_, project);
     UploadRequest request;
     request.address = ParseServerAddress(choice.url.toStdString());
+    // A missing record is an empty one: the check then puts every file,
+    // since only the record knows what a file on the server holds.
+    request.checkServer = checkServer;
     request.recordFolder = UploadManifest::DefaultFolder();
     const PublishPlan plan = PlanPublish(host_.documentAgent(), host_.projectTree(),
                                          std::filesystem::path(project.toLocal8Bit().toStdString()));
@@ -159,9 +202,11 @@ void UploadCommands::upload() {
     for (QWidget* widget :
          {static_cast<QWidget*>(label_), static_cast<QWidget*>(bar_), static_cast<QWidget*>(cancelButton_)})
         bottomLine_->addPermanentWidget(widget);
-    label_->setText(QStringLiteral("Connecting to %1 ...").arg(choice.url));
+    label_->setText((checkServer ? QStringLiteral("Checking %1 ...") : QStringLiteral("Connecting to %1 ..."))
+                        .arg(choice.url));
 
     cancelled_ = false;
+    checking_ = checkServer;
     outcome_ = std::make_shared<UploadOutcome>();
     auto outcome = outcome_;
     worker_ = QThread::create([this, request, options, outcome] {
@@ -202,9 +247,13 @@ void UploadCommands::done() {
     const UploadOutcome& outcome = *outcome_;
     const bool complete = outcome.result == UploadOutcome::Result::Complete;
     if (complete)
-        bottomLine_->showMessage(QStringLiteral("Uploaded %1 files, removed %2, %3 unchanged")
-                                     .arg(outcome.replaced.size())
+        bottomLine_->showMessage((checking_
+                                      ? QStringLiteral("Checked the server: uploaded %1%2, removed %3%4, "
+                                                       "%5 unchanged")
+                                      : QStringLiteral("Uploaded %1%2, removed %3%4, %5 unchanged"))
+                                     .arg(Files(outcome.replaced.size()), Named(outcome.replaced))
                                      .arg(outcome.removed.size())
+                                     .arg(Named(outcome.removed))
                                      .arg(outcome.plan.unchanged.size()));
     else
         host_.prompts().error(host_.dialogParent(), QString::fromStdString(outcome.error));

@@ -5,6 +5,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "model/error.h"
@@ -40,6 +41,16 @@ WebServerDialog::WebServerDialog(QWidget* parent) : QDialog(parent) {
     form->addRow(QStringLiteral("&Password:"), password_);
     form->addRow(QString(), remember_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* check = buttons->addButton(QStringLiteral("Chec&k the Server"), QDialogButtonBox::ActionRole);
+    check->setObjectName(QStringLiteral("btnCheckServer"));
+    check->setToolTip(
+        QStringLiteral("Keep this server, then compare its folder with the last save and "
+                       "upload what is missing there"));
+    connect(check, &QPushButton::clicked, this, [this] {
+        checkRequested_ = true;
+        accept();
+        if (result() != QDialog::Accepted) checkRequested_ = false;
+    });
     connect(buttons, &QDialogButtonBox::accepted, this, &WebServerDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &WebServerDialog::reject);
     connect(allowUnencrypted_, &QCheckBox::toggled, this, &WebServerDialog::showWarning);

@@ -22,6 +22,8 @@ public:
     // Empty: keep what the keyring holds.
     QString password() const;
     bool rememberPassword() const;
+    // Closed with Check the Server: compare with the server's listing now.
+    bool checkRequested() const { return checkRequested_; }
 
     // Takes only an address the uploader takes: one of the four kinds, no
     // password in it, ftp:// only with the box ticked.
@@ -35,6 +37,7 @@ private:
     QLineEdit* password_;
     QCheckBox* remember_;
     QLabel* message_;
+    bool checkRequested_ = false;
 };
 
 }  // namespace marivel

@@ -132,6 +132,7 @@ void MainActions::buildMenus(QUndoStack& undoStack) {
     publishAction = add(scriptMenu, "Publish1", QStringLiteral("Pu&blish..."));
     uploadAction = add(scriptMenu, "Upload1", QStringLiteral("&Upload..."));
     uploadAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    checkServerAction = add(scriptMenu, "checkServer1", QStringLiteral("Chec&k the Server..."));
 
     optionMenu = bar->addMenu(QStringLiteral("&Option"));
     webBrowserAction = add(optionMenu, "WebBrowser1", QStringLiteral("Web &Browser..."));

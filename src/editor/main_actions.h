@@ -70,7 +70,8 @@ public:
     QAction* previewAction;
     QAction* buildHtmlAction;
     QAction* publishAction;
-    QAction* uploadAction;  // upload to the web server
+    QAction* uploadAction;       // upload to the web server
+    QAction* checkServerAction;  // the same, comparing with the server's listing
     // Option
     QAction* webBrowserAction;
     QAction* ImageQuality1;

@@ -275,6 +275,7 @@ void MainWindow::connectCommands() {
     bind({a.webBrowserAction}, [this] { preview_->chooseWebBrowser(); });
     bind({a.ImageQuality1}, [this] { chooseImageQuality(); });
     bind({a.uploadAction}, [this] { upload_->upload(); });
+    bind({a.checkServerAction}, [this] { upload_->checkServer(); });
     bind({a.webServerAction}, [this] { upload_->chooseServer(); });
     connect(a.toolBarAction, &QAction::triggered, this, &MainWindow::showToolBar);
     connect(a.statusBarAction, &QAction::triggered, this, &MainWindow::showStatusLine);
