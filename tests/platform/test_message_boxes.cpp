@@ -5,7 +5,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 
@@ -48,6 +53,32 @@ TEST(QtPrompterBoxes, EveryBoxShowsItsTextAsPlainText) {
             EXPECT_EQ(answer, Prompter::Answer::Cancel);  // OK/Cancel: Escape is Cancel
         }
     }
+}
+
+// A file named in the dialogs' start path is chosen already: the user's
+// Enter takes it, for a page that exists and for a name to save under.
+TEST(QtPrompterFileDialogs, EnterTakesTheFileNamedInTheStartPath) {
+    QTemporaryDir dir;
+    QFile page(dir.filePath(QStringLiteral("index.html")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.close();
+    QtPrompter prompter;
+    QTimer user;  // presses Enter in the dialog
+    QObject::connect(&user, &QTimer::timeout, [] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : dialog;
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(focus, &enter);
+    });
+    user.start(20);
+    const QString opened = prompter.openFile(nullptr, QStringLiteral("Insert into Page"),
+                                             QStringLiteral("Web pages (*.html)"), page.fileName());
+    const QString saved =
+        prompter.saveFile(nullptr, QStringLiteral("Save As"), QStringLiteral("Projects (*.mvl)"),
+                          dir.filePath(QStringLiteral("slider.mvl")), false);
+    EXPECT_EQ(QDir::cleanPath(opened), QDir::cleanPath(page.fileName()));
+    EXPECT_EQ(QDir::cleanPath(saved), QDir::cleanPath(dir.filePath(QStringLiteral("slider.mvl"))));
 }
 
 }  // namespace
