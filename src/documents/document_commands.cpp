@@ -313,13 +313,18 @@ bool DocumentCommands::saveAsFrom(const QString& start) {
     return true;
 }
 
-bool DocumentCommands::saveBeside(const QString& folder) {
+DocumentCommands::SaveBeside DocumentCommands::saveBeside(const QString& folder) {
     host_.commitPages();
     const QString current = host_.currentFileName();
     const fs::path target = toLocalPath(folder);
-    if (!current.isEmpty() && SameFolder(toLocalPath(current).parent_path(), target))
-        return !host_.isModified() || saveCurrent();
-    return saveAsFrom(toQt(ProposedProjectFile(target).string()));
+    bool saved = false;
+    if (!current.isEmpty() && SameFolder(toLocalPath(current).parent_path(), target)) {
+        if (!host_.isModified()) return SaveBeside::AlreadySaved;
+        saved = saveCurrent();
+    } else {
+        saved = saveAsFrom(toQt(ProposedProjectFile(target).string()));
+    }
+    return saved ? SaveBeside::Saved : SaveBeside::NotSaved;
 }
 
 void DocumentCommands::listSavedProject(const QString& path) {

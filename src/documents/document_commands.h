@@ -56,9 +56,13 @@ public:
     // scripts and pictures from beside itself. A project already saved there
     // is saved in place when it has changes, as Save does; one that is
     // untitled or lies elsewhere is saved as Save As does, its dialog
-    // starting in folder with a proposed name. False when the user cancelled
-    // or nothing was saved.
-    bool saveBeside(const QString& folder);
+    // starting in folder with a proposed name.
+    enum class SaveBeside {
+        AlreadySaved,  // it lay saved there: nothing was written
+        Saved,
+        NotSaved,  // the user cancelled, or the save wrote nothing
+    };
+    SaveBeside saveBeside(const QString& folder);
     void showTemplates();
     void saveAsTemplate();
     // Run whenever the main window is about to close: true when it may.

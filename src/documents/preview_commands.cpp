@@ -137,9 +137,19 @@ void PreviewCommands::insertIntoSitePage() {
     // The page loads the scripts and pictures from its own folder: they are
     // published there first, and nothing is inserted when that save is
     // cancelled.
-    if (!documents_.saveBeside(QFileInfo(chosen).absolutePath())) return;
-    // A save names the prepared pictures anew: the <div> shows what it wrote.
-    takePageCode();
+    switch (documents_.saveBeside(QFileInfo(chosen).absolutePath())) {
+        case DocumentCommands::SaveBeside::NotSaved:
+            return;
+        case DocumentCommands::SaveBeside::Saved:
+            // The <div> names the pictures the save published.
+            takePageCode();
+            break;
+        case DocumentCommands::SaveBeside::AlreadySaved:
+            // The build's code stands: committing the pages again has left
+            // the shown item without its prepared picture until the next
+            // generation, so the model is not read again.
+            break;
+    }
     host_.showResult(insertInto(chosen));
 }
 
