@@ -118,11 +118,20 @@ bool DocumentCommands::askToSaveChanges() {
     return false;
 }
 
-QString DocumentCommands::askSaveName() {
+QString DocumentCommands::saveDialogStart() const {
+    if (!saveDialogFolder_.isEmpty() || !host_.currentFileName().isEmpty()) return saveDialogFolder_;
+    // A first save almost always goes into the user's site, and the pictures
+    // were taken from there: Enter then saves beside its page.
+    const DocumentAgent& agent = host_.documentAgent();
+    const fs::path site = SiteFolderOfPictures(agent.Items, agent.ProjectFolder);
+    return site.empty() ? QString() : toQt(ProposedProjectFile(site).string());
+}
+
+QString DocumentCommands::askSaveName(const QString& start) {
     // The dialog would ask about the name typed; the question belongs to the
     // project file that name leads to, so it is asked here.
-    const QString typed = host_.prompts().saveFile(dialogParent(), QStringLiteral("Save As"), kProjectFilter,
-                                                   saveDialogFolder_, false);
+    const QString typed =
+        host_.prompts().saveFile(dialogParent(), QStringLiteral("Save As"), kProjectFilter, start, false);
     if (typed.isEmpty()) return typed;
     const fs::path project = ProjectFileForTypedName(toLocalPath(typed));
     std::error_code ec;
@@ -223,7 +232,7 @@ bool DocumentCommands::saveCurrent() {
         rememberProjectFile(current);
         return true;
     }
-    const QString path = askSaveName();
+    const QString path = askSaveName(saveDialogStart());
     if (path.isEmpty() || !publishTo(path)) return false;
     host_.ProjectSaved();
     // Only a save that returned changes the state: a failed one leaves the
@@ -290,13 +299,32 @@ void DocumentCommands::saveProject() {
 }
 
 void DocumentCommands::saveProjectAs() {
+    saveAsFrom(saveDialogStart());
+}
+
+bool DocumentCommands::saveAsFrom(const QString& start) {
     host_.commitPages();
-    const QString path = askSaveName();
-    if (path.isEmpty() || !publishTo(path)) return;
+    const QString path = askSaveName(start);
+    if (path.isEmpty() || !publishTo(path)) return false;
     host_.ProjectSaved();
     host_.setCurrentFileName(path);
     rememberProjectFile(path);
     listSavedProject(path);
+    return true;
+}
+
+DocumentCommands::SaveBeside DocumentCommands::saveBeside(const QString& folder) {
+    host_.commitPages();
+    const QString current = host_.currentFileName();
+    const fs::path target = toLocalPath(folder);
+    bool saved = false;
+    if (!current.isEmpty() && SameFolder(toLocalPath(current).parent_path(), target)) {
+        if (!host_.isModified()) return SaveBeside::AlreadySaved;
+        saved = saveCurrent();
+    } else {
+        saved = saveAsFrom(toQt(ProposedProjectFile(target).string()));
+    }
+    return saved ? SaveBeside::Saved : SaveBeside::NotSaved;
 }
 
 void DocumentCommands::listSavedProject(const QString& path) {

@@ -52,6 +52,17 @@ public:
     OpenOutcome openProjectByPath(const QString& path);
     void saveProject();
     void saveProjectAs();
+    // Makes the project lie saved in folder, for a page there that loads the
+    // scripts and pictures from beside itself. A project already saved there
+    // is saved in place when it has changes, as Save does; one that is
+    // untitled or lies elsewhere is saved as Save As does, its dialog
+    // starting in folder with a proposed name.
+    enum class SaveBeside {
+        AlreadySaved,  // it lay saved there: nothing was written
+        Saved,
+        NotSaved,  // the user cancelled, or the save wrote nothing
+    };
+    SaveBeside saveBeside(const QString& folder);
     void showTemplates();
     void saveAsTemplate();
     // Run whenever the main window is about to close: true when it may.
@@ -73,7 +84,13 @@ private:
     // The save dialog: the project file the typed name leads to, or an
     // empty path when cancelled or when the user chose not to replace the
     // project file or the other files the save would replace.
-    QString askSaveName();
+    QString askSaveName(const QString& start);
+    // Where the save dialog starts: the folder Save As Template chose, else
+    // for a project never saved a proposed name in the folder of the site
+    // its pictures lie in; empty for the platform's choice.
+    QString saveDialogStart() const;
+    // Save As from the dialog starting at start; false when nothing was saved.
+    bool saveAsFrom(const QString& start);
     // Asks once, naming them, before a first save of the project into a
     // folder replaces files there that it did not write; false to cancel.
     bool MayReplaceFilesBeside(const std::filesystem::path& projectFile);

@@ -59,6 +59,9 @@ public:
     virtual Shell& systemShell() const = 0;
     // The owner of the dialogs the commands show.
     virtual QWidget* dialogParent() = 0;
+    // Tells the outcome of a completed command in the bottom line, where it
+    // stays until the user does something else: no box to close.
+    virtual void showResult(const QString& text) = 0;
     virtual QMenu* recentFilesMenu() const = 0;
     // Runs a command of the user: an error it raises ends it and is shown in
     // the standard error box. True when the command ended without an error.

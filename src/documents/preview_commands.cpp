@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "documents/browser_choice_dialog.h"
+#include "documents/document_commands.h"
 #include "documents/document_host.h"
+#include "documents/document_places.h"
 #include "documents/html_code_window.h"
 #include "documents/publish_report_dialog.h"
 #include "model/text_file.h"
@@ -61,8 +63,11 @@ QString folderText(const fs::path& folder) {
 
 }  // namespace
 
-PreviewCommands::PreviewCommands(DocumentHost& host, BrowserLocations browsers)
-    : host_(host), browsers_(std::move(browsers)), htmlCodeWindow_(new HtmlCodeWindow(host.dialogParent())) {
+PreviewCommands::PreviewCommands(DocumentHost& host, DocumentCommands& documents, BrowserLocations browsers)
+    : host_(host),
+      documents_(documents),
+      browsers_(std::move(browsers)),
+      htmlCodeWindow_(new HtmlCodeWindow(host.dialogParent())) {
     QObject::connect(htmlCodeWindow_, &HtmlCodeWindow::insertIntoPageRequested, htmlCodeWindow_,
                      [this] { insertIntoPage(); });
 }
@@ -77,39 +82,82 @@ bool PreviewCommands::buildHtmlCode() {
     const fs::path page = scratch.path() / kBuildPage;
     host_.documentAgent().MakeHTMLCodes(page, host_.projectTree());
     htmlCodeWindow_->memo()->setPlainText(toText(ReadTextLines(page)));
+    takePageCode();
+    return true;
+}
+
+void PreviewCommands::takePageCode() {
     const PublishingAgent& agent = host_.documentAgent();
     headLines_ = PageHeadCodeLines(agent.EngineFiles);
     divLines_ = PageDivLines(AdjustBorders(agent.AppletData), agent.Items);
     htmlCodeWindow_->setPageCode(toText(headLines_), toText(divLines_));
-    return true;
+}
+
+QString PreviewCommands::askForPage(QWidget* parent) {
+    const QString projectFile = host_.currentFileName();
+    fs::path folder;
+    if (!projectFile.isEmpty()) {
+        folder = toLocalPath(QFileInfo(projectFile).absolutePath());
+    } else {
+        const PublishingAgent& agent = host_.documentAgent();
+        folder = SiteFolderOfPictures(agent.Items, agent.ProjectFolder);
+    }
+    // The site's home page is the usual choice: chosen already, Enter takes it.
+    const fs::path index = folder.empty() ? fs::path() : IndexPageIn(folder);
+    const fs::path start = index.empty() ? folder : index;
+    return host_.prompts().openFile(parent, QStringLiteral("Insert into Page"),
+                                    QStringLiteral("Web pages (*.html *.htm);;Any file (*)"),
+                                    toQt(start.string()));
+}
+
+QString PreviewCommands::insertInto(const QString& chosen) {
+    const fs::path page = toLocalPath(chosen);
+    const QString name = QDir::toNativeSeparators(chosen);
+    QString text;
+    if (InsertIntoPageFile(page, headLines_, divLines_) == PageInsertResult::Unchanged) {
+        text = QStringLiteral("\"%1\" already holds this slider; nothing was changed.").arg(name);
+    } else {
+        text = QStringLiteral("The slider was inserted into \"%1\". The page as it was is kept in \"%2\".")
+                   .arg(name, QDir::toNativeSeparators(toQt(PageBackupPath(page).string())));
+    }
+    // The page names the scripts beside itself; without them it shows nothing.
+    std::error_code ec;
+    if (!fs::exists(page.parent_path() / kConfigScriptFile, ec))
+        text += QStringLiteral(
+                    " Its folder holds no published slider yet: save the project into \"%1\", "
+                    "so the scripts and pictures lie beside the page.")
+                    .arg(folderText(page.parent_path()));
+    return text;
+}
+
+void PreviewCommands::insertIntoSitePage() {
+    if (!buildHtmlCode()) return;
+    const QString chosen = askForPage(host_.dialogParent());
+    if (chosen.isEmpty()) return;
+    // The page loads the scripts and pictures from its own folder: they are
+    // published there first, and nothing is inserted when that save is
+    // cancelled.
+    switch (documents_.saveBeside(QFileInfo(chosen).absolutePath())) {
+        case DocumentCommands::SaveBeside::NotSaved:
+            return;
+        case DocumentCommands::SaveBeside::Saved:
+            // The <div> names the pictures the save published.
+            takePageCode();
+            break;
+        case DocumentCommands::SaveBeside::AlreadySaved:
+            // The build's code stands: committing the pages again has left
+            // the shown item without its prepared picture until the next
+            // generation, so the model is not read again.
+            break;
+    }
+    host_.showResult(insertInto(chosen));
 }
 
 void PreviewCommands::insertIntoPage() {
     host_.runGuarded([this] {
-        const QString projectFile = host_.currentFileName();
-        const QString start = projectFile.isEmpty() ? QString() : QFileInfo(projectFile).absolutePath();
-        const QString chosen =
-            host_.prompts().openFile(htmlCodeWindow_, QStringLiteral("Insert into Page"),
-                                     QStringLiteral("Web pages (*.html *.htm);;Any file (*)"), start);
+        const QString chosen = askForPage(htmlCodeWindow_);
         if (chosen.isEmpty()) return;
-        const fs::path page = toLocalPath(chosen);
-        const QString name = QDir::toNativeSeparators(chosen);
-        QString text;
-        if (InsertIntoPageFile(page, headLines_, divLines_) == PageInsertResult::Unchanged) {
-            text = QStringLiteral("\"%1\" already holds this slider; nothing was changed.").arg(name);
-        } else {
-            text =
-                QStringLiteral("The slider was inserted into \"%1\". The page as it was is kept in \"%2\".")
-                    .arg(name, QDir::toNativeSeparators(toQt(PageBackupPath(page).string())));
-        }
-        // The page names the scripts beside itself; without them it shows nothing.
-        std::error_code ec;
-        if (!fs::exists(page.parent_path() / kConfigScriptFile, ec))
-            text += QStringLiteral(
-                        " Its folder holds no published slider yet: save the project into \"%1\", "
-                        "so the scripts and pictures lie beside the page.")
-                        .arg(folderText(page.parent_path()));
-        host_.prompts().information(htmlCodeWindow_, QStringLiteral("Insert into Page"), text);
+        host_.prompts().information(htmlCodeWindow_, QStringLiteral("Insert into Page"), insertInto(chosen));
     });
 }
 

@@ -11,6 +11,7 @@ class QWidget;
 
 namespace marivel {
 
+class DocumentCommands;
 class DocumentHost;
 class HtmlCodeWindow;
 
@@ -20,8 +21,9 @@ class HtmlCodeWindow;
 class PreviewCommands {
 public:
     // The commands reach the window through host, as the document commands
-    // do; browsers are where the preview browser is looked for.
-    PreviewCommands(DocumentHost& host, BrowserLocations browsers);
+    // do, and save through documents; browsers are where the preview browser
+    // is looked for.
+    PreviewCommands(DocumentHost& host, DocumentCommands& documents, BrowserLocations browsers);
     PreviewCommands(const PreviewCommands&) = delete;
     PreviewCommands& operator=(const PreviewCommands&) = delete;
 
@@ -35,8 +37,14 @@ public:
     // showing a page that is not the current project.
     void previewInBrowser();
     // Puts the head code and the slider's <div> of the last build into a page
-    // of the user's site the user picks, keeping one backup of it.
+    // of the user's site the user picks, keeping one backup of it, and tells
+    // the result in a box: the HTML code window's button.
     void insertIntoPage();
+    // Script > Insert into Page: builds without showing the HTML code window,
+    // asks for the page, saves the project beside it first when the page
+    // would not find the scripts and pictures there (untitled, elsewhere, or
+    // with unsaved changes), inserts, and tells the result in the bottom line.
+    void insertIntoSitePage();
     // Writes the report for the current model and shows it with the checks
     // before publishing; a double-click on a check selects its item.
     void showPublishReport();
@@ -49,7 +57,18 @@ public:
     static inline const QString kBrowserNotStarted = QStringLiteral("The web browser could not be started.");
 
 private:
+    // The open dialog for the page, starting in the project's folder (or,
+    // untitled, the folder of the site its pictures lie in) with the index
+    // page there chosen; empty when cancelled.
+    QString askForPage(QWidget* parent);
+    // Inserts the last build's code into page; the sentence that tells what
+    // was done.
+    QString insertInto(const QString& chosen);
+    // Takes the head code and the <div> lines from the model as it stands.
+    void takePageCode();
+
     DocumentHost& host_;
+    DocumentCommands& documents_;
     BrowserLocations browsers_;
     HtmlCodeWindow* htmlCodeWindow_;  // owned by the host's dialog parent
     // The head code and the <div> lines of the last build, for Insert into Page.

@@ -164,6 +164,13 @@ Painter painterFor(Picture which) {
                 frame(p, QRectF(1.5, 3.5, 10, 8), QColor(0xbf, 0xdc, 0xf5));
                 badge(p, kGreen.darker(110), true);
             };
+        case Picture::InsertIntoPage:
+            // Insert into Page: a picture on a page, with the plus of Insert.
+            return [](QPainter& p) {
+                sheet(p);
+                frame(p, QRectF(5, 5.5, 6, 4.5), QColor(0xbf, 0xdc, 0xf5));
+                badge(p, kGreen.darker(110), true);
+            };
         case Picture::MoveUp:
             return [](QPainter& p) { arrow(p, true); };
         case Picture::MoveDown:

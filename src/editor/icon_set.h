@@ -25,6 +25,7 @@ enum class Picture {
     Preview = 11,
     Help = 12,
     insertPictures = 13,
+    InsertIntoPage = 14,
 };
 // An empty icon for Picture::None.
 QIcon picture(Picture which);

@@ -129,6 +129,9 @@ void MainActions::buildMenus(QUndoStack& undoStack) {
     previewAction = add(scriptMenu, "Preview1", QStringLiteral("&Preview"), Picture::Preview);
     previewAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     buildHtmlAction = add(scriptMenu, "BuildHTML1", QStringLiteral("Build &HTML..."), Picture::BuildHtml);
+    // "&Preview" owns the P: the entry takes the I, and needs no shortcut.
+    insertIntoPageAction =
+        add(scriptMenu, "insertIntoPage1", QStringLiteral("&Insert into Page..."), Picture::InsertIntoPage);
     publishAction = add(scriptMenu, "Publish1", QStringLiteral("Pu&blish..."));
     uploadAction = add(scriptMenu, "Upload1", QStringLiteral("&Upload..."));
     uploadAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
@@ -181,6 +184,8 @@ void MainActions::buildToolBar() {
     tool(moveDownAction, "tlbtnMoveDown", QStringLiteral("Move the selected item down"));
     toolBar->addSeparator();
     tool(buildHtmlAction, "tlbtnBuildHTML", QStringLiteral("Build the HTML code"));
+    tool(insertIntoPageAction, "insertIntoPageTool",
+         QStringLiteral("Insert the slider into a web page of yours"));
     tool(previewAction, "tlbtnPreview", QStringLiteral("preview the applet in web browser"));
     toolBar->addSeparator();
     tool(helpTopicsAction, "tlbtnHelp", QStringLiteral("Show help document"));

@@ -69,6 +69,7 @@ public:
     // Script
     QAction* previewAction;
     QAction* buildHtmlAction;
+    QAction* insertIntoPageAction;  // the slider into a page of the user's site
     QAction* publishAction;
     QAction* uploadAction;       // upload to the web server
     QAction* checkServerAction;  // the same, comparing with the server's listing

@@ -143,7 +143,7 @@ MainWindow::MainWindow(Prompter& prompter, SettingsStore& settings, Shell& shell
     editor_->clearModified();
     // The HTML code window and then the help window come with these
     // commands: created hidden now and kept for the whole run.
-    preview_ = std::make_unique<PreviewCommands>(*editor_, options_.browsers);
+    preview_ = std::make_unique<PreviewCommands>(*editor_, *documents_, options_.browsers);
     help_ = std::make_unique<HelpCommands>(*editor_);
     upload_ = new UploadCommands(*editor_, statusLine_, this);
     livePreview_ = InstallLivePreview(*this, settings_, shell_);
@@ -270,6 +270,7 @@ void MainWindow::connectCommands() {
     // The output and help commands are made after the menus are connected:
     // each click reaches them anew.
     bind({a.buildHtmlAction}, [this] { preview_->showHtmlCode(); });
+    bind({a.insertIntoPageAction}, [this] { preview_->insertIntoSitePage(); });
     bind({a.previewAction}, [this] { preview_->previewInBrowser(); });
     bind({a.publishAction}, [this] { preview_->showPublishReport(); });
     bind({a.webBrowserAction}, [this] { preview_->chooseWebBrowser(); });
@@ -339,7 +340,8 @@ void MainWindow::installHintLine() {
         if (auto* w = findChild<QWidget*>(QLatin1String(name))) controls << w;
     controls << treePanel_ << designTreeWidget_ << designTreeWidget_->viewport();
     for (QToolButton* b : actions_->toolButtons()) controls << b;
-    controls << actions_->button(actions_->insertPicturesAction);
+    controls << actions_->button(actions_->insertPicturesAction)
+             << actions_->button(actions_->insertIntoPageAction);
     for (QWidget* w : controls) {
         w->setMouseTracking(true);
         w->installEventFilter(this);

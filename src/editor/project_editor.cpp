@@ -18,6 +18,7 @@
 #include "editor/main_actions.h"
 #include "editor/path_page.h"
 #include "editor/script_page.h"
+#include "editor/status_line.h"
 #include "platform/prompter.h"
 
 namespace marivel {
@@ -73,6 +74,10 @@ void ProjectEditor::connectWidgets() {
 
 QWidget* ProjectEditor::dialogParent() {
     return w_.window;
+}
+
+void ProjectEditor::showResult(const QString& text) {
+    w_.statusLine->showMessage(text);
 }
 
 QMenu* ProjectEditor::recentFilesMenu() const {

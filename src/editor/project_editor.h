@@ -161,6 +161,7 @@ public:
     SettingsStore& settingsStore() const override { return settings_; }
     Shell& systemShell() const override { return shell_; }
     QWidget* dialogParent() override;
+    void showResult(const QString& text) override;
     QMenu* recentFilesMenu() const override;
     bool runGuarded(const std::function<void()>& command) override;
 

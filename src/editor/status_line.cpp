@@ -35,6 +35,9 @@ void StatusLine::showHint(const QString& text) {
 }
 
 void StatusLine::setHint(const std::string& text) {
+    // A message of an earlier command covers the hint and the progress bar:
+    // the work that starts now is what the line tells.
+    clearMessage();
     hintText_->setText(toQt(text));
     hintText_->repaint();
 }

@@ -5,7 +5,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 
@@ -48,6 +52,31 @@ TEST(QtPrompterBoxes, EveryBoxShowsItsTextAsPlainText) {
             EXPECT_EQ(answer, Prompter::Answer::Cancel);  // OK/Cancel: Escape is Cancel
         }
     }
+}
+
+// A file named in the dialogs' start path is chosen already: Enter takes it,
+// a page that exists and a name to save under alike.
+TEST(QtPrompterFileDialogs, EnterTakesTheFileNamedInTheStartPath) {
+    QTemporaryDir dir;
+    QFile page(dir.filePath(QStringLiteral("index.html")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.close();
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget() : dialog, &enter);
+    });
+    user.start(20);
+    QtPrompter prompter;
+    const QString project = dir.filePath(QStringLiteral("slider.mvl"));
+    EXPECT_EQ(
+        prompter.openFile(nullptr, QStringLiteral("Page"), QStringLiteral("Pages (*.html)"), page.fileName()),
+        page.fileName());
+    EXPECT_EQ(prompter.saveFile(nullptr, QStringLiteral("Save"), QStringLiteral("Projects (*.mvl)"), project,
+                                false),
+              project);
 }
 
 }  // namespace
