@@ -141,9 +141,8 @@ TEST_F(DocumentTest, SeveralMovesUndoInTheOppositeOrderAndKeepNoNodes) {
         EXPECT_EQ(tips[std::size_t(i)], std::to_string(i));
     stack.redo();
     tips = Tips(document);
-    EXPECT_EQ(tips.front(), "5001");
-    EXPECT_EQ(tips[2], "1");
-    EXPECT_EQ(tips.back(), "0");
+    EXPECT_EQ((std::vector<std::string>{tips.front(), tips[2], tips.back()}),
+              (std::vector<std::string>{"5001", "1", "0"}));
 }
 
 // A move that also changed the block's level keeps the rest as a patch.

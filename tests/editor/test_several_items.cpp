@@ -232,8 +232,6 @@ TEST_F(SeveralItems, ADragTakesTheSelectedBlocksAlong) {
     EXPECT_EQ(view->blocksDraggedWith(b1), (QList<QTreeWidgetItem*>{b, d}));
     EXPECT_EQ(view->blocksDraggedWith(c), (QList<QTreeWidgetItem*>{c}));
     EXPECT_TRUE(view->blocksDraggedWith(root()).isEmpty());
-    pick({b1, b});
-    EXPECT_EQ(view->blocksDraggedWith(b1), (QList<QTreeWidgetItem*>{b}));
 }
 
 TEST_F(SeveralItems, NodesShowThePictureNameUnlessTheWarningCaptionAndTheChoiceIsKept) {
