@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSet>
 #include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <cmath>
@@ -60,8 +61,10 @@ bool DesignTreeWidget::canMove(const QList<QTreeWidgetItem*>& blocks, const QTre
     if (blocks.isEmpty() || !target) return false;
     for (const QTreeWidgetItem* node : blocks)
         if (!node || !node->parent()) return false;
+    // Asked at every move of the mouse, also with thousands of blocks.
+    const QSet<const QTreeWidgetItem*> moving(blocks.begin(), blocks.end());
     for (const QTreeWidgetItem* t = target; t; t = t->parent())
-        if (blocks.contains(t)) return false;
+        if (moving.contains(t)) return false;
     QTreeWidgetItem* parent =
         place == DropPlace::Into ? const_cast<QTreeWidgetItem*>(target) : target->parent();
     if (!parent) return false;
@@ -83,8 +86,9 @@ QTreeWidgetItem* DesignTreeWidget::nodeAfterDrop(const QList<QTreeWidgetItem*>& 
     QTreeWidgetItem* parent = target->parent();
     if (!parent) return nullptr;
     // After the target means before its next sibling that stays.
+    const QSet<const QTreeWidgetItem*> moving(blocks.begin(), blocks.end());
     for (int row = parent->indexOfChild(target) + 1; row < parent->childCount(); ++row)
-        if (!blocks.contains(parent->child(row))) return parent->child(row);
+        if (!moving.contains(parent->child(row))) return parent->child(row);
     return nullptr;
 }
 

@@ -229,6 +229,9 @@ TEST_F(SeveralItems, DroppedSelectionMovesEachBlockOnceInTreeOrder) {
 TEST_F(SeveralItems, ADragTakesTheSelectedBlocksAlong) {
     auto* view = static_cast<DesignTreeWidget*>(tree());
     pick({b, b1, d});
+    // Pressing a selected node, where a drag starts, keeps the selection.
+    QTest::mousePress(tree()->viewport(), Qt::LeftButton, {}, tree()->visualItemRect(b1).center());
+    ASSERT_EQ(tree()->currentItem(), b1);
     EXPECT_EQ(view->blocksDraggedWith(b1), (QList<QTreeWidgetItem*>{b, d}));
     EXPECT_EQ(view->blocksDraggedWith(c), (QList<QTreeWidgetItem*>{c}));
     EXPECT_TRUE(view->blocksDraggedWith(root()).isEmpty());
