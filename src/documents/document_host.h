@@ -50,6 +50,10 @@ public:
     // Selects the root node and arranges the page tabs for it; expandItems
     // opens every node so a project that was read shows all its items.
     virtual void showRoot(bool expandItems) = 0;
+    // Makes the node of item `item` (0: the first item) the current one, as a
+    // click on it would, and brings it into view; nothing for an item that is
+    // not there.
+    virtual void selectItem(int item) = 0;
 
     // --- the rest of the window ---------------------------------------------------
     virtual PublishingAgent& documentAgent() = 0;

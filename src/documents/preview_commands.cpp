@@ -3,8 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPlainTextEdit>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -234,9 +232,8 @@ void PreviewCommands::showPublishReport() {
     // The checks only tell; nothing they find stops a save.
     dialog.setChecks(
         CheckBeforePublishing(agent.AppletData, agent.Items, agent.ProjectFolder, agent.PreviewFolder()));
-    QWidget* window = host_.dialogParent();
     QObject::connect(&dialog, &PublishReportDialog::itemChosen, &dialog,
-                     [window](int item) { SelectDesignTreeNode(window, item + 1); });
+                     [this](int item) { host_.selectItem(item); });
     dialog.exec();
 }
 
@@ -244,18 +241,6 @@ void PreviewCommands::chooseWebBrowser() {
     BrowserChoiceDialog dialog(host_.settingsStore(), host_.prompts(), host_.systemShell(), browsers_,
                                host_.dialogParent());
     dialog.exec();
-}
-
-void SelectDesignTreeNode(QWidget* window, int node) {
-    auto* tree = window ? window->findChild<QTreeWidget*>(QStringLiteral("trvwDesignPanel")) : nullptr;
-    if (!tree || node < 0) return;
-    int index = 0;
-    for (QTreeWidgetItemIterator it(tree); *it; ++it, ++index) {
-        if (index != node) continue;
-        tree->setCurrentItem(*it);
-        tree->scrollToItem(*it);
-        return;
-    }
 }
 
 }  // namespace marivel

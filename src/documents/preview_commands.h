@@ -76,9 +76,4 @@ private:
     std::vector<std::string> divLines_;
 };
 
-// Makes node `node` (pre-order, the root 0) of the window's design tree the
-// current one, as a click on it would. The one place the documents reach
-// into the tree: the Publish report's checks go to their items this way.
-void SelectDesignTreeNode(QWidget* window, int node);
-
 }  // namespace marivel

@@ -5,7 +5,6 @@
 #ifdef MARIVEL_LIVE_PREVIEW
 #include <QAction>
 #include <QMenuBar>
-#include <QTreeWidget>
 
 #include "editor/main_actions.h"
 #include "editor/project_document.h"
@@ -63,10 +62,8 @@ LivePreviewDock* InstallLivePreview(MainWindow& window, SettingsStore& settings,
                      [&preview] { preview.projectChanged(What::Items); });
     QObject::connect(&document, &ProjectDocument::currentItemChanged, &preview,
                      &LivePreviewController::selectItem);
-    QObject::connect(&preview, &LivePreviewController::itemClicked, &window, [&window](int item) {
-        if (QTreeWidgetItem* node = window.editor().designTreeAdapter().item(item + 1))
-            window.treeWidget()->setCurrentItem(node);
-    });
+    QObject::connect(&preview, &LivePreviewController::itemClicked, &window,
+                     [&window](int item) { window.editor().selectItem(item); });
     return dock;
 #else
     (void)window;

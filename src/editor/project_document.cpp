@@ -127,19 +127,18 @@ void ProjectDocument::absorb(ProjectState now) {
 }
 
 bool ProjectDocument::record(ProjectState now, const std::string& caption, const std::string& mergeKey,
-                             const EditorView& before, const EditorView& after,
-                             std::optional<NodeMove> move) {
+                             const EditorView& before, const EditorView& after, std::vector<NodeMove> moves) {
     if (!differsVisibly(baseline_, now)) {
         absorb(std::move(now));
         return false;
     }
-    UndoStep step = makeStep(baseline_, now, move);
+    UndoStep step = makeStep(baseline_, now, moves);
     step.caption = caption;
     step.mergeKey = mergeKey;
     step.viewBefore = before;
     step.viewAfter = after;
     const bool structural =
-        bool(move) ||
+        !moves.empty() ||
         !std::equal(step.post.before.begin(), step.post.before.end(), step.post.after.begin(),
                     step.post.after.end(), [](const auto& a, const auto& b) { return a.depth == b.depth; });
     baseline_ = std::move(now);

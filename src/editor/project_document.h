@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "editor/undo_history.h"
 #include "model/program_folders.h"
@@ -73,11 +75,16 @@ public:
     // caption, unless no shown field differs, in which case now is taken
     // in without a step. A typed step with the same mergeKey as the newest
     // one folds into it; a fold that brings the field back to where the
-    // step began drops the step. move: the block the command moved, kept
-    // as a move rather than as the nodes between its two places. Answers
-    // whether a step was made or changed.
+    // step began drops the step. moves: the blocks the command moved, in
+    // the order it moved them, kept as moves rather than as the nodes
+    // between their places. Answers whether a step was made or changed.
     bool record(ProjectState now, const std::string& caption, const std::string& mergeKey,
-                const EditorView& before, const EditorView& after, std::optional<NodeMove> move = {});
+                const EditorView& before, const EditorView& after, std::vector<NodeMove> moves);
+    bool record(ProjectState now, const std::string& caption, const std::string& mergeKey,
+                const EditorView& before, const EditorView& after, std::optional<NodeMove> move = {}) {
+        return record(std::move(now), caption, mergeKey, before, after,
+                      move ? std::vector<NodeMove>{*move} : std::vector<NodeMove>{});
+    }
     // now becomes the baseline without a step (a change no user would call
     // an edit: computed fields, captions, expansion).
     void absorb(ProjectState now);

@@ -54,9 +54,8 @@ void ProjectEditor::connectWidgets() {
             [this] { run([this] { selectionSetChanged(); }); });
     connect(w_.tree, &DesignTreeWidget::mousePressed, this, [this] { run([this] { treeMousePressed(); }); });
     connect(w_.tree, &DesignTreeWidget::moveRequested, this,
-            [this](QTreeWidgetItem* node, QTreeWidgetItem* target, DesignTreeWidget::DropPlace place) {
-                run([&] { moveNode(node, target, place); });
-            });
+            [this](const QList<QTreeWidgetItem*>& nodes, QTreeWidgetItem* target,
+                   DesignTreeWidget::DropPlace place) { run([&] { moveNodes(nodes, target, place); }); });
     // Typing on a page makes the project modified while it differs from the
     // records, and no longer once it is typed back.
     connect(w_.scriptPage, &ScriptPage::modified, this, &ProjectEditor::pagesEdited);
@@ -206,6 +205,15 @@ void ProjectEditor::showRoot(bool expandItems) {
     updateItemCommands();
 }
 
+void ProjectEditor::selectItem(int item) {
+    QTreeWidgetItem* node = item >= 0 ? designTree_.item(item + 1) : nullptr;
+    if (!node) return;
+    // Made current without a click, it becomes the one selected node and
+    // the selection change runs for it as for a click.
+    w_.tree->setCurrentItem(node);
+    w_.tree->scrollToItem(node);
+}
+
 void ProjectEditor::insertItem() {
     EditStep step(*this, QStringLiteral("Insert"));
     SliderItem record = DocumentAgent::MakeNewItem();
@@ -285,7 +293,7 @@ void ProjectEditor::moveBlockBefore(int moving, int before, EditStep& step) {
 void ProjectEditor::moveItemUp() {
     EditStep step(*this, QStringLiteral("Move Up"));
     if (selectedBlocks().size() > 1) {
-        moveBlocks(true);
+        moveBlocks(true, step);
         return;
     }
     const int selected = selectedIndex();
@@ -297,7 +305,7 @@ void ProjectEditor::moveItemUp() {
 void ProjectEditor::moveItemDown() {
     EditStep step(*this, QStringLiteral("Move Down"));
     if (selectedBlocks().size() > 1) {
-        moveBlocks(false);
+        moveBlocks(false, step);
         return;
     }
     const int selected = selectedIndex();

@@ -7,7 +7,6 @@
 #include <QStringList>
 #include <QUrl>
 #include <functional>
-#include <optional>
 #include <vector>
 
 #include "documents/document_host.h"
@@ -89,13 +88,15 @@ public:
         EditStep(const EditStep&) = delete;
         EditStep& operator=(const EditStep&) = delete;
         // The command moved a block of nodes: the step keeps the move.
-        void setMove(const NodeMove& move) { move_ = move; }
+        void setMove(const NodeMove& move) { moves_ = {move}; }
+        // One more block moved, after those before it.
+        void addMove(const NodeMove& move) { moves_.push_back(move); }
 
     private:
         ProjectEditor& editor_;
         QString caption_;
         EditorView before_;
-        std::optional<NodeMove> move_;
+        std::vector<NodeMove> moves_;
     };
     // Undo and Redo of the Edit menu. Each commits the pages first.
     void undo();
@@ -114,6 +115,13 @@ public:
     // Moves node with its subtree before or after target, or to be its last
     // child, as one undo step: what dropping a dragged node does.
     void moveNode(QTreeWidgetItem* node, QTreeWidgetItem* target, DesignTreeWidget::DropPlace place);
+    // Moves several nodes, each with its subtree, to stand side by side in
+    // tree order before or after target, or as its last children, as one
+    // undo step: what dropping a dragged selection does. A node whose
+    // ancestor is among them goes with that ancestor; one node left moves as
+    // moveNode moves it. The nodes stay selected.
+    void moveNodes(const QList<QTreeWidgetItem*>& nodes, QTreeWidgetItem* target,
+                   DesignTreeWidget::DropPlace place);
     void updateItemCommands();
     void loadItemPage(int index);
 
@@ -156,6 +164,7 @@ public:
     void reduceTreeToRoot() override { resetTree(); }
     void resumeTreeEvents() override { suppressTreeEvents_ = false; }
     void showRoot(bool expandItems) override;
+    void selectItem(int item) override;
     PublishingAgent& documentAgent() override { return document_.agent(); }
     Prompter& prompts() const override { return prompter_; }
     SettingsStore& settingsStore() const override { return settings_; }
@@ -197,7 +206,9 @@ private:
     bool applySharedFields();
     void reselect(const QList<QTreeWidgetItem*>& nodes, QTreeWidgetItem* current);
     void deleteBlocks(const std::vector<int>& blocks);
-    void moveBlocks(bool up);
+    void moveBlocks(bool up, EditStep& step);
+    // nodes without those inside another of them, in tree order.
+    QList<QTreeWidgetItem*> outermostInTreeOrder(const QList<QTreeWidgetItem*>& nodes) const;
     void treeMousePressed();
     void updatePageTabs();
     void moveBlockBefore(int moving, int before, EditStep& step);

@@ -1,9 +1,10 @@
 // Several items selected at once: the fields they share on the item page,
-// and Delete and Move acting on the selected blocks.
+// and Delete, Move and drops acting on the selected blocks.
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/item_page.h"
@@ -38,11 +39,22 @@ QList<QTreeWidgetItem*> ProjectEditor::selectedItemNodes() const {
 
 std::vector<int> ProjectEditor::selectedBlocks() const {
     std::vector<int> blocks;
-    for (QTreeWidgetItem* node : selectedItemNodes()) {
-        bool inner = false;
-        for (QTreeWidgetItem* p = node->parent(); p && p->parent() && !inner; p = p->parent())
-            inner = p->isSelected();
-        if (!inner) blocks.push_back(indexOf(node));
+    for (QTreeWidgetItem* node : w_.tree->selectedBlocks()) blocks.push_back(indexOf(node));
+    return blocks;
+}
+
+QList<QTreeWidgetItem*> ProjectEditor::outermostInTreeOrder(const QList<QTreeWidgetItem*>& nodes) const {
+    std::vector<std::pair<int, QTreeWidgetItem*>> ordered;
+    for (QTreeWidgetItem* node : nodes)
+        if (const int at = indexOf(node); at >= 0) ordered.emplace_back(at, node);
+    std::sort(ordered.begin(), ordered.end());
+    QList<QTreeWidgetItem*> blocks;
+    // In tree order a node inside a block comes before the block's end.
+    int end = 0;
+    for (const auto& [at, node] : ordered) {
+        if (at < end) continue;
+        blocks << node;
+        end = at + designTree_.subtreeSize(at);
     }
     return blocks;
 }
@@ -150,7 +162,7 @@ void ProjectEditor::deleteBlocks(const std::vector<int>& blocks) {
 // Each block changes place with its neighbouring sibling, as Move Up and
 // Move Down do for one; a block whose neighbour is a selected block that
 // could not move stays too, so the selection keeps its order.
-void ProjectEditor::moveBlocks(bool up) {
+void ProjectEditor::moveBlocks(bool up, EditStep& step) {
     const QList<QTreeWidgetItem*> selected = w_.tree->selectedItems();
     QTreeWidgetItem* current = w_.tree->currentItem();
     std::vector<QTreeWidgetItem*> order;
@@ -166,11 +178,62 @@ void ProjectEditor::moveBlocks(bool up) {
         }
         const int moving = up ? b : n;
         const int before = up ? n : b;
-        agent_.MoveItems(moving - 1, designTree_.subtreeSize(moving), before - 1);
+        const int size = designTree_.subtreeSize(moving);
+        agent_.MoveItems(moving - 1, size, before - 1);
+        step.addMove({std::size_t(moving - 1), std::size_t(size), std::size_t(before - 1)});
         StructuralEdit edit(*this);
         designTree_.moveBefore(moving, before);
     }
     reselect(selected, current);
+    updateItemCommands();
+}
+
+// Each block in turn goes to stand just before the node that is to follow
+// them all: blocks taken from above the drop place shift nothing, and the
+// blocks end side by side in the order they had. Each is one move of its
+// records, so the step keeps moves, not the nodes between.
+void ProjectEditor::moveNodes(const QList<QTreeWidgetItem*>& nodes, QTreeWidgetItem* target,
+                              DesignTreeWidget::DropPlace place) {
+    const QList<QTreeWidgetItem*> blocks = outermostInTreeOrder(nodes);
+    if (blocks.size() <= 1) {
+        moveNode(blocks.value(0), target, place);
+        return;
+    }
+    EditStep step(*this, QStringLiteral("Move"));
+    if (!DesignTreeWidget::canMove(blocks, target, place)) return;
+    QTreeWidgetItem* parent = place == DesignTreeWidget::DropPlace::Into ? target : target->parent();
+    QTreeWidgetItem* following = DesignTreeWidget::nodeAfterDrop(blocks, target, place);
+    const QList<QTreeWidgetItem*> selected = w_.tree->selectedItems();
+    QTreeWidgetItem* current = w_.tree->currentItem();
+    if (!current) current = blocks.front();
+    std::vector<int> depths;
+    for (QTreeWidgetItem* block : blocks) depths.push_back(designTree_.depth(indexOf(block)));
+    for (QTreeWidgetItem* block : blocks) {
+        const int from = indexOf(block);
+        const int size = designTree_.subtreeSize(from);
+        int row = following ? parent->indexOfChild(following) : parent->childCount();
+        // The row counts the siblings without the moving block.
+        if (block->parent() == parent && parent->indexOfChild(block) < row) --row;
+        int to;
+        {
+            StructuralEdit edit(*this);
+            designTree_.moveSubtree(block, parent, row);
+            to = indexOf(block);
+        }
+        if (to == from) continue;
+        agent_.MoveItems(from - 1, size, to - 1);
+        step.addMove({std::size_t(from - 1), std::size_t(size), std::size_t(to - 1)});
+    }
+    // Blocks that changed parents changed depth: their levels follow the tree.
+    for (std::size_t i = 0; i < depths.size(); ++i) {
+        const int at = indexOf(blocks[qsizetype(i)]);
+        if (designTree_.depth(at) == depths[i]) continue;
+        const int end = at + designTree_.subtreeSize(at);
+        for (int k = at; k < end; ++k)
+            agent_.Items[size_t(k - 1)].Level = std::to_string(designTree_.depth(k) - 1);
+    }
+    reselect(selected, current);
+    document_.setCurrentItem(indexOf(current) - 1);
     updateItemCommands();
 }
 

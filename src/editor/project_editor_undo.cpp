@@ -35,7 +35,7 @@ ProjectEditor::EditStep::~EditStep() {
             return;
         }
         editor_.document_.record(editor_.captureProject(), fromQt(caption_), std::string(), before_,
-                                 editor_.currentView(), move_);
+                                 editor_.currentView(), moves_);
     } catch (...) {
     }
 }

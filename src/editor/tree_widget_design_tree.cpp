@@ -10,9 +10,12 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSet>
+#include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "model/error.h"
 #include "platform/local_text.h"
@@ -52,8 +55,65 @@ bool DesignTreeWidget::canMove(const QTreeWidgetItem* node, const QTreeWidgetIte
     return false;
 }
 
-DesignTreeWidget::DropTarget DesignTreeWidget::dropTargetAt(const QTreeWidgetItem* node,
-                                                            const QPoint& position) const {
+bool DesignTreeWidget::canMove(const QList<QTreeWidgetItem*>& blocks, const QTreeWidgetItem* target,
+                               DropPlace place) {
+    if (blocks.size() == 1) return canMove(blocks.front(), target, place);
+    if (blocks.isEmpty() || !target) return false;
+    for (const QTreeWidgetItem* node : blocks)
+        if (!node || !node->parent()) return false;
+    // Asked at every move of the mouse, also with thousands of blocks.
+    const QSet<const QTreeWidgetItem*> moving(blocks.begin(), blocks.end());
+    for (const QTreeWidgetItem* t = target; t; t = t->parent())
+        if (moving.contains(t)) return false;
+    QTreeWidgetItem* parent =
+        place == DropPlace::Into ? const_cast<QTreeWidgetItem*>(target) : target->parent();
+    if (!parent) return false;
+    // Blocks that already stand side by side, in order, just before the
+    // node that would follow them stay where they are: no move.
+    QTreeWidgetItem* following = nodeAfterDrop(blocks, const_cast<QTreeWidgetItem*>(target), place);
+    const int end = following ? parent->indexOfChild(following) : parent->childCount();
+    const int first = end - int(blocks.size());
+    if (first < 0) return true;
+    for (int i = 0; i < int(blocks.size()); ++i)
+        if (parent->child(first + i) != blocks[i]) return true;
+    return false;
+}
+
+QTreeWidgetItem* DesignTreeWidget::nodeAfterDrop(const QList<QTreeWidgetItem*>& blocks,
+                                                 QTreeWidgetItem* target, DropPlace place) {
+    if (!target || place == DropPlace::Into) return nullptr;
+    if (place == DropPlace::Before) return target;
+    QTreeWidgetItem* parent = target->parent();
+    if (!parent) return nullptr;
+    // After the target means before its next sibling that stays.
+    const QSet<const QTreeWidgetItem*> moving(blocks.begin(), blocks.end());
+    for (int row = parent->indexOfChild(target) + 1; row < parent->childCount(); ++row)
+        if (!moving.contains(parent->child(row))) return parent->child(row);
+    return nullptr;
+}
+
+QList<QTreeWidgetItem*> DesignTreeWidget::selectedBlocks() const {
+    QList<QTreeWidgetItem*> blocks;
+    if (topLevelItemCount() == 0) return blocks;
+    for (QTreeWidgetItemIterator it(topLevelItem(0), QTreeWidgetItemIterator::Selected); *it; ++it) {
+        QTreeWidgetItem* node = *it;
+        bool inner = !node->parent();
+        for (const QTreeWidgetItem* p = node->parent(); p && p->parent() && !inner; p = p->parent())
+            inner = p->isSelected();
+        if (!inner) blocks << node;
+    }
+    return blocks;
+}
+
+QList<QTreeWidgetItem*> DesignTreeWidget::blocksDraggedWith(QTreeWidgetItem* node) const {
+    if (!node || !node->parent()) return {};
+    // A node of a selection drags the selection; a node inside a selected
+    // block drags that block.
+    if (node->isSelected() && selectedItems().size() > 1) return selectedBlocks();
+    return {node};
+}
+
+DesignTreeWidget::DropTarget DesignTreeWidget::placeAt(const QPoint& position) const {
     QTreeWidgetItem* over = itemAt(position);
     if (!over) return {};
     const QRect row = visualItemRect(over);
@@ -64,12 +124,46 @@ DesignTreeWidget::DropTarget DesignTreeWidget::dropTargetAt(const QTreeWidgetIte
         place = DropPlace::Before;
     else if (row.bottom() - position.y() < margin)
         place = DropPlace::After;
-    if (!canMove(node, over, place)) return {};
     return {over, place};
 }
 
+DesignTreeWidget::DropTarget DesignTreeWidget::dropTargetAt(const QTreeWidgetItem* node,
+                                                            const QPoint& position) const {
+    const DropTarget at = placeAt(position);
+    if (!canMove(node, at.node, at.place)) return {};
+    return at;
+}
+
+DesignTreeWidget::DropTarget DesignTreeWidget::dropTargetAt(const QList<QTreeWidgetItem*>& blocks,
+                                                            const QPoint& position) const {
+    const DropTarget at = placeAt(position);
+    if (!canMove(blocks, at.node, at.place)) return {};
+    return at;
+}
+
 bool DesignTreeWidget::isOwnDrag(const QDropEvent* event) const {
-    return dragged_ && event->source() == this;
+    return !dragged_.isEmpty() && event->source() == this;
+}
+
+QPixmap DesignTreeWidget::dragPicture(const QList<QTreeWidgetItem*>& blocks, QPoint& hotSpot) const {
+    const QRect shown = viewport()->rect();
+    QRect area;
+    QList<QRect> rows;
+    for (QTreeWidgetItem* node : blocks) {
+        const QRect row = visualItemRect(node);
+        if (!row.intersects(shown)) continue;
+        rows << row;
+        area |= row;
+    }
+    hotSpot = viewport()->mapFromGlobal(QCursor::pos()) - area.topLeft();
+    if (area.isEmpty()) return {};
+    const qreal ratio = viewport()->devicePixelRatioF();
+    QPixmap picture(area.size() * ratio);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    for (const QRect& row : rows) painter.drawPixmap(row.topLeft() - area.topLeft(), viewport()->grab(row));
+    return picture;
 }
 
 // The drag carries the view's own data; the move itself is made by whoever
@@ -78,14 +172,23 @@ void DesignTreeWidget::startDrag(Qt::DropActions /*supportedActions*/) {
     QTreeWidgetItem* node = currentItem();
     if (!node || !node->parent()) return;  // the root stays where it is
     auto* drag = new QDrag(this);
-    drag->setMimeData(model()->mimeData({currentIndex()}));
-    // The row under the mouse travels with it, as the view's own drags show.
-    const QRect row = visualItemRect(node);
-    drag->setPixmap(viewport()->grab(row));
-    drag->setHotSpot(viewport()->mapFromGlobal(QCursor::pos()) - row.topLeft());
-    dragged_ = node;
+    dragged_ = blocksDraggedWith(node);
+    if (dragged_.size() > 1) {
+        QModelIndexList rows;
+        for (QTreeWidgetItem* block : std::as_const(dragged_)) rows << indexFromItem(block);
+        drag->setMimeData(model()->mimeData(rows));
+        QPoint hotSpot;
+        drag->setPixmap(dragPicture(dragged_, hotSpot));
+        drag->setHotSpot(hotSpot);
+    } else {
+        drag->setMimeData(model()->mimeData({indexFromItem(dragged_.front())}));
+        // The row under the mouse travels with it, as the view's own drags show.
+        const QRect row = visualItemRect(dragged_.front());
+        drag->setPixmap(viewport()->grab(row));
+        drag->setHotSpot(viewport()->mapFromGlobal(QCursor::pos()) - row.topLeft());
+    }
     drag->exec(Qt::MoveAction, Qt::MoveAction);
-    dragged_ = nullptr;
+    dragged_.clear();
 }
 
 void DesignTreeWidget::keyPressEvent(QKeyEvent* event) {
@@ -250,7 +353,8 @@ void DesignTreeWidget::dropEvent(QDropEvent* event) {
     }
     event->setDropAction(Qt::MoveAction);
     event->accept();
-    emit moveRequested(dragged_, target.node, target.place);
+    const QList<QTreeWidgetItem*> blocks = dragged_;
+    emit moveRequested(blocks, target.node, target.place);
 }
 
 void DesignTreeWidget::paintEvent(QPaintEvent* event) {

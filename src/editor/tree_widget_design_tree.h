@@ -25,11 +25,14 @@ namespace marivel {
 // current one, which runs the selection change as any other move does.
 //
 // A node can be dragged inside the tree, with its whole subtree, to stand
-// before or after another node or to become its last child; the widget only
-// finds where a drop would go and asks the main window (moveRequested) to
-// make the move on the tree and the item list together. Files dragged in
-// from a file manager are reported by filesDropped; other drags that come
-// from elsewhere go to the widget's ordinary handling.
+// before or after another node or to become its last child. Dragging one of
+// several selected nodes drags them all, as a file manager does: each
+// selected node whose ancestors are not selected goes with its subtree, and
+// they land side by side in tree order. The widget only finds where a drop
+// would go and asks the main window (moveRequested) to make the move on the
+// tree and the item list together. Files dragged in from a file manager are
+// reported by filesDropped; other drags that come from elsewhere go to the
+// widget's ordinary handling.
 class DesignTreeWidget final : public QTreeWidget {
     Q_OBJECT
 public:
@@ -60,16 +63,38 @@ public:
     // node's own subtree, never beside the root, and never where the node
     // already stands.
     static bool canMove(const QTreeWidgetItem* node, const QTreeWidgetItem* target, DropPlace place);
+    // The same for several blocks (outermost nodes in tree order, see
+    // selectedBlocks): never into or beside one of them or their
+    // descendants, and never where they already stand side by side. One
+    // block is judged as canMove for one node judges it.
+    static bool canMove(const QList<QTreeWidgetItem*>& blocks, const QTreeWidgetItem* target,
+                        DropPlace place);
+    // The node that follows the moved blocks among their new siblings once
+    // they are dropped, or nullptr when they become the last children: the
+    // place is found in the tree without them, so blocks taken from above
+    // the target do not shift it.
+    static QTreeWidgetItem* nodeAfterDrop(const QList<QTreeWidgetItem*>& blocks, QTreeWidgetItem* target,
+                                          DropPlace place);
     // Where node would go if dropped at position (viewport coordinates): the
     // top and bottom edge of a row mean before and after it, the middle into
     // it, as the view draws its drop indicator.
     DropTarget dropTargetAt(const QTreeWidgetItem* node, const QPoint& position) const;
+    DropTarget dropTargetAt(const QList<QTreeWidgetItem*>& blocks, const QPoint& position) const;
+    // The selected nodes below the root whose ancestors are not selected, in
+    // tree order: what Delete, Move and a drag of the selection act on.
+    QList<QTreeWidgetItem*> selectedBlocks() const;
+    // What a drag that starts at node takes along: the selected blocks when
+    // node is one of several selected nodes, else node alone; nothing for
+    // the root.
+    QList<QTreeWidgetItem*> blocksDraggedWith(QTreeWidgetItem* node) const;
 
 signals:
     void mousePressed();
     // Files from outside were dropped (see FileDrop).
     void filesDropped(const QList<QUrl>& urls, QTreeWidgetItem* parent, int row);
-    void moveRequested(QTreeWidgetItem* node, QTreeWidgetItem* target, DesignTreeWidget::DropPlace place);
+    // The blocks dragged (one node, or the selected blocks) were dropped.
+    void moveRequested(const QList<QTreeWidgetItem*>& blocks, QTreeWidgetItem* target,
+                       DesignTreeWidget::DropPlace place);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -95,8 +120,15 @@ private:
     std::optional<QRect> fileDropMark_;
 
     bool isOwnDrag(const QDropEvent* event) const;
+    // Where the view's drop indicator stands at position: the row and
+    // whether its edge or its middle.
+    DropTarget placeAt(const QPoint& position) const;
+    // The rows of blocks that are in view, as one picture that follows the
+    // mouse.
+    QPixmap dragPicture(const QList<QTreeWidgetItem*>& blocks, QPoint& hotSpot) const;
 
-    QTreeWidgetItem* dragged_ = nullptr;  // the node of a drag started here, while it runs
+    // The blocks of a drag started here, while it runs.
+    QList<QTreeWidgetItem*> dragged_;
 };
 
 // DesignTree over a QTreeWidget. Absolute indexes (pre-order positions, root

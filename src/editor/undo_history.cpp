@@ -154,7 +154,8 @@ void applyMove(std::vector<NodeRecord>& nodes, const NodeMove& move) {
 }
 
 std::size_t UndoStep::bytes() const {
-    std::size_t total = sizeof(UndoStep) + bytesOf(caption) + bytesOf(mergeKey);
+    std::size_t total =
+        sizeof(UndoStep) + moves.capacity() * sizeof(NodeMove) + bytesOf(caption) + bytesOf(mergeKey);
     for (const NodePatch* patch : {&pre, &post}) total += bytesOf(patch->before) + bytesOf(patch->after);
     for (const auto& field : kAppletFieldTable)
         total += bytesOf(appletBefore.*field.member) + bytesOf(appletAfter.*field.member);
@@ -165,16 +166,16 @@ bool UndoStep::changesNothing() const {
     auto unchanged = [](const NodePatch& p) {
         return std::equal(p.before.begin(), p.before.end(), p.after.begin(), p.after.end(), sameNode);
     };
-    return !move && appletBefore == appletAfter && unchanged(pre) && unchanged(post);
+    return moves.empty() && appletBefore == appletAfter && unchanged(pre) && unchanged(post);
 }
 
-UndoStep makeStep(const ProjectState& before, const ProjectState& now, std::optional<NodeMove> move) {
+UndoStep makeStep(const ProjectState& before, const ProjectState& now, const std::vector<NodeMove>& moves) {
     UndoStep step;
-    if (move) {
+    if (!moves.empty()) {
         std::vector<NodeRecord> moved = before.nodes;
-        applyMove(moved, *move);
+        for (const NodeMove& move : moves) applyMove(moved, move);
         step.post = patchBetween(moved, now.nodes);
-        step.move = move;
+        step.moves = moves;
     } else {
         step.post = patchBetween(before.nodes, now.nodes);
     }
@@ -186,7 +187,7 @@ UndoStep makeStep(const ProjectState& before, const ProjectState& now, std::opti
 }
 
 bool foldInto(UndoStep& step, const UndoStep& later) {
-    if (step.move || later.move || !step.pre.before.empty() || !step.pre.after.empty() ||
+    if (!step.moves.empty() || !later.moves.empty() || !step.pre.before.empty() || !step.pre.after.empty() ||
         !later.pre.before.empty() || !later.pre.after.empty())
         return false;
     // Where the step starts matters as much as how long it is: the same key
@@ -203,14 +204,15 @@ bool foldInto(UndoStep& step, const UndoStep& later) {
 
 AppliedStep applyStep(ProjectState& state, const UndoStep& step, bool forward) {
     auto& nodes = state.nodes;
-    bool structural = bool(step.move);
+    bool structural = !step.moves.empty();
     if (forward) {
         structural = applyPatch(nodes, step.pre, true) || structural;
-        if (step.move) applyMove(nodes, *step.move);
+        for (const NodeMove& move : step.moves) applyMove(nodes, move);
         structural = applyPatch(nodes, step.post, true) || structural;
     } else {
         structural = applyPatch(nodes, step.post, false) || structural;
-        if (step.move) applyMove(nodes, step.move->inverse());
+        for (auto move = step.moves.rbegin(); move != step.moves.rend(); ++move)
+            applyMove(nodes, move->inverse());
         structural = applyPatch(nodes, step.pre, false) || structural;
     }
     state.applet = forward ? step.appletAfter : step.appletBefore;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,20 +73,22 @@ struct NodePatch {
 // One undo step. It keeps only what it changed, so a one-field edit costs
 // one record whatever the size of the project: the run of nodes between the
 // longest common head and tail of the node lists before and after, and the
-// slider record. A move keeps the move itself, not the nodes between its
-// two places (dragging the first of 10,000 items below the last would
+// slider record. A move keeps the moves themselves, not the nodes between
+// their places (dragging the first of 10,000 items below the last would
 // otherwise keep all of them twice), and a patch for what else changed
-// (levels of a block that changed parents, a target node that opened).
+// (levels of blocks that changed parents, a target node that opened).
+// Several blocks dragged at once are one move each, in the order made.
 //
-// Forward: `pre` (in the coordinates before the move), then the move, then
-// `post`. Backward in the opposite order. `pre` only grows when a change
-// that is no step is taken in before the step (see absorbBefore).
+// Forward: `pre` (in the coordinates before the moves), then the moves in
+// order, then `post`. Backward in the opposite order, each move inverted.
+// `pre` only grows when a change that is no step is taken in before the
+// step (see absorbBefore).
 struct UndoStep {
     std::string caption;
     // Typed steps of one field carry the same key and fold into one.
     std::string mergeKey;
     NodePatch pre;
-    std::optional<NodeMove> move;
+    std::vector<NodeMove> moves;
     NodePatch post;
     SliderSettings appletBefore, appletAfter;
     bool rootExpandedBefore = true, rootExpandedAfter = true;
@@ -99,9 +100,11 @@ struct UndoStep {
     bool changesNothing() const;
 };
 
-// The step from `before` to `now`; move, when the command knows it moved a
-// block, is kept as such and the patch covers the rest.
-UndoStep makeStep(const ProjectState& before, const ProjectState& now, std::optional<NodeMove> move);
+// The step from `before` to `now`; moves, when the command knows it moved
+// blocks (each in the coordinates the one before it left), are kept as such
+// and the patch covers the rest.
+UndoStep makeStep(const ProjectState& before, const ProjectState& now,
+                  const std::vector<NodeMove>& moves = {});
 
 // Folds `later` (a typed edit of the same field following `step` directly)
 // into step: false when the two do not cover the same run of nodes, in which

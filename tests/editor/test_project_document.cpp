@@ -124,6 +124,27 @@ TEST_F(DocumentTest, AMoveKeepsTheMoveNotTheNodesBetween) {
     EXPECT_EQ(tips.back(), "0");
 }
 
+// Blocks dragged together are moves made one after the other: Undo takes
+// them back in the opposite order, and the step keeps no nodes.
+TEST_F(DocumentTest, SeveralMovesUndoInTheOppositeOrderAndKeepNoNodes) {
+    constexpr int kItems = 10000;
+    document.resetHistory(Nodes(kItems));
+    ProjectState moved = document.baseline();
+    const std::vector<NodeMove> moves{{0, 1, kItems - 1}, {5000, 2, 0}};
+    for (const NodeMove& move : moves) applyMove(moved.nodes, move);
+    document.record(moved, "Move", {}, {}, {}, moves);
+    EXPECT_LT(document.historyBytes(), std::size_t(4096));
+    ASSERT_EQ(document.baseline().nodes.front().item.ToolTip, "5001");
+    stack.undo();
+    std::vector<std::string> tips = Tips(document);
+    for (int i : {0, 1, 4999, 5000, 5001, 5002, kItems - 1})
+        EXPECT_EQ(tips[std::size_t(i)], std::to_string(i));
+    stack.redo();
+    tips = Tips(document);
+    EXPECT_EQ((std::vector<std::string>{tips.front(), tips[2], tips.back()}),
+              (std::vector<std::string>{"5001", "1", "0"}));
+}
+
 // A move that also changed the block's level keeps the rest as a patch.
 TEST_F(DocumentTest, AMoveIntoAnotherParentUndoesItsLevelsToo) {
     document.resetHistory(Nodes(4));

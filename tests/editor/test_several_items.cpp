@@ -11,6 +11,7 @@
 
 #include "editor/editor_fixture.h"
 #include "editor/item_decorations.h"
+#include "editor/project_document.h"
 #include "platform/typed_settings.h"
 
 namespace marivel::test {
@@ -34,6 +35,8 @@ protected:
         d = add(root(), "D");
         const char* links[] = {"x", "y", "", "x", "x"};
         for (size_t i = 0; i < items().size(); ++i) items()[i].Link = links[i];
+        // Each build is a new project: its history starts from it.
+        form->document().setHistoryPending();
         form->editor().clearModified();
         tree()->setFocus();
     }
@@ -146,6 +149,92 @@ TEST_F(SeveralItems, DeleteAndMoveActOnEachSelectedBlockOnce) {
             EXPECT_EQ(itemNames(), (Names{"A", "B", "B1", "C", "D"}));
         }
     }
+}
+
+// Dropping a dragged selection: every block lands side by side in tree
+// order, the place counted without the blocks; one undo step, exactly.
+TEST_F(SeveralItems, DroppedSelectionMovesEachBlockOnceInTreeOrder) {
+    using Place = DesignTreeWidget::DropPlace;
+    struct Row {
+        const char* what;
+        Names picked;
+        const char* target;
+        Place place;
+        Names after;  // empty: refused
+        std::vector<int> depths;
+    };
+    const Row rows[] = {
+        {"apart, below", {"A", "C"}, "D", Place::After, {"B", "B1", "D", "A", "C"}, {1, 2, 1, 1, 1}},
+        {"apart, above", {"B", "D"}, "A", Place::Before, {"B", "B1", "D", "A", "C"}, {1, 2, 1, 1, 1}},
+        {"taken from above", {"A", "C"}, "D", Place::Before, {"B", "B1", "A", "C", "D"}, {1, 2, 1, 1, 1}},
+        {"both above", {"A", "B"}, "C", Place::After, {"C", "A", "B", "B1", "D"}, {1, 1, 1, 2, 1}},
+        {"after the next one", {"A", "C"}, "B", Place::After, {"B", "B1", "A", "C", "D"}, {1, 2, 1, 1, 1}},
+        {"a parent with its child",
+         {"B1", "B", "D"},
+         "A",
+         Place::Before,
+         {"B", "B1", "D", "A", "C"},
+         {1, 2, 1, 1, 1}},
+        {"into a leaf", {"D", "A"}, "C", Place::Into, {"B", "B1", "C", "A", "D"}, {1, 2, 1, 2, 2}},
+        {"into a child", {"A", "C"}, "B1", Place::Into, {"B", "B1", "A", "C", "D"}, {1, 2, 3, 3, 1}},
+        {"onto a picked one", {"A", "C"}, "C", Place::Into, {}, {}},
+        {"into a picked block", {"B", "D"}, "B1", Place::Into, {}, {}},
+        {"where they stand", {"B", "C"}, "A", Place::After, {}, {}},
+    };
+    const Names before{"A", "B", "B1", "C", "D"};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        build();
+        QList<QTreeWidgetItem*> picked;
+        for (const std::string& name : row.picked) picked << node(name);
+        tree()->setCurrentItem(picked.front());
+        for (QTreeWidgetItem* n : picked) n->setSelected(true);
+        const int steps = form->document().undoStack().count();
+        const bool refused = row.after.empty();
+        auto* view = static_cast<DesignTreeWidget*>(tree());
+        EXPECT_EQ(
+            DesignTreeWidget::canMove(view->blocksDraggedWith(picked.front()), node(row.target), row.place),
+            !refused);
+        form->editor().moveNodes(picked, node(row.target), row.place);
+        EXPECT_EQ(form->document().undoStack().count(), steps + (refused ? 0 : 1));
+        if (refused) {
+            EXPECT_EQ(itemNames(), before);
+            continue;
+        }
+        EXPECT_EQ(itemNames(), row.after);
+        EXPECT_EQ(treeNames(), row.after);
+        std::vector<int> depths;
+        for (int i = 1; i < nodes().count(); ++i) depths.push_back(nodes().depth(i));
+        EXPECT_EQ(depths, row.depths);
+        for (size_t i = 0; i < items().size(); ++i)
+            EXPECT_EQ(items()[i].Level, std::to_string(depths[i] - 1));
+        EXPECT_EQ(tree()->selectedItems().size(), qsizetype(picked.size()));
+        EXPECT_TRUE(form->editor().isModified());
+        actions().undoAction->trigger();
+        EXPECT_EQ(treeNames(), before);
+        EXPECT_EQ(levels(), (Names{"0", "0", "1", "0", "0"}));
+        EXPECT_FALSE(form->editor().isModified());
+        actions().redoAction->trigger();
+        EXPECT_EQ(itemNames(), row.after);
+    }
+    // The step keeps the moves, not the nodes between them.
+    build();
+    const std::size_t bytes = form->document().historyBytes();
+    form->editor().moveNodes({a, c}, d, Place::After);
+    EXPECT_LT(form->document().historyBytes() - bytes, sizeof(UndoStep) + sizeof(NodeRecord));
+}
+
+// A drag takes the selection along only from one of its nodes, and a node
+// inside a selected block drags that block.
+TEST_F(SeveralItems, ADragTakesTheSelectedBlocksAlong) {
+    auto* view = static_cast<DesignTreeWidget*>(tree());
+    pick({b, b1, d});
+    // Pressing a selected node, where a drag starts, keeps the selection.
+    QTest::mousePress(tree()->viewport(), Qt::LeftButton, {}, tree()->visualItemRect(b1).center());
+    ASSERT_EQ(tree()->currentItem(), b1);
+    EXPECT_EQ(view->blocksDraggedWith(b1), (QList<QTreeWidgetItem*>{b, d}));
+    EXPECT_EQ(view->blocksDraggedWith(c), (QList<QTreeWidgetItem*>{c}));
+    EXPECT_TRUE(view->blocksDraggedWith(root()).isEmpty());
 }
 
 TEST_F(SeveralItems, NodesShowThePictureNameUnlessTheWarningCaptionAndTheChoiceIsKept) {
