@@ -9,12 +9,15 @@ set(MARIVEL_TEST_CACHE_HOME ${CMAKE_BINARY_DIR}/test-cache)
 # (a failure's backtrace still names file and line) but not the full debug
 # information, which costs a third more compile time; and the Qt ones parse
 # the widget and GoogleTest headers once per program instead of once per file.
-function(marivel_lighter_test_build target qt)
+function(marivel_lighter_test_build target qt libs)
   target_compile_options(${target} PRIVATE $<$<CONFIG:RelWithDebInfo>:-g1>)
   if(qt)
-    target_precompile_headers(${target} PRIVATE
-      <gtest/gtest.h> <QApplication> <QLineEdit> <QTest> <QTimer> <QWidget>
+    set(headers <gtest/gtest.h> <QApplication> <QLineEdit> <QTimer> <QWidget>
       <filesystem> <functional> <string> <vector>)
+    if("Qt6::Test" IN_LIST libs)
+      list(APPEND headers <QTest>)
+    endif()
+    target_precompile_headers(${target} PRIVATE ${headers})
   endif()
 endfunction()
 
@@ -31,7 +34,7 @@ function(marivel_add_test)
     target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock marivel_warnings)
   endif()
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
-  marivel_lighter_test_build(${T_NAME} ${T_QT})
+  marivel_lighter_test_build(${T_NAME} "${T_QT}" "${T_LIBS}")
   add_dependencies(${T_NAME} marivel_program_files)
   if(T_QT)
     set(env "QT_QPA_PLATFORM=offscreen")
