@@ -310,6 +310,7 @@ TEST(CloseWhenServerIsDoneTest, WaitsForTheServerButNotForever) {
         ASSERT_EQ(::send(client, file.data(), file.size(), 0), static_cast<ssize_t>(file.size()));
         std::string received;
         ssize_t last = 0;
+        int error = 0;
         std::thread peer([&] {
             // By now a socket closed at once is gone.
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -319,13 +320,14 @@ TEST(CloseWhenServerIsDoneTest, WaitsForTheServerButNotForever) {
             char buffer[4096];
             while ((last = ::recv(server, buffer, sizeof buffer, 0)) > 0)
                 received.append(buffer, static_cast<std::size_t>(last));
+            error = errno;
             if (serverCloses) ::close(server);
         });
         const auto started = std::chrono::steady_clock::now();
         EXPECT_EQ(CloseWhenServerIsDone(client, 1), 0);
         const auto waited = std::chrono::steady_clock::now() - started;
         peer.join();
-        EXPECT_EQ(last, 0) << std::strerror(errno);  // the end of the stream, no reset
+        EXPECT_EQ(last, 0) << std::strerror(error);  // the end of the stream, no reset
         EXPECT_EQ(received.size(), file.size());
         EXPECT_GE(waited, std::chrono::milliseconds(serverCloses ? 200 : 1000));
         EXPECT_LT(waited, std::chrono::seconds(3));
