@@ -207,7 +207,7 @@ TEST_P(UploadTo, ACutUploadLeavesEveryFileOldOrNewAndTheNextOneFinishes) {
             server.start();
         }
         const UploadOutcome next = upload(save);
-        ASSERT_EQ(next.result, UploadOutcome::Result::Complete) << next.error;
+        ASSERT_EQ(next.result, UploadOutcome::Result::Complete) << next.error << "\n" << server.log();
         EXPECT_EQ(next.replaced, (std::vector<std::string>{"slider1.jpg", "tessalinecfg.js"}));
         EXPECT_EQ(Contents(server.site()), Shown(save));
     }
