@@ -1,8 +1,16 @@
 #include "upload/server_connection.h"
 
+#include <linux/sockios.h>
 #include <openssl/evp.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -124,6 +132,35 @@ std::string KeyFingerprint(const std::string& blob) {
     return "SHA256:" + text;
 }
 
+int CloseWhenServerIsDone(int socket, long stallSeconds) {
+    using Clock = std::chrono::steady_clock;
+    // What is still queued goes out, then the end of the stream, which is how
+    // the server learns that the file is complete.
+    ::shutdown(socket, SHUT_WR);
+    auto moved = Clock::now();
+    int unsent = -1;
+    char discarded[4096];
+    while (Clock::now() - moved < std::chrono::seconds(stallSeconds)) {
+        pollfd waiting{socket, POLLIN, 0};
+        const int ready = ::poll(&waiting, 1, 100);
+        if (ready < 0 && errno != EINTR) break;
+        if (ready > 0) {
+            const ssize_t got = ::recv(socket, discarded, sizeof discarded, 0);
+            if (got == 0) break;  // the server is done
+            if (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) break;
+            moved = Clock::now();
+            continue;
+        }
+        // Bytes still leaving over a slow line are no stall.
+        int queued = 0;
+        if (::ioctl(socket, SIOCOUTQ, &queued) == 0 && queued != unsent) {
+            unsent = queued;
+            moved = Clock::now();
+        }
+    }
+    return ::close(socket);
+}
+
 ServerConnection::ServerConnection(ServerAddress address, UploadOptions options)
     : address_(std::move(address)), options_(std::move(options)) {
     if (address_.protocol == Protocol::Ftp && !options_.allowUnencrypted)
@@ -224,6 +261,10 @@ void ServerConnection::prepare() {
         }
         case Protocol::Ftps:
             curl_easy_setopt(curl_, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+            // libcurl (7.88, Debian 12) closes an upload's data connection
+            // right after the last byte; see CloseWhenServerIsDone.
+            curl_easy_setopt(curl_, CURLOPT_CLOSESOCKETFUNCTION, &ServerConnection::onCloseSocket);
+            curl_easy_setopt(curl_, CURLOPT_CLOSESOCKETDATA, this);
             [[fallthrough]];
         case Protocol::Ftp:
             curl_easy_setopt(curl_, CURLOPT_FTP_CREATE_MISSING_DIRS, static_cast<long>(CURLFTP_CREATE_DIR));
@@ -276,6 +317,14 @@ int ServerConnection::onHostKey(CURL*, const curl_khkey* known, const curl_khkey
             return CURLKHSTAT_REJECT;
         }
     }
+}
+
+int ServerConnection::onCloseSocket(void* self, curl_socket_t socket) {
+    // After a complete file the server only reads and closes; one that does
+    // neither for a few seconds is gone, and a stalled transfer has been
+    // waited for once already.
+    const long seconds = std::min(static_cast<ServerConnection*>(self)->options_.stallSeconds, 5L);
+    return CloseWhenServerIsDone(socket, seconds);
 }
 
 long ServerConnection::responseCode() const {

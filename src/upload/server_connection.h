@@ -76,6 +76,7 @@ private:
     static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent);
     static int onHostKey(CURL*, const curl_khkey* known, const curl_khkey* found, curl_khmatch match,
                          void* self);
+    static int onCloseSocket(void* self, curl_socket_t socket);
 
     ServerAddress address_;
     UploadOptions options_;
@@ -87,6 +88,13 @@ private:
     bool bodyTooLarge_ = false;
     std::string hostKeyRefusal_;
 };
+
+// Closes a connection only once the server has closed its side too, or has
+// moved no byte for stallSeconds. A TLS 1.3 server sends its session ticket
+// after the handshake; when a file is written out before that ticket comes,
+// a socket closed at once answers the ticket with a reset, which throws away
+// the end of the file still queued to go, and the server refuses the file.
+int CloseWhenServerIsDone(int socket, long stallSeconds);
 
 // "SHA256:" and the unpadded base64 of the SHA-256 of a raw SSH key blob.
 std::string KeyFingerprint(const std::string& blob);

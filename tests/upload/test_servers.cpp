@@ -195,7 +195,8 @@ void TestServer::writeVsftpd() {
               "\nssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\nforce_anon_data_ssl=YES\n"
               "require_ssl_reuse=NO\nrsa_cert_file=" +
               (keys / "server.pem").string() + "\nrsa_private_key_file=" + (keys / "server.key").string() +
-              "\nvsftpd_log_file=" + (dir_ / "server.log").string() + "\nlog_ftp_protocol=YES\n");
+              "\nvsftpd_log_file=" + (dir_ / "server.log").string() +
+              "\nxferlog_enable=YES\nlog_ftp_protocol=YES\n");
     fs::permissions(root, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                               fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
     command_ = {"/usr/sbin/vsftpd", (dir_ / "vsftpd.conf").string()};

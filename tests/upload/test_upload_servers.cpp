@@ -1,12 +1,20 @@
 // The uploader against real servers on 127.0.0.1: sshd (SFTP), vsftpd
 // (FTPS) and nginx (WebDAV), each with keys and certificates of its own.
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sched.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <map>
 #include <random>
+#include <thread>
 
 #include "upload/test_servers.h"
 #include "upload/upload_manifest.h"
@@ -199,7 +207,7 @@ TEST_P(UploadTo, ACutUploadLeavesEveryFileOldOrNewAndTheNextOneFinishes) {
             server.start();
         }
         const UploadOutcome next = upload(save);
-        ASSERT_EQ(next.result, UploadOutcome::Result::Complete) << next.error;
+        ASSERT_EQ(next.result, UploadOutcome::Result::Complete) << next.error << "\n" << server.log();
         EXPECT_EQ(next.replaced, (std::vector<std::string>{"slider1.jpg", "tessalinecfg.js"}));
         EXPECT_EQ(Contents(server.site()), Shown(save));
     }
@@ -253,8 +261,80 @@ TEST_P(UploadTo, HostileNamesInTheServerFolderAreLeftAlone) {
     EXPECT_FALSE(fs::exists(server.site().parent_path().parent_path() / "escape"));
 }
 
+// With the server on the uploader's processor, a picture is written out and
+// its connection closed before the server has finished the TLS handshake on
+// its side. The server must still get every byte.
+TEST_P(UploadTo, PicturesSentBeforeTheServerFinishedItsHandshakeArriveWhole) {
+    cpu_set_t before;
+    ASSERT_EQ(::sched_getaffinity(0, sizeof before, &before), 0);
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(::sched_getcpu(), &one);
+    ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+    server.kill();
+    server.start();  // on that processor too
+    Files save;
+    for (unsigned k = 0; k < 3; ++k) save["slider" + std::to_string(k) + ".jpg"] = Bytes(200000, 70 + k);
+    const UploadOutcome outcome = upload(save);
+    ::sched_setaffinity(0, sizeof before, &before);
+    ASSERT_EQ(outcome.result, UploadOutcome::Result::Complete) << outcome.error;
+    EXPECT_EQ(Contents(server.site()), Shown(save));
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, UploadTo,
                          ::testing::Values(Protocol::Sftp, Protocol::Ftps, Protocol::WebDav), Name);
+
+// A server that answers after the last byte went out, as a TLS 1.3 server's
+// session ticket may, still reads the whole file; one that never closes its
+// side is left after the stall time.
+TEST(CloseWhenServerIsDoneTest, WaitsForTheServerButNotForever) {
+    for (const bool serverCloses : {true, false}) {
+        SCOPED_TRACE(serverCloses);
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        // A window smaller than the file: its end is still on this side when
+        // the uploader closes.
+        const int small = 16 * 1024, large = 1 << 20;
+        ::setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
+        ASSERT_EQ(::listen(listener, 1), 0);
+        ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size), 0);
+        const int client = ::socket(AF_INET, SOCK_STREAM, 0);
+        ::setsockopt(client, SOL_SOCKET, SO_SNDBUF, &large, sizeof large);
+        ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), size), 0);
+        const int server = ::accept(listener, nullptr, nullptr);
+        const std::string file = Bytes(256 * 1024, 7);
+        ASSERT_EQ(::send(client, file.data(), file.size(), 0), static_cast<ssize_t>(file.size()));
+        std::string received;
+        ssize_t last = 0;
+        int error = 0;
+        std::thread peer([&] {
+            // By now a socket closed at once is gone.
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            ::send(server, "ticket", 6, MSG_NOSIGNAL);
+            // A busy server reads on a while later, after any reset came back.
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            char buffer[4096];
+            while ((last = ::recv(server, buffer, sizeof buffer, 0)) > 0)
+                received.append(buffer, static_cast<std::size_t>(last));
+            error = errno;
+            if (serverCloses) ::close(server);
+        });
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_EQ(CloseWhenServerIsDone(client, 1), 0);
+        const auto waited = std::chrono::steady_clock::now() - started;
+        peer.join();
+        EXPECT_EQ(last, 0) << std::strerror(error);  // the end of the stream, no reset
+        EXPECT_EQ(received.size(), file.size());
+        EXPECT_GE(waited, std::chrono::milliseconds(serverCloses ? 200 : 1000));
+        EXPECT_LT(waited, std::chrono::seconds(3));
+        if (!serverCloses) ::close(server);
+        ::close(listener);
+    }
+}
 
 class UploadOverTls : public UploadTo {};
 
