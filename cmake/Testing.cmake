@@ -7,12 +7,13 @@ set(MARIVEL_TEST_CACHE_HOME ${CMAKE_BINARY_DIR}/test-cache)
 
 # Test programs are most of what ./test compiles. They keep line tables
 # (a failure's backtrace still names file and line) but not the full debug
-# information, which costs a third more compile time; and the larger Qt ones
+# information, which costs a third more compile time, and are optimised less
+# (the code they test is built as shipped); and the larger Qt ones
 # parse the widget and GoogleTest headers once per program instead of once
 # per file. Making the precompiled header costs as much as about four files
 # gain from it, so a program of fewer files goes without.
 function(marivel_lighter_test_build target qt libs sources)
-  target_compile_options(${target} PRIVATE $<$<CONFIG:RelWithDebInfo>:-g1>)
+  target_compile_options(${target} PRIVATE $<$<CONFIG:RelWithDebInfo>:-O1 -g1>)
   list(LENGTH sources count)
   if(qt AND count GREATER_EQUAL 6)
     set(headers <gtest/gtest.h> <QApplication> <QLineEdit> <QTimer> <QWidget>
