@@ -97,8 +97,7 @@ std::vector<std::uint8_t> ExifBlock(int orientation, bool bigEndian,
         {0x0110, 2, 4, 0x00414243},                               // model "CBA" held in place
         {0x0112, 3, 1, static_cast<std::uint32_t>(orientation)},  // orientation, SHORT
     };
-    Put(out, static_cast<std::uint32_t>(std::size(entries)), 2, bigEndian);
-    for (const Entry& e : entries) {
+    auto putEntry = [&out, bigEndian](const Entry& e) {
         Put(out, e.tag, 2, bigEndian);
         Put(out, e.type, 2, bigEndian);
         Put(out, e.count, 4, bigEndian);
@@ -109,7 +108,9 @@ std::vector<std::uint8_t> ExifBlock(int orientation, bool bigEndian,
         } else {
             Put(out, e.value, 4, bigEndian);
         }
-    }
+    };
+    Put(out, static_cast<std::uint32_t>(std::size(entries)), 2, bigEndian);
+    for (const Entry& e : entries) putEntry(e);
     if (thumbnail.empty()) {
         Put(out, 0, 4, bigEndian);  // no further directory
         return out;
@@ -124,17 +125,7 @@ std::vector<std::uint8_t> ExifBlock(int orientation, bool bigEndian,
         {0x0201, 4, 1, data},
         {0x0202, 4, 1, static_cast<std::uint32_t>(thumbnail.size())},
     };
-    for (const Entry& e : thumbEntries) {
-        Put(out, e.tag, 2, bigEndian);
-        Put(out, e.type, 2, bigEndian);
-        Put(out, e.count, 4, bigEndian);
-        if (e.type == 3) {
-            Put(out, e.value, 2, bigEndian);
-            Put(out, 0, 2, bigEndian);
-        } else {
-            Put(out, e.value, 4, bigEndian);
-        }
-    }
+    for (const Entry& e : thumbEntries) putEntry(e);
     Put(out, 0, 4, bigEndian);
     out.insert(out.end(), thumbnail.begin(), thumbnail.end());
     return out;
